@@ -1,0 +1,19 @@
+# Sourced by scripts/run and scripts/test: installs what a fresh Debian
+# machine lacks to build and test KORVEN.
+korven_packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
+  qt6-image-formats-plugins libgl-dev)
+
+korven_install_deps() {
+  local missing=()
+  for p in "${korven_packages[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+korven_jobs() { nproc 2>/dev/null || echo 2; }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+#include <QRgb>
+#include <QString>
+
+// The C64's 16 colours as the ten palette variants show them.
+using PaletteVariant = qint32;
+constexpr int PaletteVariantCount = 10;
+
+enum class ColorMetric { Euclidean = 0, Weighted = 1 };
+
+// Opaque RGB of an index; indices above 15 read as 15, unknown variants as the first.
+QRgb paletteRgb(PaletteVariant variant, int index);
+QString paletteVariantName(PaletteVariant variant);
+const QList<PaletteVariant> &paletteVariants();
+
+// Squared distance of (r, g, b) to a palette colour.
+double colorDistance(double r, double g, double b, QRgb color, ColorMetric metric);
+// The candidate index nearest to colour `index` in Euclidean RGB of the variant;
+// candidates are walked in ascending order and the lower index wins a tie.
+// Returns -1 when there are no candidates.
+int nearestCandidate(PaletteVariant variant, int index, const QList<int> &candidates);

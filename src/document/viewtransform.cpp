@@ -1,0 +1,49 @@
+#include "viewtransform.h"
+
+#include <algorithm>
+#include <cmath>
+
+ViewTransform::ViewTransform(double pixelWidth) { setPixelWidth(pixelWidth); }
+
+void ViewTransform::setZoom(double zoom) { m_zoom = std::clamp(zoom, MinZoom, MaxZoom); }
+
+void ViewTransform::setRotation(double degrees) { m_rotation = normalizeRotation(degrees); }
+
+void ViewTransform::setPixelWidth(double width)
+{
+    m_pixelWidth = std::clamp(width, MinPixelShape, MaxPixelShape);
+}
+
+void ViewTransform::setDisplayAspect(double aspect)
+{
+    m_displayAspect = std::clamp(aspect, MinPixelShape, MaxPixelShape);
+}
+
+void ViewTransform::setOffset(QPointF offset)
+{
+    m_offsetX = offset.x();
+    m_offsetY = offset.y();
+}
+
+QTransform ViewTransform::widgetFromCanvas() const
+{
+    QTransform t;
+    t.translate(m_offsetX, m_offsetY);
+    t.rotate(m_rotation);
+    t.scale(m_zoom * m_pixelWidth, m_zoom / m_displayAspect);
+    return t;
+}
+
+QTransform ViewTransform::canvasFromWidget() const { return widgetFromCanvas().inverted(); }
+
+double ViewTransform::normalizeRotation(double degrees)
+{
+    if (!std::isfinite(degrees))
+        return 0.0;
+    double r = std::fmod(degrees + 180.0, 360.0);
+    if (r < 0.0)
+        r += 360.0;
+    r -= 180.0;
+    // fmod can land exactly on 180 after rounding.
+    return r >= 180.0 ? r - 360.0 : r;
+}
