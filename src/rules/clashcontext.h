@@ -14,7 +14,7 @@ struct ClashContext {
     // The colour being painted; read only by the stroke-time functions.
     quint8 penColor = 0;
     // The ten colour slot bytes in ColorSlot order.
-    std::array<quint8, ColorSlotCount> slots = {0, 0, 4, 10, 0, 4, 10, 0, 4, 10};
+    std::array<quint8, ColorSlotCount> slotBytes = {0, 0, 4, 10, 0, 4, 10, 0, 4, 10};
     // Set by one-pixel-wide strokes so a placed pixel replaces what it overwrote.
     quint8 overwriteVictim = 0;
     LayoutSpec layout;
@@ -22,7 +22,7 @@ struct ClashContext {
     // The RGB table used wherever a colour merges into the nearest survivor.
     PaletteVariant paletteVariant = 0;
 
-    quint8 slot(ColorSlot s) const { return slots[size_t(s)]; }
+    quint8 slot(ColorSlot s) const { return slotBytes[size_t(s)]; }
 
     // The context of a stroke or fill on this project.
     static ClashContext forStroke(const Project &project, quint8 penColor, bool overwriteVictim);

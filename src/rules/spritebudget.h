@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QVarLengthArray>
 #include <array>
 
 // A top or bottom border shows the same 8 hardware sprites in both of its
@@ -55,19 +56,22 @@ public:
     // Records that `color` was painted at `pixel`, occupying its column.
     void markPainted(QPoint pixel, quint8 color);
 
-    // The occupancy bits of the top (0) or bottom (1) border, computing them
-    // if needed; 0 when the border does not exist.
-    quint16 occupancy(int border);
+    // Occupancy of the top (0) or bottom (1) border, read from the colormap
+    // if not yet known; a border the canvas lacks has no occupied column.
+    bool isOccupied(int border, int column);
+    int occupiedCount(int border);
 
 private:
     struct Border {
         QRect rect;
         SpriteGrid grid;
         quint8 background = 0;
-        quint16 mask = 0;
+        QVarLengthArray<bool, 16> occupied;
+        int occupiedCount = 0;
         bool computed = false;
     };
     Border *borderAt(QPoint pixel);
+    Border *computed(int border);
     void compute(Border &border);
 
     const Colormap &m_colormap;
