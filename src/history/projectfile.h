@@ -28,7 +28,7 @@ struct ProjectPreviewInfo {
     int screensAcross = 1;
     HiresClashResolution hiresClashResolution = HiresClashResolution::ReplaceOverwritten;
     SpriteCountPolicy spriteCountPolicy = SpriteCountPolicy::Flag;
-    std::array<quint8, ColorSlotCount> slots = {};
+    std::array<quint8, ColorSlotCount> slotValues = {};
     Colormap colormap; // inflated
     qint32 recordCount = 0;
     qint32 position = 0; // as stored, not yet clamped to the node count
@@ -49,5 +49,4 @@ ProjectFileResult loadProjectFromBytes(const QByteArray &bytes, Project &out,
 
 // Reads only the header and the project state record.
 bool readProjectPreview(const QString &path, ProjectPreviewInfo &info, QString &error);
-bool readProjectPreviewFromBytes(const QByteArray &bytes, ProjectPreviewInfo &info,
-                                 QString &error);
+bool readProjectPreviewFromBytes(const QByteArray &bytes, ProjectPreviewInfo &info, QString &error);

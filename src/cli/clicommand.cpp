@@ -1,0 +1,80 @@
+#include "clicommand.h"
+
+#include "history/projectfile.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+
+// Function-local so registrations from other files' static initialisers
+// never see it unconstructed.
+QList<CliCommand> &registry()
+{
+    static QList<CliCommand> commands;
+    return commands;
+}
+
+void writeLine(FILE *stream, const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+void CliRegistry::add(const CliCommand &command)
+{
+    registry().append(command);
+}
+
+const CliCommand *CliRegistry::find(const QString &name)
+{
+    for (const CliCommand &command : registry()) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
+}
+
+QList<CliCommand> CliRegistry::commands()
+{
+    QList<CliCommand> sorted = registry();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
+    return sorted;
+}
+
+void cliOut(const QString &line)
+{
+    writeLine(stdout, line);
+}
+
+void cliErr(const QString &line)
+{
+    writeLine(stderr, line);
+}
+
+int cliUsageError(const CliCommand &command)
+{
+    cliErr(QStringLiteral("usage: korven-cli %1").arg(command.usage));
+    return 2;
+}
+
+bool cliLoadProject(const QString &path, Project &out)
+{
+    const ProjectFileResult result = loadProjectFile(path, out);
+    if (!result.ok)
+        cliErr(result.errorMessage);
+    return result.ok;
+}
+
+bool cliSaveProject(const Project &project, const QString &path)
+{
+    const ProjectFileResult result = saveProjectFile(project, path);
+    if (!result.ok)
+        cliErr(result.errorMessage);
+    return result.ok;
+}

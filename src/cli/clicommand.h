@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Project;
+
+// One sub-command of korven-cli. Each command lives in its own source file
+// and registers itself with a file-scope CliRegistration, so adding a
+// command never touches another file:
+//
+//   static const CliRegistration registration({"info", "info FILE.kvn", runInfo});
+struct CliCommand {
+    QString name;
+    QString usage;                                   // one line, without "korven-cli "
+    std::function<int(const QStringList &args)> run; // args after the command name
+};
+
+class CliRegistry
+{
+public:
+    static void add(const CliCommand &command);
+    static const CliCommand *find(const QString &name);
+    // Sorted by name.
+    static QList<CliCommand> commands();
+};
+
+struct CliRegistration {
+    explicit CliRegistration(const CliCommand &command) { CliRegistry::add(command); }
+};
+
+// Output helpers: text goes out as UTF-8, with a newline added.
+void cliOut(const QString &line);
+void cliErr(const QString &line);
+// Prints "usage: korven-cli <usage>" on stderr and returns exit code 2.
+int cliUsageError(const CliCommand &command);
+
+// Loads a project file. On failure prints the reader's message on stderr
+// and returns false; the caller then exits with 1.
+bool cliLoadProject(const QString &path, Project &out);
+// Saves a project file. On failure prints the writer's message on stderr.
+bool cliSaveProject(const Project &project, const QString &path);
