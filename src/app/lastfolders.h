@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The folders the file choosers start in, remembered per purpose under the
+// "files/last...Dir" settings keys.
+namespace LastFolders
+{
+
+inline constexpr char ProjectKey[] = "files/lastProjectDir";
+
+// The stored folder when it is set and still exists, else the current directory.
+QString lastDir(const QString &key);
+// Remembers the absolute folder of a chosen file.
+void storeDir(const QString &key, const QString &filePath);
+
+} // namespace LastFolders

@@ -1,0 +1,23 @@
+#include "darkappearance.h"
+#include "mainwindow.h"
+#include "startup.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    Startup::setApplicationIdentity();
+    QApplication::setWindowIcon(Startup::applicationIcon());
+    QApplication::setAttribute(Qt::AA_DontShowIconsInMenus);
+    DarkAppearance::apply(app);
+
+    MainWindow window;
+    window.show();
+
+    const QString project = Startup::projectArgument(QApplication::arguments());
+    if (!project.isEmpty())
+        window.openProjectLater(project);
+
+    return app.exec();
+}

@@ -1,0 +1,317 @@
+#include "mainwindow.h"
+
+#include "elidedlabel.h"
+#include "lastfolders.h"
+
+#include "document/canvaspreset.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
+
+namespace
+{
+
+constexpr int StatusMessageMs = 5000;
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    createCentralWidget();
+    createStatusBar();
+
+    m_messageTimer.setSingleShot(true);
+    connect(&m_messageTimer, &QTimer::timeout, this,
+            [this] { m_messageLabel->setFullText(QString()); });
+
+    setAcceptDrops(true);
+    updateWindowTitle();
+    resize(500, 500);
+    readSettings();
+    updateStatusBar();
+}
+
+// The one place the drawing area comes from. Until the canvas view is wired
+// in, a plain widget holds its place so the frame can be laid out and shown.
+void MainWindow::createCentralWidget()
+{
+    auto *placeholder = new QWidget(this);
+    placeholder->setObjectName(QStringLiteral("canvasPlaceholder"));
+    placeholder->setAutoFillBackground(true);
+    setCentralWidget(placeholder);
+}
+
+void MainWindow::createStatusBar()
+{
+    auto *container = new QWidget(this);
+    auto *layout = new QHBoxLayout(container);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    const auto addField = [&](const char *name, int stretch) {
+        auto *label = new ElidedLabel(container);
+        label->setObjectName(QLatin1String(name));
+        label->setContentsMargins(6, 0, 6, 0);
+        layout->addWidget(label, stretch);
+        return label;
+    };
+    m_modeLabel = addField("statusMode", 3);
+    m_sizeLabel = addField("statusSize", 2);
+    m_aspectLabel = addField("statusAspect", 2);
+    m_brushLabel = addField("statusBrush", 2);
+    m_zoomLabel = addField("statusZoom", 2);
+    m_rotationLabel = addField("statusRotation", 2);
+    m_charLabel = addField("statusChar", 2);
+    m_spriteLabel = addField("statusSprite", 2);
+    m_messageLabel = addField("statusMessage", 3);
+
+    statusBar()->addPermanentWidget(container, 1);
+}
+
+void MainWindow::readSettings()
+{
+    // The window and view groups are restored here as their actions arrive.
+    const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+}
+
+void MainWindow::writeSettings()
+{
+    QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
+}
+
+void MainWindow::showStatusMessage(const QString &text, int milliseconds)
+{
+    m_messageLabel->setFullText(text);
+    m_messageTimer.start(milliseconds);
+}
+
+void MainWindow::setStatusInputs(const StatusInputs &inputs)
+{
+    m_statusInputs = inputs;
+    updateStatusBar();
+}
+
+void MainWindow::updateStatusBar()
+{
+    const StatusFields fields = StatusTexts::fields(m_project, m_statusInputs);
+    m_modeLabel->setFullText(fields.mode);
+    m_sizeLabel->setFullText(fields.size);
+    m_aspectLabel->setFullText(fields.aspect);
+    m_brushLabel->setFullText(fields.brush);
+    m_zoomLabel->setFullText(fields.zoom);
+    m_rotationLabel->setFullText(fields.rotation);
+    m_charLabel->setFullText(fields.charCell);
+    m_spriteLabel->setFullText(fields.sprite);
+}
+
+void MainWindow::updateWindowTitle()
+{
+    QString name = QFileInfo(m_projectPath).fileName();
+    if (m_projectPath.isEmpty())
+        name = m_proposedName;
+    if (name.isEmpty())
+        name = tr("Untitled");
+    setWindowTitle(tr("%1[*] - KORVEN").arg(name));
+    setWindowModified(m_project.history().isModified());
+}
+
+bool MainWindow::maybeSave()
+{
+    // Staged shapes on the canvas will count as unsaved work here too once
+    // the canvas view is wired in.
+    if (!m_project.history().isModified())
+        return true;
+    const QMessageBox::StandardButton answer = QMessageBox::warning(
+        this, tr("KORVEN"), tr("The project has been modified.\nDo you want to save your changes?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    switch (answer) {
+    case QMessageBox::Save:
+        if (m_fileTaskBusy)
+            return false;
+        if (m_projectPath.isEmpty())
+            return saveProjectAs();
+        return saveProjectTo(m_projectPath);
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::openProjectLater(const QString &path)
+{
+    QTimer::singleShot(0, this, [this, path] {
+        if (m_fileTaskBusy)
+            return;
+        // Reading projects lands with the project workflows; until then the
+        // window says so plainly instead of pretending to open `path`.
+        Q_UNUSED(path);
+        showStatusMessage(tr("Opening projects is not available in this build yet."),
+                          StatusMessageMs);
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (maybeSave()) {
+        writeSettings();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool MainWindow::isProjectFileDrag(const QMimeData *mimeData) const
+{
+    if (m_fileTaskBusy || !mimeData || !mimeData->hasUrls())
+        return false;
+    const QList<QUrl> urls = mimeData->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return false;
+    const QString suffix = QFileInfo(urls.first().toLocalFile()).suffix();
+    return suffix.compare(QLatin1String("kvn"), Qt::CaseInsensitive) == 0;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (isProjectFileDrag(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    if (!isProjectFileDrag(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    openProjectLater(event->mimeData()->urls().first().toLocalFile());
+}
+
+void MainWindow::newHiresCanvas()
+{
+    newCanvasFromPreset("newHiresCanvas");
+}
+void MainWindow::newHiresSpritesCanvas()
+{
+    newCanvasFromPreset("newHiresSpritesCanvas");
+}
+void MainWindow::newHiresTopBottomSpritesCanvas()
+{
+    newCanvasFromPreset("newHiresTopBottomSpritesCanvas");
+}
+void MainWindow::newMulticolorCanvas()
+{
+    newCanvasFromPreset("newMulticolorCanvas");
+}
+void MainWindow::newMulticolorSpritesCanvas()
+{
+    newCanvasFromPreset("newMulticolorSpritesCanvas");
+}
+void MainWindow::newMulticolorTopBottomSpritesCanvas()
+{
+    newCanvasFromPreset("newMulticolorTopBottomSpritesCanvas");
+}
+void MainWindow::newDualHiresCanvas()
+{
+    newCanvasFromPreset("newDualHiresCanvas");
+}
+void MainWindow::newDualMulticolorCanvas()
+{
+    newCanvasFromPreset("newDualMulticolorCanvas");
+}
+
+void MainWindow::newCanvasFromPreset(const char *slotName)
+{
+    if (m_fileTaskBusy || !maybeSave())
+        return;
+    for (const CanvasPreset &preset : CanvasPreset::all()) {
+        if (qstrcmp(preset.slot, slotName) == 0) {
+            LayoutSpec layout;
+            layout.layout = preset.layout;
+            resetDocument(preset.mode, layout, preset.screens);
+            return;
+        }
+    }
+}
+
+void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross)
+{
+    // The palette, the display pixel shape and the two rule policies are the
+    // artist's choices, not the document's: they survive a new canvas.
+    const PaletteVariant palette = m_project.paletteVariant();
+    const double aspect = m_project.view().displayAspect();
+    const HiresClashResolution resolution = m_project.hiresClashResolution();
+    const SpriteCountPolicy policy = m_project.spriteCountPolicy();
+
+    m_project = Project(mode, -1, -1, layout, screensAcross);
+    m_project.setPaletteVariant(palette);
+    m_project.view().setDisplayAspect(aspect);
+    m_project.setHiresClashResolution(resolution);
+    m_project.setSpriteCountPolicy(policy);
+
+    m_projectPath.clear();
+    m_proposedName.clear();
+    updateWindowTitle();
+    updateStatusBar();
+}
+
+QString MainWindow::chooseSavePath(const QString &proposedPath)
+{
+    return QFileDialog::getSaveFileName(
+        this, tr("Save Project"), proposedPath,
+        tr("KORVEN Project (*.%1);;All Files (*)").arg(QLatin1String("kvn")));
+}
+
+bool MainWindow::saveProject()
+{
+    if (m_fileTaskBusy)
+        return false;
+    if (m_projectPath.isEmpty())
+        return saveProjectAs();
+    return saveProjectTo(m_projectPath);
+}
+
+bool MainWindow::saveProjectAs()
+{
+    if (m_fileTaskBusy)
+        return false;
+    QString proposed = m_projectPath;
+    if (proposed.isEmpty()) {
+        const QString base = m_proposedName.isEmpty() ? QStringLiteral("untitled") : m_proposedName;
+        proposed = LastFolders::lastDir(QLatin1String(LastFolders::ProjectKey)) + QLatin1Char('/') +
+                   base + QLatin1String(".kvn");
+    }
+    QString path = chooseSavePath(proposed);
+    if (path.isEmpty()) {
+        showStatusMessage(tr("Save cancelled."), StatusMessageMs);
+        return false;
+    }
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1String(".kvn");
+    return saveProjectTo(path);
+}
+
+bool MainWindow::saveProjectTo(const QString &path)
+{
+    // TODO: write the project through the project file writer once its
+    // library is part of the build; until then nothing is saved.
+    Q_UNUSED(path);
+    return false;
+}
