@@ -1,0 +1,389 @@
+#include "strokerenderer.h"
+
+#include "document/colormap.h"
+#include "document/geometry.h"
+#include "document/project.h"
+#include "rules/clashrules.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+int maskPixelWidth(const Project &project)
+{
+    return std::max(1, int(std::lround(project.view().pixelWidth())));
+}
+
+QSize maskSizeFor(const Project &project)
+{
+    return QSize(project.width() * maskPixelWidth(project), project.height());
+}
+
+// Takes display-unit points into the nib frame: mirrored copies flip Y,
+// then the frame turns by the nib angle.
+struct NibFrame {
+    bool mirror = false;
+    bool rotate = false;
+    double cosA = 1.0, sinA = 0.0;
+
+    void apply(double &x, double &y) const
+    {
+        if (mirror)
+            y = -y;
+        if (rotate) {
+            const double rx = x * cosA - y * sinA;
+            const double ry = x * sinA + y * cosA;
+            x = rx;
+            y = ry;
+        }
+    }
+};
+
+// The segment P0-P1 in the nib frame, with what the distance tests need.
+struct Segment {
+    double x0, y0, dx, dy, lengthSquared;
+
+    // The point of the segment nearest to (sx, sy).
+    void nearest(double sx, double sy, double &cx, double &cy) const
+    {
+        double t = 0.0;
+        if (lengthSquared > 0.0)
+            t = std::clamp(((sx - x0) * dx + (sy - y0) * dy) / lengthSquared, 0.0, 1.0);
+        cx = x0 + t * dx;
+        cy = y0 + t * dy;
+    }
+
+    // Whether some point of the segment lies within r of (sx, sy) along
+    // both frame axes: the segment clipped against the square around it.
+    bool withinSquare(double sx, double sy, double r) const
+    {
+        double t0 = 0.0, t1 = 1.0;
+        const double p[2] = {x0, y0};
+        const double d[2] = {dx, dy};
+        const double lo[2] = {sx - r, sy - r};
+        const double hi[2] = {sx + r, sy + r};
+        for (int axis = 0; axis < 2; ++axis) {
+            if (d[axis] == 0.0) {
+                if (p[axis] < lo[axis] || p[axis] > hi[axis])
+                    return false;
+                continue;
+            }
+            double ta = (lo[axis] - p[axis]) / d[axis];
+            double tb = (hi[axis] - p[axis]) / d[axis];
+            if (ta > tb)
+                std::swap(ta, tb);
+            t0 = std::max(t0, ta);
+            t1 = std::min(t1, tb);
+            if (t0 > t1)
+                return false;
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+bool paintIsAntialiased(const Project &project, const BrushSettings &brush)
+{
+    return brush.antialiased && brush.width >= 2 && project.mode() == CanvasMode::Multicolor;
+}
+
+PaintPass::PaintPass(const Project &project, Colormap &target, AntialiasCoverage *coverage)
+    : m_project(project), m_target(target), m_coverage(coverage),
+      m_context(ClashContext::forStroke(project, 0, false))
+{
+    if (project.layout() == CanvasLayout::TopBottomBorderSprites &&
+        project.spriteCountPolicy() == SpriteCountPolicy::Enforce)
+        m_budget.emplace(m_context, m_target, SpriteCountPolicy::Enforce);
+}
+
+void StrokeRenderer::prepare(const Project &project)
+{
+    const QSize size = maskSizeFor(project);
+    if (m_mask.size() != size || m_mask.format() != QImage::Format_Alpha8) {
+        m_mask = QImage(size, QImage::Format_Alpha8);
+        m_mask.fill(0);
+    }
+    m_realCoverage.ensureSize(project.size());
+    m_previewCoverage.ensureSize(project.size());
+    m_realCoverage.clear();
+    m_previewCoverage.clear();
+}
+
+PaintPass StrokeRenderer::beginEdit(Project &project)
+{
+    m_realCoverage.ensureSize(project.size());
+    m_realCoverage.clear();
+    return PaintPass(project, project.colormap(), &m_realCoverage);
+}
+
+PaintPass StrokeRenderer::beginPreview(const Project &project, Colormap &copy)
+{
+    m_previewCoverage.ensureSize(project.size());
+    m_previewCoverage.clear();
+    return PaintPass(project, copy, &m_previewCoverage);
+}
+
+QRect StrokeRenderer::footprintRect(const Project &project, int width, BrushShape shape, QPoint a,
+                                    QPoint b)
+{
+    const int grow = (shape == BrushShape::Square ? int(std::ceil(width * 0.7072))
+                                                  : int(std::ceil(width / 2.0))) +
+                     2;
+    // Rows are 1 / aspect display units tall, so a taller-than-wide display
+    // pixel would need more rows; the aspects in use are at most 1.
+    const int growY = int(std::ceil(grow * std::max(1.0, project.view().displayAspect())));
+    const QRect segment = QRect(a, b).normalized();
+    return segment.adjusted(-grow, -growY, grow, growY) & project.colormap().rect();
+}
+
+QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &params,
+                                const SymmetryTransform &copy, QPoint from, QPoint to,
+                                bool antialiased)
+{
+    if (m_mask.size() != maskSizeFor(project) || project.colormap().isEmpty())
+        return QRect();
+    const int width = qBound(BrushSettings::MinWidth, params.brush.width, BrushSettings::MaxWidth);
+    const int pw = maskPixelWidth(project);
+    const double pixelWidth = project.view().pixelWidth();
+    const double aspect = project.view().displayAspect();
+    const NibOffset offset = nibCentringOffset(width, pixelWidth, aspect);
+    const QPoint a = copy.mapPixel(from, offset.x, offset.y);
+    const QPoint b = copy.mapPixel(to, offset.x, offset.y);
+    const BrushShape shape = width == 1 ? BrushShape::Round : params.brush.shape;
+    const QRect bounds = footprintRect(project, width, shape, a, b);
+    if (bounds.isEmpty())
+        return QRect();
+
+    uchar *bits = m_mask.bits();
+    const qsizetype stride = m_mask.bytesPerLine();
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y)
+        std::memset(bits + y * stride + bounds.left() * pw, 0, size_t(bounds.width() * pw));
+
+    if (width == 1 && params.brush.pixelPerfect) {
+        // The strict line: one pixel per step along the longer axis.
+        const int dx = b.x() - a.x();
+        const int dy = b.y() - a.y();
+        const int n = std::max(std::abs(dx), std::abs(dy));
+        for (int i = 0; i <= n; ++i) {
+            const int x = n == 0 ? a.x() : a.x() + int(std::round(double(i) / n * dx));
+            const int y = n == 0 ? a.y() : a.y() + int(std::round(double(i) / n * dy));
+            if (bounds.contains(x, y))
+                bits[y * stride + x * pw] = 255;
+        }
+        return bounds;
+    }
+
+    NibFrame frame;
+    if (width > 1) {
+        frame.mirror = copy.mirrored;
+        const double angle = params.nibAngle + (copy.mirrored ? copy.angle : -copy.angle);
+        // Angles are taken modulo a full turn so that 360 counts as upright.
+        const double turned = std::remainder(angle, 360.0);
+        if (std::abs(turned) > 1e-12) {
+            frame.rotate = true;
+            const double rad = turned * M_PI / 180.0;
+            frame.cosA = std::cos(rad);
+            frame.sinA = std::sin(rad);
+        }
+    }
+    auto toFrame = [&](double x, double y, double &fx, double &fy) {
+        fx = x * pixelWidth;
+        fy = y / aspect;
+        frame.apply(fx, fy);
+    };
+    double p0x, p0y, p1x, p1y;
+    toFrame(a.x() + offset.x, a.y() + offset.y, p0x, p0y);
+    toFrame(b.x() + offset.x, b.y() + offset.y, p1x, p1y);
+    const Segment seg{p0x, p0y, p1x - p0x, p1y - p0y,
+                      (p1x - p0x) * (p1x - p0x) + (p1y - p0y) * (p1y - p0y)};
+    const double r = width / 2.0 + 1e-6;
+    const bool square = shape == BrushShape::Square;
+
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+        uchar *row = bits + y * stride;
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            if (!antialiased) {
+                double sx, sy;
+                toFrame(x + 0.5, y + 0.5, sx, sy);
+                bool covered;
+                if (square) {
+                    covered = seg.withinSquare(sx, sy, r);
+                } else {
+                    double cx, cy;
+                    seg.nearest(sx, sy, cx, cy);
+                    covered = (sx - cx) * (sx - cx) + (sy - cy) * (sy - cy) <= r * r;
+                }
+                if (covered)
+                    row[x * pw] = 255;
+                continue;
+            }
+            for (int i = 0; i < pw; ++i) {
+                double sx = x * pixelWidth + i + 0.5;
+                double sy = (y + 0.5) / aspect;
+                frame.apply(sx, sy);
+                double cx, cy;
+                seg.nearest(sx, sy, cx, cy);
+                const double d = square ? std::max(std::abs(sx - cx), std::abs(sy - cy))
+                                        : std::hypot(sx - cx, sy - cy);
+                const double e = r + 0.5 - d;
+                uchar byte = 0;
+                if (e > 1.0)
+                    byte = 255;
+                else if (e >= 0.0)
+                    byte = uchar(std::round(255.0 * e));
+                row[x * pw + i] = byte;
+            }
+        }
+    }
+    return bounds;
+}
+
+QRect StrokeRenderer::paintSegment(PaintPass &pass, const PaintParams &params, QPoint from,
+                                   QPoint to, StrokeColors colors)
+{
+    const Project &project = pass.project();
+    const bool antialiased = paintIsAntialiased(project, params.brush) && pass.coverage();
+    AntialiasCoverage *coverage = antialiased ? pass.coverage() : nullptr;
+    if (coverage) {
+        coverage->ensureSize(project.size());
+        m_mixTable.ensure(project.paletteVariant());
+    }
+    static const QList<SymmetryTransform> identityOnly = {SymmetryTransform()};
+    const QList<SymmetryTransform> &copies =
+        params.transforms.isEmpty() ? identityOnly : params.transforms;
+    const bool singlePixel = params.brush.width <= 1;
+    QRect changed;
+    for (const SymmetryTransform &copy : copies) {
+        const QRect bounds = rasterize(project, params, copy, from, to, antialiased);
+        if (bounds.isEmpty())
+            continue;
+        pass.m_footprint |= bounds;
+        changed |= paintMask(pass, bounds, colors, singlePixel, params.texture, params.textureMode,
+                             coverage);
+    }
+    return changed;
+}
+
+QRect StrokeRenderer::paintMask(PaintPass &pass, const QRect &bounds, StrokeColors colors,
+                                bool singlePixel, const Texture &texture, TextureMode mode,
+                                AntialiasCoverage *coverage)
+{
+    const Project &project = pass.project();
+    Colormap &target = pass.target();
+    const QRect rect = bounds & target.rect();
+    if (rect.isEmpty() || m_mask.size() != maskSizeFor(project) || target.size() != project.size())
+        return QRect();
+    if (coverage) {
+        coverage->ensureSize(project.size());
+        m_mixTable.ensure(project.paletteVariant());
+    }
+
+    const int pw = maskPixelWidth(project);
+    const Colormap before = target.copy(rect);
+    const bool textured = !texture.isSolid();
+    const bool twoColor = textured && mode == TextureMode::TwoColor;
+    const bool hasLocks = !project.lockedRects().isEmpty();
+    SpriteBudgetState *budget = pass.budget();
+    ClashContext strokeContext = ClashContext::forStroke(project, colors.stroke, singlePixel);
+    ClashContext otherContext = ClashContext::forStroke(project, colors.other, singlePixel);
+
+    const uchar *maskBits = m_mask.constBits();
+    const qsizetype maskStride = m_mask.bytesPerLine();
+    quint8 *pixels = target.bits();
+    const int canvasWidth = target.width();
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const uchar *maskRow = maskBits + y * maskStride;
+        quint8 *row = pixels + qsizetype(y) * canvasWidth;
+        const quint16 textureRow = texture.row(y);
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const uchar *m = maskRow + x * pw;
+            int k = 0;
+            if (coverage) {
+                int sum = 0;
+                for (int i = 0; i < pw; ++i)
+                    sum += m[i];
+                k = (sum + pw / 2) / pw;
+            } else {
+                for (int i = 0; i < pw && !k; ++i)
+                    k = m[i];
+            }
+            if (k == 0)
+                continue;
+            if (hasLocks && project.isLocked(x, y))
+                continue;
+            quint8 color = colors.stroke;
+            bool isOther = false;
+            if (textured && !((textureRow >> (x & 15)) & 1u)) {
+                if (!twoColor)
+                    continue;
+                color = colors.other;
+                isOther = true;
+            }
+            if (coverage) {
+                quint8 highest = 0, under = 0;
+                coverage->touch(x, y, quint8(k), row[x], highest, under);
+                color = m_mixTable.mix(color, under, highest);
+            }
+            const QPoint p(x, y);
+            if (budget && budget->blocked(p, color))
+                continue;
+            if (singlePixel && wouldClash(isOther ? otherContext : strokeContext, target, p))
+                continue;
+            if (row[x] != color) {
+                row[x] = color;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+            if (budget)
+                budget->markPainted(p, color);
+        }
+    }
+    if (left > right)
+        return QRect();
+
+    QRect changed(QPoint(left, top), QPoint(right, bottom));
+    if (coverage) {
+        changed |= resolveClashes(strokeContext, target, rect);
+    } else {
+        changed |= resolveStrokeClashes(strokeContext, target, before, rect);
+        if (twoColor)
+            changed |= resolveClashes(strokeContext, target, rect);
+    }
+    pass.m_changed |= changed;
+    return changed;
+}
+
+QRect StrokeRenderer::unitArea(const Project &project, const QRect &footprint)
+{
+    return unitRectsTouching(footprint, project.mode(), project.size(), project.layoutSpec());
+}
+
+QRect StrokeRenderer::previewArea(const Project &project, const PaintParams &params, QPoint from,
+                                  QPoint to) const
+{
+    static const QList<SymmetryTransform> identityOnly = {SymmetryTransform()};
+    const QList<SymmetryTransform> &copies =
+        params.transforms.isEmpty() ? identityOnly : params.transforms;
+    const int width = qBound(BrushSettings::MinWidth, params.brush.width, BrushSettings::MaxWidth);
+    const NibOffset offset =
+        nibCentringOffset(width, project.view().pixelWidth(), project.view().displayAspect());
+    const BrushShape shape = width == 1 ? BrushShape::Round : params.brush.shape;
+    QRect area;
+    for (const SymmetryTransform &copy : copies) {
+        const QRect footprint =
+            footprintRect(project, width, shape, copy.mapPixel(from, offset.x, offset.y),
+                          copy.mapPixel(to, offset.x, offset.y));
+        if (!footprint.isEmpty())
+            area |= unitArea(project, footprint);
+    }
+    return area;
+}

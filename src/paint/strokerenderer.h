@@ -1,0 +1,131 @@
+#pragma once
+
+#include "antialiascoverage.h"
+#include "antialiasmixtable.h"
+#include "brushsettings.h"
+#include "symmetry.h"
+#include "texture.h"
+
+#include "rules/clashcontext.h"
+#include "rules/spritebudget.h"
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <optional>
+
+class Colormap;
+class Project;
+
+// The two colours of a paint, latched when a stroke starts: the stroke
+// colour, and the other colour that a two-colour texture's clear bits take.
+struct StrokeColors {
+    quint8 stroke = 1;
+    quint8 other = 0;
+    friend bool operator==(const StrokeColors &, const StrokeColors &) = default;
+};
+
+// Everything one segment paint reads besides the document.
+struct PaintParams {
+    // The brush with the effective width already applied.
+    BrushSettings brush;
+    Texture texture;
+    TextureMode textureMode = TextureMode::Stencil;
+    // Degrees: the view rotation, or 0 while Ctrl makes the nib follow the
+    // canvas axes.
+    double nibAngle = 0.0;
+    // The symmetry copies, identity first; empty paints the identity only.
+    QList<SymmetryTransform> transforms;
+};
+
+// One edit's target: the document's own colormap for a real edit, or a copy
+// for a preview. It carries the sprite budget of the edit (under Enforce on a
+// top/bottom-borders canvas) and the coverage buffer anti-aliasing blends
+// against, and collects what the edit changed.
+class PaintPass
+{
+public:
+    PaintPass(const Project &project, Colormap &target, AntialiasCoverage *coverage);
+    PaintPass(const PaintPass &) = delete;
+    PaintPass &operator=(const PaintPass &) = delete;
+
+    const Project &project() const { return m_project; }
+    Colormap &target() { return m_target; }
+    AntialiasCoverage *coverage() const { return m_coverage; }
+    SpriteBudgetState *budget() { return m_budget ? &*m_budget : nullptr; }
+    // The union of all pixels this pass changed, clash repairs included.
+    QRect changed() const { return m_changed; }
+    // The union of the nib footprints painted, every symmetry copy included.
+    QRect footprint() const { return m_footprint; }
+
+private:
+    friend class StrokeRenderer;
+
+    const Project &m_project;
+    Colormap &m_target;
+    AntialiasCoverage *m_coverage = nullptr;
+    ClashContext m_context;
+    std::optional<SpriteBudgetState> m_budget;
+    QRect m_changed;
+    QRect m_footprint;
+};
+
+// The shared paint pipeline: rasterises a nib swept along a segment into a
+// mask in display units, once per symmetry copy, and paints the mask into a
+// colormap under the texture, the locked pixels, the sprite budget and the
+// stroke-time clash resolution. Strokes, contours and shape outlines all
+// paint through it, for the live preview and the real edit alike.
+class StrokeRenderer
+{
+public:
+    // Sizes the nib mask and the coverage buffers to the project's canvas at
+    // display resolution. Call again after a new or opened document.
+    void prepare(const Project &project);
+
+    // A pass over the document itself; clears the real coverage buffer.
+    PaintPass beginEdit(Project &project);
+    // A pass over a copy of the colormap for a preview; clears the preview
+    // coverage buffer over what the last preview touched.
+    PaintPass beginPreview(const Project &project, Colormap &copy);
+
+    // Paints the nib from `from` to `to` (colormap pixels) once per copy.
+    // Returns the changed rectangle.
+    QRect paintSegment(PaintPass &pass, const PaintParams &params, QPoint from, QPoint to,
+                       StrokeColors colors);
+    // Paints the mask's covered pixels inside `bounds`; returns the changed
+    // rectangle. `coverage` non-null means anti-aliased mask bytes.
+    QRect paintMask(PaintPass &pass, const QRect &bounds, StrokeColors colors, bool singlePixel,
+                    const Texture &texture, TextureMode mode, AntialiasCoverage *coverage);
+
+    // Rasterises one copy of a segment into the mask (cleared over the
+    // footprint first); returns the footprint, clipped to the canvas. Empty
+    // when the mask does not match the canvas.
+    QRect rasterize(const Project &project, const PaintParams &params,
+                    const SymmetryTransform &copy, QPoint from, QPoint to, bool antialiased);
+
+    // The area a preview of this segment may change: every copy's footprint
+    // grown to the cells and sprites the clash rules may repaint.
+    QRect previewArea(const Project &project, const PaintParams &params, QPoint from,
+                      QPoint to) const;
+    // A footprint grown to the units it touches.
+    static QRect unitArea(const Project &project, const QRect &footprint);
+
+    // The nib's bounding box for a segment between two (mapped) pixels.
+    static QRect footprintRect(const Project &project, int width, BrushShape shape, QPoint a,
+                               QPoint b);
+
+    const QImage &mask() const { return m_mask; }
+    AntialiasCoverage &realCoverage() { return m_realCoverage; }
+    AntialiasCoverage &previewCoverage() { return m_previewCoverage; }
+    const AntialiasMixTable &mixTable() const { return m_mixTable; }
+
+private:
+    QImage m_mask;
+    AntialiasCoverage m_realCoverage;
+    AntialiasCoverage m_previewCoverage;
+    AntialiasMixTable m_mixTable;
+};
+
+// Whether a paint of this width and brush on this project blends its edges.
+bool paintIsAntialiased(const Project &project, const BrushSettings &brush);
