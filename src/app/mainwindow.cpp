@@ -4,6 +4,7 @@
 #include "lastfolders.h"
 
 #include "document/canvaspreset.h"
+#include "history/projectfile.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -310,8 +311,24 @@ bool MainWindow::saveProjectAs()
 
 bool MainWindow::saveProjectTo(const QString &path)
 {
-    // TODO: write the project through the project file writer once its
-    // library is part of the build; until then nothing is saved.
-    Q_UNUSED(path);
+    // Written synchronously for now; the background task with its progress
+    // dialog takes over here with the project workflows.
+    const ProjectFileResult result = saveProjectFile(m_project, path);
+    if (result.ok) {
+        m_projectPath = path;
+        m_proposedName.clear();
+        LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
+        m_project.history().markClean();
+        updateWindowTitle();
+        showStatusMessage(tr("Saved %1.").arg(QFileInfo(path).fileName()), StatusMessageMs);
+        return true;
+    }
+    if (result.cancelled) {
+        showStatusMessage(tr("Save cancelled."), StatusMessageMs);
+        return false;
+    }
+    QMessageBox::warning(this, tr("KORVEN"),
+                         tr("Could not save %1: %2")
+                             .arg(QDir::toNativeSeparators(path), result.errorMessage));
     return false;
 }
