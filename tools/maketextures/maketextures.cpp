@@ -71,7 +71,11 @@ QList<Pattern> screenPatterns()
              const int joint = mod(Y / 4, 2) == 0 ? 0 : 4;
              return mod(X - joint, 8) < (wide ? 6 : 7);
          }},
-        {"dots", [](int X, int Y, bool) { return mod(X, 4) == 0 && mod(Y, 4) == 0; }},
+        // Staggered dots (a square grid of dots would be the 1/16 dither).
+        {"dots",
+         [](int X, int Y, bool) {
+             return (mod(Y, 8) == 0 && mod(X, 16) == 0) || (mod(Y, 8) == 4 && mod(X, 16) == 8);
+         }},
         {"grid", [](int X, int Y, bool) { return mod(X, 8) == 0 || mod(Y, 8) == 0; }},
         {"zigzag",
          [](int X, int Y, bool) {
