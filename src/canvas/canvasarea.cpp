@@ -1,0 +1,1093 @@
+#include "canvasarea.h"
+
+#include "artworkimage.h"
+#include "canvastool.h"
+#include "eyedroppertool.h"
+#include "pantool.h"
+#include "symmetrytool.h"
+#include "toolcursors.h"
+
+#include "document/geometry.h"
+#include "document/project.h"
+#include "rules/clashcontext.h"
+#include "rules/spritebudget.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTabletEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+// The guard that keeps a zoom just under a whole number from counting as it.
+constexpr double ZoomEpsilon = 1e-9;
+constexpr double PixelGridMinZoom = 4.0;
+constexpr double ThickGridZoom = 6.0;
+constexpr double SnapDegrees = 22.5;
+
+QRectF pixelEdges(const QRect &rect)
+{
+    return QRectF(rect.x(), rect.y(), rect.width(), rect.height());
+}
+
+QPen cosmeticPen(const QColor &color, qreal width)
+{
+    QPen pen(color, width);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+int artworkScale(const ViewTransform &view)
+{
+    return std::max(1, int(std::lround(view.pixelWidth())));
+}
+
+} // namespace
+
+CanvasArea::CanvasArea(Project &project, QWidget *parent)
+    : QWidget(parent), m_project(project), m_panTool(std::make_unique<PanTool>(this)),
+      m_eyedropperTool(std::make_unique<EyedropperTool>(this)),
+      m_symmetryTool(std::make_unique<SymmetryTool>(this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    m_symmetry.resetAxes(m_project.size());
+    renderArtwork();
+    recreateMasks();
+    setCursor(chosenCursor());
+}
+
+CanvasArea::~CanvasArea() = default;
+
+const ViewTransform &CanvasArea::viewTransform() const
+{
+    return m_project.view();
+}
+
+ViewTransform &CanvasArea::view()
+{
+    return m_project.view();
+}
+
+QPoint CanvasArea::canvasPixelAt(QPointF widgetPosition) const
+{
+    const QPointF p = viewTransform().toCanvas(widgetPosition);
+    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+}
+
+QSize CanvasArea::sizeHint() const
+{
+    return QSize(800, 600);
+}
+
+// ---- options -------------------------------------------------------------
+
+void CanvasArea::setBackdropColor(const QColor &color)
+{
+    if (color == m_backdropColor)
+        return;
+    m_backdropColor = color;
+    update();
+}
+
+void CanvasArea::setLighterGrids(bool lighter)
+{
+    if (lighter == m_lighterGrids)
+        return;
+    m_lighterGrids = lighter;
+    if (m_gridVisible || (m_pixelGridVisible && viewTransform().zoom() >= PixelGridMinZoom))
+        update();
+}
+
+void CanvasArea::setBilinearFiltering(bool on)
+{
+    if (on == m_bilinearFiltering)
+        return;
+    m_bilinearFiltering = on;
+    update();
+}
+
+void CanvasArea::setSmoothReferenceScaling(bool on)
+{
+    if (on == m_smoothReferenceScaling)
+        return;
+    m_smoothReferenceScaling = on;
+    if (m_referenceVisible && !m_referenceImage.isNull() && m_referenceOpacity > 0)
+        update();
+}
+
+void CanvasArea::setReferenceOpacity(int percent)
+{
+    percent = std::clamp(percent, 0, 100);
+    if (percent == m_referenceOpacity)
+        return;
+    m_referenceOpacity = percent;
+    if (m_referenceVisible && !m_referenceImage.isNull())
+        update();
+}
+
+void CanvasArea::setReferenceImage(const QImage &image)
+{
+    if (image.isNull() && m_referenceImage.isNull())
+        return;
+    m_referenceImage =
+        image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    update();
+}
+
+void CanvasArea::setInvertWheel(bool on)
+{
+    m_invertWheel = on;
+}
+
+void CanvasArea::setBindZoomToCanvas(bool on)
+{
+    m_bindZoomToCanvas = on;
+}
+
+void CanvasArea::setPaletteVariant(PaletteVariant variant)
+{
+    if (variant == m_project.paletteVariant())
+        return;
+    m_project.setPaletteVariant(variant);
+    refreshWholeImage();
+}
+
+void CanvasArea::setGridVisible(bool visible)
+{
+    if (visible == m_gridVisible)
+        return;
+    m_gridVisible = visible;
+    update();
+}
+
+void CanvasArea::setReferenceLayerVisible(bool visible)
+{
+    if (visible == m_referenceVisible)
+        return;
+    m_referenceVisible = visible;
+    if (!m_referenceImage.isNull())
+        update();
+}
+
+void CanvasArea::setPixelGridVisible(bool visible)
+{
+    if (visible == m_pixelGridVisible)
+        return;
+    m_pixelGridVisible = visible;
+    if (viewTransform().zoom() >= PixelGridMinZoom)
+        update();
+}
+
+void CanvasArea::setSafeFramesVisible(bool visible)
+{
+    if (visible == m_safeFramesVisible)
+        return;
+    m_safeFramesVisible = visible;
+    if (m_project.layoutSpec().isSpriteLayout())
+        update();
+}
+
+// ---- pen colours and symmetry ----------------------------------------------
+
+void CanvasArea::setPenIndex(quint8 index)
+{
+    index = std::min<quint8>(index, 15);
+    if (index == m_penIndex)
+        return;
+    m_penIndex = index;
+    refreshPreviews();
+}
+
+void CanvasArea::setSecondaryIndex(quint8 index)
+{
+    index = std::min<quint8>(index, 15);
+    if (index == m_secondaryIndex)
+        return;
+    m_secondaryIndex = index;
+    refreshPreviews();
+}
+
+void CanvasArea::sampleColorAt(QPoint pixel, bool secondary)
+{
+    if (!m_project.colormap().rect().contains(pixel))
+        return;
+    const quint8 index = m_project.colormap().pixel(pixel.x(), pixel.y());
+    quint8 &target = secondary ? m_secondaryIndex : m_penIndex;
+    if (index == target)
+        return;
+    target = index;
+    refreshPreviews();
+    emit penColorsChanged();
+}
+
+void CanvasArea::setSymmetryMode(int mode)
+{
+    mode = std::clamp(mode, int(SymmetryMode::None), int(SymmetryMode::Kaleidoscope));
+    if (!m_symmetry.setMode(SymmetryMode(mode)))
+        return;
+    update();
+    refreshPreviews();
+}
+
+void CanvasArea::setSymmetryAxes(SymmetryAxes axes)
+{
+    if (!m_symmetry.setAxes(axes, m_project.size()))
+        return;
+    if (m_symmetry.mode() != SymmetryMode::None)
+        update();
+    refreshPreviews();
+}
+
+void CanvasArea::resetSymmetryAxes()
+{
+    setSymmetryAxes(SymmetryAxes::centreOf(m_project.size()));
+}
+
+void CanvasArea::setSymmetryApplyToFill(bool on)
+{
+    if (m_symmetry.setApplyToFill(on))
+        refreshPreviews();
+}
+
+void CanvasArea::setSymmetryApplyToShapes(bool on)
+{
+    if (m_symmetry.setApplyToShapes(on))
+        refreshPreviews();
+}
+
+// ---- tools -------------------------------------------------------------------
+
+void CanvasArea::installPenTool(std::unique_ptr<CanvasTool> pen)
+{
+    const bool penWasActive = m_activeTool == m_penTool;
+    m_ownedPen = std::move(pen);
+    m_penTool = m_ownedPen.get();
+    if (penWasActive) {
+        m_activeTool = m_penTool;
+        if (m_penTool)
+            m_penTool->activate();
+    }
+    refreshCursor();
+}
+
+bool CanvasArea::penStrokeInProgress() const
+{
+    return m_penTool && m_penTool->pressedButton() != Qt::NoButton;
+}
+
+void CanvasArea::setPanTool(bool on)
+{
+    switchTool(m_panTool.get(), on);
+}
+
+void CanvasArea::setEyedropperTool(bool on)
+{
+    switchTool(m_eyedropperTool.get(), on);
+}
+
+void CanvasArea::setSymmetryAxesTool(bool on)
+{
+    switchTool(m_symmetryTool.get(), on);
+}
+
+void CanvasArea::switchTool(CanvasTool *tool, bool on)
+{
+    if (!tool || tool->isActive() == on)
+        return;
+    if (on) {
+        m_activeTool = tool;
+        tool->activate();
+        return;
+    }
+    tool->deactivate();
+    if (m_activeTool == tool) {
+        m_activeTool = m_penTool;
+        if (m_penTool)
+            m_penTool->activate();
+        else
+            refreshCursor();
+    }
+}
+
+bool CanvasArea::isGestureUnderWay() const
+{
+    return m_panning || m_rotating || m_spaceHeld || m_rHeld;
+}
+
+QCursor CanvasArea::chosenCursor() const
+{
+    const bool penLikeActive = m_activeTool == m_penTool;
+    if ((m_eyedropperTool->isSampling() && m_activeTool == m_eyedropperTool.get()) ||
+        (m_altHeld && penLikeActive && !penStrokeInProgress()))
+        return ToolCursors::cursor(ToolCursors::Picker);
+    if (m_activeTool)
+        return m_activeTool->cursor();
+    return ToolCursors::cursor(ToolCursors::Pen);
+}
+
+void CanvasArea::refreshCursor()
+{
+    setCursor(chosenCursor());
+}
+
+void CanvasArea::refreshPreviews()
+{
+    // Tools draw their previews from their own state in paintPreview; keep
+    // the area they last claimed up to date.
+    if (!m_previewRect.isEmpty())
+        repaintCanvasRect(m_previewRect);
+}
+
+void CanvasArea::setPreviewRect(const QRect &canvasRect)
+{
+    const QRect old = m_previewRect;
+    m_previewRect = canvasRect;
+    if (!old.isEmpty())
+        repaintCanvasRect(old);
+    if (!canvasRect.isEmpty())
+        repaintCanvasRect(canvasRect);
+}
+
+// ---- view --------------------------------------------------------------------
+
+QPointF CanvasArea::widgetCenter() const
+{
+    return QPointF(width() / 2.0, height() / 2.0);
+}
+
+QPointF CanvasArea::zoomAnchor(QPointF anchor) const
+{
+    if (!m_bindZoomToCanvas)
+        return anchor;
+    QPointF c = viewTransform().toCanvas(anchor);
+    c.setX(std::clamp(c.x(), 0.0, double(m_project.width())));
+    c.setY(std::clamp(c.y(), 0.0, double(m_project.height())));
+    return viewTransform().toWidget(c);
+}
+
+void CanvasArea::setZoomAt(double zoom, QPointF anchor)
+{
+    const QPointF canvasPoint = view().toCanvas(anchor);
+    view().setZoom(zoom);
+    view().setOffset(view().offset() + anchor - view().toWidget(canvasPoint));
+}
+
+void CanvasArea::setRotationAt(double degrees, QPointF anchor)
+{
+    const QPointF canvasPoint = view().toCanvas(anchor);
+    view().setRotation(degrees);
+    view().setOffset(view().offset() + anchor - view().toWidget(canvasPoint));
+}
+
+void CanvasArea::afterViewChange()
+{
+    m_fitMode = false;
+    refreshHover();
+    refreshPreviews();
+    update();
+    emit statusChanged();
+}
+
+void CanvasArea::zoomStep(bool in, QPointF anchor)
+{
+    const double zoom = viewTransform().zoom();
+    double next = 0.0;
+    if (in) {
+        next = std::min(std::floor(zoom + ZoomEpsilon) + 1.0, ViewTransform::MaxZoom);
+    } else {
+        if (zoom <= 1.0)
+            return;
+        next = std::min(std::ceil(zoom - ZoomEpsilon) - 1.0, ViewTransform::MaxZoom);
+    }
+    if (next == zoom)
+        return;
+    setZoomAt(next, zoomAnchor(anchor));
+    afterViewChange();
+}
+
+void CanvasArea::zoomIn()
+{
+    zoomStep(true, widgetCenter());
+}
+
+void CanvasArea::zoomOut()
+{
+    zoomStep(false, widgetCenter());
+}
+
+void CanvasArea::zoomActualSize()
+{
+    setZoomAt(1.0, zoomAnchor(widgetCenter()));
+    afterViewChange();
+}
+
+bool CanvasArea::applyBestFit()
+{
+    const QRectF fit = m_project.hasBorderFrame()
+                           ? pixelEdges(borderFrameRect(m_project.mode(), m_project.size(),
+                                                        m_project.layoutSpec()))
+                           : QRectF(0, 0, m_project.width(), m_project.height());
+    if (fit.isEmpty() || width() < 1 || height() < 1)
+        return false;
+    QTransform shape;
+    shape.rotate(viewTransform().rotation());
+    shape.scale(viewTransform().pixelWidth(), 1.0 / viewTransform().displayAspect());
+    const QRectF mapped = shape.mapRect(fit);
+    view().setZoom(std::min(height() / mapped.height(), width() / mapped.width()));
+    view().setOffset(view().offset() + widgetCenter() - view().toWidget(fit.center()));
+    m_fitMode = true;
+    refreshHover();
+    refreshPreviews();
+    update();
+    emit statusChanged();
+    return true;
+}
+
+void CanvasArea::zoomBestFit()
+{
+    applyBestFit();
+}
+
+void CanvasArea::setDisplayPixelAspect(double aspect)
+{
+    view().setDisplayAspect(aspect);
+    if (m_fitMode && applyBestFit())
+        return;
+    refreshHover();
+    refreshPreviews();
+    update();
+    emit statusChanged();
+}
+
+bool CanvasArea::resetRotationAllowed() const
+{
+    // Shape and selection drags join this guard when those tools exist.
+    return !penStrokeInProgress();
+}
+
+void CanvasArea::resetRotation()
+{
+    if (!resetRotationAllowed())
+        return;
+    setRotationAt(0.0, widgetCenter());
+    if (m_fitMode && applyBestFit())
+        return;
+    refreshHover();
+    refreshPreviews();
+    update();
+    emit statusChanged();
+}
+
+void CanvasArea::resetRotationAndBestFit()
+{
+    if (!resetRotationAllowed())
+        return;
+    setRotationAt(0.0, widgetCenter());
+    if (!applyBestFit()) {
+        update();
+        emit statusChanged();
+    }
+}
+
+void CanvasArea::panArrow(int key)
+{
+    const QSize cell = cellSize(m_project.mode());
+    QPointF step;
+    switch (key) {
+    case Qt::Key_Left:
+        step = QPointF(-cell.width(), 0);
+        break;
+    case Qt::Key_Right:
+        step = QPointF(cell.width(), 0);
+        break;
+    case Qt::Key_Up:
+        step = QPointF(0, -cell.height());
+        break;
+    default:
+        step = QPointF(0, cell.height());
+        break;
+    }
+    // Along the artwork's own axes, whatever the rotation.
+    const QPointF delta = viewTransform().toWidget(step) - viewTransform().toWidget(QPointF());
+    view().setOffset(view().offset() + delta);
+    afterViewChange();
+}
+
+void CanvasArea::beginPan(QPointF widgetPosition)
+{
+    m_panning = true;
+    m_lastPanPosition = widgetPosition;
+    setCursor(ToolCursors::cursor(ToolCursors::PanGrabbing));
+}
+
+void CanvasArea::refreshHover()
+{
+    if (!m_pointerInside)
+        return;
+    m_hoverPixel = canvasPixelAt(m_pointerPosition);
+    m_hoverValid = true;
+}
+
+// ---- images --------------------------------------------------------------------
+
+void CanvasArea::renderArtwork()
+{
+    m_artworkImage = ::artworkImage(m_project.colormap(), m_project.paletteVariant(),
+                                    artworkScale(viewTransform()));
+}
+
+void CanvasArea::recreateMasks()
+{
+    const QSize size = m_artworkImage.size();
+    if (size.isEmpty()) {
+        m_nibMask = QImage();
+        m_regionMask = QImage();
+        return;
+    }
+    m_nibMask = QImage(size, QImage::Format_Alpha8);
+    m_nibMask.fill(0);
+    m_regionMask = QImage(size, QImage::Format_Alpha8);
+    m_regionMask.fill(0);
+}
+
+void CanvasArea::refreshImageRegion(const QRect &canvasRect)
+{
+    const QRect rect = canvasRect & m_project.colormap().rect();
+    if (rect.isEmpty())
+        return;
+    if (m_artworkImage.size() !=
+        QSize(m_project.width() * artworkScale(viewTransform()), m_project.height()))
+        renderArtwork();
+    else
+        ::renderArtwork(m_artworkImage, m_project.colormap(), rect, m_project.paletteVariant(),
+                        artworkScale(viewTransform()));
+    invalidateRedFlags(rect);
+    repaintCanvasRect(rect);
+    emit imageRegionChanged(rect);
+}
+
+void CanvasArea::refreshWholeImage()
+{
+    renderArtwork();
+    m_redFlags[0].valid = false;
+    m_redFlags[1].valid = false;
+    update();
+    emit imageChanged();
+}
+
+void CanvasArea::repaintCanvasRect(const QRect &canvasRect)
+{
+    if (canvasRect.isEmpty())
+        return;
+    const ViewTransform &v = viewTransform();
+    // Room for the widest grid pen straddling the rectangle's edges.
+    int grow = 2;
+    if (m_bilinearFiltering)
+        grow += int(std::ceil(std::max(v.zoom() * v.pixelWidth(), v.zoom() / v.displayAspect())));
+    const QRect widgetRect = v.widgetFromCanvas().mapRect(pixelEdges(canvasRect)).toAlignedRect();
+    update(widgetRect.adjusted(-grow, -grow, grow, grow));
+}
+
+void CanvasArea::reloadProject()
+{
+    renderArtwork();
+    recreateMasks();
+    m_redFlags[0].valid = false;
+    m_redFlags[1].valid = false;
+    m_previewRect = QRect();
+    m_connectPoint.reset();
+    m_referenceImage = QImage();
+    updateGeometry();
+    if (!applyBestFit())
+        update();
+    m_fitMode = true;
+    emit imageChanged();
+    emit historyChanged();
+    emit statusChanged();
+}
+
+quint8 CanvasArea::frameColorIndex() const
+{
+    const bool multicolorSide = m_project.mode() == CanvasMode::Multicolor &&
+                                m_project.layout() == CanvasLayout::SideBorderSprites;
+    return m_project.slot(multicolorSide ? ColorSlot::Background : ColorSlot::Border);
+}
+
+QImage CanvasArea::baseExportImage(bool withBorders, quint8 frameColor) const
+{
+    const QImage artwork = m_project.colormap().toImage(m_project.paletteVariant());
+    if (!withBorders || !m_project.hasBorderFrame() || artwork.isNull())
+        return artwork;
+    const QRect frame = borderFrameRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
+    QImage image(frame.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.translate(-frame.topLeft());
+    const PaletteVariant variant = m_project.paletteVariant();
+    painter.fillRect(frame, QColor::fromRgb(paletteRgb(variant, frameColor)));
+    if (m_project.layout() == CanvasLayout::TopBottomBorderSprites) {
+        const QColor black = QColor::fromRgb(paletteRgb(variant, 0));
+        painter.fillRect(QRect(QPoint(frame.left(), frame.top()), QPoint(frame.right(), -1)),
+                         black);
+        painter.fillRect(
+            QRect(QPoint(frame.left(), m_project.height()), QPoint(frame.right(), frame.bottom())),
+            black);
+    }
+    painter.drawImage(QPoint(0, 0), artwork);
+    return image;
+}
+
+QImage CanvasArea::exportImage(bool withBorders) const
+{
+    return exportImage(withBorders, frameColorIndex());
+}
+
+QImage CanvasArea::exportImage(bool withBorders, quint8 frameColor) const
+{
+    const QImage base = baseExportImage(withBorders, frameColor);
+    const int scale = artworkScale(viewTransform());
+    if (scale < 2 || base.isNull())
+        return base;
+    return base.scaled(base.width() * scale, base.height(), Qt::IgnoreAspectRatio,
+                       Qt::FastTransformation);
+}
+
+void CanvasArea::paintPrintPage(QPainter &painter, const QRect &viewport) const
+{
+    const QImage image = exportImage(false);
+    if (image.isNull() || viewport.isEmpty())
+        return;
+    const QSize size = image.size().scaled(viewport.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRect(viewport.topLeft(), size), image);
+}
+
+void CanvasArea::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter(&printer);
+    paintPrintPage(painter, painter.viewport());
+}
+
+// ---- red sprite flags ------------------------------------------------------------
+
+void CanvasArea::invalidateRedFlags(const QRect &canvasRect)
+{
+    if (m_project.layout() != CanvasLayout::TopBottomBorderSprites)
+        return;
+    for (const CanvasRegion &region : m_project.regions()) {
+        if (region.kind == RegionKind::TopBorder && region.rect.intersects(canvasRect))
+            m_redFlags[0].valid = false;
+        if (region.kind == RegionKind::BottomBorder && region.rect.intersects(canvasRect))
+            m_redFlags[1].valid = false;
+    }
+}
+
+const QList<QRect> &CanvasArea::redFlags(int border)
+{
+    const LayoutSpec &layout = m_project.layoutSpec();
+    const bool top = border == 0;
+    const int alignment = int(top ? layout.topAlignment : layout.bottomAlignment);
+    const ColorSlot first = top ? ColorSlot::TopBackground : ColorSlot::BottomBackground;
+    const quint8 colors[3] = {m_project.slot(first), m_project.slot(ColorSlot(int(first) + 1)),
+                              m_project.slot(ColorSlot(int(first) + 2))};
+    RedFlagCache &cache = m_redFlags[border];
+    const bool keyMatches =
+        cache.alignment == alignment && std::equal(colors, colors + 3, cache.colors);
+    if (cache.valid && keyMatches)
+        return cache.rects;
+    const RedFrameSet set = redFrameSet(ClashContext::forSweep(m_project), m_project.colormap());
+    cache.rects = top ? set.top : set.bottom;
+    cache.alignment = alignment;
+    std::copy(colors, colors + 3, cache.colors);
+    cache.valid = true;
+    return cache.rects;
+}
+
+// ---- painting --------------------------------------------------------------------
+
+QRectF CanvasArea::visibleCanvasRect(const QRect &widgetRect) const
+{
+    return viewTransform().canvasFromWidget().mapRect(QRectF(widgetRect)) &
+           QRectF(0, 0, m_project.width(), m_project.height());
+}
+
+void CanvasArea::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const QRect updateRect = event->rect();
+    painter.fillRect(updateRect, m_backdropColor);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, m_bilinearFiltering);
+    painter.setWorldTransform(viewTransform().widgetFromCanvas());
+
+    paintFrame(painter);
+    const QRectF canvasRect(0, 0, m_project.width(), m_project.height());
+    if (!m_artworkImage.isNull())
+        painter.drawImage(canvasRect, m_artworkImage);
+    if (m_activeTool)
+        m_activeTool->paintPreview(painter);
+
+    if (m_referenceVisible && !m_referenceImage.isNull() && m_referenceOpacity > 0) {
+        painter.setOpacity(m_referenceOpacity / 100.0);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, m_smoothReferenceScaling);
+        painter.drawImage(canvasRect, m_referenceImage);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.setOpacity(1.0);
+    }
+
+    const QRectF visible = visibleCanvasRect(updateRect);
+    if (m_pixelGridVisible && viewTransform().zoom() >= PixelGridMinZoom)
+        paintPixelGrid(painter, visible);
+    if (m_gridVisible)
+        paintReferenceGrid(painter, visible);
+    if (m_symmetry.mode() != SymmetryMode::None)
+        paintSymmetryGuides(painter);
+    if (m_safeFramesVisible && m_project.layoutSpec().isSpriteLayout())
+        paintSafeFrames(painter);
+    if (m_project.layout() == CanvasLayout::TopBottomBorderSprites)
+        paintRedFlags(painter);
+    if (m_activeTool)
+        m_activeTool->paintOverlay(painter);
+}
+
+void CanvasArea::paintFrame(QPainter &painter) const
+{
+    if (!m_project.hasBorderFrame())
+        return;
+    const QRect frame = borderFrameRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
+    const PaletteVariant variant = m_project.paletteVariant();
+    painter.fillRect(pixelEdges(frame), QColor::fromRgb(paletteRgb(variant, frameColorIndex())));
+    if (m_project.layout() != CanvasLayout::TopBottomBorderSprites)
+        return;
+    const QColor black = QColor::fromRgb(paletteRgb(variant, 0));
+    painter.fillRect(QRectF(frame.left(), frame.top(), frame.width(), -frame.top()), black);
+    painter.fillRect(QRectF(frame.left(), m_project.height(), frame.width(),
+                            frame.bottom() + 1 - m_project.height()),
+                     black);
+}
+
+void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible) const
+{
+    if (visible.isEmpty())
+        return;
+    const int x1 = std::max(0, int(std::floor(visible.left())));
+    const int x2 = std::min(m_project.width(), int(std::ceil(visible.right())));
+    const int y1 = std::max(0, int(std::floor(visible.top())));
+    const int y2 = std::min(m_project.height(), int(std::ceil(visible.bottom())));
+    QList<QLineF> lines;
+    lines.reserve((x2 - x1 + 1) + (y2 - y1 + 1));
+    for (int x = x1; x <= x2; ++x)
+        lines.append(QLineF(x, y1, x, y2));
+    for (int y = y1; y <= y2; ++y)
+        lines.append(QLineF(x1, y, x2, y));
+    const int grey = m_lighterGrids ? 115 : 64;
+    painter.setPen(cosmeticPen(QColor(grey, grey, grey, 128), 1));
+    painter.drawLines(lines);
+}
+
+void CanvasArea::paintReferenceGrid(QPainter &painter, const QRectF &visible) const
+{
+    if (visible.isEmpty())
+        return;
+    const ReferenceGrid grid =
+        referenceGrid(m_project.mode(), m_project.size(), m_project.layoutSpec(),
+                      m_project.screensAcross(), visible);
+    const bool thick = viewTransform().zoom() >= ThickGridZoom;
+    const int grey = m_lighterGrids ? 147 : 96;
+    painter.setPen(cosmeticPen(QColor(grey, grey, grey), thick ? 2 : 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawLines(grid.lines);
+    for (const QPolygonF &bracket : grid.brackets)
+        painter.drawPolyline(bracket);
+    if (!grid.seams.isEmpty()) {
+        const int seamGrey = m_lighterGrids ? 211 : 160;
+        painter.setPen(cosmeticPen(QColor(seamGrey, seamGrey, seamGrey), thick ? 3 : 2));
+        painter.drawLines(grid.seams);
+    }
+}
+
+void CanvasArea::paintSymmetryGuides(QPainter &painter) const
+{
+    const SymmetryGuides guides =
+        symmetryGuides(m_symmetry.mode(), m_symmetry.axes(), m_project.size(),
+                       artworkScale(viewTransform()), viewTransform().displayAspect());
+    painter.setPen(cosmeticPen(guides.color, 1));
+    painter.drawLines(guides.lines);
+}
+
+void CanvasArea::paintSafeFrames(QPainter &painter) const
+{
+    const SafeFrames frames =
+        safeFrames(m_project.mode(), m_project.size(), m_project.layoutSpec());
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(cosmeticPen(QColor(255, 191, 0, 102), 1));
+    painter.drawRect(pixelEdges(frames.full));
+    painter.setPen(cosmeticPen(QColor(0, 255, 0, 102), 1));
+    painter.drawRect(pixelEdges(frames.normal));
+}
+
+void CanvasArea::paintRedFlags(QPainter &painter)
+{
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(cosmeticPen(QColor(255, 0, 0), 1));
+    for (int border = 0; border < 2; ++border)
+        for (const QRect &rect : redFlags(border))
+            painter.drawRect(pixelEdges(rect));
+}
+
+void CanvasArea::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_fitMode)
+        applyBestFit();
+}
+
+// ---- input ---------------------------------------------------------------------
+
+void CanvasArea::routeToTool(bool (CanvasTool::*handler)(QMouseEvent *), QMouseEvent *event)
+{
+    if (m_activeTool && (m_activeTool->*handler)(event))
+        return;
+    // A pen stroke started before a tool switch finishes on the pen.
+    if (m_penTool && m_activeTool != m_penTool)
+        (m_penTool->*handler)(event);
+}
+
+void CanvasArea::mousePressEvent(QMouseEvent *event)
+{
+    const Qt::MouseButton button = event->button();
+    if (button == Qt::MiddleButton || (button == Qt::LeftButton && m_spaceHeld)) {
+        beginPan(event->position());
+        return;
+    }
+    if (button == Qt::LeftButton && m_rHeld && !penStrokeInProgress()) {
+        m_rotating = true;
+        m_rotationAtStart = viewTransform().rotation();
+        m_rotationStartVector = event->position() - widgetCenter();
+        if (std::abs(m_rotationStartVector.x()) + std::abs(m_rotationStartVector.y()) < 1.0)
+            m_rotationStartVector = QPointF(1.0, 0.0);
+        return;
+    }
+    routeToTool(&CanvasTool::mousePressEvent, event);
+}
+
+void CanvasArea::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF position = event->position();
+    if (m_panning) {
+        view().setOffset(view().offset() + position - m_lastPanPosition);
+        m_lastPanPosition = position;
+        m_fitMode = false;
+        update();
+    } else if (m_rotating && (event->buttons() & Qt::LeftButton)) {
+        const QPointF v = position - widgetCenter();
+        if (std::abs(v.x()) + std::abs(v.y()) >= 1.0) {
+            const QPointF s = m_rotationStartVector;
+            const double angle =
+                std::atan2(s.x() * v.y() - s.y() * v.x(), s.x() * v.x() + s.y() * v.y()) * 180.0 /
+                M_PI;
+            double rotation = m_rotationAtStart + angle;
+            if (event->modifiers() & Qt::ShiftModifier)
+                rotation = std::round(rotation / SnapDegrees) * SnapDegrees;
+            setRotationAt(rotation, widgetCenter());
+            m_fitMode = false;
+            update();
+            emit statusChanged();
+        }
+    } else {
+        routeToTool(&CanvasTool::mouseMoveEvent, event);
+    }
+
+    m_pointerPosition = position;
+    m_pointerInside = true;
+    refreshHover();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    m_shiftHeld = modifiers & Qt::ShiftModifier;
+    m_ctrlHeld = modifiers & Qt::ControlModifier;
+    const bool alt = modifiers & Qt::AltModifier;
+    if (alt != m_altHeld) {
+        m_altHeld = alt;
+        if (!isGestureUnderWay())
+            refreshCursor();
+    }
+    refreshPreviews();
+    emit statusChanged();
+}
+
+void CanvasArea::mouseReleaseEvent(QMouseEvent *event)
+{
+    const Qt::MouseButton button = event->button();
+    if (m_panning && (button == Qt::LeftButton || button == Qt::MiddleButton)) {
+        m_panning = false;
+        setCursor(m_spaceHeld ? ToolCursors::cursor(ToolCursors::Pan) : chosenCursor());
+    } else if (m_rotating && button == Qt::LeftButton) {
+        m_rotating = false;
+        setCursor(m_rHeld ? ToolCursors::cursor(ToolCursors::Rotate) : chosenCursor());
+    } else {
+        routeToTool(&CanvasTool::mouseReleaseEvent, event);
+    }
+    refreshPreviews();
+}
+
+void CanvasArea::wheelEvent(QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    const bool in = (delta > 0) != m_invertWheel;
+    zoomStep(in, event->position());
+    event->accept();
+}
+
+void CanvasArea::keyPressEvent(QKeyEvent *event)
+{
+    if (m_activeTool && m_activeTool->keyPressEvent(event))
+        return;
+    const int key = event->key();
+    const bool repeat = event->isAutoRepeat();
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    switch (key) {
+    case Qt::Key_Space:
+        if (!repeat) {
+            m_spaceHeld = true;
+            if (!m_panning)
+                setCursor(ToolCursors::cursor(ToolCursors::Pan));
+        }
+        return;
+    case Qt::Key_R:
+        if (!repeat) {
+            m_rHeld = true;
+            if (!m_panning && !penStrokeInProgress())
+                setCursor(ToolCursors::cursor(ToolCursors::Rotate));
+        }
+        return;
+    case Qt::Key_C:
+        if (!repeat) {
+            m_swapPreview = true;
+            refreshPreviews();
+        }
+        return;
+    case Qt::Key_Z:
+        if (modifiers == Qt::NoModifier) {
+            m_lighterGrids = !m_lighterGrids;
+            if (m_gridVisible || (m_pixelGridVisible && viewTransform().zoom() >= PixelGridMinZoom))
+                update();
+            return;
+        }
+        break;
+    case Qt::Key_Alt:
+        if (!repeat) {
+            m_altHeld = true;
+            if (!isGestureUnderWay())
+                refreshCursor();
+        }
+        return;
+    case Qt::Key_Shift:
+        if (!repeat) {
+            m_shiftHeld = true;
+            refreshPreviews();
+        }
+        return;
+    case Qt::Key_Control:
+        if (!repeat) {
+            m_ctrlHeld = true;
+            refreshPreviews();
+        }
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (modifiers == Qt::NoModifier) {
+            panArrow(key);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CanvasArea::keyReleaseEvent(QKeyEvent *event)
+{
+    if (m_activeTool && m_activeTool->keyReleaseEvent(event))
+        return;
+    if (event->isAutoRepeat()) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Space:
+        m_spaceHeld = false;
+        if (!m_panning)
+            setCursor(m_rHeld || m_rotating ? ToolCursors::cursor(ToolCursors::Rotate)
+                                            : chosenCursor());
+        return;
+    case Qt::Key_R:
+        m_rHeld = false;
+        if (!m_rotating && !m_panning)
+            setCursor(m_spaceHeld ? ToolCursors::cursor(ToolCursors::Pan) : chosenCursor());
+        return;
+    case Qt::Key_C:
+        m_swapPreview = false;
+        refreshPreviews();
+        return;
+    case Qt::Key_Shift:
+        m_shiftHeld = false;
+        refreshPreviews();
+        return;
+    case Qt::Key_Control:
+        m_ctrlHeld = false;
+        refreshPreviews();
+        return;
+    case Qt::Key_Alt:
+        m_altHeld = false;
+        if (!isGestureUnderWay())
+            refreshCursor();
+        return;
+    default:
+        break;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void CanvasArea::tabletEvent(QTabletEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::TabletPress:
+        m_tabletActive = true;
+        m_tabletPressure = event->pressure();
+        break;
+    case QEvent::TabletMove:
+        m_tabletPressure = event->pressure();
+        break;
+    case QEvent::TabletRelease:
+        m_tabletActive = false;
+        break;
+    default:
+        break;
+    }
+    // Left unaccepted so the matching mouse events still arrive.
+    event->ignore();
+}
+
+void CanvasArea::leaveEvent(QEvent *event)
+{
+    m_hoverValid = false;
+    m_pointerInside = false;
+    refreshPreviews();
+    emit statusChanged();
+    QWidget::leaveEvent(event);
+}

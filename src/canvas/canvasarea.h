@@ -1,0 +1,271 @@
+#pragma once
+
+#include "document/palette.h"
+#include "paint/symmetry.h"
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class CanvasTool;
+class EyedropperTool;
+class PanTool;
+class Project;
+class SymmetryTool;
+class ViewTransform;
+class QPrinter;
+
+// The drawing widget: shows the Project through its zoomable, rotatable,
+// pannable view, paints the artwork with its frame, grids and overlays, and
+// routes pointer and key input to view gestures or to the active tool.
+class CanvasArea : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QColor backdropColor READ backdropColor WRITE setBackdropColor)
+
+public:
+    explicit CanvasArea(Project &project, QWidget *parent = nullptr);
+    ~CanvasArea() override;
+
+    Project &project() const { return m_project; }
+    const ViewTransform &viewTransform() const;
+    // The canvas pixel under a widget point (floored; may lie outside the canvas).
+    QPoint canvasPixelAt(QPointF widgetPosition) const;
+    QPoint hoverPixel() const { return m_hoverPixel; }
+    bool isHoverValid() const { return m_hoverValid; }
+    bool isFitMode() const { return m_fitMode; }
+
+    QColor backdropColor() const { return m_backdropColor; }
+    void setBackdropColor(const QColor &color);
+
+    // Display options; each setter ignores an unchanged value.
+    bool isGridVisible() const { return m_gridVisible; }
+    bool isPixelGridVisible() const { return m_pixelGridVisible; }
+    bool areSafeFramesVisible() const { return m_safeFramesVisible; }
+    bool isReferenceLayerVisible() const { return m_referenceVisible; }
+    bool lighterGrids() const { return m_lighterGrids; }
+    void setLighterGrids(bool lighter);
+    bool bilinearFiltering() const { return m_bilinearFiltering; }
+    void setBilinearFiltering(bool on);
+    void setSmoothReferenceScaling(bool on);
+    int referenceOpacity() const { return m_referenceOpacity; }
+    void setReferenceOpacity(int percent);
+    const QImage &referenceImage() const { return m_referenceImage; }
+    // A null image clears the reference layer.
+    void setReferenceImage(const QImage &image);
+    bool invertWheel() const { return m_invertWheel; }
+    void setInvertWheel(bool on);
+    bool bindZoomToCanvas() const { return m_bindZoomToCanvas; }
+    void setBindZoomToCanvas(bool on);
+    void setPaletteVariant(PaletteVariant variant);
+
+    // Pen colours (colour indices 0..15).
+    quint8 penIndex() const { return m_penIndex; }
+    quint8 secondaryIndex() const { return m_secondaryIndex; }
+    void setPenIndex(quint8 index);
+    void setSecondaryIndex(quint8 index);
+    // The eyedropper operation: reads the colour under a canvas pixel into the
+    // primary (or, for the right button, the secondary) pen colour.
+    void sampleColorAt(QPoint pixel, bool secondary);
+
+    // Symmetry drawing aid: mode, axes and the fill and shape switches.
+    const Symmetry &symmetry() const { return m_symmetry; }
+    SymmetryMode symmetryMode() const { return m_symmetry.mode(); }
+    SymmetryAxes symmetryAxes() const { return m_symmetry.axes(); }
+    void setSymmetryAxes(SymmetryAxes axes);
+    void resetSymmetryAxes();
+    void setSymmetryApplyToFill(bool on);
+    void setSymmetryApplyToShapes(bool on);
+
+    // Tools. The pen is the fallback that gets presses the active tool
+    // refuses and becomes active whenever a tool is switched off.
+    CanvasTool *activeTool() const { return m_activeTool; }
+    CanvasTool *penTool() const { return m_penTool; }
+    PanTool *panTool() const { return m_panTool.get(); }
+    EyedropperTool *eyedropperTool() const { return m_eyedropperTool.get(); }
+    SymmetryTool *symmetryTool() const { return m_symmetryTool.get(); }
+    void setPanTool(bool on);
+    void setEyedropperTool(bool on);
+    void setSymmetryAxesTool(bool on);
+    // Hands the canvas its pen; it becomes the active tool when no other is.
+    void installPenTool(std::unique_ptr<CanvasTool> pen);
+    bool penStrokeInProgress() const;
+
+    // Gesture and modifier state.
+    bool isPanning() const { return m_panning; }
+    bool isRotating() const { return m_rotating; }
+    bool isSpaceHeld() const { return m_spaceHeld; }
+    bool isRHeld() const { return m_rHeld; }
+    bool isShiftHeld() const { return m_shiftHeld; }
+    bool isCtrlHeld() const { return m_ctrlHeld; }
+    bool isAltHeld() const { return m_altHeld; }
+    bool isSwapPreview() const { return m_swapPreview; }
+    // A pan, a rotation drag, Space or R is under way.
+    bool isGestureUnderWay() const;
+    bool isTabletActive() const { return m_tabletActive; }
+    double tabletPressure() const { return m_tabletPressure; }
+    void beginPan(QPointF widgetPosition);
+
+    // The pending Shift-line connect point left by the last stroke.
+    std::optional<QPoint> connectPoint() const { return m_connectPoint; }
+    void setConnectPoint(std::optional<QPoint> point) { m_connectPoint = point; }
+
+    // Images.
+    const QImage &artworkImage() const { return m_artworkImage; }
+    QImage &nibMask() { return m_nibMask; }
+    QImage &regionMask() { return m_regionMask; }
+    // The colour index the border frame shows.
+    quint8 frameColorIndex() const;
+    // The artwork for export, widened to whole image pixels per colormap pixel.
+    QImage exportImage(bool withBorders) const;
+    // As above with the frame in a given colour (a workstage's own border).
+    QImage exportImage(bool withBorders, quint8 frameColor) const;
+    // Draws the borderless export image scaled into a page's viewport.
+    void paintPrintPage(QPainter &painter, const QRect &viewport) const;
+
+    // Re-renders part of the artwork after an edit and repaints it.
+    void refreshImageRegion(const QRect &canvasRect);
+    // Re-renders the whole artwork (undo, redo, imports, whole-canvas edits).
+    void refreshWholeImage();
+    // Repaints the widget area of a canvas rectangle.
+    void repaintCanvasRect(const QRect &canvasRect);
+    // Moves the tool preview: repaints the old and the new rectangle.
+    void setPreviewRect(const QRect &canvasRect);
+    QRect previewRect() const { return m_previewRect; }
+    void refreshPreviews();
+    void refreshCursor();
+    // The cursor the canvas would show now with no gesture under way.
+    QCursor chosenCursor() const;
+
+    QSize sizeHint() const override;
+
+signals:
+    void historyChanged();
+    void statusChanged();
+    void selectionChanged();
+    void penColorsChanged();
+    void imageRegionChanged(QRect canvasRect);
+    void imageChanged();
+
+public slots:
+    void print();
+    void zoomIn();
+    void zoomOut();
+    void zoomActualSize();
+    void zoomBestFit();
+    void setGridVisible(bool visible);
+    void setReferenceLayerVisible(bool visible);
+    void setPixelGridVisible(bool visible);
+    void setSafeFramesVisible(bool visible);
+    void setDisplayPixelAspect(double aspect);
+    void resetRotation();
+    void resetRotationAndBestFit();
+    void reloadProject();
+    // The symmetry menu passes the SymmetryMode values 0..5.
+    void setSymmetryMode(int mode);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void tabletEvent(QTabletEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    struct RedFlagCache {
+        bool valid = false;
+        int alignment = 0;
+        quint8 colors[3] = {0, 0, 0};
+        QList<QRect> rects;
+    };
+
+    ViewTransform &view();
+    QPointF widgetCenter() const;
+    QPointF zoomAnchor(QPointF anchor) const;
+    void zoomStep(bool in, QPointF anchor);
+    void setZoomAt(double zoom, QPointF anchor);
+    void setRotationAt(double degrees, QPointF anchor);
+    bool applyBestFit();
+    void afterViewChange();
+    void refreshHover();
+    void panArrow(int key);
+    bool resetRotationAllowed() const;
+    void switchTool(CanvasTool *tool, bool on);
+    void routeToTool(bool (CanvasTool::*handler)(QMouseEvent *), QMouseEvent *event);
+    QRectF visibleCanvasRect(const QRect &widgetRect) const;
+    void renderArtwork();
+    void recreateMasks();
+    void invalidateRedFlags(const QRect &canvasRect);
+    const QList<QRect> &redFlags(int border);
+    QImage baseExportImage(bool withBorders, quint8 frameColor) const;
+
+    void paintFrame(QPainter &painter) const;
+    void paintPixelGrid(QPainter &painter, const QRectF &visible) const;
+    void paintReferenceGrid(QPainter &painter, const QRectF &visible) const;
+    void paintSymmetryGuides(QPainter &painter) const;
+    void paintSafeFrames(QPainter &painter) const;
+    void paintRedFlags(QPainter &painter);
+
+    Project &m_project;
+
+    std::unique_ptr<PanTool> m_panTool;
+    std::unique_ptr<EyedropperTool> m_eyedropperTool;
+    std::unique_ptr<SymmetryTool> m_symmetryTool;
+    std::unique_ptr<CanvasTool> m_ownedPen;
+    CanvasTool *m_penTool = nullptr;
+    CanvasTool *m_activeTool = nullptr;
+
+    bool m_fitMode = true;
+    bool m_panning = false;
+    bool m_spaceHeld = false;
+    bool m_rHeld = false;
+    bool m_rotating = false;
+    QPointF m_lastPanPosition;
+    double m_rotationAtStart = 0.0;
+    QPointF m_rotationStartVector;
+    bool m_shiftHeld = false;
+    bool m_ctrlHeld = false;
+    bool m_altHeld = false;
+    bool m_swapPreview = false;
+    QPoint m_hoverPixel;
+    bool m_hoverValid = false;
+    QPointF m_pointerPosition;
+    bool m_pointerInside = false;
+    bool m_tabletActive = false;
+    double m_tabletPressure = 0.0;
+
+    bool m_gridVisible = false;
+    bool m_pixelGridVisible = false;
+    bool m_lighterGrids = false;
+    bool m_safeFramesVisible = false;
+    bool m_referenceVisible = true;
+    int m_referenceOpacity = 50;
+    bool m_bilinearFiltering = false;
+    bool m_smoothReferenceScaling = false;
+    bool m_invertWheel = false;
+    bool m_bindZoomToCanvas = false;
+    QColor m_backdropColor = QColor(48, 48, 48);
+
+    QImage m_artworkImage;
+    QImage m_referenceImage;
+    QImage m_nibMask;
+    QImage m_regionMask;
+    QRect m_previewRect;
+
+    quint8 m_penIndex = 1;
+    quint8 m_secondaryIndex = 0;
+    Symmetry m_symmetry;
+    std::optional<QPoint> m_connectPoint;
+    RedFlagCache m_redFlags[2];
+};

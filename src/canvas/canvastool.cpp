@@ -1,0 +1,179 @@
+#include "canvastool.h"
+
+#include "canvasarea.h"
+#include "toolcursors.h"
+
+#include "document/project.h"
+
+#include <QMouseEvent>
+
+CanvasTool::CanvasTool(CanvasArea *canvas) : m_canvas(canvas) {}
+
+CanvasTool::~CanvasTool() = default;
+
+void CanvasTool::activate() {}
+
+void CanvasTool::deactivate() {}
+
+bool CanvasTool::mousePressEvent(QMouseEvent *event)
+{
+    const ToolEvent e = toolEvent(event);
+    if (!acceptsPress(e))
+        return false;
+    m_button = e.button;
+    m_pressPixel = e.pixel;
+    m_moved = false;
+    pressed(e);
+    return true;
+}
+
+bool CanvasTool::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_button == Qt::NoButton || !(event->buttons() & m_button))
+        return false;
+    ToolEvent e = toolEvent(event);
+    e.button = m_button;
+    if (e.pixel != m_pressPixel)
+        m_moved = true;
+    e.moved = m_moved;
+    dragged(e);
+    return true;
+}
+
+bool CanvasTool::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_button == Qt::NoButton || event->button() != m_button)
+        return false;
+    ToolEvent e = toolEvent(event);
+    if (e.pixel == m_pressPixel && !m_moved) {
+        m_button = Qt::NoButton;
+        clicked(e);
+    } else {
+        m_moved = true;
+        e.moved = true;
+        m_button = Qt::NoButton;
+        released(e);
+    }
+    return true;
+}
+
+bool CanvasTool::keyPressEvent(QKeyEvent *)
+{
+    return false;
+}
+
+bool CanvasTool::keyReleaseEvent(QKeyEvent *)
+{
+    return false;
+}
+
+QCursor CanvasTool::cursor() const
+{
+    return ToolCursors::cursor(ToolCursors::Pen);
+}
+
+void CanvasTool::paintPreview(QPainter &) {}
+
+void CanvasTool::paintOverlay(QPainter &) {}
+
+bool CanvasTool::hasLocalUndo() const
+{
+    return false;
+}
+
+bool CanvasTool::undoLocal()
+{
+    return false;
+}
+
+bool CanvasTool::acceptsPress(const ToolEvent &)
+{
+    return false;
+}
+
+void CanvasTool::pressed(const ToolEvent &) {}
+
+void CanvasTool::dragged(const ToolEvent &) {}
+
+void CanvasTool::released(const ToolEvent &) {}
+
+void CanvasTool::clicked(const ToolEvent &) {}
+
+Project &CanvasTool::project() const
+{
+    return m_canvas->project();
+}
+
+const ViewTransform &CanvasTool::view() const
+{
+    return m_canvas->viewTransform();
+}
+
+ToolEvent CanvasTool::toolEvent(const QMouseEvent *event) const
+{
+    ToolEvent e;
+    e.position = event->position();
+    e.pixel = m_canvas->canvasPixelAt(e.position);
+    e.button = event->button();
+    e.modifiers = event->modifiers();
+    e.moved = m_moved;
+    return e;
+}
+
+QPointF CanvasTool::canvasPosition(QPointF widgetPosition) const
+{
+    return view().toCanvas(widgetPosition);
+}
+
+quint8 CanvasTool::penIndex() const
+{
+    return m_canvas->penIndex();
+}
+
+quint8 CanvasTool::secondaryIndex() const
+{
+    return m_canvas->secondaryIndex();
+}
+
+SymmetryMode CanvasTool::symmetryMode() const
+{
+    return m_canvas->symmetryMode();
+}
+
+void CanvasTool::repaintCanvas()
+{
+    m_canvas->update();
+}
+
+void CanvasTool::repaintCanvasRect(const QRect &canvasRect)
+{
+    m_canvas->repaintCanvasRect(canvasRect);
+}
+
+void CanvasTool::refreshCursor()
+{
+    m_canvas->refreshCursor();
+}
+
+void CanvasTool::refreshPreviews()
+{
+    m_canvas->refreshPreviews();
+}
+
+void CanvasTool::setCursor(const QCursor &cursor)
+{
+    m_canvas->setCursor(cursor);
+}
+
+void CanvasTool::commitHistory(const HistoryNode &node)
+{
+    const int before = project().history().revision();
+    project().history().push(node);
+    if (project().history().revision() != before)
+        emit m_canvas->historyChanged();
+}
+
+void CanvasTool::emitHistoryChanged()
+{
+    emit m_canvas->historyChanged();
+}

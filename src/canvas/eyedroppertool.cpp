@@ -1,0 +1,44 @@
+#include "eyedroppertool.h"
+
+#include "canvasarea.h"
+#include "toolcursors.h"
+
+void EyedropperTool::activate()
+{
+    setActiveFlag(true);
+    refreshCursor();
+    refreshPreviews();
+}
+
+void EyedropperTool::deactivate()
+{
+    setActiveFlag(false);
+    refreshCursor();
+    refreshPreviews();
+}
+
+QCursor EyedropperTool::cursor() const
+{
+    return ToolCursors::cursor(ToolCursors::Picker);
+}
+
+bool EyedropperTool::acceptsPress(const ToolEvent &event)
+{
+    return (event.button == Qt::LeftButton || event.button == Qt::RightButton) &&
+           !canvas()->penStrokeInProgress();
+}
+
+void EyedropperTool::pressed(const ToolEvent &event)
+{
+    sample(event);
+}
+
+void EyedropperTool::dragged(const ToolEvent &event)
+{
+    sample(event);
+}
+
+void EyedropperTool::sample(const ToolEvent &event)
+{
+    canvas()->sampleColorAt(event.pixel, event.button == Qt::RightButton);
+}

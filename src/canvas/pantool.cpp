@@ -1,0 +1,34 @@
+#include "pantool.h"
+
+#include "canvasarea.h"
+#include "toolcursors.h"
+
+#include <QMouseEvent>
+
+void PanTool::activate()
+{
+    setActiveFlag(true);
+    refreshCursor();
+    refreshPreviews();
+}
+
+void PanTool::deactivate()
+{
+    setActiveFlag(false);
+    refreshCursor();
+    refreshPreviews();
+}
+
+QCursor PanTool::cursor() const
+{
+    return ToolCursors::cursor(ToolCursors::Pan);
+}
+
+bool PanTool::mousePressEvent(QMouseEvent *event)
+{
+    // The canvas's own panning state follows the moves and the release.
+    if (event->button() != Qt::LeftButton || canvas()->penStrokeInProgress())
+        return false;
+    canvas()->beginPan(event->position());
+    return true;
+}

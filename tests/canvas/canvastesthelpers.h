@@ -1,0 +1,97 @@
+#pragma once
+
+#include "canvas/canvasarea.h"
+#include "canvas/canvastool.h"
+
+#include "document/project.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QStringList>
+#include <QTest>
+
+// Sends a mouse event through the application like a real pointer would,
+// with explicit held buttons and modifiers.
+inline void sendMouse(QWidget *widget, QEvent::Type type, QPointF pos, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, buttons, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+inline void press(QWidget *w, QPointF pos, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    sendMouse(w, QEvent::MouseButtonPress, pos, button, button, modifiers);
+}
+
+inline void move(QWidget *w, QPointF pos, Qt::MouseButtons buttons = Qt::LeftButton,
+                 Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    sendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, buttons, modifiers);
+}
+
+inline void release(QWidget *w, QPointF pos, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    sendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton, modifiers);
+}
+
+// A pen stand-in that takes left and right presses through the default
+// handlers and writes down every hook it is given.
+class RecordingTool : public CanvasTool
+{
+public:
+    using CanvasTool::CanvasTool;
+
+    void activate() override
+    {
+        setActiveFlag(true);
+        calls << QStringLiteral("activate");
+    }
+    void deactivate() override
+    {
+        setActiveFlag(false);
+        calls << QStringLiteral("deactivate");
+    }
+    bool acceptsPress(const ToolEvent &e) override
+    {
+        return e.button == Qt::LeftButton || e.button == Qt::RightButton;
+    }
+    void pressed(const ToolEvent &e) override { record("pressed", e); }
+    void dragged(const ToolEvent &e) override { record("dragged", e); }
+    void released(const ToolEvent &e) override { record("released", e); }
+    void clicked(const ToolEvent &e) override { record("clicked", e); }
+
+    QStringList calls;
+    QList<ToolEvent> events;
+
+private:
+    void record(const char *name, const ToolEvent &e)
+    {
+        calls << QString::fromLatin1(name);
+        events << e;
+    }
+};
+
+// A shown, offscreen canvas of a given size on its own project.
+struct CanvasFixture {
+    explicit CanvasFixture(Project p, QSize size = QSize(832, 602)) : project(std::move(p))
+    {
+        canvas = std::make_unique<CanvasArea>(project);
+        canvas->resize(size);
+        canvas->show();
+        QVERIFY(QTest::qWaitForWindowExposed(canvas.get()));
+    }
+    RecordingTool *installRecordingPen()
+    {
+        auto pen = std::make_unique<RecordingTool>(canvas.get());
+        RecordingTool *raw = pen.get();
+        canvas->installPenTool(std::move(pen));
+        raw->calls.clear();
+        return raw;
+    }
+
+    Project project;
+    std::unique_ptr<CanvasArea> canvas;
+};
