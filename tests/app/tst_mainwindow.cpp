@@ -10,8 +10,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
-#include <QStatusBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,7 +91,6 @@ private slots:
     void close();
     void saveFailureAndBusy();
     void statusBarElision();
-    void fontChangeReElides();
     void presets_data();
     void presets();
 };
@@ -334,22 +333,6 @@ void TestMainWindow::statusBarElision()
     window.resize(1600, 400);
     QTRY_VERIFY(labels[0]->width() > 200);
     check(false);
-}
-
-void TestMainWindow::fontChangeReElides()
-{
-    ElidedLabel label;
-    const QString text = QStringLiteral("Rotation: -22.50°");
-    QFont font = label.font();
-    font.setPixelSize(10);
-    label.setFont(font);
-    label.resize(label.fontMetrics().horizontalAdvance(text) + 4, 20);
-    label.setFullText(text);
-    QCOMPARE(label.text(), text);
-    font.setPixelSize(30);
-    label.setFont(font);
-    QVERIFY(label.text() != text);
-    QCOMPARE(label.toolTip(), text);
 }
 
 void TestMainWindow::presets_data()

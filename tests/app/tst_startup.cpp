@@ -77,9 +77,7 @@ void TestStartup::darkAppearance_data()
     };
     row("window", QPalette::Active, QPalette::Window, "#393939");
     row("inactive text", QPalette::Inactive, QPalette::Text, "#EEEEEE");
-    row("base", QPalette::Active, QPalette::Base, "#2B2B2B");
     row("highlight", QPalette::Active, QPalette::Highlight, "#0A84FF");
-    row("tooltip base", QPalette::Active, QPalette::ToolTipBase, "#1E1E1E");
     row("disabled window text", QPalette::Disabled, QPalette::WindowText, "#999999");
     row("disabled highlighted text", QPalette::Disabled, QPalette::HighlightedText, "#999999");
     row("disabled highlight", QPalette::Disabled, QPalette::Highlight, "#0A84FF");
