@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 
 // Colour indices are 0..15 in every document, but the colormap is a byte
@@ -42,31 +43,85 @@ int distinctColors(const Colormap &colormap, const QRect &r, quint16 excluded, i
     return found;
 }
 
-// Pixel counts of one unit; only the entries that were touched are reset, so
-// a sweep over many units clears the table in a handful of stores per unit.
+// How many distinct colours outside `excluded` a rectangle holds, counting
+// at least up to `stopAt` (the scan stops after the row that reaches it).
+// Colours are gathered as bits of a mask, row by row, without branching.
+int distinctCount(const Colormap &colormap, const QRect &r, quint16 excluded, int stopAt)
+{
+    const int w = colormap.width();
+    const quint8 *bits = colormap.constBits();
+    quint32 mask = 0;
+    quint32 high = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const quint8 *row = bits + qsizetype(y) * w;
+        for (int x = r.left(); x <= r.right(); ++x) {
+            mask |= 1u << (row[x] & 15);
+            high |= row[x];
+        }
+        if (high & 0xF0) {
+            std::array<quint8, 256> found;
+            return distinctColors(colormap, r, excluded, stopAt, found.data());
+        }
+        const int n = std::popcount(mask & ~quint32(excluded));
+        if (n >= stopAt)
+            return n;
+    }
+    return std::popcount(mask & ~quint32(excluded));
+}
+
+// Pixel counts of one unit. Only the entries that were used are cleared
+// again, so a sweep over many units keeps one table and never allocates.
 struct UnitHistogram {
     std::array<quint32, 256> count{};
-    std::array<quint8, 256> seen{};
-    int seenCount = 0;
+    quint32 lowMask = 0;  // bit c for every colour 0..15 seen
+    quint32 highBits = 0; // OR of all colours seen: above 15 only for stray bytes
 
+    void add(quint8 c)
+    {
+        ++count[c];
+        lowMask |= 1u << (c & 15);
+        highBits |= c;
+    }
     void collect(const Colormap &colormap, const QRect &r)
     {
+        // The masks live in registers: stores into `count` could alias them.
         const int w = colormap.width();
         const quint8 *bits = colormap.constBits();
+        quint32 mask = lowMask;
+        quint32 high = highBits;
         for (int y = r.top(); y <= r.bottom(); ++y) {
             const quint8 *row = bits + qsizetype(y) * w;
             for (int x = r.left(); x <= r.right(); ++x) {
                 const quint8 c = row[x];
-                if (count[c]++ == 0)
-                    seen[seenCount++] = c;
+                ++count[c];
+                mask |= 1u << (c & 15);
+                high |= c;
             }
         }
+        lowMask = mask;
+        highBits = high;
+    }
+    // Calls f(colour) for every colour counted, in ascending index order.
+    template <typename F> void forEach(F &&f) const
+    {
+        if (highBits & 0xF0) {
+            for (int c = 0; c < 256; ++c) {
+                if (count[c])
+                    f(quint8(c));
+            }
+            return;
+        }
+        for (quint32 m = lowMask; m; m &= m - 1)
+            f(quint8(std::countr_zero(m)));
     }
     void reset()
     {
-        for (int i = 0; i < seenCount; ++i)
-            count[seen[i]] = 0;
-        seenCount = 0;
+        if (highBits & 0xF0)
+            count.fill(0);
+        else
+            forEach([this](quint8 c) { count[c] = 0; });
+        lowMask = 0;
+        highBits = 0;
     }
 };
 
@@ -122,31 +177,41 @@ public:
     // Makes one unit legal; returns whether any pixel changed.
     bool resolveUnit(const QRect &unit, quint16 fixedMask, int limit)
     {
+        // Most units a stroke touches are legal: a colour mask settles them
+        // without counting.
+        if (distinctCount(m_colormap, unit, fixedMask, limit + 1) <= limit)
+            return false;
         m_histogram.collect(m_colormap, unit);
         std::array<quint8, 256> list;
         int n = 0;
-        for (int i = 0; i < m_histogram.seenCount; ++i) {
-            const quint8 c = m_histogram.seen[i];
+        m_histogram.forEach([&](quint8 c) {
             if (!isCommon(fixedMask, c))
                 list[n++] = c;
-        }
+        });
         if (n <= limit) {
             m_histogram.reset();
             return false;
         }
-        // Most-used first, the lower index first among equal counts.
-        const auto &count = m_histogram.count;
-        std::sort(list.begin(), list.begin() + n, [&](quint8 a, quint8 b) {
-            return count[a] != count[b] ? count[a] > count[b] : a < b;
-        });
+        // The `limit` most-used colours survive, the lower index first among
+        // equal counts; the order of the others does not matter, as each
+        // merges into a survivor. Keys order by count, then by lower index.
+        std::array<quint32, 256> key;
+        for (int i = 0; i < n; ++i)
+            key[i] = (m_histogram.count[list[i]] << 8) | quint32(255 - list[i]);
         std::array<quint8, 32> survivors;
         int s = 0;
         for (int c = 0; c < 16; ++c) {
             if (isCommon(fixedMask, quint8(c)))
                 survivors[s++] = quint8(c);
         }
-        for (int i = 0; i < limit; ++i)
-            survivors[s++] = list[i];
+        for (int k = 0; k < limit; ++k) {
+            int best = k;
+            for (int i = k + 1; i < n; ++i)
+                best = key[i] > key[best] ? i : best;
+            std::swap(key[k], key[best]);
+            std::swap(list[k], list[best]);
+            survivors[s++] = list[k];
+        }
         std::sort(survivors.begin(), survivors.begin() + s);
         for (int i = limit; i < n; ++i) {
             const quint8 from = list[i];
@@ -220,8 +285,7 @@ template <typename F> void forEachSprite(const SpriteGrid &grid, const QRect &re
 
 bool unitOverLimit(const Colormap &colormap, const QRect &unit, quint16 commons)
 {
-    std::array<quint8, 2> found;
-    return distinctColors(colormap, unit, commons, 2, found.data()) == 2;
+    return distinctCount(colormap, unit, commons, 2) >= 2;
 }
 
 quint8 bitmapBackground(const ClashContext &context)
@@ -290,9 +354,7 @@ int countOverwritten(const Colormap &colormap, const Colormap &before, const QRe
             ++total;
             if (!histogram)
                 return total;
-            const quint8 c = oldRow[bx];
-            if (histogram->count[c]++ == 0)
-                histogram->seen[histogram->seenCount++] = c;
+            histogram->add(oldRow[bx]);
         }
     }
     return total;
@@ -302,14 +364,12 @@ int countOverwritten(const Colormap &colormap, const Colormap &before, const QRe
 // `excluded`; -1 when none.
 int mostCounted(const UnitHistogram &h, quint16 excluded)
 {
+    // Colours come in ascending order, so only a strictly higher count wins.
     int best = -1;
-    for (int i = 0; i < h.seenCount; ++i) {
-        const quint8 c = h.seen[i];
-        if (isCommon(excluded, c))
-            continue;
-        if (best < 0 || h.count[c] > h.count[best] || (h.count[c] == h.count[best] && c < best))
+    h.forEach([&](quint8 c) {
+        if (!isCommon(excluded, c) && (best < 0 || h.count[c] > h.count[best]))
             best = c;
-    }
+    });
     return best;
 }
 
@@ -318,13 +378,10 @@ int mostCounted(const UnitHistogram &h, quint16 excluded)
 int leastCounted(const UnitHistogram &h, quint16 excluded, quint8 pen)
 {
     int best = -1;
-    for (int i = 0; i < h.seenCount; ++i) {
-        const quint8 c = h.seen[i];
-        if (c == pen || isCommon(excluded, c))
-            continue;
-        if (best < 0 || h.count[c] < h.count[best] || (h.count[c] == h.count[best] && c < best))
+    h.forEach([&](quint8 c) {
+        if (c != pen && !isCommon(excluded, c) && (best < 0 || h.count[c] < h.count[best]))
             best = c;
-    }
+    });
     return best;
 }
 
@@ -379,16 +436,10 @@ bool cellHasClash(CanvasMode mode, const Colormap &colormap, const QRect &cell, 
     const QRect r = cell & colormap.rect();
     if (r.isEmpty())
         return false;
-    std::array<quint8, 5> found;
     if (mode != CanvasMode::Multicolor)
-        return distinctColors(colormap, r, 0, 3, found.data()) > 2;
-    const int n = distinctColors(colormap, r, 0, 5, found.data());
-    int others = 0;
-    for (int i = 0; i < n; ++i) {
-        if (found[i] != background)
-            ++others;
-    }
-    return others > 3;
+        return distinctCount(colormap, r, 0, 3) > 2;
+    const quint16 backgroundMask = background < 16 ? quint16(1u << background) : 0;
+    return distinctCount(colormap, r, backgroundMask, 4) > 3;
 }
 
 bool spriteOverColorLimit(const ClashContext &context, const Colormap &colormap,
