@@ -348,9 +348,11 @@ bool parseState(const Record &record, int version, StateRecord &state, QString &
     if (in.underrun() || storedSlots < minimumSlots)
         return malformed();
     std::array<quint8, ColorSlotCount> slotValues = {0, 0, 4, 10, 0, 4, 10, 0, 4, 10};
+    // Version 10 stored only the first four slots; any extra bytes are skipped.
+    const int usedSlots = version >= 11 ? ColorSlotCount : 4;
     for (int i = 0; i < storedSlots; ++i) {
         const quint8 value = in.u8();
-        if (i < ColorSlotCount)
+        if (i < usedSlots)
             slotValues[size_t(i)] = value;
     }
     const qint32 width = in.i32();
