@@ -43,9 +43,18 @@ int distinctColors(const Colormap &colormap, const QRect &r, quint16 excluded, i
     return found;
 }
 
-// How many distinct colours outside `excluded` a rectangle holds, counting
-// at least up to `stopAt` (the scan stops after the row that reaches it).
-// Colours are gathered as bits of a mask, row by row, without branching.
+// Set bits of a mask of up to 16 colours, without a library call.
+int bitCount16(quint32 m)
+{
+    m = m - ((m >> 1) & 0x5555u);
+    m = (m & 0x3333u) + ((m >> 2) & 0x3333u);
+    m = (m + (m >> 4)) & 0x0F0Fu;
+    return int((m + (m >> 8)) & 0x1Fu);
+}
+
+// How many distinct colours outside `excluded` a rectangle holds, exact up
+// to `stopAt`. Colours are gathered as bits of a mask without branching; a
+// unit is small, so it is read whole rather than tested row by row.
 int distinctCount(const Colormap &colormap, const QRect &r, quint16 excluded, int stopAt)
 {
     const int w = colormap.width();
@@ -58,15 +67,12 @@ int distinctCount(const Colormap &colormap, const QRect &r, quint16 excluded, in
             mask |= 1u << (row[x] & 15);
             high |= row[x];
         }
-        if (high & 0xF0) {
-            std::array<quint8, 256> found;
-            return distinctColors(colormap, r, excluded, stopAt, found.data());
-        }
-        const int n = std::popcount(mask & ~quint32(excluded));
-        if (n >= stopAt)
-            return n;
     }
-    return std::popcount(mask & ~quint32(excluded));
+    if (high & 0xF0) {
+        std::array<quint8, 256> found;
+        return distinctColors(colormap, r, excluded, stopAt, found.data());
+    }
+    return bitCount16(mask & ~quint32(excluded) & 0xFFFFu);
 }
 
 // Pixel counts of one unit. Only the entries that were used are cleared
@@ -254,10 +260,14 @@ void forEachCell(CanvasMode mode, const QRect &region, const QRect &rect, F &&f)
     const QRect span = cellAlignedRect(mode, rect, region);
     if (span.isEmpty())
         return;
-    const QSize cs = cellSize(mode);
-    for (int y = span.top(); y <= span.bottom(); y += cs.height()) {
-        for (int x = span.left(); x <= span.right(); x += cs.width()) {
-            if (!f(QRect(x, y, cs.width(), cs.height()) & region))
+    const int cw = cellSize(mode).width();
+    const int ch = cellSize(mode).height();
+    // The span starts on the cell grid, so only the last cell of a row or
+    // column can stick out of the region.
+    for (int y = span.top(); y <= span.bottom(); y += ch) {
+        const int y2 = std::min(y + ch - 1, region.bottom());
+        for (int x = span.left(); x <= span.right(); x += cw) {
+            if (!f(QRect(QPoint(x, y), QPoint(std::min(x + cw - 1, region.right()), y2))))
                 return;
         }
     }
