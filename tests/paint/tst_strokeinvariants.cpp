@@ -1,0 +1,246 @@
+// Random stroke sequences on random documents. Whatever the artist does,
+// the artwork stays within the colour rules, the locked pixels keep the
+// border colour, the sprite budget holds under Enforce, the reported
+// changed rectangles cover every changed pixel, and undoing every recorded
+// stroke gives back the first colormap byte for byte.
+
+#include "paint/penstroke.h"
+#include "paint/strokerenderer.h"
+
+#include "document/geometry.h"
+#include "document/project.h"
+#include "rules/clashrules.h"
+#include "rules/spritebudget.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+#include <bit>
+
+namespace
+{
+
+struct Occupancy {
+    quint16 top = 0;
+    quint16 bottom = 0;
+};
+
+// Occupied columns of each border, counted straight from the pixels.
+Occupancy occupancyOf(const Project &project)
+{
+    Occupancy result;
+    if (project.layout() != CanvasLayout::TopBottomBorderSprites)
+        return result;
+    const Colormap &map = project.colormap();
+    for (const CanvasRegion &region : project.regions()) {
+        const bool top = region.kind == RegionKind::TopBorder;
+        if (!top && region.kind != RegionKind::BottomBorder)
+            continue;
+        const quint8 background =
+            project.slot(top ? ColorSlot::TopBackground : ColorSlot::BottomBackground);
+        const SpriteGrid grid = spriteGridOf(region, project.mode(), project.layoutSpec());
+        quint16 mask = 0;
+        for (int y = region.rect.top(); y <= region.rect.bottom(); ++y)
+            for (int x = region.rect.left(); x <= region.rect.right(); ++x)
+                if (map.pixel(x, y) != background)
+                    mask |= quint16(1u << spriteColumnAt(grid, x));
+        (top ? result.top : result.bottom) = mask;
+    }
+    return result;
+}
+
+class Dice
+{
+public:
+    explicit Dice(quint32 seed) : m_random(seed) {}
+    int below(int n) { return int(m_random.bounded(n)); }
+    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
+    bool chance(int percent) { return below(100) < percent; }
+    double unit() { return m_random.generateDouble(); }
+    template <typename T> T pick(std::initializer_list<T> list)
+    {
+        return *(list.begin() + below(int(list.size())));
+    }
+
+private:
+    QRandomGenerator m_random;
+};
+
+Project randomProject(Dice &dice)
+{
+    const CanvasMode mode = dice.chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires;
+    LayoutSpec layout;
+    layout.layout = CanvasLayout(dice.below(3));
+    layout.topAlignment = BorderAlignment(dice.below(2));
+    layout.bottomAlignment = BorderAlignment(dice.below(2));
+    const int screens = layout.layout == CanvasLayout::BitmapOnly ? dice.between(1, 2) : 1;
+    Project project(mode, -1, -1, layout, screens);
+    project.setSpriteCountPolicy(dice.chance(60) ? SpriteCountPolicy::Enforce
+                                                 : SpriteCountPolicy::Flag);
+    project.setHiresClashResolution(HiresClashResolution(dice.below(3)));
+    project.setPaletteVariant(dice.below(PaletteVariantCount));
+    project.view().setDisplayAspect(dice.pick({1.0, 0.9375, 0.75}));
+    for (int s = 0; s < ColorSlotCount; ++s)
+        if (dice.chance(40))
+            project.setSlot(ColorSlot(s), quint8(dice.below(16)));
+
+    // Some scattered artwork, made legal the way an import would be.
+    Colormap &map = project.colormap();
+    // Half the documents start blank, so the border budget starts open.
+    const int specks = dice.chance(50) ? 0 : dice.below(4000);
+    for (int i = 0; i < specks; ++i)
+        map.setPixel(dice.below(map.width()), dice.below(map.height()), quint8(dice.below(16)));
+    project.repaintLockedPixels();
+    resolveClashes(ClashContext::forSweep(project), map, map.rect());
+    return project;
+}
+
+PenSettings randomSettings(Dice &dice, const Project &project, const QList<Texture> &textures)
+{
+    PenSettings settings;
+    settings.brush.setWidth(dice.pick({1, 1, 1, 2, 3, 4, 5, 7, 8, 13, 32, 65}));
+    settings.brush.shape = dice.chance(50) ? BrushShape::Square : BrushShape::Round;
+    settings.brush.pixelPerfect = dice.chance(40);
+    settings.brush.antialiased = dice.chance(40);
+    if (dice.chance(50) && !textures.isEmpty()) {
+        Texture t = textures[dice.below(int(textures.size()))];
+        settings.texture = dice.chance(30) ? t.negative() : t;
+    }
+    settings.textureMode = dice.chance(50) ? TextureMode::TwoColor : TextureMode::Stencil;
+    settings.pressureWidening = dice.chance(50);
+    settings.viewRotation =
+        dice.pick({0.0, 0.0, 30.0, 45.0, 90.0, -135.0, dice.unit() * 360 - 180});
+    const SymmetryMode mode =
+        dice.chance(40) ? SymmetryMode::None : SymmetryMode(dice.between(1, 5));
+    const SymmetryAxes axes = dice.chance(50) ? SymmetryAxes::centreOf(project.size())
+                                              : SymmetryAxes{dice.between(0, 2 * project.height()),
+                                                             dice.between(0, 2 * project.width())};
+    const int pw = int(std::lround(project.view().pixelWidth()));
+    settings.transforms = symmetryTransforms(mode, axes, pw, project.view().displayAspect());
+    return settings;
+}
+
+quint8 randomColor(Dice &dice, const Project &project)
+{
+    // Slot colours half the time, so common colours get painted too.
+    if (dice.chance(50))
+        return project.slot(ColorSlot(dice.below(ColorSlotCount)));
+    return quint8(dice.below(16));
+}
+
+} // namespace
+
+class TestStrokeInvariants : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void randomStrokes_data();
+    void randomStrokes();
+};
+
+void TestStrokeInvariants::randomStrokes_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 40; ++seed)
+        QTest::addRow("seed %u", seed) << seed * 2654435761u;
+}
+
+void TestStrokeInvariants::randomStrokes()
+{
+    QFETCH(quint32, seed);
+    Dice dice(seed);
+    Project project = randomProject(dice);
+    const ClashContext rules = ClashContext::forSweep(project);
+    QVERIFY2(!canvasHasClash(rules, project.colormap()), "the start must be legal");
+
+    QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
+    textures += Texture::fromStripFile(textureSheetPath(true));
+    QVERIFY(!textures.isEmpty());
+
+    StrokeRenderer renderer;
+    renderer.prepare(project);
+    PenStroke pen(renderer);
+    const Colormap first = project.colormap();
+    const QList<QRect> locked = project.lockedRects();
+    const quint8 border = project.slot(ColorSlot::Border);
+    std::optional<QPoint> connect;
+
+    const int strokes = 30;
+    int recorded = 0;
+    for (int s = 0; s < strokes; ++s) {
+        const PenSettings settings = randomSettings(dice, project, textures);
+        const StrokeColors colors{randomColor(dice, project), randomColor(dice, project)};
+        const Colormap before = project.colormap();
+        const Occupancy occupiedBefore = occupancyOf(project);
+
+        // Points may stray a little off the canvas.
+        // Top and bottom borders get more than their share of the strokes.
+        const bool borders = project.layout() == CanvasLayout::TopBottomBorderSprites;
+        auto randomPoint = [&] {
+            const int x = dice.between(-12, project.width() + 12);
+            if (borders && dice.chance(40))
+                return QPoint(x, dice.chance(50)
+                                     ? dice.between(-4, 45)
+                                     : dice.between(project.height() - 45, project.height() + 4));
+            return QPoint(x, dice.between(-12, project.height() + 12));
+        };
+        PenEvent e;
+        e.tablet = dice.chance(30);
+        e.pressure = dice.unit();
+        e.shift = dice.chance(20);
+        e.ctrl = dice.chance(20);
+        e.pixel = randomPoint();
+        pen.press(project, settings, e, colors, connect);
+        const int moves = dice.below(6);
+        QRect reported;
+        for (int m = 0; m < moves; ++m) {
+            QPoint next = randomPoint();
+            if (dice.chance(50)) // short freehand steps as well as long jumps
+                next = e.pixel + QPoint(dice.between(-3, 3), dice.between(-3, 3));
+            e.pixel = next;
+            e.pressure = dice.unit();
+            reported |= pen.move(project, settings, e);
+        }
+        const StrokeCommit commit = pen.release(project, settings, e);
+        reported |= commit.changed;
+        connect = commit.endPoint;
+
+        const QString where = QString("stroke %1").arg(s);
+        QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
+        for (const QRect &r : locked)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    QVERIFY2(project.colormap().pixel(x, y) == border,
+                             qPrintable(where + ": locked pixel painted"));
+        const QRect diff = Colormap::difference(before, project.colormap());
+        QVERIFY2(diff.isEmpty() || commit.changed.contains(diff),
+                 qPrintable(where + ": changed rectangle misses a change"));
+        QCOMPARE(commit.recorded, !diff.isEmpty());
+        recorded += commit.recorded;
+        QCOMPARE(project.history().nodeCount(), recorded);
+
+        if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce) {
+            const Occupancy after = occupancyOf(project);
+            for (auto [was, now] : {std::pair{occupiedBefore.top, after.top},
+                                    std::pair{occupiedBefore.bottom, after.bottom}}) {
+                // A stroke may open a column only while the border stays
+                // within 8.
+                if (now & ~was)
+                    QVERIFY2(std::popcount(now) <= SpritesPerBorder,
+                             qPrintable(where + ": a ninth sprite column was opened"));
+            }
+        }
+    }
+    QVERIFY(recorded > 0);
+
+    const Colormap last = project.colormap();
+    while (project.history().canUndo())
+        project.history().undo(project);
+    QCOMPARE(project.colormap(), first);
+    while (project.history().canRedo())
+        project.history().redo(project);
+    QCOMPARE(project.colormap(), last);
+}
+
+QTEST_GUILESS_MAIN(TestStrokeInvariants)
+#include "tst_strokeinvariants.moc"
