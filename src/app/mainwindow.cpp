@@ -327,8 +327,8 @@ bool MainWindow::saveProjectTo(const QString &path)
         showStatusMessage(tr("Save cancelled."), StatusMessageMs);
         return false;
     }
-    QMessageBox::warning(this, tr("KORVEN"),
-                         tr("Could not save %1: %2")
-                             .arg(QDir::toNativeSeparators(path), result.errorMessage));
+    QMessageBox::warning(
+        this, tr("KORVEN"),
+        tr("Could not save %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
     return false;
 }
