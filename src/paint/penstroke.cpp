@@ -3,6 +3,23 @@
 #include "document/history.h"
 #include "document/project.h"
 
+StrokeColors penColors(quint8 primary, quint8 secondary, bool right)
+{
+    return right ? StrokeColors{secondary, primary} : StrokeColors{primary, secondary};
+}
+
+StrokeColors eraserColors(const Project &project, quint8 secondary)
+{
+    const quint8 blank =
+        project.mode() == CanvasMode::Multicolor ? project.slot(ColorSlot::Background) : secondary;
+    return {blank, blank};
+}
+
+std::optional<QPoint> connectPointFor(std::optional<QPoint> pending, const History &history)
+{
+    return pending ? pending : history.lastConnectPoint();
+}
+
 void PenStroke::press(Project &project, const PenSettings &settings, const PenEvent &event,
                       StrokeColors colors, std::optional<QPoint> connectPoint)
 {

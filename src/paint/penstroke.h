@@ -9,7 +9,19 @@
 #include <QRect>
 #include <optional>
 
+class History;
 class Project;
+
+// The pen's colours for a button: the secondary index for the right
+// button, else the primary, with the opposite one as the other colour.
+StrokeColors penColors(quint8 primary, quint8 secondary, bool right);
+// The eraser paints the blank colour with either button: the global
+// background on a multicolor canvas, the secondary index on hires.
+StrokeColors eraserColors(const Project &project, quint8 secondary);
+// Where a Shift connecting line starts: the canvas's pending point while
+// there is one, else the end of the last stroke in the history (up to the
+// last edit that breaks the connection).
+std::optional<QPoint> connectPointFor(std::optional<QPoint> pending, const History &history);
 
 // What the pen reads from the canvas for every paint.
 struct PenSettings {
@@ -48,6 +60,15 @@ struct StrokeCommit {
 // canvas tool feeds it canvas pixels, pressure and modifiers, re-renders
 // the rectangles it returns, and on release gets one history node. Alt
 // sampling stays with the tool (it changes the canvas's pen colours).
+//
+//   press:   pen.press(project, settings, event, colors,
+//                      connectPointFor(pending, project.history()));
+//   move:    artwork re-render of pen.move(project, settings, event);
+//   release: StrokeCommit c = pen.release(project, settings, event);
+//            pending = c.endPoint; if (c.recorded) pending.reset();
+//   preview: Colormap copy = project.colormap();
+//            QRect area = pen.renderPreview(project, copy, settings, event,
+//                                           idleColors, connectPoint);
 class PenStroke
 {
 public:

@@ -104,7 +104,9 @@ private slots:
     void singlePixelRefusesClash_data();
     void singlePixelRefusesClash();
     void previewLeavesDocumentAlone();
-    void maskOfWrongSizePaintsNothing();
+    void penAndEraserColors_data();
+    void penAndEraserColors();
+    void connectPoint();
 };
 
 void TestStrokeRenderer::dabPerClick_data()
@@ -536,15 +538,57 @@ void TestStrokeRenderer::previewLeavesDocumentAlone()
         QCOMPARE(line.pixel(10, y), quint8(1));
 }
 
-void TestStrokeRenderer::maskOfWrongSizePaintsNothing()
+void TestStrokeRenderer::penAndEraserColors_data()
+{
+    QTest::addColumn<CanvasMode>("mode");
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<int>("pen");
+    QTest::addColumn<int>("penOther");
+    QTest::addColumn<int>("eraser");
+    // Primary 7, secondary 3, background slot 6.
+    QTest::newRow("hires left") << CanvasMode::Hires << false << 7 << 3 << 3;
+    QTest::newRow("hires right") << CanvasMode::Hires << true << 3 << 7 << 3;
+    QTest::newRow("multicolor left") << CanvasMode::Multicolor << false << 7 << 3 << 6;
+    QTest::newRow("multicolor right") << CanvasMode::Multicolor << true << 3 << 7 << 6;
+}
+
+void TestStrokeRenderer::penAndEraserColors()
+{
+    QFETCH(CanvasMode, mode);
+    QFETCH(bool, right);
+    QFETCH(int, pen);
+    QFETCH(int, penOther);
+    QFETCH(int, eraser);
+    Desk desk(mode);
+    desk.project.setSlot(ColorSlot::Background, 6);
+    const StrokeColors colors = penColors(7, 3, right);
+    QCOMPARE(int(colors.stroke), pen);
+    QCOMPARE(int(colors.other), penOther);
+    // The eraser ignores the button.
+    const StrokeColors erase = eraserColors(desk.project, 3);
+    QCOMPARE(int(erase.stroke), eraser);
+    QCOMPARE(int(erase.other), eraser);
+    desk.click(QPoint(20, 20), erase);
+    QCOMPARE(int(desk.at(20, 20)), eraser);
+}
+
+void TestStrokeRenderer::connectPoint()
 {
     Desk desk(CanvasMode::Hires);
-    Project other(CanvasMode::Hires, 100, 80);
-    desk.renderer.prepare(other); // a mask for another canvas
-    QVERIFY(!desk.click(QPoint(10, 10)).recorded);
-    QCOMPARE(countOther(desk.project.colormap(), 0), 0);
-    desk.renderer.prepare(desk.project);
-    QVERIFY(desk.click(QPoint(10, 10)).recorded);
+    History &history = desk.project.history();
+    QCOMPARE(connectPointFor(std::nullopt, history), std::nullopt);
+    desk.click(QPoint(4, 9));
+    QCOMPARE(connectPointFor(std::nullopt, history), std::optional<QPoint>(QPoint(4, 9)));
+    // A pending point left by a stroke that recorded nothing wins.
+    QCOMPARE(connectPointFor(QPoint(30, 2), history), std::optional<QPoint>(QPoint(30, 2)));
+    desk.click(QPoint(50, 60));
+    history.undo(desk.project);
+    QCOMPARE(connectPointFor(std::nullopt, history), std::optional<QPoint>(QPoint(4, 9)));
+    HistoryNode clear;
+    clear.kind = HistoryEntryKind::ClearScreen;
+    clear.changes.append(HistoryChange::colorIndex(0, 0, 1));
+    history.push(clear);
+    QCOMPARE(connectPointFor(std::nullopt, history), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestStrokeRenderer)

@@ -15,7 +15,6 @@ private slots:
     void displaySpaceIsometry_data();
     void displaySpaceIsometry();
     void exactQuarterTurns();
-    void everyCopyIsAnInvolutionOrRotation();
     void guides_data();
     void guides();
     void clipMisses();
@@ -156,33 +155,6 @@ void TestSymmetry::exactQuarterTurns()
     QCOMPARE(list[6].d, 0.0);
     // A half turn maps pixels back onto pixels exactly.
     QCOMPARE(list[4].mapPixel(QPoint(2, 3)), QPoint(7, 6));
-}
-
-// Mirrors applied twice give the identity; the rotations of the
-// kaleidoscope compose to the full turn.
-void TestSymmetry::everyCopyIsAnInvolutionOrRotation()
-{
-    // Both axes through pixel centres, so the diagonals map pixel centres
-    // onto pixel centres.
-    const SymmetryAxes axes{99, 251};
-    for (int pw : {1, 2}) {
-        const QList<SymmetryTransform> list =
-            symmetryTransforms(SymmetryMode::BiQuadrant, axes, pw, 1.0);
-        for (const SymmetryTransform &t : list) {
-            // Double-wide pixels have no diagonal pixel-to-pixel mirror.
-            if (!t.mirrored || (pw == 2 && t.b != 0.0))
-                continue;
-            for (int y = 0; y < 200; y += 37)
-                for (int x = 0; x < 250; x += 41)
-                    QCOMPARE(t.mapPixel(t.mapPixel(QPoint(x, y))), QPoint(x, y));
-        }
-    }
-    const QList<SymmetryTransform> k = symmetryTransforms(SymmetryMode::Kaleidoscope, axes, 1, 1.0);
-    const QPointF p(30.0, 12.0);
-    QPointF q = p;
-    for (int i = 0; i < 8; ++i)
-        q = k[1].map(q); // eight turns by 45 degrees
-    QVERIFY(std::abs(q.x() - p.x()) < 1e-9 && std::abs(q.y() - p.y()) < 1e-9);
 }
 
 void TestSymmetry::guides_data()
