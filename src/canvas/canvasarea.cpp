@@ -43,6 +43,46 @@ QPen cosmeticPen(const QColor &color, qreal width)
     return pen;
 }
 
+// The first screen pixel whose centre lies at or past a screen coordinate:
+// where the artwork's drawing puts a pixel boundary.
+int firstPixelAt(double coordinate)
+{
+    return int(std::ceil(coordinate - 0.5));
+}
+
+// Writes one-pixel lines that run along the screen axes straight into an
+// image: much faster than stroking them one pixel span at a time.
+void drawAxisAlignedLines(QImage &image, const QTransform &transform, const QList<QLineF> &lines,
+                          QRgb color)
+{
+    const int w = image.width();
+    const int h = image.height();
+    // One detach for the whole image; scanLine() would check on every call.
+    uchar *bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    auto row = [&](int y) { return reinterpret_cast<QRgb *>(bits + y * stride); };
+    for (const QLineF &line : lines) {
+        const QPointF a = transform.map(line.p1());
+        const QPointF b = transform.map(line.p2());
+        if (std::abs(a.x() - b.x()) < 1e-6) {
+            const int x = firstPixelAt(a.x());
+            const int y1 = std::max(0, firstPixelAt(std::min(a.y(), b.y())));
+            const int y2 = std::min(h - 1, firstPixelAt(std::max(a.y(), b.y())));
+            if (x < 0 || x >= w)
+                continue;
+            for (int y = y1; y <= y2; ++y)
+                row(y)[x] = color;
+        } else {
+            const int y = firstPixelAt(a.y());
+            const int x1 = std::max(0, firstPixelAt(std::min(a.x(), b.x())));
+            const int x2 = std::min(w - 1, firstPixelAt(std::max(a.x(), b.x())));
+            if (y < 0 || y >= h || x1 > x2)
+                continue;
+            std::fill_n(row(y) + x1, x2 - x1 + 1, color);
+        }
+    }
+}
+
 int artworkScale(const ViewTransform &view)
 {
     return std::max(1, int(std::lround(view.pixelWidth())));
@@ -746,7 +786,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
 
     const QRectF visible = visibleCanvasRect(updateRect);
     if (m_pixelGridVisible && viewTransform().zoom() >= PixelGridMinZoom)
-        paintPixelGrid(painter, visible);
+        paintPixelGrid(painter, visible, updateRect);
     if (m_gridVisible)
         paintReferenceGrid(painter, visible);
     if (m_symmetry.mode() != SymmetryMode::None)
@@ -775,7 +815,7 @@ void CanvasArea::paintFrame(QPainter &painter) const
                      black);
 }
 
-void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible) const
+void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible, const QRect &updateRect)
 {
     if (visible.isEmpty())
         return;
@@ -789,9 +829,33 @@ void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible) const
         lines.append(QLineF(x, y1, x, y2));
     for (int y = y1; y <= y2; ++y)
         lines.append(QLineF(x1, y, x2, y));
+    // Half-transparent lines are blended pixel by pixel, which is slow for
+    // hundreds of them; draw them opaque on a layer and blend that once.
+    const QTransform toWidget = viewTransform().widgetFromCanvas();
+    const QRect area =
+        toWidget.mapRect(QRectF(x1, y1, x2 - x1, y2 - y1)).toAlignedRect().adjusted(-1, -1, 1, 1) &
+        updateRect;
+    if (area.isEmpty())
+        return;
+    if (m_gridLayer.size() != area.size())
+        m_gridLayer = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+    m_gridLayer.fill(Qt::transparent);
     const int grey = m_lighterGrids ? 115 : 64;
-    painter.setPen(cosmeticPen(QColor(grey, grey, grey, 128), 1));
-    painter.drawLines(lines);
+    const QTransform toLayer = toWidget * QTransform::fromTranslate(-area.x(), -area.y());
+    const double turn = std::fmod(std::abs(viewTransform().rotation()), 90.0);
+    if (turn < 1e-9 || 90.0 - turn < 1e-9) {
+        drawAxisAlignedLines(m_gridLayer, toLayer, lines, qRgb(grey, grey, grey));
+    } else {
+        QPainter layer(&m_gridLayer);
+        layer.setWorldTransform(toLayer);
+        layer.setPen(cosmeticPen(QColor(grey, grey, grey), 1));
+        layer.drawLines(lines);
+    }
+    painter.save();
+    painter.resetTransform();
+    painter.setOpacity(128 / 255.0);
+    painter.drawImage(area.topLeft(), m_gridLayer);
+    painter.restore();
 }
 
 void CanvasArea::paintReferenceGrid(QPainter &painter, const QRectF &visible) const

@@ -211,7 +211,7 @@ private:
     QImage baseExportImage(bool withBorders, quint8 frameColor) const;
 
     void paintFrame(QPainter &painter) const;
-    void paintPixelGrid(QPainter &painter, const QRectF &visible) const;
+    void paintPixelGrid(QPainter &painter, const QRectF &visible, const QRect &updateRect);
     void paintReferenceGrid(QPainter &painter, const QRectF &visible) const;
     void paintSymmetryGuides(QPainter &painter) const;
     void paintSafeFrames(QPainter &painter) const;
@@ -262,6 +262,7 @@ private:
     QImage m_nibMask;
     QImage m_regionMask;
     QRect m_previewRect;
+    QImage m_gridLayer; // scratch for the pixel grid
 
     quint8 m_penIndex = 1;
     quint8 m_secondaryIndex = 0;

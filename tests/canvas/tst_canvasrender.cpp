@@ -51,6 +51,7 @@ private slots:
     void referenceGridLine();
     void pixelGridFromZoomFour_data();
     void pixelGridFromZoomFour();
+    void pixelGridOnTurnedView();
     void safeFrames();
     void symmetryGuide();
     void redSpriteFlags();
@@ -182,6 +183,37 @@ void TestCanvasRender::pixelGridFromZoomFour()
         for (int x = 0; x < 40; ++x)
             QCOMPARE(image.pixelColor(x, 10), paletteColor(0));
     }
+}
+
+void TestCanvasRender::pixelGridOnTurnedView()
+{
+    CanvasFixture f(Project(CanvasMode::Hires), Widget);
+    // A quarter turn at zoom 4: canvas (x, y) shows at widget (800 - 4y, 4x).
+    f.project.view().setZoom(4.0);
+    f.project.view().setRotation(90.0);
+    f.project.view().setOffset(QPointF(800, 0));
+    f.canvas->setPixelGridVisible(true);
+    QImage image = grabbed(f.canvas.get());
+    const QColor line(overBlack(64, 128), overBlack(64, 128), overBlack(64, 128));
+    // The canvas column boundary x = 3 runs across the screen at y = 12.
+    QVERIFY(closeTo(image.pixelColor(790, 12), line));
+    QCOMPARE(image.pixelColor(790, 13), paletteColor(0));
+    // The row boundary y = 2 runs down the screen at x = 792.
+    QVERIFY(closeTo(image.pixelColor(792, 30), line));
+    QCOMPARE(image.pixelColor(793, 30), paletteColor(0));
+
+    // Turned off the axes the lines are still drawn: some pixel of a short
+    // stretch across the artwork carries the grid colour, the rest black.
+    f.project.view().setRotation(30.0);
+    f.project.view().setOffset(QPointF(400, 100));
+    image = grabbed(f.canvas.get());
+    int lineHits = 0;
+    for (int x = 380; x < 420; ++x) {
+        const QColor c = image.pixelColor(x, 200);
+        QVERIFY(c == paletteColor(0) || closeTo(c, line));
+        lineHits += c != paletteColor(0);
+    }
+    QVERIFY(lineHits >= 4 && lineHits <= 20);
 }
 
 void TestCanvasRender::safeFrames()
