@@ -14,7 +14,7 @@ namespace
 int runCli(const QStringList &args, QString &out, QString *err = nullptr)
 {
     QProcess process;
-    process.start(QStringLiteral(KORVEN_CLI_PATH), args);
+    process.start(QStringLiteral(KORVEN_CLI), args);
     if (!process.waitForFinished(60000))
         return -1;
     out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
