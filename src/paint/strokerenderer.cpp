@@ -131,9 +131,7 @@ PaintPass StrokeRenderer::beginPreview(const Project &project, Colormap &copy)
 QRect StrokeRenderer::footprintRect(const Project &project, int width, BrushShape shape, QPoint a,
                                     QPoint b)
 {
-    const int grow = (shape == BrushShape::Square ? int(std::ceil(width * 0.7072))
-                                                  : int(std::ceil(width / 2.0))) +
-                     2;
+    const int grow = (shape == BrushShape::Square ? int(std::ceil(width * 0.7072)) : width / 2) + 2;
     // Rows are 1 / aspect display units tall, so a taller-than-wide display
     // pixel would need more rows; the aspects in use are at most 1.
     const int growY = int(std::ceil(grow * std::max(1.0, project.view().displayAspect())));
@@ -269,14 +267,20 @@ QRect StrokeRenderer::paintSegment(PaintPass &pass, const PaintParams &params, Q
     return changed;
 }
 
-QRect StrokeRenderer::paintMask(PaintPass &pass, const QRect &bounds, StrokeColors colors,
-                                bool singlePixel, const Texture &texture, TextureMode mode,
-                                AntialiasCoverage *coverage)
+QSize StrokeRenderer::maskSize(const Project &project)
+{
+    return maskSizeFor(project);
+}
+
+QRect StrokeRenderer::paintMask(PaintPass &pass, const QImage &mask, const QRect &bounds,
+                                StrokeColors colors, bool singlePixel, const Texture &texture,
+                                TextureMode mode, AntialiasCoverage *coverage)
 {
     const Project &project = pass.project();
     Colormap &target = pass.target();
     const QRect rect = bounds & target.rect();
-    if (rect.isEmpty() || m_mask.size() != maskSizeFor(project) || target.size() != project.size())
+    if (rect.isEmpty() || mask.size() != maskSizeFor(project) ||
+        mask.format() != QImage::Format_Alpha8 || target.size() != project.size())
         return QRect();
     if (coverage) {
         coverage->ensureSize(project.size());
@@ -292,8 +296,8 @@ QRect StrokeRenderer::paintMask(PaintPass &pass, const QRect &bounds, StrokeColo
     ClashContext strokeContext = ClashContext::forStroke(project, colors.stroke, singlePixel);
     ClashContext otherContext = ClashContext::forStroke(project, colors.other, singlePixel);
 
-    const uchar *maskBits = m_mask.constBits();
-    const qsizetype maskStride = m_mask.bytesPerLine();
+    const uchar *maskBits = mask.constBits();
+    const qsizetype maskStride = mask.bytesPerLine();
     quint8 *pixels = target.bits();
     const int canvasWidth = target.width();
     int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;

@@ -93,10 +93,21 @@ public:
     // Returns the changed rectangle.
     QRect paintSegment(PaintPass &pass, const PaintParams &params, QPoint from, QPoint to,
                        StrokeColors colors);
-    // Paints the mask's covered pixels inside `bounds`; returns the changed
-    // rectangle. `coverage` non-null means anti-aliased mask bytes.
+    // Paints the nib mask's covered pixels inside `bounds`; returns the
+    // changed rectangle. `coverage` non-null means anti-aliased mask bytes.
     QRect paintMask(PaintPass &pass, const QRect &bounds, StrokeColors colors, bool singlePixel,
-                    const Texture &texture, TextureMode mode, AntialiasCoverage *coverage);
+                    const Texture &texture, TextureMode mode, AntialiasCoverage *coverage)
+    {
+        return paintMask(pass, m_mask, bounds, colors, singlePixel, texture, mode, coverage);
+    }
+    // The same with a mask of the caller's (a contour's or a shape's): an
+    // Alpha8 image of the canvas at display resolution, round(pixelWidth)
+    // bytes per colormap pixel. A mask of another size paints nothing.
+    QRect paintMask(PaintPass &pass, const QImage &mask, const QRect &bounds, StrokeColors colors,
+                    bool singlePixel, const Texture &texture, TextureMode mode,
+                    AntialiasCoverage *coverage);
+    // The size such a mask must have for the project.
+    static QSize maskSize(const Project &project);
 
     // Rasterises one copy of a segment into the mask (cleared over the
     // footprint first); returns the footprint, clipped to the canvas. Empty

@@ -107,6 +107,8 @@ private slots:
     void penAndEraserColors_data();
     void penAndEraserColors();
     void connectPoint();
+    void externalMask_data();
+    void externalMask();
 };
 
 void TestStrokeRenderer::dabPerClick_data()
@@ -589,6 +591,42 @@ void TestStrokeRenderer::connectPoint()
     clear.changes.append(HistoryChange::colorIndex(0, 0, 1));
     history.push(clear);
     QCOMPARE(connectPointFor(std::nullopt, history), std::nullopt);
+}
+
+void TestStrokeRenderer::externalMask_data()
+{
+    QTest::addColumn<CanvasMode>("mode");
+    QTest::newRow("hires") << CanvasMode::Hires;
+    QTest::newRow("multicolor") << CanvasMode::Multicolor;
+}
+
+// Contours and shapes hand their own mask to the same pixel loop: any
+// non-zero byte of a colormap pixel's display bytes covers it.
+void TestStrokeRenderer::externalMask()
+{
+    QFETCH(CanvasMode, mode);
+    Desk desk(mode);
+    const int pw = mode == CanvasMode::Multicolor ? 2 : 1;
+    QImage mask(StrokeRenderer::maskSize(desk.project), QImage::Format_Alpha8);
+    QCOMPARE(mask.size(), QSize(desk.project.width() * pw, desk.project.height()));
+    mask.fill(0);
+    mask.scanLine(5)[3 * pw + pw - 1] = 1; // the last display byte of (3, 5)
+    mask.scanLine(6)[9 * pw] = 200;
+    mask.scanLine(7)[40 * pw] = 255; // outside the bounds below
+    PaintPass pass = desk.renderer.beginEdit(desk.project);
+    const QRect changed = desk.renderer.paintMask(pass, mask, QRect(0, 0, 20, 20), {1, 0}, false,
+                                                  Texture(), TextureMode::Stencil, nullptr);
+    QCOMPARE(changed, QRect(QPoint(3, 5), QPoint(9, 6)));
+    QCOMPARE(pass.changed(), changed);
+    QCOMPARE(countOther(desk.project.colormap(), 0), 2);
+    QCOMPARE(desk.at(3, 5), quint8(1));
+    QCOMPARE(desk.at(9, 6), quint8(1));
+
+    const QImage small(10, 10, QImage::Format_Alpha8);
+    QVERIFY(desk.renderer
+                .paintMask(pass, small, QRect(0, 0, 10, 10), {2, 0}, false, Texture(),
+                           TextureMode::Stencil, nullptr)
+                .isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestStrokeRenderer)
