@@ -465,7 +465,7 @@ void CanvasArea::zoomOut()
 
 void CanvasArea::zoomActualSize()
 {
-    setZoomAt(1.0, zoomAnchor(widgetCenter()));
+    setZoomAt(1.0, widgetCenter());
     afterViewChange();
 }
 

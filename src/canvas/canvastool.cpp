@@ -140,6 +140,16 @@ SymmetryMode CanvasTool::symmetryMode() const
     return m_canvas->symmetryMode();
 }
 
+bool CanvasTool::isTabletActive() const
+{
+    return m_canvas->isTabletActive();
+}
+
+double CanvasTool::tabletPressure() const
+{
+    return m_canvas->tabletPressure();
+}
+
 void CanvasTool::repaintCanvas()
 {
     m_canvas->update();

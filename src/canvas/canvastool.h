@@ -77,6 +77,8 @@ protected:
     quint8 penIndex() const;
     quint8 secondaryIndex() const;
     SymmetryMode symmetryMode() const;
+    bool isTabletActive() const;
+    double tabletPressure() const;
 
     void setActiveFlag(bool active) { m_active = active; }
     void setPressedButton(Qt::MouseButton button) { m_button = button; }

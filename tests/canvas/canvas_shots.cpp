@@ -16,7 +16,8 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 // Concentric rings of the 16 colours around the canvas centre, with the
 // C64's blue screen colours in the slots.
@@ -58,7 +59,8 @@ int main(int argc, char **argv)
         canvas.setGridVisible(true);
         canvas.setPixelGridVisible(true);
         canvas.setSafeFramesVisible(true);
-        const QString path = out.filePath(QString::fromLatin1(preset.slot) + QStringLiteral(".png"));
+        const QString path =
+            out.filePath(QString::fromLatin1(preset.slot) + QStringLiteral(".png"));
         if (!canvas.grab().save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;

@@ -42,6 +42,7 @@ private slots:
     void bestFit_data();
     void bestFit();
     void fitModeFollowsResizeUntilZoom();
+    void actualSize();
     void aspectAndRotationResetsRefit();
     void rotationDrag_data();
     void rotationDrag();
@@ -219,6 +220,23 @@ void TestCanvasView::fitModeFollowsResizeUntilZoom()
     QVERIFY(!f.canvas->isFitMode());
     f.canvas->resize(832, 602);
     QCOMPARE(f.project.view().zoom(), 5.0);
+}
+
+void TestCanvasView::actualSize()
+{
+    CanvasFixture f(Project(CanvasMode::Multicolor));
+    const QPointF centre(f.canvas->width() / 2.0, f.canvas->height() / 2.0);
+    const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
+    QSignalSpy status(f.canvas.get(), &CanvasArea::statusChanged);
+    f.canvas->zoomActualSize();
+    QCOMPARE(f.project.view().zoom(), 1.0);
+    QVERIFY(!f.canvas->isFitMode());
+    QCOMPARE(status.count(), 1);
+    QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
+    // One multicolor pixel is two screen pixels wide at actual size.
+    const QPointF a = f.project.view().toWidget(QPointF(10, 10));
+    const QPointF b = f.project.view().toWidget(QPointF(11, 11));
+    QVERIFY(near(b - a, QPointF(2, 1)));
 }
 
 void TestCanvasView::aspectAndRotationResetsRefit()
