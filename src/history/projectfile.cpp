@@ -2,11 +2,11 @@
 
 #include "document/project.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 #include <QtEndian>
+#include <cstring>
 
 namespace
 {
@@ -35,28 +35,42 @@ QString tr(const char *text)
 
 // ---------------------------------------------------------------- writing
 
-class PayloadWriter
+// Appends records to one output buffer; a record's size field is patched
+// once its payload is complete.
+class RecordWriter
 {
 public:
-    void u8(quint8 v) { m_bytes.append(char(v)); }
+    QByteArray &buffer() { return m_out; }
+
+    void begin(qint16 kind)
+    {
+        m_recordStart = m_out.size();
+        m_out.append(6, '\0');
+        qToLittleEndian(kind, m_out.data() + m_recordStart + 4);
+    }
+    void end()
+    {
+        qToLittleEndian(qint32(m_out.size() - m_recordStart - 4), m_out.data() + m_recordStart);
+    }
+
+    void u8(quint8 v) { m_out.append(char(v)); }
     void i16(qint16 v)
     {
         char b[2];
         qToLittleEndian(v, b);
-        m_bytes.append(b, 2);
+        m_out.append(b, 2);
     }
     void i32(qint32 v)
     {
         char b[4];
         qToLittleEndian(v, b);
-        m_bytes.append(b, 4);
+        m_out.append(b, 4);
     }
-    void bytes(const QByteArray &data) { m_bytes.append(data); }
     void blob(BlobEncoding encoding, const QByteArray &data)
     {
         u8(encoding);
         i32(qint32(data.size()));
-        bytes(data);
+        m_out.append(data);
     }
     // Raw when compressing does not make the pixels smaller.
     void pixels(const Colormap &colormap)
@@ -77,26 +91,14 @@ public:
             pixels(crop.pixels());
     }
 
-    // Frames the payload as a record of `kind`.
-    QByteArray record(qint16 kind) const
-    {
-        QByteArray out;
-        out.reserve(m_bytes.size() + 6);
-        char header[6];
-        qToLittleEndian(qint32(m_bytes.size() + 2), header);
-        qToLittleEndian(kind, header + 4);
-        out.append(header, 6);
-        out.append(m_bytes);
-        return out;
-    }
-
 private:
-    QByteArray m_bytes;
+    QByteArray m_out;
+    qsizetype m_recordStart = 0;
 };
 
-QByteArray stateRecord(const Project &project, qint32 recordCount)
+void writeState(RecordWriter &w, const Project &project, qint32 recordCount)
 {
-    PayloadWriter w;
+    w.begin(ProjectStateRecord);
     w.u8(quint8(project.mode()));
     w.u8(quint8(project.layout()));
     w.i16(qint16(project.screensAcross()));
@@ -112,112 +114,117 @@ QByteArray stateRecord(const Project &project, qint32 recordCount)
     w.i32(recordCount);
     w.i32(project.history().position());
     w.pixels(project.colormap());
-    return w.record(ProjectStateRecord);
+    w.end();
 }
 
-QByteArray nodeRecord(const HistoryNode &node)
+void writeNode(RecordWriter &w, const HistoryNode &node)
 {
-    PayloadWriter w;
+    w.begin(HistoryNodeRecord);
     w.u8(quint8(node.kind));
     w.u8(node.hasConnectPoint ? 1 : 0);
     w.i32(node.hasConnectPoint ? node.connectPoint.x() : 0);
     w.i32(node.hasConnectPoint ? node.connectPoint.y() : 0);
     w.i32(qint32(node.changes.size()));
-    return w.record(HistoryNodeRecord);
+    w.end();
 }
 
-QByteArray changeRecord(const HistoryChange &change)
+void writeChange(RecordWriter &w, const HistoryChange &change)
 {
-    PayloadWriter w;
     switch (change.type) {
     case HistoryChange::Type::RegionChange:
+        w.begin(RegionChangeRecord);
         w.i32(change.rect.left());
         w.i32(change.rect.top());
         w.i32(change.rect.width());
         w.i32(change.rect.height());
         w.crop(change.before);
         w.crop(change.after);
-        return w.record(RegionChangeRecord);
+        break;
     case HistoryChange::Type::ColorIndexChange:
+        w.begin(ColorIndexChangeRecord);
         w.u8(change.slot);
         w.u8(change.oldIndex);
         w.u8(change.newIndex);
-        return w.record(ColorIndexChangeRecord);
+        break;
     case HistoryChange::Type::BorderAlignmentChange:
+        w.begin(BorderAlignmentChangeRecord);
+        w.u8(change.slot);
+        w.u8(change.oldIndex);
+        w.u8(change.newIndex);
         break;
     }
-    w.u8(change.slot);
-    w.u8(change.oldIndex);
-    w.u8(change.newIndex);
-    return w.record(BorderAlignmentChangeRecord);
+    w.end();
 }
 
 // ---------------------------------------------------------------- reading
 
-// Little-endian fields of one record's payload. Reading past the end sets
-// the underrun flag and yields zeros, so a parser checks once per group.
+// Little-endian fields of one record's payload, a view into the file's
+// bytes. Reading past the end sets the underrun flag and yields zeros, so a
+// parser checks once per group of fields.
 class PayloadReader
 {
 public:
-    explicit PayloadReader(const QByteArray &payload) : m_data(payload) {}
+    PayloadReader(const char *data, qint64 size) : m_data(data), m_size(size) {}
 
     bool underrun() const { return m_underrun; }
-    qint64 remaining() const { return m_data.size() - m_pos; }
-    bool atEnd() const { return m_pos >= m_data.size(); }
+    qint64 remaining() const { return m_size - m_pos; }
 
     quint8 u8()
     {
-        if (!take(1))
-            return 0;
-        return quint8(m_data.at(m_pos - 1));
+        const char *p = take(1);
+        return p ? quint8(*p) : 0;
     }
     qint16 i16()
     {
-        if (!take(2))
-            return 0;
-        return qFromLittleEndian<qint16>(m_data.constData() + m_pos - 2);
+        const char *p = take(2);
+        return p ? qFromLittleEndian<qint16>(p) : 0;
     }
     qint32 i32()
     {
-        if (!take(4))
-            return 0;
-        return qFromLittleEndian<qint32>(m_data.constData() + m_pos - 4);
+        const char *p = take(4);
+        return p ? qFromLittleEndian<qint32>(p) : 0;
     }
-    void skip(qint64 count) { take(count); }
+    // An owning copy: crops outlive the file's bytes.
     QByteArray bytes(qint64 count)
     {
-        if (!take(count))
-            return QByteArray();
-        return m_data.mid(m_pos - count, count);
+        const char *p = take(count);
+        return p ? QByteArray(p, count) : QByteArray();
     }
 
 private:
-    bool take(qint64 count)
+    const char *take(qint64 count)
     {
         if (m_underrun || count > remaining()) {
             m_underrun = true;
-            return false;
+            return nullptr;
         }
         m_pos += count;
-        return true;
+        return m_data + m_pos - count;
     }
 
-    const QByteArray &m_data;
+    const char *m_data;
+    qint64 m_size;
     qint64 m_pos = 0;
     bool m_underrun = false;
 };
 
 struct Record {
     qint16 kind = 0;
-    QByteArray payload;
+    const char *payload = nullptr;
+    qint64 size = 0;
+
+    PayloadReader reader() const { return PayloadReader(payload, size); }
 };
 
-// Reads the header and records of a project file from a device opened for
-// reading. Every method returns false with `error` set on the first fault.
+// Walks the header and records of a project file held in memory. Every
+// method returns false with `error` set on the first fault.
 class RecordStream
 {
 public:
-    RecordStream(QIODevice &device, QString &error) : m_device(device), m_error(error) {}
+    RecordStream(const QByteArray &bytes, QString &error)
+        : m_data(bytes.constData()), m_size(bytes.size()), m_error(error)
+    {
+    }
 
     bool fail(const QString &message)
     {
@@ -227,10 +234,10 @@ public:
 
     bool readHeader(int &version)
     {
-        char header[8];
-        if (m_device.read(header, 8) != 8 || memcmp(header, Signature, 7) != 0)
+        if (m_size < 8 || memcmp(m_data, Signature, 7) != 0)
             return fail(tr("not an KORVEN project file (bad signature)"));
-        version = quint8(header[7]);
+        version = quint8(m_data[7]);
+        m_pos = 8;
         if (version < OldestVersion)
             return fail(tr("file version %1 was written by the GTK version of KORVEN and is not "
                            "supported")
@@ -244,27 +251,27 @@ public:
 
     bool readRecord(Record &record)
     {
-        char header[6];
-        if (m_device.read(header, 6) != 6)
+        if (m_size - m_pos < 6)
             return fail(tr("unexpected end of file in a record header"));
-        const qint32 size = qFromLittleEndian<qint32>(header);
+        const qint32 size = qFromLittleEndian<qint32>(m_data + m_pos);
         if (size < 2 || size > MaxRecordSize)
             return fail(tr("record size %1 is out of range").arg(size));
-        record.kind = qFromLittleEndian<qint16>(header + 4);
-        const qint64 length = size - 2;
-        // Refuse before allocating: a lying size must not cost memory.
-        if (!m_device.isSequential() && m_device.size() - m_device.pos() < length)
+        record.kind = qFromLittleEndian<qint16>(m_data + m_pos + 4);
+        m_pos += 6;
+        record.size = size - 2;
+        if (m_size - m_pos < record.size)
             return fail(tr("unexpected end of file inside a record"));
-        record.payload = m_device.read(length);
-        if (record.payload.size() != length)
-            return fail(tr("unexpected end of file inside a record"));
+        record.payload = m_data + m_pos;
+        m_pos += record.size;
         return true;
     }
 
-    bool atEnd() const { return m_device.atEnd(); }
+    bool atEnd() const { return m_pos >= m_size; }
 
 private:
-    QIODevice &m_device;
+    const char *m_data;
+    qint64 m_size;
+    qint64 m_pos = 0;
     QString &m_error;
 };
 
@@ -329,7 +336,7 @@ bool parseState(const Record &record, int version, StateRecord &state, QString &
         error = tr("the first record is not the project state");
         return false;
     }
-    PayloadReader in(record.payload);
+    PayloadReader in = record.reader();
     const quint8 mode = in.u8();
     const quint8 layout = in.u8();
     const qint16 screens = in.i16();
@@ -437,7 +444,7 @@ bool inflateCanvas(StateRecord &state, QString &error)
 
 bool readNode(const Record &record, HistoryNode &node, qint32 &expected, QString &error)
 {
-    PayloadReader in(record.payload);
+    PayloadReader in = record.reader();
     const quint8 kind = in.u8();
     const quint8 flag = in.u8();
     const qint32 x = in.i32();
@@ -464,7 +471,7 @@ bool readNode(const Record &record, HistoryNode &node, qint32 &expected, QString
 
 bool readChange(const Record &record, const QSize &canvas, HistoryChange &change, QString &error)
 {
-    PayloadReader in(record.payload);
+    PayloadReader in = record.reader();
     if (record.kind == RegionChangeRecord) {
         const qint32 x = in.i32();
         const qint32 y = in.i32();
@@ -531,10 +538,11 @@ ProjectFileResult cancelled()
     return result;
 }
 
-ProjectFileResult loadFromDevice(QIODevice &device, Project &out, const ProgressCallback &progress)
+ProjectFileResult loadFromBytes(const QByteArray &bytes, Project &out,
+                                const ProgressCallback &progress)
 {
     QString error;
-    RecordStream stream(device, error);
+    RecordStream stream(bytes, error);
     int version = 0;
     Record record;
     StateRecord state;
@@ -547,6 +555,9 @@ ProjectFileResult loadFromDevice(QIODevice &device, Project &out, const Progress
 
     const QSize canvas(state.pixels.width(), state.pixels.height());
     QList<HistoryNode> nodes;
+    // A kept node takes at least two records and a node record 20 bytes:
+    // enough to size the list without trusting a lying count.
+    nodes.reserve(qMin<qint64>(qMax(recordCount - 1, 0) / 2, bytes.size() / 20));
     HistoryNode node;
     bool haveNode = false;
     qint32 expected = 0;
@@ -561,7 +572,7 @@ ProjectFileResult loadFromDevice(QIODevice &device, Project &out, const Progress
                 return failure(
                     tr("a history node starts before the previous node's children are complete"));
             if (haveNode && !node.changes.isEmpty())
-                nodes.append(node);
+                nodes.append(std::move(node));
             if (!readNode(record, node, expected, error))
                 return failure(error);
             haveNode = true;
@@ -574,7 +585,7 @@ ProjectFileResult loadFromDevice(QIODevice &device, Project &out, const Progress
             HistoryChange change;
             if (!readChange(record, canvas, change, error))
                 return failure(error);
-            node.changes.append(change);
+            node.changes.append(std::move(change));
             --expected;
             break;
         }
@@ -590,7 +601,7 @@ ProjectFileResult loadFromDevice(QIODevice &device, Project &out, const Progress
     if (haveNode && expected > 0)
         return failure(tr("the file ends inside a history node"));
     if (haveNode && !node.changes.isEmpty())
-        nodes.append(node);
+        nodes.append(std::move(node));
     if (!stream.atEnd())
         return failure(tr("trailing data after the last record"));
     if (!inflateCanvas(state, error))
@@ -612,9 +623,9 @@ ProjectFileResult loadFromDevice(QIODevice &device, Project &out, const Progress
     return result;
 }
 
-bool previewFromDevice(QIODevice &device, ProjectPreviewInfo &info, QString &error)
+bool previewFromBytes(const QByteArray &bytes, ProjectPreviewInfo &info, QString &error)
 {
-    RecordStream stream(device, error);
+    RecordStream stream(bytes, error);
     int version = 0;
     Record record;
     StateRecord state;
@@ -648,28 +659,38 @@ ProjectFileResult saveProjectFile(const Project &project, const QString &path,
     if (!goOn())
         return cancelled();
 
+    // Records collect in one buffer that goes to the file a megabyte at a time.
+    constexpr qsizetype FlushSize = 1 << 20;
+    RecordWriter w;
+    QByteArray &buffer = w.buffer();
     bool writeFailed = false;
-    const auto put = [&](const QByteArray &bytes) {
-        if (!writeFailed && file.write(bytes) != bytes.size())
+    const auto flush = [&] {
+        if (!writeFailed && file.write(buffer) != buffer.size())
             writeFailed = true;
+        buffer.resize(0);
     };
-    put(QByteArray(Signature, 7) + char(WrittenVersion));
-    put(stateRecord(project, qint32(total)));
+    buffer.reserve(FlushSize + (FlushSize >> 2));
+    buffer.append(Signature, 7);
+    buffer.append(char(WrittenVersion));
+    writeState(w, project, qint32(total));
     ++done;
     if (!goOn())
         return cancelled();
     for (const HistoryNode &node : nodes) {
-        put(nodeRecord(node));
+        writeNode(w, node);
         ++done;
         if (!goOn())
             return cancelled();
         for (const HistoryChange &change : node.changes) {
-            put(changeRecord(change));
+            writeChange(w, change);
+            if (buffer.size() >= FlushSize)
+                flush();
             ++done;
             if (!goOn())
                 return cancelled();
         }
     }
+    flush();
     if (writeFailed || file.error() != QFileDevice::NoError) {
         const QString reason = file.errorString();
         file.cancelWriting();
@@ -688,16 +709,13 @@ ProjectFileResult loadProjectFile(const QString &path, Project &out,
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failure(tr("cannot read %1: %2").arg(path, file.errorString()));
-    return loadFromDevice(file, out, progress);
+    return loadFromBytes(file.readAll(), out, progress);
 }
 
 ProjectFileResult loadProjectFromBytes(const QByteArray &bytes, Project &out,
                                        const ProgressCallback &progress)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return loadFromDevice(buffer, out, progress);
+    return loadFromBytes(bytes, out, progress);
 }
 
 bool readProjectPreview(const QString &path, ProjectPreviewInfo &info, QString &error)
@@ -707,13 +725,17 @@ bool readProjectPreview(const QString &path, ProjectPreviewInfo &info, QString &
         error = tr("cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
-    return previewFromDevice(file, info, error);
+    // Only the header and the first record, however long the history behind them.
+    QByteArray head = file.read(8 + 6);
+    if (head.size() == 8 + 6) {
+        const qint32 size = qFromLittleEndian<qint32>(head.constData() + 8);
+        if (size >= 2 && size <= MaxRecordSize && file.size() - file.pos() >= size - 2)
+            head += file.read(size - 2);
+    }
+    return previewFromBytes(head, info, error);
 }
 
 bool readProjectPreviewFromBytes(const QByteArray &bytes, ProjectPreviewInfo &info, QString &error)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return previewFromDevice(buffer, info, error);
+    return previewFromBytes(bytes, info, error);
 }
