@@ -13,6 +13,8 @@ void EyedropperTool::activate()
 void EyedropperTool::deactivate()
 {
     setActiveFlag(false);
+    // A press still held when the tool is switched away never gets its release.
+    setPressedButton(Qt::NoButton);
     refreshCursor();
     refreshPreviews();
 }

@@ -15,6 +15,8 @@ void PanTool::activate()
 void PanTool::deactivate()
 {
     setActiveFlag(false);
+    // A press still held when the tool is switched away never gets its release.
+    setPressedButton(Qt::NoButton);
     refreshCursor();
     refreshPreviews();
 }

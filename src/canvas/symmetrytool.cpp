@@ -32,6 +32,8 @@ void SymmetryTool::activate()
 void SymmetryTool::deactivate()
 {
     setActiveFlag(false);
+    // A press still held when the tool is switched away never gets its release.
+    setPressedButton(Qt::NoButton);
     refreshCursor();
     refreshPreviews();
 }

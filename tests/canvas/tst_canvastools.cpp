@@ -48,6 +48,7 @@ private slots:
     void otherButtonsIgnoredDuringPress();
     void penFallbackAfterSwitchMidStroke();
     void toolSwitching();
+    void switchToPenWhileButtonHeld();
     void rotationRefusedDuringStroke();
     void eyedropperSampling_data();
     void eyedropperSampling();
@@ -179,6 +180,30 @@ void TestCanvasTools::toolSwitching()
     c->setEyedropperTool(true);
     QCOMPARE(c->activeTool(), c->eyedropperTool());
     QVERIFY(!c->symmetryTool()->isActive());
+}
+
+void TestCanvasTools::switchToPenWhileButtonHeld()
+{
+    CanvasFixture f(Project(CanvasMode::Hires));
+    placeView(f.project);
+    f.project.colormap().setPixel(6, 6, 9);
+    RecordingTool *pen = f.installRecordingPen();
+    CanvasArea *c = f.canvas.get();
+    c->setEyedropperTool(true);
+    press(c, at(1, 1));
+    QVERIFY(c->eyedropperTool()->isSampling());
+    // A shortcut goes back to the pen while the button is still down.
+    c->setEyedropperTool(false);
+    pen->calls.clear();
+    QVERIFY(!c->eyedropperTool()->isSampling());
+    move(c, at(6, 6));
+    release(c, at(6, 6));
+    // No stroke starts until the next press, and nothing more is sampled.
+    QVERIFY(pen->calls.isEmpty());
+    QCOMPARE(c->penIndex(), quint8(0));
+    press(c, at(2, 2));
+    release(c, at(2, 2));
+    QCOMPARE(pen->calls, (QStringList{"pressed", "clicked"}));
 }
 
 void TestCanvasTools::rotationRefusedDuringStroke()
