@@ -141,7 +141,11 @@ private slots:
 void TestStrokeInvariants::randomStrokes_data()
 {
     QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= 40; ++seed)
+    // KORVEN_PAINT_SEEDS=n runs a longer soak of n seeds.
+    const quint32 seeds = qEnvironmentVariableIsSet("KORVEN_PAINT_SEEDS")
+                              ? quint32(qEnvironmentVariableIntValue("KORVEN_PAINT_SEEDS"))
+                              : 40;
+    for (quint32 seed = 1; seed <= seeds; ++seed)
         QTest::addRow("seed %u", seed) << seed * 2654435761u;
 }
 
