@@ -4,9 +4,13 @@
 #include "document/project.h"
 #include "history/projectfile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace filebytes;
 using namespace testedits;
@@ -114,7 +118,8 @@ private slots:
     void saveProgressAndCancel_data();
     void saveProgressAndCancel();
     void loadProgressAndCancel();
-    void failedSaveKeepsTheOldFile();
+    void saveIntoMissingFolder();
+    void failedWriteKeepsTheOldFile();
     void unreadableFile();
 
 private:
@@ -710,7 +715,7 @@ void TestProjectFile::loadProgressAndCancel()
     QCOMPARE(untouched.history().nodeCount(), 0);
 }
 
-void TestProjectFile::failedSaveKeepsTheOldFile()
+void TestProjectFile::saveIntoMissingFolder()
 {
     const QString missing = m_dir.filePath(QStringLiteral("no-such-folder/x.kvn"));
     const ProjectFileResult result = saveProjectFile(Project(), missing);
@@ -719,6 +724,36 @@ void TestProjectFile::failedSaveKeepsTheOldFile()
     QVERIFY2(result.errorMessage.startsWith(QStringLiteral("cannot write %1: ").arg(missing)),
              qPrintable(result.errorMessage));
     QVERIFY(result.errorMessage.size() > QStringLiteral("cannot write %1: ").arg(missing).size());
+}
+
+void TestProjectFile::failedWriteKeepsTheOldFile()
+{
+    // A full disk, imitated by a file size limit of 4 KiB for this process.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("full.kvn"));
+    QVERIFY(writeAll(path, "the previous save"));
+    Project project(CanvasMode::Hires, 320, 200);
+    // Noise, so the canvas cannot compress below the limit.
+    QRandomGenerator random(7);
+    for (int i = 0; i < 320 * 200; ++i)
+        project.colormap().setPixel(i % 320, i / 320, quint8(random.bounded(16)));
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ProjectFileResult result = saveProjectFile(project, path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!result.ok);
+    QVERIFY(!result.cancelled);
+    QVERIFY2(result.errorMessage.startsWith(QStringLiteral("writing failed: ")),
+             qPrintable(result.errorMessage));
+    QCOMPARE(readAll(path), QByteArray("the previous save"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("full.kvn")});
 }
 
 void TestProjectFile::unreadableFile()
