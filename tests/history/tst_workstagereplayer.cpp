@@ -24,7 +24,7 @@ Stage stageOf(const Project &project)
             project.slot(ColorSlot::Border)};
 }
 
-// Eight edits of every sort, with the picture after each one remembered.
+// Nine edits of every sort, with the picture after each one remembered.
 Project editedProject(QList<Stage> &stages)
 {
     Project project(CanvasMode::Multicolor, 40, 24,
@@ -47,6 +47,17 @@ Project editedProject(QList<Stage> &stages)
     project.history().push(both);
     remember();
     paint(project, QRect(30, 20, 4, 4), 1);
+    remember();
+    // Overlapping changes in one node: rewinding must take them in reverse.
+    HistoryNode shapes;
+    shapes.kind = HistoryEntryKind::CommitShapes;
+    for (const auto &[rect, color] :
+         {std::pair{QRect(2, 2, 8, 8), quint8(4)}, std::pair{QRect(6, 6, 8, 8), quint8(8)}}) {
+        const Colormap before = project.colormap().copy(rect);
+        project.colormap().fillRect(rect, color);
+        recordRegionChange(project, shapes, rect, before);
+    }
+    project.history().push(shapes);
     remember();
     assignSlot(project, ColorSlot::Border, 2);
     remember();
