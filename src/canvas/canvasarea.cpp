@@ -2,6 +2,8 @@
 
 #include "artworkimage.h"
 #include "canvastool.h"
+#include "drawtool.h"
+#include "erasertool.h"
 #include "eyedroppertool.h"
 #include "pantool.h"
 #include "symmetrytool.h"
@@ -101,6 +103,9 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     m_symmetry.resetAxes(m_project.size());
     renderArtwork();
     recreateMasks();
+    m_strokeRenderer.prepare(m_project);
+    m_eraserTool = std::make_unique<EraserTool>(this);
+    installPenTool(std::make_unique<DrawTool>(this));
     setCursor(chosenCursor());
 }
 
@@ -235,7 +240,72 @@ void CanvasArea::setSafeFramesVisible(bool visible)
         update();
 }
 
-// ---- pen colours and symmetry ----------------------------------------------
+// ---- pen colours, brush and symmetry ------------------------------------------
+
+void CanvasArea::setPenWidth(int width)
+{
+    width = std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxWidth);
+    if (width == m_brush.width)
+        return;
+    m_brush.width = width;
+    refreshPreviews();
+}
+
+void CanvasArea::setBrushShape(BrushShape shape)
+{
+    if (shape == m_brush.shape)
+        return;
+    m_brush.shape = shape;
+    refreshPreviews();
+}
+
+void CanvasArea::setPixelPerfectStrokes(bool on)
+{
+    if (on == m_brush.pixelPerfect)
+        return;
+    m_brush.pixelPerfect = on;
+    refreshPreviews();
+}
+
+void CanvasArea::setAntialiasedStrokes(bool on)
+{
+    if (on == m_brush.antialiased)
+        return;
+    m_brush.antialiased = on;
+    refreshPreviews();
+}
+
+void CanvasArea::setTexture(const Texture &texture)
+{
+    if (texture == m_texture)
+        return;
+    m_texture = texture;
+    refreshPreviews();
+}
+
+void CanvasArea::setTextureMode(TextureMode mode)
+{
+    if (mode == m_textureMode)
+        return;
+    m_textureMode = mode;
+    refreshPreviews();
+}
+
+void CanvasArea::setPressureWidening(bool on)
+{
+    if (on == m_pressureWidening)
+        return;
+    m_pressureWidening = on;
+    refreshPreviews();
+}
+
+StrokeRenderer &CanvasArea::strokeRenderer()
+{
+    // A document of another size or mode needs a mask of its own.
+    if (m_strokeRenderer.mask().size() != StrokeRenderer::maskSize(m_project))
+        m_strokeRenderer.prepare(m_project);
+    return m_strokeRenderer;
+}
 
 void CanvasArea::setPenIndex(quint8 index)
 {
@@ -310,6 +380,7 @@ void CanvasArea::installPenTool(std::unique_ptr<CanvasTool> pen)
     const bool penWasActive = m_activeTool == m_penTool;
     m_ownedPen = std::move(pen);
     m_penTool = m_ownedPen.get();
+    m_drawTool = dynamic_cast<DrawTool *>(m_penTool);
     if (penWasActive) {
         m_activeTool = m_penTool;
         if (m_penTool)
@@ -320,7 +391,22 @@ void CanvasArea::installPenTool(std::unique_ptr<CanvasTool> pen)
 
 bool CanvasArea::penStrokeInProgress() const
 {
-    return m_penTool && m_penTool->pressedButton() != Qt::NoButton;
+    return (m_penTool && m_penTool->pressedButton() != Qt::NoButton) ||
+           (m_eraserTool && m_eraserTool->pressedButton() != Qt::NoButton);
+}
+
+void CanvasArea::setEraserTool(bool on)
+{
+    switchTool(m_eraserTool.get(), on);
+}
+
+DrawTool *CanvasArea::activeDrawTool() const
+{
+    if (m_activeTool && m_activeTool == m_eraserTool.get())
+        return m_eraserTool.get();
+    if (m_activeTool && m_activeTool == m_penTool)
+        return m_drawTool;
+    return nullptr;
 }
 
 void CanvasArea::setPanTool(bool on)
@@ -364,9 +450,11 @@ bool CanvasArea::isGestureUnderWay() const
 
 QCursor CanvasArea::chosenCursor() const
 {
-    const bool penLikeActive = m_activeTool == m_penTool;
+    const DrawTool *penLike = activeDrawTool();
+    const bool penLikeActive = m_activeTool == m_penTool || penLike;
     if ((m_eyedropperTool->isSampling() && m_activeTool == m_eyedropperTool.get()) ||
-        (m_altHeld && penLikeActive && !penStrokeInProgress()))
+        (m_altHeld && penLikeActive && !penStrokeInProgress()) ||
+        (penLike && penLike->isSampling()))
         return ToolCursors::cursor(ToolCursors::Picker);
     if (m_activeTool)
         return m_activeTool->cursor();
@@ -380,8 +468,12 @@ void CanvasArea::refreshCursor()
 
 void CanvasArea::refreshPreviews()
 {
-    // Tools draw their previews from their own state in paintPreview; keep
-    // the area they last claimed up to date.
+    if (DrawTool *draw = activeDrawTool()) {
+        setPreviewRect(draw->updatePreview());
+        return;
+    }
+    // Other tools draw their previews from their own state in paintPreview;
+    // keep the area they last claimed up to date.
     if (!m_previewRect.isEmpty())
         repaintCanvasRect(m_previewRect);
 }
@@ -644,6 +736,10 @@ void CanvasArea::reloadProject()
     m_redFlags[1].valid = false;
     m_previewRect = QRect();
     m_connectPoint.reset();
+    m_strokeRenderer.prepare(m_project);
+    if (m_drawTool)
+        m_drawTool->resetStroke();
+    m_eraserTool->resetStroke();
     m_referenceImage = QImage();
     updateGeometry();
     if (!applyBestFit())
@@ -921,9 +1017,11 @@ void CanvasArea::routeToTool(bool (CanvasTool::*handler)(QMouseEvent *), QMouseE
 {
     if (m_activeTool && (m_activeTool->*handler)(event))
         return;
-    // A pen stroke started before a tool switch finishes on the pen.
-    if (m_penTool && m_activeTool != m_penTool)
-        (m_penTool->*handler)(event);
+    // A pen or eraser stroke started before a tool switch finishes there.
+    if (m_penTool && m_activeTool != m_penTool && (m_penTool->*handler)(event))
+        return;
+    if (m_eraserTool && m_activeTool != m_eraserTool.get())
+        (m_eraserTool.get()->*handler)(event);
 }
 
 void CanvasArea::mousePressEvent(QMouseEvent *event)

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "document/palette.h"
+#include "paint/brushsettings.h"
+#include "paint/strokerenderer.h"
 #include "paint/symmetry.h"
+#include "paint/texture.h"
 
 #include <QColor>
 #include <QImage>
@@ -14,6 +17,8 @@
 #include <optional>
 
 class CanvasTool;
+class DrawTool;
+class EraserTool;
 class EyedropperTool;
 class PanTool;
 class Project;
@@ -74,6 +79,24 @@ public:
     // primary (or, for the right button, the secondary) pen colour.
     void sampleColorAt(QPoint pixel, bool secondary);
 
+    // The brush shared by the painting tools. Each setter ignores an
+    // unchanged value and refreshes the brush preview.
+    const BrushSettings &brushSettings() const { return m_brush; }
+    void setPenWidth(int width);
+    void setBrushShape(BrushShape shape);
+    void setPixelPerfectStrokes(bool on);
+    void setAntialiasedStrokes(bool on);
+    const Texture &texture() const { return m_texture; }
+    void setTexture(const Texture &texture);
+    TextureMode textureMode() const { return m_textureMode; }
+    void setTextureMode(TextureMode mode);
+    // Tablet strokes widen with pressure.
+    bool pressureWidening() const { return m_pressureWidening; }
+    void setPressureWidening(bool on);
+    // The paint pipeline with its nib mask, coverage buffers and mix table,
+    // sized to the document.
+    StrokeRenderer &strokeRenderer();
+
     // Symmetry drawing aid: mode, axes and the fill and shape switches.
     const Symmetry &symmetry() const { return m_symmetry; }
     SymmetryMode symmetryMode() const { return m_symmetry.mode(); }
@@ -90,11 +113,16 @@ public:
     PanTool *panTool() const { return m_panTool.get(); }
     EyedropperTool *eyedropperTool() const { return m_eyedropperTool.get(); }
     SymmetryTool *symmetryTool() const { return m_symmetryTool.get(); }
+    // The pen as a DrawTool (null while another pen is installed).
+    DrawTool *drawTool() const { return m_drawTool; }
+    EraserTool *eraserTool() const { return m_eraserTool.get(); }
+    void setEraserTool(bool on);
     void setPanTool(bool on);
     void setEyedropperTool(bool on);
     void setSymmetryAxesTool(bool on);
     // Hands the canvas its pen; it becomes the active tool when no other is.
     void installPenTool(std::unique_ptr<CanvasTool> pen);
+    // A pen or eraser stroke is under way.
     bool penStrokeInProgress() const;
 
     // Gesture and modifier state.
@@ -203,6 +231,8 @@ private:
     bool resetRotationAllowed() const;
     void switchTool(CanvasTool *tool, bool on);
     void routeToTool(bool (CanvasTool::*handler)(QMouseEvent *), QMouseEvent *event);
+    // The active tool when it is the pen or the eraser.
+    DrawTool *activeDrawTool() const;
     QRectF visibleCanvasRect(const QRect &widgetRect) const;
     void renderArtwork();
     void recreateMasks();
@@ -218,11 +248,15 @@ private:
     void paintRedFlags(QPainter &painter);
 
     Project &m_project;
+    // Before the tools: their strokes paint through it.
+    StrokeRenderer m_strokeRenderer;
 
     std::unique_ptr<PanTool> m_panTool;
     std::unique_ptr<EyedropperTool> m_eyedropperTool;
     std::unique_ptr<SymmetryTool> m_symmetryTool;
+    std::unique_ptr<EraserTool> m_eraserTool;
     std::unique_ptr<CanvasTool> m_ownedPen;
+    DrawTool *m_drawTool = nullptr;
     CanvasTool *m_penTool = nullptr;
     CanvasTool *m_activeTool = nullptr;
 
@@ -268,5 +302,9 @@ private:
     quint8 m_secondaryIndex = 0;
     Symmetry m_symmetry;
     std::optional<QPoint> m_connectPoint;
+    BrushSettings m_brush;
+    Texture m_texture;
+    TextureMode m_textureMode = TextureMode::Stencil;
+    bool m_pressureWidening = true;
     RedFlagCache m_redFlags[2];
 };

@@ -1,0 +1,665 @@
+// The pen and the eraser on a live canvas, driven through real mouse and
+// tablet events: what an artist would notice after a click, a drag or a
+// Shift line, and a random soak that must never break the colour rules.
+
+#include "canvastesthelpers.h"
+
+#include "canvas/artworkimage.h"
+#include "canvas/drawtool.h"
+#include "canvas/erasertool.h"
+
+#include "document/geometry.h"
+#include "document/history.h"
+#include "rules/clashrules.h"
+#include "rules/spritebudget.h"
+
+#include <QPointingDevice>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTabletEvent>
+#include <algorithm>
+#include <bit>
+
+namespace
+{
+
+using PixelList = QList<QPoint>;
+
+QPointF at(const CanvasArea *canvas, QPoint pixel)
+{
+    return canvas->viewTransform().toWidget(QPointF(pixel) + QPointF(0.5, 0.5));
+}
+
+void click(CanvasArea *canvas, QPoint pixel, Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    press(canvas, at(canvas, pixel), button, modifiers);
+    release(canvas, at(canvas, pixel), button, modifiers);
+}
+
+void tablet(CanvasArea *canvas, QEvent::Type type, QPoint pixel, double pressure)
+{
+    const QPointF pos = at(canvas, pixel);
+    const Qt::MouseButton button = type == QEvent::TabletMove ? Qt::NoButton : Qt::LeftButton;
+    QTabletEvent event(type, QPointingDevice::primaryPointingDevice(), pos,
+                       canvas->mapToGlobal(pos), pressure, 0, 0, 0, 0, 0, Qt::NoModifier, button,
+                       type == QEvent::TabletRelease ? Qt::NoButton : Qt::LeftButton);
+    QApplication::sendEvent(canvas, &event);
+}
+
+// Every pixel that differs, row by row.
+PixelList changedPixels(const Colormap &before, const Colormap &after)
+{
+    PixelList list;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y))
+                list << QPoint(x, y);
+    return list;
+}
+
+QRect boundsOf(const PixelList &pixels)
+{
+    QRect r;
+    for (QPoint p : pixels)
+        r |= QRect(p, QSize(1, 1));
+    return r;
+}
+
+Project blankProject(CanvasMode mode)
+{
+    Project project(mode);
+    project.view().setDisplayAspect(1.0);
+    return project;
+}
+
+// A canvas pixel as the screen shows it now (previews included).
+QRgb shownColor(CanvasArea *canvas, QPoint pixel)
+{
+    const QImage shot = canvas->grab().toImage();
+    return shot.pixel(at(canvas, pixel).toPoint()) & RGB_MASK;
+}
+
+Texture checkerboard()
+{
+    std::array<quint16, Texture::Size> rows;
+    for (int y = 0; y < Texture::Size; ++y)
+        rows[size_t(y)] = y % 2 ? 0xAAAA : 0x5555;
+    return Texture(rows);
+}
+
+} // namespace
+
+class TestPenTools : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clickPaintsOneDab_data();
+    void clickPaintsOneDab();
+    void unchangedPaintRecordsNothing();
+    void pixelPerfectCorner_data();
+    void pixelPerfectCorner();
+    void pressureWidening_data();
+    void pressureWidening();
+    void textures_data();
+    void textures();
+    void shiftLineFromConnectPoint();
+    void shiftCtrlPreviewsOneDab();
+    void symmetricCopies_data();
+    void symmetricCopies();
+    void eraser_data();
+    void eraser();
+    void eraserStrokeSurvivesToolSwitch();
+    void altSamples_data();
+    void altSamples();
+    void randomStrokesKeepTheRules_data();
+    void randomStrokesKeepTheRules();
+};
+
+void TestPenTools::clickPaintsOneDab_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<QRect>("dab");
+    QTest::addColumn<int>("count");
+
+    // Width 1 is the pixel itself.
+    QTest::newRow("hires 1") << 0 << 1 << 0 << QPoint(100, 80) << QRect(100, 80, 1, 1) << 1;
+    // An odd round nib centres on the pixel: a 5 x 5 disc without its corners.
+    QTest::newRow("hires round 5") << 0 << 5 << 0 << QPoint(100, 80) << QRect(98, 78, 5, 5) << 21;
+    // An even nib centres on the pixel's top-left corner.
+    QTest::newRow("hires square 4") << 0 << 4 << 1 << QPoint(50, 60) << QRect(48, 58, 4, 4) << 16;
+    // Multicolor: width 8 spans 4 double-wide pixels and 8 rows.
+    QTest::newRow("multicolor square 8")
+        << 1 << 8 << 1 << QPoint(80, 100) << QRect(78, 96, 4, 8) << 32;
+    // Width 2 is one double-wide pixel across, two rows down.
+    QTest::newRow("multicolor round 2")
+        << 1 << 2 << 0 << QPoint(40, 40) << QRect(40, 39, 1, 2) << 2;
+}
+
+void TestPenTools::clickPaintsOneDab()
+{
+    QFETCH(int, mode);
+    QFETCH(int, width);
+    QFETCH(int, shape);
+    QFETCH(QPoint, pixel);
+    QFETCH(QRect, dab);
+    QFETCH(int, count);
+
+    CanvasFixture f(blankProject(CanvasMode(mode)));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setPenWidth(width);
+    canvas->setBrushShape(BrushShape(shape));
+    canvas->setPenIndex(1);
+    QSignalSpy history(canvas, &CanvasArea::historyChanged);
+    const Colormap before = f.project.colormap();
+
+    click(canvas, pixel);
+
+    const PixelList changed = changedPixels(before, f.project.colormap());
+    QCOMPARE(boundsOf(changed), dab);
+    QCOMPARE(changed.size(), count);
+    for (QPoint p : changed)
+        QCOMPARE(f.project.colormap().pixel(p.x(), p.y()), quint8(1));
+    QCOMPARE(f.project.history().nodeCount(), 1);
+    QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Stroke);
+    QCOMPARE(history.count(), 1);
+    QVERIFY(!canvas->penStrokeInProgress());
+    // The artwork the canvas shows follows the edit.
+    QCOMPARE(canvas->artworkImage(),
+             artworkImage(f.project.colormap(), f.project.paletteVariant(), mode == 1 ? 2 : 1));
+}
+
+void TestPenTools::unchangedPaintRecordsNothing()
+{
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *canvas = f.canvas.get();
+    QSignalSpy history(canvas, &CanvasArea::historyChanged);
+    // Black on a black canvas changes nothing.
+    canvas->setPenIndex(0);
+    click(canvas, QPoint(30, 30));
+    QCOMPARE(f.project.history().nodeCount(), 0);
+    QCOMPARE(history.count(), 0);
+
+    canvas->setPenIndex(1);
+    click(canvas, QPoint(30, 30));
+    QCOMPARE(f.project.history().nodeCount(), 1);
+    // The same dab again paints nothing new.
+    click(canvas, QPoint(30, 30));
+    QCOMPARE(f.project.history().nodeCount(), 1);
+    QCOMPARE(history.count(), 1);
+}
+
+void TestPenTools::pixelPerfectCorner_data()
+{
+    QTest::addColumn<bool>("pixelPerfect");
+    QTest::addColumn<bool>("tabletStroke");
+    QTest::addColumn<bool>("cornerPainted");
+
+    QTest::newRow("pixel-perfect") << true << false << false;
+    QTest::newRow("plain") << false << false << true;
+    // A widening tablet stroke cannot stay one pixel thick: no filtering.
+    QTest::newRow("pixel-perfect tablet") << true << true << true;
+}
+
+void TestPenTools::pixelPerfectCorner()
+{
+    QFETCH(bool, pixelPerfect);
+    QFETCH(bool, tabletStroke);
+    QFETCH(bool, cornerPainted);
+
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setPixelPerfectStrokes(pixelPerfect);
+    const QPoint start(60, 60), corner(61, 60), end(61, 61);
+    const QRgb white = paletteRgb(f.project.paletteVariant(), 1) & RGB_MASK;
+
+    if (tabletStroke)
+        tablet(canvas, QEvent::TabletPress, start, 0.0); // no pressure: stays width 1
+    press(canvas, at(canvas, start));
+    move(canvas, at(canvas, corner));
+    if (pixelPerfect && !tabletStroke) {
+        // Not decided yet: shown as the provisional pixel only.
+        QCOMPARE(f.project.colormap().pixel(corner.x(), corner.y()), quint8(0));
+        QCOMPARE(shownColor(canvas, corner), white);
+    }
+    move(canvas, at(canvas, end));
+    if (tabletStroke)
+        tablet(canvas, QEvent::TabletRelease, end, 0.0);
+    release(canvas, at(canvas, end));
+
+    const Colormap &map = f.project.colormap();
+    QCOMPARE(map.pixel(start.x(), start.y()), quint8(1));
+    QCOMPARE(map.pixel(end.x(), end.y()), quint8(1));
+    QCOMPARE(map.pixel(corner.x(), corner.y()), quint8(cornerPainted ? 1 : 0));
+    QCOMPARE(f.project.history().nodeCount(), 1);
+}
+
+void TestPenTools::pressureWidening_data()
+{
+    QTest::addColumn<bool>("widening");
+    QTest::addColumn<double>("pressure");
+    QTest::addColumn<int>("dabWidth");
+
+    // width 8 + 16 p², rounded
+    QTest::newRow("full press") << true << 1.0 << 24;
+    QTest::newRow("half press") << true << 0.5 << 12;
+    QTest::newRow("light press") << true << 0.1 << 8;
+    QTest::newRow("widening off") << false << 1.0 << 8;
+}
+
+void TestPenTools::pressureWidening()
+{
+    QFETCH(bool, widening);
+    QFETCH(double, pressure);
+    QFETCH(int, dabWidth);
+
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setPenWidth(8);
+    canvas->setPressureWidening(widening);
+    const QPoint pixel(100, 100);
+    // The tablet events come first, the mouse events the system makes of
+    // them follow; the tablet release comes before the mouse release.
+    tablet(canvas, QEvent::TabletPress, pixel, pressure);
+    press(canvas, at(canvas, pixel));
+    tablet(canvas, QEvent::TabletRelease, pixel, 0.0);
+    release(canvas, at(canvas, pixel));
+
+    const Colormap blank(f.project.width(), f.project.height());
+    QCOMPARE(boundsOf(changedPixels(blank, f.project.colormap())).width(), dabWidth);
+
+    // A mouse click afterwards paints the stored width.
+    const Colormap afterTablet = f.project.colormap();
+    click(canvas, QPoint(200, 100));
+    const QRect mouseDab = boundsOf(changedPixels(afterTablet, f.project.colormap()));
+    QCOMPARE(mouseDab.width(), 8);
+}
+
+void TestPenTools::textures_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("textureMode");
+    QTest::addColumn<QRect>("block");
+
+    // Square nibs centred on the corner of pixel (16, 16), whole cells.
+    QTest::newRow("hires two-colour") << 0 << 16 << 0 << QRect(8, 8, 16, 16);
+    QTest::newRow("hires stencil") << 0 << 16 << 1 << QRect(8, 8, 16, 16);
+    QTest::newRow("multicolor two-colour") << 1 << 32 << 0 << QRect(8, 0, 16, 32);
+    QTest::newRow("multicolor stencil") << 1 << 32 << 1 << QRect(8, 0, 16, 32);
+}
+
+void TestPenTools::textures()
+{
+    QFETCH(int, mode);
+    QFETCH(int, width);
+    QFETCH(int, textureMode);
+    QFETCH(QRect, block);
+
+    CanvasFixture f(blankProject(CanvasMode(mode)));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setPenWidth(width);
+    canvas->setBrushShape(BrushShape::Square);
+    canvas->setTexture(checkerboard());
+    canvas->setTextureMode(TextureMode(textureMode));
+    canvas->setPenIndex(1);
+    canvas->setSecondaryIndex(6);
+
+    click(canvas, QPoint(16, 16));
+
+    const Colormap &map = f.project.colormap();
+    const quint8 clear = textureMode == int(TextureMode::TwoColor) ? 6 : 0;
+    for (int y = 0; y < map.height(); ++y)
+        for (int x = 0; x < map.width(); ++x) {
+            const quint8 expected =
+                !block.contains(x, y) ? 0 : ((x + y) % 2 == 0 ? quint8(1) : clear);
+            QVERIFY2(map.pixel(x, y) == expected,
+                     qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    QCOMPARE(f.project.history().nodeCount(), 1);
+}
+
+void TestPenTools::shiftLineFromConnectPoint()
+{
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *canvas = f.canvas.get();
+    Project &project = f.project;
+    const QPoint a(40, 50), b(80, 50), c(40, 90);
+
+    click(canvas, a);
+    click(canvas, b, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(project.history().nodeCount(), 2);
+    for (int x = a.x(); x <= b.x(); ++x)
+        QCOMPARE(project.colormap().pixel(x, 50), quint8(1));
+
+    // Undo takes the line back and with it the Shift line's start.
+    project.history().undo(project);
+    canvas->refreshWholeImage();
+    QCOMPARE(project.colormap().pixel(60, 50), quint8(0));
+    click(canvas, c, Qt::LeftButton, Qt::ShiftModifier);
+    for (int y = a.y(); y <= c.y(); ++y)
+        QCOMPARE(project.colormap().pixel(40, y), quint8(1));
+    QCOMPARE(project.colormap().pixel(60, 50), quint8(0));
+
+    // Shift with Ctrl paints a plain dab.
+    click(canvas, QPoint(100, 90), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
+    QCOMPARE(project.colormap().pixel(100, 90), quint8(1));
+    QCOMPARE(project.colormap().pixel(70, 90), quint8(0));
+    QCOMPARE(project.history().nodeCount(), 3);
+}
+
+void TestPenTools::shiftCtrlPreviewsOneDab()
+{
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *canvas = f.canvas.get();
+    const QPoint a(40, 40), pointer(200, 150);
+    click(canvas, a);
+    DrawTool *pen = canvas->drawTool();
+    QVERIFY(pen);
+
+    move(canvas, at(canvas, pointer), Qt::NoButton, Qt::ShiftModifier);
+    QVERIFY(pen->previewArea().contains(a));
+    QVERIFY(pen->previewArea().contains(pointer));
+    QCOMPARE(shownColor(canvas, QPoint(120, 95)),
+             paletteRgb(f.project.paletteVariant(), 1) & RGB_MASK);
+
+    move(canvas, at(canvas, pointer), Qt::NoButton, Qt::ShiftModifier | Qt::ControlModifier);
+    QVERIFY(pen->previewArea().contains(pointer));
+    QVERIFY(!pen->previewArea().contains(a));
+    QCOMPARE(shownColor(canvas, QPoint(120, 95)),
+             paletteRgb(f.project.paletteVariant(), 0) & RGB_MASK);
+    // A preview never touches the document.
+    QCOMPARE(f.project.colormap().pixel(pointer.x(), pointer.y()), quint8(0));
+}
+
+void TestPenTools::symmetricCopies_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<PixelList>("expected");
+
+    // Axes at the centre of 320 x 200: x' = 319 - x, y' = 199 - y.
+    const QPoint p(150, 95);
+    QTest::newRow("horizontal") << 1 << PixelList{p, {150, 104}};
+    QTest::newRow("vertical") << 2 << PixelList{p, {169, 95}};
+    QTest::newRow("quadrant") << 3 << PixelList{p, {150, 104}, {169, 95}, {169, 104}};
+    // The diagonals swap the offsets from the centre (-9.5, -4.5).
+    QTest::newRow("bi-quadrant") << 4 << PixelList{p,         {150, 104}, {169, 95}, {169, 104},
+                                                   {155, 90}, {164, 109}, {164, 90}, {155, 109}};
+}
+
+void TestPenTools::symmetricCopies()
+{
+    QFETCH(int, mode);
+    QFETCH(PixelList, expected);
+
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setSymmetryMode(mode);
+    const Colormap first = f.project.colormap();
+
+    click(canvas, QPoint(150, 95));
+
+    PixelList changed = changedPixels(first, f.project.colormap());
+    auto byRow = [](QPoint a, QPoint b) {
+        return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
+    };
+    std::sort(expected.begin(), expected.end(), byRow);
+    QCOMPARE(changed, expected);
+    QCOMPARE(f.project.history().nodeCount(), 1);
+
+    // One undo takes every copy back.
+    f.project.history().undo(f.project);
+    QCOMPARE(f.project.colormap(), first);
+}
+
+void TestPenTools::eraser_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<int>("blank");
+
+    // Hires erases to the secondary colour (2), multicolor to the
+    // background slot (6), whatever the button.
+    QTest::newRow("hires left") << 0 << false << 2;
+    QTest::newRow("hires right") << 0 << true << 2;
+    QTest::newRow("multicolor left") << 1 << false << 6;
+    QTest::newRow("multicolor right") << 1 << true << 6;
+}
+
+void TestPenTools::eraser()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, right);
+    QFETCH(int, blank);
+
+    Project project = blankProject(CanvasMode(mode));
+    project.setSlot(ColorSlot::Background, 6);
+    project.colormap().fill(1);
+    CanvasFixture f(std::move(project));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setPenIndex(5);
+    canvas->setSecondaryIndex(2);
+    canvas->setEraserTool(true);
+    QCOMPARE(canvas->activeTool(), canvas->eraserTool());
+
+    const QPoint p(20, 20), q(26, 20);
+    const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
+    press(canvas, at(canvas, p), button);
+    move(canvas, at(canvas, q), button);
+    release(canvas, at(canvas, q), button);
+
+    for (int x = p.x(); x <= q.x(); ++x)
+        QCOMPARE(f.project.colormap().pixel(x, 20), quint8(blank));
+    QCOMPARE(f.project.colormap().pixel(p.x(), 21), quint8(1));
+    QCOMPARE(f.project.history().nodeCount(), 1);
+
+    // Off again, the pen paints its own colour.
+    canvas->setEraserTool(false);
+    QCOMPARE(canvas->activeTool(), canvas->penTool());
+    click(canvas, QPoint(20, 30));
+    QCOMPARE(f.project.colormap().pixel(20, 30), quint8(5));
+}
+
+void TestPenTools::eraserStrokeSurvivesToolSwitch()
+{
+    Project project = blankProject(CanvasMode::Hires);
+    project.colormap().fill(1);
+    CanvasFixture f(std::move(project));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setEraserTool(true);
+
+    press(canvas, at(canvas, QPoint(10, 10)));
+    // A shortcut switches tools mid-stroke.
+    canvas->setEraserTool(false);
+    canvas->setEyedropperTool(true);
+    QVERIFY(canvas->penStrokeInProgress());
+    move(canvas, at(canvas, QPoint(14, 10)));
+    release(canvas, at(canvas, QPoint(14, 10)));
+
+    QVERIFY(!canvas->penStrokeInProgress());
+    for (int x = 10; x <= 14; ++x)
+        QCOMPARE(f.project.colormap().pixel(x, 10), quint8(0));
+    QCOMPARE(f.project.history().nodeCount(), 1);
+    // The eyedropper did not sample in the meantime.
+    QCOMPARE(canvas->penIndex(), quint8(1));
+}
+
+void TestPenTools::altSamples_data()
+{
+    QTest::addColumn<bool>("eraser");
+    QTest::addColumn<bool>("right");
+
+    QTest::newRow("pen left") << false << false;
+    QTest::newRow("pen right") << false << true;
+    QTest::newRow("eraser left") << true << false;
+}
+
+void TestPenTools::altSamples()
+{
+    QFETCH(bool, eraser);
+    QFETCH(bool, right);
+
+    Project project = blankProject(CanvasMode::Hires);
+    project.colormap().fillRect(QRect(8, 8, 8, 8), 7);
+    project.colormap().fillRect(QRect(16, 8, 8, 8), 3);
+    CanvasFixture f(std::move(project));
+    CanvasArea *canvas = f.canvas.get();
+    canvas->setEraserTool(eraser);
+    canvas->setPenIndex(1);
+    canvas->setSecondaryIndex(0);
+    QSignalSpy colors(canvas, &CanvasArea::penColorsChanged);
+    const Colormap before = f.project.colormap();
+    const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
+
+    press(canvas, at(canvas, QPoint(10, 10)), button, Qt::AltModifier);
+    QCOMPARE(right ? canvas->secondaryIndex() : canvas->penIndex(), quint8(7));
+    // Dragging keeps sampling.
+    move(canvas, at(canvas, QPoint(18, 10)), button, Qt::AltModifier);
+    release(canvas, at(canvas, QPoint(18, 10)), button, Qt::AltModifier);
+
+    QCOMPARE(right ? canvas->secondaryIndex() : canvas->penIndex(), quint8(3));
+    QCOMPARE(right ? canvas->penIndex() : canvas->secondaryIndex(), quint8(right ? 1 : 0));
+    QCOMPARE(colors.count(), 2);
+    QCOMPARE(f.project.colormap(), before);
+    QCOMPARE(f.project.history().nodeCount(), 0);
+    QVERIFY(!canvas->penStrokeInProgress());
+}
+
+namespace
+{
+
+// Occupied sprite columns of each border, counted straight from the pixels.
+std::pair<quint16, quint16> borderOccupancy(const Project &project)
+{
+    quint16 masks[2] = {0, 0};
+    if (project.layout() != CanvasLayout::TopBottomBorderSprites)
+        return {0, 0};
+    const Colormap &map = project.colormap();
+    for (const CanvasRegion &region : project.regions()) {
+        const bool top = region.kind == RegionKind::TopBorder;
+        if (!top && region.kind != RegionKind::BottomBorder)
+            continue;
+        const quint8 background =
+            project.slot(top ? ColorSlot::TopBackground : ColorSlot::BottomBackground);
+        const SpriteGrid grid = spriteGridOf(region, project.mode(), project.layoutSpec());
+        for (int y = region.rect.top(); y <= region.rect.bottom(); ++y)
+            for (int x = region.rect.left(); x <= region.rect.right(); ++x)
+                if (map.pixel(x, y) != background)
+                    masks[top ? 0 : 1] |= quint16(1u << spriteColumnAt(grid, x));
+    }
+    return {masks[0], masks[1]};
+}
+
+} // namespace
+
+void TestPenTools::randomStrokesKeepTheRules_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 8; ++seed)
+        QTest::addRow("seed %u", seed) << seed * 40503u;
+}
+
+void TestPenTools::randomStrokesKeepTheRules()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator dice(seed);
+    auto below = [&](int n) { return int(dice.bounded(n)); };
+    auto chance = [&](int percent) { return below(100) < percent; };
+
+    LayoutSpec layout;
+    layout.layout = CanvasLayout(below(3));
+    layout.topAlignment = BorderAlignment(below(2));
+    layout.bottomAlignment = BorderAlignment(below(2));
+    Project start(chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires, -1, -1, layout, 1);
+    start.setSpriteCountPolicy(chance(75) ? SpriteCountPolicy::Enforce : SpriteCountPolicy::Flag);
+    start.setHiresClashResolution(HiresClashResolution(below(3)));
+    start.view().setDisplayAspect(chance(50) ? 1.0 : 0.9375);
+    for (int s = 0; s < ColorSlotCount; ++s)
+        if (chance(40))
+            start.setSlot(ColorSlot(s), quint8(below(16)));
+    // Scattered artwork, made legal the way an import would be.
+    Colormap &map = start.colormap();
+    const int specks = chance(50) ? 0 : below(3000);
+    for (int i = 0; i < specks; ++i)
+        map.setPixel(below(map.width()), below(map.height()), quint8(below(16)));
+    start.repaintLockedPixels();
+    resolveClashes(ClashContext::forSweep(start), map, map.rect());
+
+    CanvasFixture f(std::move(start), QSize(700, 500));
+    CanvasArea *canvas = f.canvas.get();
+    Project &project = f.project;
+    const ClashContext rules = ClashContext::forSweep(project);
+    QVERIFY2(!canvasHasClash(rules, project.colormap()), "the start must be legal");
+    QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
+    textures += Texture::fromStripFile(textureSheetPath(true));
+    QVERIFY(!textures.isEmpty());
+
+    const Colormap first = project.colormap();
+    const QList<QRect> locked = project.lockedRects();
+    const quint8 border = project.slot(ColorSlot::Border);
+    const int scale = project.mode() == CanvasMode::Multicolor ? 2 : 1;
+    auto randomPixel = [&] {
+        // A little beyond the edges too.
+        return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
+    };
+
+    for (int s = 0; s < 14; ++s) {
+        const int widths[] = {1, 1, 2, 3, 5, 8, 13, 32};
+        canvas->setPenWidth(widths[below(8)]);
+        canvas->setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
+        canvas->setPixelPerfectStrokes(chance(30));
+        canvas->setAntialiasedStrokes(chance(40));
+        canvas->setTexture(chance(50) ? Texture::solid() : textures[below(int(textures.size()))]);
+        canvas->setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
+        canvas->setSymmetryMode(chance(40) ? 0 : 1 + below(5));
+        canvas->setSymmetryAxes({below(2 * project.height() + 1), below(2 * project.width() + 1)});
+        canvas->setEraserTool(chance(20));
+        canvas->setPenIndex(quint8(below(16)));
+        canvas->setSecondaryIndex(quint8(below(16)));
+        const Qt::MouseButton button = chance(70) ? Qt::LeftButton : Qt::RightButton;
+        const Qt::KeyboardModifiers modifiers =
+            chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
+        const auto occupiedBefore = borderOccupancy(project);
+
+        QPoint p = randomPixel();
+        press(canvas, at(canvas, p), button, modifiers);
+        for (int m = below(7); m > 0; --m) {
+            p = chance(50) ? p + QPoint(below(7) - 3, below(7) - 3) : randomPixel();
+            move(canvas, at(canvas, p), button, modifiers);
+        }
+        release(canvas, at(canvas, p), button, modifiers);
+
+        const QString where = QStringLiteral("stroke %1").arg(s);
+        QVERIFY2(!canvas->penStrokeInProgress(), qPrintable(where));
+        QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
+        for (const QRect &r : locked)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    QVERIFY2(project.colormap().pixel(x, y) == border,
+                             qPrintable(where + ": locked pixel painted"));
+        if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce) {
+            const auto after = borderOccupancy(project);
+            for (auto [was, now] : {std::pair{occupiedBefore.first, after.first},
+                                    std::pair{occupiedBefore.second, after.second}})
+                if (now & ~was)
+                    QVERIFY2(std::popcount(now) <= SpritesPerBorder,
+                             qPrintable(where + ": a ninth sprite column was opened"));
+        }
+        // What the canvas shows is the document, every changed part re-rendered.
+        QVERIFY2(canvas->artworkImage() ==
+                     artworkImage(project.colormap(), project.paletteVariant(), scale),
+                 qPrintable(where + ": stale artwork"));
+    }
+
+    QVERIFY(project.history().nodeCount() > 0);
+    while (project.history().canUndo())
+        project.history().undo(project);
+    QCOMPARE(project.colormap(), first);
+}
+
+QTEST_MAIN(TestPenTools)
+#include "tst_pentools.moc"
