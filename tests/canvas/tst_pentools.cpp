@@ -559,7 +559,7 @@ std::pair<quint16, quint16> borderOccupancy(const Project &project)
 void TestPenTools::randomStrokesKeepTheRules_data()
 {
     QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= 8; ++seed)
+    for (quint32 seed = 1; seed <= 24; ++seed)
         QTest::addRow("seed %u", seed) << seed * 40503u;
 }
 
@@ -607,7 +607,7 @@ void TestPenTools::randomStrokesKeepTheRules()
         return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
     };
 
-    for (int s = 0; s < 14; ++s) {
+    for (int s = 0; s < 20; ++s) {
         const int widths[] = {1, 1, 2, 3, 5, 8, 13, 32};
         canvas->setPenWidth(widths[below(8)]);
         canvas->setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
@@ -625,12 +625,26 @@ void TestPenTools::randomStrokesKeepTheRules()
             chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
         const auto occupiedBefore = borderOccupancy(project);
 
+        // A turned view turns the nib with it.
+        project.view().setRotation(chance(20) ? below(360) - 180 : 0);
+        const bool stylus = chance(25);
+
         QPoint p = randomPixel();
+        if (stylus)
+            tablet(canvas, QEvent::TabletPress, p, below(101) / 100.0);
         press(canvas, at(canvas, p), button, modifiers);
         for (int m = below(7); m > 0; --m) {
             p = chance(50) ? p + QPoint(below(7) - 3, below(7) - 3) : randomPixel();
+            if (stylus)
+                tablet(canvas, QEvent::TabletMove, p, below(101) / 100.0);
             move(canvas, at(canvas, p), button, modifiers);
         }
+        // Mid-stroke the canvas already shows what has been painted.
+        QVERIFY2(canvas->artworkImage() ==
+                     artworkImage(project.colormap(), project.paletteVariant(), scale),
+                 qPrintable(QStringLiteral("stroke %1: stale artwork mid-stroke").arg(s)));
+        if (stylus)
+            tablet(canvas, QEvent::TabletRelease, p, 0.0);
         release(canvas, at(canvas, p), button, modifiers);
 
         const QString where = QStringLiteral("stroke %1").arg(s);
