@@ -54,4 +54,44 @@ inline void setBottomAlignment(Project &project, BorderAlignment alignment)
     project.history().push(node);
 }
 
+// A multicolor top/bottom canvas with every kind of change, a redo tail
+// and non-default policies, alignments and slots.
+inline Project richProject()
+{
+    LayoutSpec layout{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Left,
+                      BorderAlignment::Left};
+    Project project(CanvasMode::Multicolor, 96, 60, layout);
+    project.setSpriteCountPolicy(SpriteCountPolicy::Enforce);
+    project.setHiresClashResolution(HiresClashResolution::PreserveBorder);
+    for (int i = 0; i < 12; ++i)
+        paint(project, QRect(i * 7 % 90, i * 5 % 55, 3 + i, 2 + i % 4), quint8(1 + i % 15),
+              HistoryEntryKind::Stroke, QPoint(i, 2 * i));
+    assignSlot(project, ColorSlot::TopMulticolor1, 13);
+    setBottomAlignment(project, BorderAlignment::Right);
+    // Overlapping changes in one node, which must be undone in reverse, and
+    // a border colour change.
+    HistoryNode shapes;
+    shapes.kind = HistoryEntryKind::CommitShapes;
+    for (const auto &[rect, color] :
+         {std::pair{QRect(2, 2, 8, 8), quint8(4)}, std::pair{QRect(6, 6, 8, 8), quint8(8)}}) {
+        const Colormap before = project.colormap().copy(rect);
+        project.colormap().fillRect(rect, color);
+        recordRegionChange(project, shapes, rect, before);
+    }
+    shapes.changes.append(HistoryChange::colorIndex(1, project.slot(ColorSlot::Border), 12));
+    project.setSlot(ColorSlot::Border, 12);
+    project.history().push(shapes);
+    // A node mixing a slot change with pixels, like a colour swap.
+    HistoryNode swap = paintNode(project, QRect(0, 0, 96, 60), 0, HistoryEntryKind::SwapColors);
+    swap.changes.prepend(HistoryChange::colorIndex(0, 0, 2));
+    project.setSlot(ColorSlot::Background, 2);
+    project.history().push(swap);
+    // A flat, large change: stored compressed.
+    paint(project, QRect(0, 0, 96, 60), 11, HistoryEntryKind::ClearScreen);
+    paint(project, QRect(5, 5, 1, 1), 3, HistoryEntryKind::Stroke, QPoint(5, 5));
+    project.history().undo(project);
+    project.history().undo(project);
+    return project;
+}
+
 } // namespace testedits
