@@ -3,9 +3,12 @@
 #include "elidedlabel.h"
 #include "lastfolders.h"
 
+#include "canvas/canvasarea.h"
 #include "document/canvaspreset.h"
 #include "history/projectfile.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -13,6 +16,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
@@ -29,6 +34,7 @@ constexpr int StatusMessageMs = 5000;
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
+    createActions();
     createStatusBar();
 
     m_messageTimer.setSingleShot(true);
@@ -39,17 +45,142 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     updateWindowTitle();
     resize(500, 500);
     readSettings();
-    updateStatusBar();
+    refreshUndoActions();
+    // Best fit stays on across the first resizes, so the document shows whole.
+    m_canvas->zoomBestFit();
+    canvasStatusChanged();
 }
 
-// The one place the drawing area comes from. Until the canvas view is wired
-// in, a plain widget holds its place so the frame can be laid out and shown.
+// The drawing area works on the window's document for the window's whole life.
 void MainWindow::createCentralWidget()
 {
-    auto *placeholder = new QWidget(this);
-    placeholder->setObjectName(QStringLiteral("canvasPlaceholder"));
-    placeholder->setAutoFillBackground(true);
-    setCentralWidget(placeholder);
+    m_canvas = new CanvasArea(m_project, this);
+    setCentralWidget(m_canvas);
+    connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
+    connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
+}
+
+void MainWindow::createActions()
+{
+    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    QMenu *presets = fileMenu->addMenu(tr("Presets"));
+    // The presets in menu order; each names the slot that builds it.
+    for (const char *slot :
+         {"newHiresCanvas", "newHiresSpritesCanvas", "newHiresTopBottomSpritesCanvas",
+          "newMulticolorCanvas", "newMulticolorSpritesCanvas",
+          "newMulticolorTopBottomSpritesCanvas", "newDualHiresCanvas", "newDualMulticolorCanvas"}) {
+        for (const CanvasPreset &preset : CanvasPreset::all()) {
+            if (qstrcmp(preset.slot, slot) == 0) {
+                presets->addAction(tr(preset.text), this,
+                                   [this, slot] { newCanvasFromPreset(slot); });
+            }
+        }
+    }
+    fileMenu->addSeparator();
+    fileMenu->addAction(tr("Save"), QKeySequence::Save, this, &MainWindow::saveProject);
+    fileMenu->addAction(tr("Save As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")), this,
+                        &MainWindow::saveProjectAs);
+    fileMenu->addSeparator();
+    fileMenu->addAction(tr("Print..."), m_canvas, &CanvasArea::print);
+    fileMenu->addSeparator();
+    fileMenu->addAction(tr("Exit"), QKeySequence::Quit, this, &QWidget::close);
+
+    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    m_undoAction = editMenu->addAction(tr("Undo"), QKeySequence::Undo, this, &MainWindow::undo);
+    m_redoAction = editMenu->addAction(tr("Redo"), QKeySequence::Redo, this, &MainWindow::redo);
+    m_clearHistoryAction =
+        editMenu->addAction(tr("Clear History"), this, &MainWindow::clearHistory);
+
+    QMenu *viewMenu = menuBar()->addMenu(tr("&View"));
+    viewMenu->addAction(tr("Zoom In"), QKeySequence::ZoomIn, m_canvas, &CanvasArea::zoomIn);
+    viewMenu->addAction(tr("Zoom Out"), QKeySequence::ZoomOut, m_canvas, &CanvasArea::zoomOut);
+    viewMenu->addAction(tr("Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")), m_canvas,
+                        &CanvasArea::zoomActualSize);
+    viewMenu->addAction(tr("Best Fit"), QKeySequence(QStringLiteral("Ctrl+Shift+0")), m_canvas,
+                        &CanvasArea::zoomBestFit);
+    viewMenu->addAction(tr("Reset Rotation"), QKeySequence(QStringLiteral("Ctrl+R")), m_canvas,
+                        &CanvasArea::resetRotation);
+    viewMenu->addAction(tr("Reset Rotation && Best Fit"), QKeySequence(QStringLiteral("Ctrl+Home")),
+                        m_canvas, &CanvasArea::resetRotationAndBestFit);
+    viewMenu->addSeparator();
+    const auto addToggle = [&](const QString &text, const QKeySequence &key,
+                               void (CanvasArea::*set)(bool)) {
+        QAction *action = viewMenu->addAction(text);
+        action->setShortcut(key);
+        action->setCheckable(true);
+        connect(action, &QAction::toggled, m_canvas, set);
+    };
+    addToggle(tr("Show Reference Grids"), QKeySequence(QStringLiteral("Shift+H")),
+              &CanvasArea::setGridVisible);
+    addToggle(tr("Show Pixel Grids"), QKeySequence(QStringLiteral("Shift+Z")),
+              &CanvasArea::setPixelGridVisible);
+    addToggle(tr("Show Safe Frames"), QKeySequence(), &CanvasArea::setSafeFramesVisible);
+}
+
+void MainWindow::canvasStatusChanged()
+{
+    StatusInputs inputs = m_statusInputs;
+    inputs.roundBrush = m_canvas->brushSettings().shape == BrushShape::Round;
+    inputs.penWidth = m_canvas->brushSettings().width;
+    inputs.hoverValid = m_canvas->isHoverValid();
+    inputs.hoverPixel = m_canvas->hoverPixel();
+    setStatusInputs(inputs);
+}
+
+bool MainWindow::isCanvasBusy() const
+{
+    return m_fileTaskBusy || m_canvas->penStrokeInProgress() || m_canvas->isGestureUnderWay();
+}
+
+void MainWindow::undo()
+{
+    if (isCanvasBusy() || !m_project.history().canUndo())
+        return;
+    m_canvas->setConnectPoint(std::nullopt);
+    showHistoryStep(m_project.history().undo(m_project));
+}
+
+void MainWindow::redo()
+{
+    if (isCanvasBusy() || !m_project.history().canRedo())
+        return;
+    m_canvas->setConnectPoint(std::nullopt);
+    showHistoryStep(m_project.history().redo(m_project));
+}
+
+void MainWindow::showHistoryStep(const QRect &dirty)
+{
+    // A step that only changed slots or alignments shows through the frame
+    // and overlays; pixels need the artwork rebuilt.
+    if (dirty.isNull())
+        m_canvas->update();
+    else
+        m_canvas->refreshWholeImage();
+    refreshUndoActions();
+}
+
+void MainWindow::clearHistory()
+{
+    if (isCanvasBusy() || m_project.history().nodeCount() == 0)
+        return;
+    const auto answer = QMessageBox::question(
+        this, tr("KORVEN"),
+        tr("Clear the whole history of changes?\n\nThe canvas keeps its current content, but every "
+           "workstage behind it is discarded and this cannot be undone."),
+        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer != QMessageBox::Yes)
+        return;
+    m_project.history().clear();
+    refreshUndoActions();
+}
+
+void MainWindow::refreshUndoActions()
+{
+    updateWindowTitle();
+    const History &history = m_project.history();
+    m_undoAction->setEnabled(history.canUndo());
+    m_redoAction->setEnabled(history.canRedo());
+    m_clearHistoryAction->setEnabled(history.nodeCount() > 0);
 }
 
 void MainWindow::createStatusBar()
@@ -269,7 +400,8 @@ void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int sc
 
     m_projectPath.clear();
     m_proposedName.clear();
-    updateWindowTitle();
+    m_canvas->reloadProject();
+    refreshUndoActions();
     updateStatusBar();
 }
 

@@ -7,7 +7,9 @@
 #include <QMainWindow>
 #include <QTimer>
 
+class CanvasArea;
 class ElidedLabel;
+class QAction;
 class QMimeData;
 
 // The program's single main window: it owns the document for its whole life
@@ -39,8 +41,13 @@ public:
     const StatusInputs &statusInputs() const { return m_statusInputs; }
     // Opens a project from the command line or a drop on the next turn of the event loop.
     void openProjectLater(const QString &path);
+    CanvasArea *canvas() const { return m_canvas; }
 
 public slots:
+    void undo();
+    void redo();
+    void clearHistory();
+    void refreshUndoActions();
     void updateStatusBar();
     void newHiresCanvas();
     void newHiresSpritesCanvas();
@@ -62,7 +69,12 @@ protected:
 
 private:
     void createCentralWidget();
+    void createActions();
     void createStatusBar();
+    void canvasStatusChanged();
+    // Undo and redo wait while the canvas is in the middle of a gesture or stroke.
+    bool isCanvasBusy() const;
+    void showHistoryStep(const QRect &dirty);
     void readSettings();
     void writeSettings();
     void newCanvasFromPreset(const char *slotName);
@@ -75,6 +87,10 @@ private:
     QString m_proposedName;
     bool m_fileTaskBusy = false;
     StatusInputs m_statusInputs;
+    CanvasArea *m_canvas = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
+    QAction *m_clearHistoryAction = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;
