@@ -1,5 +1,5 @@
 // Times a 1,000-segment freehand pen stroke on a multicolor 320 x 200
-// canvas, driven through real mouse events into the pen tool: every
+// canvas (160 x 200 double-wide pixels), driven through real mouse events into the pen tool: every
 // segment paints through the pipeline (symmetry copies, clash repair) and
 // re-renders the changed rectangle of the artwork image. The widget is not
 // painted (no event loop runs), so screen drawing is not included. Prints
@@ -45,12 +45,12 @@ void send(CanvasArea &canvas, QEvent::Type type, QPointF pos, Qt::MouseButton bu
     QApplication::sendEvent(&canvas, &event);
 }
 
-// A looping freehand path across most of the canvas, steps of about two
-// pixels, as a hand on a tablet would draw it.
+// A looping freehand path across most of the 160 x 200 colormap (double-wide
+// pixels), steps of one or two pixels, as a hand on a tablet would draw it.
 QPointF pathPoint(int i)
 {
     const double t = i * 0.0125;
-    return QPointF(160.0 + 140.0 * std::sin(t * 1.7), 100.0 + 85.0 * std::sin(t * 2.9 + 0.4));
+    return QPointF(80.0 + 70.0 * std::sin(t * 1.7), 100.0 + 85.0 * std::sin(t * 2.9 + 0.4));
 }
 
 // Some legal artwork, so the clash repair has work to do.
@@ -83,7 +83,8 @@ int main(int argc, char **argv)
     canvas.setPenIndex(1);
     canvas.setSecondaryIndex(2);
 
-    std::printf("pen stroke of %d segments, multicolor 320 x 200, %d runs; microseconds per "
+    std::printf("pen stroke of %d segments, multicolor 160 x 200 (320 x 200 on screen), %d runs; "
+                "microseconds per "
                 "segment\n",
                 Segments, runs);
     std::printf("%-6s %-6s %-4s %-12s %8s %8s %8s\n", "width", "nib", "AA", "symmetry", "best",
