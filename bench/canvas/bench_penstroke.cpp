@@ -2,8 +2,8 @@
 // canvas (160 x 200 double-wide pixels), driven through real mouse events
 // into the pen tool: every segment paints through the pipeline (symmetry
 // copies, clash repair) and re-renders the changed rectangle of the artwork
-// image. The widget is not
-// painted (no event loop runs), so screen drawing is not included. Prints
+// image. The widget is not painted (no event loop runs), so screen drawing
+// is not included. Prints
 // microseconds per segment for widths 1, 8 and 32, round and square nibs,
 // with and without anti-aliasing and Kaleidoscope symmetry: the best and
 // the median of the runs (wall time), and the mean processor time.
