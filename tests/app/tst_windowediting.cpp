@@ -1,0 +1,114 @@
+#include "app/mainwindow.h"
+
+#include "canvas/canvasarea.h"
+#include "document/viewtransform.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+class TestWindow : public MainWindow
+{
+public:
+    QString chosenPath;
+
+protected:
+    QString chooseSavePath(const QString &) override { return chosenPath; }
+};
+
+QAction *findAction(QWidget *window, const QString &text)
+{
+    for (QAction *action : window->findChildren<QAction *>()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Drawing on the window's canvas and stepping through the history, as an
+// artist does it: the document, the title's marker and the undo actions
+// must follow every step.
+class TestWindowEditing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void drawUndoRedoSave();
+    void presetReplacesDocumentOnCanvas();
+};
+
+void TestWindowEditing::drawUndoRedoSave()
+{
+    QTemporaryDir dir;
+    TestWindow window;
+    window.resize(800, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CanvasArea *canvas = window.canvas();
+    QVERIFY(canvas);
+    QCOMPARE(window.centralWidget(), canvas);
+    canvas->setPenIndex(7);
+
+    QAction *undo = findAction(&window, QStringLiteral("Undo"));
+    QAction *redo = findAction(&window, QStringLiteral("Redo"));
+    QVERIFY(undo && redo);
+    QVERIFY(!undo->isEnabled());
+
+    const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
+    QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+    const Project &project = window.project();
+    QCOMPARE(project.colormap().pixel(100, 60), quint8(7));
+    QCOMPARE(project.history().nodeCount(), 1);
+    QVERIFY(window.isWindowModified());
+    QVERIFY(undo->isEnabled());
+
+    undo->trigger();
+    QCOMPARE(project.colormap().pixel(100, 60), quint8(0));
+    QVERIFY(!window.isWindowModified());
+    QVERIFY(redo->isEnabled());
+    QVERIFY(!undo->isEnabled());
+    // The canvas shows the undone pixel again in the background colour.
+    QCOMPARE(canvas->artworkImage().pixel(100, 60), paletteRgb(project.paletteVariant(), 0));
+
+    redo->trigger();
+    QCOMPARE(project.colormap().pixel(100, 60), quint8(7));
+    QCOMPARE(canvas->artworkImage().pixel(100, 60), paletteRgb(project.paletteVariant(), 7));
+
+    // Saved, then undone: modified; redone to the saved point: clean again.
+    window.chosenPath = dir.filePath(QStringLiteral("art.kvn"));
+    QVERIFY(window.saveProjectAs());
+    QVERIFY(!window.isWindowModified());
+    QVERIFY(window.windowTitle().startsWith(QStringLiteral("art.kvn")));
+    undo->trigger();
+    QVERIFY(window.isWindowModified());
+    redo->trigger();
+    QVERIFY(!window.isWindowModified());
+}
+
+void TestWindowEditing::presetReplacesDocumentOnCanvas()
+{
+    TestWindow window;
+    window.resize(800, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Project *before = &window.project();
+    QAction *preset = findAction(&window, QStringLiteral("Multicolor + Side Sprites Canvas"));
+    QVERIFY(preset);
+    preset->trigger();
+    QCOMPARE(&window.project(), before); // the same document object, new content
+    QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
+    QCOMPARE(window.project().size(), QSize(208, 200));
+    QCOMPARE(window.canvas()->artworkImage().size(), QSize(416, 200));
+    QVERIFY(window.canvas()->isFitMode());
+}
+
+QTEST_MAIN(TestWindowEditing)
+#include "tst_windowediting.moc"
