@@ -712,6 +712,8 @@ void CanvasArea::refreshWholeImage()
     m_redFlags[0].valid = false;
     m_redFlags[1].valid = false;
     update();
+    // The brush preview was painted into a copy of the old colormap.
+    refreshPreviews();
     emit imageChanged();
 }
 

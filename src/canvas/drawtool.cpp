@@ -73,6 +73,7 @@ bool DrawTool::mousePressEvent(QMouseEvent *event)
         m_sampling = true;
         m_samplingButton = button;
         canvas()->sampleColorAt(pixel, right);
+        refreshCursor();
         return true;
     }
     m_strokeButton = button;

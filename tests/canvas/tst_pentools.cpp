@@ -7,6 +7,7 @@
 #include "canvas/artworkimage.h"
 #include "canvas/drawtool.h"
 #include "canvas/erasertool.h"
+#include "canvas/toolcursors.h"
 
 #include "document/geometry.h"
 #include "document/history.h"
@@ -80,6 +81,14 @@ QRgb shownColor(CanvasArea *canvas, QPoint pixel)
     return shot.pixel(at(canvas, pixel).toPoint()) & RGB_MASK;
 }
 
+bool sameCursor(const QCursor &a, const QCursor &b)
+{
+    if (a.shape() != b.shape())
+        return false;
+    return a.shape() != Qt::BitmapCursor ||
+           (a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage());
+}
+
 Texture checkerboard()
 {
     std::array<quint16, Texture::Size> rows;
@@ -113,6 +122,8 @@ private slots:
     void eraserStrokeSurvivesToolSwitch();
     void altSamples_data();
     void altSamples();
+    void cursors_data();
+    void cursors();
     void randomStrokesKeepTheRules_data();
     void randomStrokesKeepTheRules();
 };
@@ -527,6 +538,43 @@ void TestPenTools::altSamples()
     QCOMPARE(f.project.colormap(), before);
     QCOMPARE(f.project.history().nodeCount(), 0);
     QVERIFY(!canvas->penStrokeInProgress());
+}
+
+void TestPenTools::cursors_data()
+{
+    QTest::addColumn<bool>("eraser");
+    QTest::newRow("pen") << false;
+    QTest::newRow("eraser") << true;
+}
+
+void TestPenTools::cursors()
+{
+    QFETCH(bool, eraser);
+    CanvasFixture f(blankProject(CanvasMode::Hires));
+    CanvasArea *c = f.canvas.get();
+    c->setEraserTool(eraser);
+    const QCursor own = ToolCursors::cursor(eraser ? ToolCursors::Eraser : ToolCursors::Pen);
+    const QCursor picker = ToolCursors::cursor(ToolCursors::Picker);
+    QVERIFY(sameCursor(c->cursor(), own));
+
+    // Alt pressed mid-stroke keeps the tool's cursor until the stroke ends.
+    press(c, at(c, QPoint(10, 10)));
+    QTest::keyPress(c, Qt::Key_Alt, Qt::AltModifier);
+    move(c, at(c, QPoint(12, 10)), Qt::LeftButton, Qt::AltModifier);
+    QVERIFY(sameCursor(c->cursor(), own));
+    release(c, at(c, QPoint(12, 10)), Qt::LeftButton, Qt::AltModifier);
+    QVERIFY(sameCursor(c->cursor(), picker));
+    QTest::keyRelease(c, Qt::Key_Alt);
+    QVERIFY(sameCursor(c->cursor(), own));
+
+    // Sampling shows the dropper for as long as the button is held.
+    press(c, at(c, QPoint(30, 30)), Qt::LeftButton, Qt::AltModifier);
+    move(c, at(c, QPoint(31, 30)), Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(sameCursor(c->cursor(), picker));
+    release(c, at(c, QPoint(31, 30)), Qt::LeftButton, Qt::NoModifier);
+    QVERIFY(sameCursor(c->cursor(), own));
+    // Only the pen's stroke changed the blank canvas; sampling never paints.
+    QCOMPARE(f.project.history().nodeCount(), eraser ? 0 : 1);
 }
 
 namespace
