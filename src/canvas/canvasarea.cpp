@@ -1127,6 +1127,7 @@ void CanvasArea::keyPressEvent(QKeyEvent *event)
             m_spaceHeld = true;
             if (!m_panning)
                 setCursor(ToolCursors::cursor(ToolCursors::Pan));
+            refreshPreviews(); // no brush preview while a gesture may start
         }
         return;
     case Qt::Key_R:
@@ -1134,6 +1135,7 @@ void CanvasArea::keyPressEvent(QKeyEvent *event)
             m_rHeld = true;
             if (!m_panning && !penStrokeInProgress())
                 setCursor(ToolCursors::cursor(ToolCursors::Rotate));
+            refreshPreviews();
         }
         return;
     case Qt::Key_C:
@@ -1155,6 +1157,7 @@ void CanvasArea::keyPressEvent(QKeyEvent *event)
             m_altHeld = true;
             if (!isGestureUnderWay())
                 refreshCursor();
+            refreshPreviews(); // Alt samples instead of painting
         }
         return;
     case Qt::Key_Shift:
@@ -1198,11 +1201,13 @@ void CanvasArea::keyReleaseEvent(QKeyEvent *event)
         if (!m_panning)
             setCursor(m_rHeld || m_rotating ? ToolCursors::cursor(ToolCursors::Rotate)
                                             : chosenCursor());
+        refreshPreviews();
         return;
     case Qt::Key_R:
         m_rHeld = false;
         if (!m_rotating && !m_panning)
             setCursor(m_spaceHeld ? ToolCursors::cursor(ToolCursors::Pan) : chosenCursor());
+        refreshPreviews();
         return;
     case Qt::Key_C:
         m_swapPreview = false;
@@ -1220,6 +1225,7 @@ void CanvasArea::keyReleaseEvent(QKeyEvent *event)
         m_altHeld = false;
         if (!isGestureUnderWay())
             refreshCursor();
+        refreshPreviews();
         return;
     default:
         break;

@@ -324,6 +324,13 @@ void TestPenTools::shiftLines()
     QCOMPARE(shown(canvas, QPoint(60, 50)), rgb(project, 0));
     QCOMPARE(shown(canvas, b), rgb(project, 1));
     QCOMPARE(project.colormap().pixel(b.x(), b.y()), quint8(0));
+    // Held for a pan or for sampling, Space and Alt hide it.
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Alt}) {
+        QTest::keyPress(canvas, key);
+        QCOMPARE(shown(canvas, b), rgb(project, 0));
+        QTest::keyRelease(canvas, key);
+        QCOMPARE(shown(canvas, b), rgb(project, 1));
+    }
 
     stroke(canvas, {b}, Qt::LeftButton, Qt::ShiftModifier);
     QCOMPARE(project.history().nodeCount(), 2);
