@@ -514,7 +514,11 @@ std::pair<quint16, quint16> borderOccupancy(const Project &project)
 void TestPenTools::randomStrokesKeepTheRules_data()
 {
     QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= 24; ++seed)
+    // KORVEN_PEN_SEEDS=n runs a longer soak of n seeds.
+    const quint32 seeds = qEnvironmentVariableIsSet("KORVEN_PEN_SEEDS")
+                              ? quint32(qEnvironmentVariableIntValue("KORVEN_PEN_SEEDS"))
+                              : 24;
+    for (quint32 seed = 1; seed <= seeds; ++seed)
         QTest::addRow("seed %u", seed) << seed * 40503u;
 }
 
