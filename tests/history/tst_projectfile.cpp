@@ -139,6 +139,20 @@ void TestProjectFile::saveAndReloadGiveTheSameProject()
     QCOMPARE(loaded.history().position(), 16);
     compareProjects(loaded, project);
 
+    // The preview reads the same state from the first record alone.
+    ProjectPreviewInfo info;
+    QString error;
+    QVERIFY2(readProjectPreview(path, info, error), qPrintable(error));
+    QCOMPARE(info.version, 11);
+    QCOMPARE(info.mode, project.mode());
+    QCOMPARE(info.layout, project.layoutSpec());
+    QCOMPARE(info.spriteCountPolicy, project.spriteCountPolicy());
+    QCOMPARE(info.hiresClashResolution, project.hiresClashResolution());
+    QCOMPARE(info.slotValues, project.slotBytes());
+    QCOMPARE(info.colormap, project.colormap());
+    QCOMPARE(info.recordCount, 40);
+    QCOMPARE(info.position, 16);
+
     // Written again, the file is the same to the byte.
     const QString again = m_dir.filePath(QStringLiteral("rich-again.kvn"));
     QVERIFY(saveProjectFile(loaded, again).ok);
