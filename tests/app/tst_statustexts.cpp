@@ -9,8 +9,6 @@ class TestStatusTexts : public QObject
     Q_OBJECT
 
 private slots:
-    void documentTexts_data();
-    void documentTexts();
     void valueTexts_data();
     void valueTexts();
     void hover_data();
@@ -22,34 +20,6 @@ static Project makeProject(int mode, int layout, int screens = 1)
     LayoutSpec spec;
     spec.layout = CanvasLayout(layout);
     return Project(CanvasMode(mode), -1, -1, spec, screens);
-}
-
-void TestStatusTexts::documentTexts_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<int>("screens");
-    QTest::addColumn<QString>("modeText");
-    QTest::addColumn<QString>("sizeText");
-    const auto row = [](const char *name, int mode, int layout, int screens, const char *modeText,
-                        const char *sizeText) {
-        QTest::newRow(name) << mode << layout << screens << QString::fromUtf8(modeText)
-                            << QString::fromUtf8(sizeText);
-    };
-    row("hires", 0, 0, 1, "Mode: Hires", "Size: 320×200");
-    row("multicolor side", 1, 1, 1, "Mode: Multicolor + Side Sprites", "Size: 208×200");
-    row("three multicolor screens", 1, 0, 3, "Mode: Multicolor ×3", "Size: 480×200");
-    row("hires t/b", 0, 2, 1, "Mode: Hires + T/B Sprites", "Size: 320×284");
-}
-
-void TestStatusTexts::documentTexts()
-{
-    QFETCH(int, mode);
-    QFETCH(int, layout);
-    QFETCH(int, screens);
-    const Project project = makeProject(mode, layout, screens);
-    QTEST(StatusTexts::modeText(project), "modeText");
-    QTEST(StatusTexts::sizeText(project), "sizeText");
 }
 
 void TestStatusTexts::valueTexts_data()
@@ -105,6 +75,7 @@ void TestStatusTexts::hover_data()
                                      << "--";
     row("hires last cell", 0, 0, 0, {319, 199}, "(39, 24)", "--");
     row("multicolor cell", 1, 0, 0, {159, 8}, "(39, 1)", "--");
+    row("dual hires", 0, 0, 0, {639, 199}, "(79, 24)", "--", 2);
     // Hires side canvas: strips 0-47 and 360-407, bitmap 48-359, locked 408-415.
     row("side bitmap", 0, 1, 0, {100, 50}, "(6, 6)", "--");
     row("left strip bottom", 0, 1, 0, {47, 199}, "--", "(1, 9)");
