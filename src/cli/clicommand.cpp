@@ -78,3 +78,23 @@ bool cliSaveProject(const Project &project, const QString &path)
         cliErr(result.errorMessage);
     return result.ok;
 }
+
+int cliRunEdit(const CliCommand &command, const QStringList &args,
+               const std::function<QRect(Project &)> &edit)
+{
+    if (args.size() != 2)
+        return cliUsageError(command);
+    Project project;
+    if (!cliLoadProject(args.at(0), project))
+        return 1;
+    const QRect changed = edit(project);
+    if (!cliSaveProject(project, args.at(1)))
+        return 1;
+    cliOut(changed.isEmpty() ? QStringLiteral("{\"changed\":null}")
+                             : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
+                                   .arg(changed.left())
+                                   .arg(changed.top())
+                                   .arg(changed.right())
+                                   .arg(changed.bottom()));
+    return 0;
+}

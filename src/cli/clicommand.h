@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -41,3 +42,8 @@ int cliUsageError(const CliCommand &command);
 bool cliLoadProject(const QString &path, Project &out);
 // Saves a project file. On failure prints the writer's message on stderr.
 bool cliSaveProject(const Project &project, const QString &path);
+// The body of the "IN.kvn OUT.kvn" edit commands: loads IN, runs the edit
+// (which records itself in the history), saves OUT and prints the changed
+// rectangle as {"changed":[x1,y1,x2,y2]} or {"changed":null}.
+int cliRunEdit(const CliCommand &command, const QStringList &args,
+               const std::function<QRect(Project &)> &edit);
