@@ -1,5 +1,6 @@
 #include "clicommand.h"
 
+#include "document/project.h"
 #include "history/projectfile.h"
 
 #include <algorithm>
