@@ -274,10 +274,13 @@ void forEachCell(CanvasMode mode, const QRect &region, const QRect &rect, F &&f)
 }
 
 // Calls f(unitRect) for every sprite unit of a sprite region that `rect`
-// touches, colour rows outer and columns inner.
-template <typename F> void forEachSprite(const SpriteGrid &grid, const QRect &rect, F &&f)
+// touches, colour rows outer and columns inner. Units are clipped to
+// `canvas`: on a canvas too small for its layout a strip reaches past the
+// colormap.
+template <typename F>
+void forEachSprite(const SpriteGrid &grid, const QRect &canvas, const QRect &rect, F &&f)
 {
-    const QRect part = rect & grid.rect;
+    const QRect part = rect & grid.rect & canvas;
     if (part.isEmpty())
         return;
     const int c1 = spriteColumnAt(grid, part.left());
@@ -286,7 +289,7 @@ template <typename F> void forEachSprite(const SpriteGrid &grid, const QRect &re
     const int r2 = spriteColorRowAt(grid, part.bottom());
     for (int row = r1; row <= r2; ++row) {
         for (int column = c1; column <= c2; ++column) {
-            const QRect unit = spriteRect(grid, column, row);
+            const QRect unit = spriteRect(grid, column, row) & canvas;
             if (!unit.isEmpty() && !f(unit))
                 return;
         }
@@ -327,7 +330,7 @@ void forEachClashingUnit(const ClashContext &context, const Colormap &colormap, 
         }
         const SpriteGrid grid = spriteGridOf(region, context.mode, context.layout);
         const quint16 commons = commonColorMask(context, region.kind);
-        forEachSprite(grid, canvas, [&](const QRect &unit) {
+        forEachSprite(grid, canvas, canvas, [&](const QRect &unit) {
             if (unitOverLimit(colormap, unit, commons))
                 goOn = f(unit);
             return goOn;
@@ -506,7 +509,7 @@ QRect resolveClashes(const ClashContext &context, Colormap &colormap, const QRec
             continue;
         }
         const SpriteGrid grid = spriteGridOf(region, context.mode, context.layout);
-        forEachSprite(grid, area, [&](const QRect &unit) {
+        forEachSprite(grid, colormap.rect(), area, [&](const QRect &unit) {
             if (sweeper.resolveUnit(unit, fixed, 1))
                 changed |= unit;
             return true;
@@ -553,7 +556,7 @@ QRect resolveStrokeClashes(const ClashContext &context, Colormap &colormap, cons
         if (isCommon(commons, pen))
             continue;
         const SpriteGrid grid = spriteGridOf(region, context.mode, context.layout);
-        forEachSprite(grid, area, [&](const QRect &unit) {
+        forEachSprite(grid, colormap.rect(), area, [&](const QRect &unit) {
             if (countOverwritten(colormap, before, rect, unit, pen, nullptr) == 0)
                 return true;
             std::array<quint8, 3> found;
@@ -611,7 +614,8 @@ bool wouldClash(const ClashContext &context, const Colormap &colormap, QPoint pi
             return false;
         const SpriteGrid grid = spriteGridOf(region, context.mode, context.layout);
         const QRect unit =
-            spriteRect(grid, spriteColumnAt(grid, pixel.x()), spriteColorRowAt(grid, pixel.y()));
+            spriteRect(grid, spriteColumnAt(grid, pixel.x()), spriteColorRowAt(grid, pixel.y())) &
+            colormap.rect();
         std::array<quint8, 2> found;
         const int n = distinctColors(colormap, unit, commons, 2, found.data());
         for (int i = 0; i < n; ++i) {

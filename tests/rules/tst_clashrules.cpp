@@ -4,6 +4,7 @@
 #include "document/project.h"
 #include "rules/clashrules.h"
 
+#include <QDebug>
 #include <QTest>
 
 using namespace testcanvas;
@@ -42,6 +43,8 @@ private slots:
     void strokeSprite();
     void wouldClash_data();
     void wouldClash();
+    void canvasTooSmallForItsStrips_data();
+    void canvasTooSmallForItsStrips();
 };
 
 void TestClashRules::sweepUnit_data()
@@ -292,6 +295,44 @@ void TestClashRules::wouldClash()
     fillScan(project.colormap(), unit, fill);
     const ClashContext context = ClashContext::forStroke(project, quint8(pen), false);
     QCOMPARE(::wouldClash(context, project.colormap(), pixel), clash);
+}
+
+void TestClashRules::canvasTooSmallForItsStrips_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("hires top/bottom, 20 lines") << 0 << 2 << QSize(24, 20);
+    QTest::newRow("hires side, 40 wide") << 0 << 1 << QSize(40, 30);
+    QTest::newRow("multi side, 20 wide") << 1 << 1 << QSize(20, 10);
+}
+
+void TestClashRules::canvasTooSmallForItsStrips()
+{
+    // A project file may hold any size with any layout; the strips then
+    // reach past the colormap, and no unit may be read or changed there.
+    QFETCH(int, mode);
+    QFETCH(int, layout);
+    QFETCH(QSize, size);
+    Project project(CanvasMode(mode), size.width(), size.height(), LayoutSpec{CanvasLayout(layout)});
+    Colormap &colormap = project.colormap();
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            colormap.setPixel(x, y, quint8((x + 3 * y) % 16));
+    const ClashContext context = ClashContext::forStroke(project, 7, false);
+    const QList<QRect> clashing = clashingUnits(context, colormap);
+    QVERIFY(!clashing.isEmpty());
+    for (const QRect &unit : clashing)
+        QVERIFY2(colormap.rect().contains(unit), qPrintable(QDebug::toString(unit)));
+    QVERIFY(colormap.rect().contains(resolveClashes(context, colormap, colormap.rect())));
+    // A stroke of 7 into a sprite whose one free colour is 9 moves the 9.
+    colormap.fill(0);
+    colormap.setPixel(5, 5, 9);
+    const Colormap before = colormap.copy(QRect(0, 0, 2, 1));
+    colormap.fillRect(QRect(0, 0, 2, 1), 7);
+    const QRect changed = resolveStrokeClashes(context, colormap, before, QRect(0, 0, 2, 1));
+    QCOMPARE(colormap.pixel(5, 5), quint8(7));
+    QVERIFY(colormap.rect().contains(changed));
 }
 
 QTEST_GUILESS_MAIN(TestClashRules)
