@@ -597,17 +597,16 @@ bool wouldClash(const ClashContext &context, const Colormap &colormap, QPoint pi
             if (pen == background || current != background)
                 return false;
             const QRect cell = cellAlignedRect(context.mode, QRect(pixel, pixel), region.rect);
-            std::array<quint8, 5> found;
-            const int n =
-                distinctColors(colormap, cell, quint16(1u << (background & 15)), 5, found.data());
-            int others = 0;
+            // Every colour of the cell: in a cell that already clashes the
+            // pen colour may come after the first few.
+            std::array<quint8, 256> found;
+            const int n = distinctColors(colormap, cell, quint16(1u << (background & 15)),
+                                         int(found.size()), found.data());
             for (int i = 0; i < n; ++i) {
                 if (found[i] == pen)
                     return false;
-                if (found[i] != background)
-                    ++others;
             }
-            return others >= 3;
+            return n >= 3;
         }
         const quint16 commons = commonColorMask(context, region.kind);
         if (isCommon(commons, pen) || !isCommon(commons, current))

@@ -278,6 +278,8 @@ void TestClashRules::wouldClash_data()
     QTest::newRow("sprite common pen") << 1 << 1 << ms << "7:20" << QPoint(5, 30) << 10 << false;
     QTest::newRow("sprite pixel holds the free colour")
         << 1 << 1 << ms << "7:20" << QPoint(0, 13) << 3 << false;
+    QTest::newRow("multi clashing cell: pen is its sixth colour")
+        << 1 << 0 << mc << "1:5,2:5,3:5,5:5,6:5,4:5" << QPoint(11, 15) << 4 << false;
     QTest::newRow("locked border column")
         << 0 << 1 << QRect(384, 0, 24, 13) << "7:300" << QPoint(410, 5) << 3 << false;
 }
