@@ -133,10 +133,8 @@ SpriteBudgetState::Border *SpriteBudgetState::borderAt(QPoint pixel)
     if (m_borderCount == 0)
         return nullptr;
     for (Border &border : m_borders) {
-        if (!border.rect.isEmpty() && border.rect.contains(pixel)) {
-            compute(border);
+        if (!border.rect.isEmpty() && border.rect.contains(pixel))
             return &border;
-        }
     }
     return nullptr;
 }
@@ -170,6 +168,9 @@ bool SpriteBudgetState::blocked(QPoint pixel, quint8 color)
     // Erasing to the border's background is always allowed.
     if (!border || color == border->background)
         return false;
+    // Read only now: background pixels this stroke painted first may have
+    // emptied a column.
+    compute(*border);
     const int column = spriteColumnAt(border->grid, pixel.x());
     if (border->occupied[column])
         return false;
@@ -181,6 +182,7 @@ void SpriteBudgetState::markPainted(QPoint pixel, quint8 color)
     Border *border = borderAt(pixel);
     if (!border || color == border->background)
         return;
+    compute(*border);
     const int column = spriteColumnAt(border->grid, pixel.x());
     if (!border->occupied[column]) {
         border->occupied[column] = true;

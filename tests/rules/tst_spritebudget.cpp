@@ -223,6 +223,17 @@ void TestSpriteBudget::enforceOpensColumnsUpToTheBudget()
                  quint8(open ? 3 : 0));
     }
     QVERIFY(!state.blocked(QPoint(13 * 12 + 1, 20), 0));
+
+    // A two-colour stroke that first paints the background over the only
+    // pixel of an occupied column frees that column for a new one.
+    Project erased = borderProject(0, 0, 0);
+    occupy(erased, Top, QStringLiteral("0:1,1:1,2:1,3:1,4:1,5:1,6:1,7:1"), 3);
+    SpriteBudgetState twoColour(ClashContext::forStroke(erased, 3, false), erased.colormap());
+    const QPoint only = column(erased, Top, 7).bottomLeft();
+    QVERIFY(!twoColour.blocked(only, 0));
+    erased.colormap().setPixel(only.x(), only.y(), 0);
+    twoColour.markPainted(only, 0);
+    QVERIFY(!twoColour.blocked(column(erased, Top, 9).center(), 3));
 }
 
 void TestSpriteBudget::reduceBorders_data()
