@@ -40,10 +40,11 @@ double ViewTransform::normalizeRotation(double degrees)
 {
     if (!std::isfinite(degrees))
         return 0.0;
-    double r = std::fmod(degrees + 180.0, 360.0);
-    if (r < 0.0)
+    // fmod is exact, so an angle already in range comes back unchanged.
+    double r = std::fmod(degrees, 360.0);
+    if (r < -180.0)
         r += 360.0;
-    r -= 180.0;
-    // fmod can land exactly on 180 after rounding.
-    return r >= 180.0 ? r - 360.0 : r;
+    if (r >= 180.0)
+        r -= 360.0;
+    return r;
 }

@@ -47,6 +47,8 @@ private slots:
     void rotationDrag_data();
     void rotationDrag();
     void rotationDragTooCloseToCentre();
+    void rotationNormalised_data();
+    void rotationNormalised();
     void arrowPan_data();
     void arrowPan();
     void canvasPixelMapping_data();
@@ -323,6 +325,33 @@ void TestCanvasView::rotationDragTooCloseToCentre()
     move(c, centre + QPointF(0, 50));
     QVERIFY(std::abs(f.project.view().rotation() - 90.0) < 1e-9);
     release(c, centre + QPointF(0, 50));
+}
+
+void TestCanvasView::rotationNormalised_data()
+{
+    QTest::addColumn<double>("degrees");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("in range kept exactly") << 0.1 << 0.1;
+    QTest::newRow("tiny kept") << 1e-20 << 1e-20;
+    QTest::newRow("negative in range kept") << -179.9 << -179.9;
+    QTest::newRow("180 wraps") << 180.0 << -180.0;
+    QTest::newRow("-180 stays") << -180.0 << -180.0;
+    QTest::newRow("past 180") << 190.0 << -170.0;
+    QTest::newRow("past -180") << -190.0 << 170.0;
+    QTest::newRow("several turns") << 719.5 << -0.5;
+    QTest::newRow("not a number") << qQNaN() << 0.0;
+}
+
+void TestCanvasView::rotationNormalised()
+{
+    QFETCH(double, degrees);
+    QFETCH(double, expected);
+    ViewTransform view;
+    view.setRotation(degrees);
+    QVERIFY2(view.rotation() == expected, qPrintable(QString::number(view.rotation(), 'g', 17)));
+    // Writing the value back changes nothing.
+    view.setRotation(view.rotation());
+    QVERIFY(view.rotation() == expected);
 }
 
 void TestCanvasView::arrowPan_data()
