@@ -17,7 +17,9 @@ void CanvasTool::deactivate() {}
 
 bool CanvasTool::mousePressEvent(QMouseEvent *event)
 {
-    const ToolEvent e = toolEvent(event);
+    ToolEvent e = toolEvent(event);
+    // A new press has not moved yet, whatever the last one did.
+    e.moved = false;
     if (!acceptsPress(e))
         return false;
     m_button = e.button;

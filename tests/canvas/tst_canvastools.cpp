@@ -97,6 +97,10 @@ void TestCanvasTools::clickOrRelease()
     QCOMPARE(pen->events.last().pixel, path.last());
     QCOMPARE(pen->events.last().moved, moved);
     QCOMPARE(pen->pressedButton(), Qt::NoButton);
+    // The next press starts unmoved, whatever this one did.
+    press(c, at(0, 0));
+    QVERIFY(!pen->events.last().moved);
+    release(c, at(0, 0));
 }
 
 void TestCanvasTools::otherButtonsIgnoredDuringPress()
