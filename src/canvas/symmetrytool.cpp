@@ -100,7 +100,9 @@ SymmetryTool::Hit SymmetryTool::hitTest(QPointF widgetPosition) const
 
 bool SymmetryTool::acceptsPress(const ToolEvent &event)
 {
-    return event.button == Qt::LeftButton || event.button == Qt::RightButton;
+    // A pen stroke that outlived a tool switch keeps its moves.
+    return (event.button == Qt::LeftButton || event.button == Qt::RightButton) &&
+           !canvas()->penStrokeInProgress();
 }
 
 void SymmetryTool::pressed(const ToolEvent &event)

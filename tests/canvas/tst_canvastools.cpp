@@ -54,6 +54,7 @@ private slots:
     void eyedropperSampling();
     void symmetryAxesDrag_data();
     void symmetryAxesDrag();
+    void symmetryToolLeavesPenStroke();
     void symmetryHoverCursor();
     void cursorsLoad_data();
     void cursorsLoad();
@@ -326,6 +327,23 @@ void TestCanvasTools::symmetryAxesDrag()
 
     c->resetSymmetryAxes();
     QCOMPARE(c->symmetryAxes(), (SymmetryAxes{200, 320}));
+}
+
+void TestCanvasTools::symmetryToolLeavesPenStroke()
+{
+    CanvasFixture f(Project(CanvasMode::Hires), QSize(1400, 900));
+    placeView(f.project);
+    RecordingTool *pen = f.installRecordingPen();
+    CanvasArea *c = f.canvas.get();
+    c->setSymmetryMode(int(SymmetryMode::BiQuadrant));
+    press(c, at(10, 10));
+    // A shortcut picks Move Axes mid-stroke; a second button joins in.
+    c->setSymmetryAxesTool(true);
+    press(c, at(20, 20), Qt::RightButton);
+    QCOMPARE(c->symmetryTool()->pressedButton(), Qt::NoButton);
+    move(c, at(40, 30), Qt::LeftButton | Qt::RightButton);
+    QCOMPARE(c->symmetryAxes(), (SymmetryAxes{200, 320}));
+    QCOMPARE(pen->calls.last(), QStringLiteral("dragged"));
 }
 
 void TestCanvasTools::symmetryHoverCursor()
