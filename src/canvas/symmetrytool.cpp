@@ -41,7 +41,9 @@ void SymmetryTool::deactivate()
 bool SymmetryTool::mouseMoveEvent(QMouseEvent *event)
 {
     if (pressedButton() == Qt::NoButton) {
-        setCursor(cursorFor(hitTest(event->position())));
+        // Space or R shows its own cursor until it is let go.
+        if (!canvas()->isGestureUnderWay())
+            setCursor(cursorFor(hitTest(event->position())));
         return false;
     }
     return CanvasTool::mouseMoveEvent(event);

@@ -361,6 +361,16 @@ void TestCanvasTools::symmetryHoverCursor()
     QCOMPARE(c->cursor().shape(), Qt::SizeAllCursor);
     move(c, QPointF(300, 300), Qt::NoButton);
     QCOMPARE(c->cursor().shape(), Qt::ArrowCursor);
+    // Space and R keep their own cursors over an axis.
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_R}) {
+        QTest::keyPress(c, key);
+        const QCursor held = c->cursor();
+        QCOMPARE(held.shape(), Qt::BitmapCursor);
+        move(c, QPointF(100, 402), Qt::NoButton);
+        QVERIFY(sameCursor(c->cursor(), held));
+        QTest::keyRelease(c, key);
+        QCOMPARE(c->cursor().shape(), Qt::ArrowCursor);
+    }
     // None mode grabs nothing, even on the axis.
     c->setSymmetryMode(int(SymmetryMode::None));
     QCOMPARE(c->symmetryTool()->hitTest(QPointF(641, 398)), SymmetryTool::Hit::None);
