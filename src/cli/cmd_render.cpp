@@ -30,7 +30,8 @@ int runRender(const QStringList &args)
 {
     QStringList files;
     int palette = 0;
-    int stage = -1;
+    int stage = 0;
+    bool staged = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (arg == QLatin1String("--palette")) {
@@ -39,6 +40,7 @@ int runRender(const QStringList &args)
         } else if (arg == QLatin1String("--stage")) {
             if (!takeInt(args, i, stage))
                 return cliUsageError(command);
+            staged = true;
         } else if (arg.startsWith(QLatin1String("--"))) {
             return cliUsageError(command);
         } else {
@@ -58,9 +60,9 @@ int runRender(const QStringList &args)
         return 1;
 
     Colormap pixels = project.colormap();
-    if (stage >= 0) {
+    if (staged) {
         const int last = project.history().workstageCount() - 1;
-        if (stage > last) {
+        if (stage < 0 || stage > last) {
             cliErr(QStringLiteral("workstage %1 does not exist (the project has 0 to %2)")
                        .arg(stage)
                        .arg(last));

@@ -160,6 +160,7 @@ void TestCli::usageAndErrors_data()
     QTest::newRow("reduce-borders with three") << QStringList{"reduce-borders", "a", "b", "c"} << 2;
     QTest::newRow("missing file") << QStringList{"resolve", "/nonexistent/x.kvn", "y.kvn"} << 1;
     QTest::newRow("stage past the position") << QStringList{"render", "@", "--stage", "4"} << 1;
+    QTest::newRow("negative stage") << QStringList{"render", "@", "--stage", "-1"} << 1;
     QTest::newRow("palette 10") << QStringList{"render", "@", "--palette", "10"} << 1;
     QTest::newRow("palette without value") << QStringList{"render", "@", "--palette"} << 2;
     QTest::newRow("stage not a number") << QStringList{"render", "@", "--stage", "x"} << 2;
