@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <array>
 #include <csignal>
 #include <sys/resource.h>
@@ -109,6 +110,8 @@ class TestProjectFile : public QObject
 private slots:
     void saveAndReloadGiveTheSameProject();
     void storedCropsAreWrittenBack();
+    void writerStoresTheSmallerBlob_data();
+    void writerStoresTheSmallerBlob();
     void rejectsMalformedFiles_data();
     void rejectsMalformedFiles();
     void acceptsTolerableFiles_data();
@@ -197,6 +200,32 @@ void TestProjectFile::storedCropsAreWrittenBack()
     QCOMPARE(loaded.slot(ColorSlot::Border), quint8(0));
     loaded.history().redo(loaded);
     QCOMPARE(loaded.colormap().bytes(), after);
+}
+
+void TestProjectFile::writerStoresTheSmallerBlob_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("encoding");
+    QTest::newRow("single pixel: raw") << QSize(1, 1) << 0;
+    QTest::newRow("flat 320 x 200: compressed") << QSize(320, 200) << 1;
+}
+
+void TestProjectFile::writerStoresTheSmallerBlob()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, encoding);
+    Project project(CanvasMode::Hires, size.width(), size.height());
+    project.colormap().fill(6);
+    const QString path = m_dir.filePath(QStringLiteral("blob.kvn"));
+    QVERIFY(saveProjectFile(project, path).ok);
+    // The canvas blob follows the state fields: encoding, then the byte count.
+    const QByteArray bytes = readAll(path);
+    const int blob = Records + 8;
+    QCOMPARE(int(bytes.at(blob)), encoding);
+    const qint64 count = qFromLittleEndian<qint32>(bytes.constData() + blob + 1);
+    QCOMPARE(bytes.size(), blob + 5 + count);
+    const qint64 pixels = qint64(size.width()) * size.height();
+    QVERIFY(encoding == 0 ? count == pixels : count < pixels);
 }
 
 void TestProjectFile::rejectsMalformedFiles_data()
