@@ -465,7 +465,8 @@ bool readNode(const Record &record, HistoryNode &node, qint32 &expected, QString
     node = HistoryNode();
     node.kind = HistoryEntryKind(kind);
     node.hasConnectPoint = flag == 1;
-    node.connectPoint = QPoint(x, y);
+    // Without the flag the stored point means nothing and is held as zero.
+    node.connectPoint = node.hasConnectPoint ? QPoint(x, y) : QPoint();
     return true;
 }
 

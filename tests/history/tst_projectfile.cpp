@@ -409,7 +409,7 @@ void TestProjectFile::acceptsTolerableFiles_data()
     s.records = 4;
     s.position = 2;
     QTest::newRow("node without changes is dropped")
-        << file(s, node(0, 0, 0, 0, 0) + node(1, 0, 0, 0, 1) + colorIndex(3, 10, 5)) << 1 << 1
+        << file(s, node(0, 0, 0, 0, 0) + node(1, 0, 3, 4, 1) + colorIndex(3, 10, 5)) << 1 << 1
         << defaults;
     s.records = 5;
     s.position = 1;
@@ -441,8 +441,11 @@ void TestProjectFile::acceptsTolerableFiles()
     QCOMPARE(out.history().position(), position);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.slotBytes().data()), 10), slotBytes);
     QVERIFY(!out.history().isModified());
-    for (const HistoryNode &node : out.history().nodes())
+    for (const HistoryNode &node : out.history().nodes()) {
         QVERIFY(!node.changes.isEmpty());
+        if (!node.hasConnectPoint)
+            QCOMPARE(node.connectPoint, QPoint());
+    }
 }
 
 void TestProjectFile::version10Defaults()
