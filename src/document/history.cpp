@@ -51,13 +51,6 @@ void History::markClean()
     m_cleanPosition = m_position;
 }
 
-void History::restoreMarks(int revision, int cleanRevision, int cleanPosition)
-{
-    m_revision = revision;
-    m_cleanRevision = cleanRevision;
-    m_cleanPosition = cleanPosition;
-}
-
 std::optional<QPoint> History::lastConnectPoint() const
 {
     for (int i = m_position - 1; i >= 0; --i) {

@@ -33,8 +33,6 @@ public:
     // Replaces the node list (project reader); position is clamped.
     void assign(const QList<HistoryNode> &nodes, int savedPosition);
     void markClean();
-    // Sets revision and clean mark as read from a file.
-    void restoreMarks(int revision, int cleanRevision, int cleanPosition);
     std::optional<QPoint> lastConnectPoint() const;
 
     // Applies one node's changes to a project, forwards or backwards,
