@@ -4,6 +4,7 @@
 #include "lastfolders.h"
 
 #include "canvas/canvasarea.h"
+#include "canvas/canvastool.h"
 #include "document/canvaspreset.h"
 #include "history/projectfile.h"
 
@@ -134,7 +135,17 @@ bool MainWindow::isCanvasBusy() const
 
 void MainWindow::undo()
 {
-    if (isCanvasBusy() || !m_project.history().canUndo())
+    if (isCanvasBusy())
+        return;
+    // A tool holding steps of its own (staged shapes, a selection) takes
+    // them back first, and the history is left alone.
+    if (CanvasTool *tool = m_canvas->activeTool(); tool && tool->hasLocalUndo()) {
+        tool->undoLocal();
+        m_canvas->update();
+        refreshUndoActions();
+        return;
+    }
+    if (!m_project.history().canUndo())
         return;
     m_canvas->setConnectPoint(std::nullopt);
     showHistoryStep(m_project.history().undo(m_project));
@@ -178,7 +189,8 @@ void MainWindow::refreshUndoActions()
 {
     updateWindowTitle();
     const History &history = m_project.history();
-    m_undoAction->setEnabled(history.canUndo());
+    const CanvasTool *tool = m_canvas->activeTool();
+    m_undoAction->setEnabled(history.canUndo() || (tool && tool->hasLocalUndo()));
     m_redoAction->setEnabled(history.canRedo());
     m_clearHistoryAction->setEnabled(history.nodeCount() > 0);
 }

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "canvas/canvasarea.h"
+#include "canvas/canvastool.h"
 #include "document/viewtransform.h"
 
 #include <QAction>
@@ -30,6 +31,22 @@ QAction *findAction(QWidget *window, const QString &text)
     return nullptr;
 }
 
+// A tool holding steps of its own, as staged shapes do.
+class SteppedTool : public CanvasTool
+{
+public:
+    using CanvasTool::CanvasTool;
+    int steps = 0;
+    bool hasLocalUndo() const override { return steps > 0; }
+    bool undoLocal() override
+    {
+        if (steps == 0)
+            return false;
+        --steps;
+        return true;
+    }
+};
+
 } // namespace
 
 // Drawing on the window's canvas and stepping through the history, as an
@@ -43,6 +60,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void drawUndoRedoSave();
     void presetReplacesDocumentOnCanvas();
+    void toolStepsUndoFirst();
 };
 
 void TestWindowEditing::drawUndoRedoSave()
@@ -109,6 +127,44 @@ void TestWindowEditing::presetReplacesDocumentOnCanvas()
     QCOMPARE(window.project().size(), QSize(208, 200));
     QCOMPARE(window.canvas()->artworkImage().size(), QSize(416, 200));
     QVERIFY(window.canvas()->isFitMode());
+}
+
+void TestWindowEditing::toolStepsUndoFirst()
+{
+    TestWindow window;
+    CanvasArea *canvas = window.canvas();
+    auto owned = std::make_unique<SteppedTool>(canvas);
+    SteppedTool *tool = owned.get();
+    canvas->installPenTool(std::move(owned));
+    QCOMPARE(canvas->activeTool(), tool);
+    QAction *undo = findAction(&window, QStringLiteral("Undo"));
+
+    // With nothing recorded, the tool's own steps alone enable Undo.
+    tool->steps = 1;
+    window.refreshUndoActions();
+    QVERIFY(undo->isEnabled());
+    undo->trigger();
+    QCOMPARE(tool->steps, 0);
+    QVERIFY(!undo->isEnabled());
+
+    // A recorded edit waits until the tool has no steps left.
+    Project &project = window.project();
+    HistoryNode node;
+    node.kind = HistoryEntryKind::AssignSlot;
+    node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Border), 0, 5);
+    project.setSlot(ColorSlot::Border, 5);
+    project.history().push(node);
+    tool->steps = 2;
+    window.refreshUndoActions();
+    for (const int left : {1, 0}) {
+        undo->trigger();
+        QCOMPARE(tool->steps, left);
+        QCOMPARE(project.history().position(), 1);
+        QCOMPARE(project.slot(ColorSlot::Border), quint8(5));
+    }
+    undo->trigger();
+    QCOMPARE(project.history().position(), 0);
+    QCOMPARE(project.slot(ColorSlot::Border), quint8(0));
 }
 
 QTEST_MAIN(TestWindowEditing)
