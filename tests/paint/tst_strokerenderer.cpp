@@ -11,7 +11,6 @@
 Q_DECLARE_METATYPE(CanvasMode)
 Q_DECLARE_METATYPE(BrushShape)
 Q_DECLARE_METATYPE(TextureMode)
-Q_DECLARE_METATYPE(QList<QPoint>)
 
 namespace
 {
@@ -76,14 +75,8 @@ private slots:
     void unchangedPaintRecordsNothing();
     void pixelPerfectCorner_data();
     void pixelPerfectCorner();
-    void pressureWidening_data();
-    void pressureWidening();
     void textures_data();
     void textures();
-    void shiftLine_data();
-    void shiftLine();
-    void symmetricCopies_data();
-    void symmetricCopies();
     void spriteBudget();
     void antialiasing();
     void previewLeavesDocumentAlone();
@@ -195,34 +188,6 @@ void TestStrokeRenderer::pixelPerfectCorner()
     QCOMPARE(countPainted(desk.project.colormap()), cornerPainted ? 3 : 2);
 }
 
-void TestStrokeRenderer::pressureWidening_data()
-{
-    QTest::addColumn<double>("pressure");
-    QTest::addColumn<bool>("widening");
-    QTest::addColumn<int>("sameAsWidth");
-    // 3 + 16 x 1 = 19 and 3 + 16 x 0.25 = 7.
-    QTest::newRow("full press") << 1.0 << true << 19;
-    QTest::newRow("half press") << 0.5 << true << 7;
-    QTest::newRow("widening off") << 1.0 << false << 3;
-}
-
-// A tablet dab paints exactly what a mouse dab of the effective width does.
-void TestStrokeRenderer::pressureWidening()
-{
-    QFETCH(double, pressure);
-    QFETCH(bool, widening);
-    QFETCH(int, sameAsWidth);
-    Desk tablet(CanvasMode::Hires, 3);
-    tablet.settings.pressureWidening = widening;
-    PenEvent e;
-    e.tablet = true;
-    e.pressure = pressure;
-    tablet.stroke({QPoint(100, 100)}, {1, 0}, std::nullopt, e);
-    Desk mouse(CanvasMode::Hires, sameAsWidth);
-    mouse.click(QPoint(100, 100));
-    QCOMPARE(tablet.project.colormap(), mouse.project.colormap());
-}
-
 void TestStrokeRenderer::textures_data()
 {
     QTest::addColumn<CanvasMode>("mode");
@@ -267,75 +232,6 @@ void TestStrokeRenderer::textures()
         }
     }
     QVERIFY(desk.legal());
-}
-
-void TestStrokeRenderer::shiftLine_data()
-{
-    QTest::addColumn<bool>("ctrl");
-    QTest::addColumn<int>("painted");
-    QTest::newRow("shift connects") << false << 11;
-    // Shift with Ctrl paints a plain dab at the pointer.
-    QTest::newRow("shift and ctrl") << true << 2;
-}
-
-void TestStrokeRenderer::shiftLine()
-{
-    QFETCH(bool, ctrl);
-    Desk desk(CanvasMode::Hires);
-    const StrokeCommit first = desk.click(QPoint(5, 5));
-    QCOMPARE(first.endPoint, QPoint(5, 5));
-    PenEvent e;
-    e.shift = true;
-    e.ctrl = ctrl;
-    e.pixel = QPoint(15, 5);
-    desk.pen.press(desk.project, desk.settings, e, {1, 0}, first.endPoint);
-    QCOMPARE(desk.pen.isConnecting(), !ctrl);
-    if (!ctrl) {
-        // While connecting nothing is painted; the preview shows the line.
-        e.pixel = QPoint(12, 9);
-        QVERIFY(desk.pen.move(desk.project, desk.settings, e).isEmpty());
-        const auto preview = desk.pen.previewSegment(e, {1, 0}, first.endPoint);
-        QCOMPARE(preview->from, QPoint(5, 5));
-        QCOMPARE(preview->to, QPoint(12, 9));
-        e.pixel = QPoint(15, 5);
-    }
-    const StrokeCommit second = desk.pen.release(desk.project, desk.settings, e);
-    QVERIFY(second.recorded);
-    QCOMPARE(second.endPoint, QPoint(15, 5));
-    QTEST(countPainted(desk.project.colormap()), "painted");
-    QCOMPARE(desk.at(10, 5), quint8(ctrl ? 0 : 1));
-    QCOMPARE(desk.project.history().lastConnectPoint(), std::optional<QPoint>(QPoint(15, 5)));
-}
-
-void TestStrokeRenderer::symmetricCopies_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QList<QPoint>>("pixels");
-    QTest::newRow("horizontal") << 1 << QList<QPoint>{{10, 20}, {10, 179}};
-    QTest::newRow("vertical") << 2 << QList<QPoint>{{10, 20}, {309, 20}};
-    QTest::newRow("quadrant") << 3 << QList<QPoint>{{10, 20}, {10, 179}, {309, 20}, {309, 179}};
-    // Hires quarter turns about (160, 100): offset (-149.5, -79.5) turns to
-    // (79.5, -149.5) and (-79.5, 149.5), both off the canvas; the diagonals
-    // swap the offsets.
-    QTest::newRow("bi-quadrant") << 4 << QList<QPoint>{{10, 20}, {10, 179}, {309, 20}, {309, 179}};
-}
-
-void TestStrokeRenderer::symmetricCopies()
-{
-    QFETCH(int, mode);
-    QFETCH(QList<QPoint>, pixels);
-    Desk desk(CanvasMode::Hires);
-    desk.settings.transforms =
-        symmetryTransforms(SymmetryMode(mode), SymmetryAxes::centreOf(desk.project.size()), 1, 1.0);
-    const Colormap start = desk.project.colormap();
-    QCOMPARE(desk.click(QPoint(10, 20)).endPoint, QPoint(10, 20));
-    for (QPoint p : pixels)
-        QCOMPARE(desk.at(p.x(), p.y()), quint8(1));
-    QCOMPARE(countPainted(desk.project.colormap()), pixels.size());
-    // All copies are one history entry, and one undo takes them all back.
-    QCOMPARE(desk.project.history().nodeCount(), 1);
-    desk.project.history().undo(desk.project);
-    QCOMPARE(desk.project.colormap(), start);
 }
 
 void TestStrokeRenderer::spriteBudget()
