@@ -174,7 +174,7 @@ void MainWindow::clearHistory()
 {
     if (isCanvasBusy() || m_project.history().nodeCount() == 0)
         return;
-    const auto answer = QMessageBox::question(
+    const auto answer = QMessageBox::warning(
         this, tr("KORVEN"),
         tr("Clear the whole history of changes?\n\nThe canvas keeps its current content, but every "
            "workstage behind it is discarded and this cannot be undone."),

@@ -4,6 +4,8 @@
 #include "history/projectfile.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QPushButton>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -44,12 +46,17 @@ public:
             if (!box)
                 return;
             texts << box->windowTitle() + QLatin1Char('|') + box->text();
+            icons << box->icon();
+            defaults << (box->defaultButton() ? box->standardButton(box->defaultButton())
+                                              : QMessageBox::NoButton);
             // Never leave a box open: that would hang the test.
             (box->button(answer) ? box->button(answer) : box->buttons().constFirst())->click();
         });
         m_timer.start(10);
     }
     QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    QList<QMessageBox::StandardButton> defaults;
 
 private:
     QTimer m_timer;
@@ -91,6 +98,8 @@ private slots:
     void saveFailureAndBusy();
     void statusBar();
     void newCanvas();
+    void clearHistory_data();
+    void clearHistory();
 };
 
 void TestMainWindow::init()
@@ -353,6 +362,55 @@ void TestMainWindow::newCanvas()
     QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
     QVERIFY(!window.isWindowModified());
     QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
+}
+
+void TestMainWindow::clearHistory_data()
+{
+    QTest::addColumn<int>("edits");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("empty history asks nothing") << 0 << int(QMessageBox::Yes) << false;
+    QTest::newRow("cancel keeps the edits") << 2 << int(QMessageBox::Cancel) << false;
+    QTest::newRow("yes clears") << 2 << int(QMessageBox::Yes) << true;
+}
+
+void TestMainWindow::clearHistory()
+{
+    QFETCH(int, edits);
+    QFETCH(int, answer);
+    QFETCH(bool, cleared);
+    TestWindow window;
+    for (int i = 0; i < edits; ++i)
+        recordEdit(window);
+    window.project().history().undo(window.project());
+    window.refreshUndoActions();
+    const quint8 background = window.project().slot(ColorSlot::Background);
+    const bool modified = window.isWindowModified();
+    BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+    QVERIFY(QMetaObject::invokeMethod(&window, "clearHistory"));
+    if (edits == 0) {
+        QVERIFY(answerer.texts.isEmpty());
+    } else {
+        QCOMPARE(answerer.texts,
+                 QStringList{QStringLiteral(
+                     "KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current "
+                     "content, but every workstage behind it is discarded and this cannot be "
+                     "undone.")});
+        QCOMPARE(answerer.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        QCOMPARE(answerer.defaults, QList<QMessageBox::StandardButton>{QMessageBox::Cancel});
+    }
+    const History &history = window.project().history();
+    QCOMPARE(history.nodeCount(), cleared ? 0 : edits);
+    // The canvas keeps what it shows; only the steps behind it go.
+    QCOMPARE(window.project().slot(ColorSlot::Background), background);
+    QCOMPARE(window.isWindowModified(), cleared || modified);
+    for (const char *name : {"Undo", "Redo", "Clear History"}) {
+        QAction *action = nullptr;
+        for (QAction *a : window.findChildren<QAction *>())
+            action = a->text() == QLatin1String(name) ? a : action;
+        QVERIFY(action);
+        QCOMPARE(action->isEnabled(), !cleared && edits > 0);
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
