@@ -6,6 +6,8 @@
 ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
 {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // File names and messages are shown as typed, never read as markup.
+    setTextFormat(Qt::PlainText);
 }
 
 void ElidedLabel::setFullText(const QString &text)

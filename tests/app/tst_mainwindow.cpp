@@ -98,6 +98,7 @@ private slots:
     void saveFailureAndBusy();
     void statusBar();
     void newCanvas();
+    void labelShowsTextLiterally();
     void clearHistory_data();
     void clearHistory();
 };
@@ -362,6 +363,23 @@ void TestMainWindow::newCanvas()
     QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
     QVERIFY(!window.isWindowModified());
     QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
+}
+
+void TestMainWindow::labelShowsTextLiterally()
+{
+    // A file name may hold characters that look like markup; it must show as typed.
+    const QString text = QStringLiteral("Saved a<b>b</b>.kvn.");
+    ElidedLabel label;
+    QLabel plain;
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(text);
+    for (QLabel *l : {static_cast<QLabel *>(&label), &plain}) {
+        l->setContentsMargins(6, 0, 6, 0);
+        l->resize(400, 30);
+    }
+    label.setFullText(text);
+    QCOMPARE(label.text(), text);
+    QCOMPARE(label.grab().toImage(), plain.grab().toImage());
 }
 
 void TestMainWindow::clearHistory_data()
