@@ -141,13 +141,10 @@ void writeChange(RecordWriter &w, const HistoryChange &change)
         w.crop(change.after);
         break;
     case HistoryChange::Type::ColorIndexChange:
-        w.begin(ColorIndexChangeRecord);
-        w.u8(change.slot);
-        w.u8(change.oldIndex);
-        w.u8(change.newIndex);
-        break;
     case HistoryChange::Type::BorderAlignmentChange:
-        w.begin(BorderAlignmentChangeRecord);
+        // Both are three bytes: slot (or border), old value, new value.
+        w.begin(change.type == HistoryChange::Type::ColorIndexChange ? ColorIndexChangeRecord
+                                                                     : BorderAlignmentChangeRecord);
         w.u8(change.slot);
         w.u8(change.oldIndex);
         w.u8(change.newIndex);
