@@ -3,6 +3,7 @@
 // Shift line, and a random soak that must never break the colour rules.
 
 #include "../common/borderoccupancy.h"
+#include "../common/seedrows.h"
 #include "canvastesthelpers.h"
 
 #include "canvas/artworkimage.h"
@@ -487,13 +488,7 @@ void TestPenTools::altSamples()
 
 void TestPenTools::randomStrokesKeepTheRules_data()
 {
-    QTest::addColumn<quint32>("seed");
-    // KORVEN_PEN_SEEDS=n runs a longer soak of n seeds.
-    const quint32 seeds = qEnvironmentVariableIsSet("KORVEN_PEN_SEEDS")
-                              ? quint32(qEnvironmentVariableIntValue("KORVEN_PEN_SEEDS"))
-                              : 24;
-    for (quint32 seed = 1; seed <= seeds; ++seed)
-        QTest::addRow("seed %u", seed) << seed * 40503u;
+    addSeedRows("KORVEN_PEN_SEEDS", 24, 40503u);
 }
 
 void TestPenTools::randomStrokesKeepTheRules()

@@ -5,6 +5,7 @@
 // stroke gives back the first colormap byte for byte.
 
 #include "../common/borderoccupancy.h"
+#include "../common/seedrows.h"
 
 #include "paint/penstroke.h"
 #include "paint/strokerenderer.h"
@@ -113,13 +114,7 @@ private slots:
 
 void TestStrokeInvariants::randomStrokes_data()
 {
-    QTest::addColumn<quint32>("seed");
-    // KORVEN_PAINT_SEEDS=n runs a longer soak of n seeds.
-    const quint32 seeds = qEnvironmentVariableIsSet("KORVEN_PAINT_SEEDS")
-                              ? quint32(qEnvironmentVariableIntValue("KORVEN_PAINT_SEEDS"))
-                              : 40;
-    for (quint32 seed = 1; seed <= seeds; ++seed)
-        QTest::addRow("seed %u", seed) << seed * 2654435761u;
+    addSeedRows("KORVEN_PAINT_SEEDS", 40, 2654435761u);
 }
 
 void TestStrokeInvariants::randomStrokes()
