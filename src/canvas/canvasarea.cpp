@@ -5,6 +5,7 @@
 #include "drawtool.h"
 #include "erasertool.h"
 #include "eyedroppertool.h"
+#include "filltool.h"
 #include "pantool.h"
 #include "symmetrytool.h"
 #include "toolcursors.h"
@@ -105,6 +106,7 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     recreateMasks();
     m_strokeRenderer.prepare(m_project);
     m_eraserTool = std::make_unique<EraserTool>(this);
+    m_fillTool = std::make_unique<FillTool>(this);
     installPenTool(std::make_unique<DrawTool>(this));
     setCursor(chosenCursor());
 }
@@ -409,6 +411,28 @@ DrawTool *CanvasArea::activeDrawTool() const
     return nullptr;
 }
 
+void CanvasArea::setFillTool(bool on)
+{
+    switchTool(m_fillTool.get(), on);
+}
+
+void CanvasArea::setContourPlacement(int placement)
+{
+    const auto value = ContourPlacement(std::clamp(placement, 0, 2));
+    if (value == m_contourPlacement)
+        return;
+    m_contourPlacement = value;
+    refreshPreviews();
+}
+
+void CanvasArea::setFillPreviewEnabled(bool on)
+{
+    if (on == m_fillPreview)
+        return;
+    m_fillPreview = on;
+    refreshPreviews();
+}
+
 void CanvasArea::setPanTool(bool on)
 {
     switchTool(m_panTool.get(), on);
@@ -470,6 +494,10 @@ void CanvasArea::refreshPreviews()
 {
     if (DrawTool *draw = activeDrawTool()) {
         setPreviewRect(draw->updatePreview());
+        return;
+    }
+    if (m_activeTool == m_fillTool.get()) {
+        setPreviewRect(m_fillTool->updatePreview());
         return;
     }
     // Other tools draw their previews from their own state in paintPreview;
@@ -742,6 +770,7 @@ void CanvasArea::reloadProject()
     if (m_drawTool)
         m_drawTool->resetStroke();
     m_eraserTool->resetStroke();
+    m_fillTool->clearPreview();
     m_referenceImage = QImage();
     updateGeometry();
     if (!applyBestFit())

@@ -2,6 +2,7 @@
 
 #include "document/palette.h"
 #include "paint/brushsettings.h"
+#include "paint/floodfill.h"
 #include "paint/strokerenderer.h"
 #include "paint/symmetry.h"
 #include "paint/texture.h"
@@ -20,6 +21,7 @@ class CanvasTool;
 class DrawTool;
 class EraserTool;
 class EyedropperTool;
+class FillTool;
 class PanTool;
 class Project;
 class SymmetryTool;
@@ -106,6 +108,12 @@ public:
     void setSymmetryApplyToFill(bool on);
     void setSymmetryApplyToShapes(bool on);
 
+    // Flood fill: where a contour's band lies, and whether the fill preview
+    // shows (a contour preview shows while Ctrl is held either way).
+    ContourPlacement contourPlacement() const { return m_contourPlacement; }
+    bool fillPreviewEnabled() const { return m_fillPreview; }
+    void setFillPreviewEnabled(bool on);
+
     // Tools. The pen is the fallback that gets presses the active tool
     // refuses and becomes active whenever a tool is switched off.
     CanvasTool *activeTool() const { return m_activeTool; }
@@ -116,6 +124,8 @@ public:
     // The pen as a DrawTool (null while another pen is installed).
     DrawTool *drawTool() const { return m_drawTool; }
     EraserTool *eraserTool() const { return m_eraserTool.get(); }
+    FillTool *fillTool() const { return m_fillTool.get(); }
+    void setFillTool(bool on);
     void setEraserTool(bool on);
     void setPanTool(bool on);
     void setEyedropperTool(bool on);
@@ -197,6 +207,8 @@ public slots:
     void reloadProject();
     // The symmetry menu passes the SymmetryMode values 0..5.
     void setSymmetryMode(int mode);
+    // The placement menu passes the ContourPlacement values 0..2.
+    void setContourPlacement(int placement);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -255,6 +267,7 @@ private:
     std::unique_ptr<EyedropperTool> m_eyedropperTool;
     std::unique_ptr<SymmetryTool> m_symmetryTool;
     std::unique_ptr<EraserTool> m_eraserTool;
+    std::unique_ptr<FillTool> m_fillTool;
     std::unique_ptr<CanvasTool> m_ownedPen;
     DrawTool *m_drawTool = nullptr;
     CanvasTool *m_penTool = nullptr;
@@ -306,5 +319,7 @@ private:
     Texture m_texture;
     TextureMode m_textureMode = TextureMode::Stencil;
     bool m_pressureWidening = true;
+    ContourPlacement m_contourPlacement = ContourPlacement::Center;
+    bool m_fillPreview = true;
     RedFlagCache m_redFlags[2];
 };

@@ -1,0 +1,151 @@
+// The fill tool through real clicks and keys on a shown canvas: which
+// colour each button floods with, Ctrl contours on multicolor only, clicks
+// that must record nothing, symmetric copies, and the preview's switch.
+
+#include "canvas/canvasarea.h"
+#include "canvas/filltool.h"
+
+#include "document/history.h"
+#include "document/palette.h"
+#include "document/project.h"
+#include "document/viewtransform.h"
+
+#include <QMouseEvent>
+#include <QtTest>
+
+namespace
+{
+
+void mouse(CanvasArea &c, QEvent::Type type, QPoint pixel, Qt::MouseButton button,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    const QPointF pos = c.viewTransform().toWidget(QPointF(pixel) + QPointF(0.5, 0.5));
+    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? button : Qt::NoButton;
+    QMouseEvent event(type, pos, c.mapToGlobal(pos), button, held, modifiers);
+    QApplication::sendEvent(&c, &event);
+}
+
+// A square of colour 2 at (16, 16) and its mirror image across the middle.
+Project shapes(CanvasMode mode)
+{
+    Project p(mode);
+    p.colormap().fillRect(QRect(16, 16, 16, 16), 2);
+    p.colormap().fillRect(QRect(p.width() - 32, 16, 16, 16), 2);
+    // A multicolor cell that holds three colours besides the background.
+    for (int x = 0; x < 3 && mode == CanvasMode::Multicolor; ++x)
+        p.colormap().setPixel(x, 0, quint8(x + 1));
+    return p;
+}
+
+} // namespace
+
+class TestFillTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clicks_data();
+    void clicks();
+    void preview();
+};
+
+void TestFillTool::clicks_data()
+{
+    QTest::addColumn<QPoint>("click");
+    QTest::addColumn<bool>("multicolor");
+    QTest::addColumn<int>("pen");
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<bool>("ctrl");
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<QPoint>("probe");
+    QTest::addColumn<int>("expected"); // colour at probe; -1: nothing recorded
+    QTest::addColumn<int>("mirrorColor");
+    const QPoint c(20, 20);
+    // clang-format off
+    QTest::newRow("left")             << c << false << 5 << false << false << false << QPoint(16, 31) << 5 << 2;
+    QTest::newRow("right")            << c << false << 5 << true  << false << false << QPoint(31, 16) << 6 << 2;
+    QTest::newRow("hires ctrl fills") << c << false << 5 << false << true  << false << QPoint(20, 20) << 5 << 2;
+    QTest::newRow("contour edge")     << c << true  << 5 << false << true  << false << QPoint(16, 20) << 5 << 2;
+    QTest::newRow("contour inside")   << c << true  << 5 << false << true  << false << QPoint(20, 20) << 2 << 2;
+    QTest::newRow("own colour")       << c << false << 2 << false << false << false << QPoint(20, 20) << -1 << 2;
+    QTest::newRow("mirrored")         << c << false << 5 << false << false << true  << QPoint(20, 20) << 5 << 5;
+    QTest::newRow("mirrored contour") << c << true  << 5 << false << true  << true  << QPoint(16, 20) << 5 << 5;
+    // A fourth colour would clash in the cell, so nothing is painted.
+    QTest::newRow("would clash") << QPoint(1, 1) << true << 5 << false << false << false << QPoint(1, 1) << -1 << 2;
+    // clang-format on
+}
+
+void TestFillTool::clicks()
+{
+    QFETCH(QPoint, click);
+    QFETCH(bool, multicolor);
+    QFETCH(int, pen);
+    QFETCH(bool, right);
+    QFETCH(bool, ctrl);
+    QFETCH(bool, mirror);
+    QFETCH(QPoint, probe);
+    QFETCH(int, expected);
+    QFETCH(int, mirrorColor);
+    Project project = shapes(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires);
+    const Colormap first = project.colormap();
+    CanvasArea canvas(project);
+    canvas.resize(800, 600);
+    canvas.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+    canvas.setFillTool(true);
+    QCOMPARE(canvas.activeTool(), canvas.fillTool());
+    canvas.setPenIndex(quint8(pen));
+    canvas.setSecondaryIndex(6);
+    canvas.setSymmetryMode(int(SymmetryMode::Vertical));
+    canvas.setSymmetryApplyToFill(mirror);
+    QSignalSpy history(&canvas, &CanvasArea::historyChanged);
+    const auto mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
+    const auto button = right ? Qt::RightButton : Qt::LeftButton;
+    mouse(canvas, QEvent::MouseButtonPress, click, button, mods);
+    mouse(canvas, QEvent::MouseButtonRelease, click, button, mods);
+    if (expected < 0) {
+        QCOMPARE(project.history().nodeCount(), 0);
+        QCOMPARE(project.colormap(), first);
+        return;
+    }
+    QCOMPARE(project.history().nodeCount(), 1);
+    QCOMPARE(project.history().nodes().first().kind, HistoryEntryKind::Fill);
+    QCOMPARE(history.count(), 1);
+    QCOMPARE(project.colormap().pixel(probe.x(), probe.y()), quint8(expected));
+    const int mirrored = project.width() - 1 - probe.x();
+    QCOMPARE(project.colormap().pixel(mirrored, probe.y()), quint8(mirrorColor));
+    QCOMPARE(project.colormap().pixel(40, 40), quint8(0));
+    // The artwork shows the fill at once.
+    const QImage &art = canvas.artworkImage();
+    QCOMPARE(art.pixel(probe.x() * art.width() / project.width(), probe.y()) | 0xFF000000u,
+             paletteRgb(project.paletteVariant(), expected) | 0xFF000000u);
+    project.history().undo(project);
+    QCOMPARE(project.colormap(), first);
+}
+
+void TestFillTool::preview()
+{
+    Project project = shapes(CanvasMode::Multicolor);
+    CanvasArea canvas(project);
+    canvas.resize(800, 600);
+    canvas.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+    canvas.setFillTool(true);
+    canvas.setPenIndex(5);
+    FillTool *tool = canvas.fillTool();
+    mouse(canvas, QEvent::MouseMove, QPoint(20, 20), Qt::NoButton);
+    QCOMPARE(tool->previewArea().isEmpty(), false);
+    QVERIFY(tool->previewArea().contains(QRect(16, 16, 16, 16)));
+    QCOMPARE(canvas.previewRect(), tool->previewArea());
+    canvas.setFillPreviewEnabled(false);
+    QVERIFY(tool->previewArea().isEmpty());
+    // Ctrl still shows the contour that a click would draw.
+    QTest::keyPress(&canvas, Qt::Key_Control);
+    QVERIFY(!tool->previewArea().isEmpty());
+    QTest::keyRelease(&canvas, Qt::Key_Control);
+    QVERIFY(tool->previewArea().isEmpty());
+    QCOMPARE(project.history().nodeCount(), 0);
+}
+
+QTEST_MAIN(TestFillTool)
+#include "tst_filltool.moc"

@@ -1,0 +1,214 @@
+// Flood fills and contours: the area search against a plain walk, the
+// contour bands of one-pixel brushes against their definition, and random
+// clicks on random documents that must keep every colour rule and undo
+// back to the first colormap.
+
+#include "../common/seedrows.h"
+
+#include "paint/floodfill.h"
+
+#include "document/history.h"
+#include "document/project.h"
+#include "rules/clashrules.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace
+{
+
+using Marks = QList<bool>;
+
+// The 4-connected area of the start's colour, by a breadth-first walk.
+Marks walkRegion(const Project &p, QPoint start)
+{
+    const Colormap &map = p.colormap();
+    Marks marks(map.width() * map.height(), false);
+    if (p.isLocked(start.x(), start.y()))
+        return marks;
+    QList<QPoint> queue{start};
+    marks[start.y() * map.width() + start.x()] = true;
+    for (qsizetype i = 0; i < queue.size(); ++i) {
+        for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+            const QPoint n = queue[i] + d;
+            const qsizetype k = n.y() * map.width() + n.x();
+            if (map.rect().contains(n) && !marks[k] && !p.isLocked(n.x(), n.y()) &&
+                map.pixel(n.x(), n.y()) == map.pixel(start.x(), start.y())) {
+                marks[k] = true;
+                queue.append(n);
+            }
+        }
+    }
+    return marks;
+}
+
+Marks maskMarks(const Project &p, const QImage &mask)
+{
+    const int pw = mask.width() / p.width();
+    Marks marks;
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x)
+            marks.append(mask.constScanLine(y)[x * pw] != 0);
+    return marks;
+}
+
+// A document of random rectangles in a few colours, made legal; the seed
+// picks one of the six modes and layouts in turn.
+Project randomProject(quint32 seed, QRandomGenerator &rng)
+{
+    LayoutSpec layout;
+    layout.layout = CanvasLayout(seed % 3);
+    Project p(CanvasMode(seed / 3 % 2), -1, -1, layout, 1);
+    p.setSlot(ColorSlot::Border, quint8(rng.bounded(16)));
+    p.setSpriteCountPolicy(rng.bounded(2) ? SpriteCountPolicy::Enforce : SpriteCountPolicy::Flag);
+    Colormap &map = p.colormap();
+    map.fillRect(QRect(map.width() - 20, 0, 12, map.height() / 2), p.slot(ColorSlot::Border));
+    for (int i = int(rng.bounded(60)); i > 0; --i) {
+        const QRect r(int(rng.bounded(map.width())), int(rng.bounded(map.height())),
+                      int(rng.bounded(1, 60)), int(rng.bounded(1, 40)));
+        // Some in the border colour, so areas run up to the locked pixels.
+        const quint8 colors[3] = {quint8(rng.bounded(16)), quint8(rng.bounded(3)),
+                                  p.slot(ColorSlot::Border)};
+        map.fillRect(r & map.rect(), colors[rng.bounded(3)]);
+    }
+    p.repaintLockedPixels();
+    resolveClashes(ClashContext::forSweep(p), map, map.rect());
+    return p;
+}
+
+} // namespace
+
+class TestFloodFill : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void regionMatchesWalk_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 40507u); }
+    void regionMatchesWalk();
+    void thinContours_data();
+    void thinContours();
+    void randomClicks_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 2246822519u); }
+    void randomClicks();
+};
+
+void TestFloodFill::regionMatchesWalk()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator rng(seed);
+    const Project p = randomProject(seed, rng);
+    QImage mask(StrokeRenderer::maskSize(p), QImage::Format_Alpha8);
+    for (int i = 0; i < 8; ++i) {
+        // Half the starts near the right rim, where locked pixels lie.
+        const int x = i % 2 ? p.width() - 1 - int(rng.bounded(12)) : int(rng.bounded(p.width()));
+        const QPoint start(x, int(rng.bounded(p.height())));
+        const QRect bounds = searchRegion(p, p.colormap(), start, mask);
+        const Marks expected = walkRegion(p, start);
+        QCOMPARE(bounds.isEmpty(), !expected.contains(true));
+        if (bounds.isEmpty())
+            continue;
+        QCOMPARE(maskMarks(p, mask), expected);
+        for (int y = 0; y < p.height(); ++y)
+            for (int x = 0; x < p.width(); ++x)
+                QVERIFY(!expected[y * p.width() + x] || bounds.contains(x, y));
+    }
+    QVERIFY(searchRegion(p, p.colormap(), QPoint(-1, 0), mask).isEmpty());
+}
+
+void TestFloodFill::thinContours_data()
+{
+    QTest::addColumn<QPoint>("click");
+    QTest::addColumn<int>("placement");
+    for (int placement : {0, 1, 2}) {
+        QTest::addRow("shape %d", placement) << QPoint(12, 12) << placement;
+        QTest::addRow("background %d", placement) << QPoint(100, 100) << placement;
+    }
+}
+
+// A width-1 band is the area's own border pixels for Center and Inside and
+// the ring just outside it for Outside; the canvas rim is never an edge.
+void TestFloodFill::thinContours()
+{
+    QFETCH(QPoint, click);
+    QFETCH(int, placement);
+    Project p(CanvasMode::Multicolor);
+    // A shape with a notch, running into the left rim, and a diagonal neighbour.
+    p.colormap().fillRect(QRect(0, 8, 20, 10), 2);
+    p.colormap().fillRect(QRect(6, 8, 3, 4), 0);
+    p.colormap().setPixel(20, 18, 2);
+    StrokeRenderer renderer;
+    renderer.prepare(p);
+    FloodFill fill(renderer);
+    const QRect band =
+        fill.buildBand(p, p.colormap(), click, BrushSettings(), ContourPlacement(placement), false);
+    const Marks region = walkRegion(p, click);
+    auto in = [&](int x, int y) { return region[y * p.width() + x]; };
+    Marks expected;
+    for (int y = 0; y < p.height(); ++y) {
+        for (int x = 0; x < p.width(); ++x) {
+            bool edge = false;
+            for (QPoint n :
+                 {QPoint(x - 1, y), QPoint(x + 1, y), QPoint(x, y - 1), QPoint(x, y + 1)})
+                edge |= p.colormap().rect().contains(n) && in(n.x(), n.y()) != in(x, y);
+            expected.append(edge && in(x, y) == (placement != 1));
+        }
+    }
+    QCOMPARE(maskMarks(p, fill.bandMask()), expected);
+    QVERIFY(!band.isEmpty());
+    QVERIFY(!expected[18 * p.width() + 20] || placement == 1); // corners do not connect
+}
+
+void TestFloodFill::randomClicks()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator rng(seed);
+    Project p = randomProject(seed, rng);
+    const Colormap first = p.colormap();
+    StrokeRenderer renderer;
+    renderer.prepare(p);
+    FloodFill fill(renderer);
+    const QList<QRect> locks = p.lockedRects();
+    int recorded = 0;
+    for (int i = 0; i < 10; ++i) {
+        FillSettings s;
+        s.brush.setWidth(int(rng.bounded(1, 9)));
+        s.brush.antialiased = rng.bounded(2);
+        s.brush.shape = BrushShape(rng.bounded(2));
+        s.placement = ContourPlacement(rng.bounded(3));
+        if (rng.bounded(3) == 0)
+            s.texture = Texture({0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0000,
+                                 0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0001});
+        s.textureMode = TextureMode(rng.bounded(2));
+        s.transforms =
+            symmetryTransforms(SymmetryMode(rng.bounded(6)), SymmetryAxes::centreOf(p.size()),
+                               int(p.view().pixelWidth()), 1.0);
+        const QPoint at(int(rng.bounded(p.width())), int(rng.bounded(p.height())));
+        const bool ctrl = rng.bounded(2);
+        // Now and then the click's own colour, which must change nothing.
+        const bool own = rng.bounded(4) == 0;
+        const quint8 color = own ? p.colormap().pixel(at.x(), at.y()) : quint8(rng.bounded(16));
+        if (own) {
+            s.texture = Texture();
+            s.transforms.clear();
+        }
+        const Colormap before = p.colormap();
+        const FillCommit c = fill.apply(p, s, at, ctrl, {color, quint8(rng.bounded(16))});
+        QCOMPARE(c.recorded, before != p.colormap());
+        QVERIFY(!(own && !FloodFill::isContour(p, ctrl)) || !c.recorded);
+        const QRect diff = Colormap::difference(before, p.colormap());
+        QVERIFY(diff.isEmpty() || c.changed.contains(diff));
+        QVERIFY(!canvasHasClash(ClashContext::forSweep(p), p.colormap()));
+        for (const QRect &r : locks)
+            QCOMPARE(p.colormap().copy(r), first.copy(r));
+        if (c.recorded) {
+            ++recorded;
+            QCOMPARE(p.history().nodeCount(), recorded);
+            QCOMPARE(p.history().nodes().last().kind, HistoryEntryKind::Fill);
+        }
+    }
+    while (p.history().canUndo())
+        p.history().undo(p);
+    QCOMPARE(p.colormap(), first);
+}
+
+QTEST_GUILESS_MAIN(TestFloodFill)
+#include "tst_floodfill.moc"
