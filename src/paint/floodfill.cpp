@@ -173,15 +173,16 @@ void FloodFill::stampDabs(const Project &project, const PaintParams &params,
     // Every dab of an upright nib looks the same, so one dab rasterised away
     // from the canvas rim serves as the stamp for all edge pixels.
     const QPoint centre = canvas.center();
-    const QRect stamp = m_renderer.rasterize(project, params, identity, centre, centre, antialiased);
+    const QRect stamp =
+        m_renderer.rasterize(project, params, identity, centre, centre, antialiased);
     if (stamp.isEmpty())
         return;
-    const bool clipped = stamp.left() == 0 || stamp.top() == 0 ||
-                         stamp.right() == canvas.right() || stamp.bottom() == canvas.bottom();
+    const bool clipped = stamp.left() == 0 || stamp.top() == 0 || stamp.right() == canvas.right() ||
+                         stamp.bottom() == canvas.bottom();
     const QImage &nib = m_renderer.mask();
     if (!clipped) {
-        const QImage dab = nib.copy(stamp.left() * pw, stamp.top(), stamp.width() * pw,
-                                    stamp.height());
+        const QImage dab =
+            nib.copy(stamp.left() * pw, stamp.top(), stamp.width() * pw, stamp.height());
         const QRect local(QPoint(0, 0), stamp.size());
         const QPoint origin = stamp.topLeft() - centre;
         for (QPoint e : edges)
@@ -197,8 +198,7 @@ void FloodFill::stampDabs(const Project &project, const PaintParams &params,
 }
 
 QRect FloodFill::buildBand(const Project &project, const Colormap &colormap, QPoint start,
-                           const BrushSettings &brush, ContourPlacement placement,
-                           bool antialiased)
+                           const BrushSettings &brush, ContourPlacement placement, bool antialiased)
 {
     ensureMasks(project);
     const QRect region = searchRegion(project, colormap, start, m_region);
@@ -297,8 +297,8 @@ QRect FloodFill::paintCopies(PaintPass &pass, const FillSettings &settings, QPoi
     return changed;
 }
 
-FillCommit FloodFill::apply(Project &project, const FillSettings &settings, QPoint pixel,
-                            bool ctrl, StrokeColors colors)
+FillCommit FloodFill::apply(Project &project, const FillSettings &settings, QPoint pixel, bool ctrl,
+                            StrokeColors colors)
 {
     // Copy-on-write: the snapshot costs nothing until the first paint.
     const Colormap snapshot = project.colormap();
@@ -320,9 +320,8 @@ FillCommit FloodFill::apply(Project &project, const FillSettings &settings, QPoi
     return result;
 }
 
-QRect FloodFill::renderPreview(const Project &project, Colormap &copy,
-                               const FillSettings &settings, QPoint pixel, bool ctrl,
-                               StrokeColors colors)
+QRect FloodFill::renderPreview(const Project &project, Colormap &copy, const FillSettings &settings,
+                               QPoint pixel, bool ctrl, StrokeColors colors)
 {
     PaintPass pass = m_renderer.beginPreview(project, copy);
     QRect area;
