@@ -51,27 +51,26 @@ private slots:
 
 void TestFillTool::clicks_data()
 {
+    // "r" right button, "c" Ctrl, "m" mirrored copies on; expected -1 for
+    // a click that records nothing.
     QTest::addColumn<QPoint>("click");
     QTest::addColumn<bool>("multicolor");
     QTest::addColumn<int>("pen");
-    QTest::addColumn<bool>("right");
-    QTest::addColumn<bool>("ctrl");
-    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<QString>("flags");
     QTest::addColumn<QPoint>("probe");
-    QTest::addColumn<int>("expected"); // colour at probe; -1: nothing recorded
-    QTest::addColumn<int>("mirrorColor");
+    QTest::addColumn<int>("expected");
     const QPoint c(20, 20);
     // clang-format off
-    QTest::newRow("left")             << c << false << 5 << false << false << false << QPoint(16, 31) << 5 << 2;
-    QTest::newRow("right")            << c << false << 5 << true  << false << false << QPoint(31, 16) << 6 << 2;
-    QTest::newRow("hires ctrl fills") << c << false << 5 << false << true  << false << QPoint(20, 20) << 5 << 2;
-    QTest::newRow("contour edge")     << c << true  << 5 << false << true  << false << QPoint(16, 20) << 5 << 2;
-    QTest::newRow("contour inside")   << c << true  << 5 << false << true  << false << QPoint(20, 20) << 2 << 2;
-    QTest::newRow("own colour")       << c << false << 2 << false << false << false << QPoint(20, 20) << -1 << 2;
-    QTest::newRow("mirrored")         << c << false << 5 << false << false << true  << QPoint(20, 20) << 5 << 5;
-    QTest::newRow("mirrored contour") << c << true  << 5 << false << true  << true  << QPoint(16, 20) << 5 << 5;
+    QTest::newRow("left")             << c << false << 5 << ""   << QPoint(16, 31) << 5;
+    QTest::newRow("right")            << c << false << 5 << "r"  << QPoint(31, 16) << 6;
+    QTest::newRow("hires ctrl fills") << c << false << 5 << "c"  << QPoint(20, 20) << 5;
+    QTest::newRow("contour edge")     << c << true  << 5 << "c"  << QPoint(16, 20) << 5;
+    QTest::newRow("contour inside")   << c << true  << 5 << "c"  << QPoint(20, 20) << 2;
+    QTest::newRow("own colour")       << c << false << 2 << ""   << QPoint(20, 20) << -1;
+    QTest::newRow("mirrored")         << c << false << 5 << "m"  << QPoint(20, 20) << 5;
+    QTest::newRow("mirrored contour") << c << true  << 5 << "cm" << QPoint(16, 20) << 5;
     // A fourth colour would clash in the cell, so nothing is painted.
-    QTest::newRow("would clash") << QPoint(1, 1) << true << 5 << false << false << false << QPoint(1, 1) << -1 << 2;
+    QTest::newRow("would clash") << QPoint(1, 1) << true << 5 << "" << QPoint(1, 1) << -1;
     // clang-format on
 }
 
@@ -80,12 +79,9 @@ void TestFillTool::clicks()
     QFETCH(QPoint, click);
     QFETCH(bool, multicolor);
     QFETCH(int, pen);
-    QFETCH(bool, right);
-    QFETCH(bool, ctrl);
-    QFETCH(bool, mirror);
+    QFETCH(QString, flags);
     QFETCH(QPoint, probe);
     QFETCH(int, expected);
-    QFETCH(int, mirrorColor);
     Project project = shapes(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires);
     const Colormap first = project.colormap();
     CanvasArea canvas(project);
@@ -97,10 +93,10 @@ void TestFillTool::clicks()
     canvas.setPenIndex(quint8(pen));
     canvas.setSecondaryIndex(6);
     canvas.setSymmetryMode(int(SymmetryMode::Vertical));
-    canvas.setSymmetryApplyToFill(mirror);
+    canvas.setSymmetryApplyToFill(flags.contains(u'm'));
     QSignalSpy history(&canvas, &CanvasArea::historyChanged);
-    const auto mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
-    const auto button = right ? Qt::RightButton : Qt::LeftButton;
+    const auto mods = flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier;
+    const auto button = flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton;
     mouse(canvas, QEvent::MouseButtonPress, click, button, mods);
     mouse(canvas, QEvent::MouseButtonRelease, click, button, mods);
     if (expected < 0) {
@@ -113,7 +109,8 @@ void TestFillTool::clicks()
     QCOMPARE(history.count(), 1);
     QCOMPARE(project.colormap().pixel(probe.x(), probe.y()), quint8(expected));
     const int mirrored = project.width() - 1 - probe.x();
-    QCOMPARE(project.colormap().pixel(mirrored, probe.y()), quint8(mirrorColor));
+    QCOMPARE(project.colormap().pixel(mirrored, probe.y()),
+             flags.contains(u'm') ? quint8(expected) : quint8(2));
     QCOMPARE(project.colormap().pixel(40, 40), quint8(0));
     // The artwork shows the fill at once.
     const QImage &art = canvas.artworkImage();
