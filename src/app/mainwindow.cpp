@@ -92,6 +92,8 @@ void MainWindow::createActions()
     m_clearHistoryAction =
         editMenu->addAction(tr("Clear History"), this, &MainWindow::clearHistory);
 
+    createOptionsMenu();
+
     QMenu *viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->addAction(tr("Zoom In"), QKeySequence::ZoomIn, m_canvas, &CanvasArea::zoomIn);
     viewMenu->addAction(tr("Zoom Out"), QKeySequence::ZoomOut, m_canvas, &CanvasArea::zoomOut);
@@ -116,6 +118,112 @@ void MainWindow::createActions()
     addToggle(tr("Show Pixel Grids"), QKeySequence(QStringLiteral("Shift+Z")),
               &CanvasArea::setPixelGridVisible);
     addToggle(tr("Show Safe Frames"), QKeySequence(), &CanvasArea::setSafeFramesVisible);
+}
+
+namespace
+{
+
+enum class ToolId { Pen, Eraser, Fill, Eyedropper, Pan, SymmetryAxes };
+
+} // namespace
+
+void MainWindow::createOptionsMenu()
+{
+    QMenu *options = menuBar()->addMenu(tr("&Options"));
+    QAction *noFillPreview = options->addAction(tr("Disable Fill Preview"));
+    noFillPreview->setCheckable(true);
+    const QString fillPreviewKey = QStringLiteral("tools/disableFillPreview");
+    noFillPreview->setChecked(QSettings().value(fillPreviewKey, false).toBool());
+    m_canvas->setFillPreviewEnabled(!noFillPreview->isChecked());
+    connect(noFillPreview, &QAction::toggled, this, [this, fillPreviewKey](bool on) {
+        m_canvas->setFillPreviewEnabled(!on);
+        QSettings().setValue(fillPreviewKey, on);
+    });
+    options->addSeparator();
+
+    m_toolGroup = new QActionGroup(this);
+    connect(m_toolGroup, &QActionGroup::triggered, this, &MainWindow::selectTool);
+    const auto addTool = [this](QMenu *menu, const QString &text, const char *key, ToolId id) {
+        QAction *action = menu->addAction(text);
+        action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        action->setCheckable(true);
+        action->setData(int(id));
+        m_toolGroup->addAction(action);
+        return action;
+    };
+    // Radio entries carry their value in the action's data.
+    const auto addGroup = [this](QMenu *menu, const QStringList &texts, int checked,
+                                 void (CanvasArea::*set)(int)) {
+        auto *group = new QActionGroup(menu);
+        for (int i = 0; i < texts.size(); ++i) {
+            QAction *action = menu->addAction(texts[i]);
+            action->setCheckable(true);
+            action->setChecked(i == checked);
+            action->setData(i);
+            group->addAction(action);
+        }
+        connect(group, &QActionGroup::triggered, m_canvas,
+                [this, set](QAction *a) { (m_canvas->*set)(a->data().toInt()); });
+    };
+    QAction *pen = addTool(options, tr("Pen Tool"), "B", ToolId::Pen);
+    pen->setChecked(true);
+    pen->setToolTip(tr("Pen (freehand drawing; the default tool)"));
+    addTool(options, tr("Eraser Tool"), "E", ToolId::Eraser);
+    addTool(options, tr("Fill Tool"), "G", ToolId::Fill);
+    addGroup(options->addMenu(tr("Fill Contour Placement")),
+             {tr("Center"), tr("Outside"), tr("Inside")}, int(m_canvas->contourPlacement()),
+             &CanvasArea::setContourPlacement);
+    addTool(options, tr("Eyedropper Tool"), "I", ToolId::Eyedropper);
+    addTool(options, tr("Pan Tool"), "H", ToolId::Pan);
+    options->addSeparator();
+
+    QMenu *symmetry = options->addMenu(tr("Symmetry"));
+    addGroup(symmetry,
+             {tr("None"), tr("Horizontal"), tr("Vertical"), tr("Quadrant"), tr("Bi-Quadrant"),
+              tr("Kaleidoscope")},
+             int(m_canvas->symmetryMode()), &CanvasArea::setSymmetryMode);
+    symmetry->addSeparator();
+    addTool(symmetry, tr("Move Axes"), "Y", ToolId::SymmetryAxes);
+    symmetry->addAction(tr("Reset Axes to Center"), m_canvas, &CanvasArea::resetSymmetryAxes);
+    symmetry->addSeparator();
+    QAction *applyToFill = symmetry->addAction(tr("Apply to Flood Fill"));
+    applyToFill->setCheckable(true);
+    connect(applyToFill, &QAction::toggled, m_canvas, &CanvasArea::setSymmetryApplyToFill);
+}
+
+void MainWindow::selectTool(QAction *action)
+{
+    const auto id = ToolId(action->data().toInt());
+    // Switching every other tool off leaves the pen, the canvas's fallback.
+    if (id != ToolId::Eraser)
+        m_canvas->setEraserTool(false);
+    if (id != ToolId::Fill)
+        m_canvas->setFillTool(false);
+    if (id != ToolId::Eyedropper)
+        m_canvas->setEyedropperTool(false);
+    if (id != ToolId::Pan)
+        m_canvas->setPanTool(false);
+    if (id != ToolId::SymmetryAxes)
+        m_canvas->setSymmetryAxesTool(false);
+    switch (id) {
+    case ToolId::Eraser:
+        m_canvas->setEraserTool(true);
+        break;
+    case ToolId::Fill:
+        m_canvas->setFillTool(true);
+        break;
+    case ToolId::Eyedropper:
+        m_canvas->setEyedropperTool(true);
+        break;
+    case ToolId::Pan:
+        m_canvas->setPanTool(true);
+        break;
+    case ToolId::SymmetryAxes:
+        m_canvas->setSymmetryAxesTool(true);
+        break;
+    case ToolId::Pen:
+        break;
+    }
 }
 
 void MainWindow::canvasStatusChanged()

@@ -10,6 +10,7 @@
 class CanvasArea;
 class ElidedLabel;
 class QAction;
+class QActionGroup;
 class QMimeData;
 
 // The program's single main window: it owns the document for its whole life
@@ -70,6 +71,9 @@ protected:
 private:
     void createCentralWidget();
     void createActions();
+    void createOptionsMenu();
+    // The tool group: each entry's data names the tool it switches on.
+    void selectTool(QAction *action);
     void createStatusBar();
     void canvasStatusChanged();
     // Undo and redo wait while the canvas is in the middle of a gesture or stroke.
@@ -91,6 +95,7 @@ private:
     QAction *m_undoAction = nullptr;
     QAction *m_redoAction = nullptr;
     QAction *m_clearHistoryAction = nullptr;
+    QActionGroup *m_toolGroup = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;
