@@ -194,36 +194,20 @@ void MainWindow::createOptionsMenu()
 void MainWindow::selectTool(QAction *action)
 {
     const auto id = ToolId(action->data().toInt());
-    // Switching every other tool off leaves the pen, the canvas's fallback.
-    if (id != ToolId::Eraser)
-        m_canvas->setEraserTool(false);
-    if (id != ToolId::Fill)
-        m_canvas->setFillTool(false);
-    if (id != ToolId::Eyedropper)
-        m_canvas->setEyedropperTool(false);
-    if (id != ToolId::Pan)
-        m_canvas->setPanTool(false);
-    if (id != ToolId::SymmetryAxes)
-        m_canvas->setSymmetryAxesTool(false);
-    switch (id) {
-    case ToolId::Eraser:
-        m_canvas->setEraserTool(true);
-        break;
-    case ToolId::Fill:
-        m_canvas->setFillTool(true);
-        break;
-    case ToolId::Eyedropper:
-        m_canvas->setEyedropperTool(true);
-        break;
-    case ToolId::Pan:
-        m_canvas->setPanTool(true);
-        break;
-    case ToolId::SymmetryAxes:
-        m_canvas->setSymmetryAxesTool(true);
-        break;
-    case ToolId::Pen:
-        break;
-    }
+    const std::pair<ToolId, void (CanvasArea::*)(bool)> tools[] = {
+        {ToolId::Eraser, &CanvasArea::setEraserTool},
+        {ToolId::Fill, &CanvasArea::setFillTool},
+        {ToolId::Eyedropper, &CanvasArea::setEyedropperTool},
+        {ToolId::Pan, &CanvasArea::setPanTool},
+        {ToolId::SymmetryAxes, &CanvasArea::setSymmetryAxesTool}};
+    // Every other tool goes off first, which leaves the pen, the canvas's
+    // fallback, when the pen was chosen.
+    for (const auto &[tool, set] : tools)
+        if (tool != id)
+            (m_canvas->*set)(false);
+    for (const auto &[tool, set] : tools)
+        if (tool == id)
+            (m_canvas->*set)(true);
 }
 
 void MainWindow::canvasStatusChanged()
