@@ -111,6 +111,7 @@ private slots:
     void textures_data();
     void textures();
     void shiftLines();
+    void reloadForgetsStrokeAndConnectPoint();
     void symmetricCopies_data();
     void symmetricCopies();
     void eraser_data();
@@ -346,6 +347,27 @@ void TestPenTools::shiftLines()
     stroke(canvas, {QPoint(100, 90)}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
     QCOMPARE(project.colormap().pixel(100, 90), quint8(1));
     QCOMPARE(project.colormap().pixel(70, 90), quint8(0));
+}
+
+void TestPenTools::reloadForgetsStrokeAndConnectPoint()
+{
+    CanvasFixture f(blankProject(0));
+    CanvasArea *canvas = f.canvas.get();
+    // Black on black records nothing but leaves a pending connect point.
+    canvas->setPenIndex(0);
+    stroke(canvas, {QPoint(40, 50)});
+    QCOMPARE(f.project.history().nodeCount(), 0);
+    canvas->reloadProject();
+    canvas->setPenIndex(1);
+    // After a reload a Shift click paints a dab, not a line from before.
+    stroke(canvas, {QPoint(80, 50)}, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(f.project.colormap().pixel(80, 50), quint8(1));
+    QCOMPARE(f.project.colormap().pixel(60, 50), quint8(0));
+    // A stroke under way when the document is reloaded is dropped.
+    press(canvas, at(canvas, QPoint(100, 100)));
+    move(canvas, at(canvas, QPoint(110, 100)));
+    canvas->reloadProject();
+    QVERIFY(!canvas->penStrokeInProgress());
 }
 
 void TestPenTools::symmetricCopies_data()
