@@ -111,6 +111,8 @@ private slots:
     void textures_data();
     void textures();
     void shiftLines();
+    void squareNibOnTurnedView_data();
+    void squareNibOnTurnedView();
     void reloadForgetsStrokeAndConnectPoint();
     void symmetricCopies_data();
     void symmetricCopies();
@@ -347,6 +349,35 @@ void TestPenTools::shiftLines()
     stroke(canvas, {QPoint(100, 90)}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
     QCOMPARE(project.colormap().pixel(100, 90), quint8(1));
     QCOMPARE(project.colormap().pixel(70, 90), quint8(0));
+}
+
+void TestPenTools::squareNibOnTurnedView_data()
+{
+    QTest::addColumn<bool>("ctrl");
+    QTest::addColumn<QPoint>("covered");
+    QTest::addColumn<QPoint>("bare");
+    // A 5-wide square about pixel (100, 80) on a view turned by 45 degrees:
+    // upright on screen it is a diamond in the canvas, reaching 3 pixels
+    // straight down but not the diagonal (2, 2); with Ctrl it follows the
+    // canvas axes, the other way round.
+    QTest::newRow("upright on screen") << false << QPoint(100, 83) << QPoint(102, 82);
+    QTest::newRow("ctrl follows canvas") << true << QPoint(102, 82) << QPoint(100, 83);
+}
+
+void TestPenTools::squareNibOnTurnedView()
+{
+    QFETCH(bool, ctrl);
+    QFETCH(QPoint, covered);
+    QFETCH(QPoint, bare);
+    CanvasFixture f(blankProject(0));
+    CanvasArea *canvas = f.canvas.get();
+    f.project.view().setRotation(45.0);
+    canvas->setPenWidth(5);
+    canvas->setBrushShape(BrushShape::Square);
+    stroke(canvas, {QPoint(100, 80)}, Qt::LeftButton, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+    QCOMPARE(f.project.colormap().pixel(100, 80), quint8(1));
+    QCOMPARE(f.project.colormap().pixel(covered.x(), covered.y()), quint8(1));
+    QCOMPARE(f.project.colormap().pixel(bare.x(), bare.y()), quint8(0));
 }
 
 void TestPenTools::reloadForgetsStrokeAndConnectPoint()
