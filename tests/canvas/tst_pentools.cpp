@@ -111,6 +111,9 @@ private slots:
     void textures_data();
     void textures();
     void shiftLines();
+    void squareNibOnTurnedView_data();
+    void squareNibOnTurnedView();
+    void reloadForgetsStrokeAndConnectPoint();
     void symmetricCopies_data();
     void symmetricCopies();
     void eraser_data();
@@ -346,6 +349,56 @@ void TestPenTools::shiftLines()
     stroke(canvas, {QPoint(100, 90)}, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
     QCOMPARE(project.colormap().pixel(100, 90), quint8(1));
     QCOMPARE(project.colormap().pixel(70, 90), quint8(0));
+}
+
+void TestPenTools::squareNibOnTurnedView_data()
+{
+    QTest::addColumn<bool>("ctrl");
+    QTest::addColumn<QPoint>("covered");
+    QTest::addColumn<QPoint>("bare");
+    // A 5-wide square about pixel (100, 80) on a view turned by 45 degrees:
+    // upright on screen it is a diamond in the canvas, reaching 3 pixels
+    // straight down but not the diagonal (2, 2); with Ctrl it follows the
+    // canvas axes, the other way round.
+    QTest::newRow("upright on screen") << false << QPoint(100, 83) << QPoint(102, 82);
+    QTest::newRow("ctrl follows canvas") << true << QPoint(102, 82) << QPoint(100, 83);
+}
+
+void TestPenTools::squareNibOnTurnedView()
+{
+    QFETCH(bool, ctrl);
+    QFETCH(QPoint, covered);
+    QFETCH(QPoint, bare);
+    CanvasFixture f(blankProject(0));
+    CanvasArea *canvas = f.canvas.get();
+    f.project.view().setRotation(45.0);
+    canvas->setPenWidth(5);
+    canvas->setBrushShape(BrushShape::Square);
+    stroke(canvas, {QPoint(100, 80)}, Qt::LeftButton, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+    QCOMPARE(f.project.colormap().pixel(100, 80), quint8(1));
+    QCOMPARE(f.project.colormap().pixel(covered.x(), covered.y()), quint8(1));
+    QCOMPARE(f.project.colormap().pixel(bare.x(), bare.y()), quint8(0));
+}
+
+void TestPenTools::reloadForgetsStrokeAndConnectPoint()
+{
+    CanvasFixture f(blankProject(0));
+    CanvasArea *canvas = f.canvas.get();
+    // Black on black records nothing but leaves a pending connect point.
+    canvas->setPenIndex(0);
+    stroke(canvas, {QPoint(40, 50)});
+    QCOMPARE(f.project.history().nodeCount(), 0);
+    canvas->reloadProject();
+    canvas->setPenIndex(1);
+    // After a reload a Shift click paints a dab, not a line from before.
+    stroke(canvas, {QPoint(80, 50)}, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(f.project.colormap().pixel(80, 50), quint8(1));
+    QCOMPARE(f.project.colormap().pixel(60, 50), quint8(0));
+    // A stroke under way when the document is reloaded is dropped.
+    press(canvas, at(canvas, QPoint(100, 100)));
+    move(canvas, at(canvas, QPoint(110, 100)));
+    canvas->reloadProject();
+    QVERIFY(!canvas->penStrokeInProgress());
 }
 
 void TestPenTools::symmetricCopies_data()
