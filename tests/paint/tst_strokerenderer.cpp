@@ -79,6 +79,8 @@ private slots:
     void textures();
     void spriteBudget();
     void antialiasing();
+    void antialiasedEdgeCoverage_data();
+    void antialiasedEdgeCoverage();
     void previewLeavesDocumentAlone();
     void colorsAndConnectPoint();
     void externalMask();
@@ -272,6 +274,54 @@ void TestStrokeRenderer::antialiasing()
         QVERIFY(countPainted(map) > 0);
         QVERIFY(there.legal());
     }
+}
+
+void TestStrokeRenderer::antialiasedEdgeCoverage_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<int>("alpha");
+    // One round dab at (20, 20) on square pixels. Each pixel is sampled at its
+    // centre; with d the distance to the nib centre and r = width / 2 the
+    // edge term is e = r + 0.5 - d, and the byte is round(255 e) within 0..1.
+    // Width 4 centres on the corner (20, 20), r = 2.
+    QTest::newRow("4: inside") << 4 << QPoint(20, 20) << 255;
+    // d = sqrt(1.5^2 + 0.5^2) = 1.5811, e = 0.9189.
+    QTest::newRow("4: side") << 4 << QPoint(21, 20) << 234;
+    QTest::newRow("4: side, other quadrant") << 4 << QPoint(19, 21) << 234;
+    // d = 1.5 sqrt 2 = 2.1213, e = 0.3787.
+    QTest::newRow("4: diagonal") << 4 << QPoint(21, 21) << 97;
+    QTest::newRow("4: opposite diagonal") << 4 << QPoint(18, 18) << 97;
+    // d = sqrt(2.5^2 + 0.5^2) = 2.5495: just outside.
+    QTest::newRow("4: beyond") << 4 << QPoint(22, 20) << 0;
+    // Width 5 centres on the pixel, at (20.5, 20.5), r = 2.5.
+    // d = 2 sqrt 2 = 2.8284, e = 0.1716.
+    QTest::newRow("5: diagonal") << 5 << QPoint(22, 22) << 44;
+    // d = sqrt 5 = 2.2361, e = 0.7639.
+    QTest::newRow("5: knight") << 5 << QPoint(22, 21) << 195;
+    QTest::newRow("5: knight, other quadrant") << 5 << QPoint(18, 19) << 195;
+    // d = 2, e = 1.
+    QTest::newRow("5: side") << 5 << QPoint(22, 20) << 255;
+    // d = 3, e = 0.
+    QTest::newRow("5: beyond") << 5 << QPoint(23, 20) << 0;
+}
+
+void TestStrokeRenderer::antialiasedEdgeCoverage()
+{
+    QFETCH(int, width);
+    QFETCH(QPoint, pixel);
+    Desk desk(CanvasMode::Hires, width);
+    QCOMPARE(desk.project.view().pixelWidth(), 1.0);
+    QCOMPARE(desk.project.view().displayAspect(), 1.0);
+    PaintParams params;
+    params.brush = desk.settings.brush;
+    params.brush.antialiased = true;
+    const QPoint centre(20, 20);
+    const QRect bounds =
+        desk.renderer.rasterize(desk.project, params, SymmetryTransform(), centre, centre, true);
+    QVERIFY(bounds.contains(centre));
+    const QImage &mask = desk.renderer.mask();
+    QTEST(int(mask.constScanLine(pixel.y())[pixel.x()]), "alpha");
 }
 
 void TestStrokeRenderer::previewLeavesDocumentAlone()
