@@ -83,9 +83,6 @@ void TestSpriteBudget::overBudget_data()
     QTest::newRow("right: the tie leaves the column further left") << 0 << 1 << 0 << nine << "0";
     QTest::newRow("exactly eight") << 0 << 0 << 0 << "0:1,2:1,4:1,6:1,8:1,10:1,12:1,13:1"
                                    << "";
-    QTest::newRow("ten columns, two smallest")
-        << 1 << 0 << 0 << "0:9,1:2,2:9,3:9,4:9,5:9,6:9,7:1,8:9,9:9"
-        << "1,7";
     QTest::newRow("three-way tie at the cut, left")
         << 0 << 0 << 0 << "0:1,1:1,13:1,3:5,4:5,5:5,6:5,7:5,8:5,9:5"
         << "1,13";
