@@ -12,12 +12,6 @@ using namespace testcanvas;
 namespace
 {
 
-const auto H = CanvasMode::Hires;
-const auto M = CanvasMode::Multicolor;
-const auto Bitmap = CanvasLayout::BitmapOnly;
-const auto Side = CanvasLayout::SideBorderSprites;
-const auto TopBottom = CanvasLayout::TopBottomBorderSprites;
-
 // `slotText` like "0=6,7=1" sets slot 0 to colour 6 and slot 7 to colour 1.
 Project makeProject(CanvasMode mode, CanvasLayout layout, const QString &slotText = {})
 {
@@ -39,8 +33,6 @@ private slots:
     void sweepUnit();
     void strokeVictim_data();
     void strokeVictim();
-    void strokeSprite_data();
-    void strokeSprite();
     void wouldClash_data();
     void wouldClash();
     void canvasTooSmallForItsStrips_data();
@@ -131,61 +123,81 @@ void TestClashRules::sweepUnit()
 void TestClashRules::strokeVictim_data()
 {
     QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("layout"); // with a null unit: a bitmap cell
+    QTest::addColumn<QRect>("unit");
     QTest::addColumn<int>("resolution");
     QTest::addColumn<bool>("onePixelPen");
     QTest::addColumn<QString>("slotText");
     QTest::addColumn<QString>("fill");
-    QTest::addColumn<int>("from");  // the pen 5 (hires) or 4 (multi) paints scan
-    QTest::addColumn<int>("count"); // positions from .. from + count - 1
+    QTest::addColumn<int>("pen");  // paints scan positions
+    QTest::addColumn<int>("from"); // from .. from + count - 1
+    QTest::addColumn<int>("count");
     QTest::addColumn<QString>("expected");
 
     // Hires cell of 40 pixels of 1 and 24 of 2; the pen 5 overwrites two 1s.
-    QTest::newRow("replace overwritten") << 0 << 0 << false << ""
-                                         << "1:40,2:24" << 0 << 2 << "2:24,5:40";
-    QTest::newRow("preserve most used") << 0 << 2 << false << ""
-                                        << "1:40,2:24" << 0 << 2 << "1:38,5:26";
-    QTest::newRow("preserve border") << 0 << 1 << false << "1=1"
-                                     << "1:40,2:24" << 0 << 2 << "1:38,5:26";
-    QTest::newRow("preserve border falls back") << 0 << 1 << false << "1=3"
-                                                << "1:40,2:24" << 0 << 2 << "2:24,5:40";
-    QTest::newRow("most overwritten of two") << 0 << 0 << false << ""
-                                             << "1:38,2:26" << 36 << 5 << "1:36,5:28";
-    QTest::newRow("equal overwrites: lower index") << 0 << 0 << false << ""
-                                                   << "2:32,1:32" << 31 << 2 << "2:31,5:33";
-    QTest::newRow("hires, no clash") << 0 << 0 << false << ""
-                                     << "1:64" << 0 << 3 << "1:61,5:3";
+    QTest::newRow("replace overwritten") << 0 << 0 << QRect() << 0 << false << ""
+                                         << "1:40,2:24" << 5 << 0 << 2 << "2:24,5:40";
+    QTest::newRow("preserve most used") << 0 << 0 << QRect() << 2 << false << ""
+                                        << "1:40,2:24" << 5 << 0 << 2 << "1:38,5:26";
+    QTest::newRow("preserve border") << 0 << 0 << QRect() << 1 << false << "1=1"
+                                     << "1:40,2:24" << 5 << 0 << 2 << "1:38,5:26";
+    QTest::newRow("preserve border falls back") << 0 << 0 << QRect() << 1 << false << "1=3"
+                                                << "1:40,2:24" << 5 << 0 << 2 << "2:24,5:40";
+    QTest::newRow("most overwritten of two") << 0 << 0 << QRect() << 0 << false << ""
+                                             << "1:38,2:26" << 5 << 36 << 5 << "1:36,5:28";
+    QTest::newRow("equal overwrites: lower index") << 0 << 0 << QRect() << 0 << false << ""
+                                                   << "2:32,1:32" << 5 << 31 << 2 << "2:31,5:33";
+    QTest::newRow("hires, no clash") << 0 << 0 << QRect() << 0 << false << ""
+                                     << "1:64" << 5 << 0 << 3 << "1:61,5:3";
     // Multicolor cell: background 0 and colours 1, 2, 3; the pen 4 is a fourth.
-    QTest::newRow("multi: least used") << 1 << 0 << false << ""
-                                       << "0:8,1:8,2:10,3:6" << 16 << 2 << "0:8,1:8,2:8,4:8";
+    QTest::newRow("multi: least used") << 1 << 0 << QRect() << 0 << false << ""
+                                       << "0:8,1:8,2:10,3:6" << 4 << 16 << 2 << "0:8,1:8,2:8,4:8";
     QTest::newRow("multi one-pixel pen: overwritten")
-        << 1 << 0 << true << ""
-        << "0:8,1:8,2:10,3:6" << 16 << 2 << "0:8,1:8,3:6,4:10";
-    QTest::newRow("multi over background") << 1 << 0 << false << ""
-                                           << "0:8,1:8,2:10,3:6" << 0 << 2 << "0:6,1:8,2:10,4:8";
+        << 1 << 0 << QRect() << 0 << true << ""
+        << "0:8,1:8,2:10,3:6" << 4 << 16 << 2 << "0:8,1:8,3:6,4:10";
+    QTest::newRow("multi over background")
+        << 1 << 0 << QRect() << 0 << false << ""
+        << "0:8,1:8,2:10,3:6" << 4 << 0 << 2 << "0:6,1:8,2:10,4:8";
     QTest::newRow("multi one-pixel pen, background only: no victim")
-        << 1 << 0 << true << ""
-        << "0:8,1:8,2:10,3:6" << 0 << 2 << "0:6,1:8,2:10,3:6,4:2";
+        << 1 << 0 << QRect() << 0 << true << ""
+        << "0:8,1:8,2:10,3:6" << 4 << 0 << 2 << "0:6,1:8,2:10,3:6,4:2";
     QTest::newRow("multi least used tie: lower index")
-        << 1 << 2 << false << "0=9"
-        << "9:2,3:10,2:10,1:10" << 0 << 2 << "2:10,3:10,4:12";
+        << 1 << 0 << QRect() << 2 << false << "0=9"
+        << "9:2,3:10,2:10,1:10" << 4 << 0 << 2 << "2:10,3:10,4:12";
+    // Sprite units: the pen overwrites their first two pixels. Multicolor
+    // side sprites have the commons 0, 4 and 10.
+    const QRect ms(12, 34, 12, 21);
+    QTest::newRow("free colour moves to the pen")
+        << 1 << 1 << ms << 0 << false << ""
+        << "7:40,4:20,0:192" << 3 << 0 << 2 << "0:192,3:40,4:20";
+    QTest::newRow("a common pen repaints nothing else")
+        << 1 << 1 << ms << 0 << false << ""
+        << "7:40,4:20,0:192" << 10 << 0 << 2 << "0:192,4:20,7:38,10:2";
+    QTest::newRow("two free colours: left alone")
+        << 1 << 1 << ms << 0 << false << ""
+        << "7:40,9:20,0:192" << 3 << 0 << 2 << "0:192,3:2,7:38,9:20";
+    QTest::newRow("hires top sprite") << 0 << 2 << QRect(24, 0, 24, 42) << 0 << false << ""
+                                      << "0:30,6:100" << 2 << 0 << 2 << "0:906,2:102";
 }
 
 void TestClashRules::strokeVictim()
 {
     QFETCH(int, mode);
+    QFETCH(int, layout);
+    QFETCH(QRect, unit);
     QFETCH(int, resolution);
     QFETCH(bool, onePixelPen);
     QFETCH(QString, slotText);
     QFETCH(QString, fill);
+    QFETCH(int, pen);
     QFETCH(int, from);
     QFETCH(int, count);
     QFETCH(QString, expected);
 
-    Project project = makeProject(CanvasMode(mode), Bitmap, slotText);
+    Project project = makeProject(CanvasMode(mode), CanvasLayout(layout), slotText);
     project.setHiresClashResolution(HiresClashResolution(resolution));
-    const quint8 pen = mode == 0 ? 5 : 4;
-    const QSize cs = cellSize(project.mode());
-    const QRect cell(QPoint(cs.width() * 3, 16), cs);
+    const QSize cs = unit.isNull() ? cellSize(project.mode()) : unit.size();
+    const QRect cell = unit.isNull() ? QRect(QPoint(cs.width() * 3, 16), cs) : unit;
     Colormap &colormap = project.colormap();
     fillScan(colormap, cell, fill);
     auto at = [&](int i) { return cell.topLeft() + QPoint(i % cs.width(), i / cs.width()); };
@@ -194,61 +206,16 @@ void TestClashRules::strokeVictim()
         rect |= QRect(at(i), at(i));
     const Colormap before = colormap.copy(rect);
     for (int i = from; i < from + count; ++i)
-        colormap.setPixel(at(i).x(), at(i).y(), pen);
+        colormap.setPixel(at(i).x(), at(i).y(), quint8(pen));
     const Colormap painted = colormap;
 
-    const ClashContext context = ClashContext::forStroke(project, pen, onePixelPen);
+    const ClashContext context = ClashContext::forStroke(project, quint8(pen), onePixelPen);
     const QRect changed = resolveStrokeClashes(context, colormap, before, rect);
     QCOMPARE(histogramText(colormap, cell), expected);
     QCOMPARE(changed, colormap == painted ? QRect() : cell);
     QVERIFY(sameOutside(painted, colormap, cell));
     for (int i = from; i < from + count; ++i)
-        QCOMPARE(colormap.pixel(at(i).x(), at(i).y()), pen);
-}
-
-void TestClashRules::strokeSprite_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<QRect>("unit");
-    QTest::addColumn<QString>("fill");
-    QTest::addColumn<int>("pen");
-    QTest::addColumn<QString>("expected");
-
-    // Multicolor side sprites have the commons 0, 4 and 10.
-    const QRect ms(12, 34, 12, 21);
-    QTest::newRow("free colour moves to the pen")
-        << 1 << 1 << ms << "7:40,4:20,0:192" << 3 << "0:192,3:40,4:20";
-    QTest::newRow("a common pen repaints nothing else")
-        << 1 << 1 << ms << "7:40,4:20,0:192" << 10 << "0:192,4:20,7:38,10:2";
-    QTest::newRow("two free colours: left alone")
-        << 1 << 1 << ms << "7:40,9:20,0:192" << 3 << "0:192,3:2,7:38,9:20";
-    QTest::newRow("hires top sprite")
-        << 0 << 2 << QRect(24, 0, 24, 42) << "0:30,6:100" << 2 << "0:906,2:102";
-}
-
-void TestClashRules::strokeSprite()
-{
-    QFETCH(int, mode);
-    QFETCH(int, layout);
-    QFETCH(QRect, unit);
-    QFETCH(QString, fill);
-    QFETCH(int, pen);
-    QFETCH(QString, expected);
-
-    Project project = makeProject(CanvasMode(mode), CanvasLayout(layout));
-    Colormap &colormap = project.colormap();
-    fillScan(colormap, unit, fill);
-    // The pen overwrites the unit's first two pixels.
-    const QRect rect(unit.topLeft(), QSize(2, 1));
-    const Colormap before = colormap.copy(rect);
-    colormap.fillRect(rect, quint8(pen));
-    const Colormap painted = colormap;
-    const ClashContext context = ClashContext::forStroke(project, quint8(pen), false);
-    const QRect changed = resolveStrokeClashes(context, colormap, before, rect);
-    QCOMPARE(histogramText(colormap, unit), expected);
-    QCOMPARE(changed, colormap == painted ? QRect() : unit);
-    QVERIFY(sameOutside(painted, colormap, unit));
+        QCOMPARE(colormap.pixel(at(i).x(), at(i).y()), quint8(pen));
 }
 
 void TestClashRules::wouldClash_data()
@@ -316,7 +283,8 @@ void TestClashRules::canvasTooSmallForItsStrips()
     QFETCH(int, mode);
     QFETCH(int, layout);
     QFETCH(QSize, size);
-    Project project(CanvasMode(mode), size.width(), size.height(), LayoutSpec{CanvasLayout(layout)});
+    Project project(CanvasMode(mode), size.width(), size.height(),
+                    LayoutSpec{CanvasLayout(layout)});
     Colormap &colormap = project.colormap();
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
