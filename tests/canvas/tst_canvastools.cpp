@@ -27,15 +27,6 @@ void placeView(Project &project)
     project.view().setOffset(QPointF(0, 0));
 }
 
-bool sameCursor(const QCursor &a, const QCursor &b)
-{
-    if (a.shape() != b.shape())
-        return false;
-    if (a.shape() != Qt::BitmapCursor)
-        return true;
-    return a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage();
-}
-
 } // namespace
 
 class TestCanvasTools : public QObject
@@ -59,7 +50,7 @@ private slots:
     void cursorsLoad_data();
     void cursorsLoad();
     void missingCursorFallsBack();
-    void altDropperCursor();
+    void heldKeyAndToolCursors();
     void keyToggles();
 };
 
@@ -429,39 +420,29 @@ void TestCanvasTools::missingCursorFallsBack()
     QCOMPARE(cursor.shape(), Qt::ArrowCursor);
 }
 
-void TestCanvasTools::altDropperCursor()
+void TestCanvasTools::heldKeyAndToolCursors()
 {
+    // The Alt dropper over the pen is pinned with the real pen; here the
+    // keys and tools that bring their own cursors.
     CanvasFixture f(Project(CanvasMode::Hires));
-    placeView(f.project);
     f.installRecordingPen();
     CanvasArea *c = f.canvas.get();
-    const QCursor pen = ToolCursors::cursor(ToolCursors::Pen);
-    const QCursor picker = ToolCursors::cursor(ToolCursors::Picker);
-    QVERIFY(sameCursor(c->cursor(), pen));
-    QTest::keyPress(c, Qt::Key_Alt, Qt::AltModifier);
-    QVERIFY(sameCursor(c->cursor(), picker));
-    QTest::keyRelease(c, Qt::Key_Alt);
-    QVERIFY(sameCursor(c->cursor(), pen));
-
-    // Mid-stroke Alt keeps the pen cursor.
-    press(c, at(1, 1));
-    move(c, at(2, 1), Qt::LeftButton, Qt::AltModifier);
-    QVERIFY(c->isAltHeld());
-    QVERIFY(sameCursor(c->cursor(), pen));
-    release(c, at(2, 1), Qt::LeftButton, Qt::AltModifier);
-
-    // Space shows the open hand; a pan drag the grabbing one; release restores.
-    QTest::keyPress(c, Qt::Key_Space);
-    QVERIFY(sameCursor(c->cursor(), ToolCursors::cursor(ToolCursors::Pan)));
-    QTest::keyRelease(c, Qt::Key_Space);
-    QTest::keyPress(c, Qt::Key_R);
-    QVERIFY(sameCursor(c->cursor(), ToolCursors::cursor(ToolCursors::Rotate)));
-    QTest::keyRelease(c, Qt::Key_R);
+    auto shows = [&](ToolCursors::Kind kind) {
+        return sameCursor(c->cursor(), ToolCursors::cursor(kind));
+    };
+    QVERIFY(shows(ToolCursors::Pen));
+    for (auto [key, kind] :
+         {std::pair{Qt::Key_Space, ToolCursors::Pan}, std::pair{Qt::Key_R, ToolCursors::Rotate}}) {
+        QTest::keyPress(c, key);
+        QVERIFY(shows(kind));
+        QTest::keyRelease(c, key);
+        QVERIFY(shows(ToolCursors::Pen));
+    }
     c->setEyedropperTool(true);
-    QVERIFY(sameCursor(c->cursor(), picker));
+    QVERIFY(shows(ToolCursors::Picker));
     c->setEyedropperTool(false);
     c->setPanTool(true);
-    QVERIFY(sameCursor(c->cursor(), ToolCursors::cursor(ToolCursors::Pan)));
+    QVERIFY(shows(ToolCursors::Pan));
 }
 
 void TestCanvasTools::keyToggles()
