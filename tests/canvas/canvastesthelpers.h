@@ -4,6 +4,7 @@
 #include "canvas/canvastool.h"
 
 #include "document/project.h"
+#include "document/viewtransform.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -35,6 +36,30 @@ inline void release(QWidget *w, QPointF pos, Qt::MouseButton button = Qt::LeftBu
                     Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     sendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton, modifiers);
+}
+
+// The widget point at the centre of a canvas pixel in the current view.
+inline QPointF at(const CanvasArea *canvas, QPoint pixel)
+{
+    return canvas->viewTransform().toWidget(QPointF(pixel) + QPointF(0.5, 0.5));
+}
+
+// Press, drag through and release over canvas pixels.
+inline void stroke(CanvasArea *canvas, const QList<QPoint> &path,
+                   Qt::MouseButton button = Qt::LeftButton,
+                   Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    press(canvas, at(canvas, path.first()), button, modifiers);
+    for (qsizetype i = 1; i < path.size(); ++i)
+        move(canvas, at(canvas, path[i]), button, modifiers);
+    release(canvas, at(canvas, path.last()), button, modifiers);
+}
+
+inline bool sameCursor(const QCursor &a, const QCursor &b)
+{
+    return a.shape() == b.shape() &&
+           (a.shape() != Qt::BitmapCursor ||
+            (a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage()));
 }
 
 // A pen stand-in that takes left and right presses through the default

@@ -2,28 +2,17 @@
 // colour each button floods with, Ctrl contours on multicolor only, clicks
 // that must record nothing, symmetric copies, and the preview's switch.
 
-#include "canvas/canvasarea.h"
+#include "canvastesthelpers.h"
+
 #include "canvas/filltool.h"
 
 #include "document/history.h"
 #include "document/palette.h"
-#include "document/project.h"
-#include "document/viewtransform.h"
 
-#include <QMouseEvent>
-#include <QtTest>
+#include <QSignalSpy>
 
 namespace
 {
-
-void mouse(CanvasArea &c, QEvent::Type type, QPoint pixel, Qt::MouseButton button,
-           Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    const QPointF pos = c.viewTransform().toWidget(QPointF(pixel) + QPointF(0.5, 0.5));
-    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? button : Qt::NoButton;
-    QMouseEvent event(type, pos, c.mapToGlobal(pos), button, held, modifiers);
-    QApplication::sendEvent(&c, &event);
-}
 
 // A square of colour 2 at (16, 16) and its mirror image across the middle.
 Project shapes(CanvasMode mode)
@@ -82,12 +71,11 @@ void TestFillTool::clicks()
     QFETCH(QString, flags);
     QFETCH(QPoint, probe);
     QFETCH(int, expected);
-    Project project = shapes(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires);
+    CanvasFixture f(shapes(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires),
+                    QSize(800, 600));
+    Project &project = f.project;
+    CanvasArea &canvas = *f.canvas;
     const Colormap first = project.colormap();
-    CanvasArea canvas(project);
-    canvas.resize(800, 600);
-    canvas.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&canvas));
     canvas.setFillTool(true);
     QCOMPARE(canvas.activeTool(), canvas.fillTool());
     canvas.setPenIndex(quint8(pen));
@@ -97,8 +85,7 @@ void TestFillTool::clicks()
     QSignalSpy history(&canvas, &CanvasArea::historyChanged);
     const auto mods = flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier;
     const auto button = flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton;
-    mouse(canvas, QEvent::MouseButtonPress, click, button, mods);
-    mouse(canvas, QEvent::MouseButtonRelease, click, button, mods);
+    stroke(&canvas, {click}, button, mods);
     if (expected < 0) {
         QCOMPARE(project.history().nodeCount(), 0);
         QCOMPARE(project.colormap(), first);
@@ -122,15 +109,13 @@ void TestFillTool::clicks()
 
 void TestFillTool::preview()
 {
-    Project project = shapes(CanvasMode::Multicolor);
-    CanvasArea canvas(project);
-    canvas.resize(800, 600);
-    canvas.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&canvas));
+    CanvasFixture f(shapes(CanvasMode::Multicolor), QSize(800, 600));
+    Project &project = f.project;
+    CanvasArea &canvas = *f.canvas;
     canvas.setFillTool(true);
     canvas.setPenIndex(5);
     FillTool *tool = canvas.fillTool();
-    mouse(canvas, QEvent::MouseMove, QPoint(20, 20), Qt::NoButton);
+    move(&canvas, at(&canvas, QPoint(20, 20)), Qt::NoButton);
     QCOMPARE(tool->previewArea().isEmpty(), false);
     QVERIFY(tool->previewArea().contains(QRect(16, 16, 16, 16)));
     QCOMPARE(canvas.previewRect(), tool->previewArea());
