@@ -2,14 +2,17 @@
 
 #include "elidedlabel.h"
 #include "lastfolders.h"
+#include "mainactions.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "document/canvaspreset.h"
 #include "history/projectfile.h"
+#include "rules/ruleedits.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -17,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -35,7 +39,8 @@ constexpr int StatusMessageMs = 5000;
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
-    createActions();
+    m_actions = new MainActions(this, m_canvas, menuBar());
+    connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
     createStatusBar();
 
     m_messageTimer.setSingleShot(true);
@@ -46,7 +51,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     updateWindowTitle();
     resize(500, 500);
     readSettings();
+    syncGroupsFromDocument();
     refreshUndoActions();
+    refreshSelectionActions();
     // Best fit stays on across the first resizes, so the document shows whole.
     m_canvas->zoomBestFit();
     canvasStatusChanged();
@@ -59,155 +66,7 @@ void MainWindow::createCentralWidget()
     setCentralWidget(m_canvas);
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
     connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
-}
-
-void MainWindow::createActions()
-{
-    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    QMenu *presets = fileMenu->addMenu(tr("Presets"));
-    // The presets in menu order; each names the slot that builds it.
-    for (const char *slot :
-         {"newHiresCanvas", "newHiresSpritesCanvas", "newHiresTopBottomSpritesCanvas",
-          "newMulticolorCanvas", "newMulticolorSpritesCanvas",
-          "newMulticolorTopBottomSpritesCanvas", "newDualHiresCanvas", "newDualMulticolorCanvas"}) {
-        for (const CanvasPreset &preset : CanvasPreset::all()) {
-            if (qstrcmp(preset.slot, slot) == 0) {
-                presets->addAction(tr(preset.text), this,
-                                   [this, slot] { newCanvasFromPreset(slot); });
-            }
-        }
-    }
-    fileMenu->addSeparator();
-    fileMenu->addAction(tr("Save"), QKeySequence::Save, this, &MainWindow::saveProject);
-    fileMenu->addAction(tr("Save As..."), QKeySequence(QStringLiteral("Ctrl+Shift+S")), this,
-                        &MainWindow::saveProjectAs);
-    fileMenu->addSeparator();
-    fileMenu->addAction(tr("Print..."), m_canvas, &CanvasArea::print);
-    fileMenu->addSeparator();
-    fileMenu->addAction(tr("Exit"), QKeySequence::Quit, this, &QWidget::close);
-
-    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
-    m_undoAction = editMenu->addAction(tr("Undo"), QKeySequence::Undo, this, &MainWindow::undo);
-    m_redoAction = editMenu->addAction(tr("Redo"), QKeySequence::Redo, this, &MainWindow::redo);
-    m_clearHistoryAction =
-        editMenu->addAction(tr("Clear History"), this, &MainWindow::clearHistory);
-
-    createOptionsMenu();
-
-    QMenu *viewMenu = menuBar()->addMenu(tr("&View"));
-    viewMenu->addAction(tr("Zoom In"), QKeySequence::ZoomIn, m_canvas, &CanvasArea::zoomIn);
-    viewMenu->addAction(tr("Zoom Out"), QKeySequence::ZoomOut, m_canvas, &CanvasArea::zoomOut);
-    viewMenu->addAction(tr("Actual Size"), QKeySequence(QStringLiteral("Ctrl+0")), m_canvas,
-                        &CanvasArea::zoomActualSize);
-    viewMenu->addAction(tr("Best Fit"), QKeySequence(QStringLiteral("Ctrl+Shift+0")), m_canvas,
-                        &CanvasArea::zoomBestFit);
-    viewMenu->addAction(tr("Reset Rotation"), QKeySequence(QStringLiteral("Ctrl+R")), m_canvas,
-                        &CanvasArea::resetRotation);
-    viewMenu->addAction(tr("Reset Rotation && Best Fit"), QKeySequence(QStringLiteral("Ctrl+Home")),
-                        m_canvas, &CanvasArea::resetRotationAndBestFit);
-    viewMenu->addSeparator();
-    const auto addToggle = [&](const QString &text, const QKeySequence &key,
-                               void (CanvasArea::*set)(bool)) {
-        QAction *action = viewMenu->addAction(text);
-        action->setShortcut(key);
-        action->setCheckable(true);
-        connect(action, &QAction::toggled, m_canvas, set);
-    };
-    addToggle(tr("Show Reference Grids"), QKeySequence(QStringLiteral("Shift+H")),
-              &CanvasArea::setGridVisible);
-    addToggle(tr("Show Pixel Grids"), QKeySequence(QStringLiteral("Shift+Z")),
-              &CanvasArea::setPixelGridVisible);
-    addToggle(tr("Show Safe Frames"), QKeySequence(), &CanvasArea::setSafeFramesVisible);
-}
-
-namespace
-{
-
-enum class ToolId { Pen, Eraser, Fill, Eyedropper, Pan, SymmetryAxes };
-
-} // namespace
-
-void MainWindow::createOptionsMenu()
-{
-    QMenu *options = menuBar()->addMenu(tr("&Options"));
-    QAction *noFillPreview = options->addAction(tr("Disable Fill Preview"));
-    noFillPreview->setCheckable(true);
-    const QString fillPreviewKey = QStringLiteral("tools/disableFillPreview");
-    noFillPreview->setChecked(QSettings().value(fillPreviewKey, false).toBool());
-    m_canvas->setFillPreviewEnabled(!noFillPreview->isChecked());
-    connect(noFillPreview, &QAction::toggled, this, [this, fillPreviewKey](bool on) {
-        m_canvas->setFillPreviewEnabled(!on);
-        QSettings().setValue(fillPreviewKey, on);
-    });
-    options->addSeparator();
-
-    m_toolGroup = new QActionGroup(this);
-    connect(m_toolGroup, &QActionGroup::triggered, this, &MainWindow::selectTool);
-    const auto addTool = [this](QMenu *menu, const QString &text, const char *key, ToolId id) {
-        QAction *action = menu->addAction(text);
-        action->setShortcut(QKeySequence(QString::fromLatin1(key)));
-        action->setCheckable(true);
-        action->setData(int(id));
-        m_toolGroup->addAction(action);
-        return action;
-    };
-    // Radio entries carry their value in the action's data.
-    const auto addGroup = [this](QMenu *menu, const QStringList &texts, int checked,
-                                 void (CanvasArea::*set)(int)) {
-        auto *group = new QActionGroup(menu);
-        for (int i = 0; i < texts.size(); ++i) {
-            QAction *action = menu->addAction(texts[i]);
-            action->setCheckable(true);
-            action->setChecked(i == checked);
-            action->setData(i);
-            group->addAction(action);
-        }
-        connect(group, &QActionGroup::triggered, m_canvas,
-                [this, set](QAction *a) { (m_canvas->*set)(a->data().toInt()); });
-    };
-    QAction *pen = addTool(options, tr("Pen Tool"), "B", ToolId::Pen);
-    pen->setChecked(true);
-    pen->setToolTip(tr("Pen (freehand drawing; the default tool)"));
-    addTool(options, tr("Eraser Tool"), "E", ToolId::Eraser);
-    addTool(options, tr("Fill Tool"), "G", ToolId::Fill);
-    addGroup(options->addMenu(tr("Fill Contour Placement")),
-             {tr("Center"), tr("Outside"), tr("Inside")}, int(m_canvas->contourPlacement()),
-             &CanvasArea::setContourPlacement);
-    addTool(options, tr("Eyedropper Tool"), "I", ToolId::Eyedropper);
-    addTool(options, tr("Pan Tool"), "H", ToolId::Pan);
-    options->addSeparator();
-
-    QMenu *symmetry = options->addMenu(tr("Symmetry"));
-    addGroup(symmetry,
-             {tr("None"), tr("Horizontal"), tr("Vertical"), tr("Quadrant"), tr("Bi-Quadrant"),
-              tr("Kaleidoscope")},
-             int(m_canvas->symmetryMode()), &CanvasArea::setSymmetryMode);
-    symmetry->addSeparator();
-    addTool(symmetry, tr("Move Axes"), "Y", ToolId::SymmetryAxes);
-    symmetry->addAction(tr("Reset Axes to Center"), m_canvas, &CanvasArea::resetSymmetryAxes);
-    symmetry->addSeparator();
-    QAction *applyToFill = symmetry->addAction(tr("Apply to Flood Fill"));
-    applyToFill->setCheckable(true);
-    connect(applyToFill, &QAction::toggled, m_canvas, &CanvasArea::setSymmetryApplyToFill);
-}
-
-void MainWindow::selectTool(QAction *action)
-{
-    const auto id = ToolId(action->data().toInt());
-    const std::pair<ToolId, void (CanvasArea::*)(bool)> tools[] = {
-        {ToolId::Eraser, &CanvasArea::setEraserTool},
-        {ToolId::Fill, &CanvasArea::setFillTool},
-        {ToolId::Eyedropper, &CanvasArea::setEyedropperTool},
-        {ToolId::Pan, &CanvasArea::setPanTool},
-        {ToolId::SymmetryAxes, &CanvasArea::setSymmetryAxesTool}};
-    // Every other tool goes off first, which leaves the pen, the canvas's
-    // fallback, when the pen was chosen.
-    for (const auto &[tool, set] : tools)
-        if (tool != id)
-            (m_canvas->*set)(false);
-    for (const auto &[tool, set] : tools)
-        if (tool == id)
-            (m_canvas->*set)(true);
+    connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
 }
 
 void MainWindow::canvasStatusChanged()
@@ -222,22 +81,27 @@ void MainWindow::canvasStatusChanged()
 
 bool MainWindow::isCanvasBusy() const
 {
-    return m_fileTaskBusy || m_canvas->penStrokeInProgress() || m_canvas->isGestureUnderWay();
+    return m_fileTaskBusy || m_canvas->isGestureUnderWay() || !wholeCanvasEditAllowed();
+}
+
+bool MainWindow::wholeCanvasEditAllowed() const
+{
+    const CanvasTool *tool = m_canvas->activeTool();
+    return !m_canvas->penStrokeInProgress() && !(tool && tool->pressedButton() != Qt::NoButton);
 }
 
 void MainWindow::undo()
 {
-    if (isCanvasBusy())
-        return;
     // A tool holding steps of its own (staged shapes, a selection) takes
     // them back first, and the history is left alone.
     if (CanvasTool *tool = m_canvas->activeTool(); tool && tool->hasLocalUndo()) {
-        tool->undoLocal();
-        m_canvas->update();
-        refreshUndoActions();
-        return;
+        if (tool->undoLocal()) {
+            m_canvas->update();
+            refreshUndoActions();
+            return;
+        }
     }
-    if (!m_project.history().canUndo())
+    if (isCanvasBusy() || !m_project.history().canUndo())
         return;
     m_canvas->setConnectPoint(std::nullopt);
     showHistoryStep(m_project.history().undo(m_project));
@@ -259,6 +123,7 @@ void MainWindow::showHistoryStep(const QRect &dirty)
         m_canvas->update();
     else
         m_canvas->refreshWholeImage();
+    syncGroupsFromDocument();
     refreshUndoActions();
 }
 
@@ -282,9 +147,11 @@ void MainWindow::refreshUndoActions()
     updateWindowTitle();
     const History &history = m_project.history();
     const CanvasTool *tool = m_canvas->activeTool();
-    m_undoAction->setEnabled(history.canUndo() || (tool && tool->hasLocalUndo()));
-    m_redoAction->setEnabled(history.canRedo());
-    m_clearHistoryAction->setEnabled(history.nodeCount() > 0);
+    m_actions->setAvailableEnabled(QStringLiteral("undo"),
+                                   history.canUndo() || (tool && tool->hasLocalUndo()));
+    m_actions->setAvailableEnabled(QStringLiteral("redo"), history.canRedo());
+    m_actions->setAvailableEnabled(QStringLiteral("clearHistory"), history.nodeCount() > 0);
+    m_actions->setAvailableEnabled(QStringLiteral("saveWorkstages"), history.canUndo());
 }
 
 void MainWindow::createStatusBar()
@@ -319,11 +186,13 @@ void MainWindow::readSettings()
     const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    m_actions->readSettings();
 }
 
 void MainWindow::writeSettings()
 {
     QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
+    m_actions->writeSettings();
 }
 
 void MainWindow::showStatusMessage(const QString &text, int milliseconds)
@@ -489,22 +358,20 @@ void MainWindow::newCanvasFromPreset(const char *slotName)
 
 void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross)
 {
-    // The palette, the display pixel shape and the two rule policies are the
-    // artist's choices, not the document's: they survive a new canvas.
-    const PaletteVariant palette = m_project.paletteVariant();
-    const double aspect = m_project.view().displayAspect();
-    const HiresClashResolution resolution = m_project.hiresClashResolution();
-    const SpriteCountPolicy policy = m_project.spriteCountPolicy();
-
     m_project = Project(mode, -1, -1, layout, screensAcross);
-    m_project.setPaletteVariant(palette);
-    m_project.view().setDisplayAspect(aspect);
-    m_project.setHiresClashResolution(resolution);
-    m_project.setSpriteCountPolicy(policy);
+    // The palette, the display pixel shape and the two rule policies are the
+    // artist's choices in the menus, not the document's: a new canvas takes them.
+    m_project.setPaletteVariant(PaletteVariant(m_actions->checkedValue(QStringLiteral("palette"))));
+    m_project.view().setDisplayAspect(m_actions->checkedValue(QStringLiteral("aspect")));
+    m_project.setHiresClashResolution(
+        HiresClashResolution(int(m_actions->checkedValue(QStringLiteral("clash")))));
+    m_project.setSpriteCountPolicy(
+        SpriteCountPolicy(int(m_actions->checkedValue(QStringLiteral("spritePolicy")))));
 
     m_projectPath.clear();
     m_proposedName.clear();
     m_canvas->reloadProject();
+    syncGroupsFromDocument();
     refreshUndoActions();
     updateStatusBar();
 }
@@ -567,4 +434,222 @@ bool MainWindow::saveProjectTo(const QString &path)
         this, tr("KORVEN"),
         tr("Could not save %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
     return false;
+}
+
+std::optional<int> MainWindow::choosePenWidth(int current)
+{
+    bool ok = false;
+    const int width =
+        QInputDialog::getInt(this, tr("KORVEN"), tr("Select pen width:"), current,
+                             BrushSettings::MinWidth, BrushSettings::MaxMenuWidth, 1, &ok);
+    return ok ? std::optional<int>(width) : std::nullopt;
+}
+
+void MainWindow::penWidth()
+{
+    if (const std::optional<int> width = choosePenWidth(m_canvas->brushSettings().width))
+        changePenWidth(*width);
+}
+
+void MainWindow::decreasePenWidth()
+{
+    changePenWidth(m_canvas->brushSettings().width - 1);
+}
+
+void MainWindow::increasePenWidth()
+{
+    changePenWidth(m_canvas->brushSettings().width + 1);
+}
+
+void MainWindow::changePenWidth(int width)
+{
+    m_canvas->setPenWidth(std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
+    canvasStatusChanged();
+    refreshActionRules();
+}
+
+void MainWindow::setPressureWidening(bool on)
+{
+    m_canvas->setPressureWidening(on);
+    if (m_actions)
+        refreshActionRules();
+}
+
+void MainWindow::setFillPreviewDisabled(bool on)
+{
+    m_canvas->setFillPreviewEnabled(!on);
+}
+
+void MainWindow::setPenColor(int index)
+{
+    m_canvas->setPenIndex(quint8(index));
+}
+
+void MainWindow::setPaletteVariant(QAction *action)
+{
+    m_canvas->setPaletteVariant(PaletteVariant(action->data().toInt()));
+}
+
+void MainWindow::setDisplayPixelAspect(QAction *action)
+{
+    m_canvas->setDisplayPixelAspect(action->data().toDouble());
+}
+
+void MainWindow::setHiresClashResolution(QAction *action)
+{
+    m_project.setHiresClashResolution(HiresClashResolution(action->data().toInt()));
+}
+
+void MainWindow::setSpriteCountPolicy(QAction *action)
+{
+    m_project.setSpriteCountPolicy(SpriteCountPolicy(action->data().toInt()));
+    m_canvas->update();
+}
+
+void MainWindow::setBrushShape(QAction *action)
+{
+    m_canvas->setBrushShape(BrushShape(action->data().toInt()));
+    canvasStatusChanged();
+}
+
+void MainWindow::setTextureMode(QAction *action)
+{
+    m_canvas->setTextureMode(TextureMode(action->data().toInt()));
+}
+
+void MainWindow::setSymmetryMode(QAction *action)
+{
+    m_canvas->setSymmetryMode(action->data().toInt());
+}
+
+void MainWindow::setContourPlacement(QAction *action)
+{
+    m_canvas->setContourPlacement(action->data().toInt());
+}
+
+// The exclusive tool group switches the old tool off before the new one on;
+// switching every other tool off leaves the canvas's fallback, the pen.
+void MainWindow::fillToolToggled(bool active)
+{
+    m_canvas->setFillTool(active);
+}
+
+void MainWindow::eyedropperToolToggled(bool active)
+{
+    m_canvas->setEyedropperTool(active);
+}
+
+void MainWindow::eraserToolToggled(bool active)
+{
+    m_canvas->setEraserTool(active);
+}
+
+void MainWindow::panToolToggled(bool active)
+{
+    m_canvas->setPanTool(active);
+}
+
+void MainWindow::symmetryToolToggled(bool active)
+{
+    m_canvas->setSymmetryAxesTool(active);
+}
+
+void MainWindow::refreshActionRules()
+{
+    ActionState state;
+    state.mode = m_project.mode();
+    state.layout = m_project.layoutSpec().layout;
+    state.borderFrame = m_project.hasBorderFrame();
+    state.penWidth = m_canvas->brushSettings().width;
+    state.pressureWidening = m_canvas->pressureWidening();
+    state.referenceImage = !m_canvas->referenceImage().isNull();
+    m_actions->applyRules(state);
+    if (!state.referenceImage)
+        m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);
+}
+
+void MainWindow::refreshSelectionActions()
+{
+    // Selections arrive with the selection tool; until then there is none.
+    const bool selection = false;
+    const std::pair<const char *, std::pair<const char *, const char *>> renamed[] = {
+        {"flipHorizontally", {"Flip Horizontally", "Flip Selection Horizontally"}},
+        {"flipVertically", {"Flip Vertically", "Flip Selection Vertically"}},
+        {"exportImage", {"Export to Image As...", "Export Selection to Image As..."}}};
+    for (const auto &[name, texts] : renamed) {
+        m_actions->action(QLatin1String(name))
+            ->setText(
+                QCoreApplication::translate("MenuTable", selection ? texts.second : texts.first));
+    }
+    for (const char *name : {"deselect", "invertSelection", "cut", "copy"})
+        m_actions->setAvailableEnabled(QLatin1String(name), selection);
+}
+
+void MainWindow::syncGroupsFromDocument()
+{
+    m_actions->checkValue(QStringLiteral("palette"), m_project.paletteVariant());
+    m_actions->checkValue(QStringLiteral("clash"), int(m_project.hiresClashResolution()));
+    m_actions->checkValue(QStringLiteral("spritePolicy"), int(m_project.spriteCountPolicy()));
+    m_actions->checkValue(QStringLiteral("top"), int(m_project.layoutSpec().topAlignment));
+    m_actions->checkValue(QStringLiteral("bottom"), int(m_project.layoutSpec().bottomAlignment));
+    m_actions->checkValue(QStringLiteral("brush"), int(m_canvas->brushSettings().shape));
+    m_actions->checkValue(QStringLiteral("texture"), int(m_canvas->textureMode()));
+    m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->symmetryMode()));
+    m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->contourPlacement()));
+    refreshActionRules();
+}
+
+void MainWindow::afterWholeCanvasEdit(const QRect &changed)
+{
+    if (changed.isEmpty())
+        return;
+    m_canvas->refreshWholeImage();
+    refreshUndoActions();
+}
+
+void MainWindow::resolveAllClashes()
+{
+    if (wholeCanvasEditAllowed())
+        afterWholeCanvasEdit(::resolveAllClashes(m_project));
+}
+
+void MainWindow::reduceBorderSprites()
+{
+    if (wholeCanvasEditAllowed())
+        afterWholeCanvasEdit(::reduceBorderSprites(m_project));
+}
+
+bool MainWindow::mainWindowActive() const
+{
+    return QApplication::activeWindow() == this;
+}
+
+void MainWindow::zoomIn()
+{
+    if (mainWindowActive())
+        m_canvas->zoomIn();
+}
+
+void MainWindow::zoomOut()
+{
+    if (mainWindowActive())
+        m_canvas->zoomOut();
+}
+
+void MainWindow::zoomActualSize()
+{
+    if (mainWindowActive())
+        m_canvas->zoomActualSize();
+}
+
+void MainWindow::zoomBestFit()
+{
+    if (mainWindowActive())
+        m_canvas->zoomBestFit();
+}
+
+void MainWindow::resetRotationAndBestFit()
+{
+    if (mainWindowActive())
+        m_canvas->resetRotationAndBestFit();
 }

@@ -6,9 +6,11 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <optional>
 
 class CanvasArea;
 class ElidedLabel;
+class MainActions;
 class QAction;
 class QActionGroup;
 class QMimeData;
@@ -43,6 +45,7 @@ public:
     // Opens a project from the command line or a drop on the next turn of the event loop.
     void openProjectLater(const QString &path);
     CanvasArea *canvas() const { return m_canvas; }
+    MainActions *menuActions() const { return m_actions; }
 
 public slots:
     void undo();
@@ -60,6 +63,25 @@ public slots:
     void newDualMulticolorCanvas();
     bool saveProject();
     bool saveProjectAs();
+    void penWidth();
+    void setPaletteVariant(QAction *action);
+    void setDisplayPixelAspect(QAction *action);
+    void setHiresClashResolution(QAction *action);
+    void setSpriteCountPolicy(QAction *action);
+    void setBrushShape(QAction *action);
+    void setTextureMode(QAction *action);
+    void setSymmetryMode(QAction *action);
+    void setContourPlacement(QAction *action);
+    void fillToolToggled(bool active);
+    void eyedropperToolToggled(bool active);
+    void eraserToolToggled(bool active);
+    void panToolToggled(bool active);
+    void symmetryToolToggled(bool active);
+    void refreshSelectionActions();
+    void resolveAllClashes();
+    void reduceBorderSprites();
+    // Re-evaluates the enabling rules of the menu entries.
+    void refreshActionRules();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -67,17 +89,37 @@ protected:
     void dropEvent(QDropEvent *event) override;
     // Asks for the file to save to, starting at `proposedPath`; empty when cancelled.
     virtual QString chooseSavePath(const QString &proposedPath);
+    // Asks for a pen width starting at `current`; empty when cancelled.
+    virtual std::optional<int> choosePenWidth(int current);
+
+private slots:
+    void decreasePenWidth();
+    void increasePenWidth();
+    void setPressureWidening(bool on);
+    void setFillPreviewDisabled(bool on);
+    void setPenColor(int index);
+    // The view entries that also serve the preview window drive the view of
+    // the active window.
+    void zoomIn();
+    void zoomOut();
+    void zoomActualSize();
+    void zoomBestFit();
+    void resetRotationAndBestFit();
 
 private:
     void createCentralWidget();
-    void createActions();
-    void createOptionsMenu();
-    // The tool group: each entry's data names the tool it switches on.
-    void selectTool(QAction *action);
     void createStatusBar();
     void canvasStatusChanged();
-    // Undo and redo wait while the canvas is in the middle of a gesture or stroke.
+    void changePenWidth(int width);
+    // Undo and redo wait while a file task runs or the canvas is in the middle
+    // of a gesture, a stroke or a tool's drag.
     bool isCanvasBusy() const;
+    // Whole-canvas edits wait while a stroke or a tool's drag is under way.
+    bool wholeCanvasEditAllowed() const;
+    void afterWholeCanvasEdit(const QRect &changed);
+    // The groups that mirror document state follow the document.
+    void syncGroupsFromDocument();
+    bool mainWindowActive() const;
     void showHistoryStep(const QRect &dirty);
     void readSettings();
     void writeSettings();
@@ -92,10 +134,7 @@ private:
     bool m_fileTaskBusy = false;
     StatusInputs m_statusInputs;
     CanvasArea *m_canvas = nullptr;
-    QAction *m_undoAction = nullptr;
-    QAction *m_redoAction = nullptr;
-    QAction *m_clearHistoryAction = nullptr;
-    QActionGroup *m_toolGroup = nullptr;
+    MainActions *m_actions = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

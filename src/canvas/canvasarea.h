@@ -59,7 +59,6 @@ public:
     bool lighterGrids() const { return m_lighterGrids; }
     void setLighterGrids(bool lighter);
     bool bilinearFiltering() const { return m_bilinearFiltering; }
-    void setBilinearFiltering(bool on);
     void setSmoothReferenceScaling(bool on);
     int referenceOpacity() const { return m_referenceOpacity; }
     void setReferenceOpacity(int percent);
@@ -86,8 +85,6 @@ public:
     const BrushSettings &brushSettings() const { return m_brush; }
     void setPenWidth(int width);
     void setBrushShape(BrushShape shape);
-    void setPixelPerfectStrokes(bool on);
-    void setAntialiasedStrokes(bool on);
     const Texture &texture() const { return m_texture; }
     void setTexture(const Texture &texture);
     TextureMode textureMode() const { return m_textureMode; }
@@ -104,9 +101,6 @@ public:
     SymmetryMode symmetryMode() const { return m_symmetry.mode(); }
     SymmetryAxes symmetryAxes() const { return m_symmetry.axes(); }
     void setSymmetryAxes(SymmetryAxes axes);
-    void resetSymmetryAxes();
-    void setSymmetryApplyToFill(bool on);
-    void setSymmetryApplyToShapes(bool on);
 
     // Flood fill: where a contour's band lies, and whether the fill preview
     // shows (a contour preview shows while Ctrl is held either way).
@@ -192,6 +186,13 @@ signals:
     void imageChanged();
 
 public slots:
+    // Switches the menus reach by name.
+    void setBilinearFiltering(bool on);
+    void setPixelPerfectStrokes(bool on);
+    void setAntialiasedStrokes(bool on);
+    void resetSymmetryAxes();
+    void setSymmetryApplyToFill(bool on);
+    void setSymmetryApplyToShapes(bool on);
     void print();
     void zoomIn();
     void zoomOut();

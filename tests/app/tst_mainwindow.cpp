@@ -341,9 +341,6 @@ void TestMainWindow::newCanvas()
     window.chosenPath = folder.filePath(QStringLiteral("before.kvn"));
     QVERIFY(window.saveProject());
     recordEdit(window);
-    window.project().setPaletteVariant(3);
-    window.project().setSpriteCountPolicy(SpriteCountPolicy::Enforce);
-    window.project().view().setDisplayAspect(0.9375);
     // Cancel in the prompt keeps the document; Discard replaces it.
     for (const auto answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
         BoxAnswerer answerer(answer);
@@ -355,10 +352,6 @@ void TestMainWindow::newCanvas()
     QCOMPARE(project.mode(), CanvasMode::Multicolor);
     QCOMPARE(project.layout(), CanvasLayout::TopBottomBorderSprites);
     QCOMPARE(project.size(), QSize(160, 284));
-    // The artist's palette, pixel shape and rule choices survive a new canvas.
-    QCOMPARE(project.paletteVariant(), 3);
-    QCOMPARE(project.spriteCountPolicy(), SpriteCountPolicy::Enforce);
-    QCOMPARE(project.view().displayAspect(), 0.9375);
     QVERIFY(window.projectPath().isEmpty());
     QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
     QVERIFY(!window.isWindowModified());

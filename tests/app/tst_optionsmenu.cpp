@@ -99,6 +99,7 @@ void TestOptionsMenu::fillEntries()
     QVERIFY(canvas->symmetry().applyToFill());
     findAction(window.get(), "Disable Fill Preview")->trigger();
     QVERIFY(!canvas->fillPreviewEnabled());
+    window->close();
     window = std::make_unique<MainWindow>();
     QVERIFY(!window->findChild<CanvasArea *>()->fillPreviewEnabled());
     QVERIFY(findAction(window.get(), "Disable Fill Preview")->isChecked());
