@@ -6,6 +6,11 @@
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
+#include "canvas/erasertool.h"
+#include "canvas/eyedroppertool.h"
+#include "canvas/filltool.h"
+#include "canvas/pantool.h"
+#include "canvas/symmetrytool.h"
 #include "document/viewtransform.h"
 
 #include <QAction>
@@ -95,7 +100,9 @@ private slots:
     void penColorKeys_data();
     void penColorKeys();
     void penWidthKeys();
-    void toolKeysKeepOneTool();
+    void toolKeys_data();
+    void toolKeys();
+    void radioEntriesReachTheCanvas();
     void persistedEntries_data();
     void persistedEntries();
     void newCanvasTakesMenuChoices();
@@ -202,17 +209,67 @@ void TestMenus::penWidthKeys()
     QVERIFY(!smooth->isEnabled());
 }
 
-void TestMenus::toolKeysKeepOneTool()
+void TestMenus::toolKeys_data()
 {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("tool");
+    QTest::newRow("B on the pen") << "BB"
+                                  << "Pen Tool";
+    QTest::newRow("G") << "G"
+                       << "Fill Tool";
+    QTest::newRow("G twice") << "GG"
+                             << "Fill Tool";
+    QTest::newRow("E") << "E"
+                       << "Eraser Tool";
+    QTest::newRow("I") << "I"
+                       << "Eyedropper Tool";
+    QTest::newRow("H") << "H"
+                       << "Pan Tool";
+    QTest::newRow("Y") << "Y"
+                       << "Symmetry>Move Axes";
+    QTest::newRow("G then B") << "GB"
+                              << "Pen Tool";
+    QTest::newRow("E then G") << "EG"
+                              << "Fill Tool";
+}
+
+void TestMenus::toolKeys()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, tool);
     Shown shown;
-    CanvasArea *canvas = shown.canvas();
-    QAction *pen = entry(*shown.window, QStringLiteral("&Options>Pen Tool"));
-    for (const Qt::Key key : {Qt::Key_B, Qt::Key_B, Qt::Key_G, Qt::Key_G, Qt::Key_Y, Qt::Key_B}) {
-        QTest::keyClick(canvas, key);
-        QVERIFY(pen->actionGroup()->checkedAction());
-    }
-    QVERIFY(pen->isChecked());
-    QCOMPARE(canvas->activeTool(), canvas->penTool());
+    CanvasArea *c = shown.canvas();
+    for (QChar key : keys)
+        QTest::keyClick(c, Qt::Key(key.unicode()));
+    QAction *chosen = entry(*shown.window, QStringLiteral("&Options>") + tool);
+    QVERIFY(chosen->isChecked());
+    const QMap<QString, CanvasTool *> tools = {{"Pen Tool", c->penTool()},
+                                               {"Eraser Tool", c->eraserTool()},
+                                               {"Fill Tool", c->fillTool()},
+                                               {"Pan Tool", c->panTool()},
+                                               {"Eyedropper Tool", c->eyedropperTool()},
+                                               {"Symmetry>Move Axes", c->symmetryTool()}};
+    QCOMPARE(c->activeTool(), tools.value(tool));
+    // No other tool stays switched on; the pen is on whenever none is.
+    for (auto it = tools.cbegin(); it != tools.cend(); ++it)
+        if (it.value() != c->penTool())
+            QCOMPARE(it.value()->isActive(), it.key() == tool);
+}
+
+void TestMenus::radioEntriesReachTheCanvas()
+{
+    MainWindow window;
+    CanvasArea *canvas = window.canvas();
+    entry(window, QStringLiteral("&Options>Fill Contour Placement>Outside"))->trigger();
+    QCOMPARE(canvas->contourPlacement(), ContourPlacement::Outside);
+    entry(window, QStringLiteral("&Options>Symmetry>Kaleidoscope"))->trigger();
+    QCOMPARE(canvas->symmetryMode(), SymmetryMode::Kaleidoscope);
+    entry(window, QStringLiteral("&Options>Symmetry>Apply to Flood Fill"))->trigger();
+    QVERIFY(canvas->symmetry().applyToFill());
+    entry(window, QStringLiteral("&Options>Square Brush"))->trigger();
+    QCOMPARE(canvas->brushSettings().shape, BrushShape::Square);
+    entry(window, QStringLiteral("&Options>Two-Color Texture"))->trigger();
+    QCOMPARE(canvas->textureMode(), TextureMode::TwoColor);
 }
 
 void TestMenus::persistedEntries_data()
