@@ -345,8 +345,15 @@ void TestMenus::newCanvasTakesMenuChoices()
     // The choices live in the menus: a document that lost them gets them back.
     window.project().setPaletteVariant(0);
     window.project().setSpriteCountPolicy(SpriteCountPolicy::Flag);
-    entry(window, QStringLiteral("&File>Presets>Hires + Top/Bottom Sprites Canvas"))->trigger();
+    const Project *before = &window.project();
+    entry(window, QStringLiteral("&File>Presets>Multicolor + Top/Bottom Sprites Canvas"))
+        ->trigger();
+    // The same document object with new content, shown whole on the canvas.
     const Project &project = window.project();
+    QCOMPARE(&project, before);
+    QCOMPARE(project.size(), QSize(160, 284));
+    QCOMPARE(window.canvas()->artworkImage().size(), QSize(320, 284)); // widened pixels
+    QVERIFY(window.canvas()->isFitMode());
     QCOMPARE(project.layout(), CanvasLayout::TopBottomBorderSprites);
     QCOMPARE(project.paletteVariant(), 3);
     QCOMPARE(project.view().displayAspect(), 0.9375);

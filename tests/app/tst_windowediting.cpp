@@ -59,7 +59,6 @@ class TestWindowEditing : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void drawUndoRedoSave();
-    void presetReplacesDocumentOnCanvas();
     void toolStepsUndoFirst();
 };
 
@@ -110,23 +109,6 @@ void TestWindowEditing::drawUndoRedoSave()
     QVERIFY(window.isWindowModified());
     redo->trigger();
     QVERIFY(!window.isWindowModified());
-}
-
-void TestWindowEditing::presetReplacesDocumentOnCanvas()
-{
-    TestWindow window;
-    window.resize(800, 600);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    Project *before = &window.project();
-    QAction *preset = findAction(&window, QStringLiteral("Multicolor + Side Sprites Canvas"));
-    QVERIFY(preset);
-    preset->trigger();
-    QCOMPARE(&window.project(), before); // the same document object, new content
-    QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
-    QCOMPARE(window.project().size(), QSize(208, 200));
-    QCOMPARE(window.canvas()->artworkImage().size(), QSize(416, 200));
-    QVERIFY(window.canvas()->isFitMode());
 }
 
 void TestWindowEditing::toolStepsUndoFirst()

@@ -647,11 +647,8 @@ private slots:
             const QString where = QStringLiteral("stroke %1").arg(s);
             QVERIFY2(!canvas->penStrokeInProgress(), qPrintable(where));
             QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
-            for (const QRect &r : locked)
-                for (int y = r.top(); y <= r.bottom(); ++y)
-                    for (int x = r.left(); x <= r.right(); ++x)
-                        QVERIFY2(project.colormap().pixel(x, y) == border,
-                                 qPrintable(where + ": locked pixel painted"));
+            QVERIFY2(lockedPixelsHold(project.colormap(), locked, border),
+                     qPrintable(where + ": locked pixel painted"));
             if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce)
                 QVERIFY2(!opensColumnOverBudget(occupiedBefore, borderOccupancyOf(project)),
                          qPrintable(where + ": a ninth sprite column was opened"));

@@ -41,9 +41,21 @@ inline BorderOccupancy borderOccupancyOf(const Project &project)
 // True when a border gained a column and now holds more than the budget.
 inline bool opensColumnOverBudget(const BorderOccupancy &before, const BorderOccupancy &after)
 {
-    for (auto [was, now] : {std::pair{before.top, after.top}, std::pair{before.bottom, after.bottom}}) {
+    for (auto [was, now] :
+         {std::pair{before.top, after.top}, std::pair{before.bottom, after.bottom}}) {
         if ((now & ~was) && std::popcount(now) > SpritesPerBorder)
             return true;
     }
     return false;
+}
+
+// Every locked pixel still holds the border colour.
+inline bool lockedPixelsHold(const Colormap &colormap, const QList<QRect> &locked, quint8 border)
+{
+    for (const QRect &r : locked)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (colormap.pixel(x, y) != border)
+                    return false;
+    return true;
 }
