@@ -36,6 +36,12 @@ QList<QKeySequence> shortcutsOf(const MenuEntry &entry)
     return keys;
 }
 
+// Group values are small exact numbers or pixel aspects; compare them loosely.
+bool sameValue(double a, double b)
+{
+    return qFuzzyCompare(a + 1.0, b + 1.0);
+}
+
 } // namespace
 
 MainActions::MainActions(QWidget *window, QObject *canvas, QMenuBar *menuBar)
@@ -44,28 +50,22 @@ MainActions::MainActions(QWidget *window, QObject *canvas, QMenuBar *menuBar)
     for (const MenuEntry &entry : MenuTable::entries()) {
         addEntry(entry);
         if (entry.submenu && qstrcmp(entry.name, "paletteMenu") == 0)
-            addPaletteEntries();
+            addPaletteEntries(m_actions.value(QLatin1String(entry.name))->menu());
     }
     for (const MenuEntry &entry : MenuTable::hiddenEntries())
         addEntry(entry);
     addPenColorKeys();
 }
 
-QMenu *MainActions::menuFor(const QString &path)
-{
-    return m_menus.value(path);
-}
-
 void MainActions::addEntry(const MenuEntry &entry)
 {
-    QMenu *parentMenu = entry.menu ? menuFor(QString::fromLatin1(entry.menu)) : nullptr;
+    QMenu *parentMenu = entry.menu ? m_menus.value(QString::fromLatin1(entry.menu)) : nullptr;
     if (!entry.name) {
         if (parentMenu)
             parentMenu->addSeparator();
         return;
     }
     const QString name = QString::fromLatin1(entry.name);
-    m_entries.insert(name, entry);
 
     if (entry.submenu) {
         const QString path = parentMenu ? QString::fromLatin1(entry.menu) + QLatin1Char('>') +
@@ -77,7 +77,6 @@ void MainActions::addEntry(const MenuEntry &entry)
         menu->menuAction()->setObjectName(name);
         menu->setToolTipsVisible(true);
         m_menus.insert(path, menu);
-        m_namedMenus.insert(name, menu);
         m_actions.insert(name, menu->menuAction());
         return;
     }
@@ -113,9 +112,8 @@ void MainActions::addEntry(const MenuEntry &entry)
     connectEntry(entry, action);
 }
 
-void MainActions::addPaletteEntries()
+void MainActions::addPaletteEntries(QMenu *menu)
 {
-    QMenu *menu = m_namedMenus.value(QStringLiteral("paletteMenu"));
     auto *group = new QActionGroup(this);
     group->setObjectName(QStringLiteral("palette"));
     m_groups.insert(group->objectName(), group);
@@ -197,21 +195,6 @@ QAction *MainActions::action(const QString &name) const
     return m_actions.value(name);
 }
 
-QActionGroup *MainActions::group(const QString &name) const
-{
-    return m_groups.value(name);
-}
-
-QMenu *MainActions::menu(const QString &name) const
-{
-    return m_namedMenus.value(name);
-}
-
-bool MainActions::isAvailable(const QString &name) const
-{
-    return m_actions.contains(name) && !m_unavailable.contains(name);
-}
-
 void MainActions::setAvailableEnabled(const QString &name, bool enabled)
 {
     if (QAction *entry = m_actions.value(name))
@@ -222,7 +205,7 @@ void MainActions::checkValue(const QString &groupName, double value)
 {
     if (QActionGroup *group = m_groups.value(groupName)) {
         for (QAction *member : group->actions()) {
-            if (qFuzzyCompare(member->data().toDouble() + 1.0, value + 1.0)) {
+            if (sameValue(member->data().toDouble(), value)) {
                 const QSignalBlocker blocker(member);
                 member->setChecked(true);
                 return;
@@ -240,9 +223,9 @@ double MainActions::checkedValue(const QString &groupName) const
 
 void MainActions::applyRules(const ActionState &state)
 {
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
-        if (it->rule != EntryRule::Always && it->rule != EntryRule::History)
-            setAvailableEnabled(it.key(), ActionRules::holds(it->rule, state));
+    for (const MenuEntry &entry : MenuTable::entries()) {
+        if (entry.rule != EntryRule::Always && entry.rule != EntryRule::History)
+            setAvailableEnabled(QLatin1String(entry.name), ActionRules::holds(entry.rule, state));
     }
 }
 
@@ -258,7 +241,7 @@ void MainActions::readSettings()
             // Every member names the key; the stored value picks one of them.
             const double stored =
                 settings.value(key, checkedValue(QString::fromLatin1(entry.group))).toDouble();
-            if (qFuzzyCompare(entry.data + 1.0, stored + 1.0) && !entryAction->isChecked())
+            if (sameValue(entry.data, stored) && !entryAction->isChecked())
                 entryAction->trigger();
         } else {
             entryAction->setChecked(settings.value(key, entry.check == EntryCheck::On).toBool());
@@ -272,10 +255,11 @@ void MainActions::writeSettings() const
     for (const MenuEntry &entry : MenuTable::entries()) {
         if (!entry.settingsKey)
             continue;
-        const QString key = QString::fromLatin1(entry.settingsKey);
-        if (entry.group)
-            settings.setValue(key, checkedValue(QString::fromLatin1(entry.group)));
-        else
-            settings.setValue(key, m_actions.value(QString::fromLatin1(entry.name))->isChecked());
+        const QAction *entryAction = m_actions.value(QString::fromLatin1(entry.name));
+        // A group's key is written once, by its checked member.
+        if (entry.group && entryAction->isChecked())
+            settings.setValue(QLatin1String(entry.settingsKey), entry.data);
+        else if (!entry.group)
+            settings.setValue(QLatin1String(entry.settingsKey), entryAction->isChecked());
     }
 }

@@ -27,11 +27,7 @@ public:
 
     // By object name; sub-menus answer with their menu action.
     QAction *action(const QString &name) const;
-    QActionGroup *group(const QString &name) const;
-    QMenu *menu(const QString &name) const;
-    // Whether the entry's command exists in this build; the others stay disabled.
-    bool isAvailable(const QString &name) const;
-    // Enables an available entry.
+    // Enables an entry whose command exists in this build; the others stay greyed.
     void setAvailableEnabled(const QString &name, bool enabled);
 
     // Checks the member of `group` whose data is `value`, without running its slot.
@@ -47,9 +43,8 @@ signals:
     void penColorChosen(int index);
 
 private:
-    QMenu *menuFor(const QString &path);
     void addEntry(const MenuEntry &entry);
-    void addPaletteEntries();
+    void addPaletteEntries(QMenu *menu);
     void addPenColorKeys();
     void connectEntry(const MenuEntry &entry, QAction *action);
     QObject *receiver(EntryTarget target) const;
@@ -59,9 +54,7 @@ private:
     QMenuBar *m_menuBar = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QActionGroup *> m_groups;
-    QHash<QString, QMenu *> m_menus;      // by path
-    QHash<QString, QMenu *> m_namedMenus; // by object name
-    QHash<QString, MenuEntry> m_entries;  // by object name
+    QHash<QString, QMenu *> m_menus; // by path
     QSet<QString> m_unavailable;
     QSet<QActionGroup *> m_connectedGroups;
 };

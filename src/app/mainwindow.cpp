@@ -471,6 +471,7 @@ void MainWindow::changePenWidth(int width)
 void MainWindow::setPressureWidening(bool on)
 {
     m_canvas->setPressureWidening(on);
+    // The menus hand the switch its first state while they are being built.
     if (m_actions)
         refreshActionRules();
 }

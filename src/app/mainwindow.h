@@ -45,7 +45,6 @@ public:
     // Opens a project from the command line or a drop on the next turn of the event loop.
     void openProjectLater(const QString &path);
     CanvasArea *canvas() const { return m_canvas; }
-    MainActions *menuActions() const { return m_actions; }
 
 public slots:
     void undo();
