@@ -5,12 +5,12 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QPushButton>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -89,340 +89,320 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void titleAndModifiedMarker();
-    void dragAndDrop_data();
-    void dragAndDrop();
-    void close_data();
-    void close();
-    void saveFailureAndBusy();
-    void statusBar();
-    void newCanvas();
-    void labelShowsTextLiterally();
-    void clearHistory_data();
-    void clearHistory();
-};
-
-void TestMainWindow::init()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings().clear();
-}
-
-void TestMainWindow::titleAndModifiedMarker()
-{
-    QTemporaryDir folder;
-    TestWindow window;
-    QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
-    QVERIFY(!window.isWindowModified());
-    recordEdit(window);
-    QVERIFY(window.isWindowModified());
-
-    // Save As starts at the last project folder and adds the missing suffix.
-    QSettings().setValue(QStringLiteral("files/lastProjectDir"), folder.path());
-    window.chosenPath = folder.filePath(QStringLiteral("sunset"));
-    QVERIFY(window.saveProject());
-    QCOMPARE(window.proposals, QStringList{folder.filePath(QStringLiteral("untitled.kvn"))});
-    const QString path = folder.filePath(QStringLiteral("sunset.kvn"));
-    QCOMPARE(window.projectPath(), path);
-    QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
-    QVERIFY(!window.isWindowModified());
-    QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Saved sunset.kvn."));
-    Project loaded;
-    QVERIFY(loadProjectFile(path, loaded).ok);
-    QCOMPARE(loaded.history().nodeCount(), 1);
-
-    // With a path, Save As proposes it; cancelling keeps it.
-    window.chosenPath.clear();
-    QVERIFY(!window.saveProjectAs());
-    QCOMPARE(window.proposals.value(1), path);
-    QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Save cancelled."));
-    QCOMPARE(window.projectPath(), path);
-
-    recordEdit(window);
-    QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
-    QVERIFY(window.isWindowModified());
-    // Saving again goes to the same file without asking.
-    QVERIFY(window.saveProject());
-    QCOMPARE(window.proposals.size(), 2);
-    QVERIFY(!window.isWindowModified());
-    window.project().history().undo(window.project());
-    window.updateWindowTitle();
-    QVERIFY(window.isWindowModified());
-}
-
-void TestMainWindow::dragAndDrop_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<bool>("busy");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("one project") << QStringList{"/tmp/a.kvn"} << false << true;
-    QTest::newRow("capitals") << QStringList{"/tmp/A.KVN"} << false << true;
-    QTest::newRow("two projects") << QStringList{"/tmp/a.kvn", "/tmp/b.kvn"} << false << false;
-    QTest::newRow("remote") << QStringList{"https://example.com/a.kvn"} << false << false;
-    QTest::newRow("other suffix") << QStringList{"/tmp/a.png"} << false << false;
-    QTest::newRow("suffix inside") << QStringList{"/tmp/a.kvn.png"} << false << false;
-    QTest::newRow("no urls") << QStringList{} << false << false;
-    QTest::newRow("while saving") << QStringList{"/tmp/a.kvn"} << true << false;
-}
-
-void TestMainWindow::dragAndDrop()
-{
-    QFETCH(QStringList, files);
-    QFETCH(bool, busy);
-    QFETCH(bool, accepted);
-    MainWindow window;
-    QVERIFY(window.acceptDrops());
-    window.setFileTaskBusy(busy);
-    QMimeData mime;
-    QList<QUrl> urls;
-    for (const QString &file : files)
-        urls << (file.startsWith(u'/') ? QUrl::fromLocalFile(file) : QUrl(file));
-    mime.setUrls(urls);
-    if (urls.isEmpty())
-        mime.setText(QStringLiteral("/tmp/a.kvn"));
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(QPoint(9, 9), actions, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QCOMPARE(enter.isAccepted(), accepted);
-    QDropEvent drop(QPointF(9, 9), actions, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    QCOMPARE(drop.isAccepted(), accepted);
-    QVERIFY(!accepted || drop.dropAction() == Qt::CopyAction);
-
-    // The opening waits for the next turn of the event loop, and a task
-    // started before then blocks it.
-    QVERIFY(fieldText(window, "statusMessage").isEmpty());
-    QCoreApplication::processEvents();
-    QCOMPARE(fieldText(window, "statusMessage"),
-             accepted ? QStringLiteral("Opening projects is not available in this build yet.")
-                      : QString());
-    window.showStatusMessage(QString(), 10);
-    window.openProjectLater(QStringLiteral("/tmp/a.kvn"));
-    window.setFileTaskBusy(true);
-    QCoreApplication::processEvents();
-    QVERIFY(fieldText(window, "statusMessage").isEmpty());
-}
-
-void TestMainWindow::close_data()
-{
-    QTest::addColumn<bool>("modified");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("chooseFile");
-    QTest::addColumn<bool>("closes");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("unmodified") << false << int(QMessageBox::Cancel) << false << true << QString();
-    QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false << false << QString();
-    QTest::newRow("discard") << true << int(QMessageBox::Discard) << false << true << QString();
-    QTest::newRow("save, chooser cancelled")
-        << true << int(QMessageBox::Save) << false << false << "Save cancelled.";
-    QTest::newRow("save") << true << int(QMessageBox::Save) << true << true << "Saved close.kvn.";
-}
-
-void TestMainWindow::close()
-{
-    QFETCH(bool, modified);
-    QFETCH(int, answer);
-    QFETCH(bool, chooseFile);
-    QFETCH(bool, closes);
-    QTemporaryDir folder;
-    TestWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    if (modified)
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+    void titleAndModifiedMarker()
+    {
+        QTemporaryDir folder;
+        TestWindow window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QVERIFY(!window.isWindowModified());
         recordEdit(window);
-    if (chooseFile)
-        window.chosenPath = folder.filePath(QStringLiteral("close.kvn"));
-    const quint8 background = window.project().slot(ColorSlot::Background);
-    QStringList boxes;
-    {
-        BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
-        QCOMPARE(window.close(), closes);
-        boxes = answerer.texts;
-    }
-    QCOMPARE(window.isVisible(), !closes);
-    QCOMPARE(boxes, modified ? QStringList{Prompt} : QStringList{});
-    // Save on a project without a path runs Save As.
-    QCOMPARE(window.proposals.size(), answer == QMessageBox::Save ? 1 : 0);
-    QCOMPARE(QFileInfo::exists(folder.filePath(QStringLiteral("close.kvn"))), chooseFile);
-    QTEST(fieldText(window, "statusMessage"), "message");
-    QCOMPARE(window.project().slot(ColorSlot::Background), background);
-    QCOMPARE(window.isWindowModified(), modified && !chooseFile);
-    QCOMPARE(QSettings().contains(QStringLiteral("window/geometry")), closes);
-}
+        QVERIFY(window.isWindowModified());
 
-void TestMainWindow::saveFailureAndBusy()
-{
-    QTemporaryDir folder;
-    TestWindow window;
-    recordEdit(window);
-    const QString path = folder.filePath(QStringLiteral("missing/art.kvn"));
-    window.chosenPath = path;
-    QStringList boxes;
-    {
-        BoxAnswerer answerer(QMessageBox::Ok);
+        // Save As starts at the last project folder and adds the missing suffix.
+        QSettings().setValue(QStringLiteral("files/lastProjectDir"), folder.path());
+        window.chosenPath = folder.filePath(QStringLiteral("sunset"));
+        QVERIFY(window.saveProject());
+        QCOMPARE(window.proposals, QStringList{folder.filePath(QStringLiteral("untitled.kvn"))});
+        const QString path = folder.filePath(QStringLiteral("sunset.kvn"));
+        QCOMPARE(window.projectPath(), path);
+        QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
+        QVERIFY(!window.isWindowModified());
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Saved sunset.kvn."));
+        Project loaded;
+        QVERIFY(loadProjectFile(path, loaded).ok);
+        QCOMPARE(loaded.history().nodeCount(), 1);
+
+        // With a path, Save As proposes it; cancelling keeps it.
+        window.chosenPath.clear();
         QVERIFY(!window.saveProjectAs());
-        boxes = answerer.texts;
-    }
-    QCOMPARE(boxes.size(), 1);
-    const QString start =
-        QStringLiteral("KORVEN|Could not save %1: ").arg(QDir::toNativeSeparators(path));
-    QVERIFY2(boxes[0].startsWith(start) && boxes[0].size() > start.size(), qPrintable(boxes[0]));
-    QVERIFY(window.projectPath().isEmpty());
-    QVERIFY(window.isWindowModified());
+        QCOMPARE(window.proposals.value(1), path);
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Save cancelled."));
+        QCOMPARE(window.projectPath(), path);
 
-    // While a project task runs nothing saves, not even from the prompt,
-    // and no new canvas replaces the document.
-    window.chosenPath = folder.filePath(QStringLiteral("busy.kvn"));
-    window.setFileTaskBusy(true);
-    QVERIFY(!window.saveProject());
+        recordEdit(window);
+        QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
+        QVERIFY(window.isWindowModified());
+        // Saving again goes to the same file without asking.
+        QVERIFY(window.saveProject());
+        QCOMPARE(window.proposals.size(), 2);
+        QVERIFY(!window.isWindowModified());
+        window.project().history().undo(window.project());
+        window.updateWindowTitle();
+        QVERIFY(window.isWindowModified());
+    }
+    void dragAndDrop_data()
     {
-        BoxAnswerer answerer(QMessageBox::Save);
-        QVERIFY(!window.maybeSave());
-        QCOMPARE(answerer.texts, QStringList{Prompt});
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("one project") << QStringList{"/tmp/a.kvn"} << false << true;
+        QTest::newRow("capitals") << QStringList{"/tmp/A.KVN"} << false << true;
+        QTest::newRow("two projects") << QStringList{"/tmp/a.kvn", "/tmp/b.kvn"} << false << false;
+        QTest::newRow("remote") << QStringList{"https://example.com/a.kvn"} << false << false;
+        QTest::newRow("other suffix") << QStringList{"/tmp/a.png"} << false << false;
+        QTest::newRow("suffix inside") << QStringList{"/tmp/a.kvn.png"} << false << false;
+        QTest::newRow("no urls") << QStringList{} << false << false;
+        QTest::newRow("while saving") << QStringList{"/tmp/a.kvn"} << true << false;
     }
+    void dragAndDrop()
     {
-        BoxAnswerer answerer(QMessageBox::Discard);
-        QVERIFY(QMetaObject::invokeMethod(&window, "newDualHiresCanvas"));
-        QVERIFY(answerer.texts.isEmpty());
+        QFETCH(QStringList, files);
+        QFETCH(bool, busy);
+        QFETCH(bool, accepted);
+        MainWindow window;
+        QVERIFY(window.acceptDrops());
+        window.setFileTaskBusy(busy);
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString &file : files)
+            urls << (file.startsWith(u'/') ? QUrl::fromLocalFile(file) : QUrl(file));
+        mime.setUrls(urls);
+        if (urls.isEmpty())
+            mime.setText(QStringLiteral("/tmp/a.kvn"));
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(9, 9), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        QDropEvent drop(QPointF(9, 9), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &drop);
+        QCOMPARE(drop.isAccepted(), accepted);
+        QVERIFY(!accepted || drop.dropAction() == Qt::CopyAction);
+
+        // The opening waits for the next turn of the event loop, and a task
+        // started before then blocks it.
+        QVERIFY(fieldText(window, "statusMessage").isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 accepted ? QStringLiteral("Opening projects is not available in this build yet.")
+                          : QString());
+        window.showStatusMessage(QString(), 10);
+        window.openProjectLater(QStringLiteral("/tmp/a.kvn"));
+        window.setFileTaskBusy(true);
+        QCoreApplication::processEvents();
+        QVERIFY(fieldText(window, "statusMessage").isEmpty());
     }
-    QCOMPARE(window.project().history().nodeCount(), 1);
-    QCOMPARE(window.proposals.size(), 1);
-    QVERIFY(!QFileInfo::exists(window.chosenPath));
-}
+    void close_data()
+    {
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("chooseFile");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unmodified")
+            << false << int(QMessageBox::Cancel) << false << true << QString();
+        QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false << false << QString();
+        QTest::newRow("discard") << true << int(QMessageBox::Discard) << false << true << QString();
+        QTest::newRow("save, chooser cancelled")
+            << true << int(QMessageBox::Save) << false << false << "Save cancelled.";
+        QTest::newRow("save") << true << int(QMessageBox::Save) << true << true
+                              << "Saved close.kvn.";
+    }
+    void close()
+    {
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(bool, chooseFile);
+        QFETCH(bool, closes);
+        QTemporaryDir folder;
+        TestWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (modified)
+            recordEdit(window);
+        if (chooseFile)
+            window.chosenPath = folder.filePath(QStringLiteral("close.kvn"));
+        const quint8 background = window.project().slot(ColorSlot::Background);
+        QStringList boxes;
+        {
+            BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+            QCOMPARE(window.close(), closes);
+            boxes = answerer.texts;
+        }
+        QCOMPARE(window.isVisible(), !closes);
+        QCOMPARE(boxes, modified ? QStringList{Prompt} : QStringList{});
+        // Save on a project without a path runs Save As.
+        QCOMPARE(window.proposals.size(), answer == QMessageBox::Save ? 1 : 0);
+        QCOMPARE(QFileInfo::exists(folder.filePath(QStringLiteral("close.kvn"))), chooseFile);
+        QTEST(fieldText(window, "statusMessage"), "message");
+        QCOMPARE(window.project().slot(ColorSlot::Background), background);
+        QCOMPARE(window.isWindowModified(), modified && !chooseFile);
+        QCOMPARE(QSettings().contains(QStringLiteral("window/geometry")), closes);
+    }
+    void saveFailureAndBusy()
+    {
+        QTemporaryDir folder;
+        TestWindow window;
+        recordEdit(window);
+        const QString path = folder.filePath(QStringLiteral("missing/art.kvn"));
+        window.chosenPath = path;
+        QStringList boxes;
+        {
+            BoxAnswerer answerer(QMessageBox::Ok);
+            QVERIFY(!window.saveProjectAs());
+            boxes = answerer.texts;
+        }
+        QCOMPARE(boxes.size(), 1);
+        const QString start =
+            QStringLiteral("KORVEN|Could not save %1: ").arg(QDir::toNativeSeparators(path));
+        QVERIFY2(boxes[0].startsWith(start) && boxes[0].size() > start.size(),
+                 qPrintable(boxes[0]));
+        QVERIFY(window.projectPath().isEmpty());
+        QVERIFY(window.isWindowModified());
 
-void TestMainWindow::statusBar()
-{
-    MainWindow window;
-    window.project().view().setZoom(2.5);
-    StatusInputs inputs;
-    inputs.roundBrush = false;
-    inputs.penWidth = 3;
-    inputs.hoverValid = true;
-    inputs.hoverPixel = QPoint(100, 50);
-    window.setStatusInputs(inputs);
-    QCOMPARE(fieldText(window, "statusMode"), QStringLiteral("Mode: Hires"));
-    QCOMPARE(fieldText(window, "statusZoom"), QStringLiteral("Zoom: 250%"));
-    QCOMPARE(fieldText(window, "statusBrush"), QStringLiteral("Brush: Square 3"));
-    QCOMPARE(fieldText(window, "statusChar"), QStringLiteral("Char: (12, 6)"));
+        // While a project task runs nothing saves, not even from the prompt,
+        // and no new canvas replaces the document.
+        window.chosenPath = folder.filePath(QStringLiteral("busy.kvn"));
+        window.setFileTaskBusy(true);
+        QVERIFY(!window.saveProject());
+        {
+            BoxAnswerer answerer(QMessageBox::Save);
+            QVERIFY(!window.maybeSave());
+            QCOMPARE(answerer.texts, QStringList{Prompt});
+        }
+        {
+            BoxAnswerer answerer(QMessageBox::Discard);
+            QVERIFY(QMetaObject::invokeMethod(&window, "newDualHiresCanvas"));
+            QVERIFY(answerer.texts.isEmpty());
+        }
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        QCOMPARE(window.proposals.size(), 1);
+        QVERIFY(!QFileInfo::exists(window.chosenPath));
+    }
+    void statusBar()
+    {
+        MainWindow window;
+        window.project().view().setZoom(2.5);
+        StatusInputs inputs;
+        inputs.roundBrush = false;
+        inputs.penWidth = 3;
+        inputs.hoverValid = true;
+        inputs.hoverPixel = QPoint(100, 50);
+        window.setStatusInputs(inputs);
+        QCOMPARE(fieldText(window, "statusMode"), QStringLiteral("Mode: Hires"));
+        QCOMPARE(fieldText(window, "statusZoom"), QStringLiteral("Zoom: 250%"));
+        QCOMPARE(fieldText(window, "statusBrush"), QStringLiteral("Brush: Square 3"));
+        QCOMPARE(fieldText(window, "statusChar"), QStringLiteral("Char: (12, 6)"));
 
-    // Messages clear when their time is up; a new one restarts the timer.
-    window.showStatusMessage(QStringLiteral("first"), 60000);
-    window.showStatusMessage(QStringLiteral("second"), 20);
-    QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("second"));
-    QTRY_VERIFY(fieldText(window, "statusMessage").isEmpty());
+        // Messages clear when their time is up; a new one restarts the timer.
+        window.showStatusMessage(QStringLiteral("first"), 60000);
+        window.showStatusMessage(QStringLiteral("second"), 20);
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("second"));
+        QTRY_VERIFY(fieldText(window, "statusMessage").isEmpty());
 
-    // Each field keeps its share of the width whatever its text; narrowed,
-    // texts elide and show in full as their tooltip.
-    window.resize(1600, 400);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.showStatusMessage(QStringLiteral("Saved art.kvn."), 60000);
-    const QList<ElidedLabel *> labels =
-        window.QMainWindow::statusBar()->findChildren<ElidedLabel *>();
-    QCOMPARE(labels.size(), 9);
-    const int stretch[] = {3, 2, 2, 2, 2, 2, 2, 2, 3};
-    for (const int width : {1600, 420, 1600}) {
-        window.resize(width, 400);
-        QTRY_VERIFY(width > 500 ? labels[0]->width() > 200 : labels[0]->width() < 80);
-        const double unit = labels[1]->width() / 2.0;
-        for (int i = 0; i < labels.size(); ++i) {
-            QVERIFY(qAbs(labels[i]->width() - stretch[i] * unit) <= 2.0);
-            QCOMPARE(labels[i]->text() != labels[i]->fullText(), width < 500);
-            QCOMPARE(labels[i]->toolTip(), width < 500 ? labels[i]->fullText() : QString());
+        // Each field keeps its share of the width whatever its text; narrowed,
+        // texts elide and show in full as their tooltip.
+        window.resize(1600, 400);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.showStatusMessage(QStringLiteral("Saved art.kvn."), 60000);
+        const QList<ElidedLabel *> labels =
+            window.QMainWindow::statusBar()->findChildren<ElidedLabel *>();
+        QCOMPARE(labels.size(), 9);
+        const int stretch[] = {3, 2, 2, 2, 2, 2, 2, 2, 3};
+        for (const int width : {1600, 420, 1600}) {
+            window.resize(width, 400);
+            QTRY_VERIFY(width > 500 ? labels[0]->width() > 200 : labels[0]->width() < 80);
+            const double unit = labels[1]->width() / 2.0;
+            for (int i = 0; i < labels.size(); ++i) {
+                QVERIFY(qAbs(labels[i]->width() - stretch[i] * unit) <= 2.0);
+                QCOMPARE(labels[i]->text() != labels[i]->fullText(), width < 500);
+                QCOMPARE(labels[i]->toolTip(), width < 500 ? labels[i]->fullText() : QString());
+            }
         }
     }
-}
-
-void TestMainWindow::newCanvas()
-{
-    QTemporaryDir folder;
-    TestWindow window;
-    window.chosenPath = folder.filePath(QStringLiteral("before.kvn"));
-    QVERIFY(window.saveProject());
-    recordEdit(window);
-    // Cancel in the prompt keeps the document; Discard replaces it.
-    for (const auto answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
-        BoxAnswerer answerer(answer);
-        QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
-        QCOMPARE(answerer.texts, QStringList{Prompt});
-        QCOMPARE(window.project().history().nodeCount(), answer == QMessageBox::Cancel ? 1 : 0);
-    }
-    const Project &project = window.project();
-    QCOMPARE(project.mode(), CanvasMode::Multicolor);
-    QCOMPARE(project.layout(), CanvasLayout::TopBottomBorderSprites);
-    QCOMPARE(project.size(), QSize(160, 284));
-    QVERIFY(window.projectPath().isEmpty());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
-    QVERIFY(!window.isWindowModified());
-    QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
-}
-
-void TestMainWindow::labelShowsTextLiterally()
-{
-    // A file name may hold characters that look like markup; it must show as typed.
-    const QString text = QStringLiteral("Saved a<b>b</b>.kvn.");
-    ElidedLabel label;
-    QLabel plain;
-    plain.setTextFormat(Qt::PlainText);
-    plain.setText(text);
-    for (QLabel *l : {static_cast<QLabel *>(&label), &plain}) {
-        l->setContentsMargins(6, 0, 6, 0);
-        l->resize(400, 30);
-    }
-    label.setFullText(text);
-    QCOMPARE(label.text(), text);
-    QCOMPARE(label.grab().toImage(), plain.grab().toImage());
-}
-
-void TestMainWindow::clearHistory_data()
-{
-    QTest::addColumn<int>("edits");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("cleared");
-    QTest::newRow("empty history asks nothing") << 0 << int(QMessageBox::Yes) << false;
-    QTest::newRow("cancel keeps the edits") << 2 << int(QMessageBox::Cancel) << false;
-    QTest::newRow("yes clears") << 2 << int(QMessageBox::Yes) << true;
-}
-
-void TestMainWindow::clearHistory()
-{
-    QFETCH(int, edits);
-    QFETCH(int, answer);
-    QFETCH(bool, cleared);
-    TestWindow window;
-    for (int i = 0; i < edits; ++i)
+    void newCanvas()
+    {
+        QTemporaryDir folder;
+        TestWindow window;
+        window.chosenPath = folder.filePath(QStringLiteral("before.kvn"));
+        QVERIFY(window.saveProject());
         recordEdit(window);
-    window.project().history().undo(window.project());
-    window.refreshUndoActions();
-    const quint8 background = window.project().slot(ColorSlot::Background);
-    const bool modified = window.isWindowModified();
-    BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
-    QVERIFY(QMetaObject::invokeMethod(&window, "clearHistory"));
-    if (edits == 0) {
-        QVERIFY(answerer.texts.isEmpty());
-    } else {
-        QCOMPARE(answerer.texts,
-                 QStringList{QStringLiteral(
-                     "KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current "
-                     "content, but every workstage behind it is discarded and this cannot be "
-                     "undone.")});
-        QCOMPARE(answerer.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
-        QCOMPARE(answerer.defaults, QList<QMessageBox::StandardButton>{QMessageBox::Cancel});
+        // Cancel in the prompt keeps the document; Discard replaces it.
+        for (const auto answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
+            BoxAnswerer answerer(answer);
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(answerer.texts, QStringList{Prompt});
+            QCOMPARE(window.project().history().nodeCount(), answer == QMessageBox::Cancel ? 1 : 0);
+        }
+        const Project &project = window.project();
+        QCOMPARE(project.mode(), CanvasMode::Multicolor);
+        QCOMPARE(project.layout(), CanvasLayout::TopBottomBorderSprites);
+        QCOMPARE(project.size(), QSize(160, 284));
+        QVERIFY(window.projectPath().isEmpty());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QVERIFY(!window.isWindowModified());
+        QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
     }
-    const History &history = window.project().history();
-    QCOMPARE(history.nodeCount(), cleared ? 0 : edits);
-    // The canvas keeps what it shows; only the steps behind it go.
-    QCOMPARE(window.project().slot(ColorSlot::Background), background);
-    QCOMPARE(window.isWindowModified(), cleared || modified);
-    for (const char *name : {"Undo", "Redo", "Clear History"}) {
-        QAction *action = nullptr;
-        for (QAction *a : window.findChildren<QAction *>())
-            action = a->text() == QLatin1String(name) ? a : action;
-        QVERIFY(action);
-        QCOMPARE(action->isEnabled(), !cleared && edits > 0);
+    void labelShowsTextLiterally()
+    {
+        // A file name may hold characters that look like markup; it must show as typed.
+        const QString text = QStringLiteral("Saved a<b>b</b>.kvn.");
+        ElidedLabel label;
+        QLabel plain;
+        plain.setTextFormat(Qt::PlainText);
+        plain.setText(text);
+        for (QLabel *l : {static_cast<QLabel *>(&label), &plain}) {
+            l->setContentsMargins(6, 0, 6, 0);
+            l->resize(400, 30);
+        }
+        label.setFullText(text);
+        QCOMPARE(label.text(), text);
+        QCOMPARE(label.grab().toImage(), plain.grab().toImage());
     }
-}
+    void clearHistory_data()
+    {
+        QTest::addColumn<int>("edits");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("empty history asks nothing") << 0 << int(QMessageBox::Yes) << false;
+        QTest::newRow("cancel keeps the edits") << 2 << int(QMessageBox::Cancel) << false;
+        QTest::newRow("yes clears") << 2 << int(QMessageBox::Yes) << true;
+    }
+    void clearHistory()
+    {
+        QFETCH(int, edits);
+        QFETCH(int, answer);
+        QFETCH(bool, cleared);
+        TestWindow window;
+        for (int i = 0; i < edits; ++i)
+            recordEdit(window);
+        window.project().history().undo(window.project());
+        window.refreshUndoActions();
+        const quint8 background = window.project().slot(ColorSlot::Background);
+        const bool modified = window.isWindowModified();
+        BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+        QVERIFY(QMetaObject::invokeMethod(&window, "clearHistory"));
+        if (edits == 0) {
+            QVERIFY(answerer.texts.isEmpty());
+        } else {
+            QCOMPARE(
+                answerer.texts,
+                QStringList{QStringLiteral(
+                    "KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current "
+                    "content, but every workstage behind it is discarded and this cannot be "
+                    "undone.")});
+            QCOMPARE(answerer.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+            QCOMPARE(answerer.defaults, QList<QMessageBox::StandardButton>{QMessageBox::Cancel});
+        }
+        const History &history = window.project().history();
+        QCOMPARE(history.nodeCount(), cleared ? 0 : edits);
+        // The canvas keeps what it shows; only the steps behind it go.
+        QCOMPARE(window.project().slot(ColorSlot::Background), background);
+        QCOMPARE(window.isWindowModified(), cleared || modified);
+        for (const char *name : {"Undo", "Redo", "Clear History"}) {
+            QAction *action = nullptr;
+            for (QAction *a : window.findChildren<QAction *>())
+                action = a->text() == QLatin1String(name) ? a : action;
+            QVERIFY(action);
+            QCOMPARE(action->isEnabled(), !cleared && edits > 0);
+        }
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -58,96 +58,92 @@ class TestWindowEditing : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void drawUndoRedoSave();
-    void toolStepsUndoFirst();
-};
+    void drawUndoRedoSave()
+    {
+        QTemporaryDir dir;
+        TestWindow window;
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CanvasArea *canvas = window.canvas();
+        QVERIFY(canvas);
+        QCOMPARE(window.centralWidget(), canvas);
+        canvas->setPenIndex(7);
 
-void TestWindowEditing::drawUndoRedoSave()
-{
-    QTemporaryDir dir;
-    TestWindow window;
-    window.resize(800, 600);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    CanvasArea *canvas = window.canvas();
-    QVERIFY(canvas);
-    QCOMPARE(window.centralWidget(), canvas);
-    canvas->setPenIndex(7);
+        QAction *undo = findAction(&window, QStringLiteral("Undo"));
+        QAction *redo = findAction(&window, QStringLiteral("Redo"));
+        QVERIFY(undo && redo);
+        QVERIFY(!undo->isEnabled());
 
-    QAction *undo = findAction(&window, QStringLiteral("Undo"));
-    QAction *redo = findAction(&window, QStringLiteral("Redo"));
-    QVERIFY(undo && redo);
-    QVERIFY(!undo->isEnabled());
+        const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+        const Project &project = window.project();
+        QCOMPARE(project.colormap().pixel(100, 60), quint8(7));
+        QCOMPARE(project.history().nodeCount(), 1);
+        QVERIFY(window.isWindowModified());
+        QVERIFY(undo->isEnabled());
 
-    const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
-    QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
-    const Project &project = window.project();
-    QCOMPARE(project.colormap().pixel(100, 60), quint8(7));
-    QCOMPARE(project.history().nodeCount(), 1);
-    QVERIFY(window.isWindowModified());
-    QVERIFY(undo->isEnabled());
-
-    undo->trigger();
-    QCOMPARE(project.colormap().pixel(100, 60), quint8(0));
-    // An edit was recorded since the document was new, so it stays modified.
-    QVERIFY(window.isWindowModified());
-    QVERIFY(redo->isEnabled());
-    QVERIFY(!undo->isEnabled());
-    // The canvas shows the undone pixel again in the background colour.
-    QCOMPARE(canvas->artworkImage().pixel(100, 60), paletteRgb(project.paletteVariant(), 0));
-
-    redo->trigger();
-    QCOMPARE(project.colormap().pixel(100, 60), quint8(7));
-    QCOMPARE(canvas->artworkImage().pixel(100, 60), paletteRgb(project.paletteVariant(), 7));
-
-    // Saved, then undone: modified; redone to the saved point: clean again.
-    window.chosenPath = dir.filePath(QStringLiteral("art.kvn"));
-    QVERIFY(window.saveProjectAs());
-    QVERIFY(!window.isWindowModified());
-    QVERIFY(window.windowTitle().startsWith(QStringLiteral("art.kvn")));
-    undo->trigger();
-    QVERIFY(window.isWindowModified());
-    redo->trigger();
-    QVERIFY(!window.isWindowModified());
-}
-
-void TestWindowEditing::toolStepsUndoFirst()
-{
-    TestWindow window;
-    CanvasArea *canvas = window.canvas();
-    auto owned = std::make_unique<SteppedTool>(canvas);
-    SteppedTool *tool = owned.get();
-    canvas->installPenTool(std::move(owned));
-    QCOMPARE(canvas->activeTool(), tool);
-    QAction *undo = findAction(&window, QStringLiteral("Undo"));
-
-    // With nothing recorded, the tool's own steps alone enable Undo.
-    tool->steps = 1;
-    window.refreshUndoActions();
-    QVERIFY(undo->isEnabled());
-    undo->trigger();
-    QCOMPARE(tool->steps, 0);
-    QVERIFY(!undo->isEnabled());
-
-    // A recorded edit waits until the tool has no steps left.
-    Project &project = window.project();
-    HistoryNode node;
-    node.kind = HistoryEntryKind::AssignSlot;
-    node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Border), 0, 5);
-    project.setSlot(ColorSlot::Border, 5);
-    project.history().push(node);
-    tool->steps = 2;
-    window.refreshUndoActions();
-    for (const int left : {1, 0}) {
         undo->trigger();
-        QCOMPARE(tool->steps, left);
-        QCOMPARE(project.history().position(), 1);
-        QCOMPARE(project.slot(ColorSlot::Border), quint8(5));
+        QCOMPARE(project.colormap().pixel(100, 60), quint8(0));
+        // An edit was recorded since the document was new, so it stays modified.
+        QVERIFY(window.isWindowModified());
+        QVERIFY(redo->isEnabled());
+        QVERIFY(!undo->isEnabled());
+        // The canvas shows the undone pixel again in the background colour.
+        QCOMPARE(canvas->artworkImage().pixel(100, 60), paletteRgb(project.paletteVariant(), 0));
+
+        redo->trigger();
+        QCOMPARE(project.colormap().pixel(100, 60), quint8(7));
+        QCOMPARE(canvas->artworkImage().pixel(100, 60), paletteRgb(project.paletteVariant(), 7));
+
+        // Saved, then undone: modified; redone to the saved point: clean again.
+        window.chosenPath = dir.filePath(QStringLiteral("art.kvn"));
+        QVERIFY(window.saveProjectAs());
+        QVERIFY(!window.isWindowModified());
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("art.kvn")));
+        undo->trigger();
+        QVERIFY(window.isWindowModified());
+        redo->trigger();
+        QVERIFY(!window.isWindowModified());
     }
-    undo->trigger();
-    QCOMPARE(project.history().position(), 0);
-    QCOMPARE(project.slot(ColorSlot::Border), quint8(0));
-}
+    void toolStepsUndoFirst()
+    {
+        TestWindow window;
+        CanvasArea *canvas = window.canvas();
+        auto owned = std::make_unique<SteppedTool>(canvas);
+        SteppedTool *tool = owned.get();
+        canvas->installPenTool(std::move(owned));
+        QCOMPARE(canvas->activeTool(), tool);
+        QAction *undo = findAction(&window, QStringLiteral("Undo"));
+
+        // With nothing recorded, the tool's own steps alone enable Undo.
+        tool->steps = 1;
+        window.refreshUndoActions();
+        QVERIFY(undo->isEnabled());
+        undo->trigger();
+        QCOMPARE(tool->steps, 0);
+        QVERIFY(!undo->isEnabled());
+
+        // A recorded edit waits until the tool has no steps left.
+        Project &project = window.project();
+        HistoryNode node;
+        node.kind = HistoryEntryKind::AssignSlot;
+        node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Border), 0, 5);
+        project.setSlot(ColorSlot::Border, 5);
+        project.history().push(node);
+        tool->steps = 2;
+        window.refreshUndoActions();
+        for (const int left : {1, 0}) {
+            undo->trigger();
+            QCOMPARE(tool->steps, left);
+            QCOMPARE(project.history().position(), 1);
+            QCOMPARE(project.slot(ColorSlot::Border), quint8(5));
+        }
+        undo->trigger();
+        QCOMPARE(project.history().position(), 0);
+        QCOMPARE(project.slot(ColorSlot::Border), quint8(0));
+    }
+};
 
 QTEST_MAIN(TestWindowEditing)
 #include "tst_windowediting.moc"

@@ -83,114 +83,110 @@ class TestFloodFill : public QObject
     Q_OBJECT
 
 private slots:
-    void thinContours_data();
-    void thinContours();
-    void randomClicks_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 2246822519u); }
-    void randomClicks();
-};
-
-void TestFloodFill::thinContours_data()
-{
-    QTest::addColumn<QPoint>("click");
-    QTest::addColumn<int>("placement");
-    for (int placement : {0, 1, 2}) {
-        QTest::addRow("shape %d", placement) << QPoint(12, 12) << placement;
-        QTest::addRow("background %d", placement) << QPoint(100, 100) << placement;
+    void thinContours_data()
+    {
+        QTest::addColumn<QPoint>("click");
+        QTest::addColumn<int>("placement");
+        for (int placement : {0, 1, 2}) {
+            QTest::addRow("shape %d", placement) << QPoint(12, 12) << placement;
+            QTest::addRow("background %d", placement) << QPoint(100, 100) << placement;
+        }
     }
-}
+    void thinContours()
+    {
+        QFETCH(QPoint, click);
+        QFETCH(int, placement);
+        Project p(CanvasMode::Multicolor);
+        // A shape with a notch, running into the left rim, and a diagonal neighbour.
+        p.colormap().fillRect(QRect(0, 8, 20, 10), 2);
+        p.colormap().fillRect(QRect(6, 8, 3, 4), 0);
+        p.colormap().setPixel(20, 18, 2);
+        StrokeRenderer renderer;
+        renderer.prepare(p);
+        FloodFill fill(renderer);
+        const QRect band = fill.buildBand(p, p.colormap(), click, BrushSettings(),
+                                          ContourPlacement(placement), false);
+        const Marks region = walkRegion(p, click);
+        auto in = [&](int x, int y) { return region[y * p.width() + x]; };
+        Marks expected;
+        for (int y = 0; y < p.height(); ++y) {
+            for (int x = 0; x < p.width(); ++x) {
+                bool edge = false;
+                for (QPoint n :
+                     {QPoint(x - 1, y), QPoint(x + 1, y), QPoint(x, y - 1), QPoint(x, y + 1)})
+                    edge |= p.colormap().rect().contains(n) && in(n.x(), n.y()) != in(x, y);
+                expected.append(edge && in(x, y) == (placement != 1));
+            }
+        }
+        QCOMPARE(maskMarks(p, fill.bandMask()), expected);
+        QVERIFY(!band.isEmpty());
+        QVERIFY(!expected[18 * p.width() + 20] || placement == 1); // corners do not connect
+    }
+    void randomClicks_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 2246822519u); }
+    void randomClicks()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator rng(seed);
+        Project p = randomProject(seed, rng);
+        const Colormap first = p.colormap();
+        StrokeRenderer renderer;
+        renderer.prepare(p);
+        FloodFill fill(renderer);
+        const QList<QRect> locks = p.lockedRects();
+        int recorded = 0;
+        for (int i = 0; i < 10; ++i) {
+            FillSettings s;
+            s.brush.setWidth(int(rng.bounded(1, 9)));
+            s.brush.antialiased = rng.bounded(2);
+            s.brush.shape = BrushShape(rng.bounded(2));
+            s.placement = ContourPlacement(rng.bounded(3));
+            if (rng.bounded(3) == 0)
+                s.texture =
+                    Texture({0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0000, 0x5555,
+                             0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0001});
+            s.textureMode = TextureMode(rng.bounded(2));
+            s.transforms =
+                symmetryTransforms(SymmetryMode(rng.bounded(6)), SymmetryAxes::centreOf(p.size()),
+                                   int(p.view().pixelWidth()), 1.0);
+            // Half the clicks near the right rim, where locked pixels lie.
+            const int x =
+                i % 2 ? p.width() - 1 - int(rng.bounded(12)) : int(rng.bounded(p.width()));
+            const QPoint at(x, int(rng.bounded(p.height())));
+            QImage mask(StrokeRenderer::maskSize(p), QImage::Format_Alpha8);
+            const QRect bounds = searchRegion(p, p.colormap(), at, mask);
+            const Marks region = walkRegion(p, at);
+            QCOMPARE(bounds.isEmpty(), !region.contains(true));
+            QVERIFY(bounds.isEmpty() || maskMarks(p, mask) == region);
+            const bool ctrl = rng.bounded(2);
+            // Now and then the click's own colour, which must change nothing.
+            const bool own = rng.bounded(4) == 0;
+            const quint8 color = own ? p.colormap().pixel(at.x(), at.y()) : quint8(rng.bounded(16));
+            if (own) {
+                s.texture = Texture();
+                s.transforms.clear();
+            }
+            const Colormap before = p.colormap();
+            const FillCommit c = fill.apply(p, s, at, ctrl, {color, quint8(rng.bounded(16))});
+            QCOMPARE(c.recorded, before != p.colormap());
+            QVERIFY(!(own && !FloodFill::isContour(p, ctrl)) || !c.recorded);
+            const QRect diff = Colormap::difference(before, p.colormap());
+            QVERIFY(diff.isEmpty() || c.changed.contains(diff));
+            QVERIFY(!canvasHasClash(ClashContext::forSweep(p), p.colormap()));
+            for (const QRect &r : locks)
+                QCOMPARE(p.colormap().copy(r), first.copy(r));
+            if (c.recorded) {
+                ++recorded;
+                QCOMPARE(p.history().nodeCount(), recorded);
+                QCOMPARE(p.history().nodes().last().kind, HistoryEntryKind::Fill);
+            }
+        }
+        while (p.history().canUndo())
+            p.history().undo(p);
+        QCOMPARE(p.colormap(), first);
+    }
+};
 
 // A width-1 band is the area's own border pixels for Center and Inside and
 // the ring just outside it for Outside; the canvas rim is never an edge.
-void TestFloodFill::thinContours()
-{
-    QFETCH(QPoint, click);
-    QFETCH(int, placement);
-    Project p(CanvasMode::Multicolor);
-    // A shape with a notch, running into the left rim, and a diagonal neighbour.
-    p.colormap().fillRect(QRect(0, 8, 20, 10), 2);
-    p.colormap().fillRect(QRect(6, 8, 3, 4), 0);
-    p.colormap().setPixel(20, 18, 2);
-    StrokeRenderer renderer;
-    renderer.prepare(p);
-    FloodFill fill(renderer);
-    const QRect band =
-        fill.buildBand(p, p.colormap(), click, BrushSettings(), ContourPlacement(placement), false);
-    const Marks region = walkRegion(p, click);
-    auto in = [&](int x, int y) { return region[y * p.width() + x]; };
-    Marks expected;
-    for (int y = 0; y < p.height(); ++y) {
-        for (int x = 0; x < p.width(); ++x) {
-            bool edge = false;
-            for (QPoint n :
-                 {QPoint(x - 1, y), QPoint(x + 1, y), QPoint(x, y - 1), QPoint(x, y + 1)})
-                edge |= p.colormap().rect().contains(n) && in(n.x(), n.y()) != in(x, y);
-            expected.append(edge && in(x, y) == (placement != 1));
-        }
-    }
-    QCOMPARE(maskMarks(p, fill.bandMask()), expected);
-    QVERIFY(!band.isEmpty());
-    QVERIFY(!expected[18 * p.width() + 20] || placement == 1); // corners do not connect
-}
-
-void TestFloodFill::randomClicks()
-{
-    QFETCH(quint32, seed);
-    QRandomGenerator rng(seed);
-    Project p = randomProject(seed, rng);
-    const Colormap first = p.colormap();
-    StrokeRenderer renderer;
-    renderer.prepare(p);
-    FloodFill fill(renderer);
-    const QList<QRect> locks = p.lockedRects();
-    int recorded = 0;
-    for (int i = 0; i < 10; ++i) {
-        FillSettings s;
-        s.brush.setWidth(int(rng.bounded(1, 9)));
-        s.brush.antialiased = rng.bounded(2);
-        s.brush.shape = BrushShape(rng.bounded(2));
-        s.placement = ContourPlacement(rng.bounded(3));
-        if (rng.bounded(3) == 0)
-            s.texture = Texture({0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0000,
-                                 0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0001});
-        s.textureMode = TextureMode(rng.bounded(2));
-        s.transforms =
-            symmetryTransforms(SymmetryMode(rng.bounded(6)), SymmetryAxes::centreOf(p.size()),
-                               int(p.view().pixelWidth()), 1.0);
-        // Half the clicks near the right rim, where locked pixels lie.
-        const int x = i % 2 ? p.width() - 1 - int(rng.bounded(12)) : int(rng.bounded(p.width()));
-        const QPoint at(x, int(rng.bounded(p.height())));
-        QImage mask(StrokeRenderer::maskSize(p), QImage::Format_Alpha8);
-        const QRect bounds = searchRegion(p, p.colormap(), at, mask);
-        const Marks region = walkRegion(p, at);
-        QCOMPARE(bounds.isEmpty(), !region.contains(true));
-        QVERIFY(bounds.isEmpty() || maskMarks(p, mask) == region);
-        const bool ctrl = rng.bounded(2);
-        // Now and then the click's own colour, which must change nothing.
-        const bool own = rng.bounded(4) == 0;
-        const quint8 color = own ? p.colormap().pixel(at.x(), at.y()) : quint8(rng.bounded(16));
-        if (own) {
-            s.texture = Texture();
-            s.transforms.clear();
-        }
-        const Colormap before = p.colormap();
-        const FillCommit c = fill.apply(p, s, at, ctrl, {color, quint8(rng.bounded(16))});
-        QCOMPARE(c.recorded, before != p.colormap());
-        QVERIFY(!(own && !FloodFill::isContour(p, ctrl)) || !c.recorded);
-        const QRect diff = Colormap::difference(before, p.colormap());
-        QVERIFY(diff.isEmpty() || c.changed.contains(diff));
-        QVERIFY(!canvasHasClash(ClashContext::forSweep(p), p.colormap()));
-        for (const QRect &r : locks)
-            QCOMPARE(p.colormap().copy(r), first.copy(r));
-        if (c.recorded) {
-            ++recorded;
-            QCOMPARE(p.history().nodeCount(), recorded);
-            QCOMPARE(p.history().nodes().last().kind, HistoryEntryKind::Fill);
-        }
-    }
-    while (p.history().canUndo())
-        p.history().undo(p);
-    QCOMPARE(p.colormap(), first);
-}
-
 QTEST_GUILESS_MAIN(TestFloodFill)
 #include "tst_floodfill.moc"

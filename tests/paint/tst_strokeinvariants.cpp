@@ -108,102 +108,95 @@ class TestStrokeInvariants : public QObject
     Q_OBJECT
 
 private slots:
-    void randomStrokes_data();
-    void randomStrokes();
-};
+    void randomStrokes_data() { addSeedRows("KORVEN_PAINT_SEEDS", 40, 2654435761u); }
+    void randomStrokes()
+    {
+        QFETCH(quint32, seed);
+        Dice dice(seed);
+        Project project = randomProject(dice);
+        const ClashContext rules = ClashContext::forSweep(project);
+        QVERIFY2(!canvasHasClash(rules, project.colormap()), "the start must be legal");
 
-void TestStrokeInvariants::randomStrokes_data()
-{
-    addSeedRows("KORVEN_PAINT_SEEDS", 40, 2654435761u);
-}
+        QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
+        textures += Texture::fromStripFile(textureSheetPath(true));
+        QVERIFY(!textures.isEmpty());
 
-void TestStrokeInvariants::randomStrokes()
-{
-    QFETCH(quint32, seed);
-    Dice dice(seed);
-    Project project = randomProject(dice);
-    const ClashContext rules = ClashContext::forSweep(project);
-    QVERIFY2(!canvasHasClash(rules, project.colormap()), "the start must be legal");
+        StrokeRenderer renderer;
+        renderer.prepare(project);
+        PenStroke pen(renderer);
+        const Colormap first = project.colormap();
+        const QList<QRect> locked = project.lockedRects();
+        const quint8 border = project.slot(ColorSlot::Border);
+        std::optional<QPoint> connect;
 
-    QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
-    textures += Texture::fromStripFile(textureSheetPath(true));
-    QVERIFY(!textures.isEmpty());
+        const int strokes = 30;
+        int recorded = 0;
+        for (int s = 0; s < strokes; ++s) {
+            const PenSettings settings = randomSettings(dice, project, textures);
+            const StrokeColors colors{randomColor(dice, project), randomColor(dice, project)};
+            const Colormap before = project.colormap();
+            const BorderOccupancy occupiedBefore = borderOccupancyOf(project);
 
-    StrokeRenderer renderer;
-    renderer.prepare(project);
-    PenStroke pen(renderer);
-    const Colormap first = project.colormap();
-    const QList<QRect> locked = project.lockedRects();
-    const quint8 border = project.slot(ColorSlot::Border);
-    std::optional<QPoint> connect;
-
-    const int strokes = 30;
-    int recorded = 0;
-    for (int s = 0; s < strokes; ++s) {
-        const PenSettings settings = randomSettings(dice, project, textures);
-        const StrokeColors colors{randomColor(dice, project), randomColor(dice, project)};
-        const Colormap before = project.colormap();
-        const BorderOccupancy occupiedBefore = borderOccupancyOf(project);
-
-        // Points may stray a little off the canvas.
-        // Top and bottom borders get more than their share of the strokes.
-        const bool borders = project.layout() == CanvasLayout::TopBottomBorderSprites;
-        auto randomPoint = [&] {
-            const int x = dice.between(-12, project.width() + 12);
-            if (borders && dice.chance(40))
-                return QPoint(x, dice.chance(50)
-                                     ? dice.between(-4, 45)
-                                     : dice.between(project.height() - 45, project.height() + 4));
-            return QPoint(x, dice.between(-12, project.height() + 12));
-        };
-        PenEvent e;
-        e.tablet = dice.chance(30);
-        e.pressure = dice.unit();
-        e.shift = dice.chance(20);
-        e.ctrl = dice.chance(20);
-        e.pixel = randomPoint();
-        pen.press(project, settings, e, colors, connect);
-        const int moves = dice.below(6);
-        QRect reported;
-        for (int m = 0; m < moves; ++m) {
-            QPoint next = randomPoint();
-            if (dice.chance(50)) // short freehand steps as well as long jumps
-                next = e.pixel + QPoint(dice.between(-3, 3), dice.between(-3, 3));
-            e.pixel = next;
+            // Points may stray a little off the canvas.
+            // Top and bottom borders get more than their share of the strokes.
+            const bool borders = project.layout() == CanvasLayout::TopBottomBorderSprites;
+            auto randomPoint = [&] {
+                const int x = dice.between(-12, project.width() + 12);
+                if (borders && dice.chance(40))
+                    return QPoint(x, dice.chance(50) ? dice.between(-4, 45)
+                                                     : dice.between(project.height() - 45,
+                                                                    project.height() + 4));
+                return QPoint(x, dice.between(-12, project.height() + 12));
+            };
+            PenEvent e;
+            e.tablet = dice.chance(30);
             e.pressure = dice.unit();
-            reported |= pen.move(project, settings, e);
-        }
-        const StrokeCommit commit = pen.release(project, settings, e);
-        reported |= commit.changed;
-        connect = commit.endPoint;
+            e.shift = dice.chance(20);
+            e.ctrl = dice.chance(20);
+            e.pixel = randomPoint();
+            pen.press(project, settings, e, colors, connect);
+            const int moves = dice.below(6);
+            QRect reported;
+            for (int m = 0; m < moves; ++m) {
+                QPoint next = randomPoint();
+                if (dice.chance(50)) // short freehand steps as well as long jumps
+                    next = e.pixel + QPoint(dice.between(-3, 3), dice.between(-3, 3));
+                e.pixel = next;
+                e.pressure = dice.unit();
+                reported |= pen.move(project, settings, e);
+            }
+            const StrokeCommit commit = pen.release(project, settings, e);
+            reported |= commit.changed;
+            connect = commit.endPoint;
 
-        const QString where = QString("stroke %1").arg(s);
-        QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
-        QVERIFY2(lockedPixelsHold(project.colormap(), locked, border),
-                 qPrintable(where + ": locked pixel painted"));
-        const QRect diff = Colormap::difference(before, project.colormap());
-        QVERIFY2(diff.isEmpty() || commit.changed.contains(diff),
-                 qPrintable(where + ": changed rectangle misses a change"));
-        QCOMPARE(commit.recorded, !diff.isEmpty());
-        recorded += commit.recorded;
-        QCOMPARE(project.history().nodeCount(), recorded);
+            const QString where = QString("stroke %1").arg(s);
+            QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
+            QVERIFY2(lockedPixelsHold(project.colormap(), locked, border),
+                     qPrintable(where + ": locked pixel painted"));
+            const QRect diff = Colormap::difference(before, project.colormap());
+            QVERIFY2(diff.isEmpty() || commit.changed.contains(diff),
+                     qPrintable(where + ": changed rectangle misses a change"));
+            QCOMPARE(commit.recorded, !diff.isEmpty());
+            recorded += commit.recorded;
+            QCOMPARE(project.history().nodeCount(), recorded);
 
-        if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce) {
-            // A stroke may open a column only while the border stays within 8.
-            QVERIFY2(!opensColumnOverBudget(occupiedBefore, borderOccupancyOf(project)),
-                     qPrintable(where + ": a ninth sprite column was opened"));
+            if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce) {
+                // A stroke may open a column only while the border stays within 8.
+                QVERIFY2(!opensColumnOverBudget(occupiedBefore, borderOccupancyOf(project)),
+                         qPrintable(where + ": a ninth sprite column was opened"));
+            }
         }
+        QVERIFY(recorded > 0);
+
+        const Colormap last = project.colormap();
+        while (project.history().canUndo())
+            project.history().undo(project);
+        QCOMPARE(project.colormap(), first);
+        while (project.history().canRedo())
+            project.history().redo(project);
+        QCOMPARE(project.colormap(), last);
     }
-    QVERIFY(recorded > 0);
-
-    const Colormap last = project.colormap();
-    while (project.history().canUndo())
-        project.history().undo(project);
-    QCOMPARE(project.colormap(), first);
-    while (project.history().canRedo())
-        project.history().redo(project);
-    QCOMPARE(project.colormap(), last);
-}
+};
 
 QTEST_GUILESS_MAIN(TestStrokeInvariants)
 #include "tst_strokeinvariants.moc"

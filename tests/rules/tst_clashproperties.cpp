@@ -81,142 +81,136 @@ class TestClashProperties : public QObject
     Q_OBJECT
 
 private slots:
-    void canvases_data();
-    void wholeCanvasSweep_data() { canvases_data(); }
-    void wholeCanvasSweep();
-    void sweepStaysInsideTouchedUnits_data() { canvases_data(); }
-    void sweepStaysInsideTouchedUnits();
-    void strokeResolutionKeepsCanvasLegal_data() { canvases_data(); }
-    void strokeResolutionKeepsCanvasLegal();
-};
-
-void TestClashProperties::canvases_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<int>("screens");
-    QTest::addColumn<quint32>("seed");
-    for (int mode : {0, 1}) {
-        for (int layout : {0, 1, 2})
-            for (quint32 seed : {1u, 2u, 3u})
-                QTest::addRow("mode %d layout %d seed %u", mode, layout, seed)
-                    << mode << layout << 1 << seed;
-        QTest::addRow("mode %d two screens", mode) << mode << 0 << 2 << 7u;
-    }
-}
-
-void TestClashProperties::wholeCanvasSweep()
-{
-    QFETCH(int, mode);
-    QFETCH(int, layout);
-    QFETCH(int, screens);
-    QFETCH(quint32, seed);
-    Project project = randomProject(mode, layout, screens, seed);
-    const ClashContext context = ClashContext::forSweep(project);
-    const Colormap original = project.colormap();
-    const auto slotsBefore = project.slotBytes();
-    QVERIFY(canvasHasClash(context, original));
-
-    const QRect changed = resolveAllClashes(project);
-    const Colormap &swept = project.colormap();
-    QVERIFY(!canvasHasClash(context, swept));
-    QVERIFY(sameOutside(original, swept, changed));
-    QCOMPARE(project.slotBytes(), slotsBefore);
-
-    // Each unit ends within its limit, keeping exactly `limit` free colours
-    // if it had more; a legal unit is untouched; no unit gains a free colour.
-    for (const Unit &unit : allUnits(project, context)) {
-        const quint32 before = freeColors(original, unit);
-        const quint32 after = freeColors(swept, unit);
-        QCOMPARE(after & ~before, 0u);
-        QCOMPARE(std::popcount(after), std::min(std::popcount(before), unit.limit));
-        if (std::popcount(before) <= unit.limit)
-            QCOMPARE(histogramText(swept, unit.rect), histogramText(original, unit.rect));
-    }
-
-    // One undoable edit holding exactly the difference; a second sweep
-    // records and changes nothing.
-    QCOMPARE(project.history().nodeCount(), 1);
-    const HistoryNode &node = project.history().nodes().first();
-    QCOMPARE(node.kind, HistoryEntryKind::ResolveAllClashes);
-    QCOMPARE(node.changes.size(), 1);
-    QCOMPARE(node.changes.first().rect, Colormap::difference(original, swept));
-    const Colormap resolved = swept;
-    QVERIFY(resolveAllClashes(project).isEmpty());
-    QCOMPARE(project.history().nodeCount(), 1);
-    QCOMPARE(project.colormap(), resolved);
-    project.history().undo(project);
-    QCOMPARE(project.colormap(), original);
-    project.history().redo(project);
-    QCOMPARE(project.colormap(), resolved);
-}
-
-void TestClashProperties::sweepStaysInsideTouchedUnits()
-{
-    QFETCH(int, mode);
-    QFETCH(int, layout);
-    QFETCH(int, screens);
-    QFETCH(quint32, seed);
-    Project project = randomProject(mode, layout, screens, seed);
-    const ClashContext context = ClashContext::forSweep(project);
-    QRandomGenerator rng(seed * 31 + 5);
-    Colormap &colormap = project.colormap();
-    for (int round = 0; round < 25; ++round) {
-        const QRect rect(rng.bounded(colormap.width()) - 10, rng.bounded(colormap.height()) - 10,
-                         1 + rng.bounded(60), 1 + rng.bounded(60));
-        const Colormap before = colormap;
-        const QRect changed = resolveClashes(context, colormap, rect);
-        QVERIFY(sameOutside(before, colormap, changed));
-        // Region by region, only the units the rectangle touches change, and
-        // all of them are legal afterwards.
-        for (const CanvasRegion &region : project.regions()) {
-            const QRect touched = unitRectsTouching(rect & region.rect, project.mode(),
-                                                    project.size(), project.layoutSpec());
-            QVERIFY(touched.isEmpty() || region.rect.contains(touched));
-            for (int y = region.rect.top(); y <= region.rect.bottom(); ++y)
-                for (int x = region.rect.left(); x <= region.rect.right(); ++x)
-                    if (!touched.contains(x, y))
-                        QCOMPARE(colormap.pixel(x, y), before.pixel(x, y));
-            for (const QRect &unit : clashingUnits(context, colormap))
-                QVERIFY(!touched.intersects(unit));
+    void canvases_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("screens");
+        QTest::addColumn<quint32>("seed");
+        for (int mode : {0, 1}) {
+            for (int layout : {0, 1, 2})
+                for (quint32 seed : {1u, 2u, 3u})
+                    QTest::addRow("mode %d layout %d seed %u", mode, layout, seed)
+                        << mode << layout << 1 << seed;
+            QTest::addRow("mode %d two screens", mode) << mode << 0 << 2 << 7u;
         }
     }
-}
+    void wholeCanvasSweep_data() { canvases_data(); }
+    void wholeCanvasSweep()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, layout);
+        QFETCH(int, screens);
+        QFETCH(quint32, seed);
+        Project project = randomProject(mode, layout, screens, seed);
+        const ClashContext context = ClashContext::forSweep(project);
+        const Colormap original = project.colormap();
+        const auto slotsBefore = project.slotBytes();
+        QVERIFY(canvasHasClash(context, original));
 
-void TestClashProperties::strokeResolutionKeepsCanvasLegal()
-{
-    QFETCH(int, mode);
-    QFETCH(int, layout);
-    QFETCH(int, screens);
-    QFETCH(quint32, seed);
-    Project project = randomProject(mode, layout, screens, seed);
-    project.setHiresClashResolution(HiresClashResolution(seed % 3));
-    Colormap &colormap = project.colormap();
-    resolveClashes(ClashContext::forSweep(project), colormap, colormap.rect());
-    QRandomGenerator rng(seed);
-    for (int round = 0; round < 60; ++round) {
-        const quint8 pen = quint8(rng.bounded(16));
-        const ClashContext context = ClashContext::forStroke(project, pen, false);
-        // A random blob of pen pixels inside a brush-sized rectangle.
-        const QRect rect(rng.bounded(colormap.width()), rng.bounded(colormap.height()),
-                         1 + rng.bounded(12), 1 + rng.bounded(12));
-        const Colormap before = colormap.copy(rect);
-        for (int i = 0; i < 20; ++i)
-            colormap.setPixel(rect.left() + rng.bounded(rect.width()),
-                              rect.top() + rng.bounded(rect.height()), pen);
-        const Colormap painted = colormap;
-        const QRect changed = resolveStrokeClashes(context, colormap, before, rect);
-        QVERIFY(!canvasHasClash(context, colormap));
-        QVERIFY(sameOutside(painted, colormap, changed));
-        QVERIFY(unitRectsTouching(rect, project.mode(), project.size(), project.layoutSpec())
-                    .contains(changed) ||
-                changed.isEmpty());
-        // Repairs only ever turn pixels into the pen colour.
-        for (int y = changed.top(); y <= changed.bottom(); ++y)
-            for (int x = changed.left(); x <= changed.right(); ++x)
-                QVERIFY(colormap.pixel(x, y) == painted.pixel(x, y) || colormap.pixel(x, y) == pen);
+        const QRect changed = resolveAllClashes(project);
+        const Colormap &swept = project.colormap();
+        QVERIFY(!canvasHasClash(context, swept));
+        QVERIFY(sameOutside(original, swept, changed));
+        QCOMPARE(project.slotBytes(), slotsBefore);
+
+        // Each unit ends within its limit, keeping exactly `limit` free colours
+        // if it had more; a legal unit is untouched; no unit gains a free colour.
+        for (const Unit &unit : allUnits(project, context)) {
+            const quint32 before = freeColors(original, unit);
+            const quint32 after = freeColors(swept, unit);
+            QCOMPARE(after & ~before, 0u);
+            QCOMPARE(std::popcount(after), std::min(std::popcount(before), unit.limit));
+            if (std::popcount(before) <= unit.limit)
+                QCOMPARE(histogramText(swept, unit.rect), histogramText(original, unit.rect));
+        }
+
+        // One undoable edit holding exactly the difference; a second sweep
+        // records and changes nothing.
+        QCOMPARE(project.history().nodeCount(), 1);
+        const HistoryNode &node = project.history().nodes().first();
+        QCOMPARE(node.kind, HistoryEntryKind::ResolveAllClashes);
+        QCOMPARE(node.changes.size(), 1);
+        QCOMPARE(node.changes.first().rect, Colormap::difference(original, swept));
+        const Colormap resolved = swept;
+        QVERIFY(resolveAllClashes(project).isEmpty());
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.colormap(), resolved);
+        project.history().undo(project);
+        QCOMPARE(project.colormap(), original);
+        project.history().redo(project);
+        QCOMPARE(project.colormap(), resolved);
     }
-}
+    void sweepStaysInsideTouchedUnits_data() { canvases_data(); }
+    void sweepStaysInsideTouchedUnits()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, layout);
+        QFETCH(int, screens);
+        QFETCH(quint32, seed);
+        Project project = randomProject(mode, layout, screens, seed);
+        const ClashContext context = ClashContext::forSweep(project);
+        QRandomGenerator rng(seed * 31 + 5);
+        Colormap &colormap = project.colormap();
+        for (int round = 0; round < 25; ++round) {
+            const QRect rect(rng.bounded(colormap.width()) - 10,
+                             rng.bounded(colormap.height()) - 10, 1 + rng.bounded(60),
+                             1 + rng.bounded(60));
+            const Colormap before = colormap;
+            const QRect changed = resolveClashes(context, colormap, rect);
+            QVERIFY(sameOutside(before, colormap, changed));
+            // Region by region, only the units the rectangle touches change, and
+            // all of them are legal afterwards.
+            for (const CanvasRegion &region : project.regions()) {
+                const QRect touched = unitRectsTouching(rect & region.rect, project.mode(),
+                                                        project.size(), project.layoutSpec());
+                QVERIFY(touched.isEmpty() || region.rect.contains(touched));
+                for (int y = region.rect.top(); y <= region.rect.bottom(); ++y)
+                    for (int x = region.rect.left(); x <= region.rect.right(); ++x)
+                        if (!touched.contains(x, y))
+                            QCOMPARE(colormap.pixel(x, y), before.pixel(x, y));
+                for (const QRect &unit : clashingUnits(context, colormap))
+                    QVERIFY(!touched.intersects(unit));
+            }
+        }
+    }
+    void strokeResolutionKeepsCanvasLegal_data() { canvases_data(); }
+    void strokeResolutionKeepsCanvasLegal()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, layout);
+        QFETCH(int, screens);
+        QFETCH(quint32, seed);
+        Project project = randomProject(mode, layout, screens, seed);
+        project.setHiresClashResolution(HiresClashResolution(seed % 3));
+        Colormap &colormap = project.colormap();
+        resolveClashes(ClashContext::forSweep(project), colormap, colormap.rect());
+        QRandomGenerator rng(seed);
+        for (int round = 0; round < 60; ++round) {
+            const quint8 pen = quint8(rng.bounded(16));
+            const ClashContext context = ClashContext::forStroke(project, pen, false);
+            // A random blob of pen pixels inside a brush-sized rectangle.
+            const QRect rect(rng.bounded(colormap.width()), rng.bounded(colormap.height()),
+                             1 + rng.bounded(12), 1 + rng.bounded(12));
+            const Colormap before = colormap.copy(rect);
+            for (int i = 0; i < 20; ++i)
+                colormap.setPixel(rect.left() + rng.bounded(rect.width()),
+                                  rect.top() + rng.bounded(rect.height()), pen);
+            const Colormap painted = colormap;
+            const QRect changed = resolveStrokeClashes(context, colormap, before, rect);
+            QVERIFY(!canvasHasClash(context, colormap));
+            QVERIFY(sameOutside(painted, colormap, changed));
+            QVERIFY(unitRectsTouching(rect, project.mode(), project.size(), project.layoutSpec())
+                        .contains(changed) ||
+                    changed.isEmpty());
+            // Repairs only ever turn pixels into the pen colour.
+            for (int y = changed.top(); y <= changed.bottom(); ++y)
+                for (int x = changed.left(); x <= changed.right(); ++x)
+                    QVERIFY(colormap.pixel(x, y) == painted.pixel(x, y) ||
+                            colormap.pixel(x, y) == pen);
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestClashProperties)
 #include "tst_clashproperties.moc"
