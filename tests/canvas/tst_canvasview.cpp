@@ -13,14 +13,13 @@
 namespace
 {
 
-void sendWheel(QWidget *w, QPointF pos, int delta, bool *accepted = nullptr)
+bool sendWheel(QWidget *w, QPointF pos, int delta)
 {
     QWheelEvent event(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     event.setAccepted(false);
     QApplication::sendEvent(w, &event);
-    if (accepted)
-        *accepted = event.isAccepted();
+    return event.isAccepted();
 }
 
 bool near(QPointF a, QPointF b, double eps = 1e-6)
@@ -33,22 +32,16 @@ QPointF centreOf(const QWidget *w)
     return QPointF(w->width() / 2.0, w->height() / 2.0);
 }
 
-struct WheelRow {
-    int delta;
-    bool invert;
-    double start, expected;
-    bool accepted;
+struct ZoomRow {
+    double start;
+    bool in;
+    double expected;
 };
 struct FitRow {
-    int mode, layout, screens;
+    int layout, screens;
     QSize size, widget;
     double rotation, aspect, zoom;
     QPointF centre; // the fitted rectangle's centre in canvas pixels
-};
-struct RotateRow {
-    double start, dragDegrees;
-    bool shift;
-    double expected;
 };
 struct PanRow {
     int mode;
@@ -56,19 +49,12 @@ struct PanRow {
     int key;
     QPointF shift; // on-screen offset change at zoom 2
 };
-struct MapRow {
-    double rotation;
-    QPointF offset, widget;
-    QPoint pixel;
-};
 
 } // namespace
 
-Q_DECLARE_METATYPE(WheelRow)
+Q_DECLARE_METATYPE(ZoomRow)
 Q_DECLARE_METATYPE(FitRow)
-Q_DECLARE_METATYPE(RotateRow)
 Q_DECLARE_METATYPE(PanRow)
-Q_DECLARE_METATYPE(MapRow)
 
 class TestCanvasView : public QObject
 {
@@ -77,45 +63,28 @@ class TestCanvasView : public QObject
 private slots:
     void zoomSteps_data()
     {
-        QTest::addColumn<double>("start");
-        QTest::addColumn<bool>("in");
-        QTest::addColumn<double>("expected");
-        const struct {
-            const char *name;
-            double start;
-            bool in;
-            double expected;
-        } rows[] = {
-            {"fractional in", 2.37, true, 3.0},
-            {"fractional out", 2.37, false, 2.0},
-            {"whole in", 3.0, true, 4.0},
-            {"just under whole in", 2.9999999999, true, 4.0},
-            {"just over whole out", 4.0000000001, false, 3.0},
-            {"whole out", 5.0, false, 4.0},
-            {"at maximum in", 64.0, true, 64.0},
-            {"near maximum in", 63.5, true, 64.0},
-            {"at one out", 1.0, false, 1.0},
-            {"under one out", 0.5, false, 0.5},
-            {"under one in", 0.5, true, 1.0},
-            {"just over one out", 1.5, false, 1.0},
-        };
-        for (const auto &r : rows)
-            QTest::newRow(r.name) << r.start << r.in << r.expected;
+        addRows<ZoomRow>({
+            {"fractional in", {2.37, true, 3.0}},
+            {"fractional out", {2.37, false, 2.0}},
+            {"just under whole in", {2.9999999999, true, 4.0}},
+            {"just over whole out", {4.0000000001, false, 3.0}},
+            {"near maximum in", {63.5, true, 64.0}},
+            {"at one out", {1.0, false, 1.0}},
+            {"under one in", {0.5, true, 1.0}},
+        });
     }
     void zoomSteps()
     {
-        QFETCH(double, start);
-        QFETCH(bool, in);
-        QFETCH(double, expected);
+        QFETCH(ZoomRow, row);
         CanvasFixture f(Project(CanvasMode::Hires));
-        f.project.view().setZoom(start);
+        f.project.view().setZoom(row.start);
         f.project.view().setOffset(QPointF(13, 7));
         const QPointF centre = centreOf(f.canvas.get());
         const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
         QSignalSpy status(f.canvas.get(), &CanvasArea::statusChanged);
-        in ? f.canvas->zoomIn() : f.canvas->zoomOut();
-        QCOMPARE(f.project.view().zoom(), expected);
-        const bool changed = expected != start;
+        row.in ? f.canvas->zoomIn() : f.canvas->zoomOut();
+        QCOMPARE(f.project.view().zoom(), row.expected);
+        const bool changed = row.expected != row.start;
         QCOMPARE(status.count(), changed ? 1 : 0);
         QCOMPARE(f.canvas->isFitMode(), !changed);
         // The widget centre keeps showing the same artwork point.
@@ -124,27 +93,28 @@ private slots:
 
     void wheelZoom_data()
     {
-        addRows<WheelRow>({
-            {"up zooms in", {120, false, 2.0, 3.0, true}},
-            {"down zooms out", {-120, false, 2.0, 1.0, true}},
-            {"inverted up zooms out", {120, true, 2.0, 1.0, true}},
-            {"inverted down zooms in", {-120, true, 2.0, 3.0, true}},
-            {"zero delta ignored", {0, false, 2.0, 2.0, false}},
-            {"out at one accepted", {-120, false, 1.0, 1.0, true}},
-        });
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<bool>("invert");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("expected");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("up zooms in") << 120 << false << 2.0 << 3.0 << true;
+        QTest::newRow("inverted up zooms out") << 120 << true << 2.0 << 1.0 << true;
+        QTest::newRow("zero delta ignored") << 0 << false << 2.0 << 2.0 << false;
+        QTest::newRow("out at one accepted") << -120 << false << 1.0 << 1.0 << true;
     }
     void wheelZoom()
     {
-        QFETCH(WheelRow, row);
+        QFETCH(int, delta);
+        QFETCH(bool, invert);
+        QFETCH(double, start);
         CanvasFixture f(Project(CanvasMode::Multicolor));
-        f.canvas->setInvertWheel(row.invert);
-        f.project.view().setZoom(row.start);
+        f.canvas->setInvertWheel(invert);
+        f.project.view().setZoom(start);
         const QPointF pointer(250, 170);
         const QPointF under = f.project.view().toCanvas(pointer);
-        bool wasAccepted = !row.accepted;
-        sendWheel(f.canvas.get(), pointer, row.delta, &wasAccepted);
-        QCOMPARE(wasAccepted, row.accepted);
-        QCOMPARE(f.project.view().zoom(), row.expected);
+        QTEST(sendWheel(f.canvas.get(), pointer, delta), "accepted");
+        QTEST(f.project.view().zoom(), "expected");
         // Wheel zooms keep the point under the pointer in place.
         QVERIFY(near(f.project.view().toWidget(under), pointer));
     }
@@ -155,36 +125,27 @@ private slots:
         f.project.view().setZoom(2.0);
         f.project.view().setOffset(QPointF(200, 100));
         // Left of the canvas, over the border: canvas (-50, 50).
-        const QPointF pointer(100, 200);
         f.canvas->setBindZoomToCanvas(true);
-        sendWheel(f.canvas.get(), pointer, 120);
+        sendWheel(f.canvas.get(), QPointF(100, 200), 120);
         QCOMPARE(f.project.view().zoom(), 3.0);
         // The nearest canvas edge point (0, 50), shown at (200, 200), stayed put.
         QVERIFY(near(f.project.view().toWidget(QPointF(0, 50)), QPointF(200, 200)));
-        f.canvas->setBindZoomToCanvas(false);
-        const QPointF under = f.project.view().toCanvas(pointer);
-        sendWheel(f.canvas.get(), pointer, 120);
-        QCOMPARE(f.project.view().zoom(), 4.0);
-        QVERIFY(near(f.project.view().toWidget(under), pointer));
     }
 
     void bestFit_data()
     {
         // A framed one-screen canvas shows 416 x 301 screen pixels.
-        const QSize w(832, 602);
+        const QSize w(832, 602), none;
         addRows<FitRow>({
-            {"hires framed", {0, 0, 1, QSize(), w, 0.0, 1.0, 2.0, QPointF(160, 99.5)}},
-            {"multicolor framed", {1, 0, 1, QSize(), w, 0.0, 1.0, 2.0, QPointF(80, 99.5)}},
-            {"side sprites", {0, 1, 1, QSize(), w, 0.0, 1.0, 2.0, QPointF(208, 99.5)}},
-            {"top bottom sprites", {0, 2, 1, QSize(), w, 0.0, 1.0, 2.0, QPointF(160, 141.5)}},
-            {"rotated quarter",
-             {0, 0, 1, QSize(), w, 90.0, 1.0, 602.0 / 416.0, QPointF(160, 99.5)}},
-            {"ntsc pixels", {0, 0, 1, QSize(), w, 0.0, 0.75, 1.5, QPointF(160, 99.5)}},
-            {"dual unframed", {0, 0, 2, QSize(), w, 0.0, 1.0, 1.3, QPointF(320, 100)}},
+            {"framed", {0, 1, none, w, 0.0, 1.0, 2.0, QPointF(160, 99.5)}},
+            {"side sprites", {1, 1, none, w, 0.0, 1.0, 2.0, QPointF(208, 99.5)}},
+            {"rotated quarter", {0, 1, none, w, 90.0, 1.0, 602.0 / 416.0, QPointF(160, 99.5)}},
+            {"ntsc pixels", {0, 1, none, w, 0.0, 0.75, 1.5, QPointF(160, 99.5)}},
+            {"dual unframed", {0, 2, none, w, 0.0, 1.0, 1.3, QPointF(320, 100)}},
             {"free size unframed",
-             {0, 0, 1, QSize(328, 200), QSize(656, 1000), 0.0, 1.0, 2.0, QPointF(164, 100)}},
+             {0, 1, QSize(328, 200), QSize(656, 1000), 0.0, 1.0, 2.0, QPointF(164, 100)}},
             {"huge clamps to minimum",
-             {0, 0, 1, QSize(4096, 4096), QSize(200, 100), 0.0, 1.0, 0.0625, QPointF(2048, 2048)}},
+             {0, 1, QSize(4096, 4096), QSize(200, 100), 0.0, 1.0, 0.0625, QPointF(2048, 2048)}},
         });
     }
     void bestFit()
@@ -194,7 +155,7 @@ private slots:
         spec.layout = CanvasLayout(row.layout);
         const int w = row.size.isValid() ? row.size.width() : -1;
         const int h = row.size.isValid() ? row.size.height() : -1;
-        CanvasFixture f(Project(CanvasMode(row.mode), w, h, spec, row.screens), row.widget);
+        CanvasFixture f(Project(CanvasMode::Hires, w, h, spec, row.screens), row.widget);
         f.project.view().setRotation(row.rotation);
         f.project.view().setDisplayAspect(row.aspect);
         f.project.view().setZoom(7.0);
@@ -204,93 +165,67 @@ private slots:
         QVERIFY(near(f.project.view().toWidget(row.centre), centreOf(f.canvas.get())));
     }
 
-    void fitModeFollowsResizeUntilZoom()
-    {
-        CanvasFixture f(Project(CanvasMode::Hires));
-        QVERIFY(f.canvas->isFitMode());
-        QCOMPARE(f.project.view().zoom(), 2.0);
-        f.canvas->resize(1664, 1204);
-        QCOMPARE(f.project.view().zoom(), 4.0);
-        f.canvas->zoomIn();
-        QCOMPARE(f.project.view().zoom(), 5.0);
-        QVERIFY(!f.canvas->isFitMode());
-        f.canvas->resize(832, 602);
-        QCOMPARE(f.project.view().zoom(), 5.0);
-    }
-
-    void actualSize()
+    void fitModeAndActualSize()
     {
         CanvasFixture f(Project(CanvasMode::Multicolor));
-        const QPointF centre = centreOf(f.canvas.get());
-        const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
-        QSignalSpy status(f.canvas.get(), &CanvasArea::statusChanged);
-        f.canvas->zoomActualSize();
-        QCOMPARE(f.project.view().zoom(), 1.0);
-        QVERIFY(!f.canvas->isFitMode());
-        QCOMPARE(status.count(), 1);
-        QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
-        // One multicolor pixel is two screen pixels wide at actual size.
-        const QPointF a = f.project.view().toWidget(QPointF(10, 10));
-        QVERIFY(near(f.project.view().toWidget(QPointF(11, 11)) - a, QPointF(2, 1)));
-    }
-
-    void aspectAndRotationResetsRefit()
-    {
-        CanvasFixture f(Project(CanvasMode::Hires));
         ViewTransform &view = f.project.view();
+        QVERIFY(f.canvas->isFitMode());
+        f.canvas->resize(1664, 1204);
+        QCOMPARE(view.zoom(), 4.0);
         f.canvas->setDisplayPixelAspect(0.75);
-        QCOMPARE(view.displayAspect(), 0.75);
-        QCOMPARE(view.zoom(), 1.5);
-        view.setRotation(90.0);
-        f.canvas->zoomBestFit();
-        QVERIFY(view.zoom() < 1.5);
-        f.canvas->resetRotation();
-        QCOMPARE(view.rotation(), 0.0);
-        QCOMPARE(view.zoom(), 1.5);
-        // Outside fit mode the aspect changes and nothing refits.
-        f.canvas->zoomIn();
-        f.canvas->setDisplayPixelAspect(1.0);
-        QCOMPARE(view.zoom(), 2.0);
-        QVERIFY(!f.canvas->isFitMode());
+        QCOMPARE(view.zoom(), 3.0);
         view.setRotation(45.0);
         f.canvas->resetRotationAndBestFit();
         QCOMPARE(view.rotation(), 0.0);
-        QCOMPARE(view.zoom(), 2.0);
-        QVERIFY(f.canvas->isFitMode());
+        // Any zoom ends fit mode: resizes and aspect changes no longer refit.
+        const QPointF centre = centreOf(f.canvas.get());
+        const QPointF canvasAtCentre = view.toCanvas(centre);
+        f.canvas->zoomActualSize();
+        QCOMPARE(view.zoom(), 1.0);
+        QVERIFY(!f.canvas->isFitMode());
+        QVERIFY(near(view.toWidget(canvasAtCentre), centre));
+        f.canvas->resize(832, 602);
+        f.canvas->setDisplayPixelAspect(1.0);
+        QCOMPARE(view.zoom(), 1.0);
+        // One multicolor pixel is two screen pixels wide at actual size.
+        QVERIFY(
+            near(view.toWidget(QPointF(11, 11)) - view.toWidget(QPointF(10, 10)), QPointF(2, 1)));
     }
 
     void rotationDrag_data()
     {
-        addRows<RotateRow>({
-            {"free 30", {0.0, 30.0, false, 30.0}},
-            {"snap 30 to 22.5", {0.0, 30.0, true, 22.5}},
-            {"snap 34 to 45", {0.0, 34.0, true, 45.0}},
-            {"snap -34 to -45", {0.0, -34.0, true, -45.0}},
-            {"snap from 10 by 5 to 22.5", {10.0, 5.0, true, 22.5}},
-            {"past 180 wraps", {170.0, 20.0, false, -170.0}},
-            {"past -180 wraps", {-170.0, -20.0, false, 170.0}},
-            {"snapped onto 180 wraps", {170.0, 12.0, true, -180.0}},
-        });
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("drag");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("free 30") << 0.0 << 30.0 << false << 30.0;
+        QTest::newRow("snap 30 to 22.5") << 0.0 << 30.0 << true << 22.5;
+        QTest::newRow("snap -34 to -45") << 0.0 << -34.0 << true << -45.0;
+        QTest::newRow("snap from 10 by 5 to 22.5") << 10.0 << 5.0 << true << 22.5;
+        QTest::newRow("past 180 wraps") << 170.0 << 20.0 << false << -170.0;
+        QTest::newRow("snapped onto 180 wraps") << 170.0 << 12.0 << true << -180.0;
     }
     void rotationDrag()
     {
-        QFETCH(RotateRow, row);
+        QFETCH(double, start);
+        QFETCH(double, drag);
+        QFETCH(bool, shift);
+        QFETCH(double, expected);
         CanvasFixture f(Project(CanvasMode::Hires));
         RecordingTool *pen = f.installRecordingPen();
-        f.project.view().setRotation(row.start);
+        f.project.view().setRotation(start);
         CanvasArea *c = f.canvas.get();
         const QPointF centre = centreOf(c);
         const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
         QTest::keyPress(c, Qt::Key_R);
-        QVERIFY(c->isRHeld());
         press(c, centre + QPointF(100, 0));
         QVERIFY(c->isRotating());
-        const double t = row.dragDegrees * M_PI / 180.0;
+        const double t = drag * M_PI / 180.0;
         const QPointF to = centre + QPointF(100 * std::cos(t), 100 * std::sin(t));
-        move(c, to, Qt::LeftButton, row.shift ? Qt::ShiftModifier : Qt::NoModifier);
+        move(c, to, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier);
         release(c, to);
         QTest::keyRelease(c, Qt::Key_R);
-        QVERIFY(std::abs(f.project.view().rotation() - row.expected) < 1e-9);
+        QVERIFY(std::abs(f.project.view().rotation() - expected) < 1e-9);
         QVERIFY(!c->isRotating());
         QVERIFY(!c->isFitMode());
         QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
@@ -317,22 +252,11 @@ private slots:
     {
         QTest::addColumn<double>("degrees");
         QTest::addColumn<double>("expected");
-        const struct {
-            const char *name;
-            double degrees, expected;
-        } rows[] = {
-            {"in range kept exactly", 0.1, 0.1},
-            {"tiny kept", 1e-20, 1e-20},
-            {"negative in range kept", -179.9, -179.9},
-            {"180 wraps", 180.0, -180.0},
-            {"-180 stays", -180.0, -180.0},
-            {"past 180", 190.0, -170.0},
-            {"past -180", -190.0, 170.0},
-            {"several turns", 719.5, -0.5},
-            {"not a number", qQNaN(), 0.0},
-        };
-        for (const auto &r : rows)
-            QTest::newRow(r.name) << r.degrees << r.expected;
+        QTest::newRow("tiny kept exactly") << 1e-20 << 1e-20;
+        QTest::newRow("180 wraps") << 180.0 << -180.0;
+        QTest::newRow("-180 stays") << -180.0 << -180.0;
+        QTest::newRow("several turns") << 719.5 << -0.5;
+        QTest::newRow("not a number") << qQNaN() << 0.0;
     }
     void rotationNormalised()
     {
@@ -342,19 +266,13 @@ private slots:
         view.setRotation(degrees);
         QVERIFY2(view.rotation() == expected,
                  qPrintable(QString::number(view.rotation(), 'g', 17)));
-        // Writing the value back changes nothing.
-        view.setRotation(view.rotation());
-        QVERIFY(view.rotation() == expected);
     }
 
     void arrowPan_data()
     {
         addRows<PanRow>({
-            {"right", {0, 0.0, 1.0, Qt::Key_Right, QPointF(16, 0)}},
             {"up", {0, 0.0, 1.0, Qt::Key_Up, QPointF(0, -16)}},
             {"right rotated 90 moves down", {0, 90.0, 1.0, Qt::Key_Right, QPointF(0, 16)}},
-            {"down rotated 90 moves left", {0, 90.0, 1.0, Qt::Key_Down, QPointF(-16, 0)}},
-            {"left rotated 180", {0, -180.0, 1.0, Qt::Key_Left, QPointF(16, 0)}},
             // A multicolor cell is 4 double-wide pixels: the same 8 screen pixels.
             {"multicolor right", {1, 0.0, 1.0, Qt::Key_Right, QPointF(16, 0)}},
             {"ntsc up", {0, 0.0, 0.75, Qt::Key_Up, QPointF(0, -16 / 0.75)}},
@@ -381,27 +299,31 @@ private slots:
     {
         // Zoom 4 on a multicolor canvas with NTSC pixels: one colormap pixel is
         // 8 screen pixels wide and 4 / 0.75 tall.
-        addRows<MapRow>({
-            {"plain", {0.0, QPointF(10, 20), QPointF(38, 49.3), QPoint(3, 5)}},
-            {"plain left of origin", {0.0, QPointF(10, 20), QPointF(9, 19), QPoint(-1, -1)}},
-            {"plain pixel edge", {0.0, QPointF(10, 20), QPointF(18, 20), QPoint(1, 0)}},
-            {"quarter turn", {90.0, QPointF(500, 100), QPointF(470.6, 128), QPoint(3, 5)}},
-            {"quarter turn origin", {90.0, QPointF(500, 100), QPointF(497.3, 104), QPoint(0, 0)}},
-            {"half turn", {-180.0, QPointF(500, 300), QPointF(472, 270.7), QPoint(3, 5)}},
-        });
+        QTest::addColumn<double>("rotation");
+        QTest::addColumn<QPointF>("offset");
+        QTest::addColumn<QPointF>("widget");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::newRow("plain") << 0.0 << QPointF(10, 20) << QPointF(38, 49.3) << QPoint(3, 5);
+        QTest::newRow("left of origin")
+            << 0.0 << QPointF(10, 20) << QPointF(9, 19) << QPoint(-1, -1);
+        QTest::newRow("quarter turn")
+            << 90.0 << QPointF(500, 100) << QPointF(470.6, 128) << QPoint(3, 5);
     }
     void canvasPixelMapping()
     {
-        QFETCH(MapRow, row);
+        QFETCH(double, rotation);
+        QFETCH(QPointF, offset);
+        QFETCH(QPointF, widget);
+        QFETCH(QPoint, pixel);
         CanvasFixture f(Project(CanvasMode::Multicolor));
         f.project.view().setZoom(4.0);
         f.project.view().setDisplayAspect(0.75);
-        f.project.view().setRotation(row.rotation);
-        f.project.view().setOffset(row.offset);
-        QCOMPARE(f.canvas->canvasPixelAt(row.widget), row.pixel);
-        move(f.canvas.get(), row.widget, Qt::NoButton);
+        f.project.view().setRotation(rotation);
+        f.project.view().setOffset(offset);
+        QCOMPARE(f.canvas->canvasPixelAt(widget), pixel);
+        move(f.canvas.get(), widget, Qt::NoButton);
         QVERIFY(f.canvas->isHoverValid());
-        QCOMPARE(f.canvas->hoverPixel(), row.pixel);
+        QCOMPARE(f.canvas->hoverPixel(), pixel);
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(f.canvas.get(), &leave);
         QVERIFY(!f.canvas->isHoverValid());
@@ -438,9 +360,6 @@ private slots:
         QVERIFY(near(f.project.view().offset() - before, QPointF(30, -10)));
         QVERIFY(!c->isFitMode());
         QVERIFY(pen->calls.isEmpty());
-        if (space)
-            QTest::keyRelease(c, Qt::Key_Space);
-        QVERIFY(!c->isSpaceHeld());
     }
 };
 
