@@ -2,31 +2,53 @@
 // colour each button floods with, Ctrl contours on multicolor only, clicks
 // that must record nothing, symmetric copies, and the preview's switch.
 
+#include "../common/canvasrows.h"
 #include "canvastesthelpers.h"
 
+#include "canvas/artworkimage.h"
 #include "canvas/filltool.h"
 
 #include "document/history.h"
-#include "document/palette.h"
 
 #include <QSignalSpy>
 
 namespace
 {
 
-// A square of colour 2 at (16, 16) and its mirror image across the middle.
-Project shapes(CanvasMode mode)
+// A square of colour 2 at (16, 16) and its mirror image across the middle;
+// on multicolor a cell at the origin that holds three colours besides the
+// background. The fill tool is active with colours 5 and 6.
+Project shapes(bool multicolor)
 {
-    Project p(mode);
+    Project p(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires);
     p.colormap().fillRect(QRect(16, 16, 16, 16), 2);
     p.colormap().fillRect(QRect(p.width() - 32, 16, 16, 16), 2);
-    // A multicolor cell that holds three colours besides the background.
-    for (int x = 0; x < 3 && mode == CanvasMode::Multicolor; ++x)
+    for (int x = 0; x < 3 && multicolor; ++x)
         p.colormap().setPixel(x, 0, quint8(x + 1));
     return p;
 }
 
+struct FillFixture : CanvasFixture {
+    explicit FillFixture(bool multicolor) : CanvasFixture(shapes(multicolor), QSize(800, 600))
+    {
+        canvas->setFillTool(true);
+        canvas->setPenIndex(5);
+        canvas->setSecondaryIndex(6);
+    }
+};
+
+struct FillRow {
+    QPoint click;
+    bool multicolor;
+    int pen;
+    const char *flags;
+    QPoint probe;
+    int expected;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(FillRow)
 
 class TestFillTool : public QObject
 {
@@ -37,89 +59,65 @@ private slots:
     {
         // "r" right button, "c" Ctrl, "m" mirrored copies on; expected -1 for
         // a click that records nothing.
-        QTest::addColumn<QPoint>("click");
-        QTest::addColumn<bool>("multicolor");
-        QTest::addColumn<int>("pen");
-        QTest::addColumn<QString>("flags");
-        QTest::addColumn<QPoint>("probe");
-        QTest::addColumn<int>("expected");
         const QPoint c(20, 20);
-        // clang-format off
-        QTest::newRow("left")             << c << false << 5 << ""   << QPoint(16, 31) << 5;
-        QTest::newRow("right")            << c << false << 5 << "r"  << QPoint(31, 16) << 6;
-        QTest::newRow("hires ctrl fills") << c << false << 5 << "c"  << QPoint(20, 20) << 5;
-        QTest::newRow("contour edge")     << c << true  << 5 << "c"  << QPoint(16, 20) << 5;
-        QTest::newRow("contour inside")   << c << true  << 5 << "c"  << QPoint(20, 20) << 2;
-        QTest::newRow("own colour")       << c << false << 2 << ""   << QPoint(20, 20) << -1;
-        QTest::newRow("mirrored")         << c << false << 5 << "m"  << QPoint(20, 20) << 5;
-        QTest::newRow("mirrored contour") << c << true  << 5 << "cm" << QPoint(16, 20) << 5;
-        // A fourth colour would clash in the cell, so nothing is painted.
-        QTest::newRow("would clash") << QPoint(1, 1) << true << 5 << "" << QPoint(1, 1) << -1;
-        // clang-format on
+        addRows<FillRow>({
+            {"left", {c, false, 5, "", {16, 31}, 5}},
+            {"right", {c, false, 5, "r", {31, 16}, 6}},
+            {"hires ctrl fills", {c, false, 5, "c", {20, 20}, 5}},
+            {"contour edge", {c, true, 5, "c", {16, 20}, 5}},
+            {"contour inside", {c, true, 5, "c", {20, 20}, 2}},
+            {"own colour", {c, false, 2, "", {20, 20}, -1}},
+            {"mirrored contour", {c, true, 5, "cm", {16, 20}, 5}},
+            // A fourth colour would clash in the cell, so nothing is painted.
+            {"would clash", {{1, 1}, true, 5, "", {1, 1}, -1}},
+        });
     }
     void clicks()
     {
-        QFETCH(QPoint, click);
-        QFETCH(bool, multicolor);
-        QFETCH(int, pen);
-        QFETCH(QString, flags);
-        QFETCH(QPoint, probe);
-        QFETCH(int, expected);
-        CanvasFixture f(shapes(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires),
-                        QSize(800, 600));
-        Project &project = f.project;
-        CanvasArea &canvas = *f.canvas;
-        const Colormap first = project.colormap();
-        canvas.setFillTool(true);
-        QCOMPARE(canvas.activeTool(), canvas.fillTool());
-        canvas.setPenIndex(quint8(pen));
-        canvas.setSecondaryIndex(6);
-        canvas.setSymmetryMode(int(SymmetryMode::Vertical));
-        canvas.setSymmetryApplyToFill(flags.contains(u'm'));
-        QSignalSpy history(&canvas, &CanvasArea::historyChanged);
-        const auto mods = flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier;
-        const auto button = flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton;
-        stroke(&canvas, {click}, button, mods);
-        if (expected < 0) {
-            QCOMPARE(project.history().nodeCount(), 0);
-            QCOMPARE(project.colormap(), first);
+        QFETCH(FillRow, row);
+        const QString flags = QString::fromLatin1(row.flags);
+        FillFixture f(row.multicolor);
+        CanvasArea *c = f.canvas.get();
+        const Colormap first = f.project.colormap();
+        c->setPenIndex(quint8(row.pen));
+        c->setSymmetryMode(int(SymmetryMode::Vertical));
+        c->setSymmetryApplyToFill(flags.contains(u'm'));
+        QSignalSpy history(c, &CanvasArea::historyChanged);
+        stroke(c, {row.click}, flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton,
+               flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier);
+        const Colormap &map = f.project.colormap();
+        QCOMPARE(history.count(), row.expected < 0 ? 0 : 1);
+        if (row.expected < 0) {
+            QCOMPARE(map, first);
             return;
         }
-        QCOMPARE(project.history().nodeCount(), 1);
-        QCOMPARE(project.history().nodes().first().kind, HistoryEntryKind::Fill);
-        QCOMPARE(history.count(), 1);
-        QCOMPARE(project.colormap().pixel(probe.x(), probe.y()), quint8(expected));
-        const int mirrored = project.width() - 1 - probe.x();
-        QCOMPARE(project.colormap().pixel(mirrored, probe.y()),
-                 flags.contains(u'm') ? quint8(expected) : quint8(2));
-        QCOMPARE(project.colormap().pixel(40, 40), quint8(0));
+        QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Fill);
+        const QPoint p = row.probe, mirror(map.width() - 1 - p.x(), p.y());
+        const quint8 copy = flags.contains(u'm') ? quint8(row.expected) : quint8(2);
+        QCOMPARE(map.pixel(p.x(), p.y()), quint8(row.expected));
+        QCOMPARE(map.pixel(mirror.x(), mirror.y()), copy);
+        QCOMPARE(map.pixel(40, 40), quint8(0));
         // The artwork shows the fill at once.
-        const QImage &art = canvas.artworkImage();
-        QCOMPARE(art.pixel(probe.x() * art.width() / project.width(), probe.y()) | 0xFF000000u,
-                 paletteRgb(project.paletteVariant(), expected) | 0xFF000000u);
-        project.history().undo(project);
-        QCOMPARE(project.colormap(), first);
+        QCOMPARE(c->artworkImage(),
+                 artworkImage(map, f.project.paletteVariant(), row.multicolor ? 2 : 1));
+        f.project.history().undo(f.project);
+        QCOMPARE(map, first);
     }
     void preview()
     {
-        CanvasFixture f(shapes(CanvasMode::Multicolor), QSize(800, 600));
-        Project &project = f.project;
-        CanvasArea &canvas = *f.canvas;
-        canvas.setFillTool(true);
-        canvas.setPenIndex(5);
-        FillTool *tool = canvas.fillTool();
-        move(&canvas, at(&canvas, QPoint(20, 20)), Qt::NoButton);
-        QCOMPARE(tool->previewArea().isEmpty(), false);
+        FillFixture f(true);
+        FillTool *tool = f.canvas->fillTool();
+        move(f.canvas.get(), at(f.canvas.get(), QPoint(20, 20)), Qt::NoButton);
         QVERIFY(tool->previewArea().contains(QRect(16, 16, 16, 16)));
-        QCOMPARE(canvas.previewRect(), tool->previewArea());
-        canvas.setFillPreviewEnabled(false);
+        QCOMPARE(f.canvas->previewRect(), tool->previewArea());
+        f.canvas->setFillPreviewEnabled(false);
         QVERIFY(tool->previewArea().isEmpty());
         // Ctrl still shows the contour that a click would draw.
-        QTest::keyPress(&canvas, Qt::Key_Control);
+        QTest::keyPress(f.canvas.get(), Qt::Key_Control);
         QVERIFY(!tool->previewArea().isEmpty());
-        QTest::keyRelease(&canvas, Qt::Key_Control);
+        QTest::keyRelease(f.canvas.get(), Qt::Key_Control);
         QVERIFY(tool->previewArea().isEmpty());
-        QCOMPARE(project.history().nodeCount(), 0);
+        QCOMPARE(f.project.history().nodeCount(), 0);
     }
 };
 
