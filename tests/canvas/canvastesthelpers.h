@@ -74,11 +74,7 @@ public:
         setActiveFlag(true);
         calls << QStringLiteral("activate");
     }
-    void deactivate() override
-    {
-        setActiveFlag(false);
-        calls << QStringLiteral("deactivate");
-    }
+    void deactivate() override { setActiveFlag(false); }
     bool acceptsPress(const ToolEvent &e) override
     {
         return e.button == Qt::LeftButton || e.button == Qt::RightButton;
@@ -87,16 +83,14 @@ public:
     void dragged(const ToolEvent &e) override { record("dragged", e); }
     void released(const ToolEvent &e) override { record("released", e); }
     void clicked(const ToolEvent &e) override { record("clicked", e); }
-
-    QStringList calls;
-    QList<ToolEvent> events;
-
-private:
     void record(const char *name, const ToolEvent &e)
     {
         calls << QString::fromLatin1(name);
         events << e;
     }
+
+    QStringList calls;
+    QList<ToolEvent> events;
 };
 
 // A shown, offscreen canvas of a given size on its own project.

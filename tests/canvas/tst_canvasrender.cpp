@@ -1,6 +1,7 @@
 // What the canvas paints, checked pixel by pixel on grabs of the widget and
 // on the export image.
 
+#include "../common/canvasrows.h"
 #include "canvastesthelpers.h"
 
 #include "document/geometry.h"
@@ -58,7 +59,24 @@ QImage grabbed(const CanvasFixture &f)
     return f.canvas->grab().toImage();
 }
 
+struct FrameRow {
+    int mode, layout;
+    QPoint origin;   // widget position of canvas pixel (0, 0)
+    int screenPixel; // widget pixels per colormap pixel across
+    int frame;       // the colour the frame shows
+};
+struct ExportRow {
+    int mode, layout;
+    bool borders;
+    QSize size;
+    QPoint origin; // image position of colormap pixel (0, 0)
+    int across;    // image pixels per colormap pixel
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(FrameRow)
+Q_DECLARE_METATYPE(ExportRow)
 
 class TestCanvasRender : public QObject
 {
@@ -67,25 +85,19 @@ class TestCanvasRender : public QObject
 private slots:
     void frameArtworkAndBackdrop_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<QPoint>("origin");   // widget position of canvas pixel (0, 0)
-        QTest::addColumn<int>("screenPixel"); // widget pixels per colormap pixel across
-        QTest::addColumn<int>("frame");       // the colour the frame shows
         // Frame left at 34; hires margin 48 px, top margin 51 lines (9 on top/bottom).
-        QTest::newRow("hires") << 0 << 0 << QPoint(130, 102) << 2 << 6;
-        QTest::newRow("multicolor") << 1 << 0 << QPoint(130, 102) << 4 << 6;
-        QTest::newRow("multicolor side shows background") << 1 << 1 << QPoint(34, 102) << 4 << 5;
-        QTest::newRow("hires top bottom") << 0 << 2 << QPoint(130, 18) << 2 << 6;
+        addRows<FrameRow>({
+            {"hires", {0, 0, QPoint(130, 102), 2, 6}},
+            {"multicolor", {1, 0, QPoint(130, 102), 4, 6}},
+            {"multicolor side shows background", {1, 1, QPoint(34, 102), 4, 5}},
+            {"hires top bottom", {0, 2, QPoint(130, 18), 2, 6}},
+        });
     }
     void frameArtworkAndBackdrop()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(QPoint, origin);
-        QFETCH(int, screenPixel);
-        QFETCH(int, frame);
-        Project project = withLayout(CanvasMode(mode), CanvasLayout(layout));
+        QFETCH(FrameRow, row);
+        const int layout = row.layout, s = row.screenPixel;
+        Project project = withLayout(CanvasMode(row.mode), CanvasLayout(layout));
         project.setSlot(ColorSlot::Border, 6);
         project.setSlot(ColorSlot::Background, 5);
         project.colormap().fill(0);
@@ -94,15 +106,14 @@ private slots:
         CanvasFixture f(std::move(project), Widget);
         f.canvas->refreshWholeImage();
         const QImage image = grabbed(f);
-        const QColor grey(48, 48, 48), bare = pal(frame);
+        const QColor grey(48, 48, 48), bare = pal(row.frame);
         // Top/bottom canvases have black bands above and below; the sides show the border.
         const bool bands = CanvasLayout(layout) == CanvasLayout::TopBottomBorderSprites;
         QCOMPARE(
             colorsAt(image, {{10, 300}, {890, 300}, {40, bands ? 300 : 5}, {400, 5}, {400, 598}}),
             (QList<QColor>{grey, grey, bare, bands ? pal(0) : bare, bands ? pal(0) : bare}));
         // Colormap pixel (60, 100) and its neighbour, each screenPixel x 2 large.
-        const QPoint p = origin + QPoint(60 * screenPixel, 200);
-        const int s = screenPixel;
+        const QPoint p = row.origin + QPoint(60 * s, 200);
         QCOMPARE(colorsAt(image, {p, p + QPoint(s - 1, 1), p + QPoint(s, 0), p - QPoint(1, 0),
                                   p + QPoint(0, 2)}),
                  (QList<QColor>{pal(2), pal(2), pal(7), pal(0), pal(0)}));
@@ -122,7 +133,7 @@ private slots:
         f.canvas->refreshWholeImage();
         QCOMPARE(colorsAt(grabbed(f), edits), (QList<QColor>{pal(1), pal(1)}));
     }
-    void referenceGridLine()
+    void referenceGridAndSymmetryGuide()
     {
         CanvasFixture f(Project(CanvasMode::Hires), Widget);
         f.canvas->setGridVisible(true);
@@ -133,40 +144,38 @@ private slots:
         QCOMPARE(colorsAt(grabbed(f), probes), (QList<QColor>{line, pal(0), pal(0), line, pal(0)}));
         f.canvas->setLighterGrids(true);
         QCOMPARE(grabbed(f).pixelColor(146, 108), QColor(147, 147, 147));
+        // The horizontal symmetry axis sits at y = 100, green, yellow for the
+        // kaleidoscope.
+        f.canvas->setSymmetryMode(int(SymmetryMode::Horizontal));
+        QCOMPARE(colorsAt(grabbed(f), {{300, 302}, {300, 304}}),
+                 (QList<QColor>{QColor(0, 255, 0), pal(0)}));
+        f.canvas->setSymmetryMode(int(SymmetryMode::Kaleidoscope));
+        QCOMPARE(grabbed(f).pixelColor(300, 302), QColor(255, 255, 0));
     }
-    void pixelGridFromZoomFour()
+    void pixelGrid()
     {
         CanvasFixture f(Project(CanvasMode::Hires), Widget);
-        f.project.view().setZoom(3.99);
-        f.project.view().setOffset(QPointF(0, 0));
+        ViewTransform &view = f.project.view();
+        view.setZoom(3.99);
+        view.setOffset(QPointF(0, 0));
         f.canvas->setPixelGridVisible(true);
         QImage image = grabbed(f);
         for (int x = 0; x < 40; ++x)
             QCOMPARE(image.pixelColor(x, 10), pal(0));
-        f.project.view().setZoom(4.0);
+        // From zoom 4, on a quarter turn: canvas (x, y) shows at widget
+        // (800 - 4y, 4x); the column boundary x = 3 runs across the screen at
+        // y = 12, the row boundary y = 2 down the screen at x = 792.
+        view.setZoom(4.0);
+        view.setRotation(90.0);
+        view.setOffset(QPointF(800, 0));
         image = grabbed(f);
-        QVERIFY(closeTo(image.pixelColor(12, 9), PixelGrid));
-        QCOMPARE(image.pixelColor(13, 9), pal(0));
-        QVERIFY(closeTo(image.pixelColor(21, 28), PixelGrid));
-    }
-    void pixelGridOnTurnedView()
-    {
-        CanvasFixture f(Project(CanvasMode::Hires), Widget);
-        // A quarter turn at zoom 4: canvas (x, y) shows at widget (800 - 4y, 4x).
-        f.project.view().setZoom(4.0);
-        f.project.view().setRotation(90.0);
-        f.project.view().setOffset(QPointF(800, 0));
-        f.canvas->setPixelGridVisible(true);
-        QImage image = grabbed(f);
-        // The canvas column boundary x = 3 runs across the screen at y = 12,
-        // the row boundary y = 2 down the screen at x = 792.
         QVERIFY(closeTo(image.pixelColor(790, 12), PixelGrid));
         QVERIFY(closeTo(image.pixelColor(792, 30), PixelGrid));
         QCOMPARE(colorsAt(image, {{790, 13}, {793, 30}}), (QList<QColor>{pal(0), pal(0)}));
         // Turned off the axes the lines are still drawn: some pixel of a short
         // stretch across the artwork carries the grid colour, the rest black.
-        f.project.view().setRotation(30.0);
-        f.project.view().setOffset(QPointF(400, 100));
+        view.setRotation(30.0);
+        view.setOffset(QPointF(400, 100));
         image = grabbed(f);
         int lineHits = 0;
         for (int x = 380; x < 420; ++x) {
@@ -195,16 +204,6 @@ private slots:
         plain.canvas->setSafeFramesVisible(true);
         QCOMPARE(grabbed(plain).pixelColor(98, 300), pal(0));
     }
-    void symmetryGuide()
-    {
-        CanvasFixture f(Project(CanvasMode::Hires), Widget);
-        // The horizontal axis sits at y = 100.
-        f.canvas->setSymmetryMode(int(SymmetryMode::Horizontal));
-        QCOMPARE(colorsAt(grabbed(f), {{300, 302}, {300, 304}}),
-                 (QList<QColor>{QColor(0, 255, 0), pal(0)}));
-        f.canvas->setSymmetryMode(int(SymmetryMode::Kaleidoscope));
-        QCOMPARE(grabbed(f).pixelColor(300, 302), QColor(255, 255, 0));
-    }
     void redSpriteFlags()
     {
         // Two free colours in top border column 0 break its colour limit; other
@@ -230,44 +229,36 @@ private slots:
     }
     void exportImage_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<bool>("borders");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QPoint>("origin"); // image position of colormap pixel (0, 0)
-        QTest::addColumn<int>("across");    // image pixels per colormap pixel
-        QTest::newRow("hires bare") << 0 << 0 << false << QSize(320, 200) << QPoint(0, 0) << 1;
-        QTest::newRow("multicolor framed")
-            << 1 << 0 << true << QSize(416, 301) << QPoint(48, 51) << 2;
-        QTest::newRow("top bottom framed")
-            << 0 << 2 << true << QSize(416, 301) << QPoint(48, 9) << 1;
-        QTest::newRow("side framed") << 0 << 1 << true << QSize(416, 301) << QPoint(0, 51) << 1;
+        const QSize frame(416, 301);
+        addRows<ExportRow>({
+            {"hires bare", {0, 0, false, QSize(320, 200), QPoint(0, 0), 1}},
+            {"multicolor framed", {1, 0, true, frame, QPoint(48, 51), 2}},
+            {"top bottom framed", {0, 2, true, frame, QPoint(48, 9), 1}},
+            {"side framed", {0, 1, true, frame, QPoint(0, 51), 1}},
+        });
     }
     void exportImage()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(bool, borders);
-        QFETCH(QSize, size);
-        QFETCH(QPoint, origin);
-        QFETCH(int, across);
-        Project project = withLayout(CanvasMode(mode), CanvasLayout(layout));
+        QFETCH(ExportRow, row);
+        const int layout = row.layout;
+        const QPoint origin = row.origin;
+        Project project = withLayout(CanvasMode(row.mode), CanvasLayout(layout));
         project.setSlot(ColorSlot::Border, 6);
         project.colormap().setPixel(1, 0, 7);
         project.colormap().setPixel(2, 0, 2);
         CanvasFixture f(std::move(project), Widget);
-        const QImage image = f.canvas->exportImage(borders);
-        QCOMPARE(image.size(), size);
+        const QImage image = f.canvas->exportImage(row.borders);
+        QCOMPARE(image.size(), row.size);
         QCOMPARE(image.format(), QImage::Format_RGB32);
-        const QPoint a(across, 0);
+        const QPoint a(row.across, 0);
         QCOMPARE(
             colorsAt(image, {origin, origin + a, origin + 2 * a - QPoint(1, 0), origin + 2 * a}),
             (QList<QColor>{pal(0), pal(7), pal(7), pal(2)}));
-        if (!borders)
+        if (!row.borders)
             return;
         // Top/bottom canvases have black bands above and below the canvas; the
         // side canvas fills the frame's width, elsewhere the left margin is border.
-        const int w = size.width(), h = size.height();
+        const int w = row.size.width(), h = row.size.height();
         const QColor band = layout == 2 ? pal(0) : pal(6);
         const QPoint side = layout == 1 ? QPoint(w / 2, 10) : QPoint(0, h / 2);
         QCOMPARE(colorsAt(image, {{w / 2, 0}, {w / 2, h - 1}, side}),
