@@ -61,43 +61,35 @@ QImage grabbed(const CanvasFixture &f)
 
 struct FrameRow {
     int mode, layout;
-    QPoint origin;   // widget position of canvas pixel (0, 0)
-    int screenPixel; // widget pixels per colormap pixel across
-    int frame;       // the colour the frame shows
-};
-struct ExportRow {
-    int mode, layout;
-    bool borders;
-    QSize size;
-    QPoint origin; // image position of colormap pixel (0, 0)
-    int across;    // image pixels per colormap pixel
+    QPoint origin; // export position of colormap pixel (0, 0)
+    int across;    // export pixels per colormap pixel
+    int frame;     // the colour the frame shows
 };
 
 } // namespace
 
 Q_DECLARE_METATYPE(FrameRow)
-Q_DECLARE_METATYPE(ExportRow)
 
 class TestCanvasRender : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void frameArtworkAndBackdrop_data()
+    void screenAndExport_data()
     {
-        // Frame left at 34; hires margin 48 px, top margin 51 lines (9 on top/bottom).
+        // Frame 416 x 301: hires margin 48 px, top margin 51 lines (9 on top/bottom).
         addRows<FrameRow>({
-            {"hires", {0, 0, QPoint(130, 102), 2, 6}},
-            {"multicolor", {1, 0, QPoint(130, 102), 4, 6}},
-            {"multicolor side shows background", {1, 1, QPoint(34, 102), 4, 5}},
-            {"hires top bottom", {0, 2, QPoint(130, 18), 2, 6}},
+            {"hires", {0, 0, QPoint(48, 51), 1, 6}},
+            {"multicolor", {1, 0, QPoint(48, 51), 2, 6}},
+            {"hires side", {0, 1, QPoint(0, 51), 1, 6}},
+            {"multicolor side shows background", {1, 1, QPoint(0, 51), 2, 5}},
+            {"top bottom", {0, 2, QPoint(48, 9), 1, 6}},
         });
     }
-    void frameArtworkAndBackdrop()
+    void screenAndExport()
     {
         QFETCH(FrameRow, row);
-        const int layout = row.layout, s = row.screenPixel;
-        Project project = withLayout(CanvasMode(row.mode), CanvasLayout(layout));
+        Project project = withLayout(CanvasMode(row.mode), CanvasLayout(row.layout));
         project.setSlot(ColorSlot::Border, 6);
         project.setSlot(ColorSlot::Background, 5);
         project.colormap().fill(0);
@@ -105,18 +97,28 @@ private slots:
         project.colormap().setPixel(61, 100, 7);
         CanvasFixture f(std::move(project), Widget);
         f.canvas->refreshWholeImage();
-        const QImage image = grabbed(f);
-        const QColor grey(48, 48, 48), bare = pal(row.frame);
-        // Top/bottom canvases have black bands above and below; the sides show the border.
-        const bool bands = CanvasLayout(layout) == CanvasLayout::TopBottomBorderSprites;
-        QCOMPARE(
-            colorsAt(image, {{10, 300}, {890, 300}, {40, bands ? 300 : 5}, {400, 5}, {400, 598}}),
-            (QList<QColor>{grey, grey, bare, bands ? pal(0) : bare, bands ? pal(0) : bare}));
-        // Colormap pixel (60, 100) and its neighbour, each screenPixel x 2 large.
-        const QPoint p = row.origin + QPoint(60 * s, 200);
-        QCOMPARE(colorsAt(image, {p, p + QPoint(s - 1, 1), p + QPoint(s, 0), p - QPoint(1, 0),
-                                  p + QPoint(0, 2)}),
-                 (QList<QColor>{pal(2), pal(2), pal(7), pal(0), pal(0)}));
+        const QImage framed = f.canvas->exportImage(true);
+        QCOMPARE(framed.size(), QSize(416, 301));
+        QCOMPARE(framed.format(), QImage::Format_RGB32);
+        const QPoint o = row.origin, a(row.across, 0), p = o + QPoint(60 * row.across, 100);
+        QCOMPARE(colorsAt(framed, {p - QPoint(1, 0), p, p + a - QPoint(1, 0), p + a}),
+                 (QList<QColor>{pal(0), pal(2), pal(2), pal(7)}));
+        // Top/bottom canvases have black bands above and below the canvas; the
+        // side canvas fills the frame's width, elsewhere the left margin is frame.
+        const QColor band = row.layout == 2 ? pal(0) : pal(row.frame);
+        const QPoint side = row.layout == 1 ? QPoint(208, 10) : QPoint(0, 150);
+        QCOMPARE(colorsAt(framed, {{208, 0}, {208, 300}, side}),
+                 (QList<QColor>{band, band, pal(row.frame)}));
+        // A workstage frame brings its own border colour.
+        QCOMPARE(f.canvas->exportImage(true, 13).pixelColor(side), pal(13));
+        // Without borders the export is the canvas part of the framed one.
+        const QImage bare = f.canvas->exportImage(false);
+        QCOMPARE(bare, framed.copy(QRect(o, bare.size())));
+        // The screen shows the framed picture at zoom 2 on the grey backdrop.
+        const QImage screen = grabbed(f).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(screen.copy(34, 0, 832, 602), framed.scaled(832, 602));
+        QCOMPARE(colorsAt(screen, {{10, 300}, {890, 300}}),
+                 (QList<QColor>{QColor(48, 48, 48), QColor(48, 48, 48)}));
     }
     void regionRefreshShowsEdit()
     {
@@ -226,45 +228,6 @@ private slots:
         f.project.colormap().setPixel(6, 5, 2);
         f.canvas->refreshImageRegion(QRect(6, 5, 1, 1));
         QCOMPARE(grabbed(f).pixelColor(178, 58), pal(0));
-    }
-    void exportImage_data()
-    {
-        const QSize frame(416, 301);
-        addRows<ExportRow>({
-            {"hires bare", {0, 0, false, QSize(320, 200), QPoint(0, 0), 1}},
-            {"multicolor framed", {1, 0, true, frame, QPoint(48, 51), 2}},
-            {"top bottom framed", {0, 2, true, frame, QPoint(48, 9), 1}},
-            {"side framed", {0, 1, true, frame, QPoint(0, 51), 1}},
-        });
-    }
-    void exportImage()
-    {
-        QFETCH(ExportRow, row);
-        const int layout = row.layout;
-        const QPoint origin = row.origin;
-        Project project = withLayout(CanvasMode(row.mode), CanvasLayout(layout));
-        project.setSlot(ColorSlot::Border, 6);
-        project.colormap().setPixel(1, 0, 7);
-        project.colormap().setPixel(2, 0, 2);
-        CanvasFixture f(std::move(project), Widget);
-        const QImage image = f.canvas->exportImage(row.borders);
-        QCOMPARE(image.size(), row.size);
-        QCOMPARE(image.format(), QImage::Format_RGB32);
-        const QPoint a(row.across, 0);
-        QCOMPARE(
-            colorsAt(image, {origin, origin + a, origin + 2 * a - QPoint(1, 0), origin + 2 * a}),
-            (QList<QColor>{pal(0), pal(7), pal(7), pal(2)}));
-        if (!row.borders)
-            return;
-        // Top/bottom canvases have black bands above and below the canvas; the
-        // side canvas fills the frame's width, elsewhere the left margin is border.
-        const int w = row.size.width(), h = row.size.height();
-        const QColor band = layout == 2 ? pal(0) : pal(6);
-        const QPoint side = layout == 1 ? QPoint(w / 2, 10) : QPoint(0, h / 2);
-        QCOMPARE(colorsAt(image, {{w / 2, 0}, {w / 2, h - 1}, side}),
-                 (QList<QColor>{band, band, pal(6)}));
-        // A workstage frame brings its own border colour.
-        QCOMPARE(f.canvas->exportImage(true, 13).pixelColor(side), pal(13));
     }
     void printPage()
     {
