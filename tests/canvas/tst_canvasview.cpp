@@ -32,69 +32,98 @@ QPointF centreOf(const QWidget *w)
     return QPointF(w->width() / 2.0, w->height() / 2.0);
 }
 
-struct ZoomRow {
-    double start;
-    bool in;
-    double expected;
-};
-struct FitRow {
-    int layout, screens;
-    QSize size, widget;
-    double rotation, aspect, zoom;
-    QPointF centre; // the fitted rectangle's centre in canvas pixels
+// Table rows leave their trailing fields at the defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+enum Action { In, Out, Fit, Key };
+struct ViewRow {
+    Action act;
+    double start, zoom;
+    bool fit = false;
+    QPointF point; // the fit's centre in canvas pixels, or a pan's offset change
+    int key = 0, mode = 0;
+    double rotation = 0, aspect = 1;
+    int layout = 0, screens = 1;
+    QSize size, widget{832, 602};
 };
 struct RotateRow {
     double start, drag;
     bool shift;
     double expected;
 };
-struct PanRow {
-    int mode;
-    double rotation, aspect;
-    int key;
-    QPointF shift; // on-screen offset change at zoom 2
-};
 
 } // namespace
 
-Q_DECLARE_METATYPE(ZoomRow)
-Q_DECLARE_METATYPE(FitRow)
+Q_DECLARE_METATYPE(ViewRow)
 Q_DECLARE_METATYPE(RotateRow)
-Q_DECLARE_METATYPE(PanRow)
 
 class TestCanvasView : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void zoomSteps_data()
+    void viewActions_data()
     {
-        addRows<ZoomRow>({
-            {"fractional in", {2.37, true, 3.0}},
-            {"fractional out", {2.37, false, 2.0}},
-            {"just under whole in", {2.9999999999, true, 4.0}},
-            {"just over whole out", {4.0000000001, false, 3.0}},
-            {"near maximum in", {63.5, true, 64.0}},
-            {"at one out", {1.0, false, 1.0}},
-            {"under one in", {0.5, true, 1.0}},
+        // Zoom steps keep the widget centre on the same artwork point; a fit
+        // centres the framed 416 x 301 screen pixels, or an unframed canvas;
+        // arrows pan by one cell, 8 screen pixels at zoom 1.
+        // Fields: action, start zoom, zoom, fit mode after, point, key, mode,
+        // rotation, aspect, layout, screens, canvas size, widget size.
+        const QPointF middle(160, 99.5);
+        addRows<ViewRow>({
+            {"fractional in", {In, 2.37, 3}},
+            {"fractional out", {Out, 2.37, 2}},
+            {"just under whole in", {In, 2.9999999999, 4}},
+            {"just over whole out", {Out, 4.0000000001, 3}},
+            {"near maximum in", {In, 63.5, 64}},
+            {"at one out", {Out, 1, 1, true}},
+            {"under one in", {In, 0.5, 1}},
+            {"fit framed", {Fit, 7, 2, true, middle}},
+            {"fit side sprites", {Fit, 7, 2, true, {208, 99.5}, 0, 0, 0, 1, 1}},
+            {"fit rotated quarter", {Fit, 7, 602.0 / 416.0, true, middle, 0, 0, 90}},
+            {"fit ntsc pixels", {Fit, 7, 1.5, true, middle, 0, 0, 0, 0.75}},
+            {"fit dual unframed", {Fit, 7, 1.3, true, {320, 100}, 0, 0, 0, 1, 0, 2}},
+            {"fit huge clamps to minimum",
+             {Fit, 7, 0.0625, true, {2048, 2048}, 0, 0, 0, 1, 0, 1, {4096, 4096}, {200, 100}}},
+            {"up", {Key, 2, 2, false, {0, -16}, Qt::Key_Up}},
+            {"right rotated 90 moves down", {Key, 2, 2, false, {0, 16}, Qt::Key_Right, 0, 90}},
+            // A multicolor cell is 4 double-wide pixels: the same 8 screen pixels.
+            {"multicolor right", {Key, 2, 2, false, {16, 0}, Qt::Key_Right, 1}},
+            {"ntsc up", {Key, 2, 2, false, {0, -16 / 0.75}, Qt::Key_Up, 0, 0, 0.75}},
         });
     }
-    void zoomSteps()
+    void viewActions()
     {
-        QFETCH(ZoomRow, row);
-        CanvasFixture f(Project(CanvasMode::Hires));
-        f.project.view().setZoom(row.start);
-        f.project.view().setOffset(QPointF(13, 7));
-        const QPointF centre = centreOf(f.canvas.get());
-        const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
-        QSignalSpy status(f.canvas.get(), &CanvasArea::statusChanged);
-        row.in ? f.canvas->zoomIn() : f.canvas->zoomOut();
-        QCOMPARE(f.project.view().zoom(), row.expected);
-        const bool changed = row.expected != row.start;
-        QCOMPARE(status.count(), changed ? 1 : 0);
-        QCOMPARE(f.canvas->isFitMode(), !changed);
-        // The widget centre keeps showing the same artwork point.
-        QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
+        QFETCH(ViewRow, row);
+        LayoutSpec spec;
+        spec.layout = CanvasLayout(row.layout);
+        const int w = row.size.isValid() ? row.size.width() : -1;
+        const int h = row.size.isValid() ? row.size.height() : -1;
+        CanvasFixture f(Project(CanvasMode(row.mode), w, h, spec, row.screens), row.widget);
+        CanvasArea *c = f.canvas.get();
+        ViewTransform &view = f.project.view();
+        view.setRotation(row.rotation);
+        view.setDisplayAspect(row.aspect);
+        view.setZoom(row.start);
+        view.setOffset(QPointF(13, 7));
+        const QPointF centre = centreOf(c), canvasAtCentre = view.toCanvas(centre);
+        QSignalSpy status(c, &CanvasArea::statusChanged);
+        row.act == In    ? c->zoomIn()
+        : row.act == Out ? c->zoomOut()
+        : row.act == Fit ? c->zoomBestFit()
+                         : QTest::keyClick(c, Qt::Key(row.key));
+        QVERIFY(qFuzzyCompare(view.zoom(), row.zoom));
+        QCOMPARE(c->isFitMode(), row.fit);
+        if (row.act == Fit) {
+            QVERIFY(near(view.toWidget(row.point), centre));
+        } else if (row.act == Key) {
+            QVERIFY(near(view.offset() - QPointF(13, 7), row.point, 1e-9));
+            // With a modifier the arrow is left to others.
+            QTest::keyClick(c, Qt::Key(row.key), Qt::ControlModifier);
+            QVERIFY(near(view.offset() - QPointF(13, 7), row.point, 1e-9));
+        } else {
+            QCOMPARE(status.count(), row.fit ? 0 : 1);
+            QVERIFY(near(view.toWidget(canvasAtCentre), centre));
+        }
     }
 
     void wheelZoom()
@@ -120,37 +149,6 @@ private slots:
         sendWheel(f.canvas.get(), QPointF(100, 200), -120);
         QCOMPARE(view.zoom(), 3.0);
         QVERIFY(near(view.toWidget(QPointF(0, 50)), QPointF(200, 200)));
-    }
-
-    void bestFit_data()
-    {
-        // A framed one-screen canvas shows 416 x 301 screen pixels.
-        const QSize w(832, 602), none;
-        addRows<FitRow>({
-            {"framed", {0, 1, none, w, 0.0, 1.0, 2.0, QPointF(160, 99.5)}},
-            {"side sprites", {1, 1, none, w, 0.0, 1.0, 2.0, QPointF(208, 99.5)}},
-            {"rotated quarter", {0, 1, none, w, 90.0, 1.0, 602.0 / 416.0, QPointF(160, 99.5)}},
-            {"ntsc pixels", {0, 1, none, w, 0.0, 0.75, 1.5, QPointF(160, 99.5)}},
-            {"dual unframed", {0, 2, none, w, 0.0, 1.0, 1.3, QPointF(320, 100)}},
-            {"huge clamps to minimum",
-             {0, 1, QSize(4096, 4096), QSize(200, 100), 0.0, 1.0, 0.0625, QPointF(2048, 2048)}},
-        });
-    }
-    void bestFit()
-    {
-        QFETCH(FitRow, row);
-        LayoutSpec spec;
-        spec.layout = CanvasLayout(row.layout);
-        const int w = row.size.isValid() ? row.size.width() : -1;
-        const int h = row.size.isValid() ? row.size.height() : -1;
-        CanvasFixture f(Project(CanvasMode::Hires, w, h, spec, row.screens), row.widget);
-        f.project.view().setRotation(row.rotation);
-        f.project.view().setDisplayAspect(row.aspect);
-        f.project.view().setZoom(7.0);
-        f.canvas->zoomBestFit();
-        QVERIFY(qFuzzyCompare(f.project.view().zoom(), row.zoom));
-        QVERIFY(f.canvas->isFitMode());
-        QVERIFY(near(f.project.view().toWidget(row.centre), centreOf(f.canvas.get())));
     }
 
     void fitModeAndActualSize()
@@ -231,33 +229,6 @@ private slots:
             view.setRotation(degrees);
             QVERIFY2(view.rotation() == expected, qPrintable(QString::number(degrees)));
         }
-    }
-
-    void arrowPan_data()
-    {
-        addRows<PanRow>({
-            {"up", {0, 0.0, 1.0, Qt::Key_Up, QPointF(0, -16)}},
-            {"right rotated 90 moves down", {0, 90.0, 1.0, Qt::Key_Right, QPointF(0, 16)}},
-            // A multicolor cell is 4 double-wide pixels: the same 8 screen pixels.
-            {"multicolor right", {1, 0.0, 1.0, Qt::Key_Right, QPointF(16, 0)}},
-            {"ntsc up", {0, 0.0, 0.75, Qt::Key_Up, QPointF(0, -16 / 0.75)}},
-        });
-    }
-    void arrowPan()
-    {
-        QFETCH(PanRow, row);
-        CanvasFixture f{Project(CanvasMode(row.mode))};
-        f.project.view().setZoom(2.0);
-        f.project.view().setRotation(row.rotation);
-        f.project.view().setDisplayAspect(row.aspect);
-        const QPointF before = f.project.view().offset();
-        QTest::keyClick(f.canvas.get(), Qt::Key(row.key));
-        QVERIFY(near(f.project.view().offset() - before, row.shift, 1e-9));
-        QVERIFY(!f.canvas->isFitMode());
-        // With a modifier the arrow is left to others.
-        const QPointF after = f.project.view().offset();
-        QTest::keyClick(f.canvas.get(), Qt::Key(row.key), Qt::ControlModifier);
-        QCOMPARE(f.project.view().offset(), after);
     }
 
     void canvasPixelMapping()
