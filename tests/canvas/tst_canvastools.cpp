@@ -150,37 +150,33 @@ private slots:
         f.c->resetRotation();
         QCOMPARE(f.project.view().rotation(), 0.0);
     }
-    void eyedropperSampling_data()
-    {
-        QTest::addColumn<bool>("secondary");
-        QTest::newRow("left sets primary") << false;
-        QTest::newRow("right sets secondary") << true;
-    }
     void eyedropperSampling()
     {
-        QFETCH(bool, secondary);
-        Fixture f;
-        CanvasArea *c = f.c;
-        f.project.colormap().fillRect(QRect(2, 2, 2, 1), 5);
-        f.project.colormap().setPixel(4, 2, 12);
-        c->setEyedropperTool(true);
-        QSignalSpy spy(c, &CanvasArea::penColorsChanged);
-        const Qt::MouseButton b = secondary ? Qt::RightButton : Qt::LeftButton;
-        const quint8 other = secondary ? c->penIndex() : c->secondaryIndex();
-        auto sampled = [&] { return secondary ? c->secondaryIndex() : c->penIndex(); };
-        press(c, at(2, 2), b);
-        QCOMPARE(sampled(), quint8(5));
-        // Dragging keeps sampling, an unchanged colour signals nothing, and
-        // outside the canvas nothing is read.
-        move(c, at(3, 2), b);
-        move(c, at(4, 2), b);
-        move(c, QPointF(-20, -20), b);
-        release(c, QPointF(-20, -20), b);
-        QCOMPARE(spy.count(), 2);
-        QCOMPARE(sampled(), quint8(12));
-        QCOMPARE(secondary ? c->penIndex() : c->secondaryIndex(), other);
-        QVERIFY(f.pen->calls.isEmpty());
-        QCOMPARE(f.project.history().nodeCount(), 0);
+        // The left button sets the primary colour, the right the secondary.
+        for (bool secondary : {false, true}) {
+            Fixture f;
+            CanvasArea *c = f.c;
+            f.project.colormap().fillRect(QRect(2, 2, 2, 1), 5);
+            f.project.colormap().setPixel(4, 2, 12);
+            c->setEyedropperTool(true);
+            QSignalSpy spy(c, &CanvasArea::penColorsChanged);
+            const Qt::MouseButton b = secondary ? Qt::RightButton : Qt::LeftButton;
+            const quint8 other = secondary ? c->penIndex() : c->secondaryIndex();
+            auto sampled = [&] { return secondary ? c->secondaryIndex() : c->penIndex(); };
+            press(c, at(2, 2), b);
+            QCOMPARE(sampled(), quint8(5));
+            // Dragging keeps sampling, an unchanged colour signals nothing, and
+            // outside the canvas nothing is read.
+            move(c, at(3, 2), b);
+            move(c, at(4, 2), b);
+            move(c, QPointF(-20, -20), b);
+            release(c, QPointF(-20, -20), b);
+            QCOMPARE(spy.count(), 2);
+            QCOMPARE(sampled(), quint8(12));
+            QCOMPARE(secondary ? c->penIndex() : c->secondaryIndex(), other);
+            QVERIFY(f.pen->calls.isEmpty());
+            QCOMPARE(f.project.history().nodeCount(), 0);
+        }
     }
     void symmetryAxesDrag_data()
     {
@@ -233,7 +229,7 @@ private slots:
         QCOMPARE(f.c->symmetryAxes(), (SymmetryAxes{200, 320}));
         QCOMPARE(f.pen->calls.last(), QStringLiteral("dragged"));
     }
-    void cursors()
+    void heldKeysAndCursors()
     {
         // The Alt dropper over the pen is pinned with the real pen; here the
         // keys, the tools and the axes that bring their own cursors.
@@ -267,6 +263,17 @@ private slots:
         // None mode grabs nothing, even on the axis.
         c->setSymmetryMode(int(SymmetryMode::None));
         QCOMPARE(c->symmetryTool()->hitTest(QPointF(641, 398)), SymmetryTool::Hit::None);
+        // Z toggles the lighter grids, Ctrl+Z is left to undo; C shows the
+        // swap preview while held.
+        QTest::keyClick(c, Qt::Key_Z);
+        QTest::keyClick(c, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(c->lighterGrids());
+        QTest::keyClick(c, Qt::Key_Z);
+        QVERIFY(!c->lighterGrids());
+        QTest::keyPress(c, Qt::Key_C);
+        QVERIFY(c->isSwapPreview());
+        QTest::keyRelease(c, Qt::Key_C);
+        QVERIFY(!c->isSwapPreview());
     }
     void cursorImages()
     {
@@ -290,21 +297,6 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, "ToolCursors: :/cursors/none.png did not load; falling "
                                            "back to the arrow cursor");
         QCOMPARE(ToolCursors::load(":/cursors/none.png", QPoint(1, 1)).shape(), Qt::ArrowCursor);
-    }
-    void keyToggles()
-    {
-        // Z toggles the lighter grids, Ctrl+Z is left to undo; C shows the
-        // swap preview while held.
-        Fixture f;
-        QTest::keyClick(f.c, Qt::Key_Z);
-        QTest::keyClick(f.c, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(f.c->lighterGrids());
-        QTest::keyClick(f.c, Qt::Key_Z);
-        QVERIFY(!f.c->lighterGrids());
-        QTest::keyPress(f.c, Qt::Key_C);
-        QVERIFY(f.c->isSwapPreview());
-        QTest::keyRelease(f.c, Qt::Key_C);
-        QVERIFY(!f.c->isSwapPreview());
     }
 };
 
