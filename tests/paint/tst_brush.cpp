@@ -1,3 +1,5 @@
+#include "../common/paintrows.h"
+
 #include "paint/antialiasmixtable.h"
 #include "paint/brushsettings.h"
 #include "paint/pixelperfectfilter.h"
@@ -5,124 +7,69 @@
 
 #include <QtTest>
 
-Q_DECLARE_METATYPE(QList<QPoint>)
+namespace
+{
+
+QList<QPoint> pointsOf(const QString &text)
+{
+    const QList<int> v = intsOf(text);
+    QList<QPoint> points;
+    for (int i = 0; i + 1 < v.size(); i += 2)
+        points.append(QPoint(v[i], v[i + 1]));
+    return points;
+}
+
+} // namespace
 
 class TestBrush : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void effectiveWidth_data()
-    {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("tablet");
-        QTest::addColumn<bool>("widening");
-        QTest::addColumn<double>("pressure");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("mouse ignores pressure") << 8 << false << true << 1.0 << 8;
-        QTest::newRow("widening off") << 8 << true << false << 1.0 << 8;
-        QTest::newRow("full press on 32") << 32 << true << true << 1.0 << 48;
-        QTest::newRow("half press: 1 + 16 x 0.25") << 1 << true << true << 0.5 << 5;
-        QTest::newRow("light press: 1.25 rounds down") << 1 << true << true << 0.125 << 1;
-        QTest::newRow("clamped to 65") << 60 << true << true << 1.0 << 65;
-        QTest::newRow("zero stored width clamps up") << 0 << false << true << 0.0 << 1;
-    }
+    void effectiveWidth_data() { addTextRows("paint/brush.txt", "width"); }
     void effectiveWidth()
     {
-        QFETCH(int, stored);
-        QFETCH(bool, tablet);
-        QFETCH(bool, widening);
-        QFETCH(double, pressure);
-        QTEST(effectiveBrushWidth(stored, tablet, widening, pressure), "expected");
+        QFETCH(QStringList, row);
+        QCOMPARE(
+            effectiveBrushWidth(row[0].toInt(), row[1] == u'1', row[2] == u'1', row[3].toDouble()),
+            row[4].toInt());
     }
-    void nibOffsets_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<double>("pixelWidth");
-        QTest::addColumn<double>("aspect");
-        QTest::addColumn<double>("ox");
-        QTest::addColumn<double>("oy");
-        QTest::newRow("width 1 centred") << 1 << 1.0 << 1.0 << 0.5 << 0.5;
-        QTest::newRow("hires even on corner") << 8 << 1.0 << 1.0 << 0.0 << 0.0;
-        QTest::newRow("hires odd on centre") << 7 << 1.0 << 1.0 << 0.5 << 0.5;
-        // 6 display pixels are 3 multicolor pixels across: odd, but 6 rows: even.
-        QTest::newRow("multicolor 6") << 6 << 2.0 << 1.0 << 0.5 << 0.0;
-        // 2 display pixels are one multicolor pixel: below 2, centred.
-        QTest::newRow("multicolor 2") << 2 << 2.0 << 1.0 << 0.5 << 0.0;
-        // 4 x 0.75 = 3 rows on an NTSC display: odd.
-        QTest::newRow("ntsc rows") << 4 << 1.0 << 0.75 << 0.0 << 0.5;
-    }
+    void nibOffsets_data() { addTextRows("paint/brush.txt", "nib"); }
     void nibOffsets()
     {
-        QFETCH(int, width);
-        QFETCH(double, pixelWidth);
-        QFETCH(double, aspect);
-        const NibOffset offset = nibCentringOffset(width, pixelWidth, aspect);
-        QTEST(offset.x, "ox");
-        QTEST(offset.y, "oy");
+        QFETCH(QStringList, row);
+        const NibOffset offset =
+            nibCentringOffset(row[0].toInt(), row[1].toDouble(), row[2].toDouble());
+        QCOMPARE(QPointF(offset.x, offset.y), QPointF(row[3].toDouble(), row[4].toDouble()));
     }
-    void pixelPerfect_data()
-    {
-        QTest::addColumn<QPoint>("start");
-        QTest::addColumn<QList<QPoint>>("feeds");
-        QTest::addColumn<QList<QPoint>>("emitted");
-        QTest::addColumn<QPoint>("pending");
-        // Right then down: the corner (11,10) is dropped, (11,11) waits.
-        QTest::newRow("corner dropped") << QPoint(10, 10) << QList<QPoint>{{11, 10}, {11, 11}}
-                                        << QList<QPoint>{{10, 10}} << QPoint(11, 11);
-        QTest::newRow("down then left") << QPoint(3, 3) << QList<QPoint>{{3, 4}, {2, 4}}
-                                        << QList<QPoint>{{3, 3}} << QPoint(2, 4);
-        QTest::newRow("straight run") << QPoint(0, 0) << QList<QPoint>{{1, 0}, {2, 0}, {3, 0}}
-                                      << QList<QPoint>{{0, 0}, {1, 0}, {2, 0}} << QPoint(3, 0);
-        QTest::newRow("diagonal keeps") << QPoint(0, 0) << QList<QPoint>{{1, 1}, {2, 2}}
-                                        << QList<QPoint>{{0, 0}, {1, 1}} << QPoint(2, 2);
-        // A long feed is walked pixel by pixel: 0,0 -> 4,2 steps through
-        // (1,1) (2,1) (3,2) (4,2) after rounding half away from zero.
-        QTest::newRow("walked feed")
-            << QPoint(0, 0) << QList<QPoint>{{4, 2}}
-            << QList<QPoint>{{0, 0}, {1, 1}, {2, 1}, {3, 2}} << QPoint(4, 2);
-        QTest::newRow("same pixel")
-            << QPoint(5, 5) << QList<QPoint>{{5, 5}, {5, 5}} << QList<QPoint>{} << QPoint(5, 5);
-    }
+    void pixelPerfect_data() { addTextRows("paint/brush.txt", "perfect"); }
     void pixelPerfect()
     {
-        QFETCH(QPoint, start);
-        QFETCH(QList<QPoint>, feeds);
-        QFETCH(QPoint, pending);
+        QFETCH(QStringList, row);
+        const QPoint start = pointOf(row[0]), pending = pointOf(row[3]);
         PixelPerfectFilter filter;
         QVERIFY(filter.feed(start).isEmpty()); // no pending pixel yet
         filter.start(start);
         QList<QPoint> out;
-        for (QPoint p : feeds)
+        for (QPoint p : pointsOf(row[1]))
             out += filter.feed(p);
-        QTEST(out, "emitted");
-        QVERIFY(filter.hasPending());
-        QCOMPARE(filter.pending(), pending);
+        QCOMPARE(out, pointsOf(row[2]));
+        QVERIFY(filter.hasPending() && filter.pending() == pending);
         QCOMPARE(filter.flush(), QList<QPoint>{pending});
         QVERIFY(!filter.hasPending());
         QVERIFY(filter.flush().isEmpty());
     }
-    void stripThreshold_data()
-    {
-        QTest::addColumn<QColor>("color");
-        QTest::addColumn<bool>("set");
-        // A bit is set from 11 x red + 16 x green + 5 x blue = 4096 on.
-        QTest::newRow("white") << QColor(255, 255, 255) << true;
-        QTest::newRow("pure green: 4080") << QColor(0, 255, 0) << false;
-        QTest::newRow("one short: 4095") << QColor(0, 255, 3) << false;
-        QTest::newRow("exactly 4096") << QColor(1, 255, 1) << true;
-        QTest::newRow("magenta: 4080") << QColor(255, 0, 255) << false;
-    }
+    void stripThreshold_data() { addTextRows("paint/brush.txt", "strip"); }
     void stripThreshold()
     {
-        QFETCH(QColor, color);
-        QFETCH(bool, set);
+        QFETCH(QStringList, row);
+        const QList<int> rgb = intsOf(row[0]);
+        const bool set = row[1] == u'1';
         QImage strip(16, 16, QImage::Format_RGB32);
         strip.fill(Qt::black);
-        strip.setPixelColor(3, 7, color);
+        strip.setPixel(3, 7, qRgb(rgb[0], rgb[1], rgb[2]));
         const QList<Texture> tiles = Texture::fromStrip(strip);
         QCOMPARE(tiles.size(), 1);
-        QCOMPARE(tiles[0].bitAt(3, 7), set);
         QCOMPARE(tiles[0].row(7), quint16(set ? 1u << 3 : 0u));
         QCOMPARE(tiles[0].setBitCount(), set ? 1 : 0);
     }
@@ -136,10 +83,9 @@ private slots:
         strip.setPixel(35, 2, qRgb(255, 255, 255));  // beyond the last whole tile
         const QList<Texture> tiles = Texture::fromStrip(strip);
         QCOMPARE(tiles.size(), 2);
-        QCOMPARE(tiles[0].row(0), quint16(1));
-        QCOMPARE(tiles[0].setBitCount(), 1);
-        QCOMPARE(tiles[1].row(15), quint16(0x8000));
-        QCOMPARE(tiles[1].setBitCount(), 1);
+        QCOMPARE((QList<int>{tiles[0].row(0), tiles[0].setBitCount(), tiles[1].row(15),
+                             tiles[1].setBitCount()}),
+                 (QList<int>{1, 1, 0x8000, 1}));
         // The tile repeats over the canvas.
         QVERIFY(tiles[1].bitAt(15 + 16 * 7, 15 + 16 * 3));
         QVERIFY(!tiles[1].bitAt(14, 15));
@@ -148,12 +94,8 @@ private slots:
 
         const Texture inverse = tiles[1].negative();
         QCOMPARE(inverse.setBitCount(), 255);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                QCOMPARE(inverse.bitAt(x, y), !tiles[1].bitAt(x, y));
-        QCOMPARE(inverse.negative(), tiles[1]);
-        QVERIFY(Texture().isSolid());
-        QVERIFY(!tiles[1].isSolid());
+        QVERIFY(!inverse.bitAt(15, 15) && inverse.negative() == tiles[1]);
+        QVERIFY(Texture().isSolid() && !tiles[1].isSolid());
         QCOMPARE(Texture().negative().setBitCount(), 0);
     }
     void sheets()
@@ -180,39 +122,28 @@ private slots:
             }
         }
     }
-    void mixTable_data()
-    {
-        QTest::addColumn<int>("variant");
-        QTest::addColumn<int>("coverage");
-        QTest::addColumn<int>("expected");
-        // White (1) over black (0). Half is (128,128,128): grey 12, 808080, exactly.
-        QTest::newRow("pixcen grey") << 0 << 128 << 12;
-        // A quarter (64,64,64) is nearer 11 (555555, d = 3 x 21^2) than 0 (3 x 64^2).
-        QTest::newRow("pixcen quarter") << 0 << 64 << 11;
-        // Pepto: 12 is 6C6C6C (d = 3 x 20^2), 15 is 959595 (3 x 21^2).
-        QTest::newRow("pepto grey") << 1 << 128 << 12;
-        QTest::newRow("a sliver stays the colour under") << 0 << 10 << 0;
-    }
+    void mixTable_data() { addTextRows("paint/brush.txt", "mix"); }
     void mixTable()
     {
-        QFETCH(int, variant);
-        QFETCH(int, coverage);
+        QFETCH(QStringList, row);
+        const int variant = row[0].toInt(), coverage = row[1].toInt();
         AntialiasMixTable table;
         QVERIFY(!table.isBuilt());
         QVERIFY(table.ensure(variant));
-        QTEST(int(table.mix(1, 0, quint8(coverage))), "expected");
-        for (int s = 0; s < 16; ++s) {
-            for (int u = 0; u < 16; ++u) {
-                QCOMPARE(table.mix(quint8(s), quint8(u), 0), quint8(u));
-                QCOMPARE(table.mix(quint8(s), quint8(u), 255), quint8(s));
-            }
-            QCOMPARE(table.mix(quint8(s), quint8(s), quint8(coverage)), quint8(s));
+        QCOMPARE(int(table.mix(1, 0, quint8(coverage))), row[2].toInt());
+        // No coverage keeps the colour under, full coverage paints the colour
+        // over, and a colour over itself stays.
+        for (int s = 0; s < 256; ++s) {
+            const quint8 over = quint8(s / 16), under = quint8(s % 16);
+            QCOMPARE(QList<int>({table.mix(over, under, 0), table.mix(over, under, 255),
+                                 table.mix(over, over, quint8(coverage))}),
+                     QList<int>({under, over, over}));
         }
         // Built again only when the palette or the metric changes.
-        QVERIFY(!table.ensure(variant));
-        QVERIFY(table.ensure(variant + 1));
-        QVERIFY(table.ensure(variant + 1, ColorMetric::Weighted));
-        QVERIFY(!table.ensure(variant + 1, ColorMetric::Weighted));
+        QCOMPARE((QList<bool>{table.ensure(variant), table.ensure(variant + 1),
+                              table.ensure(variant + 1, ColorMetric::Weighted),
+                              table.ensure(variant + 1, ColorMetric::Weighted)}),
+                 (QList<bool>{false, true, true, false}));
         QCOMPARE(table.buildCount(), 3);
     }
 };
