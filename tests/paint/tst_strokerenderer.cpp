@@ -1,6 +1,6 @@
 // Single strokes whose exact outcome the random stroke test cannot know.
 
-#include "../common/canvasrows.h"
+#include "../common/paintrows.h"
 
 #include "paint/penstroke.h"
 #include "paint/strokerenderer.h"
@@ -56,59 +56,24 @@ int countPainted(const Colormap &map, QRect *box = nullptr)
     return n;
 }
 
-struct Dab {
-    CanvasMode mode;
-    int width;
-    BrushShape shape;
-    int pixels;
-    QSize box;
-};
-struct Textured {
-    CanvasMode mode;
-    quint16 bits;
-    TextureMode textureMode;
-    QPoint centre;
-};
-struct Edge {
-    int width;
-    QPoint pixel;
-    int alpha;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Dab)
-Q_DECLARE_METATYPE(Edge)
-Q_DECLARE_METATYPE(Textured)
 
 class TestStrokeRenderer : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void dabPerClick_data()
-    {
-        const auto H = CanvasMode::Hires, M = CanvasMode::Multicolor;
-        const auto R = BrushShape::Round, S = BrushShape::Square;
-        // Even widths centre on a pixel corner, odd ones on a pixel centre;
-        // multicolor pixels are two display pixels wide.
-        addRows<Dab>({{"hires 1", {H, 1, R, 1, {1, 1}}},
-                      {"hires 2 round", {H, 2, R, 4, {2, 2}}},
-                      {"hires 4 round: corners out", {H, 4, R, 12, {4, 4}}},
-                      {"hires 4 square", {H, 4, S, 16, {4, 4}}},
-                      {"hires 5 round: corners out", {H, 5, R, 21, {5, 5}}},
-                      {"multicolor 4 round", {M, 4, R, 8, {2, 4}}}});
-    }
+    void dabPerClick_data() { addTextRows("paint/strokerenderer.txt", "dab"); }
     void dabPerClick()
     {
-        QFETCH(Dab, row);
-        Desk desk(row.mode, row.width);
-        desk.settings.brush.shape = row.shape;
+        QFETCH(QStringList, row);
+        Desk desk(CanvasMode(row[0].toInt()), row[1].toInt());
+        desk.settings.brush.shape = BrushShape(row[2].toInt());
         const QPoint p(60, 100);
         QVERIFY(desk.click(p).recorded);
         QRect bounds;
-        QCOMPARE(countPainted(desk.project.colormap(), &bounds), row.pixels);
-        QCOMPARE(bounds.size(), row.box);
+        QCOMPARE(countPainted(desk.project.colormap(), &bounds), row[3].toInt());
+        QCOMPARE(bounds.size(), QSize(pointOf(row[4]).x(), pointOf(row[4]).y()));
         QVERIFY(bounds.contains(p));
         const HistoryNode &node = desk.project.history().nodes().first();
         QVERIFY(node.hasConnectPoint && node.connectPoint == p);
@@ -143,35 +108,28 @@ private slots:
             QCOMPARE(countPainted(desk.project.colormap()), cornerPainted ? 3 : 2);
         }
     }
-    void textures_data()
-    {
-        // The texture is anchored to the canvas: at x 104..111 only the clear
-        // upper half of 0x00FF applies, whatever the dab's own origin.
-        const auto H = CanvasMode::Hires;
-        addRows<Textured>(
-            {{"hires anchored two-colour", {H, 0x00FF, TextureMode::TwoColor, {108, 100}}},
-             {"hires anchored stencil", {H, 0x00FF, TextureMode::Stencil, {108, 100}}},
-             {"multicolor stripes stencil",
-              {CanvasMode::Multicolor, 0x3333, TextureMode::Stencil, {42, 100}}}});
-    }
+    void textures_data() { addTextRows("paint/strokerenderer.txt", "texture"); }
     void textures()
     {
-        QFETCH(Textured, row);
-        Desk desk(row.mode, 8);
+        QFETCH(QStringList, row);
+        const CanvasMode mode = CanvasMode(row[0].toInt());
+        const quint16 bits = quint16(row[1].toUInt(nullptr, 0));
+        const QPoint centre = pointOf(row[3]);
+        Desk desk(mode, 8);
         desk.settings.brush.shape = BrushShape::Square;
         std::array<quint16, 16> rows;
-        rows.fill(row.bits);
+        rows.fill(bits);
         desk.settings.texture = Texture(rows);
-        desk.settings.textureMode = row.textureMode;
-        desk.click(row.centre, {1, 2});
+        desk.settings.textureMode = row[2] == u'1' ? TextureMode::TwoColor : TextureMode::Stencil;
+        desk.click(centre, {1, 2});
         // An 8-wide square nib on a corner: 8 display pixels across, 8 rows.
-        const int across = row.mode == CanvasMode::Multicolor ? 4 : 8;
-        const QRect dab(row.centre.x() - across / 2, row.centre.y() - 4, across, 8);
-        const int two = row.textureMode == TextureMode::TwoColor ? 2 : 0;
+        const int across = mode == CanvasMode::Multicolor ? 4 : 8;
+        const QRect dab(centre.x() - across / 2, centre.y() - 4, across, 8);
+        const int two = row[2] == u'1' ? 2 : 0;
         for (int y = dab.top() - 1; y <= dab.bottom() + 1; ++y)
             for (int x = dab.left() - 1; x <= dab.right() + 1; ++x)
                 QCOMPARE(desk.at(x, y),
-                         quint8(dab.contains(x, y) ? ((row.bits >> (x % 16)) & 1 ? 1 : two) : 0));
+                         quint8(dab.contains(x, y) ? ((bits >> (x % 16)) & 1 ? 1 : two) : 0));
     }
     void spriteBudget()
     {
@@ -206,32 +164,19 @@ private slots:
             QVERIFY(there.at(55, 55) != 0);
         }
     }
-    void antialiasedEdgeCoverage_data()
-    {
-        // One round dab at (20, 20) on square pixels, each pixel sampled at its
-        // centre: with d the distance to the nib centre and r = width / 2 the
-        // byte is round(255 (r + 0.5 - d)) within 0..255. Width 4 centres on
-        // the corner (20, 20), width 5 on (20.5, 20.5).
-        addRows<Edge>({{"4: inside", {4, {20, 20}, 255}},
-                       {"4: side, d 1.5811", {4, {19, 21}, 234}},
-                       {"4: diagonal, d 2.1213", {4, {18, 18}, 97}},
-                       {"4: beyond, d 2.5495", {4, {22, 20}, 0}},
-                       {"5: diagonal, d 2.8284", {5, {22, 22}, 44}},
-                       {"5: knight, d 2.2361", {5, {18, 19}, 195}},
-                       {"5: side, d 2", {5, {22, 20}, 255}},
-                       {"5: beyond, d 3", {5, {23, 20}, 0}}});
-    }
+    void antialiasedEdgeCoverage_data() { addTextRows("paint/strokerenderer.txt", "edge"); }
     void antialiasedEdgeCoverage()
     {
-        QFETCH(Edge, row);
-        Desk desk(CanvasMode::Hires, row.width);
+        QFETCH(QStringList, row);
+        const QPoint pixel = pointOf(row[1]);
+        Desk desk(CanvasMode::Hires, row[0].toInt());
         QCOMPARE(desk.project.view().displayAspect(), 1.0);
         PaintParams params;
         params.brush = desk.settings.brush;
         params.brush.antialiased = true;
         const QPoint c(20, 20);
         QVERIFY(desk.renderer.rasterize(desk.project, params, {}, c, c, true).contains(c));
-        QCOMPARE(int(desk.renderer.mask().constScanLine(row.pixel.y())[row.pixel.x()]), row.alpha);
+        QCOMPARE(int(desk.renderer.mask().constScanLine(pixel.y())[pixel.x()]), row[2].toInt());
     }
     void symmetryCopiesMirrorTheDab()
     {
