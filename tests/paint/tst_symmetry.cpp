@@ -1,3 +1,5 @@
+#include "../common/paintrows.h"
+
 #include "paint/symmetry.h"
 
 #include <QtTest>
@@ -8,32 +10,16 @@ class TestSymmetry : public QObject
     Q_OBJECT
 
 private slots:
+    void mapPixel_data() { addTextRows("paint/symmetry.txt", "map"); }
     void mapPixel()
     {
-        struct {
-            const char *name;
-            int mode, axisRow, axisColumn, pixelWidth, copy;
-            QPoint pixel, expected;
-        } rows[] = {
-            // An axis on a pixel boundary (row 200 = y 100) mirrors y to 199 - y;
-            // one through a pixel centre (row 201 = y 100.5) keeps that row.
-            {"boundary axis", 1, 200, 320, 1, 1, {10, 20}, {10, 179}},
-            {"centre axis", 1, 201, 320, 1, 1, {7, 98}, {7, 102}},
-            {"half turn", 3, 200, 320, 1, 3, {10, 20}, {309, 179}},
-            // Hires diagonal mirror about (160, 100): offsets swap.
-            {"hires diagonal", 4, 200, 320, 1, 4, {110, 80}, {140, 50}},
-            // Multicolor, pixels twice as wide: an offset of (-9.5, -19.5) becomes
-            // (-19.5 / 2, -9.5 x 2) = (-9.75, -19) about (80, 100).
-            {"multicolor diagonal", 4, 200, 160, 2, 4, {70, 80}, {70, 81}},
-            // Hires quarter turn (0, -1, 1, 0): offset (dx, dy) -> (-dy, dx).
-            {"kaleidoscope 90", 5, 200, 320, 1, 2, {170, 100}, {159, 110}},
-        };
-        for (const auto &r : rows) {
-            const QList<SymmetryTransform> list = symmetryTransforms(
-                SymmetryMode(r.mode), SymmetryAxes{r.axisRow, r.axisColumn}, r.pixelWidth, 1.0);
-            QVERIFY2(list[r.copy].mapPixel(r.pixel) == r.expected, r.name);
-            QCOMPARE(list[0].mapPixel(r.pixel), r.pixel);
-        }
+        QFETCH(QStringList, row);
+        const QList<SymmetryTransform> list =
+            symmetryTransforms(SymmetryMode(row[0].toInt()),
+                               SymmetryAxes{row[1].toInt(), row[2].toInt()}, row[3].toInt(), 1.0);
+        const QPoint pixel = pointOf(row[5]);
+        QCOMPARE(list[row[4].toInt()].mapPixel(pixel), pointOf(row[6]));
+        QCOMPARE(list[0].mapPixel(pixel), pixel);
     }
     void displaySpaceIsometry_data()
     {
@@ -68,43 +54,32 @@ private slots:
             QCOMPARE(t.map(centre), centre);
         }
     }
-    void guides_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("pixelWidth");
-        QTest::addColumn<int>("lines");
-        QTest::newRow("horizontal") << 1 << 1 << 1;
-        QTest::newRow("quadrant") << 3 << 1 << 2;
-        QTest::newRow("bi-quadrant multicolor") << 4 << 2 << 4;
-        QTest::newRow("kaleidoscope") << 5 << 1 << 4;
-    }
     void guides()
     {
-        QFETCH(int, mode);
-        QFETCH(int, pixelWidth);
-        const QSize canvas = pixelWidth == 2 ? QSize(160, 200) : QSize(320, 200);
-        const SymmetryAxes axes{180, pixelWidth == 2 ? 100 : 260};
-        const SymmetryGuides guides =
-            symmetryGuides(SymmetryMode(mode), axes, canvas, pixelWidth, 1.0);
-        QTEST(int(guides.lines.size()), "lines");
-        const QPointF centre = axes.intersection();
-        const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
-        for (const QLineF &line : guides.lines) {
-            // Every guide passes through the axes' intersection (or runs along
-            // an axis) and ends on the canvas's edge at both ends.
-            const QPointF d = line.p2() - line.p1();
-            const QPointF c = centre - line.p1();
-            QVERIFY(near(c.x() * d.y(), c.y() * d.x()));
-            for (QPointF end : {line.p1(), line.p2()}) {
-                QVERIFY(end.x() >= -1e-9 && end.x() <= canvas.width() + 1e-9);
-                QVERIFY(end.y() >= -1e-9 && end.y() <= canvas.height() + 1e-9);
-                QVERIFY(near(end.x(), 0) || near(end.y(), 0) || near(end.x(), canvas.width()) ||
-                        near(end.y(), canvas.height()));
+        // Mode, pixel width and the number of guide lines.
+        for (const auto &[mode, pixelWidth, lines] :
+             {std::tuple{1, 1, 1}, {3, 1, 2}, {4, 2, 4}, {5, 1, 4}}) {
+            const QSizeF canvas(320 / pixelWidth, 200);
+            const SymmetryAxes axes{180, pixelWidth == 2 ? 100 : 260};
+            const SymmetryGuides guides =
+                symmetryGuides(SymmetryMode(mode), axes, canvas.toSize(), pixelWidth, 1.0);
+            QCOMPARE(guides.lines.size(), lines);
+            const QPointF centre = axes.intersection();
+            const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
+            const QRectF inside = QRectF(QPointF(), canvas).adjusted(-1e-9, -1e-9, 1e-9, 1e-9);
+            for (const QLineF &line : guides.lines) {
+                // Every guide passes through the axes' intersection (or runs along
+                // an axis) and ends on the canvas's edge at both ends.
+                const QPointF d = line.p2() - line.p1(), c = centre - line.p1();
+                QVERIFY(near(c.x() * d.y(), c.y() * d.x()));
+                for (QPointF end : {line.p1(), line.p2()})
+                    QVERIFY(inside.contains(end) &&
+                            (near(end.x(), 0) || near(end.y(), 0) ||
+                             near(end.x(), canvas.width()) || near(end.y(), canvas.height())));
+                // Diagonals are at 45 degrees as seen: equal display extents.
+                const double dx = std::abs(d.x()) * pixelWidth, dy = std::abs(d.y());
+                QVERIFY(dx < 1e-9 || dy < 1e-9 || near(dx, dy));
             }
-            // Diagonals are at 45 degrees as seen: equal display extents.
-            const double dx = std::abs(d.x()) * pixelWidth;
-            const double dy = std::abs(d.y());
-            QVERIFY(dx < 1e-9 || dy < 1e-9 || near(dx, dy));
         }
     }
     void clipMisses()
