@@ -1,3 +1,4 @@
+#include "../common/seedrows.h"
 #include "testcanvas.h"
 
 #include "document/geometry.h"
@@ -14,22 +15,22 @@ using namespace testcanvas;
 namespace
 {
 
-// A canvas of the given mode and layout scribbled with random rectangles
-// and pixels so that most units clash, with random slots, alignments and
-// palette variant.
-Project randomProject(int mode, int layout, int screens, quint32 seed)
+// A canvas scribbled with random rectangles and pixels so that most units
+// clash, with random slots, alignments and palette variant; the seed picks
+// the mode and the layout in turn, and two screens for the last seeds.
+Project randomProject(quint32 seed)
 {
     QRandomGenerator rng(seed);
-    Project project(CanvasMode(mode), -1, -1,
-                    LayoutSpec{CanvasLayout(layout), BorderAlignment(rng.bounded(2)),
-                               BorderAlignment(rng.bounded(2))},
-                    screens);
+    const CanvasLayout layout = CanvasLayout(seed / 2 % 3);
+    Project project(
+        CanvasMode(seed % 2), -1, -1,
+        LayoutSpec{layout, BorderAlignment(rng.bounded(2)), BorderAlignment(rng.bounded(2))},
+        seed > 16 && layout == CanvasLayout::BitmapOnly ? 2 : 1);
     for (int s = 0; s < ColorSlotCount; ++s)
         project.setSlot(ColorSlot(s), quint8(rng.bounded(16)));
     project.setPaletteVariant(int(rng.bounded(PaletteVariantCount)));
     Colormap &colormap = project.colormap();
-    const int w = colormap.width();
-    const int h = colormap.height();
+    const int w = colormap.width(), h = colormap.height();
     for (int i = 0; i < 120; ++i)
         colormap.fillRect(
             QRect(rng.bounded(w), rng.bounded(h), 1 + rng.bounded(40), 1 + rng.bounded(30)),
@@ -81,28 +82,11 @@ class TestClashProperties : public QObject
     Q_OBJECT
 
 private slots:
-    void canvases_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<int>("screens");
-        QTest::addColumn<quint32>("seed");
-        for (int mode : {0, 1}) {
-            for (int layout : {0, 1, 2})
-                for (quint32 seed : {1u, 2u, 3u})
-                    QTest::addRow("mode %d layout %d seed %u", mode, layout, seed)
-                        << mode << layout << 1 << seed;
-            QTest::addRow("mode %d two screens", mode) << mode << 0 << 2 << 7u;
-        }
-    }
-    void wholeCanvasSweep_data() { canvases_data(); }
+    void wholeCanvasSweep_data() { addSeedRows("KORVEN_RULES_SEEDS", 20, 1); }
     void wholeCanvasSweep()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(int, screens);
         QFETCH(quint32, seed);
-        Project project = randomProject(mode, layout, screens, seed);
+        Project project = randomProject(seed);
         const ClashContext context = ClashContext::forSweep(project);
         const Colormap original = project.colormap();
         const auto slotsBefore = project.slotBytes();
@@ -141,14 +125,11 @@ private slots:
         project.history().redo(project);
         QCOMPARE(project.colormap(), resolved);
     }
-    void sweepStaysInsideTouchedUnits_data() { canvases_data(); }
+    void sweepStaysInsideTouchedUnits_data() { wholeCanvasSweep_data(); }
     void sweepStaysInsideTouchedUnits()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(int, screens);
         QFETCH(quint32, seed);
-        Project project = randomProject(mode, layout, screens, seed);
+        Project project = randomProject(seed);
         const ClashContext context = ClashContext::forSweep(project);
         QRandomGenerator rng(seed * 31 + 5);
         Colormap &colormap = project.colormap();
@@ -174,14 +155,11 @@ private slots:
             }
         }
     }
-    void strokeResolutionKeepsCanvasLegal_data() { canvases_data(); }
+    void strokeResolutionKeepsCanvasLegal_data() { wholeCanvasSweep_data(); }
     void strokeResolutionKeepsCanvasLegal()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(int, screens);
         QFETCH(quint32, seed);
-        Project project = randomProject(mode, layout, screens, seed);
+        Project project = randomProject(seed);
         project.setHiresClashResolution(HiresClashResolution(seed % 3));
         Colormap &colormap = project.colormap();
         resolveClashes(ClashContext::forSweep(project), colormap, colormap.rect());
