@@ -1,106 +1,88 @@
 #pragma once
 
-// Builds project files byte by byte, independently of the writer, so tests
-// can craft exactly the malformed input they need.
+// Project files built byte by byte from the small notation of
+// history/projectfile.txt, independently of the writer, so tests can craft
+// exactly the malformed input they need. Words, separated by spaces: hN the
+// header of version N; bN wN dN a 1, 2 or 4 byte little-endian integer; xHEX
+// bytes; rHEX zHEX sHEX a pixel blob stored raw, compressed, or compressed at
+// level 0; {K ... } a record of kind K; any other word a "def | word | ..."
+// line of the file.
 
-#include <QByteArray>
+#include <QFile>
+#include <QHash>
+#include <QStringList>
 #include <QtEndian>
-#include <initializer_list>
 
 namespace filebytes
 {
 
-inline QByteArray u8(int v)
+inline const QHash<QString, QString> &defs()
 {
-    return QByteArray(1, char(v));
+    static const QHash<QString, QString> table = [] {
+        QHash<QString, QString> defs;
+        QFile in(QStringLiteral(KORVEN_SOURCE_DIR "/tests/history/projectfile.txt"));
+        if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+            qFatal("projectfile.txt is missing");
+        for (const QString &line : QString::fromUtf8(in.readAll()).split(u'\n')) {
+            const QStringList f = line.split(u'|');
+            if (f.size() == 3 && f[0].trimmed() == QLatin1String("def"))
+                defs.insert(f[1].trimmed(), f[2].trimmed());
+        }
+        return defs;
+    }();
+    return table;
 }
 
-inline QByteArray i16(int v)
+inline QStringList wordsOf(QString text)
 {
-    char b[2];
-    qToLittleEndian(qint16(v), b);
-    return QByteArray(b, 2);
+    return text.replace(u'}', QLatin1String(" }")).split(u' ', Qt::SkipEmptyParts);
 }
 
-inline QByteArray i32(qint64 v)
+inline QByteArray le(qint64 v, int size)
 {
     char b[4];
     qToLittleEndian(quint32(v), b);
-    return QByteArray(b, 4);
+    return QByteArray(b, size);
 }
 
-inline QByteArray header(int version = 11)
+// Consumes words up to the closing brace of the record being read.
+inline QByteArray build(QStringList &words)
 {
-    return QByteArray("\xFEkvprj", 6) + u8(0) + u8(version);
-}
-
-inline QByteArray record(int kind, const QByteArray &payload)
-{
-    return i32(payload.size() + 2) + i16(kind) + payload;
-}
-
-inline QByteArray rawBlob(const QByteArray &pixels)
-{
-    return u8(0) + i32(pixels.size()) + pixels;
-}
-
-inline QByteArray zBlob(const QByteArray &pixels, int level = -1)
-{
-    const QByteArray packed = qCompress(pixels, level);
-    return u8(1) + i32(packed.size()) + packed;
-}
-
-struct State {
-    int mode = 0;
-    int layout = 0;
-    int screens = 1;
-    int clash = 0;
-    int policy = 1;
-    int top = 0;
-    int bottom = 0;
-    int slotCount = 10;
-    QByteArray slotValues = QByteArray("\x00\x00\x04\x0a\x00\x04\x0a\x00\x04\x0a", 10);
-    qint64 width = 2;
-    qint64 height = 2;
-    qint64 records = 1;
-    qint64 position = 0;
-    QByteArray blob = rawBlob(QByteArray(4, '\0'));
-
-    // The payload of the state record in the layout of `version`.
-    QByteArray payload(int version = 11) const
-    {
-        QByteArray p = u8(mode) + u8(layout) + i16(screens) + u8(clash);
-        if (version >= 11)
-            p += u8(policy) + u8(top) + u8(bottom);
-        p += u8(slotCount) + slotValues + i32(width) + i32(height) + i32(records) + i32(position);
-        return p + blob;
+    QByteArray out;
+    while (!words.isEmpty()) {
+        const QString word = words.takeFirst();
+        const QChar c = word.at(0);
+        bool ok = false;
+        const qint64 n = word.mid(1).toLongLong(&ok, 0);
+        const QByteArray hex = QByteArray::fromHex(word.mid(1).toLatin1());
+        if (word == u'}')
+            return out;
+        if (defs().contains(word)) {
+            QStringList inner = wordsOf(defs()[word]);
+            out += build(inner);
+        } else if (c == u'x') {
+            out += hex;
+        } else if (c == u'r' || c == u'z' || c == u's') {
+            const QByteArray data = c == u'r' ? hex : qCompress(hex, c == u's' ? 0 : -1);
+            out += char(c != u'r') + le(data.size(), 4) + data;
+        } else if (!ok) {
+            qFatal("unknown word %s", qPrintable(word));
+        } else if (c == u'h') {
+            out += QByteArray("\xFEkvprj", 7) + char(n);
+        } else if (c == u'{') {
+            const QByteArray payload = build(words);
+            out += le(payload.size() + 2, 4) + le(n, 2) + payload;
+        } else {
+            out += le(n, c == u'b' ? 1 : c == u'w' ? 2 : 4);
+        }
     }
-};
-
-inline QByteArray file(const State &state, const QByteArray &rest = {}, int version = 11)
-{
-    return header(version) + record(1, state.payload(version)) + rest;
+    return out;
 }
 
-inline QByteArray node(int kind, int flag, int x, int y, qint64 count)
+inline QByteArray bytesOf(const QString &text)
 {
-    return record(2, u8(kind) + u8(flag) + i32(x) + i32(y) + i32(count));
-}
-
-inline QByteArray region(qint64 x, qint64 y, qint64 w, qint64 h, const QByteArray &before,
-                         const QByteArray &after)
-{
-    return record(3, i32(x) + i32(y) + i32(w) + i32(h) + before + after);
-}
-
-inline QByteArray colorIndex(int slot, int oldIndex, int newIndex)
-{
-    return record(4, u8(slot) + u8(oldIndex) + u8(newIndex));
-}
-
-inline QByteArray alignment(int border, int oldValue, int newValue)
-{
-    return record(5, u8(border) + u8(oldValue) + u8(newValue));
+    QStringList words = wordsOf(text);
+    return build(words);
 }
 
 } // namespace filebytes
