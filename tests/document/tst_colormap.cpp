@@ -7,16 +7,30 @@
 namespace
 {
 
-// A colormap whose pixel (x, y) holds (x + 3y) mod 16.
-Colormap pattern(int w, int h)
+// Pictures as rows of hex digits separated by '/', e.g. "012/345".
+QString textOf(const Colormap &map)
 {
-    Colormap map(w, h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x)
-            map.setPixel(x, y, quint8((x + 3 * y) % 16));
+    QStringList rows;
+    for (int y = 0; y < map.height(); ++y) {
+        QString row;
+        for (int x = 0; x < map.width(); ++x)
+            row += QString::number(map.pixel(x, y), 16);
+        rows << row;
     }
+    return rows.join(u'/');
+}
+
+Colormap mapOf(const QString &text)
+{
+    const QStringList rows = text.split(u'/');
+    Colormap map(int(rows[0].size()), int(rows.size()));
+    for (int y = 0; y < map.height(); ++y)
+        for (int x = 0; x < map.width(); ++x)
+            map.setPixel(x, y, quint8(QString(rows[y][x]).toInt(nullptr, 16)));
     return map;
 }
+
+const QString Picture = QStringLiteral("0123/4567/89ab");
 
 } // namespace
 
@@ -27,182 +41,137 @@ class TestColormap : public QObject
 private slots:
     void outsideReadsZeroAndIgnoresWrites()
     {
-        Colormap map = pattern(5, 4);
-        const Colormap before = map;
-        for (const QPoint p : {QPoint(-1, 0), QPoint(0, -1), QPoint(5, 0), QPoint(0, 4)}) {
+        Colormap map = mapOf(Picture);
+        for (const QPoint p : {QPoint(-1, 0), QPoint(0, -1), QPoint(4, 0), QPoint(0, 3)}) {
             QCOMPARE(map.pixel(p.x(), p.y()), quint8(0));
             map.setPixel(p.x(), p.y(), 9);
         }
-        QCOMPARE(map, before);
-    }
-    void resizeKeepsTopLeft_data()
-    {
-        QTest::addColumn<QSize>("to");
-        QTest::newRow("grow") << QSize(9, 7);
-        QTest::newRow("shrink") << QSize(3, 2);
-        QTest::newRow("wider, shorter") << QSize(8, 2);
-        QTest::newRow("negative is empty") << QSize(-3, 5);
+        QCOMPARE(textOf(map), Picture);
     }
     void resizeKeepsTopLeft()
     {
-        QFETCH(QSize, to);
-        const Colormap original = pattern(6, 5);
-        Colormap map = original;
-        map.resize(to.width(), to.height());
-        QCOMPARE(map.width(), qMax(0, to.width()));
-        QCOMPARE(map.height(), qMax(0, to.height()));
-        QCOMPARE(map.bytes().size(), qsizetype(map.width()) * map.height());
-        for (int y = 0; y < map.height(); ++y) {
-            for (int x = 0; x < map.width(); ++x) {
-                const quint8 expected = (x < 6 && y < 5) ? original.pixel(x, y) : 0;
-                QCOMPARE(map.pixel(x, y), expected);
-            }
+        for (const auto &[size, expected] :
+             {std::pair{QSize(5, 4), "01230/45670/89ab0/00000"}, std::pair{QSize(2, 2), "01/45"},
+              std::pair{QSize(6, 1), "012300"}}) {
+            Colormap map = mapOf(Picture);
+            map.resize(size.width(), size.height());
+            QCOMPARE(textOf(map), QString::fromLatin1(expected));
+            QCOMPARE(map.bytes().size(), qsizetype(size.width()) * size.height());
         }
+        Colormap map = mapOf(Picture);
+        map.resize(-3, 5);
+        QCOMPARE(map.size(), QSize(0, 5));
+        QVERIFY(map.bytes().isEmpty());
     }
     void copyAndPasteClip_data()
     {
         QTest::addColumn<QRect>("rect");
-        QTest::newRow("inside") << QRect(1, 1, 3, 2);
-        QTest::newRow("over the left top corner") << QRect(-2, -1, 4, 3);
-        QTest::newRow("over the right bottom corner") << QRect(5, 3, 4, 4);
-        QTest::newRow("wholly outside") << QRect(20, 20, 2, 2);
+        QTest::addColumn<QString>("crop");
+        QTest::addColumn<QString>("pasted"); // the crop pasted on a map of f
+        QTest::newRow("inside") << QRect(1, 1, 2, 2) << "56/9a"
+                                << "ffff/f56f/f9af";
+        QTest::newRow("over the left top corner") << QRect(-1, -1, 3, 3) << "000/001/045"
+                                                  << "01ff/45ff/ffff";
+        QTest::newRow("over the right bottom corner") << QRect(2, 1, 3, 3) << "670/ab0/000"
+                                                      << "ffff/ff67/ffab";
+        QTest::newRow("wholly outside") << QRect(10, 10, 2, 2) << "00/00"
+                                        << "ffff/ffff/ffff";
     }
     void copyAndPasteClip()
     {
         QFETCH(QRect, rect);
-        const Colormap source = pattern(7, 5);
-        const Colormap crop = source.copy(rect);
-        QCOMPARE(crop.size(), rect.size());
-        for (int y = 0; y < rect.height(); ++y) {
-            for (int x = 0; x < rect.width(); ++x)
-                QCOMPARE(crop.pixel(x, y), source.pixel(rect.left() + x, rect.top() + y));
-        }
-
-        // Pasting the crop back where it came from changes nothing; pasting it
-        // onto a blank map writes exactly the part inside the canvas.
+        QFETCH(QString, crop);
+        QFETCH(QString, pasted);
+        const Colormap source = mapOf(Picture);
+        const Colormap part = source.copy(rect);
+        QCOMPARE(textOf(part), crop);
+        // Pasting the crop back where it came from changes nothing.
         Colormap same = source;
-        same.paste(rect.topLeft(), crop);
+        same.paste(rect.topLeft(), part);
         QCOMPARE(same, source);
-        Colormap blank(7, 5);
-        blank.fill(15);
-        blank.paste(rect.topLeft(), crop);
-        for (int y = 0; y < 5; ++y) {
-            for (int x = 0; x < 7; ++x) {
-                const quint8 expected = rect.contains(x, y) ? source.pixel(x, y) : 15;
-                QCOMPARE(blank.pixel(x, y), expected);
-            }
-        }
+        Colormap blank = mapOf("ffff/ffff/ffff");
+        blank.paste(rect.topLeft(), part);
+        QCOMPARE(textOf(blank), pasted);
     }
     void replaceAndSwap()
     {
-        Colormap map(4, 2);
-        // Row 0: 1 2 1 3, row 1: 2 1 2 1
-        const quint8 values[] = {1, 2, 1, 3, 2, 1, 2, 1};
-        for (int i = 0; i < 8; ++i)
-            map.setPixel(i % 4, i / 4, values[i]);
-        const Colormap original = map;
-
+        const Colormap original = mapOf("1213/2121");
+        Colormap map = original;
         QCOMPARE(map.replace(map.rect(), 5, 5), 0);
         QCOMPARE(map.replace(map.rect(), 1, 1), 0);
         QCOMPARE(map, original);
         QCOMPARE(map.replace(QRect(0, 0, 3, 1), 1, 7), 2);
-        QCOMPARE(map.pixel(0, 0), quint8(7));
-        QCOMPARE(map.pixel(2, 0), quint8(7));
-        QCOMPARE(map.pixel(1, 1), quint8(1)); // outside the rectangle
+        QCOMPARE(textOf(map), "7273/2121");
 
         map = original;
         QCOMPARE(map.swap(QRect(-5, -5, 100, 100), 1, 2), 7);
-        QCOMPARE(map.pixel(0, 0), quint8(2));
-        QCOMPARE(map.pixel(1, 0), quint8(1));
-        QCOMPARE(map.pixel(3, 0), quint8(3));
+        QCOMPARE(textOf(map), "2123/1212");
         QCOMPARE(map.swap(map.rect(), 2, 2), 0);
         QCOMPARE(map.swap(map.rect(), 1, 2), 7);
         QCOMPARE(map, original);
     }
-    void difference_data()
-    {
-        QTest::addColumn<QList<QPoint>>("changed");
-        QTest::addColumn<QRect>("expected");
-        QTest::newRow("none") << QList<QPoint>{} << QRect();
-        QTest::newRow("one pixel") << QList<QPoint>{{3, 4}} << QRect(3, 4, 1, 1);
-        QTest::newRow("corners") << QList<QPoint>{{0, 0}, {9, 7}} << QRect(0, 0, 10, 8);
-        // The leftmost change is on a later row than the rightmost one.
-        QTest::newRow("staggered")
-            << QList<QPoint>{{8, 1}, {2, 5}, {5, 3}} << QRect(QPoint(2, 1), QPoint(8, 5));
-    }
     void difference()
     {
-        QFETCH(QList<QPoint>, changed);
-        QFETCH(QRect, expected);
-        const Colormap a = pattern(10, 8);
-        Colormap b = a;
-        for (const QPoint p : changed)
-            b.setPixel(p.x(), p.y(), quint8((a.pixel(p.x(), p.y()) + 1) % 16));
-        const QRect diff = Colormap::difference(a, b);
-        if (expected.isNull())
-            QVERIFY(diff.isEmpty());
-        else
-            QCOMPARE(diff, expected);
-        QCOMPARE(Colormap::difference(b, a), diff);
+        // The changed pixels, and the rectangle around them.
+        const Colormap a = mapOf("00000000/00000000/00000000/00000000/00000000");
+        QVERIFY(Colormap::difference(a, a).isEmpty());
+        for (const auto &[changed, expected] :
+             {std::pair{"00000000/00000000/00000000/00010000/00000000", QRect(3, 3, 1, 1)},
+              std::pair{"10000000/00000000/00000000/00000000/00000001", QRect(0, 0, 8, 5)},
+              // The leftmost change is on a later row than the rightmost one.
+              std::pair{"00000000/00000010/00001000/01000000/00000000", QRect(1, 1, 6, 3)}}) {
+            const Colormap b = mapOf(QString::fromLatin1(changed));
+            QCOMPARE(Colormap::difference(a, b), expected);
+            QCOMPARE(Colormap::difference(b, a), expected);
+        }
     }
     void imageThroughPalette()
     {
         QVERIFY(Colormap(0, 5).toImage(0).isNull());
-        Colormap map = pattern(16, 2);
+        const Colormap map = mapOf("0123456789abcdef/fedcba9876543210");
         const QImage image = map.toImage(1);
         QCOMPARE(image.format(), QImage::Format_RGB32);
         QCOMPARE(image.size(), QSize(16, 2));
         for (int x = 0; x < 16; ++x) {
             QCOMPARE(image.pixel(x, 0), paletteRgb(1, x));
-            QCOMPARE(image.pixel(x, 1), paletteRgb(1, (x + 3) % 16));
+            QCOMPARE(image.pixel(x, 1), paletteRgb(1, 15 - x));
         }
         QCOMPARE(image.pixel(2, 0), QRgb(0xFF68372B));
     }
     void renderOnlyTouchesRect()
     {
-        const Colormap map = pattern(8, 8);
-        QImage image(8, 8, QImage::Format_RGB32);
+        const Colormap map = mapOf(Picture);
+        QImage image(4, 3, QImage::Format_RGB32);
         image.fill(Qt::magenta);
-        map.render(image, QRect(6, 6, 10, 10), 0);
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x) {
-                const QRgb expected =
-                    (x >= 6 && y >= 6) ? paletteRgb(0, map.pixel(x, y)) : QColor(Qt::magenta).rgb();
-                QCOMPARE(image.pixel(x, y), expected);
-            }
-        }
+        map.render(image, QRect(2, 1, 10, 10), 0);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 4; ++x)
+                QCOMPARE(image.pixel(x, y), (x >= 2 && y >= 1) ? paletteRgb(0, map.pixel(x, y))
+                                                               : QColor(Qt::magenta).rgb());
     }
     void cropInflates()
     {
-        const Colormap pixels = pattern(5, 3);
-        ColormapCrop crop = ColormapCrop::fromCompressed(qCompress(pixels.bytes()), 5, 3);
-        QVERIFY(crop.isDeflated());
+        const Colormap pixels = mapOf(Picture);
+        ColormapCrop crop = ColormapCrop::fromCompressed(qCompress(pixels.bytes()), 4, 3);
         QCOMPARE(crop.pixels(), pixels); // a const read leaves it deflated
         QVERIFY(crop.isDeflated());
         QVERIFY(crop.inflate());
         QVERIFY(!crop.isDeflated());
         QCOMPARE(crop.pixels(), pixels);
         QVERIFY(crop.inflate()); // nothing left to do
-    }
-    void cropOfWrongSizeBecomesZero_data()
-    {
-        QTest::addColumn<QByteArray>("compressed");
-        QTest::addColumn<bool>("corrupt");
-        QTest::newRow("too short") << qCompress(QByteArray(14, '\3')) << false;
-        QTest::newRow("too long") << qCompress(QByteArray(16, '\3')) << false;
-        QTest::newRow("garbage") << QByteArray("\x00\x00\x00\x0f garbage", 13) << true;
-    }
-    void cropOfWrongSizeBecomesZero()
-    {
-        QFETCH(QByteArray, compressed);
-        QFETCH(bool, corrupt);
-        ColormapCrop crop = ColormapCrop::fromCompressed(compressed, 5, 3);
-        QTest::ignoreMessage(QtWarningMsg, "ColormapCrop: 5 x 3 crop failed to inflate");
-        if (corrupt)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("qUncompress.*"));
-        QVERIFY(!crop.inflate());
-        QVERIFY(!crop.isDeflated());
-        QCOMPARE(crop.pixels(), Colormap(5, 3));
+
+        // Too short, too long and garbage streams all become colour 0.
+        for (const QByteArray &stream :
+             {qCompress(QByteArray(11, '\3')), qCompress(QByteArray(13, '\3')),
+              QByteArray("\x00\x00\x00\x0c garbage", 12)}) {
+            ColormapCrop wrong = ColormapCrop::fromCompressed(stream, 4, 3);
+            QTest::ignoreMessage(QtWarningMsg, "ColormapCrop: 4 x 3 crop failed to inflate");
+            if (stream.endsWith("garbage"))
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("qUncompress.*"));
+            QVERIFY(!wrong.inflate());
+            QVERIFY(!wrong.isDeflated());
+            QCOMPARE(wrong.pixels(), Colormap(4, 3));
+        }
     }
 };
 
