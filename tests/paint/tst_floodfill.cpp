@@ -5,6 +5,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "randomdocument.h"
 
 #include "paint/floodfill.h"
 
@@ -53,30 +54,6 @@ Marks maskMarks(const Project &p, const QImage &mask)
     return marks;
 }
 
-// A document of random rectangles in a few colours, made legal; the seed
-// picks one of the six modes and layouts in turn.
-Project randomProject(quint32 seed, QRandomGenerator &rng)
-{
-    LayoutSpec layout;
-    layout.layout = CanvasLayout(seed % 3);
-    Project p(CanvasMode(seed / 3 % 2), -1, -1, layout, 1);
-    p.setSlot(ColorSlot::Border, quint8(rng.bounded(16)));
-    p.setSpriteCountPolicy(rng.bounded(2) ? SpriteCountPolicy::Enforce : SpriteCountPolicy::Flag);
-    Colormap &map = p.colormap();
-    map.fillRect(QRect(map.width() - 20, 0, 12, map.height() / 2), p.slot(ColorSlot::Border));
-    for (int i = int(rng.bounded(60)); i > 0; --i) {
-        const QRect r(int(rng.bounded(map.width())), int(rng.bounded(map.height())),
-                      int(rng.bounded(1, 60)), int(rng.bounded(1, 40)));
-        // Some in the border colour, so areas run up to the locked pixels.
-        const quint8 colors[3] = {quint8(rng.bounded(16)), quint8(rng.bounded(3)),
-                                  p.slot(ColorSlot::Border)};
-        map.fillRect(r & map.rect(), colors[rng.bounded(3)]);
-    }
-    p.repaintLockedPixels();
-    resolveClashes(ClashContext::forSweep(p), map, map.rect());
-    return p;
-}
-
 } // namespace
 
 class TestFloodFill : public QObject
@@ -121,8 +98,8 @@ private slots:
     void randomClicks()
     {
         QFETCH(quint32, seed);
-        QRandomGenerator rng(seed);
-        Project p = randomProject(seed, rng);
+        Dice dice{QRandomGenerator(seed)};
+        Project p = randomProject(dice, true);
         const Colormap first = p.colormap();
         StrokeRenderer renderer;
         renderer.prepare(p);
@@ -131,37 +108,36 @@ private slots:
         int recorded = 0;
         for (int i = 0; i < 10; ++i) {
             FillSettings s;
-            s.brush.setWidth(int(rng.bounded(1, 9)));
-            s.brush.antialiased = rng.bounded(2);
-            s.brush.shape = BrushShape(rng.bounded(2));
-            s.placement = ContourPlacement(rng.bounded(3));
-            if (rng.bounded(3) == 0)
+            s.brush.setWidth(dice.between(1, 8));
+            s.brush.antialiased = dice.below(2);
+            s.brush.shape = BrushShape(dice.below(2));
+            s.placement = ContourPlacement(dice.below(3));
+            if (dice.below(3) == 0)
                 s.texture =
                     Texture({0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0000, 0x5555,
                              0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0001});
-            s.textureMode = TextureMode(rng.bounded(2));
+            s.textureMode = TextureMode(dice.below(2));
             s.transforms =
-                symmetryTransforms(SymmetryMode(rng.bounded(6)), SymmetryAxes::centreOf(p.size()),
-                                   int(p.view().pixelWidth()), 1.0);
+                symmetryTransforms(SymmetryMode(dice.below(6)), SymmetryAxes::centreOf(p.size()),
+                                   int(p.view().pixelWidth()), p.view().displayAspect());
             // Half the clicks near the right rim, where locked pixels lie.
-            const int x =
-                i % 2 ? p.width() - 1 - int(rng.bounded(12)) : int(rng.bounded(p.width()));
-            const QPoint at(x, int(rng.bounded(p.height())));
+            const int x = i % 2 ? p.width() - 1 - dice.below(12) : dice.below(p.width());
+            const QPoint at(x, dice.below(p.height()));
             QImage mask(StrokeRenderer::maskSize(p), QImage::Format_Alpha8);
             const QRect bounds = searchRegion(p, p.colormap(), at, mask);
             const Marks region = walkRegion(p, at);
             QCOMPARE(bounds.isEmpty(), !region.contains(true));
             QVERIFY(bounds.isEmpty() || maskMarks(p, mask) == region);
-            const bool ctrl = rng.bounded(2);
+            const bool ctrl = dice.below(2);
             // Now and then the click's own colour, which must change nothing.
-            const bool own = rng.bounded(4) == 0;
-            const quint8 color = own ? p.colormap().pixel(at.x(), at.y()) : quint8(rng.bounded(16));
+            const bool own = dice.below(4) == 0;
+            const quint8 color = own ? p.colormap().pixel(at.x(), at.y()) : quint8(dice.below(16));
             if (own) {
                 s.texture = Texture();
                 s.transforms.clear();
             }
             const Colormap before = p.colormap();
-            const FillCommit c = fill.apply(p, s, at, ctrl, {color, quint8(rng.bounded(16))});
+            const FillCommit c = fill.apply(p, s, at, ctrl, {color, quint8(dice.below(16))});
             QCOMPARE(c.recorded, before != p.colormap());
             QVERIFY(!(own && !FloodFill::isContour(p, ctrl)) || !c.recorded);
             const QRect diff = Colormap::difference(before, p.colormap());

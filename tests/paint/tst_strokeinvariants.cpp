@@ -6,6 +6,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "randomdocument.h"
 
 #include "paint/penstroke.h"
 #include "paint/strokerenderer.h"
@@ -21,45 +22,6 @@
 
 namespace
 {
-
-struct Dice {
-    QRandomGenerator random;
-    int below(int n) { return int(random.bounded(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    bool chance(int percent) { return below(100) < percent; }
-    double unit() { return random.generateDouble(); }
-    template <typename T> T pick(std::initializer_list<T> list)
-    {
-        return *(list.begin() + below(int(list.size())));
-    }
-};
-
-Project randomProject(Dice &dice)
-{
-    const CanvasMode mode = dice.chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires;
-    const LayoutSpec layout{CanvasLayout(dice.below(3)), BorderAlignment(dice.below(2)),
-                            BorderAlignment(dice.below(2))};
-    const int screens = layout.layout == CanvasLayout::BitmapOnly ? dice.between(1, 2) : 1;
-    Project project(mode, -1, -1, layout, screens);
-    project.setSpriteCountPolicy(dice.chance(60) ? SpriteCountPolicy::Enforce
-                                                 : SpriteCountPolicy::Flag);
-    project.setHiresClashResolution(HiresClashResolution(dice.below(3)));
-    project.setPaletteVariant(dice.below(PaletteVariantCount));
-    project.view().setDisplayAspect(dice.pick({1.0, 0.9375, 0.75}));
-    for (int s = 0; s < ColorSlotCount; ++s)
-        if (dice.chance(40))
-            project.setSlot(ColorSlot(s), quint8(dice.below(16)));
-
-    // Some scattered artwork, made legal the way an import would be.
-    Colormap &map = project.colormap();
-    // Half the documents start blank, so the border budget starts open.
-    const int specks = dice.chance(50) ? 0 : dice.below(4000);
-    for (int i = 0; i < specks; ++i)
-        map.setPixel(dice.below(map.width()), dice.below(map.height()), quint8(dice.below(16)));
-    project.repaintLockedPixels();
-    resolveClashes(ClashContext::forSweep(project), map, map.rect());
-    return project;
-}
 
 PenSettings randomSettings(Dice &dice, const Project &project, const QList<Texture> &textures)
 {
