@@ -1,21 +1,18 @@
+#include "../common/paintrows.h"
+
 #include "document/canvaspreset.h"
 #include "document/colorslotinfo.h"
 #include "document/geometry.h"
 #include "document/project.h"
 
-#include <QTest>
-
 namespace
 {
 
-int countColor(const Colormap &map, const QRect &rect, quint8 color)
+Project projectOf(const QStringList &row, int screens = 1)
 {
-    int n = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            n += map.pixel(x, y) == color;
-    }
-    return n;
+    const QPoint size = pointOf(row[2]);
+    return Project(CanvasMode(row[0].toInt()), size.x(), size.y(),
+                   LayoutSpec{CanvasLayout(row[1].toInt())}, screens);
 }
 
 } // namespace
@@ -25,69 +22,41 @@ class TestProject : public QObject
     Q_OBJECT
 
 private slots:
-    void construction_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<QSize>("requested");
-        QTest::addColumn<int>("screens");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("screensAcross");
-        QTest::newRow("multicolor side, 0x0, 3 screens")
-            << 1 << 1 << QSize(0, 0) << 3 << QSize(208, 200) << 1;
-        QTest::newRow("hires default") << 0 << 0 << QSize(-1, -1) << 1 << QSize(320, 200) << 1;
-        QTest::newRow("hires triple") << 0 << 0 << QSize(-1, -1) << 3 << QSize(960, 200) << 3;
-        QTest::newRow("free size kept") << 0 << 0 << QSize(64, 48) << 1 << QSize(64, 48) << 1;
-        QTest::newRow("only width free") << 1 << 0 << QSize(40, 0) << 1 << QSize(40, 200) << 1;
-        QTest::newRow("top/bottom") << 0 << 2 << QSize(-1, -1) << 1 << QSize(320, 284) << 1;
-        QTest::newRow("screens below one") << 0 << 0 << QSize(-1, -1) << 0 << QSize(320, 200) << 1;
-    }
+    void construction_data() { addTextRows("document/project.txt", "construct"); }
     void construction()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(QSize, requested);
-        QFETCH(int, screens);
-        QFETCH(QSize, size);
-        QFETCH(int, screensAcross);
-        const Project project(CanvasMode(mode), requested.width(), requested.height(),
-                              LayoutSpec{CanvasLayout(layout)}, screens);
-        QCOMPARE(project.size(), size);
-        QCOMPARE(project.screensAcross(), screensAcross);
-        QCOMPARE(project.view().pixelWidth(), modePixelWidth(CanvasMode(mode)));
-        QCOMPARE(countColor(project.colormap(), project.colormap().rect(), 0),
-                 size.width() * size.height());
+        QFETCH(QStringList, row);
+        const Project project = projectOf(row, row[3].toInt());
+        const QPoint size = pointOf(row[4]);
+        QCOMPARE(project.size(), QSize(size.x(), size.y()));
+        QCOMPARE(project.screensAcross(), row[5].toInt());
+        QCOMPARE(project.view().pixelWidth(), modePixelWidth(project.mode()));
+        QCOMPARE(project.colormap(), Colormap(size.x(), size.y()));
     }
     void defaults()
     {
         const Project project;
-        const std::array<quint8, ColorSlotCount> expectedSlots = {0, 0, 4, 10, 0, 4, 10, 0, 4, 10};
-        QCOMPARE(project.slotBytes(), expectedSlots);
+        const std::array<quint8, ColorSlotCount> expected = {0, 0, 4, 10, 0, 4, 10, 0, 4, 10};
+        QCOMPARE(project.slotBytes(), expected);
         QCOMPARE(project.spriteCountPolicy(), SpriteCountPolicy::Flag);
         QCOMPARE(project.hiresClashResolution(), HiresClashResolution::ReplaceOverwritten);
-        QCOMPARE(project.paletteVariant(), 0);
-        QCOMPARE(project.view().zoom(), 1.0);
-        QCOMPARE(project.history().nodeCount(), 0);
         QVERIFY(!project.history().isModified());
     }
     void lockedPixelsHoldBorder()
     {
+        // Hires side canvases lock the last 8 columns and the first 48 pixels of line 0.
         Project project(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
-        QCOMPARE(project.lockedRects().size(), 2);
         project.colormap().fill(3);
         project.setSlot(ColorSlot::Border, 6);
-        const QRect changed = project.repaintLockedPixels();
-        QCOMPARE(changed, QRect(QPoint(0, 0), QPoint(415, 199)));
-        const Colormap &map = project.colormap();
-        QCOMPARE(countColor(map, QRect(QPoint(408, 0), QPoint(415, 199)), 6), 8 * 200);
-        QCOMPARE(countColor(map, QRect(0, 0, 48, 1), 6), 48);
-        QCOMPARE(map.pixel(48, 0), quint8(3));
-        QCOMPARE(map.pixel(0, 1), quint8(3));
-        QCOMPARE(map.pixel(407, 5), quint8(3));
-        QVERIFY(project.isLocked(47, 0));
-        QVERIFY(project.isLocked(408, 150));
-        QVERIFY(!project.isLocked(48, 0));
-        QVERIFY(!project.isLocked(407, 150));
+        QCOMPARE(project.repaintLockedPixels(), QRect(0, 0, 416, 200));
+        Colormap expected(416, 200);
+        expected.fill(3);
+        expected.fillRect(QRect(408, 0, 8, 200), 6);
+        expected.fillRect(QRect(0, 0, 48, 1), 6);
+        QCOMPARE(project.colormap(), expected);
+        for (int y = 0; y < 200; y += 3)
+            for (int x = 0; x < 416; ++x)
+                QCOMPARE(project.isLocked(x, y), expected.pixel(x, y) == 6);
 
         for (const auto &[mode, layout] :
              {std::pair{CanvasMode::Multicolor, CanvasLayout::SideBorderSprites},
@@ -95,53 +64,30 @@ private slots:
               std::pair{CanvasMode::Hires, CanvasLayout::BitmapOnly}}) {
             const Project other(mode, -1, -1, LayoutSpec{layout});
             QVERIFY(other.lockedRects().isEmpty());
-            QVERIFY(!other.isLocked(other.width() - 1, 0));
+            QVERIFY(!other.isLocked(other.width() - 1, 0) && !other.isLocked(0, 0));
         }
     }
-    void visibleSlots_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("mc side") << 1 << 1 << QSize(-1, -1) << QList<int>{0, 2, 3};
-        QTest::newRow("mc bitmap framed") << 1 << 0 << QSize(-1, -1) << QList<int>{0, 1};
-        QTest::newRow("mc bitmap free") << 1 << 0 << QSize(168, 200) << QList<int>{0};
-        QTest::newRow("mc top/bottom")
-            << 1 << 2 << QSize(-1, -1) << QList<int>{0, 1, 4, 5, 6, 7, 8, 9};
-        QTest::newRow("hires bitmap framed") << 0 << 0 << QSize(-1, -1) << QList<int>{1};
-        QTest::newRow("hires bitmap free") << 0 << 0 << QSize(64, 64) << QList<int>{};
-        QTest::newRow("hires side") << 0 << 1 << QSize(-1, -1) << QList<int>{1};
-        QTest::newRow("hires top/bottom") << 0 << 2 << QSize(-1, -1) << QList<int>{1, 4, 7};
-    }
+    void visibleSlots_data() { addTextRows("document/project.txt", "slots"); }
     void visibleSlots()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(QSize, size);
-        QFETCH(QList<int>, expected);
-        const Project project(CanvasMode(mode), size.width(), size.height(),
-                              LayoutSpec{CanvasLayout(layout)});
+        QFETCH(QStringList, row);
         QList<int> shown;
-        for (ColorSlot s : project.visibleSlots())
+        for (ColorSlot s : projectOf(row).visibleSlots())
             shown.append(int(s));
-        QCOMPARE(shown, expected);
+        QCOMPARE(shown, intsOf(row[3]));
     }
     void slotLabels()
     {
-        QCOMPARE(ColorSlotInfo::label(ColorSlot::Border, CanvasLayout::BitmapOnly),
-                 QStringLiteral("Border"));
-        QCOMPARE(ColorSlotInfo::label(ColorSlot::Border, CanvasLayout::TopBottomBorderSprites),
-                 QStringLiteral("Side borders"));
-        QCOMPARE(ColorSlotInfo::iconName(ColorSlot::Border, CanvasLayout::TopBottomBorderSprites),
-                 QStringLiteral("col_sideborders"));
-        QCOMPARE(ColorSlotInfo::iconName(ColorSlot::BottomMulticolor1,
-                                         CanvasLayout::TopBottomBorderSprites),
-                 QStringLiteral("col_lowerborder_spriteglobal2"));
-        QCOMPARE(
-            ColorSlotInfo::toolTip(ColorSlot::TopBackground, CanvasLayout::TopBottomBorderSprites),
-            QStringLiteral("Top border background\nLeft-click: assign primary color, right-click: "
-                           "secondary."));
+        using I = ColorSlotInfo;
+        const auto top = CanvasLayout::TopBottomBorderSprites;
+        QCOMPARE((QStringList{I::label(ColorSlot::Border, CanvasLayout::BitmapOnly),
+                              I::label(ColorSlot::Border, top), I::iconName(ColorSlot::Border, top),
+                              I::iconName(ColorSlot::BottomMulticolor1, top),
+                              I::toolTip(ColorSlot::TopBackground, top)}),
+                 (QStringList{"Border", "Side borders", "col_sideborders",
+                              "col_lowerborder_spriteglobal2",
+                              "Top border background\nLeft-click: assign primary color, "
+                              "right-click: secondary."}));
     }
     void screens()
     {
@@ -149,16 +95,14 @@ private slots:
         QCOMPARE(project.screenRect(0), QRect(0, 0, 160, 200));
         QCOMPARE(project.screenRect(2), QRect(320, 0, 160, 200));
         QVERIFY(project.screenRect(3).isEmpty());
-        for (int s = 0; s < 3; ++s)
-            QVERIFY(!project.isScreenDrawnOn(s));
+        QVERIFY(!project.isScreenDrawnOn(0));
         project.colormap().fill(5); // one colour everywhere is still an empty screen
-        QVERIFY(!project.isScreenDrawnOn(1));
         project.colormap().setPixel(479, 199, 2);
-        QVERIFY(!project.isScreenDrawnOn(1));
-        QVERIFY(project.isScreenDrawnOn(2));
+        QCOMPARE((QList<bool>{project.isScreenDrawnOn(1), project.isScreenDrawnOn(2)}),
+                 (QList<bool>{false, true}));
 
         const Project side(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
-        QCOMPARE(side.screenRect(0), QRect(QPoint(48, 0), QPoint(359, 199)));
+        QCOMPARE(side.screenRect(0), QRect(48, 0, 312, 200));
     }
     void copyingSharesPixels()
     {
@@ -176,19 +120,17 @@ private slots:
     }
     void presets()
     {
-        const QList<CanvasPreset> &presets = CanvasPreset::all();
-        QCOMPARE(presets.size(), 8);
-        const QList<QSize> onScreen = {QSize(320, 200), QSize(320, 200), QSize(416, 200),
-                                       QSize(320, 284), QSize(416, 200), QSize(320, 284),
-                                       QSize(640, 200), QSize(640, 200)};
-        for (int i = 0; i < presets.size(); ++i) {
-            const CanvasPreset &p = presets[i];
+        QList<QSize> onScreen;
+        for (const CanvasPreset &p : CanvasPreset::all()) {
             const Project project(p.mode, -1, -1, LayoutSpec{p.layout}, p.screens);
-            QCOMPARE(QSize(int(project.width() * modePixelWidth(p.mode)), project.height()),
-                     onScreen[i]);
+            onScreen << QSize(int(project.width() * modePixelWidth(p.mode)), project.height());
             QCOMPARE(project.hasBorderFrame(), p.screens == 1);
         }
-        QCOMPARE(QByteArray(presets[3].slot), QByteArray("newHiresTopBottomSpritesCanvas"));
+        QCOMPARE(onScreen, (QList<QSize>{QSize(320, 200), QSize(320, 200), QSize(416, 200),
+                                         QSize(320, 284), QSize(416, 200), QSize(320, 284),
+                                         QSize(640, 200), QSize(640, 200)}));
+        QCOMPARE(QByteArray(CanvasPreset::all()[3].slot),
+                 QByteArray("newHiresTopBottomSpritesCanvas"));
     }
 };
 
