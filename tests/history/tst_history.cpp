@@ -8,6 +8,42 @@
 
 using namespace testedits;
 
+namespace
+{
+
+// Plays the steps of a history.txt row, a new colour for every step.
+void play(Project &project, const QString &steps)
+{
+    History &history = project.history();
+    for (int i = 0; i < steps.size(); ++i) {
+        const QChar step = steps.at(i);
+        const quint8 color = quint8(1 + i);
+        if (step == u'e') {
+            QVERIFY(paint(project, QRect(color, 0, 1, 1), color));
+        } else if (step == u's') {
+            const int n = steps.at(++i).digitValue();
+            paint(project, QRect(0, n, n + 1, 1), color, HistoryEntryKind::Stroke, QPoint(n, n));
+        } else if (step == u'a') {
+            assignSlot(project, ColorSlot::Border, color);
+        } else if (step == u'x' || step == u'f') {
+            paint(project, project.colormap().rect(), color,
+                  step == u'x' ? HistoryEntryKind::ClearScreen : HistoryEntryKind::FlipCanvas);
+        } else if (step == u'u' || step == u'r') {
+            step == u'u' ? history.undo(project) : history.redo(project);
+        } else if (step == u'm') {
+            history.markClean();
+        } else if (step == u'c') {
+            // Clearing forgets every node but keeps the picture.
+            const Colormap pixels = project.colormap();
+            history.clear();
+            QCOMPARE((QList<int>{history.nodeCount(), history.position()}), (QList<int>{0, 0}));
+            QCOMPARE(project.colormap(), pixels);
+        }
+    }
+}
+
+} // namespace
+
 class TestHistory : public QObject
 {
     Q_OBJECT
@@ -15,26 +51,16 @@ class TestHistory : public QObject
 private slots:
     void regionChangeKeepsOnlyTheDifference_data()
     {
-        QTest::addColumn<QRect>("prepainted");
-        QTest::addColumn<QRect>("dirty");
-        QTest::addColumn<QRect>("expected");
-        // The canvas is 0 except `prepainted`, which holds 3; the edit paints `dirty` with 3.
-        QTest::newRow("top half already painted")
-            << QRect(2, 2, 10, 5) << QRect(2, 2, 10, 10) << QRect(2, 7, 10, 5);
-        QTest::newRow("left column painted")
-            << QRect(0, 0, 1, 20) << QRect(0, 10, 6, 1) << QRect(1, 10, 5, 1);
-        QTest::newRow("everything already painted")
-            << QRect(0, 0, 20, 20) << QRect(4, 4, 6, 6) << QRect();
+        addTextRows("history/history.txt", "difference");
     }
     void regionChangeKeepsOnlyTheDifference()
     {
-        QFETCH(QRect, prepainted);
-        QFETCH(QRect, dirty);
-        QFETCH(QRect, expected);
+        QFETCH(QStringList, row);
+        const QRect expected = rectOf(row[2]);
         Project project(CanvasMode::Hires, 20, 20);
-        project.colormap().fillRect(prepainted, 3);
+        project.colormap().fillRect(rectOf(row[0]), 3);
         const Colormap start = project.colormap();
-        HistoryNode node = paintNode(project, dirty, 3);
+        HistoryNode node = paintNode(project, rectOf(row[1]), 3);
         project.history().push(node);
         QCOMPARE(project.history().nodeCount(), node.changes.size());
         QCOMPARE(node.changes.size(), expected.isNull() ? 0 : 1);
@@ -102,48 +128,15 @@ private slots:
     {
         QFETCH(QStringList, row);
         Project project(CanvasMode::Hires, 16, 16);
-        History &history = project.history();
-        quint8 color = 1;
-        for (QChar step : row[0]) {
-            if (step == u'e') {
-                QVERIFY(paint(project, QRect(color, 0, 1, 1), color));
-                ++color;
-            } else if (step == u'u' || step == u'r') {
-                step == u'u' ? history.undo(project) : history.redo(project);
-            } else if (step == u's') {
-                history.markClean();
-            } else if (step == u'c') {
-                // Clearing forgets every node but keeps the picture.
-                const Colormap pixels = project.colormap();
-                history.clear();
-                QCOMPARE((QList<int>{history.nodeCount(), history.position()}), (QList<int>{0, 0}));
-                QCOMPARE(project.colormap(), pixels);
-            }
-        }
-        QCOMPARE(history.isModified(), row[1] == u'1');
+        play(project, row[0]);
+        QCOMPARE(project.history().isModified(), row[1] == u'1');
     }
     void connectPoint_data() { addTextRows("history/history.txt", "connect"); }
     void connectPoint()
     {
         QFETCH(QStringList, row);
-        const QString &steps = row[0];
         Project project(CanvasMode::Hires, 32, 32);
-        quint8 color = 1;
-        for (int i = 0; i < steps.size(); ++i) {
-            const QChar step = steps.at(i);
-            if (step == u's') {
-                const int n = steps.at(++i).digitValue();
-                paint(project, QRect(0, n, n + 1, 1), color++, HistoryEntryKind::Stroke,
-                      QPoint(n, n));
-            } else if (step == u'a') {
-                assignSlot(project, ColorSlot::Border, color++);
-            } else if (step == u'x' || step == u'f') {
-                paint(project, project.colormap().rect(), color++,
-                      step == u'x' ? HistoryEntryKind::ClearScreen : HistoryEntryKind::FlipCanvas);
-            } else if (step == u'u') {
-                project.history().undo(project);
-            }
-        }
+        play(project, row[0]);
         const int n = row[1].toInt();
         QCOMPARE(project.history().lastConnectPoint(),
                  row[1].isEmpty() ? std::nullopt : std::optional<QPoint>(QPoint(n, n)));
