@@ -43,13 +43,12 @@ private slots:
             const QPointF d = p - centre;
             return std::hypot(d.x() * pixelWidth, d.y() / aspect);
         };
-        const QList<QPointF> probes = {{3.0, 7.5}, {60.25, 120.0}, {-4.0, 2.0}, {50.5, 75.0}};
         const QList<SymmetryTransform> list =
             symmetryTransforms(SymmetryMode(mode), axes, pixelWidth, aspect);
         QCOMPARE(list.size(), (QList<int>{1, 2, 2, 4, 8, 8}[mode]));
         QVERIFY(list[0].isIdentity());
         for (const SymmetryTransform &t : list) {
-            for (QPointF p : probes)
+            for (QPointF p : {QPointF(3.0, 7.5), {60.25, 120.0}, {-4.0, 2.0}, {50.5, 75.0}})
                 QVERIFY(std::abs(displayLength(t.map(p)) - displayLength(p)) < 1e-9);
             QCOMPARE(t.map(centre), centre);
         }
@@ -94,8 +93,8 @@ private slots:
     {
         // Axes clamping and resetting are pinned by the canvas tool tests.
         Symmetry symmetry;
-        QVERIFY(symmetry.setMode(SymmetryMode::Quadrant));
-        QVERIFY(!symmetry.setMode(SymmetryMode::Quadrant));
+        QVERIFY(symmetry.setMode(SymmetryMode::Quadrant) &&
+                !symmetry.setMode(SymmetryMode::Quadrant));
         // Fills and shapes mirror only when their switches are on.
         auto copies = [&] {
             return QList<qsizetype>{symmetry.strokeTransforms(1, 1.0).size(),
@@ -103,8 +102,7 @@ private slots:
                                     symmetry.shapeTransforms(1, 1.0).size()};
         };
         QCOMPARE(copies(), (QList<qsizetype>{4, 1, 1}));
-        QVERIFY(symmetry.setApplyToFill(true));
-        QVERIFY(!symmetry.setApplyToFill(true));
+        QVERIFY(symmetry.setApplyToFill(true) && !symmetry.setApplyToFill(true));
         QCOMPARE(copies(), (QList<qsizetype>{4, 4, 1}));
         QVERIFY(symmetry.setApplyToShapes(true));
         QCOMPARE(copies(), (QList<qsizetype>{4, 4, 4}));
