@@ -44,30 +44,23 @@ inline void assignSlot(Project &project, ColorSlot slot, quint8 color)
     project.history().push(node);
 }
 
-inline void setBottomAlignment(Project &project, BorderAlignment alignment)
-{
-    HistoryNode node;
-    node.kind = HistoryEntryKind::SetBorderAlignment;
-    node.changes.append(HistoryChange::borderAlignment(
-        1, quint8(project.layoutSpec().bottomAlignment), quint8(alignment)));
-    project.layoutSpec().bottomAlignment = alignment;
-    project.history().push(node);
-}
-
 // A multicolor top/bottom canvas with every kind of change, a redo tail
 // and non-default policies, alignments and slots.
 inline Project richProject()
 {
-    LayoutSpec layout{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Left,
-                      BorderAlignment::Left};
-    Project project(CanvasMode::Multicolor, 96, 60, layout);
+    Project project(CanvasMode::Multicolor, 96, 60,
+                    LayoutSpec{CanvasLayout::TopBottomBorderSprites});
     project.setSpriteCountPolicy(SpriteCountPolicy::Enforce);
     project.setHiresClashResolution(HiresClashResolution::PreserveBorder);
     for (int i = 0; i < 12; ++i)
         paint(project, QRect(i * 7 % 90, i * 5 % 55, 3 + i, 2 + i % 4), quint8(1 + i % 15),
               HistoryEntryKind::Stroke, QPoint(i, 2 * i));
     assignSlot(project, ColorSlot::TopMulticolor1, 13);
-    setBottomAlignment(project, BorderAlignment::Right);
+    HistoryNode align;
+    align.kind = HistoryEntryKind::SetBorderAlignment;
+    align.changes.append(HistoryChange::borderAlignment(1, 0, 1));
+    project.layoutSpec().bottomAlignment = BorderAlignment::Right;
+    project.history().push(align);
     // Overlapping changes in one node, which must be undone in reverse, and
     // a border colour change.
     HistoryNode shapes;

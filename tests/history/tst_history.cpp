@@ -141,49 +141,31 @@ private slots:
         QCOMPARE(project.history().lastConnectPoint(),
                  row[1].isEmpty() ? std::nullopt : std::optional<QPoint>(QPoint(n, n)));
     }
-    void slotChanges()
+    void slotAndAlignmentChanges()
     {
-        Project project(CanvasMode::Multicolor, 16, 8);
-        project.colormap().fillRect(QRect(0, 0, 4, 4), 9);
-        const Colormap pixels = project.colormap();
+        // Slots beyond the ten are ignored rather than written past the end;
+        // border 0 is the top alignment, any other value the bottom.
+        Project project(CanvasMode::Hires, -1, -1,
+                        LayoutSpec{CanvasLayout::TopBottomBorderSprites});
+        const Project start = project;
         HistoryNode node;
-        node.kind = HistoryEntryKind::SwapColors;
-        node.changes.append(HistoryChange::colorIndex(quint8(ColorSlot::Background), 0, 6));
-        node.changes.append(HistoryChange::colorIndex(quint8(ColorSlot::SpriteMulticolor1), 10, 2));
-        // Slots beyond the ten are ignored rather than written past the end.
-        node.changes.append(HistoryChange::colorIndex(10, 0, 5));
-        node.changes.append(HistoryChange::colorIndex(255, 0, 5));
-        project.setSlot(ColorSlot::Background, 6);
-        project.setSlot(ColorSlot::SpriteMulticolor1, 2);
-        const auto after = project.slotBytes();
-        project.history().push(node);
-
-        QVERIFY(project.history().undo(project).isNull());
-        QCOMPARE(project.slotBytes(), Project().slotBytes());
-        QCOMPARE(project.colormap(), pixels);
-        QVERIFY(project.history().redo(project).isNull());
-        QCOMPARE(project.slotBytes(), after);
-        QCOMPARE(project.colormap(), pixels);
-    }
-    void alignmentChangesPickTheirBorder()
-    {
-        // Border 0 is the top; any other value is the bottom.
-        for (int border : {0, 1, 7}) {
-            Project project(CanvasMode::Hires, -1, -1,
-                            LayoutSpec{CanvasLayout::TopBottomBorderSprites});
-            HistoryNode node;
-            node.kind = HistoryEntryKind::SetBorderAlignment;
+        for (const auto &[slot, from, to] : {std::array{0, 0, 6}, std::array{9, 10, 2},
+                                             std::array{10, 0, 5}, std::array{255, 0, 5}})
+            node.changes.append(HistoryChange::colorIndex(quint8(slot), quint8(from), quint8(to)));
+        for (int border : {0, 7})
             node.changes.append(HistoryChange::borderAlignment(quint8(border), 0, 1));
-            project.history().push(node);
-            project.history().undo(project);
-            project.history().redo(project);
-            const LayoutSpec &spec = project.layoutSpec();
-            const auto right = BorderAlignment::Right, left = BorderAlignment::Left;
-            QCOMPARE(spec.topAlignment, border == 0 ? right : left);
-            QCOMPARE(spec.bottomAlignment, border == 0 ? left : right);
-            project.history().undo(project);
-            QCOMPARE(spec, LayoutSpec{CanvasLayout::TopBottomBorderSprites});
-        }
+        project.history().push(node);
+        project.history().undo(project);
+        QVERIFY(project.history().redo(project).isNull());
+        const std::array<quint8, ColorSlotCount> after{6, 0, 4, 10, 0, 4, 10, 0, 4, 2};
+        QCOMPARE(project.slotBytes(), after);
+        QCOMPARE(project.layoutSpec(),
+                 (LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Right,
+                             BorderAlignment::Right}));
+        QVERIFY(project.history().undo(project).isNull());
+        QCOMPARE(project.slotBytes(), start.slotBytes());
+        QCOMPARE(project.layoutSpec(), start.layoutSpec());
+        QCOMPARE(project.colormap(), start.colormap());
     }
     void corruptCropBecomesZero()
     {
@@ -195,13 +177,9 @@ private slots:
         // Inflates to 3 bytes where 4 are needed.
         change.before = ColormapCrop::fromCompressed(qCompress(QByteArray(3, '\x05')), 2, 2);
         change.after = ColormapCrop::fromColormap(project.colormap().copy(change.rect));
-        HistoryNode node;
-        node.changes.append(change);
-        History history;
-        history.assign({node}, 1);
-
+        project.history().assign({HistoryNode{.changes = {change}}}, 1);
         QTest::ignoreMessage(QtWarningMsg, "ColormapCrop: 2 x 2 crop failed to inflate");
-        history.undo(project);
+        project.history().undo(project);
         Colormap expected(8, 8);
         expected.fill(7);
         expected.fillRect(change.rect, 0);

@@ -76,7 +76,6 @@ private slots:
         Project loaded;
         const ProjectFileResult result = loadProjectFile(path, loaded);
         QVERIFY2(result.ok, qPrintable(result.errorMessage));
-        QCOMPARE(loaded.history().nodeCount(), 18);
         compareProjects(loaded, project);
 
         // The preview reads the same state from the first record alone.
@@ -240,20 +239,17 @@ private slots:
     {
         const QString missing = m_dir.filePath(QStringLiteral("no-such-folder/x.kvn"));
         Project out;
-        const ProjectFileResult results[] = {saveProjectFile(Project(), missing),
-                                             loadProjectFile(missing, out)};
-        for (const char *verb : {"write", "read"}) {
-            const ProjectFileResult &result = results[*verb == 'r'];
+        ProjectPreviewInfo info;
+        QString preview;
+        QVERIFY(!readProjectPreview(missing, info, preview));
+        for (const auto &[result, verb] : {std::pair{saveProjectFile(Project(), missing), "write"},
+                                           std::pair{loadProjectFile(missing, out), "read"}}) {
             const QString start = QStringLiteral("cannot %1 %2: ").arg(verb, missing);
             QVERIFY(!result.ok && !result.cancelled);
-            QVERIFY2(result.errorMessage.startsWith(start) &&
-                         result.errorMessage.size() > start.size(),
+            QVERIFY2(result.errorMessage.startsWith(start) && result.errorMessage > start,
                      qPrintable(result.errorMessage));
+            QVERIFY(*verb == 'w' || result.errorMessage == preview);
         }
-        ProjectPreviewInfo info;
-        QString error;
-        QVERIFY(!readProjectPreview(missing, info, error));
-        QCOMPARE(error, results[1].errorMessage);
     }
     void failedWriteKeepsTheOldFile()
     {
@@ -270,8 +266,7 @@ private slots:
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 4096;
+        const rlimit small{4096, saved.rlim_max};
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         const ProjectFileResult result = saveProjectFile(project, path);
         setrlimit(RLIMIT_FSIZE, &saved);
