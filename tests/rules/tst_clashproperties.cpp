@@ -123,36 +123,13 @@ private slots:
         project.history().redo(project);
         QCOMPARE(project.colormap(), resolved);
     }
-    void partialSweepsAndStrokeRepairs_data() { wholeCanvasSweep_data(); }
-    void partialSweepsAndStrokeRepairs()
+    void strokeRepairs_data() { wholeCanvasSweep_data(); }
+    void strokeRepairs()
     {
+        // Random pen blobs on the legal canvas, each repaired as a stroke.
         QFETCH(quint32, seed);
         Project project = randomProject(seed);
         QRandomGenerator rng(seed * 31 + 5);
-        for (int round = 0; round < 25; ++round) {
-            // A sweep of a rectangle on a copy of the canvas.
-            Colormap colormap = project.colormap();
-            const ClashContext context = ClashContext::forSweep(project);
-            const QRect rect(rng.bounded(project.width()) - 10, rng.bounded(project.height()) - 10,
-                             1 + rng.bounded(60), 1 + rng.bounded(60));
-            const Colormap before = colormap;
-            const QRect changed = resolveClashes(context, colormap, rect);
-            QVERIFY(sameOutside(before, colormap, changed));
-            // Region by region, only the units the rectangle touches change, and
-            // all of them are legal afterwards.
-            for (const CanvasRegion &region : project.regions()) {
-                const QRect touched = unitRectsTouching(rect & region.rect, project.mode(),
-                                                        project.size(), project.layoutSpec());
-                QVERIFY(touched.isEmpty() || region.rect.contains(touched));
-                for (int y = region.rect.top(); y <= region.rect.bottom(); ++y)
-                    for (int x = region.rect.left(); x <= region.rect.right(); ++x)
-                        if (!touched.contains(x, y))
-                            QCOMPARE(colormap.pixel(x, y), before.pixel(x, y));
-                for (const QRect &unit : clashingUnits(context, colormap))
-                    QVERIFY(!touched.intersects(unit));
-            }
-        }
-        // Then random pen blobs on the legal canvas, each repaired as a stroke.
         project.setHiresClashResolution(HiresClashResolution(seed % 3));
         Colormap &colormap = project.colormap();
         resolveClashes(ClashContext::forSweep(project), colormap, colormap.rect());

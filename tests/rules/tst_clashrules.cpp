@@ -95,9 +95,8 @@ private slots:
             Project project(CanvasMode(mode), size.width(), size.height(),
                             LayoutSpec{CanvasLayout(layout)});
             Colormap &colormap = project.colormap();
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x)
-                    colormap.setPixel(x, y, quint8((x + 3 * y) % 16));
+            for (int i = 0; i < size.width() * size.height(); ++i)
+                colormap.setPixel(i % size.width(), i / size.width(), quint8(i * 3 % 16));
             const ClashContext context = ClashContext::forStroke(project, 7, false);
             const QList<QRect> clashing = clashingUnits(context, colormap);
             QVERIFY(!clashing.isEmpty());
