@@ -93,9 +93,8 @@ private slots:
         QVERIFY(canvasHasClash(context, original));
 
         const QRect changed = resolveAllClashes(project);
-        const Colormap &swept = project.colormap();
-        QVERIFY(!canvasHasClash(context, swept));
-        QVERIFY(sameOutside(original, swept, changed));
+        const Colormap swept = project.colormap();
+        QVERIFY(!canvasHasClash(context, swept) && sameOutside(original, swept, changed));
         QCOMPARE(project.slotBytes(), slotsBefore);
 
         // Each unit ends within its limit, keeping exactly `limit` free colours
@@ -114,14 +113,12 @@ private slots:
         const HistoryNode &node = project.history().nodes().first();
         QVERIFY(node.kind == HistoryEntryKind::ResolveAllClashes && node.changes.size() == 1);
         QCOMPARE(node.changes.first().rect, Colormap::difference(original, swept));
-        const Colormap resolved = swept;
-        QVERIFY(resolveAllClashes(project).isEmpty());
-        QCOMPARE(project.history().nodeCount(), 1);
-        QCOMPARE(project.colormap(), resolved);
+        QVERIFY(resolveAllClashes(project).isEmpty() && project.history().nodeCount() == 1);
+        QCOMPARE(project.colormap(), swept);
         project.history().undo(project);
         QCOMPARE(project.colormap(), original);
         project.history().redo(project);
-        QCOMPARE(project.colormap(), resolved);
+        QCOMPARE(project.colormap(), swept);
     }
     void strokeRepairs_data() { wholeCanvasSweep_data(); }
     void strokeRepairs()
