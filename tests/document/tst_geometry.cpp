@@ -50,17 +50,26 @@ private slots:
         QCOMPARE(found.join(u' '), row[4]);
         QCOMPARE(kinds.join(u','), row[5]);
     }
-    void borderFrameIsOneScreenOfFrame()
+    void framesAroundTheBitmap()
     {
         for (CanvasMode m : {CanvasMode::Hires, CanvasMode::Multicolor}) {
             for (int layout = 0; layout < 3; ++layout) {
                 const QSize size = defaultCanvasSize(m, spec(layout), 1);
+                const QPoint corner = bitmapRegionRect(m, size, spec(layout)).topLeft();
+                const double pw = modePixelWidth(m);
+                const auto measure = [&](const QRect &r) {
+                    return QList<double>{r.width() * pw, double(r.height()),
+                                         (corner.x() - r.left()) * pw,
+                                         double(corner.y() - r.top())};
+                };
+                // One screen of frame: the bitmap's first line is frame line 51.
                 QVERIFY(hasBorderFrame(m, size, spec(layout)));
-                const QRect frame = borderFrameRect(m, size, spec(layout));
-                QCOMPARE(frame.width() * modePixelWidth(m), 416.0);
-                QCOMPARE(frame.height(), 301);
-                // The bitmap's first line is always frame line 51.
-                QCOMPARE((layout == 2 ? 42 : 0) - frame.top(), 51);
+                const QList<double> frame = measure(borderFrameRect(m, size, spec(layout)));
+                QCOMPARE((QList<double>{frame[0], frame[1], frame[3]}),
+                         (QList<double>{416, 301, 51}));
+                const SafeFrames safe = safeFrames(m, size, spec(layout));
+                QCOMPARE(measure(safe.normal), (QList<double>{384, 272, 32, 35}));
+                QCOMPARE(measure(safe.full), (QList<double>{408, 293, 48, 43}));
             }
         }
         QVERIFY(!hasBorderFrame(CanvasMode::Multicolor, QSize(168, 200), spec(0)));
@@ -116,26 +125,6 @@ private slots:
             QVERIFY(result.isEmpty());
         else
             QCOMPARE(result, rectOf(row[5]));
-    }
-    void safeFramesMatchScreenSizes()
-    {
-        // The bitmap corner of hires, multicolor side and hires top/bottom canvases.
-        for (const auto &[mode, layout, corner] :
-             {std::tuple{CanvasMode::Hires, 0, QPoint(0, 0)},
-              std::tuple{CanvasMode::Multicolor, 1, QPoint(24, 0)},
-              std::tuple{CanvasMode::Hires, 2, QPoint(0, 42)}}) {
-            const SafeFrames f =
-                safeFrames(mode, defaultCanvasSize(mode, spec(layout), 1), spec(layout));
-            const double pw = modePixelWidth(mode);
-            QCOMPARE((QList<double>{f.normal.width() * pw, double(f.normal.height()),
-                                    (corner.x() - f.normal.left()) * pw,
-                                    double(corner.y() - f.normal.top())}),
-                     (QList<double>{384, 272, 32, 35}));
-            QCOMPARE((QList<double>{f.full.width() * pw, double(f.full.height()),
-                                    (corner.x() - f.full.left()) * pw,
-                                    double(corner.y() - f.full.top())}),
-                     (QList<double>{408, 293, 48, 43}));
-        }
     }
     void referenceGridSideStrip()
     {

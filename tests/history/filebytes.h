@@ -16,26 +16,24 @@
 namespace filebytes
 {
 
-inline const QHash<QString, QString> &defs()
-{
-    static const QHash<QString, QString> table = [] {
-        QHash<QString, QString> defs;
-        QFile in(QStringLiteral(KORVEN_SOURCE_DIR "/tests/history/projectfile.txt"));
-        if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
-            qFatal("projectfile.txt is missing");
-        for (const QString &line : QString::fromUtf8(in.readAll()).split(u'\n')) {
-            const QStringList f = line.split(u'|');
-            if (f.size() == 3 && f[0].trimmed() == QLatin1String("def"))
-                defs.insert(f[1].trimmed(), f[2].trimmed());
-        }
-        return defs;
-    }();
-    return table;
-}
-
 inline QStringList wordsOf(QString text)
 {
     return text.replace(u'}', QLatin1String(" }")).split(u' ', Qt::SkipEmptyParts);
+}
+
+inline const QHash<QString, QStringList> &defs()
+{
+    static const QHash<QString, QStringList> table = [] {
+        QHash<QString, QStringList> defs;
+        QFile in(QStringLiteral(KORVEN_SOURCE_DIR "/tests/history/projectfile.txt"));
+        if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+            qFatal("projectfile.txt is missing");
+        for (const QString &line : QString::fromUtf8(in.readAll()).split(u'\n'))
+            if (const QStringList f = line.split(u'|'); f.size() == 3 && f[0].trimmed() == "def")
+                defs.insert(f[1].trimmed(), wordsOf(f[2]));
+        return defs;
+    }();
+    return table;
 }
 
 inline QByteArray le(qint64 v, int size)
@@ -57,24 +55,22 @@ inline QByteArray build(QStringList &words)
         const QByteArray hex = QByteArray::fromHex(word.mid(1).toLatin1());
         if (word == u'}')
             return out;
-        if (defs().contains(word)) {
-            QStringList inner = wordsOf(defs()[word]);
+        if (QStringList inner = defs().value(word); !inner.isEmpty())
             out += build(inner);
-        } else if (c == u'x') {
+        else if (c == u'x')
             out += hex;
-        } else if (c == u'r' || c == u'z' || c == u's') {
+        else if (c == u'r' || c == u'z' || c == u's') {
             const QByteArray data = c == u'r' ? hex : qCompress(hex, c == u's' ? 0 : -1);
             out += char(c != u'r') + le(data.size(), 4) + data;
-        } else if (!ok) {
+        } else if (!ok)
             qFatal("unknown word %s", qPrintable(word));
-        } else if (c == u'h') {
+        else if (c == u'h')
             out += QByteArray("\xFEkvprj", 7) + char(n);
-        } else if (c == u'{') {
+        else if (c == u'{') {
             const QByteArray payload = build(words);
             out += le(payload.size() + 2, 4) + le(n, 2) + payload;
-        } else {
+        } else
             out += le(n, c == u'b' ? 1 : c == u'w' ? 2 : 4);
-        }
     }
     return out;
 }
