@@ -91,7 +91,6 @@ private slots:
                 // One or two possibly overlapping rectangles in one node: only
                 // undoing them in reverse gets the overlap back.
                 HistoryNode node;
-                QRect all;
                 for (int n = 0; n <= op; ++n) {
                     const QRect rect(random.bounded(20), random.bounded(12), 1 + random.bounded(8),
                                      1 + random.bounded(6));
@@ -99,15 +98,15 @@ private slots:
                     project.colormap().fillRect(rect, quint8(random.bounded(4)));
                     recordRegionChange(project, node, rect, before);
                 }
-                for (const HistoryChange &change : node.changes)
-                    all |= change.rect;
                 history.push(node);
                 if (node.changes.isEmpty())
                     continue;
                 snapshots.resize(++position);
-                dirty.resize(position - 1);
                 snapshots.append(project.colormap());
-                dirty.append(all);
+                dirty.resize(position - 1);
+                dirty.append(QRect());
+                for (const HistoryChange &change : node.changes)
+                    dirty.last() |= change.rect;
             } else if (op < 4) {
                 QCOMPARE(history.undo(project), position > 0 ? dirty.at(position - 1) : QRect());
                 position = qMax(0, position - 1);
@@ -117,10 +116,10 @@ private slots:
                 position += redo;
             }
             QCOMPARE(project.colormap(), snapshots.at(position));
-            QCOMPARE((QList<int>{history.position(), history.nodeCount()}),
-                     (QList<int>{position, int(dirty.size())}));
-            QCOMPARE(history.canUndo(), position > 0);
-            QCOMPARE(history.canRedo(), position < dirty.size());
+            QCOMPARE(
+                (QList<int>{history.position(), history.nodeCount(), history.canUndo(),
+                            history.canRedo()}),
+                (QList<int>{position, int(dirty.size()), position > 0, position < dirty.size()}));
         }
     }
     void cleanMark_data() { addTextRows("history/history.txt", "clean"); }
