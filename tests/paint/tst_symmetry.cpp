@@ -21,36 +21,28 @@ private slots:
         QCOMPARE(list[row[4].toInt()].mapPixel(pixel), pointOf(row[6]));
         QCOMPARE(list[0].mapPixel(pixel), pixel);
     }
-    void displaySpaceIsometry_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("pixelWidth");
-        QTest::addColumn<double>("aspect");
-        for (int mode = 1; mode <= 5; ++mode) {
-            QTest::addRow("mode %d hires", mode) << mode << 1 << 1.0;
-            QTest::addRow("mode %d multicolor pal", mode) << mode << 2 << 0.9375;
-            QTest::addRow("mode %d hires ntsc", mode) << mode << 1 << 0.75;
-        }
-    }
     void displaySpaceIsometry()
     {
-        QFETCH(int, mode);
-        QFETCH(int, pixelWidth);
-        QFETCH(double, aspect);
+        // Every copy keeps distances as they look on the display, where a pixel
+        // is w wide and 1 / r tall: hires, multicolor PAL and hires NTSC.
         const SymmetryAxes axes{150, 101};
         const QPointF centre = axes.intersection();
-        auto displayLength = [&](QPointF p) {
-            const QPointF d = p - centre;
-            return std::hypot(d.x() * pixelWidth, d.y() / aspect);
-        };
-        const QList<SymmetryTransform> list =
-            symmetryTransforms(SymmetryMode(mode), axes, pixelWidth, aspect);
-        QCOMPARE(list.size(), (QList<int>{1, 2, 2, 4, 8, 8}[mode]));
-        QVERIFY(list[0].isIdentity());
-        for (const SymmetryTransform &t : list) {
-            for (QPointF p : {QPointF(3.0, 7.5), {60.25, 120.0}, {-4.0, 2.0}, {50.5, 75.0}})
-                QVERIFY(std::abs(displayLength(t.map(p)) - displayLength(p)) < 1e-9);
-            QCOMPARE(t.map(centre), centre);
+        for (int mode = 1; mode <= 5; ++mode) {
+            for (const auto &[pixelWidth, aspect] : {std::pair{1, 1.0}, {2, 0.9375}, {1, 0.75}}) {
+                auto displayLength = [&](QPointF p) {
+                    const QPointF d = p - centre;
+                    return std::hypot(d.x() * pixelWidth, d.y() / aspect);
+                };
+                const QList<SymmetryTransform> list =
+                    symmetryTransforms(SymmetryMode(mode), axes, pixelWidth, aspect);
+                QCOMPARE(list.size(), (QList<int>{1, 2, 2, 4, 8, 8}[mode]));
+                QVERIFY(list[0].isIdentity());
+                for (const SymmetryTransform &t : list) {
+                    for (QPointF p : {QPointF(3.0, 7.5), {60.25, 120.0}, {-4.0, 2.0}, {50.5, 75.0}})
+                        QVERIFY(std::abs(displayLength(t.map(p)) - displayLength(p)) < 1e-9);
+                    QCOMPARE(t.map(centre), centre);
+                }
+            }
         }
     }
     void guides()
@@ -109,7 +101,5 @@ private slots:
     }
 };
 
-// Every copy keeps distances as they look on the display, where a pixel is
-// w wide and 1 / r tall.
 QTEST_GUILESS_MAIN(TestSymmetry)
 #include "tst_symmetry.moc"
