@@ -1,8 +1,9 @@
+#include "../common/paintrows.h"
+
 #include "document/colormap.h"
 #include "document/colormapcrop.h"
 
 #include <QRegularExpression>
-#include <QTest>
 
 namespace
 {
@@ -50,48 +51,31 @@ private slots:
     }
     void resizeKeepsTopLeft()
     {
+        // A negative width leaves five empty rows.
         for (const auto &[size, expected] :
              {std::pair{QSize(5, 4), "01230/45670/89ab0/00000"}, std::pair{QSize(2, 2), "01/45"},
-              std::pair{QSize(6, 1), "012300"}}) {
+              std::pair{QSize(6, 1), "012300"}, std::pair{QSize(-3, 5), "////"}}) {
             Colormap map = mapOf(Picture);
             map.resize(size.width(), size.height());
             QCOMPARE(textOf(map), QString::fromLatin1(expected));
-            QCOMPARE(map.bytes().size(), qsizetype(size.width()) * size.height());
+            QCOMPARE(map.bytes().size(), qsizetype(map.width()) * map.height());
         }
-        Colormap map = mapOf(Picture);
-        map.resize(-3, 5);
-        QCOMPARE(map.size(), QSize(0, 5));
-        QVERIFY(map.bytes().isEmpty());
     }
-    void copyAndPasteClip_data()
-    {
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<QString>("crop");
-        QTest::addColumn<QString>("pasted"); // the crop pasted on a map of f
-        QTest::newRow("inside") << QRect(1, 1, 2, 2) << "56/9a"
-                                << "ffff/f56f/f9af";
-        QTest::newRow("over the left top corner") << QRect(-1, -1, 3, 3) << "000/001/045"
-                                                  << "01ff/45ff/ffff";
-        QTest::newRow("over the right bottom corner") << QRect(2, 1, 3, 3) << "670/ab0/000"
-                                                      << "ffff/ff67/ffab";
-        QTest::newRow("wholly outside") << QRect(10, 10, 2, 2) << "00/00"
-                                        << "ffff/ffff/ffff";
-    }
+    void copyAndPasteClip_data() { addTextRows("document/colormap.txt", "clip"); }
     void copyAndPasteClip()
     {
-        QFETCH(QRect, rect);
-        QFETCH(QString, crop);
-        QFETCH(QString, pasted);
+        QFETCH(QStringList, row);
+        const QRect rect = rectOf(row[0]);
         const Colormap source = mapOf(Picture);
         const Colormap part = source.copy(rect);
-        QCOMPARE(textOf(part), crop);
+        QCOMPARE(textOf(part), row[1]);
         // Pasting the crop back where it came from changes nothing.
         Colormap same = source;
         same.paste(rect.topLeft(), part);
         QCOMPARE(same, source);
         Colormap blank = mapOf("ffff/ffff/ffff");
         blank.paste(rect.topLeft(), part);
-        QCOMPARE(textOf(blank), pasted);
+        QCOMPARE(textOf(blank), row[2]);
     }
     void replaceAndSwap()
     {
@@ -110,20 +94,14 @@ private slots:
         QCOMPARE(map.swap(map.rect(), 1, 2), 7);
         QCOMPARE(map, original);
     }
+    void difference_data() { addTextRows("document/colormap.txt", "difference"); }
     void difference()
     {
-        // The changed pixels, and the rectangle around them.
-        const Colormap a = mapOf("00000000/00000000/00000000/00000000/00000000");
-        QVERIFY(Colormap::difference(a, a).isEmpty());
-        for (const auto &[changed, expected] :
-             {std::pair{"00000000/00000000/00000000/00010000/00000000", QRect(3, 3, 1, 1)},
-              std::pair{"10000000/00000000/00000000/00000000/00000001", QRect(0, 0, 8, 5)},
-              // The leftmost change is on a later row than the rightmost one.
-              std::pair{"00000000/00000010/00001000/01000000/00000000", QRect(1, 1, 6, 3)}}) {
-            const Colormap b = mapOf(QString::fromLatin1(changed));
-            QCOMPARE(Colormap::difference(a, b), expected);
-            QCOMPARE(Colormap::difference(b, a), expected);
-        }
+        QFETCH(QStringList, row);
+        const Colormap a(8, 5);
+        const Colormap b = mapOf(row[0]);
+        QCOMPARE(Colormap::difference(a, b), rectOf(row[1]));
+        QCOMPARE(Colormap::difference(b, a), rectOf(row[1]));
     }
     void imageThroughPalette()
     {

@@ -63,14 +63,8 @@ inline Project richProject()
     project.history().push(align);
     // Overlapping changes in one node, which must be undone in reverse, and
     // a border colour change.
-    HistoryNode shapes;
-    shapes.kind = HistoryEntryKind::CommitShapes;
-    for (const auto &[rect, color] :
-         {std::pair{QRect(2, 2, 8, 8), quint8(4)}, std::pair{QRect(6, 6, 8, 8), quint8(8)}}) {
-        const Colormap before = project.colormap().copy(rect);
-        project.colormap().fillRect(rect, color);
-        recordRegionChange(project, shapes, rect, before);
-    }
+    HistoryNode shapes = paintNode(project, QRect(2, 2, 8, 8), 4, HistoryEntryKind::CommitShapes);
+    shapes.changes += paintNode(project, QRect(6, 6, 8, 8), 8).changes;
     shapes.changes.append(HistoryChange::colorIndex(1, project.slot(ColorSlot::Border), 12));
     project.setSlot(ColorSlot::Border, 12);
     project.history().push(shapes);
