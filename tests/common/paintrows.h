@@ -16,13 +16,15 @@ inline void addTextRows(const char *file, const char *table)
     QTest::addColumn<QStringList>("row");
     QFile in(QStringLiteral(KORVEN_SOURCE_DIR "/tests/") + QLatin1String(file));
     QVERIFY2(in.open(QIODevice::ReadOnly | QIODevice::Text), file);
+    int rows = 0;
     for (const QString &line : QString::fromUtf8(in.readAll()).split(u'\n')) {
         QStringList fields = line.split(u'|');
         for (QString &field : fields)
             field = field.trimmed();
-        if (fields.size() > 2 && fields[0] == QLatin1String(table))
+        if (fields.size() > 2 && fields[0] == QLatin1String(table) && ++rows)
             QTest::newRow(qPrintable(fields[1])) << fields.mid(2);
     }
+    QVERIFY2(rows > 0, table);
 }
 
 inline QList<int> intsOf(const QString &text)
