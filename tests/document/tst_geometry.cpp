@@ -8,7 +8,7 @@ namespace
 
 const char *const Rows = "document/geometry.txt";
 
-LayoutSpec spec(int layout, BorderAlignment top = BorderAlignment::Left)
+LayoutSpec layoutOf(int layout, BorderAlignment top = BorderAlignment::Left)
 {
     return LayoutSpec{CanvasLayout(layout), top, BorderAlignment::Left};
 }
@@ -34,10 +34,10 @@ private slots:
     {
         QFETCH(QStringList, row);
         const CanvasMode mode = CanvasMode(row[0].toInt());
-        const QSize size = defaultCanvasSize(mode, spec(row[1].toInt()), row[2].toInt());
+        const QSize size = defaultCanvasSize(mode, layoutOf(row[1].toInt()), row[2].toInt());
         QCOMPARE(size, QSize(pointOf(row[3]).x(), pointOf(row[3]).y()));
         QStringList found, kinds;
-        for (const CanvasRegion &region : canvasRegions(mode, size, spec(row[1].toInt()))) {
+        for (const CanvasRegion &region : canvasRegions(mode, size, layoutOf(row[1].toInt()))) {
             const QRect r = region.rect;
             found << QStringLiteral("%1,%2,%3,%4")
                          .arg(r.x())
@@ -54,8 +54,8 @@ private slots:
     {
         for (CanvasMode m : {CanvasMode::Hires, CanvasMode::Multicolor}) {
             for (int layout = 0; layout < 3; ++layout) {
-                const QSize size = defaultCanvasSize(m, spec(layout), 1);
-                const QPoint corner = bitmapRegionRect(m, size, spec(layout)).topLeft();
+                const QSize size = defaultCanvasSize(m, layoutOf(layout), 1);
+                const QPoint corner = bitmapRegionRect(m, size, layoutOf(layout)).topLeft();
                 const double pw = modePixelWidth(m);
                 const auto measure = [&](const QRect &r) {
                     return QList<double>{r.width() * pw, double(r.height()),
@@ -63,18 +63,18 @@ private slots:
                                          double(corner.y() - r.top())};
                 };
                 // One screen of frame: the bitmap's first line is frame line 51.
-                QVERIFY(hasBorderFrame(m, size, spec(layout)));
-                const QList<double> frame = measure(borderFrameRect(m, size, spec(layout)));
+                QVERIFY(hasBorderFrame(m, size, layoutOf(layout)));
+                const QList<double> frame = measure(borderFrameRect(m, size, layoutOf(layout)));
                 QCOMPARE((QList<double>{frame[0], frame[1], frame[3]}),
                          (QList<double>{416, 301, 51}));
-                const SafeFrames safe = safeFrames(m, size, spec(layout));
+                const SafeFrames safe = safeFrames(m, size, layoutOf(layout));
                 QCOMPARE(measure(safe.normal), (QList<double>{384, 272, 32, 35}));
                 QCOMPARE(measure(safe.full), (QList<double>{408, 293, 48, 43}));
             }
         }
-        QVERIFY(!hasBorderFrame(CanvasMode::Multicolor, QSize(168, 200), spec(0)));
-        QVERIFY(!hasBorderFrame(CanvasMode::Hires, QSize(160, 200), spec(0)));
-        QVERIFY(!hasBorderFrame(CanvasMode::Hires, QSize(640, 200), spec(0)));
+        QVERIFY(!hasBorderFrame(CanvasMode::Multicolor, QSize(168, 200), layoutOf(0)));
+        QVERIFY(!hasBorderFrame(CanvasMode::Hires, QSize(160, 200), layoutOf(0)));
+        QVERIFY(!hasBorderFrame(CanvasMode::Hires, QSize(640, 200), layoutOf(0)));
     }
     void topBorderColumns_data() { addTextRows(Rows, "topcol"); }
     void topBorderColumns()
@@ -82,7 +82,7 @@ private slots:
         QFETCH(QStringList, row);
         const CanvasMode m = CanvasMode(row[0].toInt());
         const bool right = row[1] == u'1';
-        const LayoutSpec l = spec(2, right ? BorderAlignment::Right : BorderAlignment::Left);
+        const LayoutSpec l = layoutOf(2, right ? BorderAlignment::Right : BorderAlignment::Left);
         const SpriteGrid grid = spriteGridOf(regionOf(m, l, RegionKind::TopBorder), m, l);
         QCOMPARE((QList<int>{grid.columns, grid.colorRows, grid.rightAligned}),
                  (QList<int>{14, 1, right}));
@@ -99,8 +99,8 @@ private slots:
         const int y = row[0].toInt();
         QCOMPARE(sideColorRowAt(y), row[1].toInt());
         QCOMPARE(hardwareSpriteRowAt(y), row[2].toInt());
-        const CanvasRegion right = regionOf(CanvasMode::Hires, spec(1), RegionKind::RightStrip);
-        const SpriteGrid grid = spriteGridOf(right, CanvasMode::Hires, spec(1));
+        const CanvasRegion right = regionOf(CanvasMode::Hires, layoutOf(1), RegionKind::RightStrip);
+        const SpriteGrid grid = spriteGridOf(right, CanvasMode::Hires, layoutOf(1));
         QCOMPARE(grid.columns, 2);
         QCOMPARE(spriteColorRowAt(grid, y), row[1].toInt());
         const QRect unit = spriteRect(grid, 1, row[1].toInt());
@@ -112,7 +112,7 @@ private slots:
     {
         QFETCH(QStringList, row);
         const CanvasMode m = CanvasMode(row[1].toInt());
-        const LayoutSpec l = spec(row[2].toInt());
+        const LayoutSpec l = layoutOf(row[2].toInt());
         QRect result;
         if (row[0] == QLatin1String("side"))
             result = sideSpriteRect(regionOf(m, l, RegionKind::LeftStrip), m, pointOf(row[3]).x(),
@@ -128,8 +128,8 @@ private slots:
     }
     void referenceGridSideStrip()
     {
-        const ReferenceGrid grid =
-            referenceGrid(CanvasMode::Hires, QSize(416, 200), spec(1), 1, QRectF(0, 0, 416, 200));
+        const ReferenceGrid grid = referenceGrid(CanvasMode::Hires, QSize(416, 200), layoutOf(1), 1,
+                                                 QRectF(0, 0, 416, 200));
         QList<double> stripRows;
         for (const QLineF &line : grid.lines)
             if (line.y1() == line.y2() && line.x1() == 0 && line.x2() == 48)
@@ -140,8 +140,8 @@ private slots:
     void referenceGridTopBorderAndSeams()
     {
         const ReferenceGrid grid =
-            referenceGrid(CanvasMode::Hires, QSize(320, 284), spec(2, BorderAlignment::Right), 1,
-                          QRectF(0, 0, 320, 284));
+            referenceGrid(CanvasMode::Hires, QSize(320, 284), layoutOf(2, BorderAlignment::Right),
+                          1, QRectF(0, 0, 320, 284));
         // Right-aligned top border: the sliver ends at x 8, so a column edge stands there.
         QVERIFY(grid.lines.contains(QLineF(8, 0, 8, 42)));
         QVERIFY(grid.lines.contains(QLineF(0, 21, 320, 21)));
@@ -150,14 +150,14 @@ private slots:
         QCOMPARE(grid.brackets[0].at(1), QPointF(-2.5, 10.5));
         QCOMPARE(grid.brackets[1].at(2), QPointF(322.5, 31.5));
 
-        const ReferenceGrid dual = referenceGrid(CanvasMode::Multicolor, QSize(480, 200), spec(0),
-                                                 3, QRectF(0, 0, 480, 200));
+        const ReferenceGrid dual = referenceGrid(CanvasMode::Multicolor, QSize(480, 200),
+                                                 layoutOf(0), 3, QRectF(0, 0, 480, 200));
         QCOMPARE(dual.seams, (QList<QLineF>{QLineF(160, 0, 160, 200), QLineF(320, 0, 320, 200)}));
     }
     void referenceGridDropsInvisibleLines()
     {
-        const ReferenceGrid grid =
-            referenceGrid(CanvasMode::Hires, QSize(320, 200), spec(0), 1, QRectF(100, 100, 20, 20));
+        const ReferenceGrid grid = referenceGrid(CanvasMode::Hires, QSize(320, 200), layoutOf(0), 1,
+                                                 QRectF(100, 100, 20, 20));
         // Vertical and horizontal cell edges at 104, 112 and 120 only.
         QList<double> at;
         for (const QLineF &line : grid.lines)
