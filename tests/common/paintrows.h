@@ -30,8 +30,8 @@ inline void addTextRows(const char *file, const char *table)
 inline QList<int> intsOf(const QString &text)
 {
     QList<int> list;
-    for (const QString &part : text.split(u',', Qt::SkipEmptyParts))
-        list.append(part.toInt());
+    for (const QString &item : text.split(u',', Qt::SkipEmptyParts))
+        list.append(item.toInt());
     return list;
 }
 

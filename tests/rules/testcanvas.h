@@ -14,8 +14,8 @@ namespace testcanvas
 inline QList<QPair<int, int>> parseCounts(const QString &text)
 {
     QList<QPair<int, int>> counts;
-    for (const QString &part : text.split(u',', Qt::SkipEmptyParts))
-        counts.append({part.section(u':', 0, 0).toInt(), part.section(u':', 1, 1).toInt()});
+    for (const QString &item : text.split(u',', Qt::SkipEmptyParts))
+        counts.append({item.section(u':', 0, 0).toInt(), item.section(u':', 1, 1).toInt()});
     return counts;
 }
 
@@ -33,11 +33,11 @@ inline void fillScan(Colormap &colormap, const QRect &unit, const QString &text)
 inline QString histogramText(const Colormap &colormap, const QRect &unit)
 {
     const QByteArray bytes = colormap.copy(unit).bytes();
-    QStringList parts;
+    QStringList entries;
     for (int c = 0; c < 16; ++c)
         if (const qsizetype n = bytes.count(char(c)))
-            parts << QStringLiteral("%1:%2").arg(c).arg(n);
-    return parts.join(u',');
+            entries << QStringLiteral("%1:%2").arg(c).arg(n);
+    return entries.join(u',');
 }
 
 // Whether the two colormaps agree everywhere outside `keep`.
