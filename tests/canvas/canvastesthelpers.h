@@ -2,6 +2,7 @@
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
+#include "canvas/toolcursors.h"
 
 #include "document/project.h"
 #include "document/viewtransform.h"
@@ -55,8 +56,10 @@ inline void stroke(CanvasArea *canvas, const QList<QPoint> &path,
     release(canvas, at(canvas, path.last()), button, modifiers);
 }
 
-inline bool sameCursor(const QCursor &a, const QCursor &b)
+// Whether a widget shows one of the tool cursors.
+inline bool showsCursor(const QWidget *w, ToolCursors::Kind kind)
 {
+    const QCursor a = w->cursor(), b = ToolCursors::cursor(kind);
     return a.shape() == b.shape() &&
            (a.shape() != Qt::BitmapCursor ||
             (a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage()));
@@ -98,6 +101,7 @@ struct CanvasFixture {
     explicit CanvasFixture(Project p, QSize size = QSize(832, 602)) : project(std::move(p))
     {
         canvas = std::make_unique<CanvasArea>(project);
+        c = canvas.get();
         canvas->resize(size);
         canvas->show();
         QVERIFY(QTest::qWaitForWindowExposed(canvas.get()));
@@ -113,4 +117,5 @@ struct CanvasFixture {
 
     Project project;
     std::unique_ptr<CanvasArea> canvas;
+    CanvasArea *c = nullptr;
 };

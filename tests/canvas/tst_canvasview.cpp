@@ -32,8 +32,6 @@ QPointF centreOf(const QWidget *w)
     return QPointF(w->width() / 2.0, w->height() / 2.0);
 }
 
-// Table rows leave their trailing fields at the defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 enum Action { In, Out, Fit, Key };
 struct ViewRow {
     Action act;

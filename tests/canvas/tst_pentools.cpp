@@ -11,7 +11,6 @@
 #include "canvas/artworkimage.h"
 #include "canvas/drawtool.h"
 #include "canvas/erasertool.h"
-#include "canvas/toolcursors.h"
 
 #include "document/geometry.h"
 #include "document/history.h"
@@ -61,7 +60,7 @@ QRect boundsOf(const PixelList &pixels)
 
 // A shown canvas on square pixels, with the pen active.
 struct PenFixture : CanvasFixture {
-    explicit PenFixture(int mode = 0) : CanvasFixture(blank(mode)), c(canvas.get()) {}
+    explicit PenFixture(int mode = 0) : CanvasFixture(blank(mode)) {}
     static Project blank(int mode)
     {
         Project project{CanvasMode(mode)};
@@ -69,17 +68,12 @@ struct PenFixture : CanvasFixture {
         return project;
     }
     quint8 pixel(QPoint p) const { return project.colormap().pixel(p.x(), p.y()); }
-    bool cursorIs(ToolCursors::Kind kind) const
-    {
-        return sameCursor(c->cursor(), ToolCursors::cursor(kind));
-    }
     // Whether the screen shows a palette colour at a canvas pixel, previews included.
     bool shows(QPoint p, int index) const
     {
         return (c->grab().toImage().pixel(at(c, p).toPoint()) & RGB_MASK) ==
                (paletteRgb(project.paletteVariant(), index) & RGB_MASK);
     }
-    CanvasArea *c;
 };
 
 } // namespace
@@ -227,7 +221,7 @@ private slots:
             f.c->setPenIndex(5);
             f.c->setSecondaryIndex(2);
             f.c->setEraserTool(true);
-            QVERIFY(f.cursorIs(ToolCursors::Eraser));
+            QVERIFY(showsCursor(f.c, ToolCursors::Eraser));
             press(f.c, at(f.c, {20, 20}), button);
             f.c->setEyedropperTool(switchMidStroke);
             move(f.c, at(f.c, {26, 20}), button);
@@ -256,28 +250,28 @@ private slots:
         const Colormap before = f.project.colormap();
         // Alt alone shows the dropper; letting it go brings the tool back.
         QTest::keyPress(c, Qt::Key_Alt, Qt::AltModifier);
-        QVERIFY(f.cursorIs(ToolCursors::Picker));
+        QVERIFY(showsCursor(f.c, ToolCursors::Picker));
         QTest::keyRelease(c, Qt::Key_Alt);
-        QVERIFY(f.cursorIs(ToolCursors::Pen));
+        QVERIFY(showsCursor(f.c, ToolCursors::Pen));
         // The right button samples into the secondary colour; dragging keeps
         // sampling, with the dropper shown, while the button is held, even
         // after Alt is let go.
         press(c, at(c, {10, 10}), Qt::RightButton, Qt::AltModifier);
         QCOMPARE(c->secondaryIndex(), quint8(7));
         move(c, at(c, {18, 10}), Qt::RightButton);
-        QVERIFY(f.cursorIs(ToolCursors::Picker));
+        QVERIFY(showsCursor(f.c, ToolCursors::Picker));
         release(c, at(c, {18, 10}), Qt::RightButton);
         QCOMPARE(c->secondaryIndex(), quint8(3));
         QCOMPARE(colors.count(), 2);
         QCOMPARE(f.project.colormap(), before);
-        QVERIFY(f.cursorIs(ToolCursors::Pen));
+        QVERIFY(showsCursor(f.c, ToolCursors::Pen));
         // Alt pressed mid-stroke keeps the tool's cursor until the stroke ends.
         press(c, at(c, {40, 40}));
         QTest::keyPress(c, Qt::Key_Alt, Qt::AltModifier);
         move(c, at(c, {42, 40}), Qt::LeftButton, Qt::AltModifier);
-        QVERIFY(c->isAltHeld() && f.cursorIs(ToolCursors::Pen));
+        QVERIFY(c->isAltHeld() && showsCursor(f.c, ToolCursors::Pen));
         release(c, at(c, {42, 40}), Qt::LeftButton, Qt::AltModifier);
-        QVERIFY(f.cursorIs(ToolCursors::Picker));
+        QVERIFY(showsCursor(f.c, ToolCursors::Picker));
     }
 
     void randomStrokesKeepTheRules_data() { addSeedRows("KORVEN_PEN_SEEDS", 24, 40503u); }
