@@ -37,22 +37,16 @@ struct ViewRow {
     Action act;
     double start, zoom;
     bool fit = false;
-    QPointF point; // the fit's centre in canvas pixels, or a pan's offset change
+    QPointF point{}; // the fit's centre in canvas pixels, or a pan's offset change
     int key = 0, mode = 0;
     double rotation = 0, aspect = 1;
     int layout = 0, screens = 1;
-    QSize size, widget{832, 602};
-};
-struct RotateRow {
-    double start, drag;
-    bool shift;
-    double expected;
+    QSize size{}, widget{832, 602};
 };
 
 } // namespace
 
 Q_DECLARE_METATYPE(ViewRow)
-Q_DECLARE_METATYPE(RotateRow)
 
 class TestCanvasView : public QObject
 {
@@ -97,7 +91,7 @@ private slots:
         const int w = row.size.isValid() ? row.size.width() : -1;
         const int h = row.size.isValid() ? row.size.height() : -1;
         CanvasFixture f(Project(CanvasMode(row.mode), w, h, spec, row.screens), row.widget);
-        CanvasArea *c = f.canvas.get();
+        CanvasArea *c = f.c;
         ViewTransform &view = f.project.view();
         view.setRotation(row.rotation);
         view.setDisplayAspect(row.aspect);
@@ -133,18 +127,18 @@ private slots:
         // zooms out; a zero delta is left to others.
         const QPointF pointer(250, 170);
         const QPointF under = view.toCanvas(pointer);
-        QVERIFY(sendWheel(f.canvas.get(), pointer, 120));
+        QVERIFY(sendWheel(f.c, pointer, 120));
         QCOMPARE(view.zoom(), 3.0);
         QVERIFY(near(view.toWidget(under), pointer));
         f.canvas->setInvertWheel(true);
-        sendWheel(f.canvas.get(), pointer, 120);
+        sendWheel(f.c, pointer, 120);
         QCOMPARE(view.zoom(), 2.0);
-        QVERIFY(!sendWheel(f.canvas.get(), pointer, 0));
+        QVERIFY(!sendWheel(f.c, pointer, 0));
         // Bound to the canvas, a zoom over the border keeps the nearest canvas
         // edge point in place: (0, 50), left of the pointer at canvas (-50, 50).
         view.setOffset(QPointF(200, 100));
         f.canvas->setBindZoomToCanvas(true);
-        sendWheel(f.canvas.get(), QPointF(100, 200), -120);
+        sendWheel(f.c, QPointF(100, 200), -120);
         QCOMPARE(view.zoom(), 3.0);
         QVERIFY(near(view.toWidget(QPointF(0, 50)), QPointF(200, 200)));
     }
@@ -162,7 +156,7 @@ private slots:
         f.canvas->resetRotationAndBestFit();
         QCOMPARE(view.rotation(), 0.0);
         // Any zoom ends fit mode: resizes and aspect changes no longer refit.
-        const QPointF centre = centreOf(f.canvas.get());
+        const QPointF centre = centreOf(f.c);
         const QPointF canvasAtCentre = view.toCanvas(centre);
         f.canvas->zoomActualSize();
         QCOMPARE(view.zoom(), 1.0);
@@ -176,36 +170,34 @@ private slots:
             near(view.toWidget(QPointF(11, 11)) - view.toWidget(QPointF(10, 10)), QPointF(2, 1)));
     }
 
-    void rotationDrag_data()
-    {
-        addRows<RotateRow>({
-            {"free 30", {0.0, 30.0, false, 30.0}},
-            {"snap 30 to 22.5", {0.0, 30.0, true, 22.5}},
-            {"snap -34 to -45", {0.0, -34.0, true, -45.0}},
-            {"snap from 10 by 5 to 22.5", {10.0, 5.0, true, 22.5}},
-            {"past 180 wraps", {170.0, 20.0, false, -170.0}},
-            {"snapped onto 180 wraps", {170.0, 12.0, true, -180.0}},
-        });
-    }
     void rotationDrag()
     {
-        QFETCH(RotateRow, row);
         CanvasFixture f(Project(CanvasMode::Hires));
         RecordingTool *pen = f.installRecordingPen();
-        f.project.view().setRotation(row.start);
-        CanvasArea *c = f.canvas.get();
+        CanvasArea *c = f.c;
         const QPointF centre = centreOf(c);
-        const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
         QTest::keyPress(c, Qt::Key_R);
-        press(c, centre + QPointF(100, 0));
-        QVERIFY(c->isRotating());
-        const double t = row.drag * M_PI / 180.0;
-        const QPointF to = centre + QPointF(100 * std::cos(t), 100 * std::sin(t));
-        move(c, to, Qt::LeftButton, row.shift ? Qt::ShiftModifier : Qt::NoModifier);
-        release(c, to);
-        QVERIFY(std::abs(f.project.view().rotation() - row.expected) < 1e-9);
-        QVERIFY(!c->isRotating() && !c->isFitMode());
-        QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
+        // Start, drag, Shift, the rotation after: free, snapped to 22.5
+        // degrees from the start's angle plus the drag, wrapped past 180.
+        const std::tuple<double, double, bool, double> rows[] = {{0, 30, false, 30},
+                                                                 {0, 30, true, 22.5},
+                                                                 {10, 5, true, 22.5},
+                                                                 {170, 20, false, -170},
+                                                                 {170, 12, true, -180}};
+        for (auto [start, drag, shift, expected] : rows) {
+            f.project.view().setRotation(start);
+            const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
+            press(c, centre + QPointF(100, 0));
+            QVERIFY(c->isRotating());
+            const double t = drag * M_PI / 180.0;
+            const QPointF to = centre + QPointF(100 * std::cos(t), 100 * std::sin(t));
+            move(c, to, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            release(c, to);
+            QVERIFY2(std::abs(f.project.view().rotation() - expected) < 1e-9,
+                     qPrintable(QString::number(f.project.view().rotation())));
+            QVERIFY(!c->isRotating() && !c->isFitMode());
+            QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
+        }
         // The gesture never reaches the tool.
         QVERIFY(pen->calls.isEmpty());
         // A press on the centre starts from (1, 0); moves too close to it are ignored.
@@ -242,11 +234,11 @@ private slots:
         QCOMPARE(f.canvas->canvasPixelAt(QPointF(9, 19)), QPoint(-1, -1));
         view.setRotation(90.0);
         view.setOffset(QPointF(500, 100));
-        move(f.canvas.get(), QPointF(470.6, 128), Qt::NoButton);
+        move(f.c, QPointF(470.6, 128), Qt::NoButton);
         QVERIFY(f.canvas->isHoverValid());
         QCOMPARE(f.canvas->hoverPixel(), QPoint(3, 5));
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(f.canvas.get(), &leave);
+        QApplication::sendEvent(f.c, &leave);
         QVERIFY(!f.canvas->isHoverValid());
     }
 
@@ -256,7 +248,7 @@ private slots:
         for (int gesture = 0; gesture < 3; ++gesture) {
             CanvasFixture f(Project(CanvasMode::Hires));
             RecordingTool *pen = f.installRecordingPen();
-            CanvasArea *c = f.canvas.get();
+            CanvasArea *c = f.c;
             c->setPanTool(gesture == 2);
             if (gesture == 1)
                 QTest::keyPress(c, Qt::Key_Space);
