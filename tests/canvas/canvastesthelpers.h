@@ -65,8 +65,8 @@ inline bool showsCursor(const QWidget *w, ToolCursors::Kind kind)
             (a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage()));
 }
 
-// A pen stand-in that takes left and right presses through the default
-// handlers and writes down every hook it is given.
+// A pen stand-in that takes presses (the middle button pans) through the
+// default handlers and writes down every hook it is given.
 class RecordingTool : public CanvasTool
 {
 public:
@@ -75,20 +75,17 @@ public:
     void activate() override
     {
         setActiveFlag(true);
-        calls << QStringLiteral("activate");
+        calls << "activate";
     }
     void deactivate() override { setActiveFlag(false); }
-    bool acceptsPress(const ToolEvent &e) override
-    {
-        return e.button == Qt::LeftButton || e.button == Qt::RightButton;
-    }
+    bool acceptsPress(const ToolEvent &e) override { return e.button != Qt::MiddleButton; }
     void pressed(const ToolEvent &e) override { record("pressed", e); }
     void dragged(const ToolEvent &e) override { record("dragged", e); }
     void released(const ToolEvent &e) override { record("released", e); }
     void clicked(const ToolEvent &e) override { record("clicked", e); }
     void record(const char *name, const ToolEvent &e)
     {
-        calls << QString::fromLatin1(name);
+        calls << name;
         events << e;
     }
 

@@ -6,7 +6,6 @@
 
 #include "document/geometry.h"
 
-#include <QSignalSpy>
 
 namespace
 {
@@ -118,15 +117,6 @@ private slots:
         QCOMPARE(screen.copy(34, 0, 832, 602), framed.scaled(832, 602));
         QCOMPARE(colorsAt(screen, {{10, 300}, {890, 300}}),
                  (QList<QColor>{QColor(48, 48, 48), QColor(48, 48, 48)}));
-    }
-    void regionRefreshShowsEdit()
-    {
-        CanvasFixture f(Project(CanvasMode::Hires), Widget);
-        QSignalSpy spy(f.canvas.get(), &CanvasArea::imageRegionChanged);
-        f.project.colormap().setPixel(10, 10, 1);
-        f.canvas->refreshImageRegion(QRect(8, 8, 4, 4));
-        QCOMPARE(spy.first().first().toRect(), QRect(8, 8, 4, 4));
-        QCOMPARE(grabbed(f).pixelColor(150, 122), pal(1));
     }
     void referenceGridAndSymmetryGuide()
     {
