@@ -34,29 +34,25 @@ class TestCanvasTools : public QObject
     Q_OBJECT
 
 private slots:
-    void clickOrRelease_data()
-    {
-        QTest::addColumn<QList<QPoint>>("path"); // press, moves..., release
-        QTest::addColumn<QStringList>("calls");
-        QTest::newRow("click") << QList<QPoint>{{5, 5}} << QStringList{"pressed", "clicked"};
-        QTest::newRow("jitter inside the pixel")
-            << QList<QPoint>{{5, 5}, {5, 5}} << QStringList{"pressed", "dragged", "clicked"};
-        QTest::newRow("wander off and back")
-            << QList<QPoint>{{5, 5}, {6, 5}, {5, 5}}
-            << QStringList{"pressed", "dragged", "dragged", "released"};
-    }
     void clickOrRelease()
     {
-        QFETCH(QList<QPoint>, path);
-        Fixture f;
-        stroke(f.c, path);
-        QTEST(f.pen->calls, "calls");
-        QCOMPARE(f.pen->events.last().pixel, path.last());
-        QCOMPARE(f.pen->events.last().moved, f.pen->calls.last() == "released");
-        QCOMPARE(f.pen->pressedButton(), Qt::NoButton);
-        // The next press starts unmoved, whatever this one did.
-        press(f.c, f.at(0, 0));
-        QVERIFY(!f.pen->events.last().moved);
+        // Press, moves, release: a click, a jitter inside the pixel, a wander
+        // off and back.
+        const std::pair<QList<QPoint>, QStringList> rows[] = {
+            {{{5, 5}}, {"pressed", "clicked"}},
+            {{{5, 5}, {5, 5}}, {"pressed", "dragged", "clicked"}},
+            {{{5, 5}, {6, 5}, {5, 5}}, {"pressed", "dragged", "dragged", "released"}}};
+        for (const auto &[path, calls] : rows) {
+            Fixture f;
+            stroke(f.c, path);
+            QCOMPARE(f.pen->calls, calls);
+            QCOMPARE(f.pen->events.last().pixel, path.last());
+            QCOMPARE(f.pen->events.last().moved, calls.last() == "released");
+            QCOMPARE(f.pen->pressedButton(), Qt::NoButton);
+            // The next press starts unmoved, whatever this one did.
+            press(f.c, f.at(0, 0));
+            QVERIFY(!f.pen->events.last().moved);
+        }
     }
     void duringPress()
     {
@@ -152,43 +148,30 @@ private slots:
         QVERIFY(f.pen->calls.isEmpty());
         QCOMPARE(f.project.history().nodeCount(), 0);
     }
-    void symmetryAxesDrag_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QPointF>("pressAt");
-        QTest::addColumn<QPointF>("releaseAt");
-        QTest::addColumn<SymmetryAxes>("axes");
-        // Hires 320 x 200 at zoom 4 from the widget origin; the axes start at
-        // row 200 (y 100, widget 400) and column 320 (x 160, widget 640).
-        QTest::newRow("horizontal on the reach")
-            << 1 << QPointF(100, 406) << QPointF(100, 202) << SymmetryAxes{101, 320};
-        QTest::newRow("horizontal missed")
-            << 1 << QPointF(100, 407) << QPointF(100, 201) << SymmetryAxes{200, 320};
-        QTest::newRow("quadrant one axis")
-            << 3 << QPointF(638, 100) << QPointF(702, 300) << SymmetryAxes{200, 351};
-        QTest::newRow("quadrant both")
-            << 3 << QPointF(642, 403) << QPointF(102, 203) << SymmetryAxes{100, 50};
-        QTest::newRow("bi-quadrant anywhere moves by the drag")
-            << 4 << QPointF(100, 100) << QPointF(120, 60) << SymmetryAxes{180, 330};
-        QTest::newRow("kaleidoscope clamps")
-            << 5 << QPointF(100, 100) << QPointF(5000, -5000) << SymmetryAxes{0, 640};
-    }
     void symmetryAxesDrag()
     {
-        QFETCH(int, mode);
-        QFETCH(QPointF, pressAt);
-        QFETCH(QPointF, releaseAt);
+        // Hires 320 x 200 at zoom 4 from the widget origin; the axes start at
+        // row 200 (y 100, widget 400) and column 320 (x 160, widget 640).
+        // Mode, press, release, the axes after: a horizontal axis just within
+        // reach and just missed, a quadrant's one axis and both, a bi-quadrant
+        // moved by the drag from anywhere, and the kaleidoscope's clamped.
+        const std::tuple<int, QPointF, QPointF, SymmetryAxes> rows[] = {
+            {1, {100, 406}, {100, 202}, {101, 320}}, {1, {100, 407}, {100, 201}, {200, 320}},
+            {3, {638, 100}, {702, 300}, {200, 351}}, {3, {642, 403}, {102, 203}, {100, 50}},
+            {4, {100, 100}, {120, 60}, {180, 330}},  {5, {100, 100}, {5000, -5000}, {0, 640}}};
         Fixture f(QSize(1400, 900));
-        f.c->setSymmetryMode(mode);
         f.c->setSymmetryAxesTool(true);
-        press(f.c, pressAt);
-        move(f.c, (pressAt + releaseAt) / 2);
-        release(f.c, releaseAt);
-        QTEST(f.c->symmetryAxes(), "axes");
+        for (auto [mode, pressAt, releaseAt, axes] : rows) {
+            f.c->setSymmetryMode(mode);
+            press(f.c, pressAt);
+            move(f.c, (pressAt + releaseAt) / 2);
+            release(f.c, releaseAt);
+            QCOMPARE(f.c->symmetryAxes(), axes);
+            f.c->resetSymmetryAxes();
+            QCOMPARE(f.c->symmetryAxes(), (SymmetryAxes{200, 320}));
+        }
         QVERIFY(f.pen->calls.isEmpty());
         QCOMPARE(f.project.history().nodeCount(), 0);
-        f.c->resetSymmetryAxes();
-        QCOMPARE(f.c->symmetryAxes(), (SymmetryAxes{200, 320}));
     }
     void heldKeysAndCursors()
     {
