@@ -20,7 +20,6 @@ private slots:
         QTest::newRow("option, project") << QStringList{"korven", "--x", "a.kvn"} << "a.kvn";
         QTest::newRow("two projects") << QStringList{"korven", "a.kvn", "b.kvn"} << "a.kvn";
         QTest::newRow("options only") << QStringList{"korven", "-a", "--b", "-"} << QString();
-        QTest::newRow("program name skipped") << QStringList{"/bin/korven", "-x"} << QString();
         QTest::newRow("dash inside a name") << QStringList{"korven", "my-art.kvn"} << "my-art.kvn";
     }
     void projectArgument()
