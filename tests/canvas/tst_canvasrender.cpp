@@ -6,7 +6,6 @@
 
 #include "document/geometry.h"
 
-
 namespace
 {
 

@@ -109,42 +109,40 @@ private slots:
     void toolSwitching()
     {
         Fixture f;
-        CanvasArea *c = f.c;
         // Re-picking the active tool changes nothing.
-        c->setPanTool(true);
-        c->setPanTool(true);
-        QVERIFY(c->panTool()->isActive());
-        QCOMPARE(c->activeTool(), c->panTool());
+        f.c->setPanTool(true);
+        f.c->setPanTool(true);
+        QVERIFY(f.c->panTool()->isActive());
+        QCOMPARE(f.c->activeTool(), f.c->panTool());
         QVERIFY(f.pen->calls.isEmpty());
         // Switching the active tool off hands over to the pen.
-        c->setPanTool(false);
-        QVERIFY(!c->panTool()->isActive());
-        QCOMPARE(c->activeTool(), static_cast<CanvasTool *>(f.pen));
+        f.c->setPanTool(false);
+        QVERIFY(!f.c->panTool()->isActive());
+        QCOMPARE(f.c->activeTool(), static_cast<CanvasTool *>(f.pen));
         QCOMPARE(f.pen->calls, QStringList{"activate"});
         // Switching off a tool that is not active leaves the active one alone.
-        c->setSymmetryAxesTool(true);
-        c->setPanTool(false);
-        QCOMPARE(c->activeTool(), c->symmetryTool());
+        f.c->setSymmetryAxesTool(true);
+        f.c->setPanTool(false);
+        QCOMPARE(f.c->activeTool(), f.c->symmetryTool());
     }
     void eyedropperSampling()
     {
         Fixture f;
-        CanvasArea *c = f.c;
         f.project.colormap().fillRect(QRect(2, 2, 2, 1), 5);
         f.project.colormap().setPixel(4, 2, 12);
-        c->setEyedropperTool(true);
+        f.c->setEyedropperTool(true);
         // The left button sets the primary colour, the right the secondary.
-        stroke(c, {QPoint(2, 2)});
-        QSignalSpy spy(c, &CanvasArea::penColorsChanged);
-        press(c, f.at(2, 2), Qt::RightButton);
-        QCOMPARE(c->secondaryIndex(), quint8(5));
+        stroke(f.c, {QPoint(2, 2)});
+        QSignalSpy spy(f.c, &CanvasArea::penColorsChanged);
+        press(f.c, f.at(2, 2), Qt::RightButton);
+        QCOMPARE(f.c->secondaryIndex(), quint8(5));
         // Dragging keeps sampling, an unchanged colour signals nothing, and
         // outside the canvas nothing is read.
         for (QPointF p : {f.at(3, 2), f.at(4, 2), QPointF(-20, -20)})
-            move(c, p, Qt::RightButton);
-        release(c, QPointF(-20, -20), Qt::RightButton);
+            move(f.c, p, Qt::RightButton);
+        release(f.c, QPointF(-20, -20), Qt::RightButton);
         QCOMPARE(spy.count(), 2);
-        QCOMPARE((QList<quint8>{c->penIndex(), c->secondaryIndex()}), (QList<quint8>{5, 12}));
+        QCOMPARE((QList<quint8>{f.c->penIndex(), f.c->secondaryIndex()}), (QList<quint8>{5, 12}));
         QVERIFY(f.pen->calls.isEmpty());
         QCOMPARE(f.project.history().nodeCount(), 0);
     }
@@ -178,46 +176,45 @@ private slots:
         // The Alt dropper over the pen is pinned with the real pen; here the
         // keys, the tools and the axes that bring their own cursors.
         Fixture f(QSize(1400, 900));
-        CanvasArea *c = f.c;
         for (auto [key, kind] : {std::pair{Qt::Key_Space, ToolCursors::Pan},
                                  std::pair{Qt::Key_R, ToolCursors::Rotate}}) {
-            QTest::keyPress(c, key);
-            QVERIFY(showsCursor(c, kind));
-            QTest::keyRelease(c, key);
-            QVERIFY(showsCursor(c, ToolCursors::Pen));
+            QTest::keyPress(f.c, key);
+            QVERIFY(showsCursor(f.c, kind));
+            QTest::keyRelease(f.c, key);
+            QVERIFY(showsCursor(f.c, ToolCursors::Pen));
         }
-        c->setEyedropperTool(true);
-        QVERIFY(showsCursor(c, ToolCursors::Picker));
-        c->setPanTool(true);
-        QVERIFY(showsCursor(c, ToolCursors::Pan));
-        c->setSymmetryMode(int(SymmetryMode::Quadrant));
-        c->setSymmetryAxesTool(true);
+        f.c->setEyedropperTool(true);
+        QVERIFY(showsCursor(f.c, ToolCursors::Picker));
+        f.c->setPanTool(true);
+        QVERIFY(showsCursor(f.c, ToolCursors::Pan));
+        f.c->setSymmetryMode(int(SymmetryMode::Quadrant));
+        f.c->setSymmetryAxesTool(true);
         const std::pair<QPointF, Qt::CursorShape> hovers[] = {{{100, 402}, Qt::SplitVCursor},
                                                               {{643, 100}, Qt::SplitHCursor},
                                                               {{641, 398}, Qt::SizeAllCursor},
                                                               {{300, 300}, Qt::ArrowCursor}};
         for (auto [pos, shape] : hovers) {
-            move(c, pos, Qt::NoButton);
-            QCOMPARE(c->cursor().shape(), shape);
+            move(f.c, pos, Qt::NoButton);
+            QCOMPARE(f.c->cursor().shape(), shape);
         }
         // Space keeps its own cursor over an axis.
-        QTest::keyPress(c, Qt::Key_Space);
-        move(c, QPointF(100, 402), Qt::NoButton);
-        QVERIFY(showsCursor(c, ToolCursors::Pan));
+        QTest::keyPress(f.c, Qt::Key_Space);
+        move(f.c, QPointF(100, 402), Qt::NoButton);
+        QVERIFY(showsCursor(f.c, ToolCursors::Pan));
         // None mode grabs nothing, even on the axis.
-        c->setSymmetryMode(int(SymmetryMode::None));
-        QCOMPARE(c->symmetryTool()->hitTest(QPointF(641, 398)), SymmetryTool::Hit::None);
+        f.c->setSymmetryMode(int(SymmetryMode::None));
+        QCOMPARE(f.c->symmetryTool()->hitTest(QPointF(641, 398)), SymmetryTool::Hit::None);
         // Z toggles the lighter grids, Ctrl+Z is left to undo; C shows the
         // swap preview while held.
-        QTest::keyClick(c, Qt::Key_Z);
-        QTest::keyClick(c, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(c->lighterGrids());
-        QTest::keyClick(c, Qt::Key_Z);
-        QVERIFY(!c->lighterGrids());
-        QTest::keyPress(c, Qt::Key_C);
-        QVERIFY(c->isSwapPreview());
-        QTest::keyRelease(c, Qt::Key_C);
-        QVERIFY(!c->isSwapPreview());
+        QTest::keyClick(f.c, Qt::Key_Z);
+        QTest::keyClick(f.c, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(f.c->lighterGrids());
+        QTest::keyClick(f.c, Qt::Key_Z);
+        QVERIFY(!f.c->lighterGrids());
+        QTest::keyPress(f.c, Qt::Key_C);
+        QVERIFY(f.c->isSwapPreview());
+        QTest::keyRelease(f.c, Qt::Key_C);
+        QVERIFY(!f.c->isSwapPreview());
     }
     void cursorImages()
     {

@@ -91,26 +91,25 @@ private slots:
         const int w = row.size.isValid() ? row.size.width() : -1;
         const int h = row.size.isValid() ? row.size.height() : -1;
         CanvasFixture f(Project(CanvasMode(row.mode), w, h, spec, row.screens), row.widget);
-        CanvasArea *c = f.c;
         ViewTransform &view = f.project.view();
         view.setRotation(row.rotation);
         view.setDisplayAspect(row.aspect);
         view.setZoom(row.start);
         view.setOffset(QPointF(13, 7));
-        const QPointF centre = centreOf(c), canvasAtCentre = view.toCanvas(centre);
-        QSignalSpy status(c, &CanvasArea::statusChanged);
-        row.act == In    ? c->zoomIn()
-        : row.act == Out ? c->zoomOut()
-        : row.act == Fit ? c->zoomBestFit()
-                         : QTest::keyClick(c, Qt::Key(row.key));
+        const QPointF centre = centreOf(f.c), canvasAtCentre = view.toCanvas(centre);
+        QSignalSpy status(f.c, &CanvasArea::statusChanged);
+        row.act == In    ? f.c->zoomIn()
+        : row.act == Out ? f.c->zoomOut()
+        : row.act == Fit ? f.c->zoomBestFit()
+                         : QTest::keyClick(f.c, Qt::Key(row.key));
         QVERIFY(qFuzzyCompare(view.zoom(), row.zoom));
-        QCOMPARE(c->isFitMode(), row.fit);
+        QCOMPARE(f.c->isFitMode(), row.fit);
         if (row.act == Fit) {
             QVERIFY(near(view.toWidget(row.point), centre));
         } else if (row.act == Key) {
             QVERIFY(near(view.offset() - QPointF(13, 7), row.point, 1e-9));
             // With a modifier the arrow is left to others.
-            QTest::keyClick(c, Qt::Key(row.key), Qt::ControlModifier);
+            QTest::keyClick(f.c, Qt::Key(row.key), Qt::ControlModifier);
             QVERIFY(near(view.offset() - QPointF(13, 7), row.point, 1e-9));
         } else {
             QCOMPARE(status.count(), row.fit ? 0 : 1);
@@ -174,9 +173,8 @@ private slots:
     {
         CanvasFixture f(Project(CanvasMode::Hires));
         RecordingTool *pen = f.installRecordingPen();
-        CanvasArea *c = f.c;
-        const QPointF centre = centreOf(c);
-        QTest::keyPress(c, Qt::Key_R);
+        const QPointF centre = centreOf(f.c);
+        QTest::keyPress(f.c, Qt::Key_R);
         // Start, drag, Shift, the rotation after: free, snapped to 22.5
         // degrees from the start's angle plus the drag, wrapped past 180.
         const std::tuple<double, double, bool, double> rows[] = {{0, 30, false, 30},
@@ -187,27 +185,27 @@ private slots:
         for (auto [start, drag, shift, expected] : rows) {
             f.project.view().setRotation(start);
             const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
-            press(c, centre + QPointF(100, 0));
-            QVERIFY(c->isRotating());
+            press(f.c, centre + QPointF(100, 0));
+            QVERIFY(f.c->isRotating());
             const double t = drag * M_PI / 180.0;
             const QPointF to = centre + QPointF(100 * std::cos(t), 100 * std::sin(t));
-            move(c, to, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier);
-            release(c, to);
+            move(f.c, to, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            release(f.c, to);
             QVERIFY2(std::abs(f.project.view().rotation() - expected) < 1e-9,
                      qPrintable(QString::number(f.project.view().rotation())));
-            QVERIFY(!c->isRotating() && !c->isFitMode());
+            QVERIFY(!f.c->isRotating() && !f.c->isFitMode());
             QVERIFY(near(f.project.view().toWidget(canvasAtCentre), centre));
         }
         // The gesture never reaches the tool.
         QVERIFY(pen->calls.isEmpty());
         // A press on the centre starts from (1, 0); moves too close to it are ignored.
         f.project.view().setRotation(0.0);
-        press(c, centre);
-        move(c, centre + QPointF(0.3, 0.4));
+        press(f.c, centre);
+        move(f.c, centre + QPointF(0.3, 0.4));
         QCOMPARE(f.project.view().rotation(), 0.0);
-        move(c, centre + QPointF(0, 50));
+        move(f.c, centre + QPointF(0, 50));
         QVERIFY(std::abs(f.project.view().rotation() - 90.0) < 1e-9);
-        release(c, centre + QPointF(0, 50));
+        release(f.c, centre + QPointF(0, 50));
     }
 
     void rotationNormalised()
@@ -248,18 +246,17 @@ private slots:
         for (int gesture = 0; gesture < 3; ++gesture) {
             CanvasFixture f(Project(CanvasMode::Hires));
             RecordingTool *pen = f.installRecordingPen();
-            CanvasArea *c = f.c;
-            c->setPanTool(gesture == 2);
+            f.c->setPanTool(gesture == 2);
             if (gesture == 1)
-                QTest::keyPress(c, Qt::Key_Space);
+                QTest::keyPress(f.c, Qt::Key_Space);
             const Qt::MouseButton b = gesture == 0 ? Qt::MiddleButton : Qt::LeftButton;
             const QPointF before = f.project.view().offset();
-            press(c, QPointF(100, 100), b);
-            QVERIFY(c->isPanning());
-            move(c, QPointF(120, 95), b);
-            move(c, QPointF(130, 90), b);
-            release(c, QPointF(130, 90), b);
-            QVERIFY(!c->isPanning() && !c->isFitMode());
+            press(f.c, QPointF(100, 100), b);
+            QVERIFY(f.c->isPanning());
+            move(f.c, QPointF(120, 95), b);
+            move(f.c, QPointF(130, 90), b);
+            release(f.c, QPointF(130, 90), b);
+            QVERIFY(!f.c->isPanning() && !f.c->isFitMode());
             QVERIFY(near(f.project.view().offset() - before, QPointF(30, -10)));
             QVERIFY(pen->calls.isEmpty());
         }

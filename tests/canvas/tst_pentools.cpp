@@ -50,22 +50,11 @@ PixelList changedPixels(const Colormap &after, const Colormap &before = Colormap
     return list;
 }
 
-QRect boundsOf(const PixelList &pixels)
-{
-    QRect r;
-    for (QPoint p : pixels)
-        r |= QRect(p, QSize(1, 1));
-    return r;
-}
-
 // A shown canvas on square pixels, with the pen active.
 struct PenFixture : CanvasFixture {
-    explicit PenFixture(int mode = 0) : CanvasFixture(blank(mode)) {}
-    static Project blank(int mode)
+    explicit PenFixture(int mode = 0) : CanvasFixture(Project(CanvasMode(mode)))
     {
-        Project project{CanvasMode(mode)};
         project.view().setDisplayAspect(1.0);
-        return project;
     }
     quint8 pixel(QPoint p) const { return project.colormap().pixel(p.x(), p.y()); }
     // Whether the screen shows a palette colour at a canvas pixel, previews included.
@@ -179,12 +168,14 @@ private slots:
         }
         stroke(f.c, {b}, Qt::LeftButton, Qt::ShiftModifier);
         QCOMPARE(f.project.history().nodeCount(), 2);
-        QCOMPARE(boundsOf(changedPixels(f.project.colormap())), QRect(40, 50, 41, 1));
+        QCOMPARE(Colormap::difference(Colormap(320, 200), f.project.colormap()),
+                 QRect(40, 50, 41, 1));
         // Undo takes the line back and with it the line's start.
         f.project.history().undo(f.project);
         f.c->refreshWholeImage();
         stroke(f.c, {c}, Qt::LeftButton, Qt::ShiftModifier);
-        QCOMPARE(boundsOf(changedPixels(f.project.colormap())), QRect(40, 50, 1, 41));
+        QCOMPARE(Colormap::difference(Colormap(320, 200), f.project.colormap()),
+                 QRect(40, 50, 1, 41));
     }
 
     void reloadForgetsStrokeAndConnectPoint()
@@ -227,7 +218,7 @@ private slots:
             move(f.c, at(f.c, {26, 20}), button);
             release(f.c, at(f.c, {26, 20}), button);
             QVERIFY(!f.c->penStrokeInProgress());
-            QCOMPARE(boundsOf(changedPixels(f.project.colormap(), before)), QRect(20, 20, 7, 1));
+            QCOMPARE(Colormap::difference(before, f.project.colormap()), QRect(20, 20, 7, 1));
             QCOMPARE(f.pixel({23, 20}), quint8(blank));
             QCOMPARE(f.project.history().nodeCount(), 1);
             QCOMPARE(f.c->penIndex(), quint8(5)); // nothing sampled
@@ -242,35 +233,34 @@ private slots:
     void altSamples()
     {
         PenFixture f;
-        CanvasArea *c = f.c;
         f.project.colormap().fillRect(QRect(8, 8, 8, 8), 7);
         f.project.colormap().fillRect(QRect(16, 8, 8, 8), 3);
-        c->refreshWholeImage();
-        QSignalSpy colors(c, &CanvasArea::penColorsChanged);
+        f.c->refreshWholeImage();
+        QSignalSpy colors(f.c, &CanvasArea::penColorsChanged);
         const Colormap before = f.project.colormap();
         // Alt alone shows the dropper; letting it go brings the tool back.
-        QTest::keyPress(c, Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyPress(f.c, Qt::Key_Alt, Qt::AltModifier);
         QVERIFY(showsCursor(f.c, ToolCursors::Picker));
-        QTest::keyRelease(c, Qt::Key_Alt);
+        QTest::keyRelease(f.c, Qt::Key_Alt);
         QVERIFY(showsCursor(f.c, ToolCursors::Pen));
         // The right button samples into the secondary colour; dragging keeps
         // sampling, with the dropper shown, while the button is held, even
         // after Alt is let go.
-        press(c, at(c, {10, 10}), Qt::RightButton, Qt::AltModifier);
-        QCOMPARE(c->secondaryIndex(), quint8(7));
-        move(c, at(c, {18, 10}), Qt::RightButton);
+        press(f.c, at(f.c, {10, 10}), Qt::RightButton, Qt::AltModifier);
+        QCOMPARE(f.c->secondaryIndex(), quint8(7));
+        move(f.c, at(f.c, {18, 10}), Qt::RightButton);
         QVERIFY(showsCursor(f.c, ToolCursors::Picker));
-        release(c, at(c, {18, 10}), Qt::RightButton);
-        QCOMPARE(c->secondaryIndex(), quint8(3));
+        release(f.c, at(f.c, {18, 10}), Qt::RightButton);
+        QCOMPARE(f.c->secondaryIndex(), quint8(3));
         QCOMPARE(colors.count(), 2);
         QCOMPARE(f.project.colormap(), before);
         QVERIFY(showsCursor(f.c, ToolCursors::Pen));
         // Alt pressed mid-stroke keeps the tool's cursor until the stroke ends.
-        press(c, at(c, {40, 40}));
-        QTest::keyPress(c, Qt::Key_Alt, Qt::AltModifier);
-        move(c, at(c, {42, 40}), Qt::LeftButton, Qt::AltModifier);
-        QVERIFY(c->isAltHeld() && showsCursor(f.c, ToolCursors::Pen));
-        release(c, at(c, {42, 40}), Qt::LeftButton, Qt::AltModifier);
+        press(f.c, at(f.c, {40, 40}));
+        QTest::keyPress(f.c, Qt::Key_Alt, Qt::AltModifier);
+        move(f.c, at(f.c, {42, 40}), Qt::LeftButton, Qt::AltModifier);
+        QVERIFY(f.c->isAltHeld() && showsCursor(f.c, ToolCursors::Pen));
+        release(f.c, at(f.c, {42, 40}), Qt::LeftButton, Qt::AltModifier);
         QVERIFY(showsCursor(f.c, ToolCursors::Picker));
     }
 
@@ -292,7 +282,6 @@ private slots:
             start.setSlot(ColorSlot(s), quint8(below(16)));
         start.repaintLockedPixels();
         CanvasFixture f(std::move(start), QSize(700, 500));
-        CanvasArea *canvas = f.canvas.get();
         Project &project = f.project;
         const ClashContext rules = ClashContext::forSweep(project);
         const QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
@@ -301,7 +290,7 @@ private slots:
         const quint8 border = project.slot(ColorSlot::Border);
         // Every changed part of the artwork image has been re-rendered.
         auto showsDocument = [&] {
-            return canvas->artworkImage() ==
+            return f.c->artworkImage() ==
                    artworkImage(project.colormap(), project.paletteVariant(),
                                 project.mode() == CanvasMode::Multicolor ? 2 : 1);
         };
@@ -310,18 +299,17 @@ private slots:
             return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
         };
         for (int s = 0; s < 20; ++s) {
-            canvas->setPenWidth(1 + below(2) * below(33));
-            canvas->setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
-            canvas->setPixelPerfectStrokes(chance(30));
-            canvas->setAntialiasedStrokes(chance(40));
-            canvas->setTexture(chance(50) ? Texture::solid() : textures[below(textures.size())]);
-            canvas->setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
-            canvas->setSymmetryMode(chance(40) ? 0 : 1 + below(5));
-            canvas->setSymmetryAxes(
-                {below(2 * project.height() + 1), below(2 * project.width() + 1)});
-            canvas->setEraserTool(chance(20));
-            canvas->setPenIndex(quint8(below(16)));
-            canvas->setSecondaryIndex(quint8(below(16)));
+            f.c->setPenWidth(1 + below(2) * below(33));
+            f.c->setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
+            f.c->setPixelPerfectStrokes(chance(30));
+            f.c->setAntialiasedStrokes(chance(40));
+            f.c->setTexture(chance(50) ? Texture::solid() : textures[below(textures.size())]);
+            f.c->setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
+            f.c->setSymmetryMode(chance(40) ? 0 : 1 + below(5));
+            f.c->setSymmetryAxes({below(2 * project.height() + 1), below(2 * project.width() + 1)});
+            f.c->setEraserTool(chance(20));
+            f.c->setPenIndex(quint8(below(16)));
+            f.c->setSecondaryIndex(quint8(below(16)));
             const Qt::MouseButton button = chance(70) ? Qt::LeftButton : Qt::RightButton;
             const Qt::KeyboardModifiers modifiers =
                 chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
@@ -330,20 +318,20 @@ private slots:
             const bool stylus = chance(25);
             QPoint p = randomPixel();
             if (stylus)
-                tablet(canvas, QEvent::TabletPress, p, below(101) / 100.0);
-            press(canvas, at(canvas, p), button, modifiers);
+                tablet(f.c, QEvent::TabletPress, p, below(101) / 100.0);
+            press(f.c, at(f.c, p), button, modifiers);
             for (int m = below(7); m > 0; --m) {
                 p = chance(50) ? p + QPoint(below(7) - 3, below(7) - 3) : randomPixel();
                 if (stylus)
-                    tablet(canvas, QEvent::TabletMove, p, below(101) / 100.0);
-                move(canvas, at(canvas, p), button, modifiers);
+                    tablet(f.c, QEvent::TabletMove, p, below(101) / 100.0);
+                move(f.c, at(f.c, p), button, modifiers);
             }
             const QString where = QStringLiteral("stroke %1").arg(s);
             QVERIFY2(showsDocument(), qPrintable(where + ": stale mid-stroke"));
             if (stylus)
-                tablet(canvas, QEvent::TabletRelease, p, 0.0);
-            release(canvas, at(canvas, p), button, modifiers);
-            QVERIFY2(!canvas->penStrokeInProgress(), qPrintable(where));
+                tablet(f.c, QEvent::TabletRelease, p, 0.0);
+            release(f.c, at(f.c, p), button, modifiers);
+            QVERIFY2(!f.c->penStrokeInProgress(), qPrintable(where));
             QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
             QVERIFY2(lockedPixelsHold(project.colormap(), locked, border),
                      qPrintable(where + ": locked pixel painted"));
