@@ -117,7 +117,6 @@ private slots:
         QVERIFY(f.pen->calls.isEmpty());
         // Switching the active tool off hands over to the pen.
         f.c->setPanTool(false);
-        QVERIFY(!f.c->panTool()->isActive());
         QCOMPARE(f.c->activeTool(), static_cast<CanvasTool *>(f.pen));
         QCOMPARE(f.pen->calls, QStringList{"activate"});
         // Switching off a tool that is not active leaves the active one alone.
@@ -144,7 +143,6 @@ private slots:
         QCOMPARE(spy.count(), 2);
         QCOMPARE((QList<quint8>{f.c->penIndex(), f.c->secondaryIndex()}), (QList<quint8>{5, 12}));
         QVERIFY(f.pen->calls.isEmpty());
-        QCOMPARE(f.project.history().nodeCount(), 0);
     }
     void symmetryAxesDrag()
     {

@@ -63,7 +63,6 @@ private slots:
         const QPointF middle(160, 99.5);
         addRows<ViewRow>({
             {"fractional in", {In, 2.37, 3}},
-            {"fractional out", {Out, 2.37, 2}},
             {"just under whole in", {In, 2.9999999999, 4}},
             {"just over whole out", {Out, 4.0000000001, 3}},
             {"near maximum in", {In, 63.5, 64}},
