@@ -1,12 +1,15 @@
 #include "colormapcrop.h"
 
+#include "quietinflate.h"
+
 #include <QLoggingCategory>
 
-namespace {
+namespace
+{
 
 bool inflateInto(const QByteArray &compressed, int width, int height, Colormap &out)
 {
-    const QByteArray bytes = qUncompress(compressed);
+    const QByteArray bytes = quietUncompress(compressed, qsizetype(width) * height);
     if (out.setBytes(width, height, bytes))
         return true;
     qWarning("ColormapCrop: %d x %d crop failed to inflate", width, height);

@@ -1,6 +1,7 @@
 #include "projectfile.h"
 
 #include "document/project.h"
+#include "document/quietinflate.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -428,7 +429,8 @@ bool inflateCanvas(StateRecord &state, QString &error)
 {
     ColormapCrop &crop = state.pixels;
     if (crop.isDeflated()) {
-        const QByteArray bytes = qUncompress(crop.compressed());
+        const QByteArray bytes =
+            quietUncompress(crop.compressed(), qsizetype(crop.width()) * crop.height());
         if (!state.info.colormap.setBytes(crop.width(), crop.height(), bytes)) {
             error = tr("the canvas pixel data is corrupt");
             return false;

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+
+// Inflates a qCompress stream (4-byte big-endian length, then zlib data)
+// without Qt's console warnings: a corrupt stream in a file is the file
+// reader's to report, in its own words. The caller knows how many bytes the
+// pixels take; a stream that states or inflates to any other size is corrupt.
+// Returns an empty array on any fault.
+QByteArray quietUncompress(const QByteArray &compressed, qsizetype expectedSize);
