@@ -2,12 +2,15 @@
 #include "mainwindow.h"
 #include "startup.h"
 
+#include "document/pluraltranslator.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Startup::setApplicationIdentity();
+    PluralTranslator::install();
     QApplication::setWindowIcon(Startup::applicationIcon());
     QApplication::setAttribute(Qt::AA_DontShowIconsInMenus);
     DarkAppearance::apply(app);

@@ -3,17 +3,22 @@
 #include "elidedlabel.h"
 #include "lastfolders.h"
 #include "mainactions.h"
+#include "newcanvasdialog.h"
+#include "openprojectdialog.h"
+#include "recentmenu.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "document/canvaspreset.h"
 #include "history/projectfile.h"
+#include "history/recentprojects.h"
 #include "rules/ruleedits.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -33,6 +38,13 @@ namespace
 {
 
 constexpr int StatusMessageMs = 5000;
+constexpr char OnlineManualUrl[] = "https://korvensoft.net/korven/manual/";
+
+QString projectFilter()
+{
+    return MainWindow::tr("KORVEN Project (*.%1);;All Files (*)")
+        .arg(QLatin1String(ProjectFileExtension));
+}
 
 } // namespace
 
@@ -41,6 +53,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     createCentralWidget();
     m_actions = new MainActions(this, m_canvas, menuBar());
     connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
+    m_recentMenu = new RecentMenu(
+        m_actions->action(QStringLiteral("fileMenu"))->menu(),
+        m_actions->action(QStringLiteral("openRecentMenu"))->menu(), this,
+        SLOT(openRecentProject()), [this] { return m_project.paletteVariant(); },
+        [this] { return menuBar()->isNativeMenuBar(); });
     createStatusBar();
 
     m_messageTimer.setSingleShot(true);
@@ -183,6 +200,11 @@ void MainWindow::createStatusBar()
 void MainWindow::readSettings()
 {
     // The window and view groups are restored here as their actions arrive.
+    // The system chooser when asked for, else Qt's own and the program's
+    // choosers with their preview panes.
+    QCoreApplication::setAttribute(
+        Qt::AA_DontUseNativeDialogs,
+        !QSettings().value(QStringLiteral("general/nativeFileDialogs"), false).toBool());
     const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
@@ -257,14 +279,96 @@ bool MainWindow::maybeSave()
 void MainWindow::openProjectLater(const QString &path)
 {
     QTimer::singleShot(0, this, [this, path] {
-        if (m_fileTaskBusy)
+        if (m_fileTaskBusy || !maybeSave())
             return;
-        // Reading projects lands with the project workflows; until then the
-        // window says so plainly instead of pretending to open `path`.
-        Q_UNUSED(path);
-        showStatusMessage(tr("Opening projects is not available in this build yet."),
-                          StatusMessageMs);
+        loadProjectFromFile(path);
     });
+}
+
+ProjectFileResult MainWindow::runProjectFileTask(const QString &label, const ProjectTask &task)
+{
+    m_fileTaskBusy = true;
+    const ProjectFileResult result = ProjectFileTask::run(this, label, task);
+    m_fileTaskBusy = false;
+    return result;
+}
+
+ProjectFileResult MainWindow::loadProjectFromFile(const QString &path)
+{
+    auto loaded = std::make_shared<Project>();
+    const QString name = QFileInfo(path).fileName();
+    const ProjectFileResult result =
+        runProjectFileTask(tr("Opening %1...").arg(name), [loaded, path](const auto &progress) {
+            return loadProjectFile(path, *loaded, progress);
+        });
+    if (result.cancelled) {
+        showStatusMessage(tr("Open cancelled."), StatusMessageMs);
+        return result;
+    }
+    if (!result.ok) {
+        QMessageBox::warning(
+            this, tr("KORVEN"),
+            tr("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
+        return result;
+    }
+    m_project = std::move(*loaded);
+    m_projectPath = path;
+    m_proposedName.clear();
+    LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
+    RecentProjects::addRecent(path);
+    m_canvas->reloadProject();
+    // The palette and the pixel shape on screen are the artist's, not the file's.
+    m_canvas->setPaletteVariant(PaletteVariant(m_actions->checkedValue(QStringLiteral("palette"))));
+    m_canvas->setDisplayPixelAspect(m_actions->checkedValue(QStringLiteral("aspect")));
+    documentReplaced();
+    showStatusMessage(tr("Opened %1.").arg(name), StatusMessageMs);
+    return result;
+}
+
+void MainWindow::openProject()
+{
+    if (m_fileTaskBusy || !maybeSave())
+        return;
+    const QString start = m_projectPath.isEmpty()
+                              ? LastFolders::lastDir(QLatin1String(LastFolders::ProjectKey))
+                              : QFileInfo(m_projectPath).absolutePath();
+    QString path;
+    if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
+        path = QFileDialog::getOpenFileName(this, tr("Open Project"), start, projectFilter());
+    } else {
+        OpenProjectDialog dialog(this, start, m_project.paletteVariant());
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().constFirst();
+    }
+    if (path.isEmpty()) {
+        showStatusMessage(tr("Open cancelled."), StatusMessageMs);
+        return;
+    }
+    loadProjectFromFile(path);
+}
+
+void MainWindow::openRecentProject()
+{
+    const auto *entry = qobject_cast<const QAction *>(sender());
+    if (!entry || m_fileTaskBusy || !maybeSave())
+        return;
+    const QString path = entry->data().toString();
+    const ProjectFileResult result = loadProjectFromFile(path);
+    // A recent entry that no longer opens as a project leaves the list.
+    if (!result.ok && !result.cancelled)
+        RecentProjects::removeRecent(path);
+}
+
+void MainWindow::showOnlineUserManual()
+{
+    const QUrl address{QString::fromLatin1(OnlineManualUrl)};
+    if (QDesktopServices::openUrl(address)) {
+        showStatusMessage(tr("Opened the online user manual in your web browser."),
+                          StatusMessageMs);
+        return;
+    }
+    QMessageBox::warning(this, tr("Online User Manual"),
+                         tr("Could not open %1 in a web browser.").arg(address.toString()));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -342,6 +446,21 @@ void MainWindow::newDualMulticolorCanvas()
     newCanvasFromPreset("newDualMulticolorCanvas");
 }
 
+void MainWindow::newCanvasFromDialog()
+{
+    if (m_fileTaskBusy || !maybeSave())
+        return;
+    // The prompt comes first, so answering it never throws the dialog's choices away.
+    NewCanvasDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        showStatusMessage(tr("New canvas cancelled."), StatusMessageMs);
+        return;
+    }
+    LayoutSpec layout;
+    layout.layout = dialog.layout();
+    resetDocument(dialog.mode(), layout, dialog.screensAcross(), dialog.canvasSize());
+}
+
 void MainWindow::newCanvasFromPreset(const char *slotName)
 {
     if (m_fileTaskBusy || !maybeSave())
@@ -356,9 +475,10 @@ void MainWindow::newCanvasFromPreset(const char *slotName)
     }
 }
 
-void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross)
+void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
+                               QSize size)
 {
-    m_project = Project(mode, -1, -1, layout, screensAcross);
+    m_project = Project(mode, size.width(), size.height(), layout, screensAcross);
     // The palette, the display pixel shape and the two rule policies are the
     // artist's choices in the menus, not the document's: a new canvas takes them.
     m_project.setPaletteVariant(PaletteVariant(m_actions->checkedValue(QStringLiteral("palette"))));
@@ -371,16 +491,19 @@ void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int sc
     m_projectPath.clear();
     m_proposedName.clear();
     m_canvas->reloadProject();
+    documentReplaced();
+}
+
+void MainWindow::documentReplaced()
+{
     syncGroupsFromDocument();
     refreshUndoActions();
-    updateStatusBar();
+    canvasStatusChanged();
 }
 
 QString MainWindow::chooseSavePath(const QString &proposedPath)
 {
-    return QFileDialog::getSaveFileName(
-        this, tr("Save Project"), proposedPath,
-        tr("KORVEN Project (*.%1);;All Files (*)").arg(QLatin1String("kvn")));
+    return QFileDialog::getSaveFileName(this, tr("Save Project"), proposedPath, projectFilter());
 }
 
 bool MainWindow::saveProject()
@@ -414,13 +537,17 @@ bool MainWindow::saveProjectAs()
 
 bool MainWindow::saveProjectTo(const QString &path)
 {
-    // Written synchronously for now; the background task with its progress
-    // dialog takes over here with the project workflows.
-    const ProjectFileResult result = saveProjectFile(m_project, path);
+    // The worker writes a copy, so the document is never read off the main thread.
+    auto snapshot = std::make_shared<const Project>(m_project);
+    const ProjectFileResult result = runProjectFileTask(
+        tr("Saving %1...").arg(QFileInfo(path).fileName()), [snapshot, path](const auto &progress) {
+            return saveProjectFile(*snapshot, path, progress);
+        });
     if (result.ok) {
         m_projectPath = path;
         m_proposedName.clear();
         LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
+        RecentProjects::addRecent(path);
         m_project.history().markClean();
         updateWindowTitle();
         showStatusMessage(tr("Saved %1.").arg(QFileInfo(path).fileName()), StatusMessageMs);
@@ -564,6 +691,7 @@ void MainWindow::refreshActionRules()
     state.penWidth = m_canvas->brushSettings().width;
     state.pressureWidening = m_canvas->pressureWidening();
     state.referenceImage = !m_canvas->referenceImage().isNull();
+    state.recentProjects = !RecentProjects::loadRecent().isEmpty();
     m_actions->applyRules(state);
     if (!state.referenceImage)
         m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "projectfiletask.h"
 #include "statustexts.h"
 
 #include "document/project.h"
@@ -11,6 +12,7 @@
 class CanvasArea;
 class ElidedLabel;
 class MainActions;
+class RecentMenu;
 class QAction;
 class QActionGroup;
 class QMimeData;
@@ -44,6 +46,10 @@ public:
     const StatusInputs &statusInputs() const { return m_statusInputs; }
     // Opens a project from the command line or a drop on the next turn of the event loop.
     void openProjectLater(const QString &path);
+    // The open flow on one path: read in the background, then replace the document.
+    ProjectFileResult loadProjectFromFile(const QString &path);
+    // The save flow; false when it failed or was cancelled.
+    bool saveProjectTo(const QString &path);
     CanvasArea *canvas() const { return m_canvas; }
 
 public slots:
@@ -60,6 +66,9 @@ public slots:
     void newMulticolorTopBottomSpritesCanvas();
     void newDualHiresCanvas();
     void newDualMulticolorCanvas();
+    void newCanvasFromDialog();
+    void openProject();
+    void openRecentProject();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();
@@ -81,6 +90,7 @@ public slots:
     void reduceBorderSprites();
     // Re-evaluates the enabling rules of the menu entries.
     void refreshActionRules();
+    void showOnlineUserManual();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -123,8 +133,11 @@ private:
     void readSettings();
     void writeSettings();
     void newCanvasFromPreset(const char *slotName);
-    void resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross);
-    bool saveProjectTo(const QString &path);
+    void resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
+                       QSize size = QSize(-1, -1));
+    // After a new or opened document: the window and its menus follow it.
+    void documentReplaced();
+    ProjectFileResult runProjectFileTask(const QString &label, const ProjectTask &task);
     bool isProjectFileDrag(const QMimeData *mimeData) const;
 
     Project m_project;
@@ -134,6 +147,7 @@ private:
     StatusInputs m_statusInputs;
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
+    RecentMenu *m_recentMenu = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

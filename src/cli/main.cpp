@@ -1,4 +1,5 @@
 #include "clicommand.h"
+#include "document/pluraltranslator.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +21,7 @@ int printHelp()
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    PluralTranslator::install();
     QCoreApplication::setOrganizationName(QStringLiteral("korvensoft"));
     QCoreApplication::setApplicationName(QStringLiteral("KORVEN"));
     QCoreApplication::setApplicationVersion(QStringLiteral("3.2.1"));

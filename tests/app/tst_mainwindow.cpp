@@ -1,5 +1,4 @@
-#include "app/elidedlabel.h"
-#include "app/mainwindow.h"
+#include "windowtesthelpers.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
@@ -23,59 +22,6 @@
 namespace
 {
 
-// A main window whose Save As chooser answers from the test.
-class TestWindow : public MainWindow
-{
-public:
-    QString chosenPath;
-    QStringList proposals;
-
-protected:
-    QString chooseSavePath(const QString &proposedPath) override
-    {
-        proposals << proposedPath;
-        return chosenPath;
-    }
-};
-
-// Answers every message box that opens while it lives, noting what it said.
-class BoxAnswerer : public QObject
-{
-public:
-    explicit BoxAnswerer(QMessageBox::StandardButton answer)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this, answer] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts << box->windowTitle() + QLatin1Char('|') + box->text();
-            looks << std::pair(box->icon(), box->defaultButton()
-                                                ? box->standardButton(box->defaultButton())
-                                                : QMessageBox::NoButton);
-            // Never leave a box open: that would hang the test.
-            (box->button(answer) ? box->button(answer) : box->buttons().constFirst())->click();
-        });
-        m_timer.start(10);
-    }
-    QStringList texts;
-    QList<std::pair<QMessageBox::Icon, QMessageBox::StandardButton>> looks;
-
-private:
-    QTimer m_timer;
-};
-
-void recordEdit(MainWindow &window)
-{
-    Project &project = window.project();
-    const quint8 old = project.slot(ColorSlot::Background);
-    project.setSlot(ColorSlot::Background, quint8(old + 1));
-    HistoryNode node;
-    node.kind = HistoryEntryKind::AssignSlot;
-    node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Background), old, old + 1);
-    project.history().push(node);
-    window.updateWindowTitle();
-}
-
 QAction *action(const MainWindow &window, const char *text)
 {
     for (QAction *action : window.findChildren<QAction *>())
@@ -93,11 +39,6 @@ public:
     bool hasLocalUndo() const override { return steps > 0; }
     bool undoLocal() override { return hasLocalUndo() && --steps >= 0; }
 };
-
-QString fieldText(const MainWindow &window, const char *name)
-{
-    return window.findChild<ElidedLabel *>(QLatin1String(name))->fullText();
-}
 
 const QString Prompt =
     QStringLiteral("KORVEN|The project has been modified.\nDo you want to save your changes?");
@@ -156,25 +97,30 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<bool>("busy");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("one project") << QStringList{"/tmp/a.kvn"} << false << true;
-        QTest::newRow("capitals") << QStringList{"/tmp/A.KVN"} << false << true;
-        QTest::newRow("two projects") << QStringList{"/tmp/a.kvn", "/tmp/b.kvn"} << false << false;
+        QTest::newRow("one project") << QStringList{"a.kvn"} << false << true;
+        QTest::newRow("capitals") << QStringList{"A.KVN"} << false << true;
+        QTest::newRow("two projects") << QStringList{"a.kvn", "b.kvn"} << false << false;
         QTest::newRow("remote") << QStringList{"https://example.com/a.kvn"} << false << false;
-        QTest::newRow("suffix inside") << QStringList{"/tmp/a.kvn.png"} << false << false;
-        QTest::newRow("while saving") << QStringList{"/tmp/a.kvn"} << true << false;
+        QTest::newRow("suffix inside") << QStringList{"a.kvn.png"} << false << false;
+        QTest::newRow("while saving") << QStringList{"a.kvn"} << true << false;
     }
     void dragAndDrop()
     {
         QFETCH(QStringList, files);
         QFETCH(bool, busy);
         QFETCH(bool, accepted);
+        QTemporaryDir folder;
         MainWindow window;
         QVERIFY(window.acceptDrops());
-        window.setFileTaskBusy(busy);
         QMimeData mime;
         QList<QUrl> urls;
-        for (const QString &file : files)
-            urls << (file.startsWith(u'/') ? QUrl::fromLocalFile(file) : QUrl(file));
+        for (const QString &file : files) {
+            const QString path = folder.filePath(file);
+            QVERIFY(file.contains(u':') ||
+                    saveProjectFile(Project(CanvasMode::Multicolor), path).ok);
+            urls << (file.contains(u':') ? QUrl(file) : QUrl::fromLocalFile(path));
+        }
+        window.setFileTaskBusy(busy);
         mime.setUrls(urls);
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
         QDragEnterEvent enter(QPoint(9, 9), actions, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -187,16 +133,19 @@ private slots:
 
         // The opening waits for the next turn of the event loop, and a task
         // started before then blocks it.
-        QVERIFY(fieldText(window, "statusMessage").isEmpty());
+        QCOMPARE(window.project().mode(), CanvasMode::Hires);
         QCoreApplication::processEvents();
+        QCOMPARE(window.project().mode(), accepted ? CanvasMode::Multicolor : CanvasMode::Hires);
         QCOMPARE(fieldText(window, "statusMessage"),
-                 accepted ? QStringLiteral("Opening projects is not available in this build yet.")
-                          : QString());
-        window.showStatusMessage(QString(), 10);
-        window.openProjectLater(QStringLiteral("/tmp/a.kvn"));
-        window.setFileTaskBusy(true);
+                 accepted ? QStringLiteral("Opened %1.").arg(files[0]) : QString());
+        // A task started before the next turn blocks a pending opening.
+        const QString other = folder.filePath(QStringLiteral("other.kvn"));
+        QVERIFY(saveProjectFile(Project(CanvasMode::Multicolor), other).ok);
+        MainWindow blocked;
+        blocked.openProjectLater(other);
+        blocked.setFileTaskBusy(true);
         QCoreApplication::processEvents();
-        QVERIFY(fieldText(window, "statusMessage").isEmpty());
+        QCOMPARE(blocked.project().mode(), CanvasMode::Hires);
     }
     void close_data()
     {

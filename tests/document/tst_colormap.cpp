@@ -132,14 +132,14 @@ private slots:
         QCOMPARE(crop.pixels(), pixels);
         QVERIFY(crop.inflate()); // nothing left to do
 
-        // Too short, too long and garbage streams all become colour 0.
+        // Too short, too long and garbage streams all become colour 0, with
+        // our one warning and none from the inflater.
+        QTest::failOnWarning(QRegularExpression("qUncompress"));
         for (const QByteArray &stream :
              {qCompress(QByteArray(11, '\3')), qCompress(QByteArray(13, '\3')),
               QByteArray("\x00\x00\x00\x0c garbage", 12)}) {
             ColormapCrop wrong = ColormapCrop::fromCompressed(stream, 4, 3);
             QTest::ignoreMessage(QtWarningMsg, "ColormapCrop: 4 x 3 crop failed to inflate");
-            if (stream.endsWith("garbage"))
-                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("qUncompress.*"));
             QVERIFY(!wrong.inflate());
             QVERIFY(!wrong.isDeflated());
             QCOMPARE(wrong.pixels(), Colormap(4, 3));

@@ -1,0 +1,177 @@
+#include "newcanvasdialog.h"
+
+#include "document/geometry.h"
+
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace
+{
+
+constexpr int MaxSide = 4096;
+
+// To the nearest whole cell, never below one.
+int snapToCell(int value, int step)
+{
+    const int rounded = value + step / 2;
+    return qMax(rounded - rounded % step, step);
+}
+
+} // namespace
+
+NewCanvasDialog::NewCanvasDialog(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(tr("New Canvas"));
+    auto *column = new QVBoxLayout(this);
+
+    const auto addRadio = [this](QButtonGroup *group, QLayout *box, const QString &text, int id) {
+        auto *button = new QRadioButton(text, this);
+        group->addButton(button, id);
+        box->addWidget(button);
+        button->setChecked(id == 0);
+    };
+    auto *modeBox = new QGroupBox(tr("Mode"), this);
+    auto *modeLayout = new QVBoxLayout(modeBox);
+    m_modes = new QButtonGroup(this);
+    addRadio(m_modes, modeLayout, tr("&Hires"), int(CanvasMode::Hires));
+    addRadio(m_modes, modeLayout, tr("&Multicolor"), int(CanvasMode::Multicolor));
+
+    auto *layoutBox = new QGroupBox(tr("Layout"), this);
+    auto *layoutLayout = new QVBoxLayout(layoutBox);
+    m_layouts = new QButtonGroup(this);
+    addRadio(m_layouts, layoutLayout, tr("&Bitmap only"), int(CanvasLayout::BitmapOnly));
+    addRadio(m_layouts, layoutLayout, tr("Side-border &sprites"),
+             int(CanvasLayout::SideBorderSprites));
+    addRadio(m_layouts, layoutLayout, tr("&Top/bottom-border sprites"),
+             int(CanvasLayout::TopBottomBorderSprites));
+    auto *screensForm = new QFormLayout;
+    m_screens = new QSpinBox(this);
+    m_screens->setRange(1, 8);
+    screensForm->addRow(tr("Screens &across:"), m_screens);
+    layoutLayout->addLayout(screensForm);
+
+    auto *sizeBox = new QGroupBox(tr("Canvas Size"), this);
+    auto *sizeForm = new QFormLayout(sizeBox);
+    m_width = new QSpinBox(this);
+    m_height = new QSpinBox(this);
+    m_displaySize = new QLabel(this);
+    m_displaySize->setObjectName(QStringLiteral("displaySize"));
+    sizeForm->addRow(tr("&Width:"), m_width);
+    sizeForm->addRow(tr("H&eight:"), m_height);
+    sizeForm->addRow(m_displaySize);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (QWidget *part : {static_cast<QWidget *>(modeBox), static_cast<QWidget *>(layoutBox),
+                          static_cast<QWidget *>(sizeBox), static_cast<QWidget *>(buttons)})
+        column->addWidget(part);
+
+    const QSize start = defaultCanvasSize(CanvasMode::Hires, {}, 1);
+    m_width->setRange(1, MaxSide);
+    m_height->setRange(1, MaxSide);
+    m_width->setValue(start.width());
+    m_height->setValue(start.height());
+    updateForLayout();
+
+    connect(m_modes, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            updateForLayout();
+    });
+    connect(m_layouts, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            updateForLayout();
+    });
+    connect(m_screens, &QSpinBox::valueChanged, this, &NewCanvasDialog::updateForLayout);
+    for (QSpinBox *box : {m_width, m_height}) {
+        connect(box, &QSpinBox::valueChanged, this, &NewCanvasDialog::updateDisplaySizeLabel);
+        connect(box, &QSpinBox::editingFinished, this, [this, box] { snapEdited(box); });
+    }
+}
+
+CanvasMode NewCanvasDialog::mode() const
+{
+    return CanvasMode(m_modes->checkedId());
+}
+
+CanvasLayout NewCanvasDialog::layout() const
+{
+    return CanvasLayout(m_layouts->checkedId());
+}
+
+int NewCanvasDialog::screensAcross() const
+{
+    return m_screens->value();
+}
+
+QSize NewCanvasDialog::canvasSize() const
+{
+    LayoutSpec spec;
+    spec.layout = layout();
+    if (spec.isSpriteLayout())
+        return defaultCanvasSize(mode(), spec, screensAcross());
+    const QSize cell = cellSize(mode());
+    return {snapToCell(m_width->value(), cell.width()),
+            snapToCell(m_height->value(), cell.height())};
+}
+
+void NewCanvasDialog::updateForLayout()
+{
+    const CanvasMode newMode = mode();
+    const QSize cell = cellSize(newMode);
+    const QSignalBlocker blockWidth(m_width), blockHeight(m_height), blockScreens(m_screens);
+    int width = m_width->value();
+    int height = m_height->value();
+    // The on-screen width stays when the pixel shape changes.
+    if (newMode != m_shownMode)
+        width = qRound(width * modePixelWidth(m_shownMode) / modePixelWidth(newMode));
+
+    LayoutSpec spec;
+    spec.layout = layout();
+    const bool sprites = spec.isSpriteLayout();
+    if (sprites)
+        m_screens->setValue(1);
+    m_screens->setEnabled(!sprites);
+    const int screens = m_screens->value();
+    const QSize preset = defaultCanvasSize(newMode, spec, screens);
+    if (sprites) {
+        width = preset.width();
+        height = preset.height();
+    } else if (screens > 1) {
+        width = preset.width();
+    } else if (screens != m_shownScreens) {
+        width = preset.width();
+        height = preset.height();
+    }
+    m_width->setEnabled(!sprites && screens == 1);
+    m_height->setEnabled(!sprites);
+
+    m_width->setRange(cell.width(), MaxSide);
+    m_width->setSingleStep(cell.width());
+    m_height->setRange(cell.height(), MaxSide);
+    m_height->setSingleStep(cell.height());
+    m_width->setValue(snapToCell(width, cell.width()));
+    m_height->setValue(snapToCell(height, cell.height()));
+    m_shownMode = newMode;
+    m_shownScreens = screens;
+    updateDisplaySizeLabel();
+}
+
+void NewCanvasDialog::snapEdited(QSpinBox *box)
+{
+    const QSize cell = cellSize(mode());
+    box->setValue(snapToCell(box->value(), box == m_width ? cell.width() : cell.height()));
+}
+
+void NewCanvasDialog::updateDisplaySizeLabel()
+{
+    const long onScreen = std::lround(m_width->value() * modePixelWidth(mode()));
+    m_displaySize->setText(tr("%1 × %2 pixels on screen").arg(onScreen).arg(m_height->value()));
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+// The main window as the app tests drive it: a Save As chooser answered by
+// the test, message boxes answered by a timer, and a one-node history edit.
+
+#include "app/elidedlabel.h"
+#include "app/mainwindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+// A main window whose Save As chooser answers from the test.
+class TestWindow : public MainWindow
+{
+public:
+    QString chosenPath;
+    QStringList proposals;
+
+protected:
+    QString chooseSavePath(const QString &proposedPath) override
+    {
+        proposals << proposedPath;
+        return chosenPath;
+    }
+};
+
+// Answers every message box that opens while it lives, noting what it said.
+class BoxAnswerer : public QObject
+{
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton answer)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, answer] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts << box->windowTitle() + QLatin1Char('|') + box->text();
+            looks << std::pair(box->icon(), box->defaultButton()
+                                                ? box->standardButton(box->defaultButton())
+                                                : QMessageBox::NoButton);
+            // Never leave a box open: that would hang the test.
+            (box->button(answer) ? box->button(answer) : box->buttons().constFirst())->click();
+        });
+        m_timer.start(10);
+    }
+    QStringList texts;
+    QList<std::pair<QMessageBox::Icon, QMessageBox::StandardButton>> looks;
+
+private:
+    QTimer m_timer;
+};
+
+inline void recordEdit(MainWindow &window)
+{
+    Project &project = window.project();
+    const quint8 old = project.slot(ColorSlot::Background);
+    project.setSlot(ColorSlot::Background, quint8(old + 1));
+    HistoryNode node;
+    node.kind = HistoryEntryKind::AssignSlot;
+    node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Background), old, old + 1);
+    project.history().push(node);
+    window.updateWindowTitle();
+}
+
+inline QString fieldText(const MainWindow &window, const char *name)
+{
+    return window.findChild<ElidedLabel *>(QLatin1String(name))->fullText();
+}
