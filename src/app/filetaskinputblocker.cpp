@@ -19,10 +19,14 @@ bool FileTaskInputBlocker::belongsToDialog(QObject *receiver) const
 {
     if (!m_dialog || !receiver)
         return false;
-    if (receiver == m_dialog || receiver == m_dialog->windowHandle())
+    if (receiver == m_dialog->windowHandle())
         return true;
-    const auto *widget = qobject_cast<QWidget *>(receiver);
-    return widget && m_dialog->isAncestorOf(widget);
+    // The dialog's own parts, its Esc shortcut among them.
+    for (const QObject *part = receiver; part; part = part->parent()) {
+        if (part == m_dialog)
+            return true;
+    }
+    return false;
 }
 
 bool FileTaskInputBlocker::eventFilter(QObject *watched, QEvent *event)

@@ -496,6 +496,8 @@ void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int sc
 
 void MainWindow::documentReplaced()
 {
+    // A reference image belongs to the session, not to any project.
+    m_canvas->setReferenceImage(QImage());
     syncGroupsFromDocument();
     refreshUndoActions();
     canvasStatusChanged();

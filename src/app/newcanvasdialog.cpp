@@ -157,8 +157,10 @@ void NewCanvasDialog::updateForLayout()
     m_width->setSingleStep(cell.width());
     m_height->setRange(cell.height(), MaxSide);
     m_height->setSingleStep(cell.height());
-    m_width->setValue(snapToCell(width, cell.width()));
-    m_height->setValue(snapToCell(height, cell.height()));
+    // A sprite layout's size is exact hardware geometry (284 lines with the
+    // top and bottom borders), shown as it is rather than rounded to cells.
+    m_width->setValue(sprites ? width : snapToCell(width, cell.width()));
+    m_height->setValue(sprites ? height : snapToCell(height, cell.height()));
     m_shownMode = newMode;
     m_shownScreens = screens;
     updateDisplaySizeLabel();

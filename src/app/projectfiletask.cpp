@@ -25,6 +25,7 @@ ProjectFileResult ProjectFileTask::run(QWidget *parent, const QString &label,
     QObject::connect(&watcher, &QFutureWatcherBase::progressValueChanged, &dialog,
                      &QProgressDialog::setValue);
     QObject::connect(&dialog, &QProgressDialog::canceled, &watcher, &QFutureWatcherBase::cancel);
+    QObject::connect(&dialog, &QDialog::rejected, &watcher, &QFutureWatcherBase::cancel);
 
     QFuture<ProjectFileResult> future = QtConcurrent::run(
         QThreadPool::globalInstance(), [task](QPromise<ProjectFileResult> &promise) {

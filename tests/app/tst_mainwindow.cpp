@@ -40,8 +40,6 @@ public:
     bool undoLocal() override { return hasLocalUndo() && --steps >= 0; }
 };
 
-const QString Prompt =
-    QStringLiteral("KORVEN|The project has been modified.\nDo you want to save your changes?");
 
 } // namespace
 

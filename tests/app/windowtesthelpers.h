@@ -53,15 +53,19 @@ private:
     QTimer m_timer;
 };
 
-inline void recordEdit(MainWindow &window)
+inline void recordEdit(Project &project)
 {
-    Project &project = window.project();
     const quint8 old = project.slot(ColorSlot::Background);
     project.setSlot(ColorSlot::Background, quint8(old + 1));
     HistoryNode node;
     node.kind = HistoryEntryKind::AssignSlot;
     node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Background), old, old + 1);
     project.history().push(node);
+}
+
+inline void recordEdit(MainWindow &window)
+{
+    recordEdit(window.project());
     window.updateWindowTitle();
 }
 
@@ -69,3 +73,6 @@ inline QString fieldText(const MainWindow &window, const char *name)
 {
     return window.findChild<ElidedLabel *>(QLatin1String(name))->fullText();
 }
+
+inline const QString Prompt =
+    QStringLiteral("KORVEN|The project has been modified.\nDo you want to save your changes?");

@@ -1,0 +1,369 @@
+// Opening, saving and creating projects through the window, with the
+// background task, its progress dialog and the program's own choosers.
+
+#include "windowtesthelpers.h"
+
+#include "app/newcanvasdialog.h"
+#include "app/openprojectdialog.h"
+#include "app/projectfiletask.h"
+#include "document/pluraltranslator.h"
+#include "history/recentprojects.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Runs `act` on the first modal dialog of type T that opens while it lives.
+template <typename T> class WhenModal : public QObject
+{
+public:
+    explicit WhenModal(std::function<void(T *)> act)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, act] {
+            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+                dialog && !seen) {
+                seen = true;
+                act(dialog);
+            }
+        });
+        m_timer.start(10);
+    }
+    bool seen = false;
+
+private:
+    QTimer m_timer;
+};
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Root ignores permissions; the immutable flag holds even for root.
+bool setImmutable(const QString &folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                    ioctl(fd, FS_IOC_SETFLAGS,
+                          &(flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+class TestProjectWorkflows : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString saved(const QString &name, int nodes, int undo = 0)
+    {
+        Project project(CanvasMode::Multicolor);
+        project.colormap().fillRect(QRect(10, 10, 60, 40), 7);
+        for (int i = 0; i < nodes; ++i)
+            recordEdit(project);
+        for (int i = 0; i < undo; ++i)
+            project.history().undo(project);
+        const QString path = m_dir.filePath(name);
+        return saveProjectFile(project, path).ok ? path : QString();
+    }
+
+private slots:
+    void initTestCase() { PluralTranslator::install(); }
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    // The dialog shows only for slow tasks; Esc, its Cancel button and
+    // closing it cancel; other windows paint but take no input meanwhile.
+    void taskBehindProgressDialog_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"quick", "Esc", "Cancel button", "close"})
+            QTest::newRow(how) << how;
+    }
+    void taskBehindProgressDialog()
+    {
+        QFETCH(QString, how);
+        struct Painted : QLineEdit {
+            int paints = 0, presses = 0;
+            void paintEvent(QPaintEvent *event) override { ++paints, QLineEdit::paintEvent(event); }
+            void mousePressEvent(QMouseEvent *event) override
+            {
+                ++presses, QLineEdit::mousePressEvent(event);
+            }
+        } other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QTimer repaint;
+        connect(&repaint, &QTimer::timeout, &other, [&] { other.update(); });
+        repaint.start(20);
+        bool shown = false;
+        int range = -1;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || shown)
+                return;
+            shown = true;
+            range = dialog->maximum();
+            other.paints = 0;
+            QTest::keyClicks(&other, QStringLiteral("typed"));
+            QTest::mouseClick(&other, Qt::LeftButton);
+            if (how == QLatin1String("Esc"))
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else if (how == QLatin1String("close"))
+                dialog->close();
+            else
+                QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+        });
+        watch.start(10);
+        const bool quick = how == QLatin1String("quick");
+        const ProjectFileResult result =
+            ProjectFileTask::run(nullptr, QStringLiteral("Working..."), [&](const auto &progress) {
+                // A quick task takes a fraction of the dialog's delay.
+                const int steps = quick ? 10 : 1000;
+                for (int i = 0; i < steps; ++i) {
+                    if (!progress(i, steps))
+                        return ProjectFileResult{false, true, {}};
+                    QThread::msleep(10);
+                }
+                return ProjectFileResult{true, false, {}};
+            });
+        QCOMPARE(shown, !quick);
+        QCOMPARE(result.ok, quick);
+        QCOMPARE(result.cancelled, !quick);
+        if (!quick) {
+            QCOMPARE(range, 1000);
+            QVERIFY(other.text().isEmpty() && other.presses == 0);
+            QTRY_VERIFY(other.paints > 0);
+        }
+    }
+
+    void openFromChooserAndRecent()
+    {
+        const QString sunset = saved(QStringLiteral("sunset.kvn"), 5, 3);
+        const QString broken = m_dir.filePath(QStringLiteral("broken.kvn"));
+        QVERIFY(QFile::copy(sunset, broken));
+        QSettings().setValue(QStringLiteral("files/lastProjectDir"), m_dir.path());
+        TestWindow window;
+        QStringList previews;
+        {
+            WhenModal<OpenProjectDialog> chooser([&](OpenProjectDialog *dialog) {
+                previews << dialog->infoLabel()->text() << dialog->directory().path();
+                // Click the file once the folder's listing has arrived.
+                auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
+                QModelIndex item;
+                QVERIFY(QTest::qWaitFor([&] {
+                    const QModelIndexList found = list->model()->match(
+                        list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole,
+                        QStringLiteral("sunset.kvn"), 1, Qt::MatchExactly);
+                    item = found.value(0);
+                    return item.isValid();
+                }));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                  list->visualRect(item).center());
+                previews << dialog->infoLabel()->text();
+                previews << QString::number(dialog->previewLabel()->pixmap().width());
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            window.openProject();
+        }
+        QCOMPARE(previews, (QStringList{"Select a project to preview it.", m_dir.path(),
+                                        "Multicolor, 320 x 200, 3 workstages", "320"}));
+        QCOMPARE(window.project().colormap().pixel(12, 12), quint8(7));
+        QCOMPARE(window.project().history().position(), 2);
+        QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Opened sunset.kvn."));
+        {
+            WhenModal<OpenProjectDialog> chooser(
+                [](OpenProjectDialog *dialog) { dialog->reject(); });
+            window.openProject();
+        }
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Open cancelled."));
+
+        // Open Recent lists what still exists; an entry that fails to open leaves it.
+        RecentProjects::addRecent(broken);
+        RecentProjects::addRecent(m_dir.filePath(QStringLiteral("gone.kvn")));
+        QVERIFY(QFile::resize(broken, 20));
+        QMenu *file = window.findChild<QMenu *>(QStringLiteral("fileMenu"));
+        QMenu *recent = window.findChild<QMenu *>(QStringLiteral("openRecentMenu"));
+        emit file->aboutToShow();
+        QStringList texts;
+        for (QAction *entry : recent->actions())
+            texts << entry->text();
+        QCOMPARE(texts,
+                 (QStringList{"&1  broken.kvn", "&2  sunset.kvn", "", "Clear Recent File List"}));
+        emit recent->hovered(recent->actions()[1]);
+        QVERIFY(
+            recent->actions()[1]->toolTip().startsWith(QStringLiteral("<img src='data:image/png")));
+        {
+            BoxAnswerer boxes(QMessageBox::Ok);
+            recent->actions()[0]->trigger();
+            QCOMPARE(boxes.texts.size(), 1);
+            QVERIFY(boxes.texts[0].startsWith(QStringLiteral("KORVEN|Could not open %1: ")
+                                                  .arg(QDir::toNativeSeparators(broken))));
+        }
+        QCOMPARE(window.projectPath(), sunset);
+        QCOMPARE(RecentProjects::loadRecent(), QStringList{sunset});
+        recent->actions().last()->trigger();
+        QVERIFY(!recent->menuAction()->isEnabled());
+    }
+
+    // A cancelled or failed save leaves the previous file byte for byte.
+    void failedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancelled") << true;
+        QTest::newRow("read-only folder") << false;
+    }
+    void failedSaveKeepsTheOldFile()
+    {
+        QFETCH(bool, cancel);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("keep.kvn"));
+        TestWindow window;
+        window.chosenPath = path;
+        QVERIFY(window.saveProject());
+        const QByteArray before = bytesOf(path);
+        // Enough noisy strokes that the save is still running when cancelled.
+        QRandomGenerator random(11);
+        for (int i = 0; i < (cancel ? 150 : 1); ++i) {
+            Colormap &pixels = window.project().colormap();
+            const Colormap old = pixels;
+            for (int p = 0; p < 320 * 200; ++p)
+                pixels.setPixel(p % 320, p / 320, quint8(random.bounded(16)));
+            HistoryNode node;
+            recordRegionChange(window.project(), node, pixels.rect(), old);
+            window.project().history().push(node);
+        }
+        window.updateWindowTitle();
+        QVERIFY(cancel || setImmutable(folder.path(), true));
+        BoxAnswerer boxes(QMessageBox::Ok);
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, this, [&] {
+            if (auto *dialog = window.findChild<QProgressDialog *>(); dialog && cancel)
+                dialog->reject();
+        });
+        canceller.start(0);
+        QVERIFY(!window.saveProject());
+        setImmutable(folder.path(), false);
+        QCOMPARE(bytesOf(path), before);
+        QVERIFY(window.isWindowModified());
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 cancel ? QStringLiteral("Save cancelled.") : QStringLiteral("Saved keep.kvn."));
+        QCOMPARE(boxes.texts.size(), cancel ? 0 : 1);
+        QVERIFY(cancel ||
+                boxes.texts[0].startsWith(QStringLiteral("KORVEN|Could not save %1: cannot write")
+                                              .arg(QDir::toNativeSeparators(path))));
+    }
+
+    void newCanvas()
+    {
+        TestWindow window;
+        recordEdit(window);
+        {
+            // Cancel in the modified prompt: the dialog never opens.
+            BoxAnswerer boxes(QMessageBox::Cancel);
+            WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
+            window.newCanvasFromDialog();
+            QCOMPARE(boxes.texts, QStringList{Prompt});
+            QVERIFY(!dialog.seen);
+        }
+        window.project().history().markClean();
+        {
+            WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) {
+                d->findChildren<QRadioButton *>()[1]->click(); // Multicolor
+                d->findChild<QSpinBox *>()->setValue(2);
+                d->accept();
+            });
+            window.newCanvasFromDialog();
+        }
+        QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
+        QCOMPARE(window.project().size(), QSize(320, 200));
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
+        window.newCanvasFromDialog();
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("New canvas cancelled."));
+    }
+
+    // Steps: M multicolor, H hires, S<n> screens, L<n> layout, W<n> typed width.
+    // Expected: width, height, which of width/height/screens are enabled, label.
+    void newCanvasDialogRules_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("start") << ""
+                               << "320 200 yyy 320 × 200 pixels on screen";
+        QTest::newRow("width snaps") << "W333"
+                                     << "336 200 yyy 336 × 200 pixels on screen";
+        QTest::newRow("mode keeps screen width") << "W333 M"
+                                                 << "168 200 yyy 336 × 200 pixels on screen";
+        QTest::newRow("small snaps to a cell") << "M W1"
+                                               << "4 200 yyy 8 × 200 pixels on screen";
+        QTest::newRow("screens fix the width") << "W333 S3"
+                                               << "960 200 nyy 960 × 200 pixels on screen";
+        QTest::newRow("back to one screen") << "S3 W0 S1"
+                                            << "320 200 yyy 320 × 200 pixels on screen";
+        QTest::newRow("side sprites") << "S3 L1"
+                                      << "416 200 nnn 416 × 200 pixels on screen";
+        QTest::newRow("top/bottom multicolor") << "M L2"
+                                               << "160 284 nnn 320 × 284 pixels on screen";
+    }
+    void newCanvasDialogRules()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, shown);
+        NewCanvasDialog dialog;
+        const QList<QRadioButton *> radios = dialog.findChildren<QRadioButton *>();
+        const QList<QSpinBox *> boxes = dialog.findChildren<QSpinBox *>(); // screens, width, height
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            const int n = step.mid(1).toInt();
+            if (step[0] == u'M' || step[0] == u'H')
+                radios[step[0] == u'M' ? 1 : 0]->click();
+            else if (step[0] == u'L')
+                radios[2 + n]->click();
+            else if (step[0] == u'S')
+                boxes[0]->setValue(n);
+            else if (step[0] == u'W' && n > 0)
+                boxes[1]->setValue(n), emit boxes[1]->editingFinished();
+        }
+        const auto yn = [](QWidget *w) { return QLatin1String(w->isEnabled() ? "y" : "n"); };
+        QCOMPARE(QStringLiteral("%1 %2 %3%4%5 %6")
+                     .arg(boxes[1]->value())
+                     .arg(boxes[2]->value())
+                     .arg(yn(boxes[1]))
+                     .arg(yn(boxes[2]))
+                     .arg(yn(boxes[0]))
+                     .arg(dialog.findChild<QLabel *>(QStringLiteral("displaySize"))->text()),
+                 shown);
+        QCOMPARE(dialog.canvasSize(), QSize(boxes[1]->value(), boxes[2]->value()));
+    }
+};
+
+QTEST_MAIN(TestProjectWorkflows)
+#include "tst_projectworkflows.moc"
