@@ -13,6 +13,7 @@
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 #include "rules/ruleedits.h"
+#include "rules/wholecanvasedits.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -730,24 +731,67 @@ void MainWindow::syncGroupsFromDocument()
     refreshActionRules();
 }
 
-void MainWindow::afterWholeCanvasEdit(const QRect &changed)
+void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
 {
-    if (changed.isEmpty())
+    if (!wholeCanvasEditAllowed())
         return;
+    const int revision = m_project.history().revision();
+    edit();
+    // Slot and alignment changes show too, so look at the history, not the pixels.
+    if (m_project.history().revision() == revision)
+        return;
+    m_canvas->setConnectPoint(std::nullopt);
     m_canvas->refreshWholeImage();
+    syncGroupsFromDocument();
     refreshUndoActions();
 }
 
 void MainWindow::resolveAllClashes()
 {
-    if (wholeCanvasEditAllowed())
-        afterWholeCanvasEdit(::resolveAllClashes(m_project));
+    runWholeCanvasEdit([this] { return ::resolveAllClashes(m_project); });
 }
 
 void MainWindow::reduceBorderSprites()
 {
-    if (wholeCanvasEditAllowed())
-        afterWholeCanvasEdit(::reduceBorderSprites(m_project));
+    runWholeCanvasEdit([this] { return ::reduceBorderSprites(m_project); });
+}
+
+void MainWindow::swapColors()
+{
+    runWholeCanvasEdit([this] {
+        return swapOrReplaceColors(m_project, true, m_canvas->penIndex(),
+                                   m_canvas->secondaryIndex());
+    });
+}
+
+void MainWindow::replaceColors()
+{
+    runWholeCanvasEdit([this] {
+        return swapOrReplaceColors(m_project, false, m_canvas->penIndex(),
+                                   m_canvas->secondaryIndex());
+    });
+}
+
+void MainWindow::flipCanvas(Qt::Orientation orientation)
+{
+    runWholeCanvasEdit([this, orientation] { return ::flipCanvas(m_project, orientation); });
+}
+
+void MainWindow::setTopBorderAlignment(QAction *action)
+{
+    runWholeCanvasEdit([this, action] {
+        return setBorderAlignment(m_project, 0, BorderAlignment(action->data().toInt()), true);
+    });
+    // A refused change leaves the menu showing the document's alignment.
+    syncGroupsFromDocument();
+}
+
+void MainWindow::setBottomBorderAlignment(QAction *action)
+{
+    runWholeCanvasEdit([this, action] {
+        return setBorderAlignment(m_project, 1, BorderAlignment(action->data().toInt()), true);
+    });
+    syncGroupsFromDocument();
 }
 
 bool MainWindow::mainWindowActive() const

@@ -88,6 +88,11 @@ public slots:
     void refreshSelectionActions();
     void resolveAllClashes();
     void reduceBorderSprites();
+    void swapColors();
+    void replaceColors();
+    void flipCanvas(Qt::Orientation orientation);
+    void setTopBorderAlignment(QAction *action);
+    void setBottomBorderAlignment(QAction *action);
     // Re-evaluates the enabling rules of the menu entries.
     void refreshActionRules();
     void showOnlineUserManual();
@@ -125,7 +130,8 @@ private:
     bool isCanvasBusy() const;
     // Whole-canvas edits wait while a stroke or a tool's drag is under way.
     bool wholeCanvasEditAllowed() const;
-    void afterWholeCanvasEdit(const QRect &changed);
+    // Runs one whole-canvas edit when the canvas is idle, then shows what it recorded.
+    void runWholeCanvasEdit(const std::function<QRect()> &edit);
     // The groups that mirror document state follow the document.
     void syncGroupsFromDocument();
     bool mainWindowActive() const;

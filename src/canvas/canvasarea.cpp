@@ -14,6 +14,7 @@
 #include "document/project.h"
 #include "rules/clashcontext.h"
 #include "rules/spritebudget.h"
+#include "rules/wholecanvasedits.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -571,6 +572,20 @@ void CanvasArea::zoomStep(bool in, QPointF anchor)
         return;
     setZoomAt(next, zoomAnchor(anchor));
     afterViewChange();
+}
+
+void CanvasArea::clearImage()
+{
+    if (isGestureUnderWay() || penStrokeInProgress())
+        return;
+    const quint8 blank = m_project.mode() == CanvasMode::Multicolor
+                             ? m_project.slot(ColorSlot::Background)
+                             : m_secondaryIndex;
+    if (clearScreen(m_project, blank).isEmpty())
+        return;
+    setConnectPoint(std::nullopt);
+    refreshWholeImage();
+    emit historyChanged();
 }
 
 void CanvasArea::zoomIn()

@@ -194,6 +194,9 @@ public slots:
     void setSymmetryApplyToFill(bool on);
     void setSymmetryApplyToShapes(bool on);
     void print();
+    // Clear Screen: the whole canvas in the background (multicolor) or the
+    // secondary pen colour (hires), as one undoable edit.
+    void clearImage();
     void zoomIn();
     void zoomOut();
     void zoomActualSize();

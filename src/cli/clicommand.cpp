@@ -83,19 +83,29 @@ bool cliSaveProject(const Project &project, const QString &path)
 int cliRunEdit(const CliCommand &command, const QStringList &args,
                const std::function<QRect(Project &)> &edit)
 {
-    if (args.size() != 2)
+    return cliRunEdit(command, args, 0, [&](Project &project, const QStringList &) {
+        return std::optional<QRect>(edit(project));
+    });
+}
+
+int cliRunEdit(const CliCommand &command, const QStringList &args, int extraArgs,
+               const std::function<std::optional<QRect>(Project &, const QStringList &)> &edit)
+{
+    if (args.size() != 2 + extraArgs)
         return cliUsageError(command);
     Project project;
     if (!cliLoadProject(args.at(0), project))
         return 1;
-    const QRect changed = edit(project);
+    const std::optional<QRect> changed = edit(project, args.mid(2));
+    if (!changed)
+        return cliUsageError(command);
     if (!cliSaveProject(project, args.at(1)))
         return 1;
-    cliOut(changed.isEmpty() ? QStringLiteral("{\"changed\":null}")
-                             : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
-                                   .arg(changed.left())
-                                   .arg(changed.top())
-                                   .arg(changed.right())
-                                   .arg(changed.bottom()));
+    cliOut(changed->isEmpty() ? QStringLiteral("{\"changed\":null}")
+                              : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
+                                    .arg(changed->left())
+                                    .arg(changed->top())
+                                    .arg(changed->right())
+                                    .arg(changed->bottom()));
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class Project;
 
@@ -47,3 +48,7 @@ bool cliSaveProject(const Project &project, const QString &path);
 // rectangle as {"changed":[x1,y1,x2,y2]} or {"changed":null}.
 int cliRunEdit(const CliCommand &command, const QStringList &args,
                const std::function<QRect(Project &)> &edit);
+// The same with arguments after OUT.kvn: `edit` receives them and returns
+// nothing when they are not valid, which is a usage error.
+int cliRunEdit(const CliCommand &command, const QStringList &args, int extraArgs,
+               const std::function<std::optional<QRect>(Project &, const QStringList &)> &edit);
