@@ -30,7 +30,6 @@ private slots:
         const QPoint size = pointOf(row[4]);
         QCOMPARE(project.size(), QSize(size.x(), size.y()));
         QCOMPARE(project.screensAcross(), row[5].toInt());
-        QCOMPARE(project.view().pixelWidth(), modePixelWidth(project.mode()));
         QCOMPARE(project.colormap(), Colormap(size.x(), size.y()));
         QCOMPARE(project.spriteCountPolicy(), SpriteCountPolicy::Flag);
         QCOMPARE(project.hiresClashResolution(), HiresClashResolution::ReplaceOverwritten);
@@ -97,20 +96,6 @@ private slots:
         const Project side(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
         QCOMPARE(side.screenRect(0), QRect(48, 0, 312, 200));
     }
-    void copyingSharesPixels()
-    {
-        Project project;
-        HistoryNode node;
-        node.changes.append(
-            HistoryChange::region(QRect(0, 0, 2, 2), Colormap(2, 2), Colormap(2, 2)));
-        project.history().push(node);
-        const Project copy = project;
-        QCOMPARE(copy.colormap().constBits(), project.colormap().constBits());
-        QCOMPARE(copy.history().nodes().constData(), project.history().nodes().constData());
-        project.colormap().setPixel(0, 0, 1);
-        QVERIFY(copy.colormap().constBits() != project.colormap().constBits());
-        QCOMPARE(copy.colormap().pixel(0, 0), quint8(0));
-    }
     void presets()
     {
         QList<QSize> onScreen;
@@ -122,8 +107,6 @@ private slots:
         QCOMPARE(onScreen, (QList<QSize>{QSize(320, 200), QSize(320, 200), QSize(416, 200),
                                          QSize(320, 284), QSize(416, 200), QSize(320, 284),
                                          QSize(640, 200), QSize(640, 200)}));
-        QCOMPARE(QByteArray(CanvasPreset::all()[3].slot),
-                 QByteArray("newHiresTopBottomSpritesCanvas"));
     }
 };
 
