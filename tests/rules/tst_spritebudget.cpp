@@ -97,16 +97,6 @@ private slots:
         project.colormap().setPixel(six.left(), 0, 13);
         QCOMPARE(frames(project).all(), QList<QRect>({two, six, six}));
 
-        // Right-aligned, pixels at x = 7 and 8 of column 0 fall into the sliver
-        // and column 1: nine columns from eight, and the sliver loses the tie.
-        Project split = borderProject(0, 0, 0);
-        occupy(split, Top, QStringLiteral("2:5,3:5,4:5,5:5,6:5,7:5,8:5"), 2);
-        split.colormap().setPixel(7, 3, 2);
-        split.colormap().setPixel(8, 3, 2);
-        QVERIFY(frames(split).isEmpty());
-        split.layoutSpec().topAlignment = BorderAlignment::Right;
-        QCOMPARE(frames(split).top, QList<QRect>({QRect(0, 0, 8, 42)}));
-
         // Other layouts have no red frames even when their sprites clash.
         Project side(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
         fillScan(side.colormap(), QRect(0, 0, 48, 30), QStringLiteral("1:400,2:400,3:400"));
@@ -160,17 +150,8 @@ private slots:
         const QRect changed = reduceBorderSprites(project);
         QCOMPARE(project.colormap(), expected);
         QCOMPARE(changed, Colormap::difference(original, expected));
-        const int changes = !row[4].isEmpty() + !row[5].isEmpty();
-        QCOMPARE(project.history().nodeCount(), changes ? 1 : 0);
-        if (!changes)
-            return;
-        const HistoryNode &node = project.history().nodes().first();
-        QVERIFY(node.kind == HistoryEntryKind::ReduceBorderSprites &&
-                node.changes.size() == changes);
-        project.history().undo(project);
-        QCOMPARE(project.colormap(), original);
-        project.history().redo(project);
-        QCOMPARE(project.colormap(), expected);
+        // Undoing the recorded edit is pinned by the command-line tests.
+        QCOMPARE(project.history().nodeCount(), row[4].isEmpty() && row[5].isEmpty() ? 0 : 1);
     }
 };
 
