@@ -6,6 +6,7 @@
 #include "history/projectfile.h"
 #include "rules/clashrules.h"
 #include "rules/spritebudget.h"
+#include "rules/wholecanvasedits.h"
 
 #include "../history/filebytes.h"
 
@@ -96,6 +97,10 @@ private slots:
         QTest::newRow("stage past the position") << QStringList{"render", "@", "--stage", "3"} << 1;
         QTest::newRow("palette 10") << QStringList{"render", "@", "--palette", "10"} << 1;
         QTest::newRow("unknown option") << QStringList{"render", "@", "--smooth"} << 2;
+        QTest::newRow("slot 10") << QStringList{"assign-slot", "@", "10", "3"} << 2;
+        QTest::newRow("colour 16") << QStringList{"swap-colors", "@", "16", "1"} << 2;
+        QTest::newRow("diagonal flip") << QStringList{"flip", "@", "diagonal"} << 2;
+        QTest::newRow("middle border") << QStringList{"align", "@", "middle", "left"} << 2;
     }
     void usageAndErrors()
     {
@@ -178,6 +183,38 @@ private slots:
                     QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
     }
 
+    // Each edit command saves exactly what the editor's own edit makes of
+    // the project, recorded as one more node of its history.
+    void canvasEdits()
+    {
+        const std::pair<QStringList, std::function<void(Project &)>> rows[] = {
+            {{"assign-slot", "background", "3"},
+             [](Project &p) { assignColorSlot(p, ColorSlot::Background, 3); }},
+            {{"assign-slot", "5", "7"},
+             [](Project &p) { assignColorSlot(p, ColorSlot::TopMulticolor0, 7); }},
+            {{"swap-colors", "6", "1"}, [](Project &p) { swapOrReplaceColors(p, true, 6, 1); }},
+            {{"replace-colors", "1", "6"}, [](Project &p) { swapOrReplaceColors(p, false, 1, 6); }},
+            {{"flip", "vertical"}, [](Project &p) { flipCanvas(p, Qt::Vertical); }},
+            {{"clear"}, [](Project &p) { clearScreen(p, p.slot(ColorSlot::Background)); }},
+            {{"align", "bottom", "right"},
+             [](Project &p) { setBorderAlignment(p, 1, BorderAlignment::Right, true); }},
+        };
+        for (const auto &[args, edit] : rows) {
+            QStringList command = args;
+            command.insert(1, path("multi.kvn"));
+            command.insert(2, path("edited.kvn"));
+            const Run run = runCli(command);
+            QCOMPARE(run.exitCode, 0);
+            Project expected = m_project, saved;
+            edit(expected);
+            QVERIFY(loadProjectFile(path("edited.kvn"), saved).ok);
+            QCOMPARE(saved.history().nodeCount(), 3);
+            QCOMPARE(saved.history().nodes().last().kind, expected.history().nodes().last().kind);
+            QCOMPARE(saved.colormap(), expected.colormap());
+            QCOMPARE(saved.slotBytes(), expected.slotBytes());
+            QCOMPARE(saved.layoutSpec(), expected.layoutSpec());
+        }
+    }
     void reportsAndRepairs_data()
     {
         QTest::addColumn<QString>("command");

@@ -1,0 +1,219 @@
+// The whole-canvas edits: legal results, one history node or none, exact
+// undo and redo, and the slot and alignment rules they follow.
+
+#include "../common/seedrows.h"
+
+#include "document/project.h"
+#include "rules/clashcontext.h"
+#include "rules/clashrules.h"
+#include "rules/ruleedits.h"
+#include "rules/wholecanvasedits.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace
+{
+
+struct State {
+    Colormap pixels;
+    std::array<quint8, ColorSlotCount> slotBytes;
+    LayoutSpec layout;
+    bool operator==(const State &) const = default;
+};
+
+State stateOf(const Project &p)
+{
+    return {p.colormap(), p.slotBytes(), p.layoutSpec()};
+}
+
+// A legal canvas of random blocks; the seed picks mode, layout and screens.
+Project legalProject(quint32 seed, QRandomGenerator &rng)
+{
+    const CanvasLayout layout = CanvasLayout(seed / 2 % 3);
+    Project project(
+        CanvasMode(seed % 2), -1, -1,
+        LayoutSpec{layout, BorderAlignment(rng.bounded(2)), BorderAlignment(rng.bounded(2))},
+        layout == CanvasLayout::BitmapOnly && seed % 5 == 0 ? 2 : 1);
+    for (int s = 0; s < ColorSlotCount; ++s)
+        project.setSlot(ColorSlot(s), quint8(rng.bounded(16)));
+    for (int i = 0; i < 60; ++i)
+        project.colormap().fillRect(QRect(rng.bounded(project.width()),
+                                          rng.bounded(project.height()), 1 + rng.bounded(40),
+                                          1 + rng.bounded(30)),
+                                    quint8(rng.bounded(16)));
+    project.repaintLockedPixels();
+    resolveAllClashes(project);
+    project.history().clear();
+    return project;
+}
+
+Project sideProject(CanvasMode mode)
+{
+    return Project(mode, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
+}
+
+QRect regionOf(const Project &project, RegionKind kind)
+{
+    for (const CanvasRegion &region : project.regions())
+        if (region.kind == kind)
+            return region.rect;
+    return {};
+}
+
+} // namespace
+
+class TestWholeCanvasEdits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void editsKeepTheRules_data() { addSeedRows("KORVEN_EDIT_SOAK", 24, 7919); }
+    void editsKeepTheRules()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator rng(seed);
+        Project project = legalProject(seed, rng);
+        for (int step = 0; step < 12; ++step) {
+            const State before = stateOf(project);
+            const int nodes = project.history().nodeCount();
+            const quint8 a = quint8(rng.bounded(16)), b = quint8(rng.bounded(16));
+            const QRect pick(rng.bounded(project.width()), rng.bounded(project.height()),
+                             1 + rng.bounded(200), 1 + rng.bounded(150));
+            switch (rng.bounded(6)) {
+            case 0:
+                assignColorSlot(project, ColorSlot(rng.bounded(ColorSlotCount)), a);
+                break;
+            case 1:
+                swapOrReplaceColors(project, rng.bounded(2), a, b);
+                break;
+            case 2:
+                swapOrReplaceColors(project, rng.bounded(2), a, b, {pick});
+                break;
+            case 3:
+                flipCanvas(project, rng.bounded(2) ? Qt::Horizontal : Qt::Vertical);
+                break;
+            case 4:
+                clearScreen(project, a);
+                break;
+            default:
+                setBorderAlignment(project, rng.bounded(2), BorderAlignment(rng.bounded(2)), true);
+                break;
+            }
+            QVERIFY(!canvasHasClash(ClashContext::forSweep(project), project.colormap()));
+            const int recorded = project.history().nodeCount() - nodes;
+            QVERIFY(recorded == 0 || recorded == 1);
+            if (recorded == 0) {
+                QVERIFY(stateOf(project) == before);
+                continue;
+            }
+            const State after = stateOf(project);
+            project.history().undo(project);
+            QVERIFY(stateOf(project) == before);
+            project.history().redo(project);
+            QVERIFY(stateOf(project) == after);
+        }
+    }
+
+    void swapAndReplace()
+    {
+        Project project(CanvasMode::Multicolor);
+        project.colormap().fillRect(QRect(0, 0, 4, 8), 6);
+        QVERIFY(swapOrReplaceColors(project, false, 5, 5).isNull());
+        // The background follows the swap, so former background stays background.
+        QVERIFY(!swapOrReplaceColors(project, true, 0, 6).isNull());
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
+        QCOMPARE(project.colormap().pixel(0, 0), quint8(0));
+        QCOMPARE(project.colormap().pixel(9, 9), quint8(6));
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.history().nodes()[0].kind, HistoryEntryKind::SwapColors);
+        // Replace moves only b: a slot holding a keeps it.
+        project.setSlot(ColorSlot::Border, 9);
+        swapOrReplaceColors(project, false, 9, 6);
+        QCOMPARE(project.slot(ColorSlot::Border), quint8(9));
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(9));
+
+        // A selection over one strip only leaves the shared sprite colours alone.
+        Project side = sideProject(CanvasMode::Multicolor);
+        side.setSlot(ColorSlot::SpriteMulticolor0, 3);
+        swapOrReplaceColors(side, true, 3, 7, {regionOf(side, RegionKind::LeftStrip)});
+        QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(3));
+        swapOrReplaceColors(
+            side, true, 3, 7,
+            {regionOf(side, RegionKind::LeftStrip), regionOf(side, RegionKind::RightStrip)});
+        QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(7));
+    }
+
+    void flipsOnTopBottomCanvas()
+    {
+        Project project(CanvasMode::Multicolor, -1, -1,
+                        LayoutSpec{CanvasLayout::TopBottomBorderSprites});
+        project.colormap().fillRect(QRect(0, 0, 9, 5), 2);
+        const State start = stateOf(project);
+        flipCanvas(project, Qt::Horizontal);
+        QCOMPARE(project.layoutSpec(),
+                 (LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Right,
+                             BorderAlignment::Right}));
+        flipCanvas(project, Qt::Horizontal);
+        QVERIFY(stateOf(project) == start);
+        QCOMPARE(project.history().nodeCount(), 2);
+
+        // Top (0, 4, 10) and bottom (2, 4, 10): only slots 4 and 7 really change.
+        project.setSlot(ColorSlot::TopBackground, 0);
+        project.setSlot(ColorSlot::BottomBackground, 2);
+        project.layoutSpec().bottomAlignment = BorderAlignment::Right;
+        flipCanvas(project, Qt::Vertical);
+        QCOMPARE(project.layoutSpec(), (LayoutSpec{CanvasLayout::TopBottomBorderSprites,
+                                                   BorderAlignment::Right, BorderAlignment::Left}));
+        QList<quint8> slotsChanged;
+        for (const HistoryChange &change : project.history().nodes()[2].changes)
+            if (change.type == HistoryChange::Type::ColorIndexChange)
+                slotsChanged << change.slot;
+        QCOMPARE(slotsChanged, (QList<quint8>{4, 7}));
+        QCOMPARE(project.slot(ColorSlot::TopBackground), quint8(2));
+    }
+
+    void clearAlignAndAssign()
+    {
+        Project hires = sideProject(CanvasMode::Hires);
+        hires.setSlot(ColorSlot::Border, 6);
+        clearScreen(hires, 1);
+        for (int y = 0; y < hires.height(); y += 7)
+            for (int x = 0; x < hires.width(); ++x)
+                QCOMPARE(hires.colormap().pixel(x, y), quint8(hires.isLocked(x, y) ? 6 : 1));
+        // The border colour recolours the strips and the locked pixels.
+        assignColorSlot(hires, ColorSlot::Border, 9);
+        QCOMPARE(hires.colormap().pixel(hires.width() - 1, 0), quint8(9));
+
+        Project top(CanvasMode::Multicolor, -1, -1,
+                    LayoutSpec{CanvasLayout::TopBottomBorderSprites});
+        QVERIFY(setBorderAlignment(top, 0, BorderAlignment::Left, true).isNull());
+        QCOMPARE(top.history().nodeCount(), 0);
+        setBorderAlignment(top, 1, BorderAlignment::Right, true);
+        QCOMPARE(top.history().nodeCount(), 1);
+        // A slot only recolours the region it governs.
+        top.colormap().fill(top.slot(ColorSlot::TopBackground));
+        assignColorSlot(top, ColorSlot::TopBackground, 12);
+        const QRect border = regionOf(top, RegionKind::TopBorder);
+        QCOMPARE(top.colormap().pixel(border.left(), border.top()), quint8(12));
+        QCOMPARE(top.colormap().pixel(border.left(), border.bottom() + 1), quint8(0));
+    }
+
+    void importIntoADualCanvas()
+    {
+        Project dual(CanvasMode::Multicolor, -1, -1, {}, 2);
+        Colormap composed = dual.colormap();
+        composed.fillRect(dual.screenRect(1).adjusted(0, 0, -80, -100), 5);
+        importImage(dual, composed, 11, std::nullopt, 1, true);
+        // First import: the file's background, and the undrawn screen follows it.
+        QCOMPARE(dual.slot(ColorSlot::Background), quint8(11));
+        QCOMPARE(dual.colormap().pixel(0, 0), quint8(11));
+        QCOMPARE(dual.history().nodeCount(), 1);
+        // Screen 1 is drawn on now, so the next import keeps the background.
+        importImage(dual, dual.colormap(), 3, std::nullopt, 0, true);
+        QCOMPARE(dual.slot(ColorSlot::Background), quint8(11));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestWholeCanvasEdits)
+#include "tst_wholecanvasedits.moc"
