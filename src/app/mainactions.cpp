@@ -204,9 +204,10 @@ void MainActions::setAvailableEnabled(const QString &name, bool enabled)
 void MainActions::checkValue(const QString &groupName, double value)
 {
     if (QActionGroup *group = m_groups.value(groupName)) {
+        // Group commands run on triggered(), which checking does not emit, so
+        // the group keeps itself exclusive and no command runs.
         for (QAction *member : group->actions()) {
             if (sameValue(member->data().toDouble(), value)) {
-                const QSignalBlocker blocker(member);
                 member->setChecked(true);
                 return;
             }
@@ -216,9 +217,14 @@ void MainActions::checkValue(const QString &groupName, double value)
 
 double MainActions::checkedValue(const QString &groupName) const
 {
-    const QActionGroup *group = m_groups.value(groupName);
-    const QAction *checked = group ? group->checkedAction() : nullptr;
-    return checked ? checked->data().toDouble() : 0.0;
+    // Members are checked with blocked signals, so ask them, not the group.
+    if (const QActionGroup *group = m_groups.value(groupName)) {
+        for (const QAction *member : group->actions()) {
+            if (member->isChecked())
+                return member->data().toDouble();
+        }
+    }
+    return 0.0;
 }
 
 void MainActions::applyRules(const ActionState &state)

@@ -40,7 +40,6 @@ public:
     bool undoLocal() override { return hasLocalUndo() && --steps >= 0; }
 };
 
-
 } // namespace
 
 class TestMainWindow : public QObject
@@ -387,6 +386,34 @@ private slots:
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(pixel(), shown(7));
         QVERIFY(!window.isWindowModified());
+    }
+    // The menu entries reach their edits: one node each, the alignment menu
+    // following the document, and refused while a tool's button is down.
+    void wholeCanvasCommands_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("flip") << "flipVertically" << int(HistoryEntryKind::FlipCanvas);
+        QTest::newRow("swap") << "colorSwap" << int(HistoryEntryKind::SwapColors);
+        QTest::newRow("replace") << "colorReplace" << int(HistoryEntryKind::ReplaceColors);
+        QTest::newRow("clear") << "clearScreen" << int(HistoryEntryKind::ClearScreen);
+        QTest::newRow("align") << "topAlignRight" << int(HistoryEntryKind::SetBorderAlignment);
+    }
+    void wholeCanvasCommands()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, kind);
+        MainWindow window;
+        window.newMulticolorTopBottomSpritesCanvas();
+        window.project().colormap().fillRect(QRect(0, 0, 20, 30), 1);
+        QAction *command = window.findChild<QAction *>(entry);
+        command->trigger();
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        QCOMPARE(int(window.project().history().nodes()[0].kind), kind);
+        QVERIFY(window.findChild<QAction *>(QStringLiteral("undo"))->isEnabled());
+        window.undo();
+        QVERIFY(!window.project().history().canUndo());
+        QCOMPARE(command->isCheckable() && command->isChecked(), false);
     }
     void toolStepsUndoFirst()
     {
