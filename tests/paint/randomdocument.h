@@ -1,6 +1,6 @@
 #pragma once
 
-// Random documents for the random paint tests.
+// Random documents for the random paint and colour rule tests.
 
 #include "document/project.h"
 #include "rules/clashrules.h"
@@ -21,8 +21,9 @@ struct Dice {
 
 // A random document; with `rectangles` it also gets random rectangles in
 // a few colours, some in the border colour, and a border-coloured block by
-// the right rim, so areas run up to the locked pixels.
-inline Project randomProject(Dice &dice, bool rectangles = false)
+// the right rim, so areas run up to the locked pixels. Unless `legal` is
+// false, the artwork is then made legal the way an import would be.
+inline Project randomProject(Dice &dice, bool rectangles = false, bool legal = true)
 {
     const CanvasMode mode = dice.chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires;
     const LayoutSpec layout{CanvasLayout(dice.below(3)), BorderAlignment(dice.below(2)),
@@ -38,7 +39,7 @@ inline Project randomProject(Dice &dice, bool rectangles = false)
         if (dice.chance(40))
             project.setSlot(ColorSlot(s), quint8(dice.below(16)));
 
-    // Some scattered artwork, made legal the way an import would be.
+    // Some scattered artwork.
     Colormap &map = project.colormap();
     // Half the documents start blank, so the border budget starts open.
     const int specks = dice.chance(50) ? 0 : dice.below(4000);
@@ -53,7 +54,9 @@ inline Project randomProject(Dice &dice, bool rectangles = false)
                            dice.between(1, 39)),
                      colors[dice.below(3)]);
     }
-    project.repaintLockedPixels();
-    resolveClashes(ClashContext::forSweep(project), map, map.rect());
+    if (legal) {
+        project.repaintLockedPixels();
+        resolveClashes(ClashContext::forSweep(project), map, map.rect());
+    }
     return project;
 }

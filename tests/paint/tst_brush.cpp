@@ -7,20 +7,6 @@
 
 #include <QtTest>
 
-namespace
-{
-
-QList<QPoint> pointsOf(const QString &text)
-{
-    const QList<int> v = intsOf(text);
-    QList<QPoint> points;
-    for (int i = 0; i + 1 < v.size(); i += 2)
-        points.append(QPoint(v[i], v[i + 1]));
-    return points;
-}
-
-} // namespace
-
 class TestBrush : public QObject
 {
     Q_OBJECT
@@ -50,10 +36,12 @@ private slots:
         PixelPerfectFilter filter;
         QVERIFY(filter.feed(start).isEmpty()); // no pending pixel yet
         filter.start(start);
-        QList<QPoint> out;
-        for (QPoint p : pointsOf(row[1]))
-            out += filter.feed(p);
-        QCOMPARE(out, pointsOf(row[2]));
+        const QList<int> fed = intsOf(row[1]);
+        QList<int> out;
+        for (int i = 0; i + 1 < fed.size(); i += 2)
+            for (QPoint p : filter.feed(QPoint(fed[i], fed[i + 1])))
+                out << p.x() << p.y();
+        QCOMPARE(out, intsOf(row[2]));
         QVERIFY(filter.hasPending() && filter.pending() == pending);
         QCOMPARE(filter.flush(), QList<QPoint>{pending});
         QVERIFY(!filter.hasPending() && filter.flush().isEmpty());
@@ -68,8 +56,7 @@ private slots:
         strip.setPixel(3, 7, qRgb(rgb[0], rgb[1], rgb[2]));
         const QList<Texture> tiles = Texture::fromStrip(strip);
         const bool set = row[1] == u'1';
-        QVERIFY(tiles.size() == 1 && tiles[0].setBitCount() == int(set));
-        QCOMPARE(tiles[0].row(7), quint16(set ? 1u << 3 : 0u));
+        QCOMPARE((QList<int>{int(tiles.size()), tiles[0].row(7)}), (QList<int>{1, set ? 8 : 0}));
     }
     void stripTilingAndNegative()
     {
@@ -80,18 +67,17 @@ private slots:
         strip.setPixel(31, 15, qRgb(255, 255, 255)); // tile 1, bit 15 of row 15
         strip.setPixel(35, 2, qRgb(255, 255, 255));  // beyond the last whole tile
         const QList<Texture> tiles = Texture::fromStrip(strip);
-        QCOMPARE(tiles.size(), 2);
-        QCOMPARE((QList<int>{tiles[0].row(0), tiles[0].setBitCount(), tiles[1].row(15),
-                             tiles[1].setBitCount()}),
-                 (QList<int>{1, 1, 0x8000, 1}));
+        QCOMPARE((QList<int>{int(tiles.size()), tiles[0].row(0), tiles[0].setBitCount(),
+                             tiles[1].row(15), tiles[1].setBitCount()}),
+                 (QList<int>{2, 1, 1, 0x8000, 1}));
         // The tile repeats over the canvas.
         QVERIFY(tiles[1].bitAt(15 + 16 * 7, 15 + 16 * 3) && !tiles[1].bitAt(14, 15));
         for (const QSize tooSmall : {QSize(15, 16), QSize(64, 15)})
             QVERIFY(Texture::fromStrip(QImage(tooSmall, QImage::Format_RGB32)).isEmpty());
 
         const Texture inverse = tiles[1].negative();
-        QCOMPARE(inverse.setBitCount(), 255);
-        QVERIFY(!inverse.bitAt(15, 15) && inverse.negative() == tiles[1]);
+        QVERIFY(inverse.setBitCount() == 255 && !inverse.bitAt(15, 15) &&
+                inverse.negative() == tiles[1]);
         QVERIFY(Texture().isSolid() && !tiles[1].isSolid() &&
                 Texture().negative().setBitCount() == 0);
     }
@@ -126,7 +112,6 @@ private slots:
                               table.ensure(variant + 1, ColorMetric::Weighted),
                               table.ensure(variant + 1, ColorMetric::Weighted)}),
                  (QList<bool>{false, true, true, false}));
-        QCOMPARE(table.buildCount(), 3);
     }
 };
 

@@ -30,10 +30,9 @@ PenSettings randomSettings(Dice &dice, const Project &project, const QList<Textu
     settings.brush.shape = dice.chance(50) ? BrushShape::Square : BrushShape::Round;
     settings.brush.pixelPerfect = dice.chance(40);
     settings.brush.antialiased = dice.chance(40);
-    if (dice.chance(50) && !textures.isEmpty()) {
-        Texture t = textures[dice.below(int(textures.size()))];
+    const Texture t = textures[dice.below(int(textures.size()))];
+    if (dice.chance(50))
         settings.texture = dice.chance(30) ? t.negative() : t;
-    }
     settings.textureMode = dice.chance(50) ? TextureMode::TwoColor : TextureMode::Stencil;
     settings.pressureWidening = dice.chance(50);
     settings.viewRotation =
@@ -71,15 +70,13 @@ private slots:
         const ClashContext rules = ClashContext::forSweep(project);
         QVERIFY2(!canvasHasClash(rules, project.colormap()), "the start must be legal");
 
-        QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
-        textures += Texture::fromStripFile(textureSheetPath(true));
+        const QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false)) +
+                                        Texture::fromStripFile(textureSheetPath(true));
 
         StrokeRenderer renderer;
         renderer.prepare(project);
         PenStroke pen(renderer);
         const Colormap first = project.colormap();
-        const QList<QRect> locked = project.lockedRects();
-        const quint8 border = project.slot(ColorSlot::Border);
         std::optional<QPoint> connect;
 
         int recorded = 0;
@@ -89,16 +86,15 @@ private slots:
             const Colormap before = project.colormap();
             const BorderOccupancy occupiedBefore = borderOccupancyOf(project);
 
-            // Points may stray a little off the canvas.
-            // Top and bottom borders get more than their share of the strokes.
+            // Points may stray a little off the canvas; top and bottom borders
+            // get more than their share of the strokes.
             const bool borders = project.layout() == CanvasLayout::TopBottomBorderSprites;
             auto randomPoint = [&] {
-                const int x = dice.between(-12, project.width() + 12);
-                if (borders && dice.chance(40))
-                    return QPoint(x, dice.chance(50) ? dice.between(-4, 45)
-                                                     : dice.between(project.height() - 45,
-                                                                    project.height() + 4));
-                return QPoint(x, dice.between(-12, project.height() + 12));
+                const int h = project.height(), y = dice.between(-12, h + 12);
+                return QPoint(dice.between(-12, project.width() + 12), !borders || dice.chance(60)
+                                                                           ? y
+                                                                       : y < h / 2 ? y % 46
+                                                                                   : h - y % 46);
             };
             PenEvent e{randomPoint(), dice.chance(30), dice.unit(), dice.chance(20),
                        dice.chance(20)};
@@ -119,7 +115,9 @@ private slots:
             // while the border stays within the budget.
             const QByteArray where = "stroke " + QByteArray::number(s);
             QVERIFY2(!canvasHasClash(rules, project.colormap()), where);
-            QVERIFY2(lockedPixelsHold(project.colormap(), locked, border), where);
+            QVERIFY2(lockedPixelsHold(project.colormap(), project.lockedRects(),
+                                      project.slot(ColorSlot::Border)),
+                     where);
             const QRect diff = Colormap::difference(before, project.colormap());
             QVERIFY2(diff.isEmpty() || commit.changed.contains(diff), where);
             QCOMPARE(commit.recorded, !diff.isEmpty());
@@ -130,14 +128,9 @@ private slots:
                      where);
         }
         QVERIFY(recorded > 0);
-
-        const Colormap last = project.colormap();
         while (project.history().canUndo())
             project.history().undo(project);
         QCOMPARE(project.colormap(), first);
-        while (project.history().canRedo())
-            project.history().redo(project);
-        QCOMPARE(project.colormap(), last);
     }
 };
 
