@@ -40,11 +40,4 @@ inline QString histogramText(const Colormap &colormap, const QRect &unit)
     return entries.join(u',');
 }
 
-// Whether the two colormaps agree everywhere outside `keep`.
-inline bool sameOutside(const Colormap &a, const Colormap &b, const QRect &keep)
-{
-    const QRect changed = Colormap::difference(a, b);
-    return changed.isEmpty() || keep.contains(changed);
-}
-
 } // namespace testcanvas

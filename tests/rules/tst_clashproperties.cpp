@@ -1,4 +1,5 @@
 #include "../common/seedrows.h"
+#include "../paint/randomdocument.h"
 #include "testcanvas.h"
 
 #include "document/geometry.h"
@@ -14,31 +15,6 @@ using namespace testcanvas;
 
 namespace
 {
-
-// A canvas scribbled with random rectangles and pixels so that most units
-// clash, with random slots, alignments and palette variant; the seed picks
-// the mode and the layout in turn, and two screens for the last seeds.
-Project randomProject(quint32 seed)
-{
-    QRandomGenerator rng(seed);
-    const CanvasLayout layout = CanvasLayout(seed / 2 % 3);
-    Project project(
-        CanvasMode(seed % 2), -1, -1,
-        LayoutSpec{layout, BorderAlignment(rng.bounded(2)), BorderAlignment(rng.bounded(2))},
-        seed > 16 && layout == CanvasLayout::BitmapOnly ? 2 : 1);
-    for (int s = 0; s < ColorSlotCount; ++s)
-        project.setSlot(ColorSlot(s), quint8(rng.bounded(16)));
-    project.setPaletteVariant(int(rng.bounded(PaletteVariantCount)));
-    Colormap &colormap = project.colormap();
-    const int w = colormap.width(), h = colormap.height();
-    for (int i = 0; i < 120; ++i)
-        colormap.fillRect(
-            QRect(rng.bounded(w), rng.bounded(h), 1 + rng.bounded(40), 1 + rng.bounded(30)),
-            quint8(rng.bounded(16)));
-    for (int i = 0; i < w * h / 6; ++i)
-        colormap.setPixel(rng.bounded(w), rng.bounded(h), quint8(rng.bounded(16)));
-    return project;
-}
 
 struct Unit {
     QRect rect;
@@ -82,11 +58,16 @@ class TestClashProperties : public QObject
     Q_OBJECT
 
 private slots:
-    void wholeCanvasSweep_data() { addSeedRows("KORVEN_RULES_SEEDS", 20, 1); }
+    void wholeCanvasSweep_data() { addSeedRows("KORVEN_RULES_SEEDS", 20, 13u); }
     void wholeCanvasSweep()
     {
+        // A random document scribbled over until most units clash.
         QFETCH(quint32, seed);
-        Project project = randomProject(seed);
+        Dice dice{QRandomGenerator(seed)};
+        Project project = randomProject(dice, true, false);
+        Colormap &map = project.colormap();
+        for (int i = map.width() * map.height() / 6; i > 0; --i)
+            map.setPixel(dice.below(map.width()), dice.below(map.height()), quint8(dice.below(16)));
         const ClashContext context = ClashContext::forSweep(project);
         const Colormap original = project.colormap();
         const auto slotsBefore = project.slotBytes();
@@ -94,7 +75,8 @@ private slots:
 
         const QRect changed = resolveAllClashes(project);
         const Colormap swept = project.colormap();
-        QVERIFY(!canvasHasClash(context, swept) && sameOutside(original, swept, changed));
+        const QRect diff = Colormap::difference(original, swept);
+        QVERIFY(!canvasHasClash(context, swept) && (diff.isEmpty() || changed.contains(diff)));
         QCOMPARE(project.slotBytes(), slotsBefore);
 
         // Each unit ends within its limit, keeping exactly `limit` free colours
@@ -112,40 +94,6 @@ private slots:
         QCOMPARE(project.history().nodeCount(), 1);
         project.history().undo(project);
         QCOMPARE(project.colormap(), original);
-    }
-    void strokeRepairs_data() { wholeCanvasSweep_data(); }
-    void strokeRepairs()
-    {
-        // Random pen blobs on the legal canvas, each repaired as a stroke.
-        QFETCH(quint32, seed);
-        Project project = randomProject(seed);
-        QRandomGenerator rng(seed * 31 + 5);
-        project.setHiresClashResolution(HiresClashResolution(seed % 3));
-        Colormap &colormap = project.colormap();
-        resolveClashes(ClashContext::forSweep(project), colormap, colormap.rect());
-        for (int round = 0; round < 60; ++round) {
-            const quint8 pen = quint8(rng.bounded(16));
-            const ClashContext context = ClashContext::forStroke(project, pen, false);
-            // A random blob of pen pixels inside a brush-sized rectangle.
-            const QRect rect(rng.bounded(colormap.width()), rng.bounded(colormap.height()),
-                             1 + rng.bounded(12), 1 + rng.bounded(12));
-            const Colormap before = colormap.copy(rect);
-            for (int i = 0; i < 20; ++i)
-                colormap.setPixel(rect.left() + rng.bounded(rect.width()),
-                                  rect.top() + rng.bounded(rect.height()), pen);
-            const Colormap painted = colormap;
-            const QRect changed = resolveStrokeClashes(context, colormap, before, rect);
-            QVERIFY(!canvasHasClash(context, colormap));
-            QVERIFY(sameOutside(painted, colormap, changed));
-            QVERIFY(changed.isEmpty() ||
-                    unitRectsTouching(rect, project.mode(), project.size(), project.layoutSpec())
-                        .contains(changed));
-            // Repairs only ever turn pixels into the pen colour.
-            for (int y = changed.top(); y <= changed.bottom(); ++y)
-                for (int x = changed.left(); x <= changed.right(); ++x)
-                    QVERIFY(colormap.pixel(x, y) == painted.pixel(x, y) ||
-                            colormap.pixel(x, y) == pen);
-        }
     }
 };
 
