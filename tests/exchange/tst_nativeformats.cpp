@@ -1,0 +1,190 @@
+// The classic C64 picture formats: recognition with its messages, the
+// decoding conventions, and encoding round trips over real artists' files.
+
+#include "exchange/nativeformats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace
+{
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray fileOf(int load, int size)
+{
+    QByteArray bytes(size, '\0');
+    if (size >= 2) {
+        bytes[0] = char(load & 0xff);
+        bytes[1] = char(load >> 8);
+    }
+    return bytes;
+}
+
+std::array<quint8, ColorSlotCount> slotsWith(quint8 background, quint8 border)
+{
+    std::array<quint8, ColorSlotCount> values = {};
+    values[size_t(ColorSlot::Background)] = background;
+    values[size_t(ColorSlot::Border)] = border;
+    return values;
+}
+
+const QString Real = QStringLiteral(KORVEN_TESTDATA_DIR "/real/");
+
+} // namespace
+
+class TestNativeFormats : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recognition_data()
+    {
+        QTest::addColumn<int>("load");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("forced");
+        QTest::addColumn<QString>("result"); // the format's name, or the message
+        QTest::newRow("one byte") << 0 << 1 << 0 << "Unknown image format.";
+        QTest::newRow("Koala at $2000") << 0x2000 << 10003 << 0 << "Koala Painter";
+        QTest::newRow("Koala at $4000") << 0x4000 << 10003 << 0 << "Koala Painter";
+        QTest::newRow("short Doodle") << 0x5C00 << 9217 << 0 << "Doodle";
+        QTest::newRow("Image System") << 0x4000 << 9194 << 0 << "Image System";
+        QTest::newRow("unknown") << 0x1234 << 9009 << 0 << "Unknown picture format.";
+        QTest::newRow("forced Interpaint at $6000")
+            << 0x6000 << 10003 << 2 << "Wrong load address\nExpected: $4000\nActual: $6000.";
+        QTest::newRow("forced Koala, short")
+            << 0x4000 << 9000 << 6 << "Wrong file size\nExpected: 10003\nActual: 9000.";
+        QTest::newRow("forced short Doodle") << 0x5C00 << 9217 << 4 << "Doodle";
+    }
+    void recognition()
+    {
+        QFETCH(int, load);
+        QFETCH(int, size);
+        QFETCH(int, forced);
+        QFETCH(QString, result);
+        NativeImage image;
+        QString error;
+        const bool ok = NativeFormats::recognizeAndDecode(fileOf(load, size), forced, image, error);
+        QCOMPARE(ok ? NativeFormats::formatName(image.format) : error, result);
+    }
+
+    // Hires: a set bit takes the high nibble. Multicolor pairs, leftmost
+    // first: background, high nibble, low nibble, colour RAM.
+    void decodingConventions()
+    {
+        NativeImage hires;
+        hires.format = 1;
+        hires.bitmap[0] = char(0b10000001);
+        hires.screenRam[0] = char(0x72);
+        const Colormap h = NativeFormats::decodeToColormap(hires);
+        QCOMPARE(h.size(), QSize(320, 200));
+        QCOMPARE((QList<int>{h.pixel(0, 0), h.pixel(1, 0), h.pixel(7, 0), h.pixel(0, 1)}),
+                 (QList<int>{7, 2, 7, 2}));
+
+        NativeImage multi;
+        multi.format = 6;
+        multi.background = 11;
+        multi.bitmap[8 * 41 + 3] = char(0b00011011); // cell (1, 1), line 3
+        multi.screenRam[41] = char(0x59);
+        multi.colorRam[41] = char(0xf4);
+        const Colormap m = NativeFormats::decodeToColormap(multi);
+        QCOMPARE(m.size(), QSize(160, 200));
+        QCOMPARE((QList<int>{m.pixel(4, 11), m.pixel(5, 11), m.pixel(6, 11), m.pixel(7, 11)}),
+                 (QList<int>{11, 5, 9, 4}));
+        QCOMPARE(NativeFormats::previewImage(multi, 0).size(), QSize(320, 200));
+
+        // Background and border bytes keep their low nibble only.
+        QByteArray advanced = fileOf(0x2000, 10018);
+        advanced[9002] = char(0xf6);
+        advanced[9003] = char(0x3b);
+        QString error;
+        QVERIFY(NativeFormats::recognizeAndDecode(advanced, 0, multi, error));
+        QCOMPARE((QList<int>{multi.format, multi.background, multi.border}),
+                 (QList<int>{8, 11, 6}));
+    }
+
+    void encodingEdges()
+    {
+        // One colour in a hires cell: both nibbles, no bits.
+        Colormap flat(320, 200);
+        flat.fill(5);
+        const QByteArray one =
+            NativeFormats::encodeScreen(flat, CanvasMode::Hires, flat.rect(), slotsWith(0, 0));
+        QCOMPARE(quint8(one[8000]), quint8(0x55));
+        QCOMPARE(one.left(8), QByteArray(8, '\0'));
+        // A tie goes to the lower index: 3 is A (0 bits), 9 is B.
+        flat.fillRect(QRect(8, 0, 4, 8), 3);
+        flat.fillRect(QRect(12, 0, 4, 8), 9);
+        const QByteArray tie =
+            NativeFormats::encodeScreen(flat, CanvasMode::Hires, flat.rect(), slotsWith(0, 0));
+        QCOMPARE(quint8(tie[8001]), quint8(0x93));
+        QCOMPARE(quint8(tie[8]), quint8(0x0f));
+        // A column beyond the area (the side canvas's sprite-covered one)
+        // takes the border colour with no pixels.
+        flat.setPixel(317, 0, 9);
+        const QByteArray side = NativeFormats::encodeScreen(flat, CanvasMode::Hires,
+                                                            QRect(0, 0, 312, 200), slotsWith(0, 6));
+        QCOMPARE(quint8(side[8000 + 39]), quint8(0x66));
+        QCOMPARE(side.mid(39 * 8, 8), QByteArray(8, '\0'));
+        QVERIFY(NativeFormats::writeNative(flat, CanvasMode::Hires, 1, slotsWith(0, 0)).isEmpty());
+    }
+
+    // Every real picture decodes, and encoding its pixels gives them back,
+    // through the writer's own files as well.
+    void realPictures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("format");
+        const std::pair<const char *, int> folders[] = {
+            {"artstudio", 1}, {"interpaint", 2}, {"doodle", 4},       {"vidcom", 5},
+            {"koala", 6},     {"artist64", 7},   {"advartstudio", 8}, {"blazingpaddles", 9}};
+        for (const auto &[folder, format] : folders)
+            for (const QString &name : QDir(Real + QLatin1String(folder)).entryList(QDir::Files))
+                QTest::newRow(qPrintable(name))
+                    << Real + QLatin1String(folder) + u'/' + name << format;
+    }
+    void realPictures()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, format);
+        NativeImage image;
+        QString error;
+        QVERIFY2(NativeFormats::recognizeAndDecode(readFile(file), 0, image, error),
+                 qPrintable(error));
+        QCOMPARE(image.format, format);
+        QCOMPARE(image.hasBorder, format == 8);
+        const Colormap pixels = NativeFormats::decodeToColormap(image);
+        const CanvasMode mode = NativeFormats::formatMode(format);
+        const QByteArray written =
+            NativeFormats::writeNative(pixels, mode, 0, slotsWith(image.background, image.border));
+        NativeImage again;
+        QVERIFY(NativeFormats::recognizeAndDecode(written, 0, again, error));
+        QCOMPARE(again.format, mode == CanvasMode::Multicolor ? 6 : 1);
+        QCOMPARE(NativeFormats::decodeToColormap(again), pixels);
+        QCOMPARE(again.background, mode == CanvasMode::Multicolor ? image.background : quint8(0));
+    }
+
+    // The same artwork saved by two hires programs decodes to the same pixels.
+    void crossFormatPairs()
+    {
+        for (const auto &[a, b] : {std::pair{"artstudio/frontpic.art", "interpaint/frontpic.ip64h"},
+                                   std::pair{"doodle/abydos.dd", "interpaint/abydos.ip64h"}}) {
+            NativeImage first, second;
+            QString error;
+            QVERIFY(NativeFormats::recognizeAndDecode(readFile(Real + QLatin1String(a)), 0, first,
+                                                      error));
+            QVERIFY(NativeFormats::recognizeAndDecode(readFile(Real + QLatin1String(b)), 0, second,
+                                                      error));
+            QCOMPARE(NativeFormats::decodeToColormap(first),
+                     NativeFormats::decodeToColormap(second));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestNativeFormats)
+#include "tst_nativeformats.moc"
