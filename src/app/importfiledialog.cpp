@@ -14,7 +14,7 @@ ImportFileDialog::ImportFileDialog(QWidget *parent, const QString &caption,
     setOption(QFileDialog::DontUseNativeDialog, true);
     setFileMode(QFileDialog::ExistingFile);
 
-    auto *pane = new QVBoxLayout;
+    auto *pane = m_pane = new QVBoxLayout;
     pane->setContentsMargins(12, 0, 0, 0);
     m_picture = new QLabel(this);
     m_picture->setObjectName(QStringLiteral("previewPicture"));
@@ -33,6 +33,11 @@ ImportFileDialog::ImportFileDialog(QWidget *parent, const QString &caption,
 
     connect(this, &QFileDialog::currentChanged, this, &ImportFileDialog::refreshPreview);
     resize(1040, 560);
+}
+
+void ImportFileDialog::addOption(QWidget *option)
+{
+    m_pane->insertWidget(m_pane->count() - 1, option);
 }
 
 QString ImportFileDialog::noFileText() const

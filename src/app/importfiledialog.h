@@ -28,8 +28,11 @@ protected:
     virtual QString noFileText() const;
     // Subclasses call this once they are ready to preview.
     void refreshPreview(const QString &path);
+    // Options of the chooser go under the preview.
+    void addOption(QWidget *option);
 
 private:
+    class QVBoxLayout *m_pane = nullptr;
     QLabel *m_picture = nullptr;
     QLabel *m_info = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "elidedlabel.h"
+#include "importimagedialog.h"
 #include "lastfolders.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
@@ -10,6 +11,8 @@
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "document/canvaspreset.h"
+#include "document/geometry.h"
+#include "exchange/nativeformats.h"
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 #include "rules/ruleedits.h"
@@ -358,6 +361,76 @@ void MainWindow::openRecentProject()
     // A recent entry that no longer opens as a project leaves the list.
     if (!result.ok && !result.cancelled)
         RecentProjects::removeRecent(path);
+}
+
+void MainWindow::importImage()
+{
+    if (m_fileTaskBusy || !wholeCanvasEditAllowed())
+        return;
+    const QString start = LastFolders::lastDir(QLatin1String(LastFolders::ImportImageKey));
+    QString path;
+    int screen = 0;
+    if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
+        path = QFileDialog::getOpenFileName(this, tr("Import Image"), start, tr("All Files (*)"));
+        if (!path.isEmpty() && m_project.screensAcross() > 1) {
+            QStringList screens;
+            for (int i = 1; i <= m_project.screensAcross(); ++i)
+                screens << tr("Screen %1").arg(i);
+            bool ok = false;
+            const QString chosen = QInputDialog::getItem(
+                this, tr("Import Image"), tr("Target screen:"), screens, 0, false, &ok);
+            screen = ok ? int(screens.indexOf(chosen)) : -1;
+        }
+    } else {
+        ImportImageDialog dialog(this, start, m_project.paletteVariant(), m_project.mode(),
+                                 m_project.screensAcross());
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            path = dialog.selectedFiles().constFirst();
+            screen = dialog.targetScreen();
+        }
+    }
+    if (path.isEmpty() || screen < 0) {
+        showStatusMessage(tr("Image import cancelled."), StatusMessageMs);
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(
+            this, tr("KORVEN"),
+            tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    NativeImage image;
+    if (const QString problem =
+            ImportImageDialog::problemWith(file.readAll(), m_project.mode(), image);
+        !problem.isEmpty()) {
+        QMessageBox::warning(this, tr("KORVEN"), problem);
+        return;
+    }
+    LastFolders::storeDir(QLatin1String(LastFolders::ImportImageKey), path);
+
+    // The picture goes into its screen of the bitmap, cut to the bitmap.
+    const QRect bitmap =
+        bitmapRegionRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
+    const Colormap picture = NativeFormats::decodeToColormap(image);
+    const QPoint origin = bitmap.topLeft() + QPoint(screen * picture.width(), 0);
+    Colormap composed = m_project.colormap();
+    composed.paste(
+        origin, picture.copy(QRect(QPoint(0, 0), (bitmap & QRect(origin, picture.size())).size())));
+    const bool multicolor = m_project.mode() == CanvasMode::Multicolor;
+    runWholeCanvasEdit([&] {
+        return ::importImage(m_project, composed,
+                             multicolor ? image.background : m_project.slot(ColorSlot::Background),
+                             image.hasBorder ? std::optional<quint8>(image.border) : std::nullopt,
+                             screen, true);
+    });
+    if (m_projectPath.isEmpty()) {
+        m_proposedName = QFileInfo(path).completeBaseName();
+        updateWindowTitle();
+    }
+    showStatusMessage(tr("Imported %1 (%2).")
+                          .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
+                      StatusMessageMs);
 }
 
 void MainWindow::showOnlineUserManual()

@@ -69,6 +69,7 @@ public slots:
     void newCanvasFromDialog();
     void openProject();
     void openRecentProject();
+    void importImage();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

@@ -3,10 +3,12 @@
 
 #include "windowtesthelpers.h"
 
+#include "app/importimagedialog.h"
 #include "app/newcanvasdialog.h"
 #include "app/openprojectdialog.h"
 #include "app/projectfiletask.h"
 #include "document/pluraltranslator.h"
+#include "exchange/nativeformats.h"
 #include "history/recentprojects.h"
 
 #include <QLabel>
@@ -68,6 +70,21 @@ bool setImmutable(const QString &folder, bool on)
     if (fd >= 0)
         ::close(fd);
     return ok;
+}
+
+// Clicks a file in a chooser once the folder's listing has arrived.
+void clickFile(QFileDialog *dialog, const QString &name)
+{
+    auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    QModelIndex item;
+    QVERIFY(QTest::qWaitFor([&] {
+        item = list->model()
+                   ->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name, 1,
+                           Qt::MatchExactly)
+                   .value(0);
+        return item.isValid();
+    }));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
 }
 
 } // namespace
@@ -175,18 +192,7 @@ private slots:
         {
             WhenModal<OpenProjectDialog> chooser([&](OpenProjectDialog *dialog) {
                 previews << dialog->infoLabel()->text() << dialog->directory().path();
-                // Click the file once the folder's listing has arrived.
-                auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
-                QModelIndex item;
-                QVERIFY(QTest::qWaitFor([&] {
-                    const QModelIndexList found = list->model()->match(
-                        list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole,
-                        QStringLiteral("sunset.kvn"), 1, Qt::MatchExactly);
-                    item = found.value(0);
-                    return item.isValid();
-                }));
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                                  list->visualRect(item).center());
+                clickFile(dialog, QStringLiteral("sunset.kvn"));
                 previews << dialog->infoLabel()->text();
                 previews << QString::number(dialog->previewLabel()->pixmap().width());
                 static_cast<QDialog *>(dialog)->accept();
@@ -232,6 +238,45 @@ private slots:
         QCOMPARE(RecentProjects::loadRecent(), QStringList{sunset});
         recent->actions().last()->trigger();
         QVERIFY(!recent->menuAction()->isEnabled());
+    }
+
+    void importImage()
+    {
+        QTemporaryDir folder;
+        Colormap picture(160, 200);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 160; ++x)
+                picture.setPixel(x, y, quint8(x / 4 % 2 ? 11 : (y / 8 + x / 4) % 3 + 1));
+        std::array<quint8, ColorSlotCount> background = {11};
+        for (const auto &[name, mode] : {std::pair{"pic.koa", CanvasMode::Multicolor},
+                                         std::pair{"other.art", CanvasMode::Hires}}) {
+            QFile out(folder.filePath(QLatin1String(name)));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(NativeFormats::writeNative(
+                mode == CanvasMode::Hires ? Colormap(320, 200) : picture, mode, 0, background));
+        }
+        QSettings().setValue(QStringLiteral("files/lastImportImageDir"), folder.path());
+        TestWindow window;
+        window.newMulticolorCanvas();
+        QStringList infos;
+        {
+            WhenModal<ImportImageDialog> chooser([&](ImportImageDialog *dialog) {
+                for (const char *name : {"other.art", "pic.koa"}) {
+                    clickFile(dialog, QLatin1String(name));
+                    infos << dialog->infoLabel()->text();
+                }
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            window.importImage();
+        }
+        QCOMPARE(infos, (QStringList{"Art Studio is a hires format; this canvas is multicolor.",
+                                     "Koala Painter"}));
+        QCOMPARE(window.project().colormap(), picture);
+        QCOMPARE(window.project().slot(ColorSlot::Background), quint8(11));
+        QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportImage);
+        QCOMPARE(window.windowTitle(), QStringLiteral("pic[*] - KORVEN"));
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Imported pic.koa (Koala Painter)."));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "importfiledialog.h"
+
+#include "document/canvastypes.h"
+#include "document/palette.h"
+
+class QComboBox;
+
+// Import Image: the highlighted C64 picture in the canvas's palette, its
+// format named, and on a canvas of several screens the screen to fill.
+class ImportImageDialog : public ImportFileDialog
+{
+    Q_OBJECT
+
+public:
+    ImportImageDialog(QWidget *parent, const QString &directory, PaletteVariant palette,
+                      CanvasMode mode, int screens);
+
+    int targetScreen() const;
+    // The reader's message, or the other-mode message; empty when the file fits.
+    static QString problemWith(const QByteArray &bytes, CanvasMode mode, struct NativeImage &image);
+
+protected:
+    QImage previewFor(const QString &path, QString &info) const override;
+
+private:
+    PaletteVariant m_palette;
+    CanvasMode m_mode;
+    QComboBox *m_screens = nullptr;
+};
