@@ -447,6 +447,11 @@ void MainWindow::showOnlineUserManual()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A project being read or written finishes (or is cancelled) first.
+    if (m_fileTaskBusy) {
+        event->ignore();
+        return;
+    }
     if (maybeSave()) {
         writeSettings();
         event->accept();

@@ -207,10 +207,15 @@ private slots:
         QVERIFY(window.isWindowModified());
 
         // While a project task runs nothing saves, not even from the prompt,
-        // and no new canvas replaces the document.
+        // no new canvas replaces the document and the window does not close.
         window.chosenPath = folder.filePath(QStringLiteral("busy.kvn"));
         window.setFileTaskBusy(true);
         QVERIFY(!window.saveProject());
+        {
+            BoxAnswerer answerer(QMessageBox::Discard);
+            QVERIFY(!window.close());
+            QVERIFY(answerer.texts.isEmpty());
+        }
         {
             BoxAnswerer answerer(QMessageBox::Save);
             QVERIFY(!window.maybeSave());
