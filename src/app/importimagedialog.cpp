@@ -1,11 +1,10 @@
 #include "importimagedialog.h"
 
+#include "imageimportoptionswidget.h"
+
 #include "exchange/nativeformats.h"
 
-#include <QComboBox>
 #include <QFile>
-#include <QHBoxLayout>
-#include <QLabel>
 
 ImportImageDialog::ImportImageDialog(QWidget *parent, const QString &directory,
                                      PaletteVariant palette, CanvasMode mode, int screens)
@@ -13,23 +12,15 @@ ImportImageDialog::ImportImageDialog(QWidget *parent, const QString &directory,
       m_palette(palette), m_mode(mode)
 {
     if (screens > 1) {
-        auto *option = new QWidget(this);
-        auto *row = new QHBoxLayout(option);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(new QLabel(tr("Target screen:"), option));
-        m_screens = new QComboBox(option);
-        m_screens->setObjectName(QStringLiteral("importTargetScreenCombo"));
-        for (int screen = 1; screen <= screens; ++screen)
-            m_screens->addItem(tr("Screen %1").arg(screen));
-        row->addWidget(m_screens, 1);
-        addOption(option);
+        m_options = new ImageImportOptionsWidget(screens, this);
+        addOption(m_options);
     }
     refreshPreview(QString());
 }
 
 int ImportImageDialog::targetScreen() const
 {
-    return m_screens ? m_screens->currentIndex() : 0;
+    return m_options ? m_options->targetScreen() : 0;
 }
 
 QString ImportImageDialog::problemWith(const QByteArray &bytes, CanvasMode mode, NativeImage &image)

@@ -5,7 +5,7 @@
 #include "document/canvastypes.h"
 #include "document/palette.h"
 
-class QComboBox;
+class ImageImportOptionsWidget;
 
 // Import Image: the highlighted C64 picture in the canvas's palette, its
 // format named, and on a canvas of several screens the screen to fill.
@@ -27,5 +27,5 @@ protected:
 private:
     PaletteVariant m_palette;
     CanvasMode m_mode;
-    QComboBox *m_screens = nullptr;
+    ImageImportOptionsWidget *m_options = nullptr;
 };

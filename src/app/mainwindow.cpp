@@ -2,6 +2,7 @@
 
 #include "elidedlabel.h"
 #include "importimagedialog.h"
+#include "importoptionsdialog.h"
 #include "lastfolders.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
@@ -373,13 +374,8 @@ void MainWindow::importImage()
     if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
         path = QFileDialog::getOpenFileName(this, tr("Import Image"), start, tr("All Files (*)"));
         if (!path.isEmpty() && m_project.screensAcross() > 1) {
-            QStringList screens;
-            for (int i = 1; i <= m_project.screensAcross(); ++i)
-                screens << tr("Screen %1").arg(i);
-            bool ok = false;
-            const QString chosen = QInputDialog::getItem(
-                this, tr("Import Image"), tr("Target screen:"), screens, 0, false, &ok);
-            screen = ok ? int(screens.indexOf(chosen)) : -1;
+            ImportOptionsDialog options(m_project.screensAcross(), this);
+            screen = options.exec() == QDialog::Accepted ? options.targetScreen() : -1;
         }
     } else {
         ImportImageDialog dialog(this, start, m_project.paletteVariant(), m_project.mode(),

@@ -11,6 +11,7 @@
 #include "exchange/nativeformats.h"
 #include "history/recentprojects.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -277,6 +278,22 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("pic[*] - KORVEN"));
         QCOMPARE(fieldText(window, "statusMessage"),
                  QStringLiteral("Imported pic.koa (Koala Painter)."));
+
+        // On a dual canvas the chooser asks for the screen; the undrawn one
+        // comes out in the picture's background.
+        window.project().history().markClean();
+        window.newDualMulticolorCanvas();
+        {
+            WhenModal<ImportImageDialog> chooser([&](ImportImageDialog *dialog) {
+                dialog->findChild<QComboBox *>(QStringLiteral("importTargetScreenCombo"))
+                    ->setCurrentIndex(1);
+                clickFile(dialog, QStringLiteral("pic.koa"));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            window.importImage();
+        }
+        QCOMPARE(window.project().colormap().copy(window.project().screenRect(1)), picture);
+        QCOMPARE(window.project().colormap().pixel(0, 0), quint8(11));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.
