@@ -1,4 +1,4 @@
-// Opening a long project through the window: a 320 x 200 multicolor canvas
+// Opening a long project through the window: a one-screen multicolor canvas
 // with 10,000 stroke nodes. Prints how long the open takes, whether the
 // progress dialog came up, and how steadily the window kept painting
 // meanwhile (frames and the longest pause of a 16 ms repaint timer). The
@@ -6,6 +6,8 @@
 // record), so the dialog must come up and the window must keep painting.
 //
 //   QT_QPA_PLATFORM=offscreen bench_openproject
+
+#include "../common/benchstrokes.h"
 
 #include "app/mainwindow.h"
 #include "app/projectfiletask.h"
@@ -27,22 +29,6 @@ namespace
 {
 
 constexpr int NodeCount = 10000;
-
-void stroke(Project &project, QRandomGenerator &random)
-{
-    const QRect rect(random.bounded(160 - 16), random.bounded(200 - 16), 16, 16);
-    const Colormap before = project.colormap().copy(rect);
-    const quint8 shift = quint8(1 + random.bounded(14));
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            project.colormap().setPixel(
-                x, y,
-                quint8((before.pixel(x - rect.left(), y - rect.top()) + shift + ((x ^ y) & 1)) %
-                       16));
-    HistoryNode node;
-    recordRegionChange(project, node, rect, before);
-    project.history().push(node);
-}
 
 // Counts the window's paints between timer ticks that ask for them.
 class PaintWatch : public QObject
@@ -73,7 +59,7 @@ int main(int argc, char *argv[])
         Project project(CanvasMode::Multicolor);
         QRandomGenerator random(64);
         for (int i = 0; i < NodeCount; ++i)
-            stroke(project, random);
+            addBenchStroke(project, random);
         if (!saveProjectFile(project, path).ok)
             return 1;
     }

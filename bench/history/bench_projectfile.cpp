@@ -4,6 +4,8 @@
 //
 //   bench_projectfile [runs]
 
+#include "../common/benchstrokes.h"
+
 #include "document/project.h"
 #include "history/projectfile.h"
 
@@ -21,25 +23,6 @@ namespace
 {
 
 constexpr int NodeCount = 10000;
-
-// Every pixel of the square changes, so each node holds a full 16 x 16 change.
-void stroke(Project &project, QRandomGenerator &random)
-{
-    const QRect rect(random.bounded(320 - 16), random.bounded(200 - 16), 16, 16);
-    const Colormap before = project.colormap().copy(rect);
-    const quint8 shift = quint8(1 + random.bounded(14));
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            const quint8 old = project.colormap().pixel(x, y);
-            project.colormap().setPixel(x, y, quint8((old + shift + ((x ^ y) & 1)) % 16));
-        }
-    }
-    HistoryNode node;
-    node.hasConnectPoint = true;
-    node.connectPoint = rect.center();
-    recordRegionChange(project, node, rect, before);
-    project.history().push(node);
-}
 
 double medianMs(int runs, const std::function<void()> &body)
 {
@@ -89,7 +72,7 @@ int main(int argc, char **argv)
     QRandomGenerator random(4);
     Project project(CanvasMode::Multicolor, 320, 200);
     for (int i = 0; i < NodeCount; ++i)
-        stroke(project, random);
+        addBenchStroke(project, random);
     check(project.history().nodeCount() == NodeCount, "building the history");
 
     const double save = medianMs(runs, [&] { check(saveProjectFile(project, path).ok, "save"); });

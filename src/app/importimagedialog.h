@@ -6,6 +6,7 @@
 #include "document/palette.h"
 
 class ImageImportOptionsWidget;
+struct NativeImage;
 
 // Import Image: the highlighted C64 picture in the canvas's palette, its
 // format named, and on a canvas of several screens the screen to fill.
@@ -19,7 +20,7 @@ public:
 
     int targetScreen() const;
     // The reader's message, or the other-mode message; empty when the file fits.
-    static QString problemWith(const QByteArray &bytes, CanvasMode mode, struct NativeImage &image);
+    static QString problemWith(const QByteArray &bytes, CanvasMode mode, NativeImage &image);
 
 protected:
     QImage previewFor(const QString &path, QString &info) const override;

@@ -217,14 +217,9 @@ void MainActions::checkValue(const QString &groupName, double value)
 
 double MainActions::checkedValue(const QString &groupName) const
 {
-    // Members are checked with blocked signals, so ask them, not the group.
-    if (const QActionGroup *group = m_groups.value(groupName)) {
-        for (const QAction *member : group->actions()) {
-            if (member->isChecked())
-                return member->data().toDouble();
-        }
-    }
-    return 0.0;
+    const QActionGroup *group = m_groups.value(groupName);
+    const QAction *checked = group ? group->checkedAction() : nullptr;
+    return checked ? checked->data().toDouble() : 0.0;
 }
 
 void MainActions::applyRules(const ActionState &state)

@@ -67,6 +67,15 @@ QList<ColorSlot> Project::visibleSlots() const
     return frame ? QList<S>{S::Border} : QList<S>{};
 }
 
+QRect Project::regionRect(RegionKind kind) const
+{
+    for (const CanvasRegion &region : regions()) {
+        if (region.kind == kind)
+            return region.rect;
+    }
+    return {};
+}
+
 QRect Project::screenRect(int screen) const
 {
     const QRect bitmap = bitmapRegionRect(m_mode, size(), m_layout);

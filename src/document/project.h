@@ -57,6 +57,9 @@ public:
 
     // The slots this canvas shows and lets the artist assign, in order.
     QList<ColorSlot> visibleSlots() const;
+    // The rectangle of the region of that kind, or a null rectangle when the
+    // layout has none.
+    QRect regionRect(RegionKind kind) const;
     // Screen i of a multi-screen bitmap, clipped to the bitmap region.
     QRect screenRect(int screen) const;
     // A screen is drawn on unless all its pixels hold one colour.

@@ -11,15 +11,6 @@
 namespace
 {
 
-QRect regionRect(const Project &project, RegionKind kind)
-{
-    for (const CanvasRegion &region : project.regions()) {
-        if (region.kind == kind)
-            return region.rect;
-    }
-    return {};
-}
-
 // The rectangle of the region change just recorded, or nothing.
 QRect recordChange(const Project &project, HistoryNode &node, const QRect &rect,
                    const Colormap &before)
@@ -87,12 +78,12 @@ QRect assignColorSlot(Project &project, ColorSlot slot, quint8 color)
     changeSlot(project, node, slot, color);
 
     const bool side = project.layout() == CanvasLayout::SideBorderSprites;
-    const QRect left = regionRect(project, RegionKind::LeftStrip);
-    const QRect right = regionRect(project, RegionKind::RightStrip);
+    const QRect left = project.regionRect(RegionKind::LeftStrip);
+    const QRect right = project.regionRect(RegionKind::RightStrip);
     QList<QRect> areas;
     switch (slot) {
     case ColorSlot::Background:
-        areas << (side ? project.colormap().rect() : regionRect(project, RegionKind::Bitmap));
+        areas << (side ? project.colormap().rect() : project.regionRect(RegionKind::Bitmap));
         break;
     case ColorSlot::Border:
         if (side && project.mode() == CanvasMode::Hires)
@@ -105,12 +96,12 @@ QRect assignColorSlot(Project &project, ColorSlot slot, quint8 color)
     case ColorSlot::TopBackground:
     case ColorSlot::TopMulticolor0:
     case ColorSlot::TopMulticolor1:
-        areas << regionRect(project, RegionKind::TopBorder);
+        areas << project.regionRect(RegionKind::TopBorder);
         break;
     case ColorSlot::BottomBackground:
     case ColorSlot::BottomMulticolor0:
     case ColorSlot::BottomMulticolor1:
-        areas << regionRect(project, RegionKind::BottomBorder);
+        areas << project.regionRect(RegionKind::BottomBorder);
         break;
     }
     QRect changed;
@@ -155,7 +146,7 @@ QRect swapOrReplaceColors(Project &project, bool swap, quint8 a, quint8 b,
         changeSlot(project, node, slot, exchanged(project.slot(slot), swap, a, b));
     };
     const auto covered = [&](RegionKind kind) {
-        const QRect rect = regionRect(project, kind);
+        const QRect rect = project.regionRect(kind);
         return !rect.isEmpty() && QRegion(rect).subtracted(area).isEmpty();
     };
     if (selection.isEmpty()) {
@@ -247,7 +238,7 @@ QRect setBorderAlignment(Project &project, int border, BorderAlignment alignment
         return {};
     QRect changed;
     const QRect region =
-        regionRect(project, border == 0 ? RegionKind::TopBorder : RegionKind::BottomBorder);
+        project.regionRect(border == 0 ? RegionKind::TopBorder : RegionKind::BottomBorder);
     if (resolve && !region.isEmpty()) {
         const Colormap before = project.colormap().copy(region);
         sweep(project, region);
@@ -289,9 +280,8 @@ QRect importImage(Project &project, const Colormap &composed, quint8 background,
                 pixels.replace(project.screenRect(other), oldBackground, newBackground);
         }
         if (project.layout() == CanvasLayout::SideBorderSprites) {
-            pixels.replace(regionRect(project, RegionKind::LeftStrip), oldBackground,
-                           newBackground);
-            pixels.replace(regionRect(project, RegionKind::RightStrip), oldBackground,
+            pixels.replace(project.regionRect(RegionKind::LeftStrip), oldBackground, newBackground);
+            pixels.replace(project.regionRect(RegionKind::RightStrip), oldBackground,
                            newBackground);
         }
     }

@@ -27,7 +27,7 @@ private slots:
             spec.topAlignment = BorderAlignment::Right;
         if (canvas[3] == 2)
             spec.bottomAlignment = BorderAlignment::Right;
-        const Project project(CanvasMode(canvas[0]), -1, -1, spec, canvas[2]);
+        const Project project{CanvasMode(canvas[0]), -1, -1, spec, canvas[2]};
         const StatusTexts::HoverTexts texts =
             StatusTexts::hoverTexts(project, !row[1].isEmpty(), pointOf(row[1]));
         QCOMPARE((QStringList{texts.charCell, texts.sprite}), row.mid(2));

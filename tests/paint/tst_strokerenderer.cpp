@@ -137,7 +137,8 @@ private slots:
         const QPoint pixel = pointOf(row[1]);
         Desk desk(CanvasMode::Hires, row[0].toInt());
         const QPoint c(20, 20);
-        const PaintParams params{desk.settings.brush};
+        PaintParams params;
+        params.brush = desk.settings.brush;
         QVERIFY(desk.renderer.rasterize(desk.project, params, {}, c, c, true).contains(c));
         QCOMPARE(int(desk.renderer.mask().constScanLine(pixel.y())[pixel.x()]), row[2].toInt());
     }

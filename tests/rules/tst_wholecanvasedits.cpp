@@ -53,14 +53,6 @@ Project sideProject(CanvasMode mode)
     return Project(mode, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
 }
 
-QRect regionOf(const Project &project, RegionKind kind)
-{
-    for (const CanvasRegion &region : project.regions())
-        if (region.kind == kind)
-            return region.rect;
-    return {};
-}
-
 } // namespace
 
 class TestWholeCanvasEdits : public QObject
@@ -136,11 +128,11 @@ private slots:
         // A selection over one strip only leaves the shared sprite colours alone.
         Project side = sideProject(CanvasMode::Multicolor);
         side.setSlot(ColorSlot::SpriteMulticolor0, 3);
-        swapOrReplaceColors(side, true, 3, 7, {regionOf(side, RegionKind::LeftStrip)});
+        swapOrReplaceColors(side, true, 3, 7, {side.regionRect(RegionKind::LeftStrip)});
         QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(3));
         swapOrReplaceColors(
             side, true, 3, 7,
-            {regionOf(side, RegionKind::LeftStrip), regionOf(side, RegionKind::RightStrip)});
+            {side.regionRect(RegionKind::LeftStrip), side.regionRect(RegionKind::RightStrip)});
         QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(7));
     }
 
@@ -194,7 +186,7 @@ private slots:
         // A slot only recolours the region it governs.
         top.colormap().fill(top.slot(ColorSlot::TopBackground));
         assignColorSlot(top, ColorSlot::TopBackground, 12);
-        const QRect border = regionOf(top, RegionKind::TopBorder);
+        const QRect border = top.regionRect(RegionKind::TopBorder);
         QCOMPARE(top.colormap().pixel(border.left(), border.top()), quint8(12));
         QCOMPARE(top.colormap().pixel(border.left(), border.bottom() + 1), quint8(0));
     }
