@@ -107,8 +107,7 @@ void MainWindow::canvasStatusChanged()
 
 bool MainWindow::isCanvasBusy() const
 {
-    return m_fileTaskBusy || m_canvas->isGestureUnderWay() || !wholeCanvasEditAllowed() ||
-           m_canvas->selectTool()->hasFloat();
+    return m_fileTaskBusy || m_canvas->isGestureUnderWay() || !wholeCanvasEditAllowed();
 }
 
 bool MainWindow::wholeCanvasEditAllowed() const
@@ -128,7 +127,8 @@ void MainWindow::undo()
             return;
         }
     }
-    if (isCanvasBusy() || !m_project.history().canUndo())
+    // A floating selection waits for its drop or discard.
+    if (isCanvasBusy() || m_canvas->selectTool()->hasFloat() || !m_project.history().canUndo())
         return;
     m_canvas->setConnectPoint(std::nullopt);
     showHistoryStep(m_project.history().undo(m_project));
@@ -136,7 +136,7 @@ void MainWindow::undo()
 
 void MainWindow::redo()
 {
-    if (isCanvasBusy() || !m_project.history().canRedo())
+    if (isCanvasBusy() || m_canvas->selectTool()->hasFloat() || !m_project.history().canRedo())
         return;
     m_canvas->setConnectPoint(std::nullopt);
     showHistoryStep(m_project.history().redo(m_project));

@@ -482,6 +482,9 @@ void CanvasArea::switchTool(CanvasTool *tool, bool on)
 {
     if (!tool || tool->isActive() == on)
         return;
+    // Another tool never inherits a floating selection.
+    if (on && tool != m_selectTool.get())
+        m_selectTool->dropFloat();
     if (on) {
         m_activeTool = tool;
         tool->activate();

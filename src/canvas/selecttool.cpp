@@ -241,6 +241,7 @@ void SelectTool::dropFloat()
     if (!changed.isEmpty())
         emitHistoryChanged();
     setSelection(dropped.placedRegion(project().colormap().rect()), false);
+    emit canvas()->selectionChanged();
     refreshCursor();
 }
 

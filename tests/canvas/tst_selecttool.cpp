@@ -1,7 +1,7 @@
 // The selection tool through real pointer and key events: how marquees
 // compose with the selection before and come back with the tool's own undo,
 // floats that are dragged, nudged, dropped or discarded, opaque and
-// transparent, and a cut pasted back.
+// transparent.
 
 #include "../common/canvasrows.h"
 #include "canvastesthelpers.h"
@@ -9,9 +9,6 @@
 #include "canvas/selecttool.h"
 
 #include "document/history.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 namespace
 {
@@ -31,10 +28,6 @@ struct SelectFixture : CanvasFixture {
         c->setSelectTool(kind);
         tool = c->selectTool();
     }
-    void drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        stroke(c, {from, (from + to) / 2, to}, Qt::LeftButton, modifiers);
-    }
     SelectTool *tool = nullptr;
 };
 
@@ -42,12 +35,13 @@ struct ComposeRow {
     int kind;
     QList<QPoint> path;
     Qt::KeyboardModifiers modifiers;
-    // "replace", "add", "subtract", "intersect", "clear" (a click), "right"
-    // (a right-click) and, on a view turned by 45 degrees, "turned".
-    const char *result;
+    // Replace, Add, Subtract, Intersect as in SelectionCompose; Clear after
+    // a click or a right-click; Turned for a drag on a view turned by 45°.
+    int result;
 };
 
 const QRect First(QPoint(4, 4), QPoint(20, 20));
+enum { Clear = 4, RightClick, Turned };
 
 } // namespace
 
@@ -63,17 +57,17 @@ private slots:
         const Qt::KeyboardModifiers shift = Qt::ShiftModifier, alt = Qt::AltModifier;
         const QList<QPoint> across{{30, 30}, {20, 25}, {12, 12}};
         addRows<ComposeRow>({
-            {"replace", {1, across, {}, "replace"}},
-            {"shift adds", {1, across, shift, "add"}},
-            {"alt subtracts", {1, across, alt, "subtract"}},
-            {"shift alt intersects", {1, across, shift | alt, "intersect"}},
+            {"replace", {1, across, {}, 0}},
+            {"shift adds", {1, across, shift, 1}},
+            {"alt subtracts", {1, across, alt, 2}},
+            {"shift alt intersects", {1, across, shift | alt, 3}},
             // Starting inside the selection with Alt does not lift.
-            {"alt inside subtracts", {1, {{6, 6}, {8, 8}, {10, 10}}, alt, "subtract"}},
-            {"click clears", {1, {{30, 30}}, {}, "clear"}},
-            {"right click clears", {1, {{10, 10}}, {}, "right"}},
-            {"shift lasso adds", {2, {{30, 2}, {40, 20}, {25, 25}, {30, 2}}, shift, "add"}},
-            {"turned view", {1, {{25, 5}, {30, 8}, {35, 25}}, {}, "turned"}},
-            {"turned view, ctrl", {1, across, Qt::ControlModifier, "replace"}},
+            {"alt inside subtracts", {1, {{6, 6}, {8, 8}, {10, 10}}, alt, 2}},
+            {"click clears", {1, {{30, 30}}, {}, Clear}},
+            {"right click clears", {1, {{10, 10}}, {}, RightClick}},
+            {"shift lasso adds", {2, {{30, 2}, {40, 20}, {25, 25}, {30, 2}}, shift, 1}},
+            {"turned view", {1, {{25, 5}, {30, 8}, {35, 25}}, {}, Turned}},
+            {"turned view, ctrl", {1, across, Qt::ControlModifier, 0}},
         });
     }
     void compose()
@@ -81,16 +75,15 @@ private slots:
         QFETCH(ComposeRow, row);
         SelectFixture f(row.kind);
         f.c->setSelectTool(SelectTool::Rectangle);
-        f.drag(First.topLeft(), First.bottomRight());
+        stroke(f.c, {First.topLeft(), First.bottomRight()});
         QCOMPARE(f.tool->selection(), QRegion(First));
         f.c->setSelectTool(row.kind);
-        const QString result = QLatin1String(row.result);
-        if (result.startsWith(QLatin1String("turned"))) {
+        if (row.result == Turned || row.modifiers & Qt::ControlModifier) {
             f.project.view().setRotation(45.0);
             f.project.view().setOffset(QPointF(400, 0));
         }
         const Colormap before = f.project.colormap();
-        if (result == QLatin1String("right")) {
+        if (row.result == RightClick) {
             press(f.c, at(f.c, row.path.first()), Qt::RightButton);
             release(f.c, at(f.c, row.path.first()), Qt::RightButton);
         } else {
@@ -100,19 +93,19 @@ private slots:
                                     ? lassoRegion(row.path)
                                     : QRegion(QRect(row.path.first(), QSize(1, 1)) |
                                               QRect(row.path.last(), QSize(1, 1)));
-        const QHash<QString, QRegion> expected{{"replace", marquee},
-                                               {"add", marquee.united(First)},
-                                               {"subtract", QRegion(First).subtracted(marquee)},
-                                               {"intersect", marquee.intersected(First)},
-                                               {"clear", {}},
-                                               {"right", {}}};
-        if (result == QLatin1String("turned")) {
+        const QRegion expected[] = {marquee,
+                                    marquee.united(First),
+                                    QRegion(First).subtracted(marquee),
+                                    marquee.intersected(First),
+                                    {},
+                                    {}};
+        if (row.result == Turned) {
             // The marquee follows the screen: a diamond on the canvas.
             QVERIFY(f.tool->selection() != marquee);
             QVERIFY(f.tool->selection().contains(row.path.first()));
             QVERIFY(f.tool->selection().contains(row.path.last()));
         } else {
-            QCOMPARE(f.tool->selection(), expected.value(result));
+            QCOMPARE(f.tool->selection(), expected[row.result]);
         }
         QCOMPARE(f.project.colormap(), before);
         // The tool's own undo brings the first selection back.
@@ -139,12 +132,13 @@ private slots:
         QFETCH(int, finish);
         SelectFixture f;
         const QRect source(8, 8, 16, 8);
-        f.drag(source.topLeft(), source.bottomRight());
+        stroke(f.c, {source.topLeft(), source.bottomRight()});
         const Colormap first = f.project.colormap();
         // Drag the float by 32 pixels less the nudges' char cells; any
         // number of plain nudges that cancel out.
         const QPoint grab(10, 10), by(32 - 8 * nudges, 0);
-        f.drag(grab, grab + by, transparent ? Qt::ControlModifier : Qt::NoModifier);
+        stroke(f.c, {grab, grab + by}, Qt::LeftButton,
+               transparent ? Qt::ControlModifier : Qt::NoModifier);
         QCOMPARE(f.tool->state(), SelectTool::FloatPlaced);
         for (int i = 0; i < nudges; ++i) {
             QTest::keyClick(f.c, Qt::Key_Right, Qt::ShiftModifier);
@@ -176,27 +170,6 @@ private slots:
                          transparent && lifted == 0 ? quint8(1) : lifted);
             }
         }
-    }
-
-    void cutPastedBack()
-    {
-        SelectFixture f(SelectTool::Lasso);
-        const QList<QPoint> path{{8, 8}, {23, 8}, {8, 15}};
-        stroke(f.c, path);
-        const Colormap first = f.project.colormap();
-        f.tool->cut();
-        // The outline stays; the pixels are blank; one entry.
-        QCOMPARE(f.tool->selection(), lassoRegion(path));
-        QCOMPARE(f.project.history().nodeCount(), 1);
-        QCOMPARE(f.project.history().nodes().constFirst().kind, HistoryEntryKind::CutSelection);
-        for (const QRect &r : lassoRegion(path))
-            QCOMPARE(f.project.colormap().copy(r), Colormap(r.width(), r.height()));
-        QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 8));
-        // In view, the paste lands where it was cut from.
-        f.tool->paste(false);
-        QTest::keyClick(f.c, Qt::Key_Enter);
-        QCOMPARE(f.project.colormap(), first);
-        QCOMPARE(f.project.history().nodeCount(), 2);
     }
 };
 
