@@ -105,7 +105,6 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     setMouseTracking(true);
     m_symmetry.resetAxes(m_project.size());
     renderArtwork();
-    recreateMasks();
     m_strokeRenderer.prepare(m_project);
     m_eraserTool = std::make_unique<EraserTool>(this);
     m_fillTool = std::make_unique<FillTool>(this);
@@ -752,20 +751,6 @@ void CanvasArea::renderArtwork()
                                     artworkScale(viewTransform()));
 }
 
-void CanvasArea::recreateMasks()
-{
-    const QSize size = m_artworkImage.size();
-    if (size.isEmpty()) {
-        m_nibMask = QImage();
-        m_regionMask = QImage();
-        return;
-    }
-    m_nibMask = QImage(size, QImage::Format_Alpha8);
-    m_nibMask.fill(0);
-    m_regionMask = QImage(size, QImage::Format_Alpha8);
-    m_regionMask.fill(0);
-}
-
 void CanvasArea::refreshImageRegion(const QRect &canvasRect)
 {
     const QRect rect = canvasRect & m_project.colormap().rect();
@@ -810,7 +795,6 @@ void CanvasArea::repaintCanvasRect(const QRect &canvasRect)
 void CanvasArea::reloadProject()
 {
     renderArtwork();
-    recreateMasks();
     m_redFlags[0].valid = false;
     m_redFlags[1].valid = false;
     m_previewRect = QRect();

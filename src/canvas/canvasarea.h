@@ -154,8 +154,6 @@ public:
 
     // Images.
     const QImage &artworkImage() const { return m_artworkImage; }
-    QImage &nibMask() { return m_nibMask; }
-    QImage &regionMask() { return m_regionMask; }
     // The colour index the border frame shows.
     quint8 frameColorIndex() const;
     // The artwork for export, widened to whole image pixels per colormap pixel.
@@ -260,7 +258,6 @@ private:
     DrawTool *activeDrawTool() const;
     QRectF visibleCanvasRect(const QRect &widgetRect) const;
     void renderArtwork();
-    void recreateMasks();
     void invalidateRedFlags(const QRect &canvasRect);
     const QList<QRect> &redFlags(int border);
     QImage baseExportImage(bool withBorders, quint8 frameColor) const;
@@ -320,8 +317,6 @@ private:
 
     QImage m_artworkImage;
     QImage m_referenceImage;
-    QImage m_nibMask;
-    QImage m_regionMask;
     QRect m_previewRect;
     QImage m_gridLayer; // scratch for the pixel grid
 
