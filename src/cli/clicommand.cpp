@@ -80,6 +80,16 @@ bool cliSaveProject(const Project &project, const QString &path)
     return result.ok;
 }
 
+QString cliChangedJson(const QRect &changed)
+{
+    return changed.isEmpty() ? QStringLiteral("{\"changed\":null}")
+                             : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
+                                   .arg(changed.left())
+                                   .arg(changed.top())
+                                   .arg(changed.right())
+                                   .arg(changed.bottom());
+}
+
 int cliRunEdit(const CliCommand &command, const QStringList &args,
                const std::function<QRect(Project &)> &edit)
 {
@@ -101,11 +111,6 @@ int cliRunEdit(const CliCommand &command, const QStringList &args, int extraArgs
         return cliUsageError(command);
     if (!cliSaveProject(project, args.at(1)))
         return 1;
-    cliOut(changed->isEmpty() ? QStringLiteral("{\"changed\":null}")
-                              : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
-                                    .arg(changed->left())
-                                    .arg(changed->top())
-                                    .arg(changed->right())
-                                    .arg(changed->bottom()));
+    cliOut(cliChangedJson(*changed));
     return 0;
 }
