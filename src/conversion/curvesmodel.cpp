@@ -59,7 +59,9 @@ bool CurvesModel::movePoint(int channel, int index, int x, int y, int gap)
     if (!end) {
         const int low = curve.points[index - 1].x() + gap;
         const int high = curve.points[index + 1].x() - gap;
-        point.setX(qMax(low, qMin(high, x)));
+        // Neighbours closer than two gaps leave no room: the point keeps its x.
+        if (low <= high)
+            point.setX(qMax(low, qMin(high, x)));
     }
     point.setY(clampByte(y));
     if (point == curve.points[index])

@@ -72,8 +72,8 @@ QSize conversionSourceSize(CanvasMode mode, QSize canvasSize)
                  canvasSize.height());
 }
 
-Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,
-                 const ConversionOptions &options)
+Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+                         const ConversionOptions &options)
 {
     if (source.isNull() || canvasSize.isEmpty() ||
         source.size() != conversionSourceSize(options.mode, canvasSize))
@@ -132,7 +132,15 @@ Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curv
             bits[size_t(y) * size_t(width) + size_t(x)] = quint8(best);
         }
     }
+    return result;
+}
 
+Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+                 const ConversionOptions &options)
+{
+    Colormap result = ditherToPalette(source, canvasSize, curves, options);
+    if (result.isEmpty())
+        return result;
     for (const QRect &locked : lockedRects(options.mode, canvasSize, options.layout))
         result.fillRect(locked, options.slotBytes[size_t(ColorSlot::Border)]);
     ClashContext context;

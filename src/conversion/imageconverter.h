@@ -25,6 +25,11 @@ struct ConversionOptions {
 // image pixels wide.
 QSize conversionSourceSize(CanvasMode mode, QSize canvasSize);
 
+// The dithered picture before any colour rule: every pixel one of all 16
+// colours, visited row by row from the top. Empty when the picture does not fit.
+Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+                         const ConversionOptions &options);
+
 // Turns a picture of the canvas's on-screen size into a colormap of
 // `canvasSize`: curves, then dithering against all 16 colours, then the
 // locked pixels and the clash sweep. Empty when the picture does not fit.
