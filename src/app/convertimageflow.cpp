@@ -90,7 +90,7 @@ void ConvertImageFlow::run()
     }
     w.m_canvas->setPaletteVariant(dialog.paletteVariant());
     w.runWholeCanvasEdit([&] {
-        return applyConversion(w.m_project, dialog.result(), dialog.slotBytes(),
+        return applyConversion(w.m_project, dialog.resultColormap(), dialog.slotBytes(),
                                dialog.alignments());
     });
     w.syncGroupsFromDocument();

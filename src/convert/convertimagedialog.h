@@ -25,7 +25,7 @@ public:
     // `source` already has the canvas's on-screen size.
     ConvertImageDialog(const Project &document, const QImage &source, QWidget *parent = nullptr);
 
-    const Colormap &result() const { return m_result; }
+    const Colormap &resultColormap() const { return m_result; }
     const std::array<quint8, ColorSlotCount> &slotBytes() const { return m_copy.slotBytes(); }
     const LayoutSpec &alignments() const { return m_copy.layoutSpec(); }
     PaletteVariant paletteVariant() const { return m_copy.paletteVariant(); }

@@ -223,52 +223,33 @@ private slots:
     }
     // A picture becomes a new project whose one edit holds the converter's
     // result; a picture of another size is stretched to the canvas first.
-    void convertCommand_data()
-    {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QSize>("picture");
-        QTest::newRow("hires defaults") << QStringList{"--mode", "hires"} << QSize(320, 200);
-        QTest::newRow("multicolor side, all options")
-            << QStringList{"--mode",       "multicolor", "--layout",  "1",         "--dither",
-                           "ordered",      "--distance", "euclidean", "--palette", "3",
-                           "--background", "6",          "--border",  "14"}
-            << QSize(100, 60);
-    }
     void convertCommand()
     {
-        QFETCH(QStringList, options);
-        QFETCH(QSize, picture);
-        QImage image(picture, QImage::Format_RGB32);
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                image.setPixel(x, y, qRgb(x * 255 / picture.width(), y, (x * y) % 256));
+        QImage image(100, 60, QImage::Format_RGB32);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x)
+                image.setPixel(x, y, qRgb(x * 2, y * 4, (x * y) % 256));
         QVERIFY(image.save(path("picture.png")));
         const Run run =
-            runCli(QStringList{"convert", path("picture.png"), path("converted.kvn")} + options);
+            runCli({"convert", path("picture.png"), path("converted.kvn"), "--mode", "multicolor",
+                    "--layout", "1", "--dither", "ordered", "--distance", "euclidean", "--palette",
+                    "3", "--background", "6", "--border", "14"});
         QCOMPARE(run.exitCode, 0);
-        auto option = [&](const char *name, int fallback) {
-            const qsizetype i = options.indexOf(QLatin1String(name));
-            return i < 0 ? fallback : options.at(i + 1).toInt();
-        };
-        const bool multi = options.contains(QLatin1String("multicolor"));
-        Project expected(multi ? CanvasMode::Multicolor : CanvasMode::Hires, -1, -1,
-                         LayoutSpec{CanvasLayout(option("--layout", 0))});
-        ConversionOptions conversion;
-        conversion.mode = expected.mode();
-        conversion.layout = expected.layoutSpec();
-        conversion.dither = multi ? DitherKind::Ordered : DitherKind::None;
-        conversion.distance = multi ? ColorMetric::Euclidean : ColorMetric::Weighted;
-        conversion.paletteVariant = option("--palette", 0);
-        conversion.slotBytes[size_t(ColorSlot::Background)] = quint8(option("--background", 0));
-        conversion.slotBytes[size_t(ColorSlot::Border)] = quint8(option("--border", 0));
+        const Project expected(CanvasMode::Multicolor, -1, -1,
+                               LayoutSpec{CanvasLayout::SideBorderSprites});
+        ConversionOptions options{expected.mode(),      expected.layoutSpec(),
+                                  DitherKind::Ordered,  ColorMetric::Euclidean,
+                                  expected.slotBytes(), 3};
+        options.slotBytes[size_t(ColorSlot::Background)] = 6;
+        options.slotBytes[size_t(ColorSlot::Border)] = 14;
         const QImage scaled = image.scaled(conversionSourceSize(expected.mode(), expected.size()),
                                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         Project saved;
         QVERIFY(loadProjectFile(path("converted.kvn"), saved).ok);
         QCOMPARE(saved.history().nodeCount(), 1);
         QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
-        QCOMPARE(saved.colormap(), convert(scaled, expected.size(), CurvesModel(), conversion));
-        QCOMPARE(saved.slotBytes(), conversion.slotBytes);
+        QCOMPARE(saved.colormap(), convert(scaled, expected.size(), CurvesModel(), options));
+        QCOMPARE(saved.slotBytes(), options.slotBytes);
     }
 
     void reportsAndRepairs_data()

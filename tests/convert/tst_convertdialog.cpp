@@ -36,6 +36,8 @@ private slots:
                                                     << "0,60 255,255" << 1;
         QTest::newRow("released off the widget") << "p 100 50; m 100 -2; r 100 -40"
                                                  << "0,0 255,255" << 3;
+        QTest::newRow("kept from its neighbour") << "p 100 50; r 100 50; p 150 60; m 90 60; r 90 60"
+                                                 << "0,0 100,50 107,60 255,255" << 3;
         QTest::newRow("too near an end") << "p 5 100; r 5 100"
                                          << "0,0 255,255" << 0;
         QTest::newRow("end point stays") << "p 255 255; m 300 300; r 300 300"
@@ -92,23 +94,23 @@ private slots:
         QCOMPARE(int(dialog.options().dither), 2);
         QCOMPARE(dialog.options().distance, ColorMetric::Weighted);
         QCOMPARE(dialog.paletteVariant(), 3);
-        QCOMPARE(dialog.result(), expected());
+        QCOMPARE(dialog.resultColormap(), expected());
 
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.findChild<QRadioButton *>(QStringLiteral("topRight")),
                           Qt::LeftButton);
         QCOMPARE(dialog.alignments().topAlignment, BorderAlignment::Right);
-        QCOMPARE(dialog.result(), expected());
+        QCOMPARE(dialog.resultColormap(), expected());
         // Within the throttle time: the change waits.
         dialog.assignSlot(ColorSlot::TopBackground, 6);
-        const Colormap held = dialog.result();
+        const Colormap held = dialog.resultColormap();
         QCOMPARE(dialog.slotBytes()[size_t(ColorSlot::TopBackground)], quint8(6));
         QVERIFY(held != expected());
         dialog.findChild<QComboBox *>(QStringLiteral("ditherCombo"))->setCurrentIndex(1);
-        QCOMPARE(dialog.result(), held);
+        QCOMPARE(dialog.resultColormap(), held);
         dialog.accept();
-        QCOMPARE(dialog.result(), expected());
+        QCOMPARE(dialog.resultColormap(), expected());
         QCOMPARE(QSettings().value(QStringLiteral("convertImageDialog/dither")).toInt(), 1);
     }
 };
