@@ -133,7 +133,8 @@ void CurvesModel::rebuild(ChannelCurve &curve)
             // The linear part first, so two points give the exact straight line.
             const double s = (y0 * a + y1 * b) / h +
                              (m0 * (a * a * a / h - h * a) + m1 * (b * b * b / h - h * b)) / 6.0;
-            value = clampByte(int(s));
+            // Truncation toward zero, then the byte range; a degenerate solve gives 0.
+            value = !(s > 0.0) ? 0 : s >= 255.0 ? 255 : int(s);
         }
         curve.table[size_t(x)] = quint8(value);
     }
