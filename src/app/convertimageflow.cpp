@@ -34,12 +34,10 @@ QString ConvertImageFlow::choosePath() const
     for (const QByteArray &format : QImageReader::supportedImageFormats())
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
     const QString filter = tr("Images (%1);;All Files (*)").arg(patterns.join(QLatin1Char(' ')));
-    QFileDialog chooser(&m_window, tr("Convert Image"),
-                        LastFolders::lastDir(QLatin1String(LastFolders::ConvertImageKey)), filter);
-    chooser.setFileMode(QFileDialog::ExistingFile);
-    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
-        return {};
-    return chooser.selectedFiles().constFirst();
+    // The system chooser or Qt's own, as the window's chooser setting says.
+    return QFileDialog::getOpenFileName(
+        &m_window, tr("Convert Image"),
+        LastFolders::lastDir(QLatin1String(LastFolders::ConvertImageKey)), filter);
 }
 
 QImage ConvertImageFlow::loadScaled(const QString &path) const
