@@ -15,6 +15,7 @@
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
 #include "exchange/nativeformats.h"
+#include "exchange/nativeimport.h"
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 #include "rules/ruleedits.h"
@@ -399,28 +400,14 @@ void MainWindow::importImage()
     }
     NativeImage image;
     if (const QString problem =
-            ImportImageDialog::problemWith(file.readAll(), m_project.mode(), image);
+            NativeImport::problemWith(file.readAll(), 0, m_project.mode(), image);
         !problem.isEmpty()) {
         QMessageBox::warning(this, tr("KORVEN"), problem);
         return;
     }
     LastFolders::storeDir(QLatin1String(LastFolders::ImportImageKey), path);
 
-    // The picture goes into its screen of the bitmap, cut to the bitmap.
-    const QRect bitmap =
-        bitmapRegionRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
-    const Colormap picture = NativeFormats::decodeToColormap(image);
-    const QPoint origin = bitmap.topLeft() + QPoint(screen * picture.width(), 0);
-    Colormap composed = m_project.colormap();
-    composed.paste(
-        origin, picture.copy(QRect(QPoint(0, 0), (bitmap & QRect(origin, picture.size())).size())));
-    const bool multicolor = m_project.mode() == CanvasMode::Multicolor;
-    runWholeCanvasEdit([&] {
-        return ::importImage(m_project, composed,
-                             multicolor ? image.background : m_project.slot(ColorSlot::Background),
-                             image.hasBorder ? std::optional<quint8>(image.border) : std::nullopt,
-                             screen, true);
-    });
+    runWholeCanvasEdit([&] { return NativeImport::importInto(m_project, image, screen); });
     if (m_projectPath.isEmpty()) {
         m_proposedName = QFileInfo(path).completeBaseName();
         updateWindowTitle();

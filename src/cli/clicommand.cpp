@@ -80,14 +80,15 @@ bool cliSaveProject(const Project &project, const QString &path)
     return result.ok;
 }
 
-QString cliChangedJson(const QRect &changed)
+QString cliRectJson(const QRect &rect)
 {
-    return changed.isEmpty() ? QStringLiteral("{\"changed\":null}")
-                             : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
-                                   .arg(changed.left())
-                                   .arg(changed.top())
-                                   .arg(changed.right())
-                                   .arg(changed.bottom());
+    if (rect.isEmpty())
+        return QStringLiteral("null");
+    return QStringLiteral("[%1,%2,%3,%4]")
+        .arg(rect.left())
+        .arg(rect.top())
+        .arg(rect.right())
+        .arg(rect.bottom());
 }
 
 int cliRunEdit(const CliCommand &command, const QStringList &args,
@@ -111,6 +112,6 @@ int cliRunEdit(const CliCommand &command, const QStringList &args, int extraArgs
         return cliUsageError(command);
     if (!cliSaveProject(project, args.at(1)))
         return 1;
-    cliOut(cliChangedJson(*changed));
+    cliOut(QStringLiteral("{\"changed\":%1}").arg(cliRectJson(*changed)));
     return 0;
 }

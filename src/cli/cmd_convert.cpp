@@ -98,7 +98,7 @@ int runConvert(const QStringList &args)
     const QRect changed = applyConversion(project, result, options.slotBytes, options.layout);
     if (!cliSaveProject(project, files.at(1)))
         return 1;
-    cliOut(cliChangedJson(changed));
+    cliOut(QStringLiteral("{\"changed\":%1}").arg(cliRectJson(changed)));
     return 0;
 }
 
