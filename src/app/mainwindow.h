@@ -13,6 +13,7 @@ class CanvasArea;
 class ElidedLabel;
 class MainActions;
 class RecentMenu;
+class SelectionCommands;
 class QAction;
 class QActionGroup;
 class QMimeData;
@@ -90,6 +91,13 @@ public slots:
     void panToolToggled(bool active);
     void symmetryToolToggled(bool active);
     void refreshSelectionActions();
+    void cutSelection();
+    void copySelection();
+    void pasteOpaque();
+    void pasteTransparent();
+    void selectAll();
+    void rectSelectToolToggled(bool active);
+    void lassoSelectToolToggled(bool active);
     void resolveAllClashes();
     void reduceBorderSprites();
     void swapColors();
@@ -158,6 +166,7 @@ private:
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
     RecentMenu *m_recentMenu = nullptr;
+    SelectionCommands *m_selection = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

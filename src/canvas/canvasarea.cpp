@@ -7,6 +7,7 @@
 #include "eyedroppertool.h"
 #include "filltool.h"
 #include "pantool.h"
+#include "selecttool.h"
 #include "symmetrytool.h"
 #include "toolcursors.h"
 
@@ -108,6 +109,7 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     m_strokeRenderer.prepare(m_project);
     m_eraserTool = std::make_unique<EraserTool>(this);
     m_fillTool = std::make_unique<FillTool>(this);
+    m_selectTool = std::make_unique<SelectTool>(this);
     installPenTool(std::make_unique<DrawTool>(this));
     setCursor(chosenCursor());
 }
@@ -449,10 +451,40 @@ void CanvasArea::setSymmetryAxesTool(bool on)
     switchTool(m_symmetryTool.get(), on);
 }
 
+void CanvasArea::setSelectTool(int kind)
+{
+    kind = std::clamp(kind, 0, 2);
+    m_selectTool->setMarqueeKind(kind);
+    switchTool(m_selectTool.get(), kind != 0);
+}
+
+void CanvasArea::selectAll()
+{
+    m_selectTool->selectAll();
+}
+
+void CanvasArea::deselect()
+{
+    m_selectTool->deselect();
+}
+
+void CanvasArea::invertSelection()
+{
+    m_selectTool->invertSelection();
+}
+
+void CanvasArea::flipSelection(Qt::Orientation orientation)
+{
+    m_selectTool->flipSelection(orientation);
+}
+
 void CanvasArea::switchTool(CanvasTool *tool, bool on)
 {
     if (!tool || tool->isActive() == on)
         return;
+    // Another tool never inherits a floating selection.
+    if (on && tool != m_selectTool.get())
+        m_selectTool->dropFloat();
     if (on) {
         m_activeTool = tool;
         tool->activate();
@@ -576,8 +608,9 @@ void CanvasArea::zoomStep(bool in, QPointF anchor)
 
 void CanvasArea::clearImage()
 {
-    if (isGestureUnderWay() || penStrokeInProgress())
+    if (isGestureUnderWay() || penStrokeInProgress() || m_selectTool->isDragging())
         return;
+    m_selectTool->dropFloat();
     const quint8 blank = m_project.mode() == CanvasMode::Multicolor
                              ? m_project.slot(ColorSlot::Background)
                              : m_secondaryIndex;
@@ -644,8 +677,8 @@ void CanvasArea::setDisplayPixelAspect(double aspect)
 
 bool CanvasArea::resetRotationAllowed() const
 {
-    // Shape and selection drags join this guard when those tools exist.
-    return !penStrokeInProgress();
+    // Shape drags join this guard when that tool exists.
+    return !penStrokeInProgress() && !m_selectTool->isDragging();
 }
 
 void CanvasArea::resetRotation()
@@ -755,7 +788,8 @@ void CanvasArea::refreshWholeImage()
     m_redFlags[0].valid = false;
     m_redFlags[1].valid = false;
     update();
-    // The brush preview was painted into a copy of the old colormap.
+    // The previews were painted into a copy of the old colormap.
+    m_selectTool->refreshFloatPreview();
     refreshPreviews();
     emit imageChanged();
 }
@@ -786,6 +820,7 @@ void CanvasArea::reloadProject()
         m_drawTool->resetStroke();
     m_eraserTool->resetStroke();
     m_fillTool->clearPreview();
+    m_selectTool->reset();
     m_referenceImage = QImage();
     updateGeometry();
     if (!applyBestFit())
@@ -937,6 +972,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
         paintRedFlags(painter);
     if (m_activeTool)
         m_activeTool->paintOverlay(painter);
+    m_selectTool->paintAnts(painter);
 }
 
 void CanvasArea::paintFrame(QPainter &painter) const
@@ -1211,6 +1247,7 @@ void CanvasArea::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Control:
         if (!repeat) {
             m_ctrlHeld = true;
+            m_selectTool->modifiersChanged(modifiers | Qt::ControlModifier);
             refreshPreviews();
         }
         return;
@@ -1261,6 +1298,7 @@ void CanvasArea::keyReleaseEvent(QKeyEvent *event)
         return;
     case Qt::Key_Control:
         m_ctrlHeld = false;
+        m_selectTool->modifiersChanged(event->modifiers() & ~Qt::ControlModifier);
         refreshPreviews();
         return;
     case Qt::Key_Alt:

@@ -24,6 +24,7 @@ class EyedropperTool;
 class FillTool;
 class PanTool;
 class Project;
+class SelectTool;
 class SymmetryTool;
 class ViewTransform;
 class QPrinter;
@@ -124,6 +125,9 @@ public:
     void setPanTool(bool on);
     void setEyedropperTool(bool on);
     void setSymmetryAxesTool(bool on);
+    // The selection tool by marquee kind: 0 off, 1 rectangle, 2 lasso.
+    SelectTool *selectTool() const { return m_selectTool.get(); }
+    void setSelectTool(int kind);
     // Hands the canvas its pen; it becomes the active tool when no other is.
     void installPenTool(std::unique_ptr<CanvasTool> pen);
     // A pen or eraser stroke is under way.
@@ -197,6 +201,11 @@ public slots:
     // Clear Screen: the whole canvas in the background (multicolor) or the
     // secondary pen colour (hires), as one undoable edit.
     void clearImage();
+    // The selection commands; each drops a floating selection first.
+    void selectAll();
+    void deselect();
+    void invertSelection();
+    void flipSelection(Qt::Orientation orientation);
     void zoomIn();
     void zoomOut();
     void zoomActualSize();
@@ -272,6 +281,7 @@ private:
     std::unique_ptr<SymmetryTool> m_symmetryTool;
     std::unique_ptr<EraserTool> m_eraserTool;
     std::unique_ptr<FillTool> m_fillTool;
+    std::unique_ptr<SelectTool> m_selectTool;
     std::unique_ptr<CanvasTool> m_ownedPen;
     DrawTool *m_drawTool = nullptr;
     CanvasTool *m_penTool = nullptr;

@@ -71,7 +71,7 @@ inline Project richProject()
     project.history().push(shapes);
     // A node mixing a slot change with pixels, like a colour swap.
     HistoryNode swap = paintNode(project, QRect(0, 0, 96, 60), 0, HistoryEntryKind::SwapColors);
-    swap.changes.prepend(HistoryChange::colorIndex(0, 0, 2));
+    swap.changes.insert(swap.changes.cbegin(), HistoryChange::colorIndex(0, 0, 2));
     project.setSlot(ColorSlot::Background, 2);
     project.history().push(swap);
     // A flat, large change: stored compressed.
