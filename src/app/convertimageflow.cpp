@@ -3,6 +3,7 @@
 #include "imagescaling.h"
 #include "lastfolders.h"
 #include "mainwindow.h"
+#include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
 #include "conversion/imageconverter.h"
@@ -73,6 +74,8 @@ void ConvertImageFlow::run()
     MainWindow &w = m_window;
     if (w.isFileTaskBusy() || !w.wholeCanvasEditAllowed())
         return;
+    // The picture the dialog starts from is the one shown: a floating selection lands first.
+    w.m_selection->settle();
     const QString path = choosePath();
     if (path.isEmpty()) {
         cancelled();
