@@ -74,7 +74,7 @@ void ConvertImageFlow::run()
     MainWindow &w = m_window;
     if (w.isFileTaskBusy() || !w.wholeCanvasEditAllowed())
         return;
-    // The picture the dialog starts from is the one shown: a floating selection lands first.
+    // A floating selection lands first, as before any whole-canvas edit.
     w.m_selection->settle();
     const QString path = choosePath();
     if (path.isEmpty()) {
