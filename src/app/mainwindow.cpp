@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "convertimageflow.h"
 #include "elidedlabel.h"
 #include "importimagedialog.h"
 #include "importoptionsdialog.h"
@@ -419,6 +420,11 @@ void MainWindow::importImage()
     showStatusMessage(tr("Imported %1 (%2).")
                           .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
                       StatusMessageMs);
+}
+
+void MainWindow::convertImage()
+{
+    ConvertImageFlow(*this).run();
 }
 
 void MainWindow::showOnlineUserManual()

@@ -23,6 +23,8 @@ class QMimeData;
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+    // The conversion flow applies its result the way the window's own edits do.
+    friend class ConvertImageFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -71,6 +73,7 @@ public slots:
     void openProject();
     void openRecentProject();
     void importImage();
+    void convertImage();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

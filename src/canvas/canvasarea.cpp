@@ -817,9 +817,7 @@ void CanvasArea::reloadProject()
 
 quint8 CanvasArea::frameColorIndex() const
 {
-    const bool multicolorSide = m_project.mode() == CanvasMode::Multicolor &&
-                                m_project.layout() == CanvasLayout::SideBorderSprites;
-    return m_project.slot(multicolorSide ? ColorSlot::Background : ColorSlot::Border);
+    return m_project.frameColor();
 }
 
 QImage CanvasArea::baseExportImage(bool withBorders, quint8 frameColor) const

@@ -1,6 +1,8 @@
 // The command-line tool's wiring: each command reads the project, runs the
 // same library call the editor runs and reports it in its fixed format.
 
+#include "conversion/curvesmodel.h"
+#include "conversion/imageconverter.h"
 #include "document/palette.h"
 #include "document/project.h"
 #include "exchange/nativeformats.h"
@@ -103,6 +105,10 @@ private slots:
         QTest::newRow("colour 16") << QStringList{"swap-colors", "@", "16", "1"} << 2;
         QTest::newRow("diagonal flip") << QStringList{"flip", "@", "diagonal"} << 2;
         QTest::newRow("middle border") << QStringList{"align", "@", "middle", "left"} << 2;
+        QTest::newRow("convert without mode") << QStringList{"convert", "@"} << 2;
+        QTest::newRow("unknown dither")
+            << QStringList{"convert", "@", "--mode", "hires", "--dither", "random"} << 2;
+        QTest::newRow("project as picture") << QStringList{"convert", "@", "--mode", "hires"} << 1;
         QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "@", "0"} << 2;
         QTest::newRow("no such screen") << QStringList{"export-native", "@", "--screen", "1"} << 1;
         QTest::newRow("not a C64 picture") << QStringList{"import", "@"} << 1;
@@ -220,6 +226,37 @@ private slots:
             QCOMPARE(saved.layoutSpec(), expected.layoutSpec());
         }
     }
+    // A picture becomes a new project whose one edit holds the converter's
+    // result; a picture of another size is stretched to the canvas first.
+    void convertCommand()
+    {
+        QImage image(100, 60, QImage::Format_RGB32);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x)
+                image.setPixel(x, y, qRgb(x * 2, y * 4, (x * y) % 256));
+        QVERIFY(image.save(path("picture.png")));
+        const Run run =
+            runCli({"convert", path("picture.png"), path("converted.kvn"), "--mode", "multicolor",
+                    "--layout", "1", "--dither", "ordered", "--distance", "euclidean", "--palette",
+                    "3", "--background", "6", "--border", "14"});
+        QCOMPARE(run.exitCode, 0);
+        const Project expected(CanvasMode::Multicolor, -1, -1,
+                               LayoutSpec{CanvasLayout::SideBorderSprites});
+        ConversionOptions options{expected.mode(),      expected.layoutSpec(),
+                                  DitherKind::Ordered,  ColorMetric::Euclidean,
+                                  expected.slotBytes(), 3};
+        options.slotBytes[size_t(ColorSlot::Background)] = 6;
+        options.slotBytes[size_t(ColorSlot::Border)] = 14;
+        const QImage scaled = image.scaled(conversionSourceSize(expected.mode(), expected.size()),
+                                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        Project saved;
+        QVERIFY(loadProjectFile(path("converted.kvn"), saved).ok);
+        QCOMPARE(saved.history().nodeCount(), 1);
+        QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
+        QCOMPARE(saved.colormap(), convert(scaled, expected.size(), CurvesModel(), options));
+        QCOMPARE(saved.slotBytes(), options.slotBytes);
+    }
+
     void reportsAndRepairs_data()
     {
         QTest::addColumn<QString>("command");
