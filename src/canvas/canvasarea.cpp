@@ -23,6 +23,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTabletEvent>
+#include <QVarLengthArray>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,25 @@ constexpr double SnapDegrees = 22.5;
 QRectF pixelEdges(const QRect &rect)
 {
     return QRectF(rect.x(), rect.y(), rect.width(), rect.height());
+}
+
+// The pixels a one-pixel cosmetic outline of a widget rectangle covers, as
+// four fills that never overlap: the rows and columns holding its edges.
+void fillOutline(QPainter &painter, const QRectF &outline, const QColor &color)
+{
+    const int left = int(std::floor(outline.left()));
+    const int right = int(std::floor(outline.right()));
+    const int top = int(std::floor(outline.top()));
+    const int bottom = int(std::floor(outline.bottom()));
+    painter.fillRect(QRect(left, top, right - left + 1, 1), color);
+    if (bottom == top)
+        return;
+    painter.fillRect(QRect(left, bottom, right - left + 1, 1), color);
+    if (bottom - top < 2)
+        return;
+    painter.fillRect(QRect(left, top + 1, 1, bottom - top - 1), color);
+    if (right != left)
+        painter.fillRect(QRect(right, top + 1, 1, bottom - top - 1), color);
 }
 
 QPen cosmeticPen(const QColor &color, qreal width)
@@ -945,7 +965,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
 
     const QRectF visible = visibleCanvasRect(updateRect);
     if (m_pixelGridVisible && viewTransform().zoom() >= PixelGridMinZoom)
-        paintPixelGrid(painter, visible, updateRect);
+        paintPixelGrid(painter, updateRect);
     if (m_gridVisible)
         paintReferenceGrid(painter, visible);
     if (m_symmetry.mode() != SymmetryMode::None)
@@ -975,8 +995,36 @@ void CanvasArea::paintFrame(QPainter &painter) const
                      black);
 }
 
-void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible, const QRect &updateRect)
+void CanvasArea::paintPixelGrid(QPainter &painter, const QRect &updateRect)
 {
+    // Half-transparent lines are blended pixel by pixel, which is slow for
+    // hundreds of them; they are drawn opaque on a layer that is blended
+    // once. The layer covers the whole widget and is kept until the view
+    // changes, so repaints while drawing only blend it.
+    const QTransform toWidget = viewTransform().widgetFromCanvas();
+    const int grey = m_lighterGrids ? 115 : 64;
+    if (!m_gridLayerValid || m_gridLayerTransform != toWidget || m_gridLayerGrey != grey ||
+        m_gridLayerWidget != size() || m_gridLayerCanvas != m_project.size())
+        renderGridLayer(toWidget, grey);
+    const QRect part = m_gridLayerArea & updateRect;
+    if (part.isEmpty())
+        return;
+    painter.save();
+    painter.resetTransform();
+    painter.setOpacity(128 / 255.0);
+    painter.drawImage(part.topLeft(), m_gridLayer, part.translated(-m_gridLayerArea.topLeft()));
+    painter.restore();
+}
+
+void CanvasArea::renderGridLayer(const QTransform &toWidget, int grey)
+{
+    m_gridLayerValid = true;
+    m_gridLayerTransform = toWidget;
+    m_gridLayerGrey = grey;
+    m_gridLayerWidget = size();
+    m_gridLayerCanvas = m_project.size();
+    m_gridLayerArea = QRect();
+    const QRectF visible = visibleCanvasRect(rect());
     if (visible.isEmpty())
         return;
     const int x1 = std::max(0, int(std::floor(visible.left())));
@@ -989,18 +1037,15 @@ void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible, const 
         lines.append(QLineF(x, y1, x, y2));
     for (int y = y1; y <= y2; ++y)
         lines.append(QLineF(x1, y, x2, y));
-    // Half-transparent lines are blended pixel by pixel, which is slow for
-    // hundreds of them; draw them opaque on a layer and blend that once.
-    const QTransform toWidget = viewTransform().widgetFromCanvas();
     const QRect area =
         toWidget.mapRect(QRectF(x1, y1, x2 - x1, y2 - y1)).toAlignedRect().adjusted(-1, -1, 1, 1) &
-        updateRect;
+        rect();
     if (area.isEmpty())
         return;
+    m_gridLayerArea = area;
     if (m_gridLayer.size() != area.size())
         m_gridLayer = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
     m_gridLayer.fill(Qt::transparent);
-    const int grey = m_lighterGrids ? 115 : 64;
     const QTransform toLayer = toWidget * QTransform::fromTranslate(-area.x(), -area.y());
     const double turn = std::fmod(std::abs(viewTransform().rotation()), 90.0);
     if (turn < 1e-9 || 90.0 - turn < 1e-9) {
@@ -1011,11 +1056,6 @@ void CanvasArea::paintPixelGrid(QPainter &painter, const QRectF &visible, const 
         layer.setPen(cosmeticPen(QColor(grey, grey, grey), 1));
         layer.drawLines(lines);
     }
-    painter.save();
-    painter.resetTransform();
-    painter.setOpacity(128 / 255.0);
-    painter.drawImage(area.topLeft(), m_gridLayer);
-    painter.restore();
 }
 
 void CanvasArea::paintReferenceGrid(QPainter &painter, const QRectF &visible) const
@@ -1052,10 +1092,22 @@ void CanvasArea::paintSafeFrames(QPainter &painter) const
 {
     const SafeFrames frames =
         safeFrames(m_project.mode(), m_project.size(), m_project.layoutSpec());
+    const QColor full(255, 191, 0, 102), normal(0, 255, 0, 102);
+    const QTransform toWidget = viewTransform().widgetFromCanvas();
+    if (toWidget.type() <= QTransform::TxScale && toWidget.m11() > 0 && toWidget.m22() > 0) {
+        // Half-transparent lines take a slow per-pixel path; on an upright
+        // view the same pixels come as four thin fills.
+        painter.save();
+        painter.resetTransform();
+        fillOutline(painter, toWidget.mapRect(pixelEdges(frames.full)), full);
+        fillOutline(painter, toWidget.mapRect(pixelEdges(frames.normal)), normal);
+        painter.restore();
+        return;
+    }
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(cosmeticPen(QColor(255, 191, 0, 102), 1));
+    painter.setPen(cosmeticPen(full, 1));
     painter.drawRect(pixelEdges(frames.full));
-    painter.setPen(cosmeticPen(QColor(0, 255, 0, 102), 1));
+    painter.setPen(cosmeticPen(normal, 1));
     painter.drawRect(pixelEdges(frames.normal));
 }
 

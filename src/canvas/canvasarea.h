@@ -263,7 +263,8 @@ private:
     QImage baseExportImage(bool withBorders, quint8 frameColor) const;
 
     void paintFrame(QPainter &painter) const;
-    void paintPixelGrid(QPainter &painter, const QRectF &visible, const QRect &updateRect);
+    void paintPixelGrid(QPainter &painter, const QRect &updateRect);
+    void renderGridLayer(const QTransform &toWidget, int grey);
     void paintReferenceGrid(QPainter &painter, const QRectF &visible) const;
     void paintSymmetryGuides(QPainter &painter) const;
     void paintSafeFrames(QPainter &painter) const;
@@ -318,7 +319,14 @@ private:
     QImage m_artworkImage;
     QImage m_referenceImage;
     QRect m_previewRect;
-    QImage m_gridLayer; // scratch for the pixel grid
+    // The pixel grid drawn for the whole widget, kept while the view holds.
+    QImage m_gridLayer;
+    QRect m_gridLayerArea;
+    QTransform m_gridLayerTransform;
+    QSize m_gridLayerWidget;
+    QSize m_gridLayerCanvas;
+    int m_gridLayerGrey = 0;
+    bool m_gridLayerValid = false;
 
     quint8 m_penIndex = 1;
     quint8 m_secondaryIndex = 0;

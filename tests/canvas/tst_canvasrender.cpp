@@ -6,6 +6,8 @@
 
 #include "document/geometry.h"
 
+#include <QPainter>
+
 namespace
 {
 
@@ -183,6 +185,29 @@ private slots:
         QVERIFY(closeTo(image.pixelColor(34, 300),
                         QColor(overBlack(255, 102), overBlack(191, 102), 0)));
         QCOMPARE(image.pixelColor(67, 300), pal(0));
+        // On upright views at fractional zooms and offsets the frames cover
+        // the pixels of a one-pixel cosmetic outline through the view.
+        for (const auto &[zoom, offset] :
+             {std::pair{1.37, QPointF(61.3, 40.6)}, std::pair{0.91, QPointF(120.5, 99.25)}}) {
+            f.project.view().setZoom(zoom);
+            f.project.view().setOffset(offset);
+            f.canvas->setSafeFramesVisible(false);
+            QImage expected = grabbed(f).convertToFormat(QImage::Format_RGB32);
+            const SafeFrames frames =
+                ::safeFrames(f.project.mode(), f.project.size(), f.project.layoutSpec());
+            QPainter painter(&expected);
+            painter.setWorldTransform(f.project.view().widgetFromCanvas());
+            for (const auto &[rect, color] : {std::pair{frames.full, QColor(255, 191, 0, 102)},
+                                              std::pair{frames.normal, QColor(0, 255, 0, 102)}}) {
+                QPen pen(color, 1);
+                pen.setCosmetic(true);
+                painter.setPen(pen);
+                painter.drawRect(QRectF(rect));
+            }
+            painter.end();
+            f.canvas->setSafeFramesVisible(true);
+            QCOMPARE(grabbed(f).convertToFormat(QImage::Format_RGB32), expected);
+        }
         // Bitmap-only canvases have no safe frames.
         CanvasFixture plain(Project(CanvasMode::Hires), Widget);
         plain.canvas->setSafeFramesVisible(true);
