@@ -165,7 +165,7 @@ private slots:
         const ProjectFileResult result =
             ProjectFileTask::run(nullptr, QStringLiteral("Working..."), [&](const auto &progress) {
                 // A quick task takes a fraction of the dialog's delay.
-                const int steps = quick ? 10 : 1000;
+                const int steps = quick ? 3 : 1000;
                 for (int i = 0; i < steps; ++i) {
                     if (!progress(i, steps))
                         return ProjectFileResult{false, true, {}};
