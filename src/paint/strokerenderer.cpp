@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -84,6 +85,59 @@ struct Segment {
         return true;
     }
 };
+
+// Where the horizontal line of display samples at row position sy, mapped
+// into the nib frame, passes within rho of the segment: the range [lo, hi]
+// of display x. False when it never does. The line meets the capsule (two
+// discs and the band between) in one interval, as the capsule is convex.
+bool capsuleSpan(const Segment &seg, const NibFrame &frame, double sy, double rho, double &lo,
+                 double &hi)
+{
+    double ox = 0.0, oy = sy, vx = 1.0, vy = 0.0;
+    frame.apply(ox, oy);
+    frame.apply(vx, vy);
+    lo = std::numeric_limits<double>::infinity();
+    hi = -lo;
+    const auto disc = [&](double cx, double cy) {
+        const double px = ox - cx, py = oy - cy;
+        const double b = vx * px + vy * py;
+        const double d = b * b - (px * px + py * py - rho * rho);
+        if (d < 0.0)
+            return;
+        const double root = std::sqrt(d);
+        lo = std::min(lo, -b - root);
+        hi = std::max(hi, -b + root);
+    };
+    disc(seg.x0, seg.y0);
+    disc(seg.x0 + seg.dx, seg.y0 + seg.dy);
+    if (seg.lengthSquared > 0.0) {
+        const double length = std::sqrt(seg.lengthSquared);
+        const double ex = seg.dx / length, ey = seg.dy / length;
+        double a = -std::numeric_limits<double>::infinity(), b = -a;
+        // f0 + u f1 within [min, max], for the distance across the band and
+        // the position along it.
+        const auto clip = [&](double f0, double f1, double min, double max) {
+            if (std::abs(f1) < 1e-12) {
+                if (f0 < min || f0 > max)
+                    a = 1.0, b = 0.0;
+                return;
+            }
+            double u0 = (min - f0) / f1, u1 = (max - f0) / f1;
+            if (u0 > u1)
+                std::swap(u0, u1);
+            a = std::max(a, u0);
+            b = std::min(b, u1);
+        };
+        const double px = ox - seg.x0, py = oy - seg.y0;
+        clip(-ey * px + ex * py, -ey * vx + ex * vy, -rho, rho);
+        clip(ex * px + ey * py, ex * vx + ey * vy, 0.0, length);
+        if (a <= b) {
+            lo = std::min(lo, a);
+            hi = std::max(hi, b);
+        }
+    }
+    return lo <= hi;
+}
 
 } // namespace
 
@@ -209,8 +263,20 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
     const double empty2 = (r + 0.5 + Margin) * (r + 0.5 + Margin);
     const double inverseLength2 = seg.lengthSquared > 0.0 ? 1.0 / seg.lengthSquared : 0.0;
 
+    // Per row, the display x range that is surely inside the nib and the one
+    // outside which it is surely empty; only the samples between are measured.
+    // A square nib's corner reaches sqrt(2) times its half width.
+    const double emptyRho = (r + 0.5 + Margin) * (square ? M_SQRT2 : 1.0);
     for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
         uchar *row = bits + y * stride;
+        double emptyLo = 0.0, emptyHi = -1.0, solidLo = 0.0, solidHi = -1.0;
+        if (antialiased) {
+            const double sy = (y + 0.5) / aspect;
+            if (!capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi))
+                continue; // the row stays cleared
+            if (solidR <= 0.0 || !capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi))
+                solidLo = 0.0, solidHi = -1.0;
+        }
         for (int x = bounds.left(); x <= bounds.right(); ++x) {
             if (!antialiased) {
                 double sx, sy;
@@ -229,6 +295,12 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
             }
             for (int i = 0; i < pw; ++i) {
                 double sx = x * pixelWidth + i + 0.5;
+                if (sx < emptyLo || sx > emptyHi)
+                    continue; // cleared above
+                if (sx > solidLo && sx < solidHi) {
+                    row[x * pw + i] = 255;
+                    continue;
+                }
                 double sy = (y + 0.5) / aspect;
                 frame.apply(sx, sy);
                 // A quick distance (a multiplication for the division)
