@@ -142,6 +142,36 @@ private slots:
         QVERIFY(desk.renderer.rasterize(desk.project, params, {}, c, c, true).contains(c));
         QCOMPARE(int(desk.renderer.mask().constScanLine(pixel.y())[pixel.x()]), row[2].toInt());
     }
+    void longAntialiasedSegments()
+    {
+        // Away from its ends a straight anti-aliased segment looks the same
+        // all along: every row (or column) across it holds one coverage value,
+        // the middle ones full.
+        for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor})
+            for (const int width : {3, 8, 21})
+                for (const bool vertical : {false, true}) {
+                    Desk desk(mode, width);
+                    PaintParams params;
+                    params.brush = desk.settings.brush;
+                    const QPoint a(30, 30), b = vertical ? QPoint(30, 150) : QPoint(120, 30);
+                    const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, true);
+                    const QImage &mask = desk.renderer.mask();
+                    const int pw = mask.width() / desk.project.width();
+                    QSet<int> values;
+                    for (int across = vertical ? box.left() * pw : box.top();
+                         across <= (vertical ? box.right() * pw + pw - 1 : box.bottom());
+                         ++across) {
+                        QSet<uchar> along;
+                        for (int t = (vertical ? a.y() : a.x() * pw) + 2 * width;
+                             t <= (vertical ? b.y() : b.x() * pw) - 2 * width; ++t)
+                            along << (vertical ? mask.constScanLine(t)[across]
+                                               : mask.constScanLine(across)[t]);
+                        QCOMPARE(along.size(), 1);
+                        values << *along.begin();
+                    }
+                    QVERIFY(values.contains(255) && values.contains(0));
+                }
+    }
     void symmetryCopiesMirrorTheDab()
     {
         // Each copy paints the mirror image of the dab, a turned nib included;
