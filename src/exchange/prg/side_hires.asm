@@ -1,0 +1,4 @@
+MULTI = 0
+STABWAIT = 10
+LINE42WAIT = 93
+        .include "sideborders.inc"
