@@ -1,5 +1,6 @@
 # Turns a 64tass binary and its label list into a C++ header (see KorvenAsm.cmake).
-# The program's origin is the label "start"; labels outside the program are dropped.
+# The program's origin is the label "origin", else "start"; labels outside
+# the program are dropped.
 file(READ ${BIN} hex HEX)
 string(LENGTH "${hex}" hexlen)
 math(EXPR size "${hexlen} / 2")
@@ -8,10 +9,12 @@ string(REGEX REPLACE "((0x..,){16})" "\\1\n    " bytes "${bytes}")
 
 file(STRINGS ${LABELS} lines)
 set(origin -1)
-foreach(line IN LISTS lines)
-  if(line MATCHES "^start[ \t]+=[ \t]+\\$([0-9a-fA-F]+)")
-    math(EXPR origin "0x${CMAKE_MATCH_1}")
-  endif()
+foreach(name start origin)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^${name}[ \t]+=[ \t]+\\$([0-9a-fA-F]+)")
+      math(EXPR origin "0x${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
 endforeach()
 if(origin LESS 0)
   message(FATAL_ERROR "${NAME}: the program has no label 'start'")

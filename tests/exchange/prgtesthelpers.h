@@ -1,20 +1,20 @@
 #pragma once
 
 // Test canvases for the PRG export: one screen of a layout with seeded
-// random pixels, and a C64 run of an exported program.
+// random pixels.
 
 #include "document/project.h"
 #include "exchange/prgbuilder.h"
-
-#include "c64machine.h"
+#include "rules/ruleedits.h"
 
 #include <QRandomGenerator>
 
 namespace prgtest
 {
 
-// Random blocks of colour over the whole canvas, random slot colours.
-inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed)
+// Random blocks of colour over the whole canvas, random slot colours;
+// `legal` sweeps the clashes away and trims the borders to the budget.
+inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed, bool legal = true)
 {
     QRandomGenerator dice(seed);
     LayoutSpec spec;
@@ -33,19 +33,11 @@ inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed)
             for (int xx = x; xx < qMin(x + w, pixels.width()); ++xx)
                 pixels.setPixel(xx, yy, color);
     }
+    if (legal) {
+        resolveAllClashes(project);
+        reduceBorderSprites(project);
+    }
     return project;
-}
-
-// Runs a program from its start address until its set-up reaches `until`
-// (an address), then `frames` more frames.
-inline bool runProgram(C64Machine &machine, const QByteArray &prg, int start, int until, int frames)
-{
-    machine.loadPrg(prg);
-    machine.cpu.pc = uint16_t(start);
-    if (!machine.runUntil(uint16_t(until), 40'000'000))
-        return false;
-    machine.run(int64_t(frames) * machine.cyclesPerLine() * machine.linesPerFrame());
-    return !machine.cpu.jammed;
 }
 
 } // namespace prgtest

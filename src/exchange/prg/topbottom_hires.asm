@@ -1,5 +1,5 @@
 MULTI = 0
-STABWAIT = 10
-CHAINWAIT = 10
+STABWAIT = 41
+CHAINWAIT = 42
 TOPWAIT = 40
         .include "topbottom.inc"
