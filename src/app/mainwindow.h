@@ -70,6 +70,7 @@ public slots:
     void openProject();
     void openRecentProject();
     void importImage();
+    void exportPrg();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

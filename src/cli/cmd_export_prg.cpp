@@ -53,7 +53,8 @@ int runExportPrg(const QStringList &args)
         return 0;
     }
     QProcess process;
-    process.start(cruncher, ExomizerCall::arguments(QFileInfo(files.at(1)).absoluteFilePath(), start));
+    process.start(cruncher,
+                  ExomizerCall::arguments(QFileInfo(files.at(1)).absoluteFilePath(), start));
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         process.kill();

@@ -15,8 +15,12 @@ inline QString compressorPath(const QString &applicationDir)
 
 inline QStringList arguments(const QString &prgPath, int startAddress)
 {
-    return {QStringLiteral("sfx"), QString::number(startAddress), prgPath, QStringLiteral("-o"),
-            prgPath, QStringLiteral("-n")};
+    return {QStringLiteral("sfx"),
+            QString::number(startAddress),
+            prgPath,
+            QStringLiteral("-o"),
+            prgPath,
+            QStringLiteral("-n")};
 }
 
 } // namespace ExomizerCall

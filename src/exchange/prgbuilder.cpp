@@ -188,7 +188,8 @@ void writeBorderSprites(const Project &project, const BorderPlan &plan, int firs
             const int displayX = column * 24 + (right ? displayWidth - 336 : 0);
             const int x = plan.region.rect.left() + displayX / pixelWidth;
             upper = cutSprite(project.colormap(), mode, x, plan.region.rect.top(), plan.colors);
-            lower = cutSprite(project.colormap(), mode, x, plan.region.rect.top() + 21, plan.colors);
+            lower =
+                cutSprite(project.colormap(), mode, x, plan.region.rect.top() + 21, plan.colors);
             // One colour shows down both sprites of the pair.
             if (upper.color == plan.colors.transparent)
                 upper.color = lower.color;

@@ -48,7 +48,7 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("layout");
         QTest::addColumn<int>("size");
-        QTest::addColumn<int>("bitmap");  // file offsets
+        QTest::addColumn<int>("bitmap"); // file offsets
         QTest::addColumn<int>("single");
         QTest::newRow("hires bitmap") << 0 << 0 << 9515 << 514 << 9514;
         QTest::newRow("multi bitmap") << 1 << 0 << 10515 << 514 << 10514;
@@ -68,10 +68,12 @@ private slots:
         const int load = layout ? 0x3400 : 0x1e00;
         QCOMPARE(quint8(prg[0]) | quint8(prg[1]) << 8, load);
         const QByteArray screen = NativeFormats::encodeScreen(
-            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()), p.slotBytes());
+            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
+            p.slotBytes());
         const int data = mode ? 10000 : 9000;
         QCOMPARE(prg.mid(bitmap, data), screen.left(data));
-        QCOMPARE(int(quint8(prg[single])), int(p.slot(mode ? ColorSlot::Background : ColorSlot::Border)));
+        QCOMPARE(int(quint8(prg[single])),
+                 int(p.slot(mode ? ColorSlot::Background : ColorSlot::Border)));
         // Everything between the program and the bitmap, and after the single byte
         // up to the sprites, is zero.
         const KorvenAsmProgram &program = PrgBuilder::displayProgram(p.mode(), p.layout());
@@ -89,14 +91,17 @@ private slots:
         QTest::addColumn<int>("screens");
         QTest::addColumn<QString>("error");
         QTest::newRow("both over") << 9 << 10 << 1
-            << "Over the sprite budget: the top border holds sprites in 9 unit columns and the bottom "
-               "border holds sprites in 10 unit columns, but the hardware shows at most 8 sprites per border.";
+                                   << "Over the sprite budget: the top border holds sprites in 9 "
+                                      "unit columns and the bottom "
+                                      "border holds sprites in 10 unit columns, but the hardware "
+                                      "shows at most 8 sprites per border.";
         QTest::newRow("bottom over") << 8 << 12 << 1
-            << "Over the sprite budget: the bottom border holds sprites in 12 unit columns, but the "
-               "hardware shows at most 8 sprites per border.";
+                                     << "Over the sprite budget: the bottom border holds sprites "
+                                        "in 12 unit columns, but the "
+                                        "hardware shows at most 8 sprites per border.";
         QTest::newRow("within") << 8 << 8 << 1 << QString();
-        QTest::newRow("dual screen") << 0 << 0 << 2
-            << "The canvas is not a single C64 screen of this layout's size.";
+        QTest::newRow("dual screen")
+            << 0 << 0 << 2 << "The canvas is not a single C64 screen of this layout's size.";
     }
     void refusals()
     {
@@ -104,7 +109,8 @@ private slots:
         QFETCH(int, bottom);
         QFETCH(int, screens);
         QFETCH(QString, error);
-        LayoutSpec spec{screens > 1 ? CanvasLayout::BitmapOnly : CanvasLayout::TopBottomBorderSprites};
+        LayoutSpec spec{screens > 1 ? CanvasLayout::BitmapOnly
+                                    : CanvasLayout::TopBottomBorderSprites};
         Project p(CanvasMode::Hires, -1, -1, spec, screens);
         if (screens == 1) {
             paintColumns(p, RegionKind::TopBorder, top, 2);
@@ -140,7 +146,8 @@ private slots:
         // Bottom border: sprite 0 is the upper row's first used column, 8 the lower's.
         QCOMPARE(int(quint8(prg[SpriteOffset + 63])), 3 << 4 | shown);
         QCOMPARE(int(quint8(prg[SpriteOffset + 8 * 64 + 63])), 3 << 4 | shown);
-        QCOMPARE(int(quint8(prg[SpriteOffset + 64 + 63])), 0xf0 | p.slot(ColorSlot::BottomBackground));
+        QCOMPARE(int(quint8(prg[SpriteOffset + 64 + 63])),
+                 0xf0 | p.slot(ColorSlot::BottomBackground));
     }
 
     // Property: every sprite of the block, drawn with its attribute colour at
@@ -166,7 +173,8 @@ private slots:
         QVERIFY(!prg.isEmpty());
         const bool multi = mode == 1;
         const int step = multi ? 2 : 1, across = 24 / step;
-        const auto check = [&](int index, const QRect &region, int x, int y, ColorSlot bg, ColorSlot m0) {
+        const auto check = [&](int index, const QRect &region, int x, int y, ColorSlot bg,
+                               ColorSlot m0) {
             const QByteArray sprite = prg.mid(SpriteOffset + 64 * index, 64);
             for (int row = 0; row < 21; ++row)
                 for (int i = 0; i < across; ++i) {
@@ -179,23 +187,27 @@ private slots:
                 }
         };
         if (layout == 1) {
-            const QRect left = p.regionRect(RegionKind::LeftStrip), right = p.regionRect(RegionKind::RightStrip);
+            const QRect left = p.regionRect(RegionKind::LeftStrip),
+                        right = p.regionRect(RegionKind::RightStrip);
             for (int s = 0; s < 40; ++s) {
                 const QRect strip = s % 4 < 2 ? left : right;
                 check(s, strip, strip.left() + (s % 2) * across, 21 * (s / 4) - 8,
-                      multi ? ColorSlot::Background : ColorSlot::Border, ColorSlot::SpriteMulticolor0);
+                      multi ? ColorSlot::Background : ColorSlot::Border,
+                      ColorSlot::SpriteMulticolor0);
             }
             return;
         }
         for (int s = 0; s < 32; ++s) {
             const bool top = s >= 16;
-            const QRect region = p.regionRect(top ? RegionKind::TopBorder : RegionKind::BottomBorder);
+            const QRect region =
+                p.regionRect(top ? RegionKind::TopBorder : RegionKind::BottomBorder);
             const int column = quint8(prg[SpriteOffset + 64 * s + 63]) >> 4;
-            const bool right = (top ? p.layoutSpec().topAlignment : p.layoutSpec().bottomAlignment) ==
-                               BorderAlignment::Right;
+            const bool right = (top ? p.layoutSpec().topAlignment
+                                    : p.layoutSpec().bottomAlignment) == BorderAlignment::Right;
             if (column == 15)
                 continue;
-            check(s, region, (column * 24 - (right ? 16 : 0)) / step, region.top() + (s % 16 >= 8 ? 21 : 0),
+            check(s, region, (column * 24 - (right ? 16 : 0)) / step,
+                  region.top() + (s % 16 >= 8 ? 21 : 0),
                   top ? ColorSlot::TopBackground : ColorSlot::BottomBackground,
                   top ? ColorSlot::TopMulticolor0 : ColorSlot::BottomMulticolor0);
         }

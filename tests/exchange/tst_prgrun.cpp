@@ -128,7 +128,8 @@ private slots:
         runToLine(machine, layout == 1 ? 260 : 120);
 
         const QByteArray screen = NativeFormats::encodeScreen(
-            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()), p.slotBytes());
+            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
+            p.slotBytes());
         QCOMPARE(machine.port01() & 7, 5);
         QCOMPARE(machine.ram[machine.ram[0xfffb] << 8 | machine.ram[0xfffa]], uint8_t(0x40)); // RTI
         QVERIFY(machine.nmiHeld());
@@ -147,7 +148,8 @@ private slots:
             QCOMPARE(machine.vic[0x21] & 15, background);
         if (!sprites)
             return;
-        QCOMPARE(machine.ram[0xffff] << 8 | machine.ram[0xfffe], e.program->address(layout == 1 ? "stab1" : "prep"));
+        QCOMPARE(machine.ram[0xffff] << 8 | machine.ram[0xfffe],
+                 e.program->address(layout == 1 ? "stab1" : "prep"));
         const bool side = layout == 1;
         QCOMPARE(machine.vic[0x15], uint8_t(side ? 0xf0 : 0xff));
         QCOMPARE(machine.vic[0x1c], uint8_t(multi ? (side ? 0xf0 : 0xff) : 0));
@@ -160,7 +162,8 @@ private slots:
             const int rightX = multi ? 0x158 : 0x150;
             const QList<int> xs = {leftX, 0, rightX, rightX + 24};
             for (int k = 0; k < 4; ++k) {
-                QCOMPARE(machine.vic[size_t(8 + 2 * k)] | (machine.vic[0x10] >> (4 + k) & 1) << 8, xs[k]);
+                QCOMPARE(machine.vic[size_t(8 + 2 * k)] | (machine.vic[0x10] >> (4 + k) & 1) << 8,
+                         xs[k]);
                 QCOMPARE(machine.vic[size_t(9 + 2 * k)], uint8_t(0x2a));
                 QCOMPARE(machine.ram[size_t(0x77fc + k)], uint8_t(0xa0 + k));
                 QCOMPARE(machine.ram[size_t(0x7bfc + k)], uint8_t(0xa4 + k));
@@ -225,7 +228,8 @@ private slots:
                 QVERIFY(it != colours.end());
                 const int upper = row, lower = row + 1;
                 int color = block[64 * (4 * upper + k) + 63];
-                const quint8 transparent = e.project.slot(mode ? ColorSlot::Background : ColorSlot::Border);
+                const quint8 transparent =
+                    e.project.slot(mode ? ColorSlot::Background : ColorSlot::Border);
                 if ((row == 4 || row == 7) && color == transparent)
                     color = block[64 * (4 * lower + k) + 63];
                 QCOMPARE(it->value & 15, color);
@@ -260,13 +264,16 @@ private slots:
         };
         QVERIFY(rows(250) != control.end() || rows(249) != control.end());
         const auto &chain = mode ? background : control;
-        const auto atBottom = std::find_if(chain.begin(), chain.end(), [](const auto &w) { return w.line == 251; });
+        const auto atBottom =
+            std::find_if(chain.begin(), chain.end(), [](const auto &w) { return w.line == 251; });
         QVERIFY(atBottom != chain.end());
         QCOMPARE(atBottom->cycle, 12);
-        QCOMPARE(atBottom->value & (mode ? 15 : 0xff), mode ? p.slot(ColorSlot::BottomBackground) : 0x13);
+        QCOMPARE(atBottom->value & (mode ? 15 : 0xff),
+                 mode ? p.slot(ColorSlot::BottomBackground) : 0x13);
         const auto &restore = mode ? background : control;
         const auto back = std::find_if(restore.begin(), restore.end(), [&](const auto &w) {
-            return w.value == (mode ? p.slot(ColorSlot::Background) : 0x3b) && (w.line == 50 || w.line == 51);
+            return w.value == (mode ? p.slot(ColorSlot::Background) : 0x3b) &&
+                   (w.line == 50 || w.line == 51);
         });
         QVERIFY(back != restore.end());
         QVERIFY(back->line == 50 ? back->cycle >= 57 : back->cycle <= 14);
@@ -288,7 +295,8 @@ private slots:
         QTest::addColumn<QString>("koala"); // a real picture instead of a random canvas
         for (int layout = 0; layout < 3; ++layout)
             for (int mode = 0; mode < 2; ++mode)
-                QTest::addRow("%s %d", mode ? "multi" : "hires", layout) << mode << layout << QString();
+                QTest::addRow("%s %d", mode ? "multi" : "hires", layout)
+                    << mode << layout << QString();
         for (const QString &file : QDir(Koala).entryList(QDir::Files))
             QTest::addRow("%s", qPrintable(file)) << 1 << 0 << Koala + file;
     }

@@ -11,7 +11,8 @@ constexpr int MaxCandidates = 256;
 int hashAt(const QByteArray &data, int i)
 {
     const auto b = [&](int k) { return uint8_t(data[i + k]); };
-    return ((b(0) << 8 ^ b(1) << 4 ^ b(2)) * 2654435761u >> (32 - HashBits)) & ((1 << HashBits) - 1);
+    return ((b(0) << 8 ^ b(1) << 4 ^ b(2)) * 2654435761u >> (32 - HashBits)) &
+           ((1 << HashBits) - 1);
 }
 
 void flushLiterals(QByteArray &out, const QByteArray &data, int from, int to)

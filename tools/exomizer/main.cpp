@@ -44,8 +44,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 6 || args.at(0) != QLatin1String("sfx") || args.at(3) != QLatin1String("-o") ||
-        args.at(5) != QLatin1String("-n"))
+    if (args.size() != 6 || args.at(0) != QLatin1String("sfx") ||
+        args.at(3) != QLatin1String("-o") || args.at(5) != QLatin1String("-n"))
         return fail(QStringLiteral("usage: exomizer.exe sfx START FILE -o FILE -n"));
     int start = 0;
     if (!parseAddress(args.at(1), start))

@@ -247,73 +247,184 @@ void Mos6502::step()
     };
     switch (op) {
     // Loads, logic and arithmetic (group 1 and the X/Y loads).
-    case 0xa9: case 0xa5: case 0xb5: case 0xad: case 0xbd: case 0xb9: case 0xa1: case 0xb1:
+    case 0xa9:
+    case 0xa5:
+    case 0xb5:
+    case 0xad:
+    case 0xbd:
+    case 0xb9:
+    case 0xa1:
+    case 0xb1:
         a = readOperand(op);
         setNZ(a);
         break;
-    case 0xa2: case 0xa6: case 0xb6: case 0xae: case 0xbe:
+    case 0xa2:
+    case 0xa6:
+    case 0xb6:
+    case 0xae:
+    case 0xbe:
         x = op == 0xa2 ? rd(pc++) : op == 0xbe ? rd(absIndexed(y, false)) : readOperand(op);
         setNZ(x);
         break;
-    case 0xa0: case 0xa4: case 0xb4: case 0xac: case 0xbc:
+    case 0xa0:
+    case 0xa4:
+    case 0xb4:
+    case 0xac:
+    case 0xbc:
         y = op == 0xa0 ? rd(pc++) : readOperand(op);
         setNZ(y);
         break;
-    case 0x09: case 0x05: case 0x15: case 0x0d: case 0x1d: case 0x19: case 0x01: case 0x11:
+    case 0x09:
+    case 0x05:
+    case 0x15:
+    case 0x0d:
+    case 0x1d:
+    case 0x19:
+    case 0x01:
+    case 0x11:
         a |= readOperand(op);
         setNZ(a);
         break;
-    case 0x29: case 0x25: case 0x35: case 0x2d: case 0x3d: case 0x39: case 0x21: case 0x31:
+    case 0x29:
+    case 0x25:
+    case 0x35:
+    case 0x2d:
+    case 0x3d:
+    case 0x39:
+    case 0x21:
+    case 0x31:
         a &= readOperand(op);
         setNZ(a);
         break;
-    case 0x49: case 0x45: case 0x55: case 0x4d: case 0x5d: case 0x59: case 0x41: case 0x51:
+    case 0x49:
+    case 0x45:
+    case 0x55:
+    case 0x4d:
+    case 0x5d:
+    case 0x59:
+    case 0x41:
+    case 0x51:
         a ^= readOperand(op);
         setNZ(a);
         break;
-    case 0x69: case 0x65: case 0x75: case 0x6d: case 0x7d: case 0x79: case 0x61: case 0x71:
+    case 0x69:
+    case 0x65:
+    case 0x75:
+    case 0x6d:
+    case 0x7d:
+    case 0x79:
+    case 0x61:
+    case 0x71:
         adc(readOperand(op));
         break;
-    case 0xe9: case 0xe5: case 0xf5: case 0xed: case 0xfd: case 0xf9: case 0xe1: case 0xf1:
+    case 0xe9:
+    case 0xe5:
+    case 0xf5:
+    case 0xed:
+    case 0xfd:
+    case 0xf9:
+    case 0xe1:
+    case 0xf1:
         sbc(readOperand(op));
         break;
-    case 0xc9: case 0xc5: case 0xd5: case 0xcd: case 0xdd: case 0xd9: case 0xc1: case 0xd1:
+    case 0xc9:
+    case 0xc5:
+    case 0xd5:
+    case 0xcd:
+    case 0xdd:
+    case 0xd9:
+    case 0xc1:
+    case 0xd1:
         compare(a, readOperand(op));
         break;
-    case 0xe0: case 0xe4: case 0xec:
+    case 0xe0:
+    case 0xe4:
+    case 0xec:
         compare(x, op == 0xe0 ? rd(pc++) : readOperand(op));
         break;
-    case 0xc0: case 0xc4: case 0xcc:
+    case 0xc0:
+    case 0xc4:
+    case 0xcc:
         compare(y, op == 0xc0 ? rd(pc++) : readOperand(op));
         break;
-    case 0x24: case 0x2c: {
+    case 0x24:
+    case 0x2c: {
         const uint8_t v = readOperand(op);
         p = uint8_t((p & ~(N | V | Z)) | (v & (N | V)) | ((a & v) == 0 ? Z : 0));
         break;
     }
     // Stores.
-    case 0x85: wr(zp(), a); break;
-    case 0x95: wr(zpIndexed(x), a); break;
-    case 0x8d: wr(absolute(), a); break;
-    case 0x9d: wr(absIndexed(x, true), a); break;
-    case 0x99: wr(absIndexed(y, true), a); break;
-    case 0x81: wr(indX(), a); break;
-    case 0x91: wr(indY(true), a); break;
-    case 0x86: wr(zp(), x); break;
-    case 0x96: wr(zpIndexed(y), x); break;
-    case 0x8e: wr(absolute(), x); break;
-    case 0x84: wr(zp(), y); break;
-    case 0x94: wr(zpIndexed(x), y); break;
-    case 0x8c: wr(absolute(), y); break;
+    case 0x85:
+        wr(zp(), a);
+        break;
+    case 0x95:
+        wr(zpIndexed(x), a);
+        break;
+    case 0x8d:
+        wr(absolute(), a);
+        break;
+    case 0x9d:
+        wr(absIndexed(x, true), a);
+        break;
+    case 0x99:
+        wr(absIndexed(y, true), a);
+        break;
+    case 0x81:
+        wr(indX(), a);
+        break;
+    case 0x91:
+        wr(indY(true), a);
+        break;
+    case 0x86:
+        wr(zp(), x);
+        break;
+    case 0x96:
+        wr(zpIndexed(y), x);
+        break;
+    case 0x8e:
+        wr(absolute(), x);
+        break;
+    case 0x84:
+        wr(zp(), y);
+        break;
+    case 0x94:
+        wr(zpIndexed(x), y);
+        break;
+    case 0x8c:
+        wr(absolute(), y);
+        break;
     // Read-modify-write: the old value is written back before the new one.
-    case 0x0a: case 0x2a: case 0x4a: case 0x6a:
+    case 0x0a:
+    case 0x2a:
+    case 0x4a:
+    case 0x6a:
         rd(pc);
         a = rmwOp(op >> 5, a);
         break;
-    case 0x06: case 0x26: case 0x46: case 0x66: case 0xe6: case 0xc6:
-    case 0x16: case 0x36: case 0x56: case 0x76: case 0xf6: case 0xd6:
-    case 0x0e: case 0x2e: case 0x4e: case 0x6e: case 0xee: case 0xce:
-    case 0x1e: case 0x3e: case 0x5e: case 0x7e: case 0xfe: case 0xde: {
+    case 0x06:
+    case 0x26:
+    case 0x46:
+    case 0x66:
+    case 0xe6:
+    case 0xc6:
+    case 0x16:
+    case 0x36:
+    case 0x56:
+    case 0x76:
+    case 0xf6:
+    case 0xd6:
+    case 0x0e:
+    case 0x2e:
+    case 0x4e:
+    case 0x6e:
+    case 0xee:
+    case 0xce:
+    case 0x1e:
+    case 0x3e:
+    case 0x5e:
+    case 0x7e:
+    case 0xfe:
+    case 0xde: {
         const int mode = (op >> 3) & 3;
         const uint16_t address = mode == 0   ? zp()
                                  : mode == 2 ? zpIndexed(x)
@@ -326,31 +437,106 @@ void Mos6502::step()
         break;
     }
     // Register transfers, increments, flags.
-    case 0xaa: rd(pc); x = a; setNZ(x); break;
-    case 0xa8: rd(pc); y = a; setNZ(y); break;
-    case 0x8a: rd(pc); a = x; setNZ(a); break;
-    case 0x98: rd(pc); a = y; setNZ(a); break;
-    case 0xba: rd(pc); x = s; setNZ(x); break;
-    case 0x9a: rd(pc); s = x; break;
-    case 0xe8: rd(pc); setNZ(++x); break;
-    case 0xc8: rd(pc); setNZ(++y); break;
-    case 0xca: rd(pc); setNZ(--x); break;
-    case 0x88: rd(pc); setNZ(--y); break;
-    case 0x18: rd(pc); p &= ~C; break;
-    case 0x38: rd(pc); p |= C; break;
-    case 0x58: rd(pc); p &= ~I; break;
-    case 0x78: rd(pc); p |= I; break;
-    case 0xb8: rd(pc); p &= ~V; break;
-    case 0xd8: rd(pc); p &= ~D; break;
-    case 0xf8: rd(pc); p |= D; break;
-    case 0xea: rd(pc); break;
+    case 0xaa:
+        rd(pc);
+        x = a;
+        setNZ(x);
+        break;
+    case 0xa8:
+        rd(pc);
+        y = a;
+        setNZ(y);
+        break;
+    case 0x8a:
+        rd(pc);
+        a = x;
+        setNZ(a);
+        break;
+    case 0x98:
+        rd(pc);
+        a = y;
+        setNZ(a);
+        break;
+    case 0xba:
+        rd(pc);
+        x = s;
+        setNZ(x);
+        break;
+    case 0x9a:
+        rd(pc);
+        s = x;
+        break;
+    case 0xe8:
+        rd(pc);
+        setNZ(++x);
+        break;
+    case 0xc8:
+        rd(pc);
+        setNZ(++y);
+        break;
+    case 0xca:
+        rd(pc);
+        setNZ(--x);
+        break;
+    case 0x88:
+        rd(pc);
+        setNZ(--y);
+        break;
+    case 0x18:
+        rd(pc);
+        p &= ~C;
+        break;
+    case 0x38:
+        rd(pc);
+        p |= C;
+        break;
+    case 0x58:
+        rd(pc);
+        p &= ~I;
+        break;
+    case 0x78:
+        rd(pc);
+        p |= I;
+        break;
+    case 0xb8:
+        rd(pc);
+        p &= ~V;
+        break;
+    case 0xd8:
+        rd(pc);
+        p &= ~D;
+        break;
+    case 0xf8:
+        rd(pc);
+        p |= D;
+        break;
+    case 0xea:
+        rd(pc);
+        break;
     // Stack.
-    case 0x48: rd(pc); push(a); break;
-    case 0x08: rd(pc); push(p | B | U); break;
-    case 0x68: rd(pc); rd(uint16_t(0x100 | s)); a = pull(); setNZ(a); break;
-    case 0x28: rd(pc); rd(uint16_t(0x100 | s)); p = uint8_t((pull() & ~B) | U); break;
+    case 0x48:
+        rd(pc);
+        push(a);
+        break;
+    case 0x08:
+        rd(pc);
+        push(p | B | U);
+        break;
+    case 0x68:
+        rd(pc);
+        rd(uint16_t(0x100 | s));
+        a = pull();
+        setNZ(a);
+        break;
+    case 0x28:
+        rd(pc);
+        rd(uint16_t(0x100 | s));
+        p = uint8_t((pull() & ~B) | U);
+        break;
     // Jumps, calls, returns.
-    case 0x4c: pc = absolute(); break;
+    case 0x4c:
+        pc = absolute();
+        break;
     case 0x6c: {
         const uint16_t pointer = absolute();
         const uint8_t lo = rd(pointer);
@@ -393,14 +579,30 @@ void Mos6502::step()
         }
         break;
     // Branches.
-    case 0x10: branch(!(p & N)); break;
-    case 0x30: branch(p & N); break;
-    case 0x50: branch(!(p & V)); break;
-    case 0x70: branch(p & V); break;
-    case 0x90: branch(!(p & C)); break;
-    case 0xb0: branch(p & C); break;
-    case 0xd0: branch(!(p & Z)); break;
-    case 0xf0: branch(p & Z); break;
+    case 0x10:
+        branch(!(p & N));
+        break;
+    case 0x30:
+        branch(p & N);
+        break;
+    case 0x50:
+        branch(!(p & V));
+        break;
+    case 0x70:
+        branch(p & V);
+        break;
+    case 0x90:
+        branch(!(p & C));
+        break;
+    case 0xb0:
+        branch(p & C);
+        break;
+    case 0xd0:
+        branch(!(p & Z));
+        break;
+    case 0xf0:
+        branch(p & Z);
+        break;
     default:
         jammed = true;
         --pc;

@@ -49,8 +49,8 @@ int main(int argc, char **argv)
         std::printf("\n");
     }
     std::printf("IRQ $%02X%02X  NMI $%02X%02X  CIA2 control $%02X mask $%02X\n",
-                machine.ram[0xffff], machine.ram[0xfffe], machine.ram[0xfffb],
-                machine.ram[0xfffa], machine.cia2Control(), machine.cia2Mask());
+                machine.ram[0xffff], machine.ram[0xfffe], machine.ram[0xfffb], machine.ram[0xfffa],
+                machine.cia2Control(), machine.cia2Mask());
     QByteArray memory(reinterpret_cast<const char *>(machine.ram.data()), 65536);
     for (uint8_t c : machine.colorRam)
         memory.append(char(c & 15));
