@@ -15,21 +15,16 @@ namespace
 class AnsweredFlow : public PrgExportFlow
 {
 public:
-    AnsweredFlow(MainWindow *window, const QString &answer)
-        : PrgExportFlow(window), m_answer(answer)
-    {
-    }
+    using PrgExportFlow::PrgExportFlow;
+    QString answer;
     QStringList proposals;
 
 protected:
     QString choosePath(const QString &proposedPath) override
     {
         proposals << proposedPath;
-        return m_answer;
+        return answer;
     }
-
-private:
-    QString m_answer;
 };
 
 } // namespace
@@ -42,64 +37,52 @@ private slots:
     void exportPrg_data()
     {
         QTest::addColumn<bool>("cruncher");
-        QTest::addColumn<bool>("overBudget");
+        QTest::addColumn<int>("columns"); // used top border columns
         QTest::addColumn<QString>("box"); // the warning shown, empty for none
-        QTest::addColumn<QString>("status");
-        const QString uncompressed = QStringLiteral(
-            "The file is exported uncompressed instead; start it with SYS 13312 rather than RUN.");
         QTest::newRow("no cruncher")
-            << false << false
-            << "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).\n" +
-                   uncompressed
-            << "Exported x.prg.";
-        QTest::newRow("crunched") << true << false << QString() << "Exported x.prg.";
+            << false << 3
+            << "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).\nThe "
+               "file is exported uncompressed instead; start it with SYS 13312 rather than RUN.";
+        QTest::newRow("crunched") << true << 3 << QString();
         QTest::newRow("over budget")
-            << true << true
+            << true << 9
             << "KORVEN|Could not export an executable PRG file.\nOver the sprite budget: the top "
-               "border "
-               "holds sprites in 9 unit columns, but the hardware shows at most 8 sprites per "
-               "border.\nOptions -> Border Sprites -> Reduce Border Sprites to Budget trims the "
-               "strips "
-               "as one undoable edit."
-            << QString();
+               "border holds sprites in 9 unit columns, but the hardware shows at most 8 sprites "
+               "per border.\nOptions -> Border Sprites -> Reduce Border Sprites to Budget trims "
+               "the strips as one undoable edit.";
     }
     void exportPrg()
     {
         QFETCH(bool, cruncher);
-        QFETCH(bool, overBudget);
+        QFETCH(int, columns);
         QFETCH(QString, box);
-        QFETCH(QString, status);
-        const QString beside =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/exomizer.exe");
+        const QString beside = QCoreApplication::applicationDirPath() + "/exomizer.exe";
         QFile::remove(beside);
-        if (cruncher)
-            QVERIFY(QFile::copy(QStringLiteral(KORVEN_EXOMIZER), beside));
+        QVERIFY(!cruncher || QFile::copy(QStringLiteral(KORVEN_EXOMIZER), beside));
         TestWindow window;
         window.project() =
             Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites});
-        for (int c = 0; c < (overBudget ? 9 : 3); ++c)
+        for (int c = 0; c < columns; ++c)
             window.project().colormap().setPixel(24 * c + 5, 10, 1);
         QTemporaryDir dir;
-        const QString target = dir.filePath(QStringLiteral("x.prg"));
-        AnsweredFlow flow(&window, target);
+        AnsweredFlow flow(&window);
+        flow.answer = dir.filePath(QStringLiteral("x.prg"));
         {
             BoxAnswerer answerer(QMessageBox::Ok);
             flow.run();
-            QCOMPARE(answerer.texts, box.isEmpty()
-                                         ? QStringList()
-                                         : QStringList{box.arg(QDir::toNativeSeparators(beside))});
+            QCOMPARE(answerer.texts.join(u'\n'), box.arg(QDir::toNativeSeparators(beside)));
         }
         QFile::remove(beside);
-        QCOMPARE(fieldText(window, "statusMessage"), status);
-        QFile written(target);
-        QCOMPARE(written.exists(), !overBudget);
-        if (overBudget)
+        const bool written = columns <= 8;
+        QCOMPARE(fieldText(window, "statusMessage"), written ? "Exported x.prg." : "");
+        QFile file(flow.answer);
+        QCOMPARE(file.open(QIODevice::ReadOnly), written);
+        if (!written)
             return;
         QVERIFY(flow.proposals.constFirst().endsWith(QLatin1String("/untitled.prg")));
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        const QByteArray bytes = written.readAll();
-        // Uncompressed: the program at $3400; crunched: a BASIC program at $0801.
-        QCOMPARE(bytes.left(2), cruncher ? QByteArray("\x01\x08", 2) : QByteArray("\x00\x34", 2));
+        // Uncompressed: the program at $3400; crunched: a smaller BASIC program at $0801.
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.left(2), QByteArray(cruncher ? "\x01\x08" : "\x00\x34", 2));
         QCOMPARE(bytes.size() < 15874, cruncher);
     }
 };

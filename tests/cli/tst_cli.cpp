@@ -217,33 +217,6 @@ private slots:
             QCOMPARE(saved.layoutSpec(), expected.layoutSpec());
         }
     }
-    // The self-running program, crunched by the cruncher beside korven-cli or not.
-    void exportPrg_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<int>("loadAddress");
-        QTest::newRow("crunched") << QString() << 0x0801;
-        QTest::newRow("--no-crunch") << "--no-crunch" << 0x1e00;
-    }
-    void exportPrg()
-    {
-        QFETCH(QString, option);
-        QFETCH(int, loadAddress);
-        Project project(CanvasMode::Hires);
-        paintNode(project, QRect(10, 10, 40, 30), 7);
-        QVERIFY(saveProjectFile(project, path("hires.kvn")).ok);
-        QStringList args{"export-prg", path("hires.kvn"), path("hires.prg")};
-        if (!option.isEmpty())
-            args << option;
-        const Run run = runCli(args);
-        QCOMPARE(run.exitCode, 0);
-        QFile file(path("hires.prg"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray prg = file.readAll();
-        QCOMPARE(quint8(prg[0]) | quint8(prg[1]) << 8, loadAddress);
-        QCOMPARE(prg.size() == 9515, !option.isEmpty());
-    }
-
     void reportsAndRepairs_data()
     {
         QTest::addColumn<QString>("command");

@@ -40,6 +40,34 @@ bool C64Machine::runUntil(uint16_t address, int64_t maxCycles)
     return cpu.pc == address;
 }
 
+void C64Machine::runToLine(int line)
+{
+    while (m_line != line)
+        cpu.step();
+}
+
+QByteArray C64Machine::memory(int address, int size) const
+{
+    return QByteArray(reinterpret_cast<const char *>(ram.data()) + address, size);
+}
+
+QByteArray C64Machine::colorRamBytes() const
+{
+    QByteArray bytes(1000, '\0');
+    for (int i = 0; i < 1000; ++i)
+        bytes[i] = char(colorRam[size_t(i)] & 15);
+    return bytes;
+}
+
+std::vector<C64Machine::VicWrite> C64Machine::writesTo(int reg) const
+{
+    std::vector<VicWrite> list;
+    for (const VicWrite &w : vicWrites)
+        if (w.reg == reg)
+            list.push_back(w);
+    return list;
+}
+
 int C64Machine::vicBank() const
 {
     const int bits = (m_dd00 | ~m_dd02) & 3;

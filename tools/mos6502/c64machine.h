@@ -41,6 +41,14 @@ public:
     // Runs until the CPU reaches `address` at an instruction start, at most
     // `maxCycles`; false when it never does.
     bool runUntil(uint16_t address, int64_t maxCycles);
+    // Runs whole instructions until the raster reaches `line`.
+    void runToLine(int line);
+    void runFrames(int frames) { run(int64_t(frames) * m_cpl * m_lines); }
+
+    QByteArray memory(int address, int size) const;
+    QByteArray colorRamBytes() const; // the 1000 visible colours, low nibbles
+    // The recorded writes to one VIC register, in order.
+    std::vector<VicWrite> writesTo(int reg) const;
 
     int cyclesPerLine() const { return m_cpl; }
     int linesPerFrame() const { return m_lines; }
