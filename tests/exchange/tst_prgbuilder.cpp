@@ -108,10 +108,34 @@ private slots:
         QCOMPARE(message, error);
     }
 
+    // One colour shows down a top/bottom pair: an empty half takes the
+    // other's (upper, lower: -1 for empty).
+    void pairedColours_data()
+    {
+        QTest::addColumn<int>("upper");
+        QTest::addColumn<int>("lower");
+        QTest::newRow("upper empty") << -1 << 5;
+        QTest::newRow("lower empty") << 2 << -1;
+    }
+    void pairedColours()
+    {
+        QFETCH(int, upper);
+        QFETCH(int, lower);
+        Project p(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites});
+        const int top = p.regionRect(RegionKind::BottomBorder).top();
+        for (const auto &[color, y] : {std::pair{upper, 4}, std::pair{lower, 30}})
+            if (color >= 0)
+                p.colormap().setPixel(3 * 24 + 1, top + y, quint8(color));
+        const QByteArray prg = PrgBuilder::buildPrg(p);
+        for (int sprite : {0, 8}) // the bottom border's first used column, both rows
+            QCOMPARE(int(quint8(prg[SpriteOffset + 64 * sprite + 63])),
+                     3 << 4 | qMax(upper, lower));
+    }
+
     // Property: every sprite of the block, drawn with its attribute colour at
     // its place, shows exactly the canvas pixels it was cut from; the two
-    // sprites of a top/bottom pair carry one colour (an empty half takes the
-    // other's), and unused positions are $F0 | the border's background.
+    // sprites of a top/bottom pair carry one colour, and unused positions are
+    // $F0 | the border's background.
     void spritesShowTheCanvas_data()
     {
         QTest::addColumn<int>("mode");
