@@ -17,12 +17,15 @@ void Mos6502::wr(uint16_t address, uint8_t value)
     m_bus.tick();
 }
 
-// Interrupt lines as they stand at the start of a cycle; what holds at the
-// start of an instruction's last cycle decides whether the next one runs.
+// The interrupt lines as they stand during each cycle. The CPU polls them
+// in the second half of an instruction's next-to-last cycle: an IRQ that
+// arrives during the last cycle waits for the following instruction.
 void Mos6502::sample()
 {
-    m_irqSample = m_bus.irqLine();
-    m_iSample = (p & I) != 0;
+    m_irqPolled = m_irqNow;
+    m_iPolled = m_iNow;
+    m_irqNow = m_bus.irqLine();
+    m_iNow = (p & I) != 0;
     const bool nmi = m_bus.nmiLine();
     if (nmi && !m_nmiPrev)
         m_nmiPending = true;
@@ -219,7 +222,7 @@ void Mos6502::step()
         interrupt(0xfffa);
         return;
     }
-    if (m_irqSample && !m_iSample) {
+    if (m_irqPolled && !m_iPolled) {
         interrupt(0xfffe);
         return;
     }

@@ -57,8 +57,10 @@ private:
     uint16_t indY(bool alwaysDummy);
 
     Mos6502Bus &m_bus;
-    bool m_irqSample = false;
-    bool m_iSample = true;
+    bool m_irqNow = false;
+    bool m_iNow = true;
+    bool m_irqPolled = false;
+    bool m_iPolled = true;
     bool m_nmiPrev = false;
     bool m_nmiPending = false;
 };

@@ -1,4 +1,4 @@
 MULTI = 1
-STABWAIT = 10
-LINE42WAIT = 93
+STABWAIT = 41
+LINE42WAIT = 61
         .include "sideborders.inc"

@@ -1,5 +1,5 @@
 MULTI = 1
 STABWAIT = 41
-CHAINWAIT = 42
+CHAINWAIT = 41
 TOPWAIT = 40
         .include "topbottom.inc"
