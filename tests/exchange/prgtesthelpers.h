@@ -12,9 +12,9 @@
 namespace prgtest
 {
 
-// Random blocks of colour over the whole canvas, random slot colours;
-// `legal` sweeps the clashes away and trims the borders to the budget.
-inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed, bool legal = true)
+// Random blocks of colour over the whole canvas and random slot colours,
+// with the clashes swept away and the borders trimmed to the budget.
+inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed)
 {
     QRandomGenerator dice(seed);
     LayoutSpec spec;
@@ -26,17 +26,12 @@ inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed,
         project.setSlot(ColorSlot(s), quint8(dice.bounded(16)));
     Colormap &pixels = project.colormap();
     for (int i = 0; i < 400; ++i) {
-        const int x = dice.bounded(pixels.width()), y = dice.bounded(pixels.height());
-        const int w = 1 + dice.bounded(12), h = 1 + dice.bounded(12);
-        const quint8 color = quint8(dice.bounded(16));
-        for (int yy = y; yy < qMin(y + h, pixels.height()); ++yy)
-            for (int xx = x; xx < qMin(x + w, pixels.width()); ++xx)
-                pixels.setPixel(xx, yy, color);
+        const QRect block(dice.bounded(pixels.width()), dice.bounded(pixels.height()),
+                          1 + dice.bounded(12), 1 + dice.bounded(12));
+        pixels.fillRect(block & pixels.rect(), quint8(dice.bounded(16)));
     }
-    if (legal) {
-        resolveAllClashes(project);
-        reduceBorderSprites(project);
-    }
+    resolveAllClashes(project);
+    reduceBorderSprites(project);
     return project;
 }
 
