@@ -8,6 +8,7 @@
 #   level 2  rules      clash rules, sprite budget, whole-canvas edits
 #   level 3  exchange   C64 formats, sprite files, PRG export, Ultimate client
 #   level 3  paint      strokes, fills, shapes, selections, symmetry
+#   level 3  conversion image conversion engine, curves, histogram
 #   level 4  canvas     CanvasArea, tools, cursors                 (WIDGETS)
 #   level 5  convert    image converter                            (WIDGETS)
 #   level 5  widgets    dashboards, colour bars, preview window    (WIDGETS)
@@ -17,6 +18,7 @@ set(KORVEN_LEVEL_history 1)
 set(KORVEN_LEVEL_rules 2)
 set(KORVEN_LEVEL_exchange 3)
 set(KORVEN_LEVEL_paint 3)
+set(KORVEN_LEVEL_conversion 3)
 set(KORVEN_LEVEL_canvas 4)
 set(KORVEN_LEVEL_convert 5)
 set(KORVEN_LEVEL_widgets 5)

@@ -71,6 +71,10 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    // A second argument such as "32 round on kaleidoscope" runs only the
+    // rows whose text starts with it (for profiling one case).
+    const QByteArray only = argc > 2 ? QByteArray(argv[2]).simplified() : QByteArray();
+    constexpr double GoalUs = 100.0;
 
     Project project(CanvasMode::Multicolor);
     project.view().setDisplayAspect(1.0);
@@ -88,12 +92,18 @@ int main(int argc, char **argv)
                 "microseconds per "
                 "segment\n",
                 Segments, runs);
-    std::printf("%-6s %-6s %-4s %-12s %8s %8s %8s\n", "width", "nib", "AA", "symmetry", "best",
-                "median", "cpu");
+    std::printf("%-6s %-6s %-4s %-12s %8s %8s %8s %8s\n", "width", "nib", "AA", "symmetry", "best",
+                "median", "cpu", "goal");
     for (int width : {1, 8, 32})
         for (BrushShape shape : {BrushShape::Round, BrushShape::Square})
             for (bool aa : {false, true})
                 for (int symmetry : {0, 5}) {
+                    const QByteArray row = QByteArray::number(width) + ' ' +
+                                           (shape == BrushShape::Round ? "round" : "square") +
+                                           ' ' + (aa ? "on" : "off") + ' ' +
+                                           (symmetry ? "kaleidoscope" : "none");
+                    if (!row.startsWith(only))
+                        continue;
                     canvas.setPenWidth(width);
                     canvas.setBrushShape(shape);
                     canvas.setAntialiasedStrokes(aa);
@@ -119,12 +129,12 @@ int main(int argc, char **argv)
                              Qt::LeftButton, Qt::NoButton);
                     }
                     std::sort(us.begin(), us.end());
-                    std::printf("%-6d %-6s %-4s %-12s %8.1f %8.1f %8.1f\n", width,
+                    std::printf("%-6d %-6s %-4s %-12s %8.1f %8.1f %8.1f %8.0f\n", width,
                                 shape == BrushShape::Round ? "round" : "square", aa ? "on" : "off",
                                 symmetry ? "kaleidoscope" : "none", us.front(), us[us.size() / 2],
-                                cpu / runs);
+                                cpu / runs, GoalUs);
                 }
-    if (project.history().nodeCount() != 1) {
+    if (only.isEmpty() && project.history().nodeCount() != 1) {
         std::fprintf(stderr, "the stroke was not recorded\n");
         return 1;
     }

@@ -3,6 +3,7 @@
 #include "imageimportoptionswidget.h"
 
 #include "exchange/nativeformats.h"
+#include "exchange/nativeimport.h"
 
 #include <QFile>
 
@@ -23,20 +24,6 @@ int ImportImageDialog::targetScreen() const
     return m_options ? m_options->targetScreen() : 0;
 }
 
-QString ImportImageDialog::problemWith(const QByteArray &bytes, CanvasMode mode, NativeImage &image)
-{
-    QString error;
-    if (!NativeFormats::recognizeAndDecode(bytes, 0, image, error))
-        return error;
-    const CanvasMode format = NativeFormats::formatMode(image.format);
-    if (format == mode)
-        return {};
-    const QString name = NativeFormats::formatName(image.format);
-    return format == CanvasMode::Hires
-               ? tr("%1 is a hires format; this canvas is multicolor.").arg(name)
-               : tr("%1 is a multicolor format; this canvas is hires.").arg(name);
-}
-
 QImage ImportImageDialog::previewFor(const QString &path, QString &info) const
 {
     QFile file(path);
@@ -45,7 +32,7 @@ QImage ImportImageDialog::previewFor(const QString &path, QString &info) const
         return {};
     }
     NativeImage image;
-    info = problemWith(file.readAll(), m_mode, image);
+    info = NativeImport::problemWith(file.readAll(), 0, m_mode, image);
     if (image.format == 0)
         return {};
     if (info.isEmpty())

@@ -19,8 +19,6 @@ public:
                       CanvasMode mode, int screens);
 
     int targetScreen() const;
-    // The reader's message, or the other-mode message; empty when the file fits.
-    static QString problemWith(const QByteArray &bytes, CanvasMode mode, NativeImage &image);
 
 protected:
     QImage previewFor(const QString &path, QString &info) const override;

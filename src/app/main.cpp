@@ -9,6 +9,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Set once the application exists: its construction sets the default.
+    Startup::keepEveryPointerPosition();
     Startup::setApplicationIdentity();
     PluralTranslator::install();
     QApplication::setWindowIcon(Startup::applicationIcon());

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "convertimageflow.h"
 #include "elidedlabel.h"
 #include "importimagedialog.h"
 #include "importoptionsdialog.h"
@@ -9,12 +10,15 @@
 #include "openprojectdialog.h"
 #include "prgexportflow.h"
 #include "recentmenu.h"
+#include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
+#include "canvas/selecttool.h"
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
 #include "exchange/nativeformats.h"
+#include "exchange/nativeimport.h"
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 #include "rules/ruleedits.h"
@@ -58,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
     m_actions = new MainActions(this, m_canvas, menuBar());
+    m_selection->setActions(m_actions);
     connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
     m_recentMenu = new RecentMenu(
         m_actions->action(QStringLiteral("fileMenu"))->menu(),
@@ -87,6 +92,7 @@ void MainWindow::createCentralWidget()
 {
     m_canvas = new CanvasArea(m_project, this);
     setCentralWidget(m_canvas);
+    m_selection = new SelectionCommands(m_canvas, this);
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
     connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
@@ -124,7 +130,8 @@ void MainWindow::undo()
             return;
         }
     }
-    if (isCanvasBusy() || !m_project.history().canUndo())
+    // A floating selection waits for its drop or discard.
+    if (isCanvasBusy() || m_canvas->selectTool()->hasFloat() || !m_project.history().canUndo())
         return;
     m_canvas->setConnectPoint(std::nullopt);
     showHistoryStep(m_project.history().undo(m_project));
@@ -132,7 +139,7 @@ void MainWindow::undo()
 
 void MainWindow::redo()
 {
-    if (isCanvasBusy() || !m_project.history().canRedo())
+    if (isCanvasBusy() || m_canvas->selectTool()->hasFloat() || !m_project.history().canRedo())
         return;
     m_canvas->setConnectPoint(std::nullopt);
     showHistoryStep(m_project.history().redo(m_project));
@@ -261,8 +268,8 @@ void MainWindow::updateWindowTitle()
 
 bool MainWindow::maybeSave()
 {
-    // Staged shapes on the canvas will count as unsaved work here too once
-    // the canvas view is wired in.
+    // A floating selection is dropped first, so it counts as unsaved work.
+    m_selection->settle();
     if (!m_project.history().isModified())
         return true;
     const QMessageBox::StandardButton answer = QMessageBox::warning(
@@ -399,28 +406,14 @@ void MainWindow::importImage()
     }
     NativeImage image;
     if (const QString problem =
-            ImportImageDialog::problemWith(file.readAll(), m_project.mode(), image);
+            NativeImport::problemWith(file.readAll(), 0, m_project.mode(), image);
         !problem.isEmpty()) {
         QMessageBox::warning(this, tr("KORVEN"), problem);
         return;
     }
     LastFolders::storeDir(QLatin1String(LastFolders::ImportImageKey), path);
 
-    // The picture goes into its screen of the bitmap, cut to the bitmap.
-    const QRect bitmap =
-        bitmapRegionRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
-    const Colormap picture = NativeFormats::decodeToColormap(image);
-    const QPoint origin = bitmap.topLeft() + QPoint(screen * picture.width(), 0);
-    Colormap composed = m_project.colormap();
-    composed.paste(
-        origin, picture.copy(QRect(QPoint(0, 0), (bitmap & QRect(origin, picture.size())).size())));
-    const bool multicolor = m_project.mode() == CanvasMode::Multicolor;
-    runWholeCanvasEdit([&] {
-        return ::importImage(m_project, composed,
-                             multicolor ? image.background : m_project.slot(ColorSlot::Background),
-                             image.hasBorder ? std::optional<quint8>(image.border) : std::nullopt,
-                             screen, true);
-    });
+    runWholeCanvasEdit([&] { return NativeImport::importInto(m_project, image, screen); });
     if (m_projectPath.isEmpty()) {
         m_proposedName = QFileInfo(path).completeBaseName();
         updateWindowTitle();
@@ -428,6 +421,11 @@ void MainWindow::importImage()
     showStatusMessage(tr("Imported %1 (%2).")
                           .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
                       StatusMessageMs);
+}
+
+void MainWindow::convertImage()
+{
+    ConvertImageFlow(*this).run();
 }
 
 void MainWindow::showOnlineUserManual()
@@ -615,6 +613,7 @@ bool MainWindow::saveProjectAs()
 
 bool MainWindow::saveProjectTo(const QString &path)
 {
+    m_selection->settle();
     // The worker writes a copy, so the document is never read off the main thread.
     auto snapshot = std::make_shared<const Project>(m_project);
     const ProjectFileResult result = runProjectFileTask(
@@ -770,6 +769,8 @@ void MainWindow::refreshActionRules()
     state.pressureWidening = m_canvas->pressureWidening();
     state.referenceImage = !m_canvas->referenceImage().isNull();
     state.recentProjects = !RecentProjects::loadRecent().isEmpty();
+    state.selection = !m_canvas->selectTool()->selection().isEmpty();
+    state.clipboard = !m_canvas->selectTool()->isClipboardEmpty();
     m_actions->applyRules(state);
     if (!state.referenceImage)
         m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);
@@ -777,8 +778,7 @@ void MainWindow::refreshActionRules()
 
 void MainWindow::refreshSelectionActions()
 {
-    // Selections arrive with the selection tool; until then there is none.
-    const bool selection = false;
+    const bool selection = !m_canvas->selectTool()->selection().isEmpty();
     const std::pair<const char *, std::pair<const char *, const char *>> renamed[] = {
         {"flipHorizontally", {"Flip Horizontally", "Flip Selection Horizontally"}},
         {"flipVertically", {"Flip Vertically", "Flip Selection Vertically"}},
@@ -790,6 +790,46 @@ void MainWindow::refreshSelectionActions()
     }
     for (const char *name : {"deselect", "invertSelection", "cut", "copy"})
         m_actions->setAvailableEnabled(QLatin1String(name), selection);
+    for (const char *name : {"paste", "pasteTransparent"})
+        m_actions->setAvailableEnabled(QLatin1String(name),
+                                       !m_canvas->selectTool()->isClipboardEmpty());
+    // Selection steps and floats have an undo of their own.
+    refreshUndoActions();
+}
+
+void MainWindow::cutSelection()
+{
+    m_selection->cut();
+}
+
+void MainWindow::copySelection()
+{
+    m_selection->copy();
+}
+
+void MainWindow::pasteOpaque()
+{
+    m_selection->paste(false);
+}
+
+void MainWindow::pasteTransparent()
+{
+    m_selection->paste(true);
+}
+
+void MainWindow::selectAll()
+{
+    m_selection->selectAll();
+}
+
+void MainWindow::rectSelectToolToggled(bool active)
+{
+    m_selection->toolToggled(SelectTool::Rectangle, active);
+}
+
+void MainWindow::lassoSelectToolToggled(bool active)
+{
+    m_selection->toolToggled(SelectTool::Lasso, active);
 }
 
 void MainWindow::syncGroupsFromDocument()
@@ -810,6 +850,7 @@ void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
 {
     if (!wholeCanvasEditAllowed())
         return;
+    m_selection->settle();
     const int revision = m_project.history().revision();
     edit();
     // Slot and alignment changes show too, so look at the history, not the pixels.
@@ -839,21 +880,31 @@ void MainWindow::reduceBorderSprites()
 void MainWindow::swapColors()
 {
     runWholeCanvasEdit([this] {
+        const QRegion selection = m_canvas->selectTool()->selection();
         return swapOrReplaceColors(m_project, true, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex());
+                                   m_canvas->secondaryIndex(),
+                                   {selection.begin(), selection.end()});
     });
 }
 
 void MainWindow::replaceColors()
 {
     runWholeCanvasEdit([this] {
+        const QRegion selection = m_canvas->selectTool()->selection();
         return swapOrReplaceColors(m_project, false, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex());
+                                   m_canvas->secondaryIndex(),
+                                   {selection.begin(), selection.end()});
     });
 }
 
 void MainWindow::flipCanvas(Qt::Orientation orientation)
 {
+    // With a selection the selection flips, as a float.
+    if (!m_canvas->selectTool()->selection().isEmpty()) {
+        if (wholeCanvasEditAllowed())
+            m_canvas->flipSelection(orientation);
+        return;
+    }
     runWholeCanvasEdit([this, orientation] { return ::flipCanvas(m_project, orientation); });
 }
 

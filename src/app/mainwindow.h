@@ -13,6 +13,7 @@ class CanvasArea;
 class ElidedLabel;
 class MainActions;
 class RecentMenu;
+class SelectionCommands;
 class QAction;
 class QActionGroup;
 class QMimeData;
@@ -22,6 +23,8 @@ class QMimeData;
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+    // The conversion flow applies its result the way the window's own edits do.
+    friend class ConvertImageFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -71,6 +74,7 @@ public slots:
     void openRecentProject();
     void importImage();
     void exportPrg();
+    void convertImage();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();
@@ -88,6 +92,13 @@ public slots:
     void panToolToggled(bool active);
     void symmetryToolToggled(bool active);
     void refreshSelectionActions();
+    void cutSelection();
+    void copySelection();
+    void pasteOpaque();
+    void pasteTransparent();
+    void selectAll();
+    void rectSelectToolToggled(bool active);
+    void lassoSelectToolToggled(bool active);
     void resolveAllClashes();
     void reduceBorderSprites();
     void swapColors();
@@ -156,6 +167,7 @@ private:
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
     RecentMenu *m_recentMenu = nullptr;
+    SelectionCommands *m_selection = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

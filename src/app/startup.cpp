@@ -28,6 +28,12 @@ void setApplicationIdentity()
     QGuiApplication::setDesktopFileName(QStringLiteral("net.korvensoft.korven"));
 }
 
+void keepEveryPointerPosition()
+{
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    QCoreApplication::setAttribute(Qt::AA_CompressTabletEvents, false);
+}
+
 QIcon applicationIcon()
 {
     initKorvenResources();

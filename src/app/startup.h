@@ -15,6 +15,11 @@ const QList<int> &iconSizes();
 // Organization, application name and version, which also scope the settings.
 void setApplicationIdentity();
 
+// Pointer input as the pen needs it: every reported mouse and tablet
+// position is delivered, none merged into the next, so a fast stroke keeps
+// its corners.
+void keepEveryPointerPosition();
+
 // The application icon built from ":/icons/korven-<size>.png" at every size
 // of iconSizes(); a missing size contributes nothing.
 QIcon applicationIcon();

@@ -7,6 +7,7 @@
 #include "eyedroppertool.h"
 #include "filltool.h"
 #include "pantool.h"
+#include "selecttool.h"
 #include "symmetrytool.h"
 #include "toolcursors.h"
 
@@ -104,10 +105,10 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     setMouseTracking(true);
     m_symmetry.resetAxes(m_project.size());
     renderArtwork();
-    recreateMasks();
     m_strokeRenderer.prepare(m_project);
     m_eraserTool = std::make_unique<EraserTool>(this);
     m_fillTool = std::make_unique<FillTool>(this);
+    m_selectTool = std::make_unique<SelectTool>(this);
     installPenTool(std::make_unique<DrawTool>(this));
     setCursor(chosenCursor());
 }
@@ -449,10 +450,40 @@ void CanvasArea::setSymmetryAxesTool(bool on)
     switchTool(m_symmetryTool.get(), on);
 }
 
+void CanvasArea::setSelectTool(int kind)
+{
+    kind = std::clamp(kind, 0, 2);
+    m_selectTool->setMarqueeKind(kind);
+    switchTool(m_selectTool.get(), kind != 0);
+}
+
+void CanvasArea::selectAll()
+{
+    m_selectTool->selectAll();
+}
+
+void CanvasArea::deselect()
+{
+    m_selectTool->deselect();
+}
+
+void CanvasArea::invertSelection()
+{
+    m_selectTool->invertSelection();
+}
+
+void CanvasArea::flipSelection(Qt::Orientation orientation)
+{
+    m_selectTool->flipSelection(orientation);
+}
+
 void CanvasArea::switchTool(CanvasTool *tool, bool on)
 {
     if (!tool || tool->isActive() == on)
         return;
+    // Another tool never inherits a floating selection.
+    if (on && tool != m_selectTool.get())
+        m_selectTool->dropFloat();
     if (on) {
         m_activeTool = tool;
         tool->activate();
@@ -576,8 +607,9 @@ void CanvasArea::zoomStep(bool in, QPointF anchor)
 
 void CanvasArea::clearImage()
 {
-    if (isGestureUnderWay() || penStrokeInProgress())
+    if (isGestureUnderWay() || penStrokeInProgress() || m_selectTool->isDragging())
         return;
+    m_selectTool->dropFloat();
     const quint8 blank = m_project.mode() == CanvasMode::Multicolor
                              ? m_project.slot(ColorSlot::Background)
                              : m_secondaryIndex;
@@ -644,8 +676,8 @@ void CanvasArea::setDisplayPixelAspect(double aspect)
 
 bool CanvasArea::resetRotationAllowed() const
 {
-    // Shape and selection drags join this guard when those tools exist.
-    return !penStrokeInProgress();
+    // Shape drags join this guard when that tool exists.
+    return !penStrokeInProgress() && !m_selectTool->isDragging();
 }
 
 void CanvasArea::resetRotation()
@@ -719,20 +751,6 @@ void CanvasArea::renderArtwork()
                                     artworkScale(viewTransform()));
 }
 
-void CanvasArea::recreateMasks()
-{
-    const QSize size = m_artworkImage.size();
-    if (size.isEmpty()) {
-        m_nibMask = QImage();
-        m_regionMask = QImage();
-        return;
-    }
-    m_nibMask = QImage(size, QImage::Format_Alpha8);
-    m_nibMask.fill(0);
-    m_regionMask = QImage(size, QImage::Format_Alpha8);
-    m_regionMask.fill(0);
-}
-
 void CanvasArea::refreshImageRegion(const QRect &canvasRect)
 {
     const QRect rect = canvasRect & m_project.colormap().rect();
@@ -755,7 +773,8 @@ void CanvasArea::refreshWholeImage()
     m_redFlags[0].valid = false;
     m_redFlags[1].valid = false;
     update();
-    // The brush preview was painted into a copy of the old colormap.
+    // The previews were painted into a copy of the old colormap.
+    m_selectTool->refreshFloatPreview();
     refreshPreviews();
     emit imageChanged();
 }
@@ -776,7 +795,6 @@ void CanvasArea::repaintCanvasRect(const QRect &canvasRect)
 void CanvasArea::reloadProject()
 {
     renderArtwork();
-    recreateMasks();
     m_redFlags[0].valid = false;
     m_redFlags[1].valid = false;
     m_previewRect = QRect();
@@ -786,6 +804,7 @@ void CanvasArea::reloadProject()
         m_drawTool->resetStroke();
     m_eraserTool->resetStroke();
     m_fillTool->clearPreview();
+    m_selectTool->reset();
     m_referenceImage = QImage();
     updateGeometry();
     if (!applyBestFit())
@@ -798,9 +817,7 @@ void CanvasArea::reloadProject()
 
 quint8 CanvasArea::frameColorIndex() const
 {
-    const bool multicolorSide = m_project.mode() == CanvasMode::Multicolor &&
-                                m_project.layout() == CanvasLayout::SideBorderSprites;
-    return m_project.slot(multicolorSide ? ColorSlot::Background : ColorSlot::Border);
+    return m_project.frameColor();
 }
 
 QImage CanvasArea::baseExportImage(bool withBorders, quint8 frameColor) const
@@ -939,6 +956,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
         paintRedFlags(painter);
     if (m_activeTool)
         m_activeTool->paintOverlay(painter);
+    m_selectTool->paintAnts(painter);
 }
 
 void CanvasArea::paintFrame(QPainter &painter) const
@@ -1213,6 +1231,7 @@ void CanvasArea::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Control:
         if (!repeat) {
             m_ctrlHeld = true;
+            m_selectTool->modifiersChanged(modifiers | Qt::ControlModifier);
             refreshPreviews();
         }
         return;
@@ -1263,6 +1282,7 @@ void CanvasArea::keyReleaseEvent(QKeyEvent *event)
         return;
     case Qt::Key_Control:
         m_ctrlHeld = false;
+        m_selectTool->modifiersChanged(event->modifiers() & ~Qt::ControlModifier);
         refreshPreviews();
         return;
     case Qt::Key_Alt:

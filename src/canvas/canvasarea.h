@@ -24,6 +24,7 @@ class EyedropperTool;
 class FillTool;
 class PanTool;
 class Project;
+class SelectTool;
 class SymmetryTool;
 class ViewTransform;
 class QPrinter;
@@ -124,6 +125,9 @@ public:
     void setPanTool(bool on);
     void setEyedropperTool(bool on);
     void setSymmetryAxesTool(bool on);
+    // The selection tool by marquee kind: 0 off, 1 rectangle, 2 lasso.
+    SelectTool *selectTool() const { return m_selectTool.get(); }
+    void setSelectTool(int kind);
     // Hands the canvas its pen; it becomes the active tool when no other is.
     void installPenTool(std::unique_ptr<CanvasTool> pen);
     // A pen or eraser stroke is under way.
@@ -150,8 +154,6 @@ public:
 
     // Images.
     const QImage &artworkImage() const { return m_artworkImage; }
-    QImage &nibMask() { return m_nibMask; }
-    QImage &regionMask() { return m_regionMask; }
     // The colour index the border frame shows.
     quint8 frameColorIndex() const;
     // The artwork for export, widened to whole image pixels per colormap pixel.
@@ -197,6 +199,11 @@ public slots:
     // Clear Screen: the whole canvas in the background (multicolor) or the
     // secondary pen colour (hires), as one undoable edit.
     void clearImage();
+    // The selection commands; each drops a floating selection first.
+    void selectAll();
+    void deselect();
+    void invertSelection();
+    void flipSelection(Qt::Orientation orientation);
     void zoomIn();
     void zoomOut();
     void zoomActualSize();
@@ -251,7 +258,6 @@ private:
     DrawTool *activeDrawTool() const;
     QRectF visibleCanvasRect(const QRect &widgetRect) const;
     void renderArtwork();
-    void recreateMasks();
     void invalidateRedFlags(const QRect &canvasRect);
     const QList<QRect> &redFlags(int border);
     QImage baseExportImage(bool withBorders, quint8 frameColor) const;
@@ -272,6 +278,7 @@ private:
     std::unique_ptr<SymmetryTool> m_symmetryTool;
     std::unique_ptr<EraserTool> m_eraserTool;
     std::unique_ptr<FillTool> m_fillTool;
+    std::unique_ptr<SelectTool> m_selectTool;
     std::unique_ptr<CanvasTool> m_ownedPen;
     DrawTool *m_drawTool = nullptr;
     CanvasTool *m_penTool = nullptr;
@@ -310,8 +317,6 @@ private:
 
     QImage m_artworkImage;
     QImage m_referenceImage;
-    QImage m_nibMask;
-    QImage m_regionMask;
     QRect m_previewRect;
     QImage m_gridLayer; // scratch for the pixel grid
 

@@ -124,7 +124,7 @@ bool DrawTool::mouseReleaseEvent(QMouseEvent *event)
 
 void DrawTool::endStroke(const StrokeCommit &commit)
 {
-    canvas()->refreshImageRegion(commit.changed);
+    canvas()->refreshImageRegion(commit.releasePainted);
     // A recorded stroke leaves its end point in the history node, so undo and
     // redo move the Shift line's start with it; one that recorded nothing
     // keeps it pending on the canvas.

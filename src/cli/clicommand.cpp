@@ -80,6 +80,17 @@ bool cliSaveProject(const Project &project, const QString &path)
     return result.ok;
 }
 
+QString cliRectJson(const QRect &rect)
+{
+    if (rect.isEmpty())
+        return QStringLiteral("null");
+    return QStringLiteral("[%1,%2,%3,%4]")
+        .arg(rect.left())
+        .arg(rect.top())
+        .arg(rect.right())
+        .arg(rect.bottom());
+}
+
 int cliRunEdit(const CliCommand &command, const QStringList &args,
                const std::function<QRect(Project &)> &edit)
 {
@@ -101,11 +112,6 @@ int cliRunEdit(const CliCommand &command, const QStringList &args, int extraArgs
         return cliUsageError(command);
     if (!cliSaveProject(project, args.at(1)))
         return 1;
-    cliOut(changed->isEmpty() ? QStringLiteral("{\"changed\":null}")
-                              : QStringLiteral("{\"changed\":[%1,%2,%3,%4]}")
-                                    .arg(changed->left())
-                                    .arg(changed->top())
-                                    .arg(changed->right())
-                                    .arg(changed->bottom()));
+    cliOut(QStringLiteral("{\"changed\":%1}").arg(cliRectJson(*changed)));
     return 0;
 }

@@ -43,6 +43,8 @@ int cliUsageError(const CliCommand &command);
 bool cliLoadProject(const QString &path, Project &out);
 // Saves a project file. On failure prints the writer's message on stderr.
 bool cliSaveProject(const Project &project, const QString &path);
+// [x1,y1,x2,y2] with inclusive corners, or null for an empty rectangle.
+QString cliRectJson(const QRect &rect);
 // The body of the "IN.kvn OUT.kvn" edit commands: loads IN, runs the edit
 // (which records itself in the history), saves OUT and prints the changed
 // rectangle as {"changed":[x1,y1,x2,y2]} or {"changed":null}.

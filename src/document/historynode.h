@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QVarLengthArray>
 
 // What produced a history node; the values are stored in project files.
 enum class HistoryEntryKind : quint8 {
@@ -35,7 +36,9 @@ constexpr bool isConnectBarrier(HistoryEntryKind kind)
 
 struct HistoryNode {
     HistoryEntryKind kind = HistoryEntryKind::Stroke;
-    QList<HistoryChange> changes;
+    // Nearly every node holds one change; keeping it inline saves an
+    // allocation per node when a long history is read.
+    QVarLengthArray<HistoryChange, 1> changes;
     bool hasConnectPoint = false;
     QPoint connectPoint;
 };

@@ -2,7 +2,8 @@
 
 #include "geometry.h"
 
-Project::Project(CanvasMode mode, int width, int height, const LayoutSpec &layout, int screensAcross)
+Project::Project(CanvasMode mode, int width, int height, const LayoutSpec &layout,
+                 int screensAcross)
     : m_mode(mode), m_layout(layout)
 {
     const int s = (!layout.isSpriteLayout() && screensAcross > 1) ? screensAcross : 1;
@@ -17,11 +18,27 @@ Project::Project(CanvasMode mode, int width, int height, const LayoutSpec &layou
     repaintLockedPixels();
 }
 
-QList<CanvasRegion> Project::regions() const { return canvasRegions(m_mode, size(), m_layout); }
+QList<CanvasRegion> Project::regions() const
+{
+    return canvasRegions(m_mode, size(), m_layout);
+}
 
-bool Project::hasBorderFrame() const { return ::hasBorderFrame(m_mode, size(), m_layout); }
+bool Project::hasBorderFrame() const
+{
+    return ::hasBorderFrame(m_mode, size(), m_layout);
+}
 
-QList<QRect> Project::lockedRects() const { return ::lockedRects(m_mode, size(), m_layout); }
+QList<QRect> Project::lockedRects() const
+{
+    return ::lockedRects(m_mode, size(), m_layout);
+}
+
+quint8 Project::frameColor() const
+{
+    const bool multicolorSide =
+        m_mode == CanvasMode::Multicolor && m_layout.layout == CanvasLayout::SideBorderSprites;
+    return slot(multicolorSide ? ColorSlot::Background : ColorSlot::Border);
+}
 
 bool Project::isLocked(int x, int y) const
 {
@@ -49,8 +66,8 @@ QList<ColorSlot> Project::visibleSlots() const
         case CanvasLayout::SideBorderSprites:
             return {S::Background, S::SpriteMulticolor0, S::SpriteMulticolor1};
         case CanvasLayout::TopBottomBorderSprites:
-            return {S::Background,    S::Border,           S::TopBackground,
-                    S::TopMulticolor0, S::TopMulticolor1,   S::BottomBackground,
+            return {S::Background,        S::Border,           S::TopBackground,
+                    S::TopMulticolor0,    S::TopMulticolor1,   S::BottomBackground,
                     S::BottomMulticolor0, S::BottomMulticolor1};
         case CanvasLayout::BitmapOnly:
             return frame ? QList<S>{S::Background, S::Border} : QList<S>{S::Background};

@@ -51,6 +51,9 @@ public:
     QList<CanvasRegion> regions() const;
     bool hasBorderFrame() const;
     QList<QRect> lockedRects() const;
+    // The colour of the border frame: the Background slot on a multicolor
+    // side-border canvas, else the Border slot.
+    quint8 frameColor() const;
     bool isLocked(int x, int y) const;
     // Paints the locked pixels with the Border colour; returns their union.
     QRect repaintLockedPixels();

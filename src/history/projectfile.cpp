@@ -162,7 +162,10 @@ void writeChange(RecordWriter &w, const HistoryChange &change)
 class PayloadReader
 {
 public:
-    PayloadReader(const char *data, qint64 size) : m_data(data), m_size(size) {}
+    PayloadReader(const QByteArray &owner, const char *data, qint64 size)
+        : m_owner(owner), m_data(data), m_size(size)
+    {
+    }
 
     bool underrun() const { return m_underrun; }
     qint64 remaining() const { return m_size - m_pos; }
@@ -182,12 +185,13 @@ public:
         const char *p = take(4);
         return p ? qFromLittleEndian<qint32>(p) : 0;
     }
-    // An owning copy: crops outlive the file's bytes.
-    QByteArray bytes(qint64 count)
+    // Where the next `count` bytes start in the file's buffer, or -1.
+    qint64 offsetOf(qint64 count)
     {
         const char *p = take(count);
-        return p ? QByteArray(p, count) : QByteArray();
+        return p ? p - m_owner.constData() : -1;
     }
+    const QByteArray &owner() const { return m_owner; }
 
 private:
     const char *take(qint64 count)
@@ -200,6 +204,7 @@ private:
         return m_data + m_pos - count;
     }
 
+    const QByteArray &m_owner;
     const char *m_data;
     qint64 m_size;
     qint64 m_pos = 0;
@@ -207,11 +212,12 @@ private:
 };
 
 struct Record {
+    const QByteArray *owner = nullptr;
     qint16 kind = 0;
     const char *payload = nullptr;
     qint64 size = 0;
 
-    PayloadReader reader() const { return PayloadReader(payload, size); }
+    PayloadReader reader() const { return PayloadReader(*owner, payload, size); }
 };
 
 // Walks the header and records of a project file held in memory. Every
@@ -220,7 +226,7 @@ class RecordStream
 {
 public:
     RecordStream(const QByteArray &bytes, QString &error)
-        : m_data(bytes.constData()), m_size(bytes.size()), m_error(error)
+        : m_bytes(bytes), m_data(bytes.constData()), m_size(bytes.size()), m_error(error)
     {
     }
 
@@ -254,6 +260,7 @@ public:
         const qint32 size = qFromLittleEndian<qint32>(m_data + m_pos);
         if (size < 2 || size > MaxRecordSize)
             return fail(tr("record size %1 is out of range").arg(size));
+        record.owner = &m_bytes;
         record.kind = qFromLittleEndian<qint16>(m_data + m_pos + 4);
         m_pos += 6;
         record.size = size - 2;
@@ -267,6 +274,7 @@ public:
     bool atEnd() const { return m_pos >= m_size; }
 
 private:
+    const QByteArray &m_bytes;
     const char *m_data;
     qint64 m_size;
     qint64 m_pos = 0;
@@ -288,8 +296,8 @@ bool readBlob(PayloadReader &in, int width, int height, ColormapCrop &crop, QStr
                     .arg(in.remaining());
         return false;
     }
-    const QByteArray data = in.bytes(count);
-    if (in.underrun()) {
+    const qint64 offset = in.offsetOf(count);
+    if (offset < 0) {
         error = tr("pixel blob is truncated");
         return false;
     }
@@ -300,19 +308,20 @@ bool readBlob(PayloadReader &in, int width, int height, ColormapCrop &crop, QStr
             return false;
         }
         Colormap pixels;
-        pixels.setBytes(width, height, data);
+        pixels.setBytes(width, height, in.owner().mid(offset, count));
         crop = ColormapCrop::fromColormap(pixels);
         return true;
     }
     if (encoding == CompressedBlob) {
-        const quint32 prefix = count > 4 ? qFromBigEndian<quint32>(data.constData()) : 0;
+        const char *data = in.owner().constData() + offset;
+        const quint32 prefix = count > 4 ? qFromBigEndian<quint32>(data) : 0;
         if (count <= 4 || prefix != expected) {
             error = tr("compressed pixel blob declares %1 bytes, expected %2")
                         .arg(prefix)
                         .arg(expected);
             return false;
         }
-        crop = ColormapCrop::fromCompressed(data, width, height);
+        crop = ColormapCrop::fromCompressedSlice(in.owner(), offset, count, width, height);
         return true;
     }
     error = tr("unknown pixel blob encoding %1").arg(encoding);
@@ -538,9 +547,13 @@ ProjectFileResult cancelled()
     return result;
 }
 
-ProjectFileResult loadFromBytes(const QByteArray &bytes, Project &out,
+ProjectFileResult loadFromBytes(const QByteArray &file, Project &out,
                                 const ProgressCallback &progress)
 {
+    // Crops keep shares of the buffer, so it must be one that owns its bytes.
+    QByteArray bytes = file;
+    if (!bytes.data_ptr().isMutable())
+        bytes = QByteArray(file.constData(), file.size());
     QString error;
     RecordStream stream(bytes, error);
     int version = 0;

@@ -97,22 +97,25 @@ StrokeCommit PenStroke::release(Project &project, const PenSettings &settings,
 {
     if (!m_stroking)
         return {};
+    QRect painted;
     if (m_connecting) {
         m_connecting = false;
-        paint(settings, event, m_connectFrom, event.pixel);
+        painted |= paint(settings, event, m_connectFrom, event.pixel);
     } else if (m_pixelPerfect) {
         for (QPoint p : m_filter.feed(event.pixel))
-            paint(settings, event, p, p);
+            painted |= paint(settings, event, p, p);
         for (QPoint p : m_filter.flush())
-            paint(settings, event, p, p);
+            painted |= paint(settings, event, p, p);
         m_pixelPerfect = false;
     } else if (event.pixel != m_lastPixel || m_changed.isEmpty()) {
         // A click without movement paints one dab.
-        paint(settings, event, m_lastPixel, event.pixel);
+        painted |= paint(settings, event, m_lastPixel, event.pixel);
     }
     m_lastPixel = event.pixel;
     m_stroking = false;
-    return commit(project);
+    StrokeCommit result = commit(project);
+    result.releasePainted = painted;
+    return result;
 }
 
 StrokeCommit PenStroke::commit(Project &project)

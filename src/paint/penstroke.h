@@ -50,6 +50,8 @@ struct PenEvent {
 struct StrokeCommit {
     // Every pixel the stroke changed (empty when it changed none).
     QRect changed;
+    // What the release itself painted; the moves have shown the rest.
+    QRect releasePainted;
     // Where the stroke ended: the canvas's next connect point.
     QPoint endPoint;
     // Whether one Stroke node was pushed onto the history.

@@ -2,6 +2,8 @@
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
+#include "canvas/selecttool.h"
+#include "document/history.h"
 #include "document/viewtransform.h"
 #include "history/projectfile.h"
 
@@ -450,6 +452,58 @@ private slots:
         undo->trigger();
         QCOMPARE(project.history().position(), 0);
         QCOMPARE(project.slot(ColorSlot::Background), quint8(edited - 1));
+    }
+    // The Edit entries around the selection tool, through real keys.
+    void selectionEntries()
+    {
+        TestWindow window;
+        window.resize(800, 600);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        CanvasArea *canvas = window.canvas();
+        const SelectTool *tool = canvas->selectTool();
+        const auto entry = [&](const char *name) {
+            return window.findChild<QAction *>(QLatin1String(name));
+        };
+        Project &project = window.project();
+        const QRegion whole(project.colormap().rect());
+        project.colormap().setPixel(0, 5, 1);
+        // Select All from the pen switches to the rectangle selection.
+        entry("selectAll")->trigger();
+        QVERIFY(entry("rectSelectTool")->isChecked());
+        QCOMPARE(tool->selection(), whole);
+        QCOMPARE(entry("flipHorizontally")->text(), QStringLiteral("Flip Selection Horizontally"));
+        QVERIFY(entry("copy")->isEnabled() && !entry("paste")->isEnabled());
+        // A right-click deselects, and Ctrl+Z brings the selection back.
+        const QPoint inside = canvas->viewTransform().toWidget(QPointF(10.5, 10.5)).toPoint();
+        QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, inside);
+        QVERIFY(tool->selection().isEmpty() && !entry("copy")->isEnabled());
+        QCOMPARE(entry("flipHorizontally")->text(), QStringLiteral("Flip Horizontally"));
+        QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(tool->selection(), whole);
+        // With a selection, Ctrl+J flips it as a float; Enter drops it as one edit.
+        QTest::keyClick(canvas, Qt::Key_J, Qt::ControlModifier);
+        QVERIFY(tool->hasFloat());
+        QCOMPARE(project.history().nodeCount(), 0);
+        QTest::keyClick(canvas, Qt::Key_Enter);
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.colormap().pixel(project.width() - 1, 5), quint8(1));
+        QCOMPARE(project.colormap().pixel(0, 5), quint8(0));
+        // A cut blanks the pixels as one edit and leaves the outline.
+        entry("cut")->trigger();
+        QCOMPARE(project.history().nodes().constLast().kind, HistoryEntryKind::CutSelection);
+        QCOMPARE(tool->selection(), whole);
+        QCOMPARE(project.colormap().pixel(project.width() - 1, 5), quint8(0));
+        // Paste from another tool switches back to the selection first; Ctrl+Z
+        // takes the float back without touching the history.
+        entry("fillTool")->setChecked(true);
+        QCOMPARE(tool->marqueeKind(), int(SelectTool::Off));
+        entry("paste")->trigger();
+        QVERIFY(entry("rectSelectTool")->isChecked() && tool->hasFloat());
+        QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!tool->hasFloat());
+        QCOMPARE(project.history().position(), 2);
     }
 };
 

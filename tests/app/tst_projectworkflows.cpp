@@ -7,6 +7,7 @@
 #include "app/newcanvasdialog.h"
 #include "app/openprojectdialog.h"
 #include "app/projectfiletask.h"
+#include "convert/convertimagedialog.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"
 #include "history/recentprojects.h"
@@ -294,6 +295,50 @@ private slots:
         }
         QCOMPARE(window.project().colormap().copy(window.project().screenRect(1)), picture);
         QCOMPARE(window.project().colormap().pixel(0, 0), quint8(11));
+    }
+
+    // Convert Image: a picture of another size is fitted after the scale
+    // question, the dialog's result lands as one edit, and the window takes
+    // the picture's name and the dialog's palette.
+    void convertImage()
+    {
+        QTemporaryDir folder;
+        QImage picture(100, 50, QImage::Format_RGB32);
+        picture.fill(qRgb(200, 180, 40));
+        QVERIFY(picture.save(folder.filePath(QStringLiteral("sunrise.png"))));
+        QSettings().setValue(QStringLiteral("files/lastConvertImageDir"), folder.path());
+        TestWindow window;
+        window.newHiresCanvas();
+        QString question;
+        Colormap shown;
+        {
+            WhenModal<QFileDialog> chooser([](QFileDialog *dialog) {
+                clickFile(dialog, QStringLiteral("sunrise.png"));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            WhenModal<QMessageBox> scale([&](QMessageBox *box) {
+                question = box->text();
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text() == QLatin1String("Keep Aspect Ratio"))
+                        button->click();
+            });
+            WhenModal<ConvertImageDialog> converter([&](ConvertImageDialog *dialog) {
+                dialog->findChild<QComboBox *>(QStringLiteral("paletteCombo"))->setCurrentIndex(5);
+                dialog->accept();
+                shown = dialog->resultColormap();
+            });
+            window.convertImage();
+        }
+        QVERIFY(question.startsWith(QLatin1String(
+            "sunrise.png is 100 x 50 pixels; the canvas displays at 320 x 200 pixels.")));
+        QCOMPARE(window.project().colormap(), shown);
+        // Kept aspect: black bands above and below the picture.
+        QCOMPARE(shown.copy(QRect(0, 0, 320, 20)).bytes().count(char(0)), 320 * 20);
+        QVERIFY(shown.pixel(160, 100) != 0);
+        QCOMPARE(window.project().paletteVariant(), 5);
+        QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ConvertImage);
+        QCOMPARE(window.windowTitle(), QStringLiteral("sunrise[*] - KORVEN"));
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted sunrise.png."));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.

@@ -1,9 +1,13 @@
 // The command-line tool's wiring: each command reads the project, runs the
 // same library call the editor runs and reports it in its fixed format.
 
+#include "conversion/curvesmodel.h"
+#include "conversion/imageconverter.h"
 #include "document/palette.h"
 #include "document/project.h"
+#include "exchange/nativeformats.h"
 #include "history/projectfile.h"
+#include "history/projectpreview.h"
 #include "rules/clashrules.h"
 #include "rules/spritebudget.h"
 #include "rules/wholecanvasedits.h"
@@ -103,6 +107,13 @@ private slots:
         QTest::newRow("middle border") << QStringList{"align", "@", "middle", "left"} << 2;
         QTest::newRow("prg of a free-sized canvas") << QStringList{"export-prg", "@"} << 1;
         QTest::newRow("prg, unknown option") << QStringList{"export-prg", "@", "--fast"} << 2;
+        QTest::newRow("convert without mode") << QStringList{"convert", "@"} << 2;
+        QTest::newRow("unknown dither")
+            << QStringList{"convert", "@", "--mode", "hires", "--dither", "random"} << 2;
+        QTest::newRow("project as picture") << QStringList{"convert", "@", "--mode", "hires"} << 1;
+        QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "@", "0"} << 2;
+        QTest::newRow("no such screen") << QStringList{"export-native", "@", "--screen", "1"} << 1;
+        QTest::newRow("not a C64 picture") << QStringList{"import", "@"} << 1;
     }
     void usageAndErrors()
     {
@@ -217,6 +228,37 @@ private slots:
             QCOMPARE(saved.layoutSpec(), expected.layoutSpec());
         }
     }
+    // A picture becomes a new project whose one edit holds the converter's
+    // result; a picture of another size is stretched to the canvas first.
+    void convertCommand()
+    {
+        QImage image(100, 60, QImage::Format_RGB32);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 100; ++x)
+                image.setPixel(x, y, qRgb(x * 2, y * 4, (x * y) % 256));
+        QVERIFY(image.save(path("picture.png")));
+        const Run run =
+            runCli({"convert", path("picture.png"), path("converted.kvn"), "--mode", "multicolor",
+                    "--layout", "1", "--dither", "ordered", "--distance", "euclidean", "--palette",
+                    "3", "--background", "6", "--border", "14"});
+        QCOMPARE(run.exitCode, 0);
+        const Project expected(CanvasMode::Multicolor, -1, -1,
+                               LayoutSpec{CanvasLayout::SideBorderSprites});
+        ConversionOptions options{expected.mode(),      expected.layoutSpec(),
+                                  DitherKind::Ordered,  ColorMetric::Euclidean,
+                                  expected.slotBytes(), 3};
+        options.slotBytes[size_t(ColorSlot::Background)] = 6;
+        options.slotBytes[size_t(ColorSlot::Border)] = 14;
+        const QImage scaled = image.scaled(conversionSourceSize(expected.mode(), expected.size()),
+                                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        Project saved;
+        QVERIFY(loadProjectFile(path("converted.kvn"), saved).ok);
+        QCOMPARE(saved.history().nodeCount(), 1);
+        QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
+        QCOMPARE(saved.colormap(), convert(scaled, expected.size(), CurvesModel(), options));
+        QCOMPARE(saved.slotBytes(), options.slotBytes);
+    }
+
     void reportsAndRepairs_data()
     {
         QTest::addColumn<QString>("command");
@@ -266,6 +308,69 @@ private slots:
         // Repaired, there is nothing more to do.
         run = runCli({command, path("out.kvn"), path("again.kvn")});
         QCOMPARE(run.out, QStringLiteral("{\"changed\":null}"));
+    }
+    // A real paint file becomes a one-screen project holding it as one
+    // import; written back out natively and read again, the pixels survive;
+    // its thumbnail is the saved picture fitted to the box.
+    void nativeFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("koala") << "koala/abydos.koa"
+                               << "";
+        QTest::newRow("art studio") << "artstudio/frontpic.art"
+                                    << "";
+        QTest::newRow("koala forced") << "koala/ninja3.koa"
+                                      << "multicolor";
+        QTest::newRow("koala as hires") << "koala/pvm.koa"
+                                        << "hires";
+    }
+    void nativeFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, mode);
+        QFile source(QStringLiteral(KORVEN_TESTDATA_DIR "/real/") + file);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        NativeImage image;
+        QString error;
+        QVERIFY(NativeFormats::recognizeAndDecode(source.readAll(), 0, image, error));
+        QStringList args{"import", source.fileName(), path("imported.kvn")};
+        if (!mode.isEmpty())
+            args << QStringLiteral("--mode") << mode;
+        Run run = runCli(args);
+        if (mode == QLatin1String("hires")) {
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err,
+                     QStringLiteral("Koala Painter is a multicolor format; this canvas is hires."));
+            return;
+        }
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith(QStringLiteral("{\"format\":\"%1\",\"changed\":[")
+                                       .arg(NativeFormats::formatName(image.format))));
+        Project imported;
+        QVERIFY(loadProjectFile(path("imported.kvn"), imported).ok);
+        const Colormap picture = NativeFormats::decodeToColormap(image);
+        QCOMPARE(imported.colormap(), picture);
+        QCOMPARE(imported.history().nodeCount(), 1);
+        QCOMPARE(imported.history().nodes().first().kind, HistoryEntryKind::ImportImage);
+
+        run = runCli({"export-native", path("imported.kvn"), path("native.bin")});
+        QCOMPARE(run.exitCode, 0);
+        QFile written(path("native.bin"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        NativeImage again;
+        QVERIFY(NativeFormats::recognizeAndDecode(written.readAll(), 0, again, error));
+        QCOMPARE(NativeFormats::decodeToColormap(again), picture);
+        if (imported.mode() == CanvasMode::Multicolor)
+            QCOMPARE(again.background, image.background);
+
+        run = runCli({"thumbnail", path("imported.kvn"), path("thumb.png"), "256"});
+        QCOMPARE(run.exitCode, 0);
+        ProjectPreviewInfo info;
+        QVERIFY(readProjectPreview(path("imported.kvn"), info, error));
+        const QImage expected = ProjectPreview::previewPicture(info, 0).scaled(
+            256, 160, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(QImage(path("thumb.png")).convertToFormat(expected.format()), expected);
     }
 };
 

@@ -64,13 +64,14 @@ inline Project richProject()
     // Overlapping changes in one node, which must be undone in reverse, and
     // a border colour change.
     HistoryNode shapes = paintNode(project, QRect(2, 2, 8, 8), 4, HistoryEntryKind::CommitShapes);
-    shapes.changes += paintNode(project, QRect(6, 6, 8, 8), 8).changes;
+    for (const HistoryChange &change : paintNode(project, QRect(6, 6, 8, 8), 8).changes)
+        shapes.changes.append(change);
     shapes.changes.append(HistoryChange::colorIndex(1, project.slot(ColorSlot::Border), 12));
     project.setSlot(ColorSlot::Border, 12);
     project.history().push(shapes);
     // A node mixing a slot change with pixels, like a colour swap.
     HistoryNode swap = paintNode(project, QRect(0, 0, 96, 60), 0, HistoryEntryKind::SwapColors);
-    swap.changes.prepend(HistoryChange::colorIndex(0, 0, 2));
+    swap.changes.insert(swap.changes.cbegin(), HistoryChange::colorIndex(0, 0, 2));
     project.setSlot(ColorSlot::Background, 2);
     project.history().push(swap);
     // A flat, large change: stored compressed.

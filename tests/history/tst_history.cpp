@@ -93,7 +93,9 @@ private slots:
                 for (int n = 0; n <= op; ++n) {
                     const QRect rect(random.bounded(20), random.bounded(12), 1 + random.bounded(8),
                                      1 + random.bounded(6));
-                    node.changes += paintNode(project, rect, quint8(random.bounded(4))).changes;
+                    for (const HistoryChange &change :
+                         paintNode(project, rect, quint8(random.bounded(4))).changes)
+                        node.changes.append(change);
                 }
                 history.push(node);
                 if (node.changes.isEmpty())

@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QDir out(args.at(2));
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
         // The icon is pixel art on a 16-pixel grid. Sizes that are no whole
         // multiple of it are sampled from a large rendering without smoothing,
         // so every pixel stays crisp instead of blurring across two.

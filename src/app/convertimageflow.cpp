@@ -1,0 +1,105 @@
+#include "convertimageflow.h"
+
+#include "imagescaling.h"
+#include "lastfolders.h"
+#include "mainwindow.h"
+#include "selectioncommands.h"
+
+#include "canvas/canvasarea.h"
+#include "conversion/imageconverter.h"
+#include "convert/convertimagedialog.h"
+#include "rules/wholecanvasedits.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMessageBox>
+
+namespace
+{
+
+// The status bar message always clears after this time.
+constexpr int StatusMessageMs = 5000;
+
+} // namespace
+
+void ConvertImageFlow::cancelled() const
+{
+    m_window.showStatusMessage(tr("Image conversion cancelled."), StatusMessageMs);
+}
+
+QString ConvertImageFlow::choosePath() const
+{
+    QStringList patterns;
+    for (const QByteArray &format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+    const QString filter = tr("Images (%1);;All Files (*)").arg(patterns.join(QLatin1Char(' ')));
+    // The system chooser or Qt's own, as the window's chooser setting says.
+    return QFileDialog::getOpenFileName(
+        &m_window, tr("Convert Image"),
+        LastFolders::lastDir(QLatin1String(LastFolders::ConvertImageKey)), filter);
+}
+
+QImage ConvertImageFlow::loadScaled(const QString &path) const
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        QMessageBox::warning(
+            &m_window, tr("KORVEN"),
+            tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), reader.errorString()));
+        return {};
+    }
+    LastFolders::storeDir(QLatin1String(LastFolders::ConvertImageKey), path);
+    const Project &project = m_window.project();
+    const QSize target = conversionSourceSize(project.mode(), project.size());
+    bool keepAspect = false;
+    if (image.size() != target) {
+        const ImageScaling::Answer answer = ImageScaling::askScaling(
+            &m_window, QFileInfo(path).fileName(), image.size(), target, tr("black"));
+        if (!answer.accepted) {
+            cancelled();
+            return {};
+        }
+        keepAspect = answer.keepAspect;
+    }
+    return ImageScaling::scaleToCanvas(image, target, keepAspect, Qt::black,
+                                       ImageScaling::smoothScalingEnabled());
+}
+
+void ConvertImageFlow::run()
+{
+    MainWindow &w = m_window;
+    if (w.isFileTaskBusy() || !w.wholeCanvasEditAllowed())
+        return;
+    // A floating selection lands first, as before any whole-canvas edit.
+    w.m_selection->settle();
+    const QString path = choosePath();
+    if (path.isEmpty()) {
+        cancelled();
+        return;
+    }
+    const QImage source = loadScaled(path);
+    if (source.isNull())
+        return;
+    ConvertImageDialog dialog(w.project(), source, &w);
+    if (dialog.exec() != QDialog::Accepted) {
+        cancelled();
+        return;
+    }
+    w.m_canvas->setPaletteVariant(dialog.paletteVariant());
+    w.runWholeCanvasEdit([&] {
+        return applyConversion(w.m_project, dialog.resultColormap(), dialog.slotBytes(),
+                               dialog.alignments());
+    });
+    w.syncGroupsFromDocument();
+    if (w.m_projectPath.isEmpty()) {
+        w.m_proposedName = QFileInfo(path).completeBaseName();
+        w.updateWindowTitle();
+    }
+    w.m_canvas->update();
+    w.refreshUndoActions();
+    w.showStatusMessage(tr("Converted %1.").arg(QFileInfo(path).fileName()), StatusMessageMs);
+}

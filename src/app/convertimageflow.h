@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QString>
+
+class MainWindow;
+
+// Convert Image: choose a picture, bring it to the canvas's on-screen size,
+// let the converter dialog work on it and apply its result as one edit.
+class ConvertImageFlow
+{
+    Q_DECLARE_TR_FUNCTIONS(ConvertImageFlow)
+
+public:
+    explicit ConvertImageFlow(MainWindow &window) : m_window(window) {}
+
+    void run();
+
+private:
+    QString choosePath() const;
+    // The picture at the canvas's on-screen size; null when it failed or was cancelled.
+    QImage loadScaled(const QString &path) const;
+    void cancelled() const;
+
+    MainWindow &m_window;
+};

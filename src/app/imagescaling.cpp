@@ -1,0 +1,61 @@
+#include "imagescaling.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+
+namespace ImageScaling
+{
+
+Answer askScaling(QWidget *parent, const QString &fileName, QSize imageSize, QSize canvasSize,
+                  const QString &marginWord)
+{
+    QMessageBox box(QMessageBox::Question, QCoreApplication::translate("ImageScaling", "KORVEN"),
+                    QCoreApplication::translate(
+                        "ImageScaling",
+                        "%1 is %2 x %3 pixels; the canvas displays at %4 x %5 pixels.\n\n"
+                        "Stretch the image to fill the canvas, or scale it keeping its "
+                        "aspect ratio, centered with the leftover area %6?")
+                        .arg(fileName)
+                        .arg(imageSize.width())
+                        .arg(imageSize.height())
+                        .arg(canvasSize.width())
+                        .arg(canvasSize.height())
+                        .arg(marginWord),
+                    QMessageBox::NoButton, parent);
+    QPushButton *stretch = box.addButton(
+        QCoreApplication::translate("ImageScaling", "Stretch to Fit"), QMessageBox::AcceptRole);
+    QPushButton *keep = box.addButton(
+        QCoreApplication::translate("ImageScaling", "Keep Aspect Ratio"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(keep);
+    box.exec();
+    const QAbstractButton *clicked = box.clickedButton();
+    return {clicked == stretch || clicked == keep, clicked != stretch};
+}
+
+QImage scaleToCanvas(const QImage &image, QSize target, bool keepAspect, const QColor &margin,
+                     bool smooth)
+{
+    QImage scaled(target, QImage::Format_ARGB32_Premultiplied);
+    scaled.fill(margin);
+    QRect place(QPoint(0, 0), target);
+    if (keepAspect) {
+        place.setSize(image.size().scaled(target, Qt::KeepAspectRatio));
+        place.moveTopLeft(
+            QPoint((target.width() - place.width()) / 2, (target.height() - place.height()) / 2));
+    }
+    QPainter painter(&scaled);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.drawImage(place, image);
+    return scaled;
+}
+
+bool smoothScalingEnabled()
+{
+    return QSettings().value(QStringLiteral("general/smoothImageScaling"), false).toBool();
+}
+
+} // namespace ImageScaling

@@ -1,0 +1,191 @@
+// The converter's engine: spline tables, the dithered picture against a
+// plain restatement of the dithers, ties, and the colour rules the result keeps.
+
+#include "conversion/curvesmodel.h"
+#include "conversion/imageconverter.h"
+#include "document/geometry.h"
+#include "document/project.h"
+#include "rules/clashcontext.h"
+#include "rules/clashrules.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace
+{
+
+QImage randomImage(QSize size, QRandomGenerator &rng)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, rng.generate() | 0xff000000u);
+    return image;
+}
+
+// The dithers written out plainly, pixel by pixel, to hold the engine to.
+Colormap referenceDither(const QImage &image, QSize size, const CurvesModel &curves,
+                         const ConversionOptions &options)
+{
+    static const int bayer[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+    const int w = size.width(), h = size.height();
+    const int wide = options.mode == CanvasMode::Multicolor ? 2 : 1;
+    QList<double> v(qsizetype(w) * h * 3);
+    for (int i = 0; i < w * h; ++i) {
+        const QRgb a = image.pixel(i % w * wide, i / w),
+                   b = image.pixel(i % w * wide + wide - 1, i / w);
+        const int sum[3] = {qRed(a) + qRed(b), qGreen(a) + qGreen(b), qBlue(a) + qBlue(b)};
+        for (int c = 0; c < 3; ++c)
+            v[i * 3 + c] = curves.value(0, curves.value(1 + c, sum[c] / 2));
+    }
+    Colormap out(w, h);
+    for (int i = 0; i < w * h; ++i) {
+        const int x = i % w, y = i / w;
+        const double t = options.dither == DitherKind::Ordered
+                             ? ((bayer[y % 4 * 4 + x % 4] + 0.5) / 16.0 - 0.5) * 64.0
+                             : 0.0;
+        for (int c = 0; c < 3; ++c)
+            v[i * 3 + c] = qBound(0.0, v[i * 3 + c] + t, 255.0);
+        auto distance = [&](int k) {
+            return colorDistance(v[i * 3], v[i * 3 + 1], v[i * 3 + 2],
+                                 paletteRgb(options.paletteVariant, k), options.distance);
+        };
+        int best = 0;
+        for (int k = 1; k < 16; ++k)
+            best = distance(k) < distance(best) ? k : best;
+        out.setPixel(x, y, quint8(best));
+        const QRgb chosen = paletteRgb(options.paletteVariant, best);
+        const double error[3] = {v[i * 3] - qRed(chosen), v[i * 3 + 1] - qGreen(chosen),
+                                 v[i * 3 + 2] - qBlue(chosen)};
+        const int taps[4][3] = {{1, 0, 7}, {-1, 1, 3}, {0, 1, 5}, {1, 1, 1}};
+        for (const auto &[dx, dy, weight] : taps)
+            if (options.dither == DitherKind::ErrorDiffusion && x + dx >= 0 && x + dx < w &&
+                y + dy < h)
+                for (int c = 0; c < 3; ++c)
+                    v[(i + dy * w + dx) * 3 + c] += error[c] * weight / 32.0;
+    }
+    return out;
+}
+
+} // namespace
+
+class TestConversion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Expected values are the natural cubic spline worked out by hand,
+    // truncated toward zero and clamped.
+    void splineTables_data()
+    {
+        QTest::addColumn<QString>("points");
+        QTest::addColumn<QString>("values");
+        QTest::newRow("two points: the straight line") << "0,255 255,0"
+                                                       << "0=255 100=155 255=0";
+        QTest::newRow("three points") << "0,0 64,128 255,255"
+                                      << "32=68 64=128 100=178 160=227 250=254";
+        QTest::newRow("overshoot clamps") << "0,0 30,250 255,255"
+                                          << "30=250 125=255 254=255";
+    }
+
+    void splineTables()
+    {
+        QFETCH(QString, points);
+        QFETCH(QString, values);
+        CurvesModel curves;
+        const QStringList list = points.split(u' ');
+        for (int i = 0; i < list.size(); ++i) {
+            const int x = list[i].section(u',', 0, 0).toInt(), y = list[i].section(u',', 1).toInt();
+            if (i == 0 || i == list.size() - 1)
+                curves.movePoint(CurvesModel::Green, i, x, y, 1);
+            else
+                QCOMPARE(curves.addPoint(CurvesModel::Green, x, y, 1), i);
+        }
+        for (const QString &check : values.split(u' '))
+            QVERIFY2(curves.value(CurvesModel::Green, check.section(u'=', 0, 0).toInt()) ==
+                         check.section(u'=', 1).toInt(),
+                     qPrintable(check));
+        QVERIFY(!curves.isIdentity());
+        curves.reset();
+        QVERIFY(curves.isIdentity());
+    }
+
+    // Every mode, dither, distance and layout on random pictures and curves:
+    // the dithered picture is the plain one, the result keeps the rules and
+    // locked pixels, and only the on-screen size is taken.
+    void convertMatchesReference_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < 12; ++row)
+            QTest::addRow("mode %d dither %d distance %d", row / 6, row / 2 % 3, row % 2) << row;
+    }
+
+    void convertMatchesReference()
+    {
+        QFETCH(int, row);
+        QRandomGenerator rng(quint32(row + 1));
+        const Project project(CanvasMode(row / 6), -1, -1, LayoutSpec{CanvasLayout(row % 3)});
+        ConversionOptions options;
+        options.mode = project.mode();
+        options.layout = project.layoutSpec();
+        options.dither = DitherKind(row / 2 % 3);
+        options.distance = ColorMetric(row % 2);
+        options.paletteVariant = PaletteVariant(rng.bounded(PaletteVariantCount));
+        for (quint8 &slot : options.slotBytes)
+            slot = quint8(rng.bounded(16));
+        CurvesModel curves;
+        for (int channel = 0; channel < CurvesModel::ChannelCount; ++channel) {
+            curves.movePoint(channel, 0, 0, int(rng.bounded(80)), 7);
+            curves.addPoint(channel, int(rng.bounded(20, 236)), int(rng.bounded(256)), 7);
+        }
+        const QSize size = project.size();
+        const QImage image = randomImage(conversionSourceSize(options.mode, size), rng);
+        QCOMPARE(ditherToPalette(image, size, curves, options),
+                 referenceDither(image, size, curves, options));
+
+        const Colormap result = convert(image, size, curves, options);
+        ClashContext context;
+        context.mode = options.mode;
+        context.layout = options.layout;
+        context.slotBytes = options.slotBytes;
+        QVERIFY(!canvasHasClash(context, result));
+        const quint8 border = options.slotBytes[size_t(ColorSlot::Border)];
+        for (const QRect &locked : lockedRects(project.mode(), size, options.layout))
+            QCOMPARE(result.copy(locked).bytes().count(char(border)),
+                     qsizetype(locked.width()) * locked.height());
+        QVERIFY(convert(image.copy(0, 0, image.width(), size.height() - 1), size, curves, options)
+                    .isEmpty());
+        QCOMPARE(convert(image.scaled(size), size, curves, options).isEmpty(), row / 6 == 1);
+        QVERIFY(convert(QImage(), size, curves, options).isEmpty());
+
+        // The master curve from (0, 255) to (255, 0) inverts every channel.
+        CurvesModel inverted;
+        inverted.movePoint(CurvesModel::Master, 0, 0, 255, 7);
+        inverted.movePoint(CurvesModel::Master, 1, 255, 0, 7);
+        QImage negative = image;
+        negative.invertPixels();
+        if (project.mode() == CanvasMode::Hires)
+            QCOMPARE(convert(image, size, inverted, options),
+                     convert(negative, size, CurvesModel(), options));
+    }
+
+    // Grey 88 lies halfway between colours 11 and 12 of the second palette,
+    // nearer to no other: the lower index wins in both distances.
+    void tiesGoToTheLowerIndex()
+    {
+        QImage grey(8, 8, QImage::Format_RGB32);
+        grey.fill(qRgb(88, 88, 88));
+        for (ColorMetric metric : {ColorMetric::Euclidean, ColorMetric::Weighted}) {
+            QCOMPARE(colorDistance(88, 88, 88, paletteRgb(1, 11), metric),
+                     colorDistance(88, 88, 88, paletteRgb(1, 12), metric));
+            ConversionOptions options;
+            options.paletteVariant = 1;
+            options.distance = metric;
+            const Colormap result = ditherToPalette(grey, grey.size(), CurvesModel(), options);
+            QCOMPARE(result.bytes().count(char(11)), 64);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestConversion)
+#include "tst_conversion.moc"

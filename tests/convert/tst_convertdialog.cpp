@@ -1,0 +1,118 @@
+// The converter's widgets as the artist meets them: the curve editor under
+// real mouse gestures, and the dialog's live result following its controls.
+
+#include "convert/convertimagedialog.h"
+#include "convert/curveswidget.h"
+
+#include <QComboBox>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+class TestConvertDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    // Gestures in curve values ("p" press, "m" move, "r" release); on a
+    // 268 px square widget one level is one pixel.
+    void curveGestures_data()
+    {
+        QTest::addColumn<QString>("gestures");
+        QTest::addColumn<QString>("points");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("add and drag") << "p 100 50; m 120 80; r 120 80"
+                                      << "0,0 120,80 255,255" << 2;
+        QTest::newRow("end point moves vertically") << "p 2 3; m 40 60; r 40 60"
+                                                    << "0,60 255,255" << 1;
+        QTest::newRow("released off the widget") << "p 100 50; m 100 -2; r 100 -40"
+                                                 << "0,0 255,255" << 3;
+        QTest::newRow("kept from its neighbour") << "p 100 50; r 100 50; p 150 60; m 90 60; r 90 60"
+                                                 << "0,0 100,50 107,60 255,255" << 3;
+        QTest::newRow("too near an end") << "p 5 100; r 5 100"
+                                         << "0,0 255,255" << 0;
+        QTest::newRow("end point stays") << "p 255 255; m 300 300; r 300 300"
+                                         << "0,0 255,255" << 0;
+    }
+
+    void curveGestures()
+    {
+        QFETCH(QString, gestures);
+        CurvesWidget widget;
+        widget.setChannel(CurvesModel::Blue);
+        widget.resize(268, 268);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QCOMPARE(widget.plotRect(), QRect(6, 7, 256, 256));
+        QSignalSpy changed(&widget, &CurvesWidget::curvesChanged);
+        for (const QString &gesture : gestures.split(u';')) {
+            const QStringList part = gesture.split(u' ', Qt::SkipEmptyParts);
+            const QPoint at =
+                widget.widgetPoint(QPoint(part[1].toInt(), part[2].toInt())).toPoint();
+            if (part[0] == u'p')
+                QTest::mousePress(&widget, Qt::LeftButton, {}, at);
+            else if (part[0] == u'm')
+                QTest::mouseMove(&widget, at);
+            else
+                QTest::mouseRelease(&widget, Qt::LeftButton, {}, at);
+        }
+        QStringList points;
+        for (const QPoint &p : widget.curves().points(CurvesModel::Blue))
+            points << QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
+        QTEST(points.join(u' '), "points");
+        QTEST(int(changed.count()), "changes");
+    }
+
+    // The result always equals the engine's on the dialog's current choices,
+    // also after a change the throttle held back, once OK is pressed.
+    void resultFollowsTheControls()
+    {
+        QSettings().setValue(QStringLiteral("convertImageDialog/dither"), 2);
+        Project document(CanvasMode::Multicolor, -1, -1,
+                         LayoutSpec{CanvasLayout::TopBottomBorderSprites});
+        document.setPaletteVariant(3);
+        QRandomGenerator rng(7);
+        QImage source(conversionSourceSize(document.mode(), document.size()), QImage::Format_RGB32);
+        for (int y = 0; y < source.height(); ++y)
+            for (int x = 0; x < source.width(); ++x)
+                source.setPixel(x, y, rng.generate());
+        ConvertImageDialog dialog(document, source);
+        auto expected = [&] {
+            return convert(source, document.size(), dialog.curvesWidget()->curves(),
+                           dialog.options());
+        };
+        QCOMPARE(int(dialog.options().dither), 2);
+        QCOMPARE(dialog.options().distance, ColorMetric::Weighted);
+        QCOMPARE(dialog.paletteVariant(), 3);
+        QCOMPARE(dialog.resultColormap(), expected());
+
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(dialog.findChild<QRadioButton *>(QStringLiteral("topRight")),
+                          Qt::LeftButton);
+        QCOMPARE(dialog.alignments().topAlignment, BorderAlignment::Right);
+        QCOMPARE(dialog.resultColormap(), expected());
+        // Within the throttle time: the change waits.
+        dialog.assignSlot(ColorSlot::TopBackground, 6);
+        const Colormap held = dialog.resultColormap();
+        QCOMPARE(dialog.slotBytes()[size_t(ColorSlot::TopBackground)], quint8(6));
+        QVERIFY(held != expected());
+        dialog.findChild<QComboBox *>(QStringLiteral("ditherCombo"))->setCurrentIndex(1);
+        QCOMPARE(dialog.resultColormap(), held);
+        dialog.accept();
+        QCOMPARE(dialog.resultColormap(), expected());
+        QCOMPARE(QSettings().value(QStringLiteral("convertImageDialog/dither")).toInt(), 1);
+    }
+};
+
+QTEST_MAIN(TestConvertDialog)
+#include "tst_convertdialog.moc"
