@@ -4,6 +4,7 @@
 #include "windowtesthelpers.h"
 
 #include "app/prgexportflow.h"
+#include "rules/clashrules.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,11 +34,16 @@ private slots:
     {
         QTest::addColumn<bool>("cruncher");
         QTest::addColumn<int>("columns"); // used top border columns
-        QTest::addColumn<QString>("box"); // the warning shown, empty for none
-        QTest::newRow("no cruncher")
-            << false << 3
-            << "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).\nThe "
-               "file is exported uncompressed instead; start it with SYS 13312 rather than RUN.";
+        QTest::addColumn<QString>("box"); // the warnings shown, empty for none
+        const QString missing =
+            "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).\nThe "
+            "file is exported uncompressed instead; start it with SYS 13312 rather than RUN.";
+        QTest::newRow("no cruncher") << false << 3 << missing;
+        QTest::newRow("clashes resolved first")
+            << false << -3
+            << "KORVEN|Could not export an executable PRG file: the canvas holds unresolved color "
+               "clashes.\n" +
+                   missing;
         QTest::newRow("crunched") << true << 3 << QString();
         QTest::newRow("over budget")
             << true << 9
@@ -57,8 +63,9 @@ private slots:
         TestWindow window;
         window.project() =
             Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites});
-        for (int c = 0; c < columns; ++c)
-            window.project().colormap().setPixel(24 * c + 5, 10, 1);
+        for (int c = 0; c < qAbs(columns); ++c) // negative: and a cell of three colours
+            window.project().colormap().setPixel(columns < 0 ? c : 24 * c + 5,
+                                                 columns < 0 ? 50 : 10, quint8(c + 1));
         QTemporaryDir dir;
         AnsweredFlow flow(&window);
         flow.answer = dir.filePath(QStringLiteral("x.prg"));
@@ -69,6 +76,8 @@ private slots:
         }
         QFile::remove(beside);
         const bool written = columns <= 8;
+        QVERIFY(
+            !canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap()));
         QCOMPARE(fieldText(window, "statusMessage"), written ? "Exported x.prg." : "");
         QFile file(flow.answer);
         QCOMPARE(file.open(QIODevice::ReadOnly), written);
