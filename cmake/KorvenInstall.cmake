@@ -25,6 +25,8 @@ if(TARGET korven)
 endif()
 
 install(TARGETS korven-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The PRG export's cruncher, looked for beside the program as exomizer.exe.
+install(TARGETS exomizer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${korven_desktop_dir}/${korven_app_id}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${korven_desktop_dir}/korven.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(FILES ${korven_desktop_dir}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,6 +1,6 @@
 # Sourced by scripts/run and scripts/test: installs what a fresh Debian
 # machine lacks to build and test KORVEN.
-korven_packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
+korven_packages=(cmake g++ make 64tass qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
   qt6-image-formats-plugins libgl-dev zlib1g-dev)
 
 korven_install_deps() {

@@ -8,6 +8,7 @@
 #include "mainactions.h"
 #include "newcanvasdialog.h"
 #include "openprojectdialog.h"
+#include "prgexportflow.h"
 #include "recentmenu.h"
 #include "selectioncommands.h"
 
@@ -864,6 +865,11 @@ void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
 void MainWindow::resolveAllClashes()
 {
     runWholeCanvasEdit([this] { return ::resolveAllClashes(m_project); });
+}
+
+void MainWindow::exportPrg()
+{
+    PrgExportFlow(this).run();
 }
 
 void MainWindow::reduceBorderSprites()

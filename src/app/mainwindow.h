@@ -73,6 +73,7 @@ public slots:
     void openProject();
     void openRecentProject();
     void importImage();
+    void exportPrg();
     void convertImage();
     bool saveProject();
     bool saveProjectAs();

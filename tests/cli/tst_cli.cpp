@@ -105,6 +105,8 @@ private slots:
         QTest::newRow("colour 16") << QStringList{"swap-colors", "@", "16", "1"} << 2;
         QTest::newRow("diagonal flip") << QStringList{"flip", "@", "diagonal"} << 2;
         QTest::newRow("middle border") << QStringList{"align", "@", "middle", "left"} << 2;
+        QTest::newRow("prg of a free-sized canvas") << QStringList{"export-prg", "@"} << 1;
+        QTest::newRow("prg, unknown option") << QStringList{"export-prg", "@", "--fast"} << 2;
         QTest::newRow("convert without mode") << QStringList{"convert", "@"} << 2;
         QTest::newRow("unknown dither")
             << QStringList{"convert", "@", "--mode", "hires", "--dither", "random"} << 2;

@@ -1,0 +1,190 @@
+#include "prgexportflow.h"
+
+#include "clashprompt.h"
+#include "lastfolders.h"
+#include "mainwindow.h"
+
+#include "exchange/exomizercall.h"
+#include "exchange/prgbuilder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace
+{
+
+constexpr int StatusMs = 5000;
+
+QString sysHint(int startAddress)
+{
+    return PrgExportFlow::tr(
+               "The file is exported uncompressed instead; start it with SYS %1 rather than RUN.")
+        .arg(startAddress);
+}
+
+// Holds the window's busy flag for the life of a step.
+class BusyScope
+{
+public:
+    explicit BusyScope(MainWindow *window) : m_window(window) { m_window->setFileTaskBusy(true); }
+    ~BusyScope() { m_window->setFileTaskBusy(false); }
+
+private:
+    MainWindow *m_window;
+};
+
+} // namespace
+
+PrgExportFlow::PrgExportFlow(MainWindow *window) : QObject(window), m_window(window) {}
+
+QString PrgExportFlow::baseExportName() const
+{
+    if (!m_window->projectPath().isEmpty())
+        return QFileInfo(m_window->projectPath()).completeBaseName();
+    if (!m_window->proposedName().isEmpty())
+        return m_window->proposedName();
+    return QStringLiteral("untitled");
+}
+
+QString PrgExportFlow::choosePath(const QString &proposedPath)
+{
+    QFileDialog dialog(m_window, tr("Export to PRG File As"), proposedPath,
+                       tr("PRG Files (*.prg);;All Files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("prg"));
+    dialog.selectFile(proposedPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void PrgExportFlow::run()
+{
+    if (m_window->isFileTaskBusy())
+        return;
+    const QString cancelled = tr("Export to PRG cancelled.");
+    if (!ClashPrompt::confirmClashFree(m_window, tr("an executable PRG file"), cancelled))
+        return;
+    QByteArray prg;
+    QString error;
+    {
+        BusyScope busy(m_window);
+        prg = PrgBuilder::buildPrg(m_window->project(), &error);
+    }
+    if (prg.isEmpty()) {
+        QMessageBox::warning(m_window, tr("KORVEN"),
+                             tr("%1\n%2\nOptions -> Border Sprites -> Reduce Border Sprites to "
+                                "Budget trims the strips as one undoable edit.")
+                                 .arg(tr("Could not export an executable PRG file."), error));
+        return;
+    }
+    const QString proposed = LastFolders::lastDir(QLatin1String(LastFolders::PrgExportKey)) +
+                             QLatin1Char('/') + baseExportName() + QStringLiteral(".prg");
+    const QString path = choosePath(proposed);
+    if (path.isEmpty()) {
+        m_window->showStatusMessage(cancelled, StatusMs);
+        return;
+    }
+    QTemporaryDir temporary;
+    const QString temporaryPath = temporary.filePath(QFileInfo(path).fileName());
+    QFile file(temporaryPath);
+    if (!temporary.isValid() || !file.open(QIODevice::WriteOnly) || file.write(prg) != prg.size()) {
+        QMessageBox::warning(m_window, tr("KORVEN"),
+                             tr("Could not write %1: %2")
+                                 .arg(QDir::toNativeSeparators(temporaryPath), file.errorString()));
+        return;
+    }
+    file.close();
+    bool userCancelled = false;
+    {
+        BusyScope busy(m_window);
+        userCancelled = compressWithExomizer(
+            m_window, temporaryPath, PrgBuilder::startAddress(m_window->project().layout()));
+    }
+    if (userCancelled) {
+        m_window->showStatusMessage(cancelled, StatusMs);
+        return;
+    }
+    if (QFileInfo::exists(path))
+        QFile::remove(path);
+    if (!QFile::rename(temporaryPath, path)) {
+        QMessageBox::warning(m_window, tr("KORVEN"),
+                             tr("Could not write %1.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    LastFolders::storeDir(QLatin1String(LastFolders::PrgExportKey), path);
+    m_window->showStatusMessage(tr("Exported %1.").arg(QFileInfo(path).fileName()), StatusMs);
+}
+
+bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, int startAddress)
+{
+    const QString cruncher = ExomizerCall::compressorPath(QCoreApplication::applicationDirPath());
+    if (!QFileInfo::exists(cruncher)) {
+        QMessageBox::warning(window, tr("KORVEN"),
+                             tr("Could not compress the export: the bundled Exomizer is missing "
+                                "(%1).\n%2")
+                                 .arg(QDir::toNativeSeparators(cruncher), sysHint(startAddress)));
+        return false;
+    }
+    QProcess process;
+    QProgressDialog progress(tr("Compressing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"),
+                             0, 0, window);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.hide();
+    QEventLoop loop;
+    QTimer show, limit;
+    show.setSingleShot(true);
+    limit.setSingleShot(true);
+    bool cancelled = false, failedToStart = false, timedOut = false;
+    connect(&show, &QTimer::timeout, &progress, &QProgressDialog::show);
+    connect(&limit, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+        cancelled = true;
+        loop.quit();
+    });
+    connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            failedToStart = true;
+            loop.quit();
+        }
+    });
+    process.start(cruncher, ExomizerCall::arguments(path, startAddress));
+    show.start(ProgressDelayMs);
+    limit.start(TimeoutMs);
+    if (!failedToStart)
+        loop.exec();
+    show.stop();
+    progress.hide();
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(1000);
+    }
+    if (cancelled)
+        return true;
+    if (failedToStart || timedOut || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        const QString errors = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        QMessageBox::warning(
+            window, tr("KORVEN"),
+            tr("Could not compress the export%1\n%2")
+                .arg(errors.isEmpty() ? QStringLiteral(".") : QStringLiteral(":\n") + errors,
+                     sysHint(startAddress)));
+    }
+    return false;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class MainWindow;
+class QWidget;
+
+// File -> Export to PRG File As...: the clash prompt, the build with its
+// budget check, the file chooser, the write into a temporary directory, the
+// cruncher run and the move onto the chosen file.
+class PrgExportFlow : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PrgExportFlow(MainWindow *window);
+
+    void run();
+
+    // Compresses the PRG at `path` in place with exomizer.exe beside the
+    // program, behind a progress dialog shown after 400 ms; warns and keeps
+    // the file as it is when the cruncher is missing or fails. True when the
+    // user cancelled.
+    static bool compressWithExomizer(QWidget *window, const QString &path, int startAddress);
+
+    static constexpr int ProgressDelayMs = 400;
+    static constexpr int TimeoutMs = 30000;
+
+protected:
+    // The target file, proposed in the last PRG folder; empty when cancelled.
+    virtual QString choosePath(const QString &proposedPath);
+
+private:
+    QString baseExportName() const;
+
+    MainWindow *m_window;
+};

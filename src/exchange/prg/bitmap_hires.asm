@@ -1,0 +1,2 @@
+MULTI = 0
+        .include "bitmaponly.inc"

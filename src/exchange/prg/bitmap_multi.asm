@@ -1,0 +1,2 @@
+MULTI = 1
+        .include "bitmaponly.inc"

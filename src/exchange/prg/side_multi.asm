@@ -1,0 +1,4 @@
+MULTI = 1
+STABWAIT = 41
+LINE42WAIT = 61
+        .include "sideborders.inc"

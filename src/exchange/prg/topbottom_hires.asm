@@ -1,0 +1,5 @@
+MULTI = 0
+STABWAIT = 41
+CHAINWAIT = 41
+TOPWAIT = 40
+        .include "topbottom.inc"

@@ -1,0 +1,279 @@
+// Exported programs run on the emulated C64: the state their set-up
+// leaves, the register writes of their raster interrupts line by line on
+// PAL and NTSC, and the crunched file unpacking to the same memory image.
+
+#include "prgtesthelpers.h"
+
+#include "c64machine.h"
+
+#include "document/geometry.h"
+#include "exchange/nativeformats.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace prgtest;
+using Standard = C64Machine::Standard;
+Q_DECLARE_METATYPE(Standard)
+
+namespace
+{
+
+struct Run {
+    Project project;
+    QByteArray prg;
+    QByteArray sprites; // the program's sprite block
+};
+
+// Exports a random canvas, runs the program through its set-up and two
+// frames, then records the VIC writes of one frame from line 0.
+Run runRandom(C64Machine &machine, int mode, int layout, quint32 seed)
+{
+    Run r{randomProject(CanvasMode(mode), CanvasLayout(layout), seed), {}, {}};
+    r.prg = PrgBuilder::buildPrg(r.project);
+    r.sprites = r.prg.mid(2 + 0x6800 - 0x3400, 2560);
+    const KorvenAsmProgram &program =
+        PrgBuilder::displayProgram(r.project.mode(), r.project.layout());
+    machine.loadPrg(r.prg);
+    machine.cpu.pc = uint16_t(PrgBuilder::startAddress(r.project.layout()));
+    if (machine.runUntil(uint16_t(program.address("forever")), 40'000'000)) {
+        machine.runFrames(2);
+        machine.runToLine(0);
+        machine.recordVicWrites = true;
+        machine.runFrames(1);
+    }
+    return r;
+}
+
+bool writtenOn(const std::vector<C64Machine::VicWrite> &writes, int line, int value)
+{
+    return std::any_of(writes.begin(), writes.end(),
+                       [&](const auto &w) { return w.line == line && w.value == value; });
+}
+
+const QString Koala = QStringLiteral(KORVEN_TESTDATA_DIR "/real/koala/");
+
+} // namespace
+
+class TestPrgRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void setupState_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<Standard>("standard");
+        for (int n = 0; n < 12; ++n)
+            QTest::addRow("mode %d layout %d %s", n & 1, n / 4, n & 2 ? "NTSC" : "PAL")
+                << (n & 1) << n / 4 << (n & 2 ? Standard::Ntsc : Standard::Pal);
+    }
+    // What the set-up leaves in memory and registers, against the canvas.
+    void setupState()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, layout);
+        QFETCH(Standard, standard);
+        C64Machine machine(standard);
+        const Run r = runRandom(machine, mode, layout, 40 + mode + layout);
+        const Project &p = r.project;
+        QVERIFY(!machine.cpu.jammed && machine.recordVicWrites);
+        // Side borders: past the sprite lines; top/bottom: in the bitmap, in the top border's
+        // state.
+        machine.runToLine(layout == 1 ? 260 : 120);
+        const bool multi = mode == 1, sprites = layout != 0, side = layout == 1;
+        const QByteArray screen = NativeFormats::encodeScreen(
+            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
+            p.slotBytes());
+        QCOMPARE(machine.port01() & 7, 5);
+        QCOMPARE(machine.ram[machine.ram[0xfffb] << 8 | machine.ram[0xfffa]], 0x40); // RTI
+        QVERIFY(machine.nmiHeld());
+        QCOMPARE(machine.vicBank(), sprites ? 0x4000 : 0);
+        QCOMPARE(machine.memory(sprites ? 0x4000 : 0x2000, 8000), screen.left(8000));
+        for (int copy : sprites ? QList<int>{0x7400, 0x7800} : QList<int>{0x0400})
+            QCOMPARE(machine.memory(copy, 1000), screen.mid(8000, 1000));
+        if (multi)
+            QCOMPARE(machine.colorRamBytes(), screen.mid(9000, 1000));
+        QCOMPARE(machine.vic[0x11], 0x3b);
+        QCOMPARE(machine.vic[0x16], multi ? 0xd8 : 0xc8);
+        QCOMPARE(machine.vic[0x18], layout == 0 ? 0x18 : side ? 0xd0 : 0xe0);
+        const quint8 background = p.slot(ColorSlot::Background);
+        QCOMPARE(machine.vic[0x20] & 15,
+                 (multi && layout != 2) ? background : p.slot(ColorSlot::Border));
+        if (multi)
+            QCOMPARE(machine.vic[0x21] & 15, background);
+        if (!sprites)
+            return;
+        const KorvenAsmProgram &program = PrgBuilder::displayProgram(p.mode(), p.layout());
+        QCOMPARE(machine.ram[0xffff] << 8 | machine.ram[0xfffe],
+                 program.address(side ? "stab1" : "prep"));
+        QCOMPARE(machine.vic[0x15], side ? 0xf0 : 0xff);
+        QCOMPARE(machine.vic[0x1c], multi ? (side ? 0xf0 : 0xff) : 0);
+        const int m0 = int(side ? ColorSlot::SpriteMulticolor0 : ColorSlot::TopMulticolor0);
+        QCOMPARE(machine.vic[0x25], p.slot(ColorSlot(m0)));
+        QCOMPARE(machine.vic[0x26], p.slot(ColorSlot(m0 + 1)));
+        const int rightX = multi ? 0x158 : 0x150;
+        const QList<int> sideX = {standard == Standard::Pal ? 0x1e0 : 0x1e8, 0, rightX,
+                                  rightX + 24};
+        const bool right = p.layoutSpec().topAlignment == BorderAlignment::Right;
+        for (int i = side ? 4 : 0; i < 8; ++i) {
+            // Side: row 0's sprites 4-7; top/bottom: the top border's lower row, sprites 24-31.
+            const quint8 attribute = quint8(r.sprites[64 * (side ? i - 4 : 24 + i) + 63]);
+            const int column = attribute >> 4;
+            const int x = side           ? sideX[i - 4]
+                          : column == 15 ? 0
+                                         : 24 + 24 * column - (right ? 16 : 0);
+            QCOMPARE(machine.vic[size_t(2 * i)] | (machine.vic[0x10] >> i & 1) << 8, x);
+            QCOMPARE(machine.vic[size_t(0x27 + i)] & 15, attribute & 15);
+            QCOMPARE(machine.ram[size_t(side ? 0x77f8 + i : 0x7bf8 + i)],
+                     side ? 0x9c + i : 0xb8 + i);
+            if (side)
+                QCOMPARE(machine.vic[size_t(2 * i + 1)], 0x2a);
+        }
+    }
+
+    // Seeds vary the set-up's length, so the interrupts meet the main loop
+    // at every phase.
+    void sideBorderLines_data()
+    {
+        QTest::addColumn<Standard>("standard");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("seed");
+        for (int i = 0; i < 8; ++i)
+            QTest::addRow("%s mode %d seed %d", i & 1 ? "NTSC" : "PAL", i >> 1 & 1, i)
+                << (i & 1 ? Standard::Ntsc : Standard::Pal) << (i >> 1 & 1) << i;
+    }
+    // Every sprite line opens the side border with its write at cycle 56
+    // and restores $D016 before the next line's cycle 55; each row change
+    // sets the next pointer screen after the last pointer fetch, and the
+    // colours of the next point (rows 4+5 and 7+8 share one).
+    void sideBorderLines()
+    {
+        QFETCH(Standard, standard);
+        QFETCH(int, mode);
+        QFETCH(int, seed);
+        C64Machine machine(standard);
+        const Run r = runRandom(machine, mode, 1, seed);
+        const int normal = mode ? 0xd8 : 0xc8;
+        const auto writes = machine.writesTo(0x16);
+        for (int line = 43; line <= 252; ++line) {
+            const auto open = std::find_if(writes.begin(), writes.end(), [&](const auto &w) {
+                return w.line == line && w.value == (normal & 0xf7);
+            });
+            QVERIFY2(open != writes.end() && open->cycle == 56, qPrintable(QString::number(line)));
+            const auto back = open + 1;
+            QVERIFY(back != writes.end() && back->value == normal);
+            QVERIFY(back->line == line || (back->line == line + 1 && back->cycle < 55));
+        }
+        const quint8 transparent = r.project.slot(mode ? ColorSlot::Background : ColorSlot::Border);
+        const auto screens = machine.writesTo(0x18);
+        for (int row = 1; row < 10; ++row) {
+            const int last = 42 + 21 * row; // the previous row's last line
+            QCOMPARE(screens[size_t(row - 1)].line, last);
+            QVERIFY(screens[size_t(row - 1)].cycle >= 11);
+            QCOMPARE(screens[size_t(row - 1)].value, row & 1 ? 0xe0 : 0xd0);
+            for (int k = 0; k < 4 && row != 5 && row != 8; ++k) {
+                int color = r.sprites[64 * (4 * row + k) + 63];
+                if ((row == 4 || row == 7) && color == transparent)
+                    color = r.sprites[64 * (4 * row + 4 + k) + 63];
+                QVERIFY(writtenOn(machine.writesTo(0x2b + k), last + k / 2, color));
+            }
+        }
+    }
+
+    void topBottomLines_data()
+    {
+        QTest::addColumn<Standard>("standard");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("seed");
+        for (int i = 0; i < 8; ++i)
+            QTest::addRow("%s mode %d seed %d", i & 1 ? "NTSC" : "PAL", i >> 1 & 1, i)
+                << (i & 1 ? Standard::Ntsc : Standard::Pal) << (i >> 1 & 1) << i;
+    }
+    // The border stays open: 24 rows before line 251, the bottom border's
+    // background (or text mode) at cycle 12 of line 251, the bitmap's state
+    // back between lines 50 and 51.
+    void topBottomLines()
+    {
+        QFETCH(Standard, standard);
+        QFETCH(int, mode);
+        QFETCH(int, seed);
+        C64Machine machine(standard);
+        const Run r = runRandom(machine, mode, 2, seed);
+        const auto control = machine.writesTo(0x11);
+        const auto colour = machine.writesTo(mode ? 0x21 : 0x11);
+        QVERIFY(writtenOn(control, 250, 0x33) || writtenOn(control, 249, 0x33));
+        const auto bottom =
+            std::find_if(colour.begin(), colour.end(), [](const auto &w) { return w.line == 251; });
+        QVERIFY(bottom != colour.end());
+        QCOMPARE(bottom->cycle, 12);
+        QCOMPARE(bottom->value & (mode ? 15 : 0xff),
+                 mode ? r.project.slot(ColorSlot::BottomBackground) : 0x13);
+        const int bitmap = mode ? r.project.slot(ColorSlot::Background) : 0x3b;
+        const auto back = std::find_if(colour.begin(), colour.end(), [&](const auto &w) {
+            return (w.value & (mode ? 15 : 0xff)) == bitmap && (w.line == 50 || w.line == 51);
+        });
+        QVERIFY(back != colour.end());
+        QVERIFY(back->line == 50 ? back->cycle >= 57 : back->cycle <= 14);
+    }
+
+    void crunchedRoundTrip_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<QString>("koala"); // a real picture instead of a random canvas
+        for (int n = 0; n < 6; ++n)
+            QTest::addRow("mode %d layout %d", n & 1, n / 2) << (n & 1) << n / 2 << QString();
+        for (const QString &file : QDir(Koala).entryList(QDir::Files))
+            QTest::addRow("%s", qPrintable(file)) << 1 << 0 << Koala + file;
+    }
+    // The cruncher's output, run through its depacker from the BASIC line's
+    // SYS, leaves the uncrunched program's memory image byte for byte and
+    // jumps to its start.
+    void crunchedRoundTrip()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, layout);
+        QFETCH(QString, koala);
+        Project project = randomProject(CanvasMode(mode), CanvasLayout(layout), 77 + layout);
+        if (!koala.isEmpty()) {
+            QFile file(koala);
+            NativeImage image;
+            QString error;
+            QVERIFY(file.open(QIODevice::ReadOnly) &&
+                    NativeFormats::recognizeAndDecode(file.readAll(), 0, image, error));
+            project = Project(CanvasMode::Multicolor);
+            project.colormap() = NativeFormats::decodeToColormap(image);
+            project.setSlot(ColorSlot::Background, image.background);
+        }
+        const QByteArray prg = PrgBuilder::buildPrg(project);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.prg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write(prg) == prg.size());
+        file.close();
+        const int start = PrgBuilder::startAddress(CanvasLayout(layout));
+        QProcess cruncher;
+        cruncher.start(QStringLiteral(KORVEN_EXOMIZER),
+                       {"sfx", QString::number(start), path, "-o", path, "-n"});
+        QVERIFY(cruncher.waitForFinished(30000) && cruncher.exitCode() == 0);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray crunched = file.readAll();
+        QVERIFY(crunched.size() < prg.size() * 9 / 10);
+        if (!koala.isEmpty())
+            qInfo("%s: %lld bytes crunched from %lld", qPrintable(QFileInfo(koala).fileName()),
+                  qlonglong(crunched.size()), qlonglong(prg.size()));
+        C64Machine machine;
+        QCOMPARE(machine.loadPrg(crunched), 0x0801);
+        machine.cpu.pc = uint16_t(crunched.mid(7, 4).toInt()); // the number after the SYS token
+        QVERIFY(machine.runUntil(uint16_t(start), 20'000'000));
+        QCOMPARE(machine.memory(start, int(prg.size()) - 2), prg.mid(2));
+        QCOMPARE(machine.port01() & 7, 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrgRun)
+#include "tst_prgrun.moc"
