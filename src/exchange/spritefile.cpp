@@ -103,10 +103,25 @@ quint8 spritePixel(const QByteArray &sprite, CanvasMode mode, int x, int y, quin
     }
 }
 
+// Whether a sprite has a pixel in its own colour: a set bit on hires, a 10
+// pair on multicolor.
+bool showsOwnColor(const QByteArray &sprite, CanvasMode mode)
+{
+    for (int i = 0; i < 63; ++i) {
+        const auto byte = quint8(sprite.at(i));
+        const bool shows =
+            mode != CanvasMode::Multicolor ? byte != 0 : (byte & ~(byte << 1) & 0xAA) != 0;
+        if (shows)
+            return true;
+    }
+    return false;
+}
+
 // Each sprite's colour: its own, unless an earlier sprite of the same
-// hardware pair decided it.
+// hardware pair decided it. A sprite that never shows its colour decides
+// nothing, just as the exported program then takes the other half's colour.
 QList<quint8> spriteColors(const QList<Placement> &placements, const QList<QByteArray> &sprites,
-                           SpriteAttributes convention, quint8 penColor)
+                           SpriteAttributes convention, quint8 penColor, CanvasMode mode)
 {
     QList<quint8> colors;
     QHash<int, quint8> pairs;
@@ -118,7 +133,7 @@ QList<quint8> spriteColors(const QList<Placement> &placements, const QList<QByte
             const auto found = pairs.constFind(key);
             if (found != pairs.constEnd())
                 own = *found;
-            else
+            else if (showsOwnColor(sprites[i], mode))
                 pairs.insert(key, own);
         }
         colors.append(own);
@@ -174,7 +189,8 @@ Colormap SpriteFile::spritesToStrips(const Project &project, const QList<QByteAr
     QList<Placement> placements;
     for (qsizetype i = 0; i < sprites.size(); ++i)
         placements.append(place(project, regions, int(i), quint8(sprites[i].at(63)), convention));
-    const QList<quint8> colors = spriteColors(placements, sprites, convention, penColor);
+    const QList<quint8> colors =
+        spriteColors(placements, sprites, convention, penColor, project.mode());
     const int sw = spriteWidth(project.mode());
     for (qsizetype i = 0; i < sprites.size(); ++i) {
         const Placement &p = placements[i];
@@ -207,7 +223,8 @@ QImage SpriteFile::spriteSheetPreview(const Project &project, const QList<QByteA
     QList<Placement> placements;
     for (qsizetype i = 0; i < sprites.size(); ++i)
         placements.append(place(project, regions, int(i), quint8(sprites[i].at(63)), convention));
-    const QList<quint8> colors = spriteColors(placements, sprites, convention, penColor);
+    const QList<quint8> colors =
+        spriteColors(placements, sprites, convention, penColor, project.mode());
     Colormap sheet(PerRow * (sw + Gap) - Gap, rows * (SpriteLines + Gap) - Gap);
     const StripColors side = stripColors(project, RegionKind::LeftStrip);
     sheet.fill(side.transparent);

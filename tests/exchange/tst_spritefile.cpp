@@ -1,0 +1,155 @@
+// Sprite sheets into the border strips: the real sheets, the sprite block of
+// an exported program coming back exactly, and the file-size and capacity
+// refusals.
+
+#include "prgtesthelpers.h"
+
+#include "document/project.h"
+#include "exchange/prgbuilder.h"
+#include "exchange/spritefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTest>
+
+class TestSpriteFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportedBlockComesBack_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<quint32>("seed");
+        for (int mode : {0, 1})
+            for (int layout : {1, 2})
+                for (quint32 seed : {1u, 2u, 3u})
+                    QTest::addRow("%s %s seed %u", mode ? "multicolor" : "hires",
+                                  layout == 1 ? "side" : "top/bottom", seed)
+                        << mode << layout << seed;
+    }
+    void exportedBlockComesBack()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, layout);
+        QFETCH(quint32, seed);
+        const Project p = prgtest::randomProject(CanvasMode(mode), CanvasLayout(layout), seed);
+        const QByteArray prg = PrgBuilder::buildPrg(p);
+        QVERIFY(!prg.isEmpty());
+        const int count = SpriteFile::spriteCapacity(p.layout());
+        const int at = 2 + PrgBuilder::SpriteBlockAddress - PrgBuilder::startAddress(p.layout());
+        QList<QByteArray> sprites;
+        QString error;
+        QVERIFY(SpriteFile::readSpriteFile(prg.left(2) + prg.mid(at, count * 64), sprites, error));
+        QCOMPARE(sprites.size(), count);
+        // Whatever the strips hold before, the sheet replaces it.
+        Project blank = p;
+        for (const CanvasRegion &region : p.regions())
+            if (region.isSprite())
+                blank.colormap().fillRect(region.rect, 5);
+        const SpriteAttributes convention =
+            layout == 1 ? SpriteAttributes::Color : SpriteAttributes::ColorPosition;
+        QCOMPARE(SpriteFile::spritesToStrips(blank, sprites, convention, 1), p.colormap());
+    }
+
+    void realSheets()
+    {
+        const QDir dir(QStringLiteral(KORVEN_TESTDATA_DIR "/real/sprites"));
+        const QStringList files = dir.entryList(QDir::Files);
+        QVERIFY(files.size() >= 4);
+        for (const QString &name : files) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QList<QByteArray> sprites;
+            QString error;
+            QVERIFY2(SpriteFile::readSpriteFile(file.readAll(), sprites, error), qPrintable(name));
+            for (const CanvasLayout layout :
+                 {CanvasLayout::SideBorderSprites, CanvasLayout::TopBottomBorderSprites}) {
+                const Project p(CanvasMode::Multicolor, -1, -1, LayoutSpec{layout});
+                const int capacity = SpriteFile::spriteCapacity(layout);
+                const QString problem = SpriteFile::capacityProblem(p, sprites.size());
+                QCOMPARE(problem.isEmpty(), sprites.size() <= capacity);
+                const Colormap strips =
+                    SpriteFile::spritesToStrips(p, sprites, SpriteAttributes::Color, 1);
+                // A sheet that fits changes the strips and nothing else.
+                QCOMPARE(strips == p.colormap(), !problem.isEmpty());
+                const QRect bitmap = p.regionRect(RegionKind::Bitmap);
+                QCOMPARE(strips.copy(bitmap), p.colormap().copy(bitmap));
+                QVERIFY(
+                    !SpriteFile::spriteSheetPreview(p, sprites, SpriteAttributes::Color).isNull());
+            }
+        }
+    }
+
+    void pairsShareTheUpperColour_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("upper");
+        QTest::addColumn<int>("lower");
+        QTest::addColumn<bool>("upperEmpty");
+        QTest::addColumn<int>("lowerColour");
+        // Bottom border: sprites 0 and 8 are one column's two rows.
+        QTest::newRow("top/bottom pair") << 2 << 0 << 8 << false << 2;
+        QTest::newRow("top/bottom, upper empty") << 2 << 0 << 8 << true << 5;
+        // Side rows 4 and 5 share a colour row; rows 3 and 4 do not.
+        QTest::newRow("side rows 4 and 5") << 1 << 16 << 20 << false << 2;
+        QTest::newRow("side rows 3 and 4") << 1 << 12 << 16 << false << 5;
+    }
+    void pairsShareTheUpperColour()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, upper);
+        QFETCH(int, lower);
+        QFETCH(bool, upperEmpty);
+        QFETCH(int, lowerColour);
+        QByteArray file(2 + 32 * 64, '\0');
+        const auto record = [&](int i) { return 2 + i * 64; };
+        file[record(upper) + 63] = char(2);
+        file[record(lower) + 63] = char(5);
+        if (!upperEmpty)
+            file[record(upper) + 30] = char(0xFF);
+        file[record(lower) + 30] = char(0xFF); // row 10 of the sprite, all inside the canvas
+        QList<QByteArray> sprites;
+        QString error;
+        QVERIFY(SpriteFile::readSpriteFile(file, sprites, error));
+        const Project p(CanvasMode::Hires, -1, -1, {CanvasLayout(layout)});
+        const Colormap strips = SpriteFile::spritesToStrips(p, sprites, SpriteAttributes::Color, 1);
+        QSet<quint8> colours;
+        for (int i = 0; i < strips.width() * strips.height(); ++i)
+            colours << strips.pixel(i % strips.width(), i / strips.width());
+        QCOMPARE(colours.contains(2), !upperEmpty || lowerColour == 2);
+        QVERIFY(colours.contains(quint8(lowerColour)));
+        QCOMPARE(colours.contains(5), lowerColour == 5);
+    }
+
+    void firstSpriteAndRefusals()
+    {
+        QByteArray one(66, '\0');
+        one[2] = char(0x80); // the top-left pixel of sprite 0
+        one[65] = char(7);
+        QList<QByteArray> sprites;
+        QString error;
+        QVERIFY(SpriteFile::readSpriteFile(one, sprites, error));
+        const Project side(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites});
+        const QRect left = side.regionRect(RegionKind::LeftStrip);
+        // Sprite 0's first eight lines lie above the canvas.
+        Colormap strips = SpriteFile::spritesToStrips(side, sprites, SpriteAttributes::Color, 1);
+        QCOMPARE(strips.pixel(left.left(), left.top()), side.slot(ColorSlot::Border));
+        one[2 + 8 * 3] = char(0x80);
+        QVERIFY(SpriteFile::readSpriteFile(one, sprites, error));
+        strips = SpriteFile::spritesToStrips(side, sprites, SpriteAttributes::Color, 1);
+        QCOMPARE(strips.pixel(left.left(), left.top()), 7);
+
+        for (const int size : {2, 65, 67, 131})
+            QVERIFY(!SpriteFile::readSpriteFile(QByteArray(size, '\0'), sprites, error));
+        QCOMPARE(error, QStringLiteral("Unknown file format."));
+        QVERIFY(SpriteFile::readSpriteFile(QByteArray(2 + 41 * 64, '\0'), sprites, error));
+        QCOMPARE(SpriteFile::capacityProblem(side, sprites.size()),
+                 QStringLiteral("The file holds 41 sprites; this canvas takes at most 40."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSpriteFile)
+#include "tst_spritefile.moc"
