@@ -47,6 +47,7 @@ QString ImportFileDialog::noFileText() const
 
 void ImportFileDialog::refreshPreview(const QString &path)
 {
+    m_previewPath = path;
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         m_picture->clear();
         m_info->setText(noFileText());

@@ -26,8 +26,10 @@ protected:
     // message with a null picture).
     virtual QImage previewFor(const QString &path, QString &info) const = 0;
     virtual QString noFileText() const;
-    // Subclasses call this once they are ready to preview.
+    // Subclasses call this once they are ready to preview, and again with
+    // previewedPath() when an option changes what the file looks like.
     void refreshPreview(const QString &path);
+    QString previewedPath() const { return m_previewPath; }
     // Options of the chooser go under the preview.
     void addOption(QWidget *option);
 
@@ -35,4 +37,5 @@ private:
     class QVBoxLayout *m_pane = nullptr;
     QLabel *m_picture = nullptr;
     QLabel *m_info = nullptr;
+    QString m_previewPath;
 };

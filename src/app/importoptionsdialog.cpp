@@ -1,23 +1,17 @@
 #include "importoptionsdialog.h"
 
-#include "imageimportoptionswidget.h"
-
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
-ImportOptionsDialog::ImportOptionsDialog(int screens, QWidget *parent) : QDialog(parent)
+ImportOptionsDialog::ImportOptionsDialog(const QString &title, QWidget *options, QWidget *parent)
+    : QDialog(parent)
 {
-    setWindowTitle(tr("Import Image"));
+    setWindowTitle(title);
     auto *column = new QVBoxLayout(this);
-    m_options = new ImageImportOptionsWidget(screens, this);
-    column->addWidget(m_options);
+    options->setParent(this);
+    column->addWidget(options);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
-}
-
-int ImportOptionsDialog::targetScreen() const
-{
-    return m_options->targetScreen();
 }

@@ -2,18 +2,12 @@
 
 #include <QDialog>
 
-class ImageImportOptionsWidget;
-
-// Asks for the target screen after the system chooser picked a picture.
+// Asks for an import's options after the system chooser picked the file.
 class ImportOptionsDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    ImportOptionsDialog(int screens, QWidget *parent = nullptr);
-
-    int targetScreen() const;
-
-private:
-    ImageImportOptionsWidget *m_options = nullptr;
+    // Takes over `options`, shown above OK and Cancel.
+    ImportOptionsDialog(const QString &title, QWidget *options, QWidget *parent = nullptr);
 };

@@ -2,6 +2,7 @@
 
 #include "convertimageflow.h"
 #include "elidedlabel.h"
+#include "imageimportoptionswidget.h"
 #include "importimagedialog.h"
 #include "importoptionsdialog.h"
 #include "lastfolders.h"
@@ -11,6 +12,7 @@
 #include "prgexportflow.h"
 #include "recentmenu.h"
 #include "selectioncommands.h"
+#include "spriteimportflow.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
@@ -382,8 +384,9 @@ void MainWindow::importImage()
     if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
         path = QFileDialog::getOpenFileName(this, tr("Import Image"), start, tr("All Files (*)"));
         if (!path.isEmpty() && m_project.screensAcross() > 1) {
-            ImportOptionsDialog options(m_project.screensAcross(), this);
-            screen = options.exec() == QDialog::Accepted ? options.targetScreen() : -1;
+            auto *options = new ImageImportOptionsWidget(m_project.screensAcross());
+            ImportOptionsDialog dialog(tr("Import Image"), options, this);
+            screen = dialog.exec() == QDialog::Accepted ? options->targetScreen() : -1;
         }
     } else {
         ImportImageDialog dialog(this, start, m_project.paletteVariant(), m_project.mode(),
@@ -421,6 +424,11 @@ void MainWindow::importImage()
     showStatusMessage(tr("Imported %1 (%2).")
                           .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
                       StatusMessageMs);
+}
+
+void MainWindow::importSprites()
+{
+    SpriteImportFlow(*this).run();
 }
 
 void MainWindow::convertImage()

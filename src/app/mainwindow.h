@@ -25,6 +25,7 @@ class MainWindow : public QMainWindow
     Q_OBJECT
     // The conversion flow applies its result the way the window's own edits do.
     friend class ConvertImageFlow;
+    friend class SpriteImportFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -75,6 +76,7 @@ public slots:
     void importImage();
     void exportPrg();
     void convertImage();
+    void importSprites();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

@@ -4,12 +4,15 @@
 #include "windowtesthelpers.h"
 
 #include "app/importimagedialog.h"
+#include "app/importspritesdialog.h"
 #include "app/newcanvasdialog.h"
 #include "app/openprojectdialog.h"
 #include "app/projectfiletask.h"
+#include "canvas/canvasarea.h"
 #include "convert/convertimagedialog.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"
+#include "exchange/spritefile.h"
 #include "history/recentprojects.h"
 
 #include <QComboBox>
@@ -17,6 +20,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -295,6 +299,60 @@ private slots:
         }
         QCOMPARE(window.project().colormap().copy(window.project().screenRect(1)), picture);
         QCOMPARE(window.project().colormap().pixel(0, 0), quint8(11));
+    }
+
+    // Import Sprites: the chooser previews each sheet with its count or the
+    // capacity refusal, the attribute choice is read, and the sheet replaces
+    // the strips as one edit; a sheet too large is refused with a warning.
+    void importSprites()
+    {
+        QTemporaryDir folder;
+        // Saved under the chooser's sprite file extension.
+        for (const char *name : {"rozne", "tfight"})
+            QVERIFY(
+                QFile::copy(QStringLiteral(KORVEN_TESTDATA_DIR "/real/sprites/%1.spr").arg(name),
+                            folder.filePath(QStringLiteral("%1.prg").arg(name))));
+        QSettings().setValue(QStringLiteral("files/lastImportSpritesDir"), folder.path());
+        TestWindow window;
+        window.newMulticolorTopBottomSpritesCanvas();
+        const Project before = window.project();
+        QStringList infos;
+        const auto pick = [&](const char *name) {
+            WhenModal<ImportSpritesDialog> chooser([&](ImportSpritesDialog *dialog) {
+                dialog->findChild<QComboBox *>(QStringLiteral("importSpriteAttributeCombo"))
+                    ->setCurrentIndex(2);
+                for (const char *file : {"tfight.prg", name}) {
+                    clickFile(dialog, QLatin1String(file));
+                    infos << dialog->infoLabel()->text();
+                }
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            window.importSprites();
+        };
+        pick("rozne.prg");
+        QCOMPARE(infos, (QStringList{"The file holds 64 sprites; this canvas takes at most 32.",
+                                     "13 sprites"}));
+        QFile sheet(folder.filePath(QStringLiteral("rozne.prg")));
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        QList<QByteArray> sprites;
+        QString error;
+        QVERIFY(SpriteFile::readSpriteFile(sheet.readAll(), sprites, error));
+        QCOMPARE(window.project().colormap(),
+                 SpriteFile::spritesToStrips(before, sprites, SpriteAttributes::ColorPosition,
+                                             window.canvas()->penIndex()));
+        QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportSprites);
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Imported 13 sprites from rozne.prg."));
+
+        QString warning;
+        WhenModal<QMessageBox> refusal([&](QMessageBox *box) {
+            warning = box->text();
+            box->accept();
+        });
+        pick("tfight.prg");
+        QCOMPARE(warning,
+                 QStringLiteral("The file holds 64 sprites; this canvas takes at most 32."));
+        QCOMPARE(window.project().history().nodeCount(), 1);
     }
 
     // Convert Image: a picture of another size is fitted after the scale
