@@ -11,6 +11,7 @@
 #include "openprojectdialog.h"
 #include "prgexportflow.h"
 #include "recentmenu.h"
+#include "referenceimportflow.h"
 #include "selectioncommands.h"
 #include "spriteimportflow.h"
 
@@ -424,6 +425,11 @@ void MainWindow::importImage()
     showStatusMessage(tr("Imported %1 (%2).")
                           .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
                       StatusMessageMs);
+}
+
+void MainWindow::importReferenceImage()
+{
+    ReferenceImportFlow(*this).run();
 }
 
 void MainWindow::importSprites()

@@ -26,6 +26,7 @@ class MainWindow : public QMainWindow
     // The conversion flow applies its result the way the window's own edits do.
     friend class ConvertImageFlow;
     friend class SpriteImportFlow;
+    friend class ReferenceImportFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -77,6 +78,7 @@ public slots:
     void exportPrg();
     void convertImage();
     void importSprites();
+    void importReferenceImage();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

@@ -399,6 +399,38 @@ private slots:
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted sunrise.png."));
     }
 
+    // Import Reference Image: a picture of another size, stretched, becomes
+    // the shown reference layer and leaves the document as it was.
+    void importReferenceImage()
+    {
+        QTemporaryDir folder;
+        QImage picture(64, 40, QImage::Format_RGB32);
+        picture.fill(qRgb(30, 160, 90));
+        QVERIFY(picture.save(folder.filePath(QStringLiteral("trace.png"))));
+        QSettings().setValue(QStringLiteral("files/lastReferenceImageDir"), folder.path());
+        TestWindow window;
+        window.newMulticolorCanvas();
+        auto *show = window.findChild<QAction *>(QStringLiteral("showReferenceLayer"));
+        QVERIFY(!show->isEnabled());
+        {
+            WhenModal<QFileDialog> chooser([](QFileDialog *dialog) {
+                clickFile(dialog, QStringLiteral("trace.png"));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            WhenModal<QMessageBox> scale([&](QMessageBox *box) {
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text() == QLatin1String("Stretch to Fit"))
+                        button->click();
+            });
+            window.importReferenceImage();
+        }
+        const QImage reference = window.canvas()->referenceImage();
+        QCOMPARE(reference.size(), QSize(320, 200));
+        QCOMPARE(reference.pixel(0, 0), picture.pixel(0, 0));
+        QVERIFY(show->isEnabled() && show->isChecked());
+        QCOMPARE(window.project().history().nodeCount(), 0);
+    }
+
     // A cancelled or failed save leaves the previous file byte for byte.
     void failedSaveKeepsTheOldFile_data()
     {
