@@ -2,6 +2,7 @@
 
 #include "convertimageflow.h"
 #include "elidedlabel.h"
+#include "exportimageflow.h"
 #include "imageimportoptionswidget.h"
 #include "importimagedialog.h"
 #include "importoptionsdialog.h"
@@ -425,6 +426,20 @@ void MainWindow::importImage()
     showStatusMessage(tr("Imported %1 (%2).")
                           .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
                       StatusMessageMs);
+}
+
+QString MainWindow::baseExportName() const
+{
+    if (!m_projectPath.isEmpty())
+        return QFileInfo(m_projectPath).completeBaseName();
+    if (!m_proposedName.isEmpty())
+        return m_proposedName;
+    return QStringLiteral("untitled");
+}
+
+void MainWindow::exportImage()
+{
+    ExportImageFlow(*this).run();
 }
 
 void MainWindow::importReferenceImage()

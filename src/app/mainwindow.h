@@ -27,6 +27,7 @@ class MainWindow : public QMainWindow
     friend class ConvertImageFlow;
     friend class SpriteImportFlow;
     friend class ReferenceImportFlow;
+    friend class ExportImageFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -35,6 +36,9 @@ public:
     Project &project() { return m_project; }
     QString projectPath() const { return m_projectPath; }
     QString proposedName() const { return m_proposedName; }
+    // What exports are called: the project's file name, the proposed name,
+    // or "untitled".
+    QString baseExportName() const;
 
     // Set while a project is being read or written in the background; it
     // blocks saving from the prompt, drops and deferred openings.
@@ -79,6 +83,7 @@ public slots:
     void convertImage();
     void importSprites();
     void importReferenceImage();
+    void exportImage();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

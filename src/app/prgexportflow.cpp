@@ -46,15 +46,6 @@ private:
 
 PrgExportFlow::PrgExportFlow(MainWindow *window) : QObject(window), m_window(window) {}
 
-QString PrgExportFlow::baseExportName() const
-{
-    if (!m_window->projectPath().isEmpty())
-        return QFileInfo(m_window->projectPath()).completeBaseName();
-    if (!m_window->proposedName().isEmpty())
-        return m_window->proposedName();
-    return QStringLiteral("untitled");
-}
-
 QString PrgExportFlow::choosePath(const QString &proposedPath)
 {
     QFileDialog dialog(m_window, tr("Export to PRG File As"), proposedPath,
@@ -88,7 +79,7 @@ void PrgExportFlow::run()
         return;
     }
     const QString proposed = LastFolders::lastDir(QLatin1String(LastFolders::PrgExportKey)) +
-                             QLatin1Char('/') + baseExportName() + QStringLiteral(".prg");
+                             QLatin1Char('/') + m_window->baseExportName() + QStringLiteral(".prg");
     const QString path = choosePath(proposed);
     if (path.isEmpty()) {
         m_window->showStatusMessage(cancelled, StatusMs);

@@ -32,7 +32,5 @@ protected:
     virtual QString choosePath(const QString &proposedPath);
 
 private:
-    QString baseExportName() const;
-
     MainWindow *m_window;
 };

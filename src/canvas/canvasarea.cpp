@@ -4,6 +4,7 @@
 #include "canvastool.h"
 #include "drawtool.h"
 #include "erasertool.h"
+#include "exchange/pictureexport.h"
 #include "eyedroppertool.h"
 #include "filltool.h"
 #include "pantool.h"
@@ -840,29 +841,6 @@ quint8 CanvasArea::frameColorIndex() const
     return m_project.frameColor();
 }
 
-QImage CanvasArea::baseExportImage(bool withBorders, quint8 frameColor) const
-{
-    const QImage artwork = m_project.colormap().toImage(m_project.paletteVariant());
-    if (!withBorders || !m_project.hasBorderFrame() || artwork.isNull())
-        return artwork;
-    const QRect frame = borderFrameRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
-    QImage image(frame.size(), QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.translate(-frame.topLeft());
-    const PaletteVariant variant = m_project.paletteVariant();
-    painter.fillRect(frame, QColor::fromRgb(paletteRgb(variant, frameColor)));
-    if (m_project.layout() == CanvasLayout::TopBottomBorderSprites) {
-        const QColor black = QColor::fromRgb(paletteRgb(variant, 0));
-        painter.fillRect(QRect(QPoint(frame.left(), frame.top()), QPoint(frame.right(), -1)),
-                         black);
-        painter.fillRect(
-            QRect(QPoint(frame.left(), m_project.height()), QPoint(frame.right(), frame.bottom())),
-            black);
-    }
-    painter.drawImage(QPoint(0, 0), artwork);
-    return image;
-}
-
 QImage CanvasArea::exportImage(bool withBorders) const
 {
     return exportImage(withBorders, frameColorIndex());
@@ -870,12 +848,7 @@ QImage CanvasArea::exportImage(bool withBorders) const
 
 QImage CanvasArea::exportImage(bool withBorders, quint8 frameColor) const
 {
-    const QImage base = baseExportImage(withBorders, frameColor);
-    const int scale = artworkScale(viewTransform());
-    if (scale < 2 || base.isNull())
-        return base;
-    return base.scaled(base.width() * scale, base.height(), Qt::IgnoreAspectRatio,
-                       Qt::FastTransformation);
+    return PictureExport::exportImage(m_project, m_project.colormap(), withBorders, frameColor);
 }
 
 void CanvasArea::paintPrintPage(QPainter &painter, const QRect &viewport) const

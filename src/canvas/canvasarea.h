@@ -260,7 +260,6 @@ private:
     void renderArtwork();
     void invalidateRedFlags(const QRect &canvasRect);
     const QList<QRect> &redFlags(int border);
-    QImage baseExportImage(bool withBorders, quint8 frameColor) const;
 
     void paintFrame(QPainter &painter) const;
     void paintPixelGrid(QPainter &painter, const QRect &updateRect);

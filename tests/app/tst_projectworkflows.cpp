@@ -12,6 +12,7 @@
 #include "convert/convertimagedialog.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"
+#include "exchange/pictureexport.h"
 #include "exchange/spritefile.h"
 #include "history/recentprojects.h"
 
@@ -429,6 +430,57 @@ private slots:
         QCOMPARE(reference.pixel(0, 0), picture.pixel(0, 0));
         QVERIFY(show->isEnabled() && show->isChecked());
         QCOMPARE(window.project().history().nodeCount(), 0);
+    }
+
+    // Export to Image: a dual bitmap canvas goes out natively as one file per
+    // screen, asks before replacing them, and a border canvas goes out as a
+    // modern picture with its borders.
+    void exportImage()
+    {
+        QTemporaryDir folder;
+        QSettings().setValue(QStringLiteral("files/lastExportDir"), folder.path());
+        TestWindow window;
+        window.newDualMulticolorCanvas();
+        Colormap &pixels = window.project().colormap();
+        for (int x = 0; x < pixels.width(); ++x)
+            pixels.fillRect(QRect(x, x % 200, 1, 3), quint8(x / 160 ? 2 : 7));
+        const auto save = [&](const QString &name, QMessageBox::StandardButton answer) {
+            // The format dialog, where the canvas offers one, keeps its choice.
+            WhenModal<QDialog> family([](QDialog *dialog) {
+                if (!qobject_cast<QFileDialog *>(dialog) && !qobject_cast<QMessageBox *>(dialog))
+                    dialog->accept();
+            });
+            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            BoxAnswerer boxes(answer);
+            window.exportImage();
+            return boxes.texts;
+        };
+        save(QStringLiteral("pair.koa"), QMessageBox::Yes);
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Exported 2 screens: pair-0.koa ... pair-1.koa."));
+        for (int screen = 0; screen < 2; ++screen) {
+            QFile file(folder.filePath(QStringLiteral("pair-%1.koa").arg(screen)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            NativeImage image;
+            QString error;
+            QVERIFY(NativeFormats::recognizeAndDecode(file.readAll(), 0, image, error));
+            QCOMPARE(NativeFormats::decodeToColormap(image),
+                     pixels.copy(window.project().screenRect(screen)));
+        }
+        const QStringList asked = save(QStringLiteral("pair.koa"), QMessageBox::Cancel);
+        QVERIFY(asked.value(0).contains(QLatin1String("The export would replace:")));
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Export to image cancelled."));
+
+        window.project().history().markClean();
+        window.newHiresSpritesCanvas();
+        save(QStringLiteral("framed.png"), QMessageBox::Yes);
+        QCOMPARE(QImage(folder.filePath(QStringLiteral("framed.png")))
+                     .convertToFormat(QImage::Format_RGB32),
+                 PictureExport::exportImage(window.project(), true));
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Exported framed.png."));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.

@@ -6,6 +6,7 @@
 #include "document/palette.h"
 #include "document/project.h"
 #include "exchange/nativeformats.h"
+#include "exchange/pictureexport.h"
 #include "history/projectfile.h"
 #include "history/projectpreview.h"
 #include "rules/clashrules.h"
@@ -194,6 +195,19 @@ private slots:
                 if ((image.pixel(x, y) ^ paletteRgb(palette, project.colormap().pixel(x / 2, y))) &
                     0xffffff)
                     QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
+    }
+
+    void exportImage()
+    {
+        // The bordered canvas comes out as the window exports it.
+        for (const bool borders : {false, true}) {
+            QStringList args{"export-image", path("multi.kvn"), path("export.png")};
+            if (borders)
+                args << QStringLiteral("--borders");
+            QCOMPARE(runCli(args).exitCode, 0);
+            QCOMPARE(QImage(path("export.png")).convertToFormat(QImage::Format_RGB32),
+                     PictureExport::exportImage(m_project, borders));
+        }
     }
 
     // Each edit command saves exactly what the editor's own edit makes of
