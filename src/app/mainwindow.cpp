@@ -10,6 +10,8 @@
 #include "openprojectdialog.h"
 #include "recentmenu.h"
 #include "selectioncommands.h"
+#include "shapecommands.h"
+#include "canvas/shapetool.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
@@ -92,6 +94,7 @@ void MainWindow::createCentralWidget()
     m_canvas = new CanvasArea(m_project, this);
     setCentralWidget(m_canvas);
     m_selection = new SelectionCommands(m_canvas, this);
+    m_shapes = new ShapeCommands(m_canvas, this);
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
     connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
@@ -770,6 +773,7 @@ void MainWindow::refreshActionRules()
     state.recentProjects = !RecentProjects::loadRecent().isEmpty();
     state.selection = !m_canvas->selectTool()->selection().isEmpty();
     state.clipboard = !m_canvas->selectTool()->isClipboardEmpty();
+    state.shapeTool = m_canvas->shapeTool()->isActive();
     m_actions->applyRules(state);
     if (!state.referenceImage)
         m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);
@@ -829,6 +833,33 @@ void MainWindow::rectSelectToolToggled(bool active)
 void MainWindow::lassoSelectToolToggled(bool active)
 {
     m_selection->toolToggled(SelectTool::Lasso, active);
+}
+
+void MainWindow::shapeToolToggled(bool active)
+{
+    m_shapes->toolToggled(active);
+    refreshActionRules();
+    refreshUndoActions();
+}
+
+void MainWindow::setShapeKind(QAction *action)
+{
+    m_shapes->setKind(action->data().toInt());
+}
+
+void MainWindow::setFilledShapes(bool filled)
+{
+    m_shapes->setFilled(filled);
+}
+
+void MainWindow::commitShapes()
+{
+    m_shapes->commit();
+}
+
+void MainWindow::discardShapes()
+{
+    m_shapes->discard();
 }
 
 void MainWindow::syncGroupsFromDocument()
