@@ -271,8 +271,12 @@ void ShapeTool::updateCreation(QPointF pointer, Qt::KeyboardModifiers modifiers)
         }
         s.halfSize = QPointF(hx, hy);
         s.centre = p + rotated(s.halfSize, s.rotation);
-        if (s.kind == ShapeKind::Line)
+        if (s.kind == ShapeKind::Line) {
+            // The points carry the direction; a box of positive half sizes
+            // lets them follow every later resize.
             s.points = {QPointF(-hx, -hy), QPointF(hx, hy)};
+            s.halfSize = QPointF(std::abs(hx), std::abs(hy));
+        }
     }
     s.capturedHalfSize = s.halfSize;
     m_hasExtent = hasExtent(s);

@@ -90,18 +90,36 @@ QRect ShapeRenderer::rasterize(const Project &project, const QPolygonF &outline,
     }
 
     if (width == 1) {
-        // One canvas pixel per step along the longer axis, so the line
-        // stays connected at every angle.
+        // One canvas pixel per column or row along the longer axis, sampled
+        // at pixel centres, so the line stays connected and one pixel thin.
+        const auto plot = [&](double x, double y) {
+            const int px = int(std::floor(x)), py = int(std::floor(y));
+            if (bounds.contains(px, py))
+                bits[py * stride + px * pw] = 255;
+        };
         for (const Edge &e : edges) {
-            const QPointF a(e.a.x() / pixelWidth, e.a.y() * aspect);
-            const QPointF b(e.b.x() / pixelWidth, e.b.y() * aspect);
-            const int steps = std::max(
-                1, int(std::ceil(std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y())))));
-            for (int i = 0; i <= steps; ++i) {
-                const QPointF p = a + (b - a) * (double(i) / steps);
-                const int x = int(std::floor(p.x())), y = int(std::floor(p.y()));
-                if (bounds.contains(x, y))
-                    bits[y * stride + x * pw] = 255;
+            QPointF a(e.a.x() / pixelWidth, e.a.y() * aspect);
+            QPointF b(e.b.x() / pixelWidth, e.b.y() * aspect);
+            const bool steep = std::abs(b.y() - a.y()) > std::abs(b.x() - a.x());
+            if (steep) {
+                a = a.transposed();
+                b = b.transposed();
+            }
+            if (a.x() > b.x())
+                std::swap(a, b);
+            const int first = int(std::ceil(a.x() - 0.5));
+            if (first + 0.5 > b.x()) {
+                // Shorter than a pixel between centres: its start stands for it.
+                steep ? plot(a.y(), a.x()) : plot(a.x(), a.y());
+                continue;
+            }
+            const double slope = (b.y() - a.y()) / (b.x() - a.x());
+            for (int k = first; k + 0.5 <= b.x(); ++k) {
+                const double along = k + 0.5, across = a.y() + (along - a.x()) * slope;
+                if (steep)
+                    plot(across, along);
+                else
+                    plot(along, across);
             }
         }
     }
