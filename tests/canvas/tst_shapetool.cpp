@@ -1,0 +1,206 @@
+// The shape tool through real drags and keys on a shown canvas: creation
+// boxes and latched properties, the handles, keys, the stage undo, restyling
+// and the commit as one history entry.
+
+#include "../common/canvasrows.h"
+#include "canvastesthelpers.h"
+
+#include "canvas/shapetool.h"
+
+#include "document/history.h"
+
+namespace
+{
+
+struct ShapeFixture : CanvasFixture {
+    ShapeTool *tool = nullptr;
+
+    ShapeFixture() : CanvasFixture(Project(CanvasMode::Hires))
+    {
+        canvas->setShapeTool(true);
+        canvas->setPenIndex(5);
+        canvas->setSecondaryIndex(6);
+        tool = canvas->shapeTool();
+    }
+    // The widget point of a point in display units.
+    QPointF w(QPointF display) const
+    {
+        return c->viewTransform().toWidget(tool->fromDisplay(display));
+    }
+    void drag(QPointF from, QPointF to, Qt::KeyboardModifiers mods = {},
+              Qt::MouseButton button = Qt::LeftButton)
+    {
+        press(c, from, button, mods);
+        move(c, (from + to) / 2, button, mods);
+        move(c, to, button, mods);
+        release(c, to, button, mods);
+    }
+    // A rectangle from (100, 80) to (160, 120), selected.
+    const StagedShape &box()
+    {
+        tool->setKind(ShapeKind::Rectangle);
+        drag(w({100, 80}), w({160, 120}));
+        press(c, w({130, 100}));
+        release(c, w({130, 100}));
+        return tool->stage().last();
+    }
+};
+
+struct CreateRow {
+    int kind;
+    double viewRotation;
+    Qt::KeyboardModifiers mods;
+    Qt::MouseButton button;
+    QPointF to;
+    int staged;
+    QPointF half;
+    double rotation;
+    bool filled;
+    int stroke;
+};
+
+bool near(QPointF a, QPointF b)
+{
+    return QLineF(a, b).length() < 1e-6;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(CreateRow)
+
+class TestShapeTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void create_data()
+    {
+        const auto L = Qt::LeftButton, R = Qt::RightButton;
+        const Qt::KeyboardModifiers none, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+        addRows<CreateRow>({
+            {"rectangle", {1, 0, none, L, {140, 120}, 1, {20, 10}, 0, true, 5}},
+            {"shift makes a square", {2, 0, shift, L, {140, 110}, 1, {20, 20}, 0, true, 5}},
+            {"right button swaps colours", {3, 0, none, R, {90, 90}, 1, {-5, -5}, 0, true, 6}},
+            {"a line never fills", {0, 0, none, L, {140, 120}, 1, {20, 10}, 0, false, 5}},
+            {"a path never fills", {4, 0, none, L, {140, 120}, 1, {20, 10}, 0, false, 5}},
+            {"a click creates nothing", {1, 0, none, L, {100, 100}, 0, {}, 0, true, 5}},
+            {"screen axes on a turned view",
+             {1, 90, none, L, {100, 140}, 1, {-20, 0.5}, -90, true, 5}},
+            {"ctrl keeps canvas axes", {1, 90, ctrl, L, {140, 120}, 1, {20, 10}, 0, true, 5}},
+        });
+    }
+    void create()
+    {
+        QFETCH(CreateRow, row);
+        ShapeFixture f;
+        f.c->project().view().setRotation(row.viewRotation);
+        const Colormap before = f.project.colormap();
+        f.tool->setKind(ShapeKind(row.kind));
+        f.drag(f.w({100, 100}), f.w(row.to), row.mods, row.button);
+        QCOMPARE(f.tool->stagedCount(), row.staged);
+        QVERIFY(f.project.colormap() == before && f.project.history().nodeCount() == 0);
+        if (!row.staged)
+            return;
+        const StagedShape &s = f.tool->stage().first();
+        QVERIFY2(near(s.halfSize, row.half), qPrintable(QString::number(s.halfSize.x()) + u',' +
+                                                        QString::number(s.halfSize.y())));
+        QVERIFY(std::abs(s.rotation - row.rotation) < 1e-6);
+        QCOMPARE(s.filled, row.filled);
+        QCOMPARE(int(s.strokeColor), row.stroke);
+        QCOMPARE(int(s.otherColor), 11 - row.stroke);
+        // The first corner stays at the press point; the box edges run along
+        // the screen unless Ctrl holds them to the canvas.
+        const std::array<QPointF, 4> c = s.corners();
+        QVERIFY(s.kind == ShapeKind::Path || near(c[0], {100, 100}));
+        QVERIFY(row.mods || std::abs(f.w(c[1]).y() - f.w(c[0]).y()) < 1e-6);
+    }
+    void handles_data()
+    {
+        QTest::addColumn<int>("handle");
+        QTest::addColumn<int>("mods");
+        QTest::addColumn<QPointF>("by");
+        QTest::newRow("corner scales, opposite fixed") << 2 << 0 << QPointF(20, 10);
+        QTest::newRow("shift keeps the aspect") << 2 << int(Qt::ShiftModifier) << QPointF(30, 0);
+        QTest::newRow("alt skews one corner") << 1 << int(Qt::AltModifier) << QPointF(7, -4);
+        QTest::newRow("shift snaps the pin") << 4 << int(Qt::ShiftModifier) << QPointF(60, 20);
+        QTest::newRow("diagonal rounds corners") << 5 << 0 << QPointF(8, 8);
+    }
+    void handles()
+    {
+        QFETCH(int, handle);
+        QFETCH(int, mods);
+        QFETCH(QPointF, by);
+        ShapeFixture f;
+        const StagedShape start = f.box();
+        const QPointF from = *f.tool->handlePosition(handle);
+        // Esc in the middle of the drag puts the shape back exactly.
+        press(f.c, from, Qt::LeftButton, Qt::KeyboardModifiers(mods));
+        move(f.c, from + by, Qt::LeftButton, Qt::KeyboardModifiers(mods));
+        QTest::keyClick(f.c, Qt::Key_Escape);
+        QVERIFY(f.tool->stage().first() == start && f.tool->stageUndoDepth() == 1);
+        release(f.c, from + by);
+        f.drag(from, from + by, Qt::KeyboardModifiers(mods));
+        const StagedShape &s = f.tool->stage().first();
+        QCOMPARE(f.tool->stageUndoDepth(), 2);
+        const std::array<QPointF, 4> was = start.corners(), now = s.corners();
+        if (handle == 2) {
+            QVERIFY(near(now[0], was[0]));
+            QCOMPARE(qFuzzyCompare(s.halfSize.x() / s.halfSize.y(), 1.5), mods != 0);
+        } else if (handle == 1) {
+            QVERIFY(near(f.w(now[1]), from + by));
+            QVERIFY(near(now[0], was[0]) && near(now[2], was[2]) && near(now[3], was[3]));
+        } else if (handle == 4) {
+            QVERIFY(s.rotation != 0.0 && std::fmod(s.rotation, 22.5) == 0.0);
+        } else {
+            QVERIFY(s.cornerRadius > 0.0 && s.cornerRadius < 10.0);
+        }
+    }
+    void keysAndStageUndo()
+    {
+        ShapeFixture f;
+        const QPointF centre = f.box().centre;
+        f.tool->setKind(ShapeKind::Circle);
+        f.drag(f.w({200, 200}), f.w({220, 230}));
+        QCOMPARE(f.tool->stagedCount(), 2);
+        // Cycling from nothing selected picks the bottom shape.
+        QTest::keyClick(f.c, Qt::Key_QuoteLeft);
+        QCOMPARE(f.tool->selection(), QList<int>{0});
+        QTest::keyClick(f.c, Qt::Key_Right);
+        QTest::keyEvent(QTest::Press, f.c, Qt::Key_Right, Qt::NoModifier, -1);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(f.c, &repeat);
+        QVERIFY(near(f.tool->stage().first().centre, centre + QPointF(3, 0)));
+        const int depth = f.tool->stageUndoDepth();
+        QTest::keyClick(f.c, Qt::Key_Delete);
+        QCOMPARE(f.tool->stagedCount(), 1);
+        // Undo takes back stage steps and leaves the history alone.
+        QVERIFY(f.tool->hasLocalUndo() && f.tool->undoLocal() && f.tool->undoLocal());
+        QCOMPARE(f.tool->stageUndoDepth(), depth - 1);
+        QVERIFY(near(f.tool->stage().first().centre, centre + QPointF(1, 0)));
+        f.tool->commitStaged();
+        QCOMPARE(f.project.history().nodeCount(), 1);
+        QCOMPARE(f.project.history().nodes().at(0).kind, HistoryEntryKind::CommitShapes);
+        QVERIFY(f.tool->stagedCount() == 0 && !f.tool->hasLocalUndo());
+        QCOMPARE(f.project.colormap().pixel(int(centre.x()) - 29,
+                                            int(centre.y() * f.c->viewTransform().displayAspect())),
+                 quint8(5));
+    }
+    void restyle()
+    {
+        ShapeFixture f;
+        f.box();
+        const Texture stripes(std::array<quint16, 16>{0x5555});
+        f.c->setTexture(stripes);
+        f.tool->setKind(ShapeKind::Star);
+        f.c->setPenWidth(3);
+        const StagedShape &s = f.tool->stage().first();
+        QVERIFY(s.texture == stripes && s.kind == ShapeKind::Rectangle && s.width == 3);
+        QCOMPARE(f.tool->stageUndoDepth(), 3);
+        // Switching tools commits the stage.
+        f.c->setShapeTool(false);
+        QVERIFY(f.tool->stagedCount() == 0 && f.project.history().nodeCount() == 1);
+    }
+};
+
+QTEST_MAIN(TestShapeTool)
+#include "tst_shapetool.moc"
