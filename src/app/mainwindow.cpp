@@ -838,6 +838,8 @@ void MainWindow::lassoSelectToolToggled(bool active)
 void MainWindow::shapeToolToggled(bool active)
 {
     m_shapes->toolToggled(active);
+    if (!m_actions)
+        return; // the entries are still being built
     refreshActionRules();
     refreshUndoActions();
 }
