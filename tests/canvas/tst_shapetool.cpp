@@ -2,7 +2,7 @@
 // boxes and latched properties, the handles, keys, the stage undo, restyling
 // and the commit as one history entry.
 
-#include "../common/canvasrows.h"
+#include "../common/paintrows.h"
 #include "canvastesthelpers.h"
 
 #include "canvas/shapetool.h"
@@ -46,18 +46,14 @@ struct ShapeFixture : CanvasFixture {
     }
 };
 
-struct CreateRow {
-    int kind;
-    double viewRotation;
+Qt::KeyboardModifiers modifiersOf(const QString &text)
+{
     Qt::KeyboardModifiers mods;
-    Qt::MouseButton button;
-    QPointF to;
-    int staged;
-    QPointF half;
-    double rotation;
-    bool filled;
-    int stroke;
-};
+    mods.setFlag(Qt::ShiftModifier, text.contains(u's'));
+    mods.setFlag(Qt::ControlModifier, text.contains(u'c'));
+    mods.setFlag(Qt::AltModifier, text.contains(u'a'));
+    return mods;
+}
 
 bool near(QPointF a, QPointF b)
 {
@@ -66,86 +62,61 @@ bool near(QPointF a, QPointF b)
 
 } // namespace
 
-Q_DECLARE_METATYPE(CreateRow)
-
 class TestShapeTool : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void create_data()
-    {
-        const auto L = Qt::LeftButton, R = Qt::RightButton;
-        const Qt::KeyboardModifiers none, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
-        addRows<CreateRow>({
-            {"rectangle", {1, 0, none, L, {140, 120}, 1, {20, 10}, 0, true, 5}},
-            {"shift makes a square", {2, 0, shift, L, {140, 110}, 1, {20, 20}, 0, true, 5}},
-            {"right button swaps colours", {3, 0, none, R, {90, 90}, 1, {-5, -5}, 0, true, 6}},
-            {"a line never fills", {0, 0, none, L, {140, 120}, 1, {20, 10}, 0, false, 5}},
-            {"a path never fills", {4, 0, none, L, {140, 120}, 1, {20, 10}, 0, false, 5}},
-            {"a click creates nothing", {1, 0, none, L, {100, 100}, 0, {}, 0, true, 5}},
-            {"screen axes on a turned view",
-             {1, 90, none, L, {100, 140}, 1, {-20, 0.5}, -90, true, 5}},
-            {"ctrl keeps canvas axes", {1, 90, ctrl, L, {140, 120}, 1, {20, 10}, 0, true, 5}},
-        });
-    }
+    void create_data() { addTextRows("canvas/shapetool.txt", "create"); }
     void create()
     {
-        QFETCH(CreateRow, row);
+        QFETCH(QStringList, row);
         ShapeFixture f;
-        f.c->project().view().setRotation(row.viewRotation);
+        f.c->project().view().setRotation(row[1].toDouble());
         const Colormap before = f.project.colormap();
-        f.tool->setKind(ShapeKind(row.kind));
-        f.drag(f.w({100, 100}), f.w(row.to), row.mods, row.button);
-        QCOMPARE(f.tool->stagedCount(), row.staged);
+        f.tool->setKind(ShapeKind(row[0].toInt()));
+        const Qt::KeyboardModifiers mods = modifiersOf(row[2]);
+        f.drag(f.w({100, 100}), f.w(pointFOf(row[4])), mods,
+               row[3] == u'r' ? Qt::RightButton : Qt::LeftButton);
+        QCOMPARE(f.tool->stagedCount(), row[5].toInt());
         QVERIFY(f.project.colormap() == before && f.project.history().nodeCount() == 0);
-        if (!row.staged)
+        if (row[5] == u'0')
             return;
         const StagedShape &s = f.tool->stage().first();
-        QVERIFY2(near(s.halfSize, row.half), qPrintable(QString::number(s.halfSize.x()) + u',' +
-                                                        QString::number(s.halfSize.y())));
-        QVERIFY(std::abs(s.rotation - row.rotation) < 1e-6);
-        QCOMPARE(s.filled, row.filled);
-        QCOMPARE(int(s.strokeColor), row.stroke);
-        QCOMPARE(int(s.otherColor), 11 - row.stroke);
+        QVERIFY(near(s.halfSize, pointFOf(row[6])));
+        QVERIFY(std::abs(s.rotation - row[7].toDouble()) < 1e-6);
+        QCOMPARE(s.filled, row[8] == u'1');
+        QCOMPARE(int(s.strokeColor), row[9].toInt());
+        QCOMPARE(int(s.otherColor), 11 - row[9].toInt());
         // The first corner stays at the press point; the box edges run along
         // the screen unless Ctrl holds them to the canvas.
         const std::array<QPointF, 4> c = s.corners();
         QVERIFY(s.kind == ShapeKind::Path || near(c[0], {100, 100}));
-        QVERIFY(row.mods || std::abs(f.w(c[1]).y() - f.w(c[0]).y()) < 1e-6);
+        QVERIFY(mods || std::abs(f.w(c[1]).y() - f.w(c[0]).y()) < 1e-6);
     }
-    void handles_data()
-    {
-        QTest::addColumn<int>("handle");
-        QTest::addColumn<int>("mods");
-        QTest::addColumn<QPointF>("by");
-        QTest::newRow("corner scales, opposite fixed") << 2 << 0 << QPointF(20, 10);
-        QTest::newRow("shift keeps the aspect") << 2 << int(Qt::ShiftModifier) << QPointF(30, 0);
-        QTest::newRow("alt skews one corner") << 1 << int(Qt::AltModifier) << QPointF(7, -4);
-        QTest::newRow("shift snaps the pin") << 4 << int(Qt::ShiftModifier) << QPointF(60, 20);
-        QTest::newRow("diagonal rounds corners") << 5 << 0 << QPointF(8, 8);
-    }
+    void handles_data() { addTextRows("canvas/shapetool.txt", "handle"); }
     void handles()
     {
-        QFETCH(int, handle);
-        QFETCH(int, mods);
-        QFETCH(QPointF, by);
+        QFETCH(QStringList, row);
+        const int handle = row[0].toInt();
+        const Qt::KeyboardModifiers mods = modifiersOf(row[1]);
+        const QPointF by = pointFOf(row[2]);
         ShapeFixture f;
         const StagedShape start = f.box();
         const QPointF from = *f.tool->handlePosition(handle);
         // Esc in the middle of the drag puts the shape back exactly.
-        press(f.c, from, Qt::LeftButton, Qt::KeyboardModifiers(mods));
-        move(f.c, from + by, Qt::LeftButton, Qt::KeyboardModifiers(mods));
+        press(f.c, from, Qt::LeftButton, mods);
+        move(f.c, from + by, Qt::LeftButton, mods);
         QTest::keyClick(f.c, Qt::Key_Escape);
         QVERIFY(f.tool->stage().first() == start && f.tool->stageUndoDepth() == 1);
         release(f.c, from + by);
-        f.drag(from, from + by, Qt::KeyboardModifiers(mods));
+        f.drag(from, from + by, mods);
         const StagedShape &s = f.tool->stage().first();
         QCOMPARE(f.tool->stageUndoDepth(), 2);
         const std::array<QPointF, 4> was = start.corners(), now = s.corners();
         if (handle == 2) {
             QVERIFY(near(now[0], was[0]));
-            QCOMPARE(qFuzzyCompare(s.halfSize.x() / s.halfSize.y(), 1.5), mods != 0);
+            QCOMPARE(qFuzzyCompare(s.halfSize.x() / s.halfSize.y(), 1.5), mods != Qt::NoModifier);
         } else if (handle == 1) {
             QVERIFY(near(f.w(now[1]), from + by));
             QVERIFY(near(now[0], was[0]) && near(now[2], was[2]) && near(now[3], was[3]));
