@@ -126,11 +126,17 @@ private slots:
             QVERIFY(s.cornerRadius > 0.0 && s.cornerRadius < 10.0);
         }
     }
-    void keysAndStageUndo()
+    void keysRestylingAndStageUndo()
     {
         ShapeFixture f;
         const QPointF centre = f.box().centre;
+        // A new texture and width restyle the selected shape; a new kind does not.
+        const Texture stripes(std::array<quint16, 16>{0x5555});
+        f.c->setTexture(stripes);
+        f.c->setPenWidth(3);
         f.tool->setKind(ShapeKind::Circle);
+        const StagedShape &s = f.tool->stage().first();
+        QVERIFY(s.texture == stripes && s.kind == ShapeKind::Rectangle && s.width == 3);
         f.drag(f.w({200, 200}), f.w({220, 230}));
         QCOMPARE(f.tool->stagedCount(), 2);
         // Cycling from nothing selected picks the bottom shape.
@@ -148,28 +154,14 @@ private slots:
         QVERIFY(f.tool->hasLocalUndo() && f.tool->undoLocal() && f.tool->undoLocal());
         QCOMPARE(f.tool->stageUndoDepth(), depth - 1);
         QVERIFY(near(f.tool->stage().first().centre, centre + QPointF(1, 0)));
-        f.tool->commitStaged();
+        // Switching tools commits the stage as one entry.
+        f.c->setShapeTool(false);
         QCOMPARE(f.project.history().nodeCount(), 1);
         QCOMPARE(f.project.history().nodes().at(0).kind, HistoryEntryKind::CommitShapes);
         QVERIFY(f.tool->stagedCount() == 0 && !f.tool->hasLocalUndo());
         QCOMPARE(f.project.colormap().pixel(int(centre.x()) - 29,
                                             int(centre.y() * f.c->viewTransform().displayAspect())),
                  quint8(5));
-    }
-    void restyle()
-    {
-        ShapeFixture f;
-        f.box();
-        const Texture stripes(std::array<quint16, 16>{0x5555});
-        f.c->setTexture(stripes);
-        f.tool->setKind(ShapeKind::Star);
-        f.c->setPenWidth(3);
-        const StagedShape &s = f.tool->stage().first();
-        QVERIFY(s.texture == stripes && s.kind == ShapeKind::Rectangle && s.width == 3);
-        QCOMPARE(f.tool->stageUndoDepth(), 3);
-        // Switching tools commits the stage.
-        f.c->setShapeTool(false);
-        QVERIFY(f.tool->stagedCount() == 0 && f.project.history().nodeCount() == 1);
     }
 };
 
