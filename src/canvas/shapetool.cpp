@@ -18,7 +18,6 @@
 namespace
 {
 
-constexpr double CornerSigns[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
 constexpr double MinHalf = 0.5;
 
 QPointF rotated(QPointF p, double degrees)
@@ -39,16 +38,6 @@ bool hasExtent(const StagedShape &s)
     if (s.kind == ShapeKind::Path)
         return s.points.size() > 1;
     return std::abs(s.halfSize.x()) > 0.500000001 || std::abs(s.halfSize.y()) > 0.500000001;
-}
-
-double distanceToSegment(QPointF p, QPointF a, QPointF b)
-{
-    const QPointF d = b - a;
-    const double length2 = QPointF::dotProduct(d, d);
-    const double t =
-        length2 > 0.0 ? std::clamp(QPointF::dotProduct(p - a, d) / length2, 0.0, 1.0) : 0.0;
-    const QPointF q = a + t * d;
-    return std::hypot(p.x() - q.x(), p.y() - q.y());
 }
 
 } // namespace
@@ -141,10 +130,12 @@ std::optional<QPointF> ShapeTool::handlePosition(int handle) const
         const double m = std::min(hx, hy);
         const double r =
             std::min(m, std::max(10.0 / view().zoom(), std::min(m, std::max(0.0, s.cornerRadius))));
-        local = QPointF(CornerSigns[i][0] * (hx - r), CornerSigns[i][1] * (hy - r));
+        const QPointF sign = StagedShape::cornerSign(i);
+        local = QPointF(sign.x() * (hx - r), sign.y() * (hy - r));
     } else {
         const double k = s.clampedInnerRatio();
-        local = QPointF(CornerSigns[i][0] * hx * k, CornerSigns[i][1] * hy * k);
+        const QPointF sign = StagedShape::cornerSign(i);
+        local = QPointF(sign.x() * hx * k, sign.y() * hy * k);
     }
     return widgetAt(s.transform().map(local));
 }
@@ -164,7 +155,7 @@ int ShapeTool::hitTest(QPointF widgetPosition) const
         const QPolygonF outline = s.outline();
         const double reach = std::max(s.width / 2.0, 4.0 / view().zoom());
         for (qsizetype k = 0; k + 1 < outline.size(); ++k)
-            if (distanceToSegment(p, outline[k], outline[k + 1]) <= reach)
+            if (segmentDistance(p, outline[k], outline[k + 1]) <= reach)
                 return i;
     }
     return -1;
@@ -297,12 +288,11 @@ void ShapeTool::updateDrag(QPointF pointer, Qt::KeyboardModifiers modifiers)
         const QPointF local = rotated(q - from.centre, -from.rotation);
         if (m_gesture == CornerDrag) {
             const int i = m_handle - FirstCorner;
-            const double sx = CornerSigns[i][0], sy = CornerSigns[i][1];
+            const double sx = StagedShape::cornerSign(i).x(), sy = StagedShape::cornerSign(i).y();
             if (modifiers & Qt::AltModifier) {
-                s.cornerOffsets[size_t(i)] =
-                    local - QPointF(sx * from.halfSize.x(), sy * from.halfSize.y());
+                s.cornerOffsets[size_t(i)] = local - from.localCorner(i);
             } else {
-                const QPointF opposite(-sx * from.halfSize.x(), -sy * from.halfSize.y());
+                const QPointF opposite = from.localCorner(i + 2);
                 double hx = atLeastHalf(sx * (local.x() - opposite.x()) / 2);
                 double hy = atLeastHalf(sy * (local.y() - opposite.y()) / 2);
                 if (modifiers & Qt::ShiftModifier) {

@@ -15,18 +15,6 @@ struct Edge {
     double top, bottom; // display y range, grown by the reach
 };
 
-// The distance from s to the segment ab; Chebyshev for a square nib.
-double distanceTo(QPointF s, QPointF a, QPointF b, bool square)
-{
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double length2 = dx * dx + dy * dy;
-    double t = 0.0;
-    if (length2 > 0.0)
-        t = std::clamp(((s.x() - a.x()) * dx + (s.y() - a.y()) * dy) / length2, 0.0, 1.0);
-    const double ex = std::abs(s.x() - a.x() - t * dx), ey = std::abs(s.y() - a.y() - t * dy);
-    return square ? std::max(ex, ey) : std::hypot(ex, ey);
-}
-
 // Where the closed outline crosses the horizontal line at y, sorted; a
 // sample between an odd and an even crossing is inside.
 QList<double> crossings(const QPolygonF &outline, double y)
@@ -148,7 +136,7 @@ QRect ShapeRenderer::rasterize(const Project &project, const QPolygonF &outline,
                 }
                 double d = 1e9;
                 for (const Edge *e : rowEdges)
-                    d = std::min(d, distanceTo(QPointF(sx, sy), e->a, e->b, square));
+                    d = std::min(d, segmentDistance(QPointF(sx, sy), e->a, e->b, square));
                 if (!antialiased) {
                     if (d <= r)
                         byte = 255;

@@ -6,8 +6,6 @@
 namespace
 {
 
-constexpr double CornerSigns[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-
 // A point scaled from the half size it was captured at to the current one.
 double rescale(double value, double now, double captured)
 {
@@ -15,6 +13,29 @@ double rescale(double value, double now, double captured)
 }
 
 } // namespace
+
+double segmentDistance(QPointF p, QPointF a, QPointF b, bool chebyshev)
+{
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double length2 = dx * dx + dy * dy;
+    double t = 0.0;
+    if (length2 > 0.0)
+        t = std::clamp(((p.x() - a.x()) * dx + (p.y() - a.y()) * dy) / length2, 0.0, 1.0);
+    const double ex = std::abs(p.x() - a.x() - t * dx), ey = std::abs(p.y() - a.y() - t * dy);
+    return chebyshev ? std::max(ex, ey) : std::hypot(ex, ey);
+}
+
+QPointF StagedShape::cornerSign(int i)
+{
+    static const QPointF signs[4] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    return signs[i & 3];
+}
+
+QPointF StagedShape::localCorner(int i) const
+{
+    const QPointF sign = cornerSign(i);
+    return QPointF(sign.x() * halfSize.x(), sign.y() * halfSize.y());
+}
 
 double normalizedDegrees(double degrees)
 {
@@ -46,10 +67,8 @@ QTransform StagedShape::transform() const
     if (isSkewed()) {
         QPolygonF box, quad;
         for (int i = 0; i < 4; ++i) {
-            const QPointF corner(CornerSigns[i][0] * halfSize.x(),
-                                 CornerSigns[i][1] * halfSize.y());
-            box << corner;
-            quad << corner + cornerOffsets[size_t(i)];
+            box << localCorner(i);
+            quad << localCorner(i) + cornerOffsets[size_t(i)];
         }
         // A degenerate quadrilateral leaves the box unskewed.
         if (!QTransform::quadToQuad(box, quad, skew))
@@ -66,8 +85,7 @@ std::array<QPointF, 4> StagedShape::corners() const
     const QTransform t = transform();
     std::array<QPointF, 4> result;
     for (int i = 0; i < 4; ++i)
-        result[size_t(i)] =
-            t.map(QPointF(CornerSigns[i][0] * halfSize.x(), CornerSigns[i][1] * halfSize.y()));
+        result[size_t(i)] = t.map(localCorner(i));
     return result;
 }
 

@@ -44,6 +44,11 @@ struct StagedShape {
     TextureMode textureMode = TextureMode::Stencil;
     bool antialiased = false;
 
+    // The half-size signs of corner i: (-,-), (+,-), (+,+), (-,+).
+    static QPointF cornerSign(int i);
+    // The corner in the shape's own frame, before its skew.
+    QPointF localCorner(int i) const;
+
     bool isSkewed() const;
     // Only rectangles, circles and stars have an inside.
     bool paintsFilled() const;
@@ -62,6 +67,10 @@ struct StagedShape {
 
     friend bool operator==(const StagedShape &, const StagedShape &) = default;
 };
+
+// The distance from p to the segment ab; with `chebyshev` the larger of the
+// two axis distances (a square nib's reach).
+double segmentDistance(QPointF p, QPointF a, QPointF b, bool chebyshev = false);
 
 // Normalises degrees into [-180, 180).
 double normalizedDegrees(double degrees);
