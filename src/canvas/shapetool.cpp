@@ -77,7 +77,7 @@ double ShapeTool::screenAngle() const
 void ShapeTool::setFilled(bool filled)
 {
     m_filled = filled;
-    restyleSelected([filled](StagedShape &s) { s.filled = filled; });
+    restyleSelected([filled](StagedShape &s) { s.filled = filled && s.isClosed(); });
 }
 
 void ShapeTool::restyleSelected(const std::function<void(StagedShape &)> &change)

@@ -31,7 +31,6 @@ struct ShapeFixture : CanvasFixture {
               Qt::MouseButton button = Qt::LeftButton)
     {
         press(c, from, button, mods);
-        move(c, (from + to) / 2, button, mods);
         move(c, to, button, mods);
         release(c, to, button, mods);
     }

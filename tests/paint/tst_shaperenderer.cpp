@@ -41,20 +41,18 @@ struct Desk {
     }
 };
 
+// The rows of the block `name` in shapemasks.txt.
 QStringList maskBlock(const QString &name)
 {
     QFile in(QStringLiteral(KORVEN_SOURCE_DIR "/tests/paint/shapemasks.txt"));
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+    const QString text = in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
+    const qsizetype start = text.indexOf(QStringLiteral("= ") + name + u'\n');
+    if (start < 0)
         return {};
-    QStringList block;
-    bool inBlock = false;
-    for (const QString &line : QString::fromUtf8(in.readAll()).split(u'\n')) {
-        if (line.startsWith(u'='))
-            inBlock = line.mid(1).trimmed() == name;
-        else if (inBlock && !line.isEmpty())
-            block << line;
-    }
-    return block;
+    return text.mid(start)
+        .section(QStringLiteral("\n\n"), 0, 0)
+        .split(u'\n', Qt::SkipEmptyParts)
+        .mid(1);
 }
 
 StagedShape shapeOf(ShapeKind kind, QPointF half, double radius = 0.0)
