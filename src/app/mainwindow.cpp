@@ -11,11 +11,11 @@
 #include "recentmenu.h"
 #include "selectioncommands.h"
 #include "shapecommands.h"
-#include "canvas/shapetool.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
+#include "canvas/shapetool.h"
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
 #include "exchange/nativeformats.h"
