@@ -104,7 +104,7 @@ private:
     void updateCreation(QPointF pointer, Qt::KeyboardModifiers modifiers);
     void updateDrag(QPointF pointer, Qt::KeyboardModifiers modifiers);
     void finish(const ToolEvent &event);
-    // Leaves the gesture, undoing what it did when `revert`.
+    // Leaves the gesture; a move or handle drag puts the stage back as it was.
     void abandonGesture();
     void pushStep();
     void stageChanged();
