@@ -14,11 +14,13 @@
 #include "recentmenu.h"
 #include "referenceimportflow.h"
 #include "selectioncommands.h"
+#include "shapecommands.h"
 #include "spriteimportflow.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
+#include "canvas/shapetool.h"
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
 #include "exchange/nativeformats.h"
@@ -97,6 +99,7 @@ void MainWindow::createCentralWidget()
     m_canvas = new CanvasArea(m_project, this);
     setCentralWidget(m_canvas);
     m_selection = new SelectionCommands(m_canvas, this);
+    m_shapes = new ShapeCommands(m_canvas, this);
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
     connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
@@ -800,6 +803,7 @@ void MainWindow::refreshActionRules()
     state.recentProjects = !RecentProjects::loadRecent().isEmpty();
     state.selection = !m_canvas->selectTool()->selection().isEmpty();
     state.clipboard = !m_canvas->selectTool()->isClipboardEmpty();
+    state.shapeTool = m_canvas->shapeTool()->isActive();
     m_actions->applyRules(state);
     if (!state.referenceImage)
         m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);
@@ -859,6 +863,35 @@ void MainWindow::rectSelectToolToggled(bool active)
 void MainWindow::lassoSelectToolToggled(bool active)
 {
     m_selection->toolToggled(SelectTool::Lasso, active);
+}
+
+void MainWindow::shapeToolToggled(bool active)
+{
+    m_shapes->toolToggled(active);
+    if (!m_actions)
+        return; // the entries are still being built
+    refreshActionRules();
+    refreshUndoActions();
+}
+
+void MainWindow::setShapeKind(QAction *action)
+{
+    m_shapes->setKind(action->data().toInt());
+}
+
+void MainWindow::setFilledShapes(bool filled)
+{
+    m_shapes->setFilled(filled);
+}
+
+void MainWindow::commitShapes()
+{
+    m_shapes->commit();
+}
+
+void MainWindow::discardShapes()
+{
+    m_shapes->discard();
 }
 
 void MainWindow::syncGroupsFromDocument()

@@ -14,6 +14,7 @@ class ElidedLabel;
 class MainActions;
 class RecentMenu;
 class SelectionCommands;
+class ShapeCommands;
 class QAction;
 class QActionGroup;
 class QMimeData;
@@ -108,6 +109,11 @@ public slots:
     void selectAll();
     void rectSelectToolToggled(bool active);
     void lassoSelectToolToggled(bool active);
+    void shapeToolToggled(bool active);
+    void setShapeKind(QAction *action);
+    void setFilledShapes(bool filled);
+    void commitShapes();
+    void discardShapes();
     void resolveAllClashes();
     void reduceBorderSprites();
     void swapColors();
@@ -177,6 +183,7 @@ private:
     MainActions *m_actions = nullptr;
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;
+    ShapeCommands *m_shapes = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

@@ -57,5 +57,5 @@ void SelectionCommands::toolToggled(int kind, bool on)
 
 void SelectionCommands::settle()
 {
-    m_canvas->selectTool()->dropFloat();
+    m_canvas->settleStagedWork();
 }

@@ -22,7 +22,8 @@ public:
     void selectAll();
     // A selection tool entry toggled: kind 1 rectangle, 2 lasso.
     void toolToggled(int kind, bool on);
-    // Drops a floating selection so the document shows what is on the canvas.
+    // Commits staged shapes and drops a floating selection, so the document
+    // shows what is on the canvas.
     void settle();
 
 private:

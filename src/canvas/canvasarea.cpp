@@ -9,6 +9,7 @@
 #include "filltool.h"
 #include "pantool.h"
 #include "selecttool.h"
+#include "shapetool.h"
 #include "symmetrytool.h"
 #include "toolcursors.h"
 
@@ -130,6 +131,7 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     m_eraserTool = std::make_unique<EraserTool>(this);
     m_fillTool = std::make_unique<FillTool>(this);
     m_selectTool = std::make_unique<SelectTool>(this);
+    m_shapeTool = std::make_unique<ShapeTool>(this);
     installPenTool(std::make_unique<DrawTool>(this));
     setCursor(chosenCursor());
 }
@@ -270,6 +272,7 @@ void CanvasArea::setSafeFramesVisible(bool visible)
 void CanvasArea::setPenWidth(int width)
 {
     width = std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxWidth);
+    m_shapeTool->restyleSelected([width](StagedShape &shape) { shape.width = width; });
     if (width == m_brush.width)
         return;
     m_brush.width = width;
@@ -278,6 +281,7 @@ void CanvasArea::setPenWidth(int width)
 
 void CanvasArea::setBrushShape(BrushShape shape)
 {
+    m_shapeTool->restyleSelected([shape](StagedShape &staged) { staged.nib = shape; });
     if (shape == m_brush.shape)
         return;
     m_brush.shape = shape;
@@ -294,6 +298,7 @@ void CanvasArea::setPixelPerfectStrokes(bool on)
 
 void CanvasArea::setAntialiasedStrokes(bool on)
 {
+    m_shapeTool->restyleSelected([on](StagedShape &shape) { shape.antialiased = on; });
     if (on == m_brush.antialiased)
         return;
     m_brush.antialiased = on;
@@ -302,6 +307,7 @@ void CanvasArea::setAntialiasedStrokes(bool on)
 
 void CanvasArea::setTexture(const Texture &texture)
 {
+    m_shapeTool->restyleSelected([&texture](StagedShape &shape) { shape.texture = texture; });
     if (texture == m_texture)
         return;
     m_texture = texture;
@@ -310,6 +316,7 @@ void CanvasArea::setTexture(const Texture &texture)
 
 void CanvasArea::setTextureMode(TextureMode mode)
 {
+    m_shapeTool->restyleSelected([mode](StagedShape &shape) { shape.textureMode = mode; });
     if (mode == m_textureMode)
         return;
     m_textureMode = mode;
@@ -335,6 +342,7 @@ StrokeRenderer &CanvasArea::strokeRenderer()
 void CanvasArea::setPenIndex(quint8 index)
 {
     index = std::min<quint8>(index, 15);
+    m_shapeTool->restyleSelected([index](StagedShape &shape) { shape.strokeColor = index; });
     if (index == m_penIndex)
         return;
     m_penIndex = index;
@@ -344,6 +352,7 @@ void CanvasArea::setPenIndex(quint8 index)
 void CanvasArea::setSecondaryIndex(quint8 index)
 {
     index = std::min<quint8>(index, 15);
+    m_shapeTool->restyleSelected([index](StagedShape &shape) { shape.otherColor = index; });
     if (index == m_secondaryIndex)
         return;
     m_secondaryIndex = index;
@@ -359,6 +368,9 @@ void CanvasArea::sampleColorAt(QPoint pixel, bool secondary)
     if (index == target)
         return;
     target = index;
+    m_shapeTool->restyleSelected([index, secondary](StagedShape &shape) {
+        (secondary ? shape.otherColor : shape.strokeColor) = index;
+    });
     refreshPreviews();
     emit penColorsChanged();
 }
@@ -476,6 +488,17 @@ void CanvasArea::setSelectTool(int kind)
     kind = std::clamp(kind, 0, 2);
     m_selectTool->setMarqueeKind(kind);
     switchTool(m_selectTool.get(), kind != 0);
+}
+
+void CanvasArea::setShapeTool(bool on)
+{
+    switchTool(m_shapeTool.get(), on);
+}
+
+void CanvasArea::settleStagedWork()
+{
+    m_shapeTool->commitStaged();
+    m_selectTool->dropFloat();
 }
 
 void CanvasArea::selectAll()
@@ -628,9 +651,10 @@ void CanvasArea::zoomStep(bool in, QPointF anchor)
 
 void CanvasArea::clearImage()
 {
-    if (isGestureUnderWay() || penStrokeInProgress() || m_selectTool->isDragging())
+    if (isGestureUnderWay() || penStrokeInProgress() || m_selectTool->isDragging() ||
+        m_shapeTool->isDragging())
         return;
-    m_selectTool->dropFloat();
+    settleStagedWork();
     const quint8 blank = m_project.mode() == CanvasMode::Multicolor
                              ? m_project.slot(ColorSlot::Background)
                              : m_secondaryIndex;
@@ -697,8 +721,7 @@ void CanvasArea::setDisplayPixelAspect(double aspect)
 
 bool CanvasArea::resetRotationAllowed() const
 {
-    // Shape drags join this guard when that tool exists.
-    return !penStrokeInProgress() && !m_selectTool->isDragging();
+    return !penStrokeInProgress() && !m_selectTool->isDragging() && !m_shapeTool->isDragging();
 }
 
 void CanvasArea::resetRotation()
@@ -796,6 +819,7 @@ void CanvasArea::refreshWholeImage()
     update();
     // The previews were painted into a copy of the old colormap.
     m_selectTool->refreshFloatPreview();
+    m_shapeTool->updatePreview();
     refreshPreviews();
     emit imageChanged();
 }
@@ -826,6 +850,7 @@ void CanvasArea::reloadProject()
     m_eraserTool->resetStroke();
     m_fillTool->clearPreview();
     m_selectTool->reset();
+    m_shapeTool->reset();
     m_referenceImage = QImage();
     updateGeometry();
     if (!applyBestFit())

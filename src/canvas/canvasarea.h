@@ -25,6 +25,7 @@ class FillTool;
 class PanTool;
 class Project;
 class SelectTool;
+class ShapeTool;
 class SymmetryTool;
 class ViewTransform;
 class QPrinter;
@@ -128,6 +129,12 @@ public:
     // The selection tool by marquee kind: 0 off, 1 rectangle, 2 lasso.
     SelectTool *selectTool() const { return m_selectTool.get(); }
     void setSelectTool(int kind);
+    // The staged shapes tool.
+    ShapeTool *shapeTool() const { return m_shapeTool.get(); }
+    void setShapeTool(bool on);
+    // Commits staged shapes and drops a floating selection, so the document
+    // holds everything the canvas shows.
+    void settleStagedWork();
     // Hands the canvas its pen; it becomes the active tool when no other is.
     void installPenTool(std::unique_ptr<CanvasTool> pen);
     // A pen or eraser stroke is under way.
@@ -279,6 +286,7 @@ private:
     std::unique_ptr<EraserTool> m_eraserTool;
     std::unique_ptr<FillTool> m_fillTool;
     std::unique_ptr<SelectTool> m_selectTool;
+    std::unique_ptr<ShapeTool> m_shapeTool;
     std::unique_ptr<CanvasTool> m_ownedPen;
     DrawTool *m_drawTool = nullptr;
     CanvasTool *m_penTool = nullptr;

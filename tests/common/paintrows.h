@@ -7,6 +7,7 @@
 // helpers below.
 
 #include <QFile>
+#include <QPointF>
 #include <QRect>
 #include <QStringList>
 #include <QTest>
@@ -39,6 +40,12 @@ inline QPoint pointOf(const QString &text)
 {
     const QList<int> v = intsOf(text);
     return QPoint(v.value(0), v.value(1));
+}
+
+inline QPointF pointFOf(const QString &text)
+{
+    const QStringList v = text.split(u',');
+    return QPointF(v.value(0).toDouble(), v.value(1).toDouble());
 }
 
 // "x,y,w,h"; an empty field is the null rectangle.

@@ -1,0 +1,171 @@
+// The shape tool through real drags and keys on a shown canvas: creation
+// boxes and latched properties, the handles, keys, the stage undo, restyling
+// and the commit as one history entry.
+
+#include "../common/paintrows.h"
+#include "canvastesthelpers.h"
+
+#include "canvas/shapetool.h"
+
+#include "document/history.h"
+
+namespace
+{
+
+struct ShapeFixture : CanvasFixture {
+    ShapeTool *tool = nullptr;
+
+    ShapeFixture() : CanvasFixture(Project(CanvasMode::Hires))
+    {
+        canvas->setShapeTool(true);
+        canvas->setPenIndex(5);
+        canvas->setSecondaryIndex(6);
+        tool = canvas->shapeTool();
+    }
+    // The widget point of a point in display units.
+    QPointF w(QPointF display) const
+    {
+        return c->viewTransform().toWidget(tool->fromDisplay(display));
+    }
+    void drag(QPointF from, QPointF to, Qt::KeyboardModifiers mods = {},
+              Qt::MouseButton button = Qt::LeftButton)
+    {
+        press(c, from, button, mods);
+        move(c, to, button, mods);
+        release(c, to, button, mods);
+    }
+    // A rectangle from (100, 80) to (160, 120), selected.
+    const StagedShape &box()
+    {
+        tool->setKind(ShapeKind::Rectangle);
+        drag(w({100, 80}), w({160, 120}));
+        press(c, w({130, 100}));
+        release(c, w({130, 100}));
+        return tool->stage().last();
+    }
+};
+
+Qt::KeyboardModifiers modifiersOf(const QString &text)
+{
+    Qt::KeyboardModifiers mods;
+    mods.setFlag(Qt::ShiftModifier, text.contains(u's'));
+    mods.setFlag(Qt::ControlModifier, text.contains(u'c'));
+    mods.setFlag(Qt::AltModifier, text.contains(u'a'));
+    return mods;
+}
+
+bool near(QPointF a, QPointF b)
+{
+    return QLineF(a, b).length() < 1e-6;
+}
+
+} // namespace
+
+class TestShapeTool : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void create_data() { addTextRows("canvas/shapetool.txt", "create"); }
+    void create()
+    {
+        QFETCH(QStringList, row);
+        ShapeFixture f;
+        f.c->project().view().setRotation(row[1].toDouble());
+        const Colormap before = f.project.colormap();
+        f.tool->setKind(ShapeKind(row[0].toInt()));
+        const Qt::KeyboardModifiers mods = modifiersOf(row[2]);
+        f.drag(f.w({100, 100}), f.w(pointFOf(row[4])), mods,
+               row[3] == u'r' ? Qt::RightButton : Qt::LeftButton);
+        QCOMPARE(f.tool->stagedCount(), row[5].toInt());
+        QVERIFY(f.project.colormap() == before && f.project.history().nodeCount() == 0);
+        if (row[5] == u'0')
+            return;
+        const StagedShape &s = f.tool->stage().first();
+        QVERIFY(near(s.halfSize, pointFOf(row[6])));
+        QVERIFY(std::abs(s.rotation - row[7].toDouble()) < 1e-6);
+        QCOMPARE(s.filled, row[8] == u'1');
+        QCOMPARE(int(s.strokeColor), row[9].toInt());
+        QCOMPARE(int(s.otherColor), 11 - row[9].toInt());
+        // The first corner stays at the press point; the box edges run along
+        // the screen unless Ctrl holds them to the canvas.
+        const std::array<QPointF, 4> c = s.corners();
+        QVERIFY(s.kind == ShapeKind::Path || near(c[0], {100, 100}));
+        QVERIFY(mods || std::abs(f.w(c[1]).y() - f.w(c[0]).y()) < 1e-6);
+    }
+    void handles_data() { addTextRows("canvas/shapetool.txt", "handle"); }
+    void handles()
+    {
+        QFETCH(QStringList, row);
+        const int handle = row[0].toInt();
+        const Qt::KeyboardModifiers mods = modifiersOf(row[1]);
+        const QPointF by = pointFOf(row[2]);
+        ShapeFixture f;
+        const StagedShape start = f.box();
+        const QPointF from = *f.tool->handlePosition(handle);
+        // Esc in the middle of the drag puts the shape back exactly.
+        press(f.c, from, Qt::LeftButton, mods);
+        move(f.c, from + by, Qt::LeftButton, mods);
+        QTest::keyClick(f.c, Qt::Key_Escape);
+        QVERIFY(f.tool->stage().first() == start && f.tool->stageUndoDepth() == 1);
+        release(f.c, from + by);
+        f.drag(from, from + by, mods);
+        const StagedShape &s = f.tool->stage().first();
+        QCOMPARE(f.tool->stageUndoDepth(), 2);
+        const std::array<QPointF, 4> was = start.corners(), now = s.corners();
+        if (handle == 2) {
+            QVERIFY(near(now[0], was[0]));
+            QCOMPARE(qFuzzyCompare(s.halfSize.x() / s.halfSize.y(), 1.5), mods != Qt::NoModifier);
+        } else if (handle == 1) {
+            QVERIFY(near(f.w(now[1]), from + by));
+            QVERIFY(near(now[0], was[0]) && near(now[2], was[2]) && near(now[3], was[3]));
+        } else if (handle == 4) {
+            QVERIFY(s.rotation != 0.0 && std::fmod(s.rotation, 22.5) == 0.0);
+        } else {
+            QVERIFY(s.cornerRadius > 0.0 && s.cornerRadius < 10.0);
+        }
+    }
+    void keysRestylingAndStageUndo()
+    {
+        ShapeFixture f;
+        const QPointF centre = f.box().centre;
+        // A new texture and width restyle the selected shape; a new kind does not.
+        std::array<quint16, 16> bits;
+        bits.fill(0x5555);
+        const Texture stripes(bits);
+        f.c->setTexture(stripes);
+        f.c->setPenWidth(3);
+        f.tool->setKind(ShapeKind::Circle);
+        const StagedShape &s = f.tool->stage().first();
+        QVERIFY(s.texture == stripes && s.kind == ShapeKind::Rectangle && s.width == 3);
+        f.drag(f.w({200, 200}), f.w({220, 230}));
+        QCOMPARE(f.tool->stagedCount(), 2);
+        // Cycling from nothing selected picks the bottom shape.
+        QTest::keyClick(f.c, Qt::Key_QuoteLeft);
+        QCOMPARE(f.tool->selection(), QList<int>{0});
+        QTest::keyClick(f.c, Qt::Key_Right);
+        QTest::keyEvent(QTest::Press, f.c, Qt::Key_Right, Qt::NoModifier, -1);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(f.c, &repeat);
+        QVERIFY(near(f.tool->stage().first().centre, centre + QPointF(3, 0)));
+        const int depth = f.tool->stageUndoDepth();
+        QTest::keyClick(f.c, Qt::Key_Delete);
+        QCOMPARE(f.tool->stagedCount(), 1);
+        // Undo takes back stage steps and leaves the history alone.
+        QVERIFY(f.tool->hasLocalUndo() && f.tool->undoLocal() && f.tool->undoLocal());
+        QCOMPARE(f.tool->stageUndoDepth(), depth - 1);
+        QVERIFY(near(f.tool->stage().first().centre, centre + QPointF(1, 0)));
+        // Switching tools commits the stage as one entry.
+        f.c->setShapeTool(false);
+        QCOMPARE(f.project.history().nodeCount(), 1);
+        QCOMPARE(f.project.history().nodes().at(0).kind, HistoryEntryKind::CommitShapes);
+        QVERIFY(f.tool->stagedCount() == 0 && !f.tool->hasLocalUndo());
+        // The texture patterns the inside: its clear columns stay blank.
+        const int x = int(centre.x()) - 28,
+                  y = int(centre.y() * f.c->viewTransform().displayAspect());
+        QVERIFY(f.project.colormap().pixel(x, y) == 5 && f.project.colormap().pixel(x + 1, y) == 0);
+    }
+};
+
+QTEST_MAIN(TestShapeTool)
+#include "tst_shapetool.moc"
