@@ -80,6 +80,17 @@ bool cliSaveProject(const Project &project, const QString &path)
     return result.ok;
 }
 
+std::optional<bool> cliTwoFilesAndFlag(const QStringList &args, const QString &flag,
+                                       QStringList &files)
+{
+    files = args;
+    const bool given = files.removeAll(flag) > 0;
+    if (files.size() != 2 || files.at(0).startsWith(QLatin1String("--")) ||
+        files.at(1).startsWith(QLatin1String("--")))
+        return std::nullopt;
+    return given;
+}
+
 QString cliRectJson(const QRect &rect)
 {
     if (rect.isEmpty())

@@ -43,6 +43,11 @@ int cliUsageError(const CliCommand &command);
 bool cliLoadProject(const QString &path, Project &out);
 // Saves a project file. On failure prints the writer's message on stderr.
 bool cliSaveProject(const Project &project, const QString &path);
+// The arguments of an "IN OUT [--flag]" command: `files` receives the two
+// file names and the result says whether the flag was given; nothing when
+// the arguments are not of that form.
+std::optional<bool> cliTwoFilesAndFlag(const QStringList &args, const QString &flag,
+                                       QStringList &files);
 // [x1,y1,x2,y2] with inclusive corners, or null for an empty rectangle.
 QString cliRectJson(const QRect &rect);
 // The body of the "IN.kvn OUT.kvn" edit commands: loads IN, runs the edit

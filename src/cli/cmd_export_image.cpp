@@ -19,11 +19,11 @@ const CliRegistration registration(command);
 
 int runExportImage(const QStringList &args)
 {
-    QStringList files = args;
-    const bool borders = files.removeAll(QStringLiteral("--borders")) > 0;
-    if (files.size() != 2 || files.at(0).startsWith(QLatin1String("--")) ||
-        files.at(1).startsWith(QLatin1String("--")))
+    QStringList files;
+    const std::optional<bool> flag = cliTwoFilesAndFlag(args, QStringLiteral("--borders"), files);
+    if (!flag)
         return cliUsageError(command);
+    const bool borders = *flag;
     Project project;
     if (!cliLoadProject(files.at(0), project))
         return 1;

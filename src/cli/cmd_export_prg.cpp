@@ -23,11 +23,11 @@ const CliRegistration registration(command);
 
 int runExportPrg(const QStringList &args)
 {
-    QStringList files = args;
-    const bool crunch = files.removeAll(QStringLiteral("--no-crunch")) == 0;
-    if (files.size() != 2 || files.at(0).startsWith(QLatin1String("--")) ||
-        files.at(1).startsWith(QLatin1String("--")))
+    QStringList files;
+    const std::optional<bool> flag = cliTwoFilesAndFlag(args, QStringLiteral("--no-crunch"), files);
+    if (!flag)
         return cliUsageError(command);
+    const bool crunch = !*flag;
     Project project;
     if (!cliLoadProject(files.at(0), project))
         return 1;

@@ -64,10 +64,9 @@ QRect ShapeRenderer::rasterize(const Project &project, const QPolygonF &outline,
         project.colormap().rect();
     if (bounds.isEmpty())
         return QRect();
+    StrokeRenderer::clearMask(m_mask, bounds, pw);
     uchar *bits = m_mask.bits();
     const qsizetype stride = m_mask.bytesPerLine();
-    for (int y = bounds.top(); y <= bounds.bottom(); ++y)
-        std::memset(bits + y * stride + bounds.left() * pw, 0, size_t(bounds.width() * pw));
 
     QList<Edge> edges;
     const qsizetype n = outline.size();

@@ -211,10 +211,9 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
     if (bounds.isEmpty())
         return QRect();
 
+    clearMask(m_mask, bounds, pw);
     uchar *bits = m_mask.bits();
     const qsizetype stride = m_mask.bytesPerLine();
-    for (int y = bounds.top(); y <= bounds.bottom(); ++y)
-        std::memset(bits + y * stride + bounds.left() * pw, 0, size_t(bounds.width() * pw));
 
     if (width == 1 && params.brush.pixelPerfect) {
         // The strict line: one pixel per step along the longer axis.
@@ -361,6 +360,15 @@ QRect StrokeRenderer::paintSegment(PaintPass &pass, const PaintParams &params, Q
                              coverage);
     }
     return changed;
+}
+
+void StrokeRenderer::clearMask(QImage &mask, const QRect &rect, int pixelWidth)
+{
+    uchar *bits = mask.bits();
+    const qsizetype stride = mask.bytesPerLine();
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        std::memset(bits + y * stride + rect.left() * pixelWidth, 0,
+                    size_t(rect.width() * pixelWidth));
 }
 
 QSize StrokeRenderer::maskSize(const Project &project)

@@ -108,6 +108,8 @@ public:
                     AntialiasCoverage *coverage);
     // The size such a mask must have for the project.
     static QSize maskSize(const Project &project);
+    // Zeroes a mask over the colormap pixels of `rect` (`pixelWidth` bytes each).
+    static void clearMask(QImage &mask, const QRect &rect, int pixelWidth);
 
     // Rasterises one copy of a segment into the mask (cleared over the
     // footprint first); returns the footprint, clipped to the canvas. Empty
