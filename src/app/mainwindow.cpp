@@ -13,6 +13,7 @@
 #include "prgexportflow.h"
 #include "recentmenu.h"
 #include "referenceimportflow.h"
+#include "saveworkstagesflow.h"
 #include "selectioncommands.h"
 #include "shapecommands.h"
 #include "spriteimportflow.h"
@@ -438,6 +439,11 @@ QString MainWindow::baseExportName() const
     if (!m_proposedName.isEmpty())
         return m_proposedName;
     return QStringLiteral("untitled");
+}
+
+void MainWindow::saveWorkstages()
+{
+    SaveWorkstagesFlow(*this).run();
 }
 
 void MainWindow::exportImage()

@@ -85,6 +85,7 @@ public slots:
     void importSprites();
     void importReferenceImage();
     void exportImage();
+    void saveWorkstages();
     bool saveProject();
     bool saveProjectAs();
     void penWidth();

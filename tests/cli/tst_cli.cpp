@@ -15,6 +15,7 @@
 
 #include "../history/filebytes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -115,6 +116,7 @@ private slots:
         QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "@", "0"} << 2;
         QTest::newRow("no such screen") << QStringList{"export-native", "@", "--screen", "1"} << 1;
         QTest::newRow("not a C64 picture") << QStringList{"import", "@"} << 1;
+        QTest::newRow("smart without a count") << QStringList{"workstages", "@", "--smart"} << 2;
     }
     void usageAndErrors()
     {
@@ -195,6 +197,21 @@ private slots:
                 if ((image.pixel(x, y) ^ paletteRgb(palette, project.colormap().pixel(x / 2, y))) &
                     0xffffff)
                     QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
+    }
+
+    void workstages()
+    {
+        // Two applied nodes: three workstages, or two of them on request.
+        for (const auto &[extra, frames] :
+             {std::pair{QStringList{}, 3}, std::pair{QStringList{"--count", "2", "--smart"}, 2}}) {
+            QTemporaryDir out;
+            const Run run =
+                runCli(QStringList{"workstages", path("multi.kvn"), out.path()} + extra);
+            QCOMPARE(run.out, QStringLiteral("{\"frames\":%1}").arg(frames));
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), frames);
+            QVERIFY(QFile::exists(out.filePath(
+                QStringLiteral("multi-%1.png").arg(frames - 1, 6, 10, QLatin1Char('0')))));
+        }
     }
 
     void exportImage()

@@ -1,0 +1,89 @@
+// The time-lapse sequence: which workstages a subset takes, and frames that
+// show each stage with the border colour it had then.
+
+#include "document/project.h"
+#include "exchange/pictureexport.h"
+#include "exchange/workstagesequence.h"
+#include "rules/wholecanvasedits.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Reduction = WorkstageSequence::Reduction;
+
+class TestWorkstageSequence : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void selectFrames_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<QList<int>>("frames");
+        QTest::newRow("all of 4") << 4 << 4 << 0 << QList<int>{0, 1, 2, 3};
+        QTest::newRow("2 of 101 uniform") << 2 << 101 << 0 << QList<int>{50, 100};
+        QTest::newRow("2 of 101 smart") << 2 << 101 << 1 << QList<int>{17, 100};
+        QTest::newRow("5 of 3 repeats") << 5 << 3 << 0 << QList<int>{0, 0, 1, 1, 2};
+    }
+    void selectFrames()
+    {
+        QFETCH(int, count);
+        QFETCH(int, total);
+        QFETCH(int, method);
+        QTEST(WorkstageSequence::selectFrames(count, total, Reduction(method)), "frames");
+    }
+
+    void framesShowTheirStage()
+    {
+        // Three nodes, the second turning the border red; a fourth undone.
+        Project project(CanvasMode::Hires, -1, -1, {CanvasLayout::BitmapOnly});
+        QList<Colormap> stages{project.colormap()};
+        QList<quint8> borders{project.slot(ColorSlot::Border)};
+        const auto paint = [&](QRect rect, quint8 color) {
+            HistoryNode node;
+            const Colormap before = project.colormap().copy(rect);
+            project.colormap().fillRect(rect, color);
+            recordRegionChange(project, node, rect, before);
+            project.history().push(node);
+        };
+        paint(QRect(10, 10, 30, 20), 5);
+        stages << project.colormap(), borders << borders.last();
+        assignColorSlot(project, ColorSlot::Border, 2);
+        stages << project.colormap(), borders << 2;
+        paint(QRect(100, 50, 40, 40), 7);
+        stages << project.colormap(), borders << 2;
+        paint(QRect(0, 0, 320, 200), 1);
+        project.history().undo(project);
+
+        QTemporaryDir folder;
+        const QList<int> frames{0, 1, 2, 3, 3};
+        const WorkstageSequence::Result result =
+            WorkstageSequence::write(project, frames, folder.path(), QStringLiteral("art"), true);
+        QCOMPARE(result.written, 5);
+        for (int j = 0; j < frames.size(); ++j) {
+            const QImage frame(WorkstageSequence::frameFileName(folder.path(), "art", j));
+            QCOMPARE(
+                frame.convertToFormat(QImage::Format_RGB32),
+                PictureExport::exportImage(project, stages[frames[j]], true, borders[frames[j]]));
+        }
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("art-000004.png"))));
+
+        // Stopped before the third frame: two written; an unwritable folder
+        // reports the frame it could not save.
+        QCOMPARE(WorkstageSequence::write(project, frames, folder.path(), "art", false,
+                                          [](int done) { return done < 2; })
+                     .written,
+                 2);
+        const WorkstageSequence::Result failed =
+            WorkstageSequence::write(project, frames, folder.filePath("missing"), "art", false);
+        QCOMPARE(failed.written, 0);
+        QVERIFY(failed.error.startsWith(QLatin1String("Could not save ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorkstageSequence)
+#include "tst_workstagesequence.moc"
