@@ -5,6 +5,8 @@
 #include "document/project.h"
 #include "rules/clashrules.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -86,21 +88,65 @@ struct Segment {
     }
 };
 
-// Where the horizontal line of display samples at row position sy, mapped
-// into the nib frame, passes within rho of the segment: the range [lo, hi]
-// of display x. False when it never does. The line meets the capsule (two
-// discs and the band between) in one interval, as the capsule is convex.
+// A range of display x along a row of samples, narrowed by conditions
+// linear in x.
+struct Span {
+    double lo = -std::numeric_limits<double>::infinity();
+    double hi = std::numeric_limits<double>::infinity();
+
+    bool isEmpty() const { return lo > hi; }
+    // Keeps the x where f0 + x f1 lies within [min, max].
+    void clip(double f0, double f1, double min, double max)
+    {
+        if (std::abs(f1) < 1e-12) {
+            if (f0 < min || f0 > max)
+                lo = 1.0, hi = 0.0;
+            return;
+        }
+        double u0 = (min - f0) / f1, u1 = (max - f0) / f1;
+        if (u0 > u1)
+            std::swap(u0, u1);
+        lo = std::max(lo, u0);
+        hi = std::min(hi, u1);
+    }
+};
+
+// The row of samples at row position sy, mapped into the nib frame: its
+// origin and step, and the distances along and across the segment.
+struct RowLine {
+    double ox = 0.0, oy = 0.0, vx = 1.0, vy = 0.0;
+    double length = 0.0, ex = 0.0, ey = 0.0;
+
+    RowLine(const Segment &seg, const NibFrame &frame, double sy) : oy(sy)
+    {
+        frame.apply(ox, oy);
+        frame.apply(vx, vy);
+        length = std::sqrt(seg.lengthSquared);
+        if (length > 0.0)
+            ex = seg.dx / length, ey = seg.dy / length;
+    }
+    // Keeps the part of `span` in the band along the segment, at most
+    // `across` from its line.
+    void clipBand(const Segment &seg, double across, Span &span) const
+    {
+        const double px = ox - seg.x0, py = oy - seg.y0;
+        span.clip(-ey * px + ex * py, -ey * vx + ex * vy, -across, across);
+        span.clip(ex * px + ey * py, ex * vx + ey * vy, 0.0, length);
+    }
+};
+
+// Where the row passes within rho of the segment: the range [lo, hi] of
+// display x, false when it never does. The row meets the capsule (two discs
+// and the band between) in one interval, as the capsule is convex.
 bool capsuleSpan(const Segment &seg, const NibFrame &frame, double sy, double rho, double &lo,
                  double &hi)
 {
-    double ox = 0.0, oy = sy, vx = 1.0, vy = 0.0;
-    frame.apply(ox, oy);
-    frame.apply(vx, vy);
+    const RowLine line(seg, frame, sy);
     lo = std::numeric_limits<double>::infinity();
     hi = -lo;
     const auto disc = [&](double cx, double cy) {
-        const double px = ox - cx, py = oy - cy;
-        const double b = vx * px + vy * py;
+        const double px = line.ox - cx, py = line.oy - cy;
+        const double b = line.vx * px + line.vy * py;
         const double d = b * b - (px * px + py * py - rho * rho);
         if (d < 0.0)
             return;
@@ -110,33 +156,68 @@ bool capsuleSpan(const Segment &seg, const NibFrame &frame, double sy, double rh
     };
     disc(seg.x0, seg.y0);
     disc(seg.x0 + seg.dx, seg.y0 + seg.dy);
-    if (seg.lengthSquared > 0.0) {
-        const double length = std::sqrt(seg.lengthSquared);
-        const double ex = seg.dx / length, ey = seg.dy / length;
-        double a = -std::numeric_limits<double>::infinity(), b = -a;
-        // f0 + u f1 within [min, max], for the distance across the band and
-        // the position along it.
-        const auto clip = [&](double f0, double f1, double min, double max) {
-            if (std::abs(f1) < 1e-12) {
-                if (f0 < min || f0 > max)
-                    a = 1.0, b = 0.0;
-                return;
-            }
-            double u0 = (min - f0) / f1, u1 = (max - f0) / f1;
-            if (u0 > u1)
-                std::swap(u0, u1);
-            a = std::max(a, u0);
-            b = std::min(b, u1);
-        };
-        const double px = ox - seg.x0, py = oy - seg.y0;
-        clip(-ey * px + ex * py, -ey * vx + ex * vy, -rho, rho);
-        clip(ex * px + ey * py, ex * vx + ey * vy, 0.0, length);
-        if (a <= b) {
-            lo = std::min(lo, a);
-            hi = std::max(hi, b);
-        }
+    if (line.length > 0.0) {
+        Span band;
+        line.clipBand(seg, rho, band);
+        if (!band.isEmpty())
+            lo = std::min(lo, band.lo), hi = std::max(hi, band.hi);
     }
     return lo <= hi;
+}
+
+// The same for a square nib, whose sample measures the larger axis
+// distance to the nearest point of the segment: squares around the ends
+// beyond them and, between them, a band whose width depends on the
+// segment's direction. The pieces need not meet in one interval, so
+// `inner` asks for one interval surely inside (the longest run of
+// touching pieces), else the range around all of them is returned.
+bool squareSpan(const Segment &seg, const NibFrame &frame, double sy, double rho, bool inner,
+                double &lo, double &hi)
+{
+    const RowLine line(seg, frame, sy);
+    QVarLengthArray<Span, 3> pieces;
+    for (const bool end : {false, true}) {
+        const double cx = seg.x0 + (end ? seg.dx : 0.0), cy = seg.y0 + (end ? seg.dy : 0.0);
+        Span square;
+        square.clip(line.ox - cx, line.vx, -rho, rho);
+        square.clip(line.oy - cy, line.vy, -rho, rho);
+        if (line.length > 0.0) {
+            const double px = line.ox - seg.x0, py = line.oy - seg.y0;
+            const double along = line.ex * px + line.ey * py,
+                         step = line.ex * line.vx + line.ey * line.vy;
+            const double inf = std::numeric_limits<double>::infinity();
+            if (end)
+                square.clip(along, step, line.length, inf);
+            else
+                square.clip(along, step, -inf, 0.0);
+        }
+        if (!square.isEmpty())
+            pieces.append(square);
+    }
+    if (line.length > 0.0) {
+        Span band;
+        line.clipBand(seg, rho / std::max(std::abs(line.ex), std::abs(line.ey)), band);
+        if (!band.isEmpty())
+            pieces.append(band);
+    }
+    if (pieces.isEmpty())
+        return false;
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Span &a, const Span &b) { return a.lo < b.lo; });
+    Span run = pieces[0], best = pieces[0], hull = pieces[0];
+    for (qsizetype k = 1; k < pieces.size(); ++k) {
+        hull.hi = std::max(hull.hi, pieces[k].hi);
+        if (pieces[k].lo <= run.hi)
+            run.hi = std::max(run.hi, pieces[k].hi);
+        else
+            run = pieces[k];
+        if (run.hi - run.lo > best.hi - best.lo)
+            best = run;
+    }
+    const Span &chosen = inner ? best : hull;
+    lo = chosen.lo;
+    hi = chosen.hi;
+    return true;
 }
 
 } // namespace
@@ -264,16 +345,21 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
 
     // Per row, the display x range that is surely inside the nib and the one
     // outside which it is surely empty; only the samples between are measured.
-    // A square nib's corner reaches sqrt(2) times its half width.
-    const double emptyRho = (r + 0.5 + Margin) * (square ? M_SQRT2 : 1.0);
+    const double emptyRho = r + 0.5 + Margin;
     for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
         uchar *row = bits + y * stride;
         double emptyLo = 0.0, emptyHi = -1.0, solidLo = 0.0, solidHi = -1.0;
         if (antialiased) {
             const double sy = (y + 0.5) / aspect;
-            if (!capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi))
+            const bool anyEmpty =
+                square ? squareSpan(seg, frame, sy, emptyRho, false, emptyLo, emptyHi)
+                       : capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi);
+            if (!anyEmpty)
                 continue; // the row stays cleared
-            if (solidR <= 0.0 || !capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi))
+            const bool anySolid =
+                solidR > 0.0 && (square ? squareSpan(seg, frame, sy, solidR, true, solidLo, solidHi)
+                                        : capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi));
+            if (!anySolid)
                 solidLo = 0.0, solidHi = -1.0;
         }
         for (int x = bounds.left(); x <= bounds.right(); ++x) {

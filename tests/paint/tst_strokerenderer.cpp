@@ -2,12 +2,14 @@
 
 #include "../common/paintrows.h"
 
+#include "paint/brushsettings.h"
 #include "paint/penstroke.h"
 #include "paint/strokerenderer.h"
 
 #include "document/project.h"
 #include "rules/clashrules.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace
@@ -149,28 +151,76 @@ private slots:
         // the middle ones full.
         for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor})
             for (const int width : {3, 8, 21})
-                for (const bool vertical : {false, true}) {
-                    Desk desk(mode, width);
-                    PaintParams params;
-                    params.brush = desk.settings.brush;
-                    const QPoint a(30, 30), b = vertical ? QPoint(30, 150) : QPoint(120, 30);
-                    const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, true);
-                    const QImage &mask = desk.renderer.mask();
-                    const int pw = mask.width() / desk.project.width();
-                    QSet<int> values;
-                    for (int across = vertical ? box.left() * pw : box.top();
-                         across <= (vertical ? box.right() * pw + pw - 1 : box.bottom());
-                         ++across) {
-                        QSet<uchar> along;
-                        for (int t = (vertical ? a.y() : a.x() * pw) + 2 * width;
-                             t <= (vertical ? b.y() : b.x() * pw) - 2 * width; ++t)
-                            along << (vertical ? mask.constScanLine(t)[across]
-                                               : mask.constScanLine(across)[t]);
-                        QCOMPARE(along.size(), 1);
-                        values << *along.begin();
+                for (const bool vertical : {false, true})
+                    for (const BrushShape shape : {BrushShape::Round, BrushShape::Square}) {
+                        Desk desk(mode, width);
+                        PaintParams params;
+                        params.brush = desk.settings.brush;
+                        params.brush.shape = shape;
+                        const QPoint a(30, 30), b = vertical ? QPoint(30, 150) : QPoint(120, 30);
+                        const QRect box =
+                            desk.renderer.rasterize(desk.project, params, {}, a, b, true);
+                        const QImage &mask = desk.renderer.mask();
+                        const int pw = mask.width() / desk.project.width();
+                        QSet<int> values;
+                        for (int across = vertical ? box.left() * pw : box.top();
+                             across <= (vertical ? box.right() * pw + pw - 1 : box.bottom());
+                             ++across) {
+                            QSet<uchar> along;
+                            for (int t = (vertical ? a.y() : a.x() * pw) + 2 * width;
+                                 t <= (vertical ? b.y() : b.x() * pw) - 2 * width; ++t)
+                                along << (vertical ? mask.constScanLine(t)[across]
+                                                   : mask.constScanLine(across)[t]);
+                            QCOMPARE(along.size(), 1);
+                            values << *along.begin();
+                        }
+                        QVERIFY(values.contains(255) && values.contains(0));
                     }
-                    QVERIFY(values.contains(255) && values.contains(0));
+    }
+    void antialiasedSamplesAtAnyAngle()
+    {
+        // Every sample of an anti-aliased segment on an upright view follows
+        // the coverage rule: full within half the width less half a pixel of
+        // the segment's nearest point (the larger axis distance for a square
+        // nib), empty beyond half the width plus half a pixel, a ramp between.
+        QRandomGenerator dice(7);
+        for (int n = 0; n < 60; ++n) {
+            const CanvasMode mode = CanvasMode(n % 2);
+            const int width = 2 + dice.bounded(30);
+            const BrushShape shape = n % 4 < 2 ? BrushShape::Round : BrushShape::Square;
+            Desk desk(mode, width);
+            desk.project.view().setDisplayAspect(1.0);
+            PaintParams params;
+            params.brush = desk.settings.brush;
+            params.brush.shape = shape;
+            const QPoint a(20 + dice.bounded(40), 40 + dice.bounded(60));
+            const QPoint b = a + QPoint(dice.bounded(41) - 20, dice.bounded(41) - 20);
+            const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, true);
+            const QImage &mask = desk.renderer.mask();
+            const double pw = desk.project.view().pixelWidth();
+            const NibOffset off = nibCentringOffset(width, pw, 1.0);
+            const QPointF p0((a.x() + off.x) * pw, a.y() + off.y),
+                p1((b.x() + off.x) * pw, b.y() + off.y);
+            const QPointF d = p1 - p0;
+            const double r = width / 2.0 + 1e-6;
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int k = box.left() * int(pw); k < (box.right() + 1) * int(pw); ++k) {
+                    const QPointF sample(k + 0.5, y + 0.5);
+                    const double len2 = QPointF::dotProduct(d, d);
+                    const double t =
+                        len2 > 0 ? std::clamp(QPointF::dotProduct(sample - p0, d) / len2, 0.0, 1.0)
+                                 : 0.0;
+                    const QPointF q = sample - (p0 + t * d);
+                    const double dist = shape == BrushShape::Square
+                                            ? std::max(std::abs(q.x()), std::abs(q.y()))
+                                            : std::hypot(q.x(), q.y());
+                    const double e = r + 0.5 - dist;
+                    const int expected = e > 1.0 ? 255 : e >= 0.0 ? int(std::round(255.0 * e)) : 0;
+                    QVERIFY2(mask.constScanLine(y)[k] == expected,
+                             qPrintable(
+                                 QStringLiteral("segment %1: sample %2,%3").arg(n).arg(k).arg(y)));
                 }
+        }
     }
     void symmetryCopiesMirrorTheDab()
     {
