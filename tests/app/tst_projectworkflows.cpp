@@ -8,6 +8,7 @@
 #include "app/newcanvasdialog.h"
 #include "app/openprojectdialog.h"
 #include "app/projectfiletask.h"
+#include "app/saveworkstagesdialog.h"
 #include "canvas/canvasarea.h"
 #include "convert/convertimagedialog.h"
 #include "document/pluraltranslator.h"
@@ -17,6 +18,7 @@
 #include "history/recentprojects.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -481,6 +483,46 @@ private slots:
                      .convertToFormat(QImage::Format_RGB32),
                  PictureExport::exportImage(window.project(), true));
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Exported framed.png."));
+    }
+
+    // Save Workstages: a subset of the applied stages, chosen in the dialog,
+    // goes into the chosen folder under the project's name.
+    void saveWorkstages()
+    {
+        QTemporaryDir folder;
+        TestWindow window;
+        window.newHiresCanvas();
+        for (int i = 0; i < 6; ++i) {
+            const QRect rect(10 * i, 10, 8, 8);
+            HistoryNode node;
+            const Colormap before = window.project().colormap().copy(rect);
+            window.project().colormap().fillRect(rect, quint8(1 + i));
+            recordRegionChange(window.project(), node, rect, before);
+            window.project().history().push(node);
+        }
+        window.refreshUndoActions();
+        {
+            WhenModal<SaveWorkstagesDialog> amount([](SaveWorkstagesDialog *dialog) {
+                dialog->findChild<QSpinBox *>()->setValue(3);
+                dialog->accept();
+            });
+            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+                dialog->setDirectory(folder.path());
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            BoxAnswerer borders(QMessageBox::No);
+            window.saveWorkstages();
+            QCOMPARE(borders.texts, QStringList{"Save Workstages|Include all borders?"});
+        }
+        // Stages 2, 4 and 6 of 7, uniformly.
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::Files),
+            (QStringList{"untitled-000000.png", "untitled-000001.png", "untitled-000002.png"}));
+        QCOMPARE(QImage(folder.filePath(QStringLiteral("untitled-000002.png"))).size(),
+                 QSize(320, 200));
+        QCOMPARE(
+            fieldText(window, "statusMessage"),
+            QStringLiteral("Saved 3 workstage frames to %1.").arg(QDir(folder.path()).dirName()));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.
