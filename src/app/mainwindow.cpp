@@ -13,6 +13,7 @@
 #include "prgexportflow.h"
 #include "recentmenu.h"
 #include "referenceimportflow.h"
+#include "referenceopacitydialog.h"
 #include "saveworkstagesflow.h"
 #include "selectioncommands.h"
 #include "shapecommands.h"
@@ -229,12 +230,16 @@ void MainWindow::readSettings()
     const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    m_canvas->setReferenceOpacity(
+        QSettings().value(QStringLiteral("view/referenceLayerOpacity"), 50).toInt());
     m_actions->readSettings();
 }
 
 void MainWindow::writeSettings()
 {
     QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
+    QSettings().setValue(QStringLiteral("view/referenceLayerOpacity"),
+                         m_canvas->referenceOpacity());
     m_actions->writeSettings();
 }
 
@@ -449,6 +454,14 @@ void MainWindow::saveWorkstages()
 void MainWindow::exportImage()
 {
     ExportImageFlow(*this).run();
+}
+
+void MainWindow::showReferenceOpacityDialog()
+{
+    ReferenceOpacityDialog dialog(m_canvas->referenceOpacity(), this);
+    connect(&dialog, &ReferenceOpacityDialog::opacityChanged, m_canvas,
+            &CanvasArea::setReferenceOpacity);
+    dialog.exec();
 }
 
 void MainWindow::importReferenceImage()

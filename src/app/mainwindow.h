@@ -84,6 +84,7 @@ public slots:
     void convertImage();
     void importSprites();
     void importReferenceImage();
+    void showReferenceOpacityDialog();
     void exportImage();
     void saveWorkstages();
     bool saveProject();

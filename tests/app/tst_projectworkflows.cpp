@@ -8,6 +8,7 @@
 #include "app/newcanvasdialog.h"
 #include "app/openprojectdialog.h"
 #include "app/projectfiletask.h"
+#include "app/referenceopacitydialog.h"
 #include "app/saveworkstagesdialog.h"
 #include "canvas/canvasarea.h"
 #include "convert/convertimagedialog.h"
@@ -28,6 +29,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -432,6 +434,20 @@ private slots:
         QCOMPARE(reference.pixel(0, 0), picture.pixel(0, 0));
         QVERIFY(show->isEnabled() && show->isChecked());
         QCOMPARE(window.project().history().nodeCount(), 0);
+
+        // The opacity follows the slider at once; Cancel takes it back.
+        const int opening = window.canvas()->referenceOpacity();
+        for (const bool keep : {false, true}) {
+            int live = -1;
+            WhenModal<ReferenceOpacityDialog> opacity([&](ReferenceOpacityDialog *dialog) {
+                dialog->findChild<QSlider *>()->setValue(opening / 2 + 3);
+                live = window.canvas()->referenceOpacity();
+                keep ? dialog->accept() : dialog->reject();
+            });
+            window.showReferenceOpacityDialog();
+            QCOMPARE(live, opening / 2 + 3);
+            QCOMPARE(window.canvas()->referenceOpacity(), keep ? live : opening);
+        }
     }
 
     // Export to Image: a dual bitmap canvas goes out natively as one file per
