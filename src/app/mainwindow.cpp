@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "aboutdialog.h"
 #include "convertimageflow.h"
 #include "elidedlabel.h"
 #include "exportimageflow.h"
@@ -454,6 +455,11 @@ void MainWindow::saveWorkstages()
 void MainWindow::exportImage()
 {
     ExportImageFlow(*this).run();
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog(this).exec();
 }
 
 void MainWindow::showReferenceOpacityDialog()

@@ -85,6 +85,7 @@ public slots:
     void importSprites();
     void importReferenceImage();
     void showReferenceOpacityDialog();
+    void showAbout();
     void exportImage();
     void saveWorkstages();
     bool saveProject();

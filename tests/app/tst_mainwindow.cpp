@@ -1,5 +1,7 @@
 #include "windowtesthelpers.h"
 
+#include "app/aboutdialog.h"
+
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
@@ -504,6 +506,24 @@ private slots:
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(!tool->hasFloat());
         QCOMPARE(project.history().position(), 2);
+    }
+
+    void aboutDialog()
+    {
+        // The hat goes on in December only, over the logo's top corner.
+        const QImage plain = AboutDialog::logo(QDate(2026, 11, 30)).toImage();
+        const QImage december = AboutDialog::logo(QDate(2026, 12, 1)).toImage();
+        QCOMPARE(plain,
+                 QImage(QStringLiteral(":/icons/korven-128.png")).convertToFormat(plain.format()));
+        QVERIFY(december != plain);
+        QCOMPARE(december.copy(0, plain.height() / 2, plain.width(), plain.height() / 2),
+                 plain.copy(0, plain.height() / 2, plain.width(), plain.height() / 2));
+        QCOMPARE(AboutDialog::versionHtml("3.2.1-rc<1>"),
+                 QStringLiteral("KORVEN 3.2.1<span style=\"color:#F6811A\">-rc&lt;1&gt;</span>"));
+        const QStringList info = AboutDialog::buildInfo().split(u'\n');
+        QCOMPARE(info.size(), 3);
+        QVERIFY(!info[0].contains(QLatin1String("  ")));
+        QVERIFY(info[2].startsWith(QStringLiteral("Qt runtime in use: %1").arg(qVersion())));
     }
 };
 
