@@ -19,6 +19,7 @@
 #include "selectioncommands.h"
 #include "shapecommands.h"
 #include "spriteimportflow.h"
+#include "usermanualwindow.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
@@ -455,6 +456,15 @@ void MainWindow::saveWorkstages()
 void MainWindow::exportImage()
 {
     ExportImageFlow(*this).run();
+}
+
+void MainWindow::showUserManual()
+{
+    if (!m_manual)
+        m_manual = new UserManualWindow(this);
+    m_manual->show();
+    m_manual->raise();
+    m_manual->activateWindow();
 }
 
 void MainWindow::showAbout()

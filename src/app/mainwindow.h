@@ -86,6 +86,7 @@ public slots:
     void importReferenceImage();
     void showReferenceOpacityDialog();
     void showAbout();
+    void showUserManual();
     void exportImage();
     void saveWorkstages();
     bool saveProject();
@@ -184,6 +185,7 @@ private:
     StatusInputs m_statusInputs;
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
+    class UserManualWindow *m_manual = nullptr;
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;
     ShapeCommands *m_shapes = nullptr;
