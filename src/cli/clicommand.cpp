@@ -91,6 +91,15 @@ std::optional<bool> cliTwoFilesAndFlag(const QStringList &args, const QString &f
     return given;
 }
 
+bool cliTakeInt(const QStringList &args, int &i, int &value)
+{
+    if (i + 1 >= args.size())
+        return false;
+    bool ok = false;
+    value = args.at(++i).toInt(&ok);
+    return ok;
+}
+
 QString cliRectJson(const QRect &rect)
 {
     if (rect.isEmpty())

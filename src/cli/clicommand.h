@@ -48,6 +48,9 @@ bool cliSaveProject(const Project &project, const QString &path);
 // the arguments are not of that form.
 std::optional<bool> cliTwoFilesAndFlag(const QStringList &args, const QString &flag,
                                        QStringList &files);
+// Reads the number after option args[i] and moves i onto it; false when
+// there is none or it is not a number.
+bool cliTakeInt(const QStringList &args, int &i, int &value);
 // [x1,y1,x2,y2] with inclusive corners, or null for an empty rectangle.
 QString cliRectJson(const QRect &rect);
 // The body of the "IN.kvn OUT.kvn" edit commands: loads IN, runs the edit

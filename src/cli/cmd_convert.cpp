@@ -31,11 +31,8 @@ int takeChoice(const QStringList &args, int &i, const QStringList &choices)
 
 int takeNumber(const QStringList &args, int &i, int limit)
 {
-    if (i + 1 >= args.size())
-        return -1;
-    bool ok = false;
-    const int value = args.at(++i).toInt(&ok);
-    return ok && value >= 0 && value < limit ? value : -1;
+    int value = -1;
+    return cliTakeInt(args, i, value) && value >= 0 && value < limit ? value : -1;
 }
 
 int runConvert(const QStringList &args)

@@ -21,10 +21,8 @@ int runExportNative(const QStringList &args)
     int screen = 0;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--screen") && i + 1 < args.size()) {
-            bool ok = false;
-            screen = args.at(++i).toInt(&ok);
-            if (!ok)
+        if (args.at(i) == QLatin1String("--screen")) {
+            if (!cliTakeInt(args, i, screen))
                 return cliUsageError(command);
         } else if (args.at(i).startsWith(QLatin1String("--"))) {
             return cliUsageError(command);

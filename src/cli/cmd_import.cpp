@@ -25,10 +25,8 @@ int runImport(const QStringList &args)
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         const bool hasValue = i + 1 < args.size();
-        if (arg == QLatin1String("--format") && hasValue) {
-            bool ok = false;
-            format = args.at(++i).toInt(&ok);
-            if (!ok || format < 1 || format > NativeFormats::FormatCount)
+        if (arg == QLatin1String("--format")) {
+            if (!cliTakeInt(args, i, format) || format < 1 || format > NativeFormats::FormatCount)
                 return cliUsageError(command);
         } else if (arg == QLatin1String("--mode") && hasValue) {
             mode = args.at(++i);

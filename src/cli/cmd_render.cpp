@@ -17,15 +17,6 @@ const CliCommand command{QStringLiteral("render"),
                          runRender};
 const CliRegistration registration(command);
 
-bool takeInt(const QStringList &args, int &i, int &value)
-{
-    if (i + 1 >= args.size())
-        return false;
-    bool ok = false;
-    value = args.at(++i).toInt(&ok);
-    return ok;
-}
-
 int runRender(const QStringList &args)
 {
     QStringList files;
@@ -35,10 +26,10 @@ int runRender(const QStringList &args)
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (arg == QLatin1String("--palette")) {
-            if (!takeInt(args, i, palette))
+            if (!cliTakeInt(args, i, palette))
                 return cliUsageError(command);
         } else if (arg == QLatin1String("--stage")) {
-            if (!takeInt(args, i, stage))
+            if (!cliTakeInt(args, i, stage))
                 return cliUsageError(command);
             staged = true;
         } else if (arg.startsWith(QLatin1String("--"))) {

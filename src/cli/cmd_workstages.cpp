@@ -25,10 +25,8 @@ int runWorkstages(const QStringList &args)
     bool smart = false, borders = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if (arg == QLatin1String("--count") && i + 1 < args.size()) {
-            bool ok = false;
-            count = args.at(++i).toInt(&ok);
-            if (!ok || count < 1)
+        if (arg == QLatin1String("--count")) {
+            if (!cliTakeInt(args, i, count) || count < 1)
                 return cliUsageError(command);
         } else if (arg == QLatin1String("--smart")) {
             smart = true;
