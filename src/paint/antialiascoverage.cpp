@@ -20,19 +20,3 @@ void AntialiasCoverage::clear()
         std::memset(m_coverage.data() + index(r.left(), y), 0, size_t(r.width()));
     m_touched = QRect();
 }
-
-void AntialiasCoverage::touch(int x, int y, quint8 k, quint8 under, quint8 &maxCoverage,
-                              quint8 &firstUnder)
-{
-    const qsizetype i = index(x, y);
-    const quint8 old = quint8(m_coverage[i]);
-    if (old == 0) {
-        // Coverage 0 means untouched: remember what was there.
-        m_under[i] = char(under);
-        m_touched |= QRect(x, y, 1, 1);
-    }
-    const quint8 top = std::max(old, k);
-    m_coverage[i] = char(top);
-    maxCoverage = top;
-    firstUnder = quint8(m_under[i]);
-}

@@ -5,8 +5,6 @@
 #include "document/project.h"
 #include "rules/clashrules.h"
 
-#include <QVarLengthArray>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -175,7 +173,8 @@ bool squareSpan(const Segment &seg, const NibFrame &frame, double sy, double rho
                 double &lo, double &hi)
 {
     const RowLine line(seg, frame, sy);
-    QVarLengthArray<Span, 3> pieces;
+    Span pieces[3];
+    int count = 0;
     for (const bool end : {false, true}) {
         const double cx = seg.x0 + (end ? seg.dx : 0.0), cy = seg.y0 + (end ? seg.dy : 0.0);
         Span square;
@@ -192,20 +191,19 @@ bool squareSpan(const Segment &seg, const NibFrame &frame, double sy, double rho
                 square.clip(along, step, -inf, 0.0);
         }
         if (!square.isEmpty())
-            pieces.append(square);
+            pieces[count++] = square;
     }
     if (line.length > 0.0) {
         Span band;
         line.clipBand(seg, rho / std::max(std::abs(line.ex), std::abs(line.ey)), band);
         if (!band.isEmpty())
-            pieces.append(band);
+            pieces[count++] = band;
     }
-    if (pieces.isEmpty())
+    if (count == 0)
         return false;
-    std::sort(pieces.begin(), pieces.end(),
-              [](const Span &a, const Span &b) { return a.lo < b.lo; });
+    std::sort(pieces, pieces + count, [](const Span &a, const Span &b) { return a.lo < b.lo; });
     Span run = pieces[0], best = pieces[0], hull = pieces[0];
-    for (qsizetype k = 1; k < pieces.size(); ++k) {
+    for (int k = 1; k < count; ++k) {
         hull.hi = std::max(hull.hi, pieces[k].hi);
         if (pieces[k].lo <= run.hi)
             run.hi = std::max(run.hi, pieces[k].hi);
@@ -217,6 +215,36 @@ bool squareSpan(const Segment &seg, const NibFrame &frame, double sy, double rho
     const Span &chosen = inner ? best : hull;
     lo = chosen.lo;
     hi = chosen.hi;
+    return true;
+}
+
+// Where the row meets the square swept along the segment (every point
+// within rho of some segment point along both frame axes): a hexagon, the
+// intersection of the half-planes on its edge normals, the square's two
+// axes and the segment's normal, so the row meets it in one interval.
+bool sweptSquareSpan(const Segment &seg, const NibFrame &frame, double sy, double rho, double &lo,
+                     double &hi)
+{
+    const RowLine line(seg, frame, sy);
+    Span span;
+    const double inf = std::numeric_limits<double>::infinity();
+    const auto clipNormal = [&](double nx, double ny) {
+        const double p0 = nx * seg.x0 + ny * seg.y0;
+        const double p1 = p0 + nx * seg.dx + ny * seg.dy;
+        const double reach = rho * (std::abs(nx) + std::abs(ny));
+        span.clip(nx * line.ox + ny * line.oy, nx * line.vx + ny * line.vy,
+                  std::min(p0, p1) - reach, std::max(p0, p1) + reach);
+    };
+    clipNormal(1.0, 0.0);
+    clipNormal(0.0, 1.0);
+    if (line.length > 0.0)
+        clipNormal(-line.ey, line.ex);
+    if (span.isEmpty() || !std::isfinite(span.lo) || !std::isfinite(span.hi)) {
+        lo = inf, hi = -inf;
+        return false;
+    }
+    lo = span.lo;
+    hi = span.hi;
     return true;
 }
 
@@ -349,21 +377,30 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
     for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
         uchar *row = bits + y * stride;
         double emptyLo = 0.0, emptyHi = -1.0, solidLo = 0.0, solidHi = -1.0;
-        if (antialiased) {
+        if (!antialiased) {
+            // Samples at pixel centres: only those near the nib's outline
+            // take the exact test, the run between is surely covered.
             const double sy = (y + 0.5) / aspect;
-            const bool anyEmpty =
-                square ? squareSpan(seg, frame, sy, emptyRho, false, emptyLo, emptyHi)
-                       : capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi);
-            if (!anyEmpty)
-                continue; // the row stays cleared
+            const double outer = r + Margin, inner = r - Margin;
+            const bool any = square ? sweptSquareSpan(seg, frame, sy, outer, emptyLo, emptyHi)
+                                    : capsuleSpan(seg, frame, sy, outer, emptyLo, emptyHi);
+            if (!any)
+                continue;
             const bool anySolid =
-                solidR > 0.0 && (square ? squareSpan(seg, frame, sy, solidR, true, solidLo, solidHi)
-                                        : capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi));
+                inner > 0.0 && (square ? sweptSquareSpan(seg, frame, sy, inner, solidLo, solidHi)
+                                       : capsuleSpan(seg, frame, sy, inner, solidLo, solidHi));
             if (!anySolid)
                 solidLo = 0.0, solidHi = -1.0;
-        }
-        for (int x = bounds.left(); x <= bounds.right(); ++x) {
-            if (!antialiased) {
+            const int first =
+                int(std::max(double(bounds.left()), std::ceil(emptyLo / pixelWidth - 0.5)));
+            const int last =
+                int(std::min(double(bounds.right()), std::floor(emptyHi / pixelWidth - 0.5)));
+            for (int x = first; x <= last; ++x) {
+                const double centre = (x + 0.5) * pixelWidth;
+                if (centre > solidLo && centre < solidHi) {
+                    row[x * pw] = 255;
+                    continue;
+                }
                 double sx, sy;
                 toFrame(x + 0.5, y + 0.5, sx, sy);
                 bool covered;
@@ -376,47 +413,65 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
                 }
                 if (covered)
                     row[x * pw] = 255;
+            }
+            continue;
+        }
+        const double sy = (y + 0.5) / aspect;
+        const bool anyEmpty = square ? squareSpan(seg, frame, sy, emptyRho, false, emptyLo, emptyHi)
+                                     : capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi);
+        if (!anyEmpty)
+            continue; // the row stays cleared
+        const bool anySolid =
+            solidR > 0.0 && (square ? squareSpan(seg, frame, sy, solidR, true, solidLo, solidHi)
+                                    : capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi));
+        if (!anySolid)
+            solidLo = 0.0, solidHi = -1.0;
+        // Sample k of the row sits at display x k + 0.5 when a pixel is a
+        // whole number of samples wide; only the samples between the spans'
+        // ends are visited.
+        const bool wholeSamples = pixelWidth == pw;
+        int firstSample = bounds.left() * pw, lastSample = bounds.right() * pw + pw - 1;
+        if (wholeSamples) {
+            firstSample = int(std::max(double(firstSample), std::ceil(emptyLo - 0.5)));
+            lastSample = int(std::min(double(lastSample), std::floor(emptyHi - 0.5)));
+        }
+        for (int k = firstSample; k <= lastSample; ++k) {
+            double sx = wholeSamples ? k + 0.5 : (k / pw) * pixelWidth + (k % pw) + 0.5;
+            if (sx < emptyLo || sx > emptyHi)
+                continue; // cleared above
+            if (sx > solidLo && sx < solidHi) {
+                row[k] = 255;
                 continue;
             }
-            for (int i = 0; i < pw; ++i) {
-                double sx = x * pixelWidth + i + 0.5;
-                if (sx < emptyLo || sx > emptyHi)
-                    continue; // cleared above
-                if (sx > solidLo && sx < solidHi) {
-                    row[x * pw + i] = 255;
-                    continue;
-                }
-                double sy = (y + 0.5) / aspect;
-                frame.apply(sx, sy);
-                // A quick distance (a multiplication for the division)
-                // settles the samples well inside or well outside the nib;
-                // only the rim takes the exact distance below.
-                const double t = std::clamp(
-                    ((sx - seg.x0) * seg.dx + (sy - seg.y0) * seg.dy) * inverseLength2, 0.0, 1.0);
-                const double qx = std::abs(sx - seg.x0 - t * seg.dx);
-                const double qy = std::abs(sy - seg.y0 - t * seg.dy);
-                const double quick =
-                    square ? std::max(qx, qy) * std::max(qx, qy) : qx * qx + qy * qy;
-                if (quick < solid2) {
-                    row[x * pw + i] = 255;
-                    continue;
-                }
-                if (quick > empty2) {
-                    row[x * pw + i] = 0;
-                    continue;
-                }
-                double cx, cy;
-                seg.nearest(sx, sy, cx, cy);
-                const double d = square ? std::max(std::abs(sx - cx), std::abs(sy - cy))
-                                        : std::hypot(sx - cx, sy - cy);
-                const double e = r + 0.5 - d;
-                uchar byte = 0;
-                if (e > 1.0)
-                    byte = 255;
-                else if (e >= 0.0)
-                    byte = uchar(std::round(255.0 * e));
-                row[x * pw + i] = byte;
+            double sy = (y + 0.5) / aspect;
+            frame.apply(sx, sy);
+            // A quick distance (a multiplication for the division)
+            // settles the samples well inside or well outside the nib;
+            // only the rim takes the exact distance below.
+            const double t = std::clamp(
+                ((sx - seg.x0) * seg.dx + (sy - seg.y0) * seg.dy) * inverseLength2, 0.0, 1.0);
+            const double qx = std::abs(sx - seg.x0 - t * seg.dx);
+            const double qy = std::abs(sy - seg.y0 - t * seg.dy);
+            const double quick = square ? std::max(qx, qy) * std::max(qx, qy) : qx * qx + qy * qy;
+            if (quick < solid2) {
+                row[k] = 255;
+                continue;
             }
+            if (quick > empty2) {
+                row[k] = 0;
+                continue;
+            }
+            double cx, cy;
+            seg.nearest(sx, sy, cx, cy);
+            const double d = square ? std::max(std::abs(sx - cx), std::abs(sy - cy))
+                                    : std::sqrt((sx - cx) * (sx - cx) + (sy - cy) * (sy - cy));
+            const double e = r + 0.5 - d;
+            uchar byte = 0;
+            if (e > 1.0)
+                byte = 255;
+            else if (e >= 0.0)
+                byte = uchar(std::round(255.0 * e));
+            row[k] = byte;
         }
     }
     return bounds;
@@ -496,17 +551,19 @@ QRect StrokeRenderer::paintMask(PaintPass &pass, const QImage &mask, const QRect
         const uchar *maskRow = maskBits + y * maskStride;
         quint8 *row = pixels + qsizetype(y) * canvasWidth;
         const quint16 textureRow = texture.row(y);
+        const quint8 *coverageRow = coverage ? coverage->row(y) : nullptr;
         for (int x = rect.left(); x <= rect.right(); ++x) {
             const uchar *m = maskRow + x * pw;
-            int k = 0;
-            if (coverage) {
-                int sum = 0;
-                for (int i = 0; i < pw; ++i)
-                    sum += m[i];
-                k = (sum + pw / 2) / pw;
+            int k;
+            if (pw == 1) {
+                k = m[0];
+            } else if (pw == 2) {
+                k = coverage ? (m[0] + m[1] + 1) >> 1 : m[0] | m[1];
             } else {
-                for (int i = 0; i < pw && !k; ++i)
-                    k = m[i];
+                int sum = 0, any = 0;
+                for (int i = 0; i < pw; ++i)
+                    sum += m[i], any |= m[i];
+                k = coverage ? (sum + pw / 2) / pw : any;
             }
             if (k == 0)
                 continue;
@@ -520,7 +577,8 @@ QRect StrokeRenderer::paintMask(PaintPass &pass, const QImage &mask, const QRect
                 color = colors.other;
                 isOther = true;
             }
-            if (coverage) {
+            // Once full, a pixel takes the stroke's colour whatever comes later.
+            if (coverage && coverageRow[x] != 255) {
                 quint8 highest = 0, under = 0;
                 coverage->touch(x, y, quint8(k), row[x], highest, under);
                 color = m_mixTable.mix(color, under, highest);

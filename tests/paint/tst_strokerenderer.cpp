@@ -222,6 +222,88 @@ private slots:
                 }
         }
     }
+    void hardEdgedSamplesAtAnyAngle()
+    {
+        // Without anti-aliasing a pixel is painted exactly when its centre,
+        // in display units and turned into the nib's frame, lies inside the
+        // nib swept along the segment: within half the width of the segment
+        // (round), or of some point of it along both frame axes (square).
+        QRandomGenerator dice(11);
+        for (int n = 0; n < 80; ++n) {
+            const CanvasMode mode = CanvasMode(n % 2);
+            const int width = 2 + dice.bounded(31);
+            const BrushShape shape = n % 4 < 2 ? BrushShape::Round : BrushShape::Square;
+            Desk desk(mode, width);
+            const double aspect = n % 3 == 0 ? 1.0 : 0.9375;
+            desk.project.view().setDisplayAspect(aspect);
+            PaintParams params;
+            params.brush = desk.settings.brush;
+            params.brush.shape = shape;
+            params.nibAngle = n % 5 == 0 ? 0.0 : dice.bounded(360.0);
+            const QPoint a(30 + dice.bounded(40), 40 + dice.bounded(60));
+            const QPoint b = a + QPoint(dice.bounded(61) - 30, dice.bounded(61) - 30);
+            const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, false);
+            const QImage &mask = desk.renderer.mask();
+            const double pw = desk.project.view().pixelWidth();
+            const int bytes = mask.width() / desk.project.width();
+            const NibOffset off = nibCentringOffset(width, pw, aspect);
+            const double rad = params.nibAngle * M_PI / 180.0;
+            const auto turned = [&](double x, double y) {
+                const double fx = x * pw, fy = y / aspect;
+                return QPointF(fx * std::cos(rad) - fy * std::sin(rad),
+                               fx * std::sin(rad) + fy * std::cos(rad));
+            };
+            const QPointF p0 = turned(a.x() + off.x, a.y() + off.y);
+            const QPointF d = turned(b.x() + off.x, b.y() + off.y) - p0;
+            const double r = width / 2.0 + 1e-6;
+            // The distance along the larger axis to the nearest point of the
+            // segment: the smallest of a convex piecewise-linear function,
+            // found at an end, a kink of either axis or where the axes cross.
+            const auto squareDistance = [&](QPointF q) {
+                QList<double> ts = {0.0, 1.0};
+                const QPointF u = q - p0;
+                if (d.x() != 0)
+                    ts << u.x() / d.x();
+                if (d.y() != 0)
+                    ts << u.y() / d.y();
+                if (d.x() != d.y())
+                    ts << (u.x() - u.y()) / (d.x() - d.y());
+                if (d.x() != -d.y())
+                    ts << (u.x() + u.y()) / (d.x() + d.y());
+                double best = std::numeric_limits<double>::infinity();
+                for (double t : ts) {
+                    t = std::clamp(t, 0.0, 1.0);
+                    const QPointF e = u - t * d;
+                    best = std::min(best, std::max(std::abs(e.x()), std::abs(e.y())));
+                }
+                return best;
+            };
+            int painted = 0;
+            for (int y = std::max(0, box.top() - 2); y <= box.bottom() + 2; ++y)
+                for (int x = std::max(0, box.left() - 2); x <= box.right() + 2; ++x) {
+                    if (x >= desk.project.width() || y >= desk.project.height())
+                        continue;
+                    const QPointF q = turned(x + 0.5, y + 0.5);
+                    bool inside;
+                    if (shape == BrushShape::Square) {
+                        inside = squareDistance(q) <= r;
+                    } else {
+                        const double len2 = QPointF::dotProduct(d, d);
+                        const double t =
+                            len2 > 0 ? std::clamp(QPointF::dotProduct(q - p0, d) / len2, 0.0, 1.0)
+                                     : 0.0;
+                        const QPointF e = q - (p0 + t * d);
+                        inside = QPointF::dotProduct(e, e) <= r * r;
+                    }
+                    const bool onMask = box.contains(x, y) && mask.constScanLine(y)[x * bytes];
+                    painted += onMask;
+                    QVERIFY2(
+                        onMask == inside,
+                        qPrintable(QStringLiteral("segment %1: pixel %2,%3").arg(n).arg(x).arg(y)));
+                }
+            QVERIFY(painted > 0);
+        }
+    }
     void symmetryCopiesMirrorTheDab()
     {
         // Each copy paints the mirror image of the dab, a turned nib included;
