@@ -19,6 +19,7 @@
 #include "selectioncommands.h"
 #include "shapecommands.h"
 #include "spriteimportflow.h"
+#include "ultimatesendflow.h"
 #include "usermanualwindow.h"
 
 #include "canvas/canvasarea.h"
@@ -967,6 +968,11 @@ void MainWindow::resolveAllClashes()
 void MainWindow::exportPrg()
 {
     PrgExportFlow(this).run();
+}
+
+void MainWindow::sendToUltimate()
+{
+    UltimateSendFlow(this).run();
 }
 
 void MainWindow::reduceBorderSprites()

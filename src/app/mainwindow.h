@@ -81,6 +81,7 @@ public slots:
     void openRecentProject();
     void importImage();
     void exportPrg();
+    void sendToUltimate();
     void convertImage();
     void importSprites();
     void importReferenceImage();

@@ -1,6 +1,7 @@
 #include "prgexportflow.h"
 
 #include "clashprompt.h"
+#include "filetaskbusy.h"
 #include "lastfolders.h"
 #include "mainwindow.h"
 
@@ -31,17 +32,6 @@ QString sysHint(int startAddress)
         .arg(startAddress);
 }
 
-// Holds the window's busy flag for the life of a step.
-class BusyScope
-{
-public:
-    explicit BusyScope(MainWindow *window) : m_window(window) { m_window->setFileTaskBusy(true); }
-    ~BusyScope() { m_window->setFileTaskBusy(false); }
-
-private:
-    MainWindow *m_window;
-};
-
 } // namespace
 
 PrgExportFlow::PrgExportFlow(MainWindow *window) : QObject(window), m_window(window) {}
@@ -65,19 +55,10 @@ void PrgExportFlow::run()
     const QString cancelled = tr("Export to PRG cancelled.");
     if (!ClashPrompt::confirmClashFree(m_window, tr("an executable PRG file"), cancelled))
         return;
-    QByteArray prg;
-    QString error;
-    {
-        BusyScope busy(m_window);
-        prg = PrgBuilder::buildPrg(m_window->project(), &error);
-    }
-    if (prg.isEmpty()) {
-        QMessageBox::warning(m_window, tr("KORVEN"),
-                             tr("%1\n%2\nOptions -> Border Sprites -> Reduce Border Sprites to "
-                                "Budget trims the strips as one undoable edit.")
-                                 .arg(tr("Could not export an executable PRG file."), error));
+    const QByteArray prg =
+        buildCheckedPrg(m_window, tr("Could not export an executable PRG file."));
+    if (prg.isEmpty())
         return;
-    }
     const QString proposed = LastFolders::lastDir(QLatin1String(LastFolders::PrgExportKey)) +
                              QLatin1Char('/') + m_window->baseExportName() + QStringLiteral(".prg");
     const QString path = choosePath(proposed);
@@ -97,7 +78,7 @@ void PrgExportFlow::run()
     file.close();
     bool userCancelled = false;
     {
-        BusyScope busy(m_window);
+        FileTaskBusy busy(m_window);
         userCancelled = compressWithExomizer(
             m_window, temporaryPath, PrgBuilder::startAddress(m_window->project().layout()));
     }
@@ -116,17 +97,25 @@ void PrgExportFlow::run()
     m_window->showStatusMessage(tr("Exported %1.").arg(QFileInfo(path).fileName()), StatusMs);
 }
 
+QByteArray PrgExportFlow::buildCheckedPrg(MainWindow *window, const QString &failureLine)
+{
+    QByteArray prg;
+    QString error;
+    {
+        FileTaskBusy busy(window);
+        prg = PrgBuilder::buildPrg(window->project(), &error);
+    }
+    if (prg.isEmpty()) {
+        QMessageBox::warning(window, tr("KORVEN"),
+                             tr("%1\n%2\nOptions -> Border Sprites -> Reduce Border Sprites to "
+                                "Budget trims the strips as one undoable edit.")
+                                 .arg(failureLine, error));
+    }
+    return prg;
+}
+
 bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, int startAddress)
 {
-    const QString cruncher = ExomizerCall::compressorPath(QCoreApplication::applicationDirPath());
-    if (!QFileInfo::exists(cruncher)) {
-        QMessageBox::warning(window, tr("KORVEN"),
-                             tr("Could not compress the export: the bundled Exomizer is missing "
-                                "(%1).\n%2")
-                                 .arg(QDir::toNativeSeparators(cruncher), sysHint(startAddress)));
-        return false;
-    }
-    QProcess process;
     QProgressDialog progress(tr("Compressing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"),
                              0, 0, window);
     progress.setWindowModality(Qt::WindowModal);
@@ -134,12 +123,35 @@ bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, i
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     progress.hide();
-    QEventLoop loop;
-    QTimer show, limit;
+    QTimer show;
     show.setSingleShot(true);
+    connect(&show, &QTimer::timeout, &progress, &QProgressDialog::show);
+    show.start(ProgressDelayMs);
+    const CompressOutcome outcome = compressUnder(progress, path, startAddress);
+    show.stop();
+    progress.hide();
+    if (!outcome.warning.isEmpty())
+        QMessageBox::warning(window, tr("KORVEN"), outcome.warning);
+    return outcome.cancelled;
+}
+
+PrgExportFlow::CompressOutcome PrgExportFlow::compressUnder(QProgressDialog &progress,
+                                                            const QString &path, int startAddress)
+{
+    const QString cruncher = ExomizerCall::compressorPath(QCoreApplication::applicationDirPath());
+    if (!QFileInfo::exists(cruncher)) {
+        return {false, tr("Could not compress the export: the bundled Exomizer is missing "
+                          "(%1).\n%2")
+                           .arg(QDir::toNativeSeparators(cruncher), sysHint(startAddress))};
+    }
+    // A cancel pressed before the run would otherwise go unseen.
+    if (progress.wasCanceled())
+        return {true, {}};
+    QProcess process;
+    QEventLoop loop;
+    QTimer limit;
     limit.setSingleShot(true);
     bool cancelled = false, failedToStart = false, timedOut = false;
-    connect(&show, &QTimer::timeout, &progress, &QProgressDialog::show);
     connect(&limit, &QTimer::timeout, &loop, [&] {
         timedOut = true;
         loop.quit();
@@ -156,26 +168,22 @@ bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, i
         }
     });
     process.start(cruncher, ExomizerCall::arguments(path, startAddress));
-    show.start(ProgressDelayMs);
     limit.start(TimeoutMs);
     if (!failedToStart)
         loop.exec();
-    show.stop();
-    progress.hide();
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(1000);
     }
     if (cancelled)
-        return true;
+        return {true, {}};
     if (failedToStart || timedOut || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         const QString errors = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-        QMessageBox::warning(
-            window, tr("KORVEN"),
-            tr("Could not compress the export%1\n%2")
-                .arg(errors.isEmpty() ? QStringLiteral(".") : QStringLiteral(":\n") + errors,
-                     sysHint(startAddress)));
+        return {false,
+                tr("Could not compress the export%1\n%2")
+                    .arg(errors.isEmpty() ? QStringLiteral(".") : QStringLiteral(":\n") + errors,
+                         sysHint(startAddress))};
     }
-    return false;
+    return {};
 }

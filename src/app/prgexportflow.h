@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 class MainWindow;
+class QProgressDialog;
 class QWidget;
 
 // File -> Export to PRG File As...: the clash prompt, the build with its
@@ -17,6 +19,22 @@ public:
     explicit PrgExportFlow(MainWindow *window);
 
     void run();
+
+    // The PRG of the window's canvas, built with the busy flag held. When the
+    // builder refuses (a border over its sprite budget) it warns under
+    // `failureLine`, names the edit that trims the strips, and returns empty.
+    static QByteArray buildCheckedPrg(MainWindow *window, const QString &failureLine);
+
+    struct CompressOutcome {
+        bool cancelled = false;
+        // What the user is to be told when the file stays uncompressed.
+        QString warning;
+    };
+    // Compresses the PRG at `path` in place with exomizer.exe beside the
+    // program while `progress` is up, its cancel ending the wait. Showing the
+    // dialog and the warning is the caller's.
+    static CompressOutcome compressUnder(QProgressDialog &progress, const QString &path,
+                                         int startAddress);
 
     // Compresses the PRG at `path` in place with exomizer.exe beside the
     // program, behind a progress dialog shown after 400 ms; warns and keeps

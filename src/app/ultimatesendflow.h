@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class MainWindow;
+
+// File -> Export to Ultimate Device: the clash prompt, the build with its
+// budget check, the cruncher run in a temporary directory, and the two
+// requests that check the device and have it run the program, all under one
+// progress dialog that is the only thing taking input meanwhile.
+class UltimateSendFlow : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit UltimateSendFlow(MainWindow *window);
+
+    void run();
+
+    static constexpr char HostKey[] = "ultimate/host";
+    static constexpr char TimeoutKey[] = "ultimate/timeoutSeconds";
+    static constexpr char DefaultHost[] = "192.168.0.64";
+    static constexpr double DefaultTimeoutSeconds = 2.5;
+    static constexpr int ProgressDelayMs = 400;
+
+private:
+    MainWindow *m_window;
+};

@@ -1,0 +1,378 @@
+// Export to Ultimate Device through the main window against the stand-in
+// device on the loopback interface: what arrives at the device, the outcome
+// in the status bar or a warning box, the refusals before anything is sent,
+// and a send cancelled while the device holds the upload, with the window
+// taking no input meanwhile.
+
+#include "windowtesthelpers.h"
+
+#include "app/ultimatesendflow.h"
+#include "canvas/canvasarea.h"
+#include "document/viewtransform.h"
+#include "exchange/exomizercall.h"
+#include "exchange/prgbuilder.h"
+#include "rules/clashrules.h"
+
+#include "standindevice.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+const QByteArray VersionPath = QByteArrayLiteral("/v1/version");
+const QByteArray RunPath = QByteArrayLiteral("/v1/runners:run_prg");
+
+QString beside()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/exomizer.exe");
+}
+
+// The cruncher is beside this test only while a test wants it there.
+bool placeCruncher(bool present)
+{
+    QFile::remove(beside());
+    return !present || QFile::copy(QStringLiteral(KORVEN_EXOMIZER), beside());
+}
+
+// The program the device should get: built and crunched here, apart from the flow.
+QByteArray crunched(const Project &project)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("expected.prg"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(PrgBuilder::buildPrg(project)) <= 0)
+        return {};
+    file.close();
+    if (QProcess::execute(
+            QStringLiteral(KORVEN_EXOMIZER),
+            ExomizerCall::arguments(path, PrgBuilder::startAddress(project.layout()))) != 0)
+        return {};
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void setDevice(const QString &host, double timeoutSeconds)
+{
+    QSettings settings;
+    settings.setValue(QLatin1String(UltimateSendFlow::HostKey), host);
+    settings.setValue(QLatin1String(UltimateSendFlow::TimeoutKey), timeoutSeconds);
+}
+
+QAction *sendAction(MainWindow &window)
+{
+    return window.findChild<QAction *>(QStringLiteral("sendToUltimate"));
+}
+
+quint16 closedPort()
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress(QHostAddress::LocalHost), 0))
+        return 0;
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+// A few pixels so the program is not all background.
+void scribble(MainWindow &window)
+{
+    Colormap &colormap = window.project().colormap();
+    for (int i = 0; i < 40; ++i)
+        colormap.setPixel(8 * i % colormap.width(), 3 * i % colormap.height(), 1);
+}
+
+} // namespace
+
+class TestUltimateSendFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("korvensoft-test"));
+    }
+    void init() { QSettings().clear(); }
+    void cleanupTestCase() { QFile::remove(beside()); }
+
+    // The entry follows the PRG export's gate: one C64 screen exactly.
+    void gatedLikePrgExport()
+    {
+        TestWindow window;
+        QAction *prg = window.findChild<QAction *>(QStringLiteral("exportPrg"));
+        for (const char *preset :
+             {"newHiresCanvas", "newMulticolorTopBottomSpritesCanvas", "newDualHiresCanvas",
+              "newMulticolorSpritesCanvas", "newDualMulticolorCanvas"}) {
+            QVERIFY(QMetaObject::invokeMethod(&window, preset));
+            const bool single = !QByteArray(preset).contains("Dual");
+            QCOMPARE(sendAction(window)->isEnabled(), single);
+            QCOMPARE(prg->isEnabled(), single);
+        }
+    }
+
+    void sent_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<bool>("cruncher");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("hires, crunched") << "newHiresCanvas" << true << QString();
+        QTest::newRow("multicolor sprites, crunched")
+            << "newMulticolorSpritesCanvas" << true << QString();
+        QTest::newRow("no cruncher: sent as it is")
+            << "newHiresCanvas" << false
+            << "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).\nThe "
+               "file is exported uncompressed instead; start it with SYS 7680 rather than RUN.";
+    }
+    void sent()
+    {
+        QFETCH(QString, preset);
+        QFETCH(bool, cruncher);
+        QFETCH(QString, box);
+        QVERIFY(placeCruncher(cruncher));
+        StandInDevice device;
+        QVERIFY(device.start());
+        setDevice(device.host(), 10);
+        TestWindow window;
+        QVERIFY(QMetaObject::invokeMethod(&window, preset.toLatin1().constData()));
+        scribble(window);
+        const bool modified = window.isWindowModified();
+        const int nodes = window.project().history().nodeCount();
+        const QByteArray expected =
+            cruncher ? crunched(window.project()) : PrgBuilder::buildPrg(window.project());
+        QVERIFY(!expected.isEmpty());
+        {
+            BoxAnswerer answerer(QMessageBox::Ok);
+            sendAction(window)->trigger();
+            QCOMPARE(answerer.texts.join(u'\n'),
+                     box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(beside())));
+        }
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Sent to the Ultimate device at %1.").arg(device.host()));
+        QCOMPARE(device.requests().size(), 2);
+        QCOMPARE(device.requests().at(0).path, VersionPath);
+        QCOMPARE(device.requests().at(1).path, RunPath);
+        QCOMPARE(device.requests().at(1).body, expected);
+        // Crunched: a BASIC start at $0801; else the display program's own address.
+        QCOMPARE(expected.left(2),
+                 cruncher ? QByteArray("\x01\x08", 2) : QByteArray("\x00\x1e", 2));
+        QCOMPARE(window.isWindowModified(), modified);
+        QCOMPARE(window.project().history().nodeCount(), nodes);
+        QVERIFY(!window.isFileTaskBusy());
+        QVERIFY(!window.findChild<QProgressDialog *>());
+    }
+
+    // The host and the timeout are read as each send starts.
+    void settingsReadAtEachSend()
+    {
+        QVERIFY(placeCruncher(true));
+        StandInDevice first, second;
+        QVERIFY(first.start() && second.start());
+        TestWindow window;
+        setDevice(first.host(), 10);
+        sendAction(window)->trigger();
+        setDevice(second.host(), 10);
+        sendAction(window)->trigger();
+        QCOMPARE(first.requestCount(RunPath), 1);
+        QCOMPARE(second.requestCount(RunPath), 1);
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Sent to the Ultimate device at %1.").arg(second.host()));
+    }
+
+    void failed_data()
+    {
+        using D = StandInDevice;
+        QTest::addColumn<int>("versionBehaviour");
+        QTest::addColumn<int>("versionStatus");
+        QTest::addColumn<int>("runBehaviour");
+        QTest::addColumn<int>("runStatus");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<double>("timeout");
+        QTest::addColumn<int>("uploads");
+        QTest::addColumn<QString>("reason");
+        const auto row = [](const char *name, D::Answer version, D::Answer run, bool refused,
+                            double timeout, int uploads, const QString &reason) {
+            QTest::newRow(name) << int(version.behaviour) << version.status << int(run.behaviour)
+                                << run.status << refused << timeout << uploads << reason;
+        };
+        row("version 404", D::reply(404), D::reply(200), false, 10, 0,
+            "Device reported an error (HTTP 404).");
+        row("run 500", D::reply(200), D::reply(500), false, 10, 1,
+            "Device reported an error (HTTP 500).");
+        row("version connection closed", D::close(), D::reply(200), false, 10, 0,
+            "Could not connect to device.");
+        row("nobody listening", D::reply(200), D::reply(200), true, 10, 0,
+            "Could not connect to device.");
+        row("version stalled, timeout 0", D::stall(), D::reply(200), false, 0, 0,
+            "Timeout connecting to device.");
+    }
+    void failed()
+    {
+        QFETCH(int, versionBehaviour);
+        QFETCH(int, versionStatus);
+        QFETCH(int, runBehaviour);
+        QFETCH(int, runStatus);
+        QFETCH(bool, refused);
+        QFETCH(double, timeout);
+        QFETCH(int, uploads);
+        QFETCH(QString, reason);
+        QVERIFY(placeCruncher(true));
+        StandInDevice device;
+        QVERIFY(device.start());
+        device.setAnswer(VersionPath,
+                         {StandInDevice::Behaviour(versionBehaviour), versionStatus, 0});
+        device.setAnswer(RunPath, {StandInDevice::Behaviour(runBehaviour), runStatus, 0});
+        const QString host =
+            refused ? QStringLiteral("127.0.0.1:%1").arg(closedPort()) : device.host();
+        setDevice(host, timeout);
+        TestWindow window;
+        {
+            BoxAnswerer answerer(QMessageBox::Ok);
+            sendAction(window)->trigger();
+            QCOMPARE(answerer.texts,
+                     QStringList(QStringLiteral("KORVEN|Could not send to the Ultimate device at "
+                                                "%1.\n%2")
+                                     .arg(host, reason)));
+            QCOMPARE(answerer.looks.constFirst().first, QMessageBox::Warning);
+        }
+        QCOMPARE(device.requestCount(RunPath), uploads);
+        QCOMPARE(fieldText(window, "statusMessage"), QString());
+        QVERIFY(!window.isFileTaskBusy());
+    }
+
+    // Refused before anything is built or sent: clashes the user will not
+    // resolve, and a border over its sprite budget.
+    void refusedBeforeSending_data()
+    {
+        QTest::addColumn<int>("columns"); // top border columns in use; negative: a clash
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("clashes kept")
+            << -3
+            << "KORVEN|Could not export to the Ultimate device: the canvas holds unresolved "
+               "color clashes."
+            << "Send to the Ultimate device cancelled.";
+        QTest::newRow("over budget")
+            << 9
+            << "KORVEN|Could not send to the Ultimate device.\nOver the sprite budget: the top "
+               "border holds sprites in 9 unit columns, but the hardware shows at most 8 sprites "
+               "per border.\nOptions -> Border Sprites -> Reduce Border Sprites to Budget trims "
+               "the strips as one undoable edit."
+            << QString();
+    }
+    void refusedBeforeSending()
+    {
+        QFETCH(int, columns);
+        QFETCH(QString, box);
+        QFETCH(QString, status);
+        StandInDevice device;
+        QVERIFY(device.start());
+        setDevice(device.host(), 10);
+        TestWindow window;
+        QVERIFY(QMetaObject::invokeMethod(&window, "newHiresTopBottomSpritesCanvas"));
+        for (int c = 0; c < qAbs(columns); ++c)
+            window.project().colormap().setPixel(columns < 0 ? c : 24 * c + 5,
+                                                 columns < 0 ? 50 : 10, quint8(c + 1));
+        const bool clashed =
+            canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap());
+        QCOMPARE(clashed, columns < 0);
+        {
+            BoxAnswerer answerer(QMessageBox::Cancel);
+            sendAction(window)->trigger();
+            QCOMPARE(answerer.texts, QStringList(box));
+        }
+        QCOMPARE(fieldText(window, "statusMessage"), status);
+        QVERIFY(device.requests().isEmpty());
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        QVERIFY(!window.isFileTaskBusy());
+    }
+
+    // While the device holds the upload, the window ignores keys and clicks;
+    // the dialog's Cancel, Esc or close still end the send, quietly.
+    void cancelledDuringUpload_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"Cancel button", "Esc", "close"})
+            QTest::newRow(how) << how;
+    }
+    void cancelledDuringUpload()
+    {
+        QFETCH(QString, how);
+        QVERIFY(placeCruncher(true));
+        StandInDevice device;
+        QVERIFY(device.start());
+        device.setAnswer(RunPath, StandInDevice::stall());
+        setDevice(device.host(), 60);
+        TestWindow window;
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CanvasArea *canvas = window.canvas();
+        canvas->setPenIndex(7);
+        const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
+        const QPointF offset = canvas->viewTransform().offset();
+
+        bool acted = false, busy = false;
+        QString label;
+        int value = -1, maximum = -1;
+        Qt::WindowModality modality = Qt::NonModal;
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [&] {
+            auto *dialog = window.findChild<QProgressDialog *>();
+            if (acted || !dialog || !dialog->isVisible() || device.requestCount(RunPath) == 0)
+                return;
+            acted = true;
+            busy = window.isFileTaskBusy();
+            label = dialog->labelText();
+            value = dialog->value();
+            maximum = dialog->maximum();
+            modality = dialog->windowModality();
+            // The artist tries to pan and to paint; neither may reach the canvas.
+            QTest::keyClick(canvas, Qt::Key_Left);
+            QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+            if (how == QLatin1String("Cancel button"))
+                QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+            else if (how == QLatin1String("Esc"))
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                dialog->close();
+        });
+        user.start(10);
+        BoxAnswerer answerer(QMessageBox::Ok);
+        sendAction(window)->trigger();
+        user.stop();
+
+        QVERIFY(acted);
+        QVERIFY(busy);
+        QCOMPARE(label,
+                 QStringLiteral("Sending to the Ultimate device at %1...").arg(device.host()));
+        QCOMPARE(value, 2);
+        QCOMPARE(maximum, 3);
+        QCOMPARE(modality, Qt::ApplicationModal);
+        QCOMPARE(answerer.texts, QStringList());
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Send to the Ultimate device cancelled."));
+        QCOMPARE(canvas->viewTransform().offset(), offset);
+        QCOMPARE(window.project().colormap().pixel(100, 60), quint8(0));
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        QCOMPARE(device.requestCount(RunPath), 1);
+        QVERIFY(!window.isFileTaskBusy());
+
+        // Afterwards the window takes input again.
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(window.project().colormap().pixel(100, 60), quint8(7));
+    }
+};
+
+QTEST_MAIN(TestUltimateSendFlow)
+#include "tst_ultimatesendflow.moc"
