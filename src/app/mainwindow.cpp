@@ -4,14 +4,11 @@
 #include "convertimageflow.h"
 #include "elidedlabel.h"
 #include "exportimageflow.h"
-#include "imageimportoptionswidget.h"
-#include "importimagedialog.h"
-#include "importoptionsdialog.h"
-#include "lastfolders.h"
+#include "imageimportflow.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
-#include "openprojectdialog.h"
 #include "prgexportflow.h"
+#include "projectfileflow.h"
 #include "recentmenu.h"
 #include "referenceimportflow.h"
 #include "referenceopacitydialog.h"
@@ -28,9 +25,6 @@
 #include "canvas/shapetool.h"
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
-#include "exchange/nativeformats.h"
-#include "exchange/nativeimport.h"
-#include "history/projectfile.h"
 #include "history/recentprojects.h"
 #include "rules/ruleedits.h"
 #include "rules/wholecanvasedits.h"
@@ -60,12 +54,6 @@ namespace
 
 constexpr int StatusMessageMs = 5000;
 constexpr char OnlineManualUrl[] = "https://korvensoft.net/korven/manual/";
-
-QString projectFilter()
-{
-    return MainWindow::tr("KORVEN Project (*.%1);;All Files (*)")
-        .arg(QLatin1String(ProjectFileExtension));
-}
 
 } // namespace
 
@@ -284,25 +272,7 @@ void MainWindow::updateWindowTitle()
 
 bool MainWindow::maybeSave()
 {
-    // A floating selection is dropped first, so it counts as unsaved work.
-    m_selection->settle();
-    if (!m_project.history().isModified())
-        return true;
-    const QMessageBox::StandardButton answer = QMessageBox::warning(
-        this, tr("KORVEN"), tr("The project has been modified.\nDo you want to save your changes?"),
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-    switch (answer) {
-    case QMessageBox::Save:
-        if (m_fileTaskBusy)
-            return false;
-        if (m_projectPath.isEmpty())
-            return saveProjectAs();
-        return saveProjectTo(m_projectPath);
-    case QMessageBox::Discard:
-        return true;
-    default:
-        return false;
-    }
+    return ProjectFileFlow(*this).maybeSave();
 }
 
 void MainWindow::openProjectLater(const QString &path)
@@ -324,120 +294,23 @@ ProjectFileResult MainWindow::runProjectFileTask(const QString &label, const Pro
 
 ProjectFileResult MainWindow::loadProjectFromFile(const QString &path)
 {
-    auto loaded = std::make_shared<Project>();
-    const QString name = QFileInfo(path).fileName();
-    const ProjectFileResult result =
-        runProjectFileTask(tr("Opening %1...").arg(name), [loaded, path](const auto &progress) {
-            return loadProjectFile(path, *loaded, progress);
-        });
-    if (result.cancelled) {
-        showStatusMessage(tr("Open cancelled."), StatusMessageMs);
-        return result;
-    }
-    if (!result.ok) {
-        QMessageBox::warning(
-            this, tr("KORVEN"),
-            tr("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
-        return result;
-    }
-    m_project = std::move(*loaded);
-    m_projectPath = path;
-    m_proposedName.clear();
-    LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
-    RecentProjects::addRecent(path);
-    m_canvas->reloadProject();
-    // The palette and the pixel shape on screen are the artist's, not the file's.
-    m_canvas->setPaletteVariant(PaletteVariant(m_actions->checkedValue(QStringLiteral("palette"))));
-    m_canvas->setDisplayPixelAspect(m_actions->checkedValue(QStringLiteral("aspect")));
-    documentReplaced();
-    showStatusMessage(tr("Opened %1.").arg(name), StatusMessageMs);
-    return result;
+    return ProjectFileFlow(*this).loadProjectFromFile(path);
 }
 
 void MainWindow::openProject()
 {
-    if (m_fileTaskBusy || !maybeSave())
-        return;
-    const QString start = m_projectPath.isEmpty()
-                              ? LastFolders::lastDir(QLatin1String(LastFolders::ProjectKey))
-                              : QFileInfo(m_projectPath).absolutePath();
-    QString path;
-    if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
-        path = QFileDialog::getOpenFileName(this, tr("Open Project"), start, projectFilter());
-    } else {
-        OpenProjectDialog dialog(this, start, m_project.paletteVariant());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().constFirst();
-    }
-    if (path.isEmpty()) {
-        showStatusMessage(tr("Open cancelled."), StatusMessageMs);
-        return;
-    }
-    loadProjectFromFile(path);
+    ProjectFileFlow(*this).openProject();
 }
 
 void MainWindow::openRecentProject()
 {
-    const auto *entry = qobject_cast<const QAction *>(sender());
-    if (!entry || m_fileTaskBusy || !maybeSave())
-        return;
-    const QString path = entry->data().toString();
-    const ProjectFileResult result = loadProjectFromFile(path);
-    // A recent entry that no longer opens as a project leaves the list.
-    if (!result.ok && !result.cancelled)
-        RecentProjects::removeRecent(path);
+    if (const auto *entry = qobject_cast<const QAction *>(sender()))
+        ProjectFileFlow(*this).openRecentProject(entry->data().toString());
 }
 
 void MainWindow::importImage()
 {
-    if (m_fileTaskBusy || !wholeCanvasEditAllowed())
-        return;
-    const QString start = LastFolders::lastDir(QLatin1String(LastFolders::ImportImageKey));
-    QString path;
-    int screen = 0;
-    if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
-        path = QFileDialog::getOpenFileName(this, tr("Import Image"), start, tr("All Files (*)"));
-        if (!path.isEmpty() && m_project.screensAcross() > 1) {
-            auto *options = new ImageImportOptionsWidget(m_project.screensAcross());
-            ImportOptionsDialog dialog(tr("Import Image"), options, this);
-            screen = dialog.exec() == QDialog::Accepted ? options->targetScreen() : -1;
-        }
-    } else {
-        ImportImageDialog dialog(this, start, m_project.paletteVariant(), m_project.mode(),
-                                 m_project.screensAcross());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-            path = dialog.selectedFiles().constFirst();
-            screen = dialog.targetScreen();
-        }
-    }
-    if (path.isEmpty() || screen < 0) {
-        showStatusMessage(tr("Image import cancelled."), StatusMessageMs);
-        return;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        QMessageBox::warning(
-            this, tr("KORVEN"),
-            tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-        return;
-    }
-    NativeImage image;
-    if (const QString problem =
-            NativeImport::problemWith(file.readAll(), 0, m_project.mode(), image);
-        !problem.isEmpty()) {
-        QMessageBox::warning(this, tr("KORVEN"), problem);
-        return;
-    }
-    LastFolders::storeDir(QLatin1String(LastFolders::ImportImageKey), path);
-
-    runWholeCanvasEdit([&] { return NativeImport::importInto(m_project, image, screen); });
-    if (m_projectPath.isEmpty()) {
-        m_proposedName = QFileInfo(path).completeBaseName();
-        updateWindowTitle();
-    }
-    showStatusMessage(tr("Imported %1 (%2).")
-                          .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
-                      StatusMessageMs);
+    ImageImportFlow(*this).run();
 }
 
 QString MainWindow::baseExportName() const
@@ -647,65 +520,23 @@ void MainWindow::documentReplaced()
 
 QString MainWindow::chooseSavePath(const QString &proposedPath)
 {
-    return QFileDialog::getSaveFileName(this, tr("Save Project"), proposedPath, projectFilter());
+    return QFileDialog::getSaveFileName(this, tr("Save Project"), proposedPath,
+                                        ProjectFileFlow::projectFilter());
 }
 
 bool MainWindow::saveProject()
 {
-    if (m_fileTaskBusy)
-        return false;
-    if (m_projectPath.isEmpty())
-        return saveProjectAs();
-    return saveProjectTo(m_projectPath);
+    return ProjectFileFlow(*this).saveProject();
 }
 
 bool MainWindow::saveProjectAs()
 {
-    if (m_fileTaskBusy)
-        return false;
-    QString proposed = m_projectPath;
-    if (proposed.isEmpty()) {
-        const QString base = m_proposedName.isEmpty() ? QStringLiteral("untitled") : m_proposedName;
-        proposed = LastFolders::lastDir(QLatin1String(LastFolders::ProjectKey)) + QLatin1Char('/') +
-                   base + QLatin1String(".kvn");
-    }
-    QString path = chooseSavePath(proposed);
-    if (path.isEmpty()) {
-        showStatusMessage(tr("Save cancelled."), StatusMessageMs);
-        return false;
-    }
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QLatin1String(".kvn");
-    return saveProjectTo(path);
+    return ProjectFileFlow(*this).saveProjectAs();
 }
 
 bool MainWindow::saveProjectTo(const QString &path)
 {
-    m_selection->settle();
-    // The worker writes a copy, so the document is never read off the main thread.
-    auto snapshot = std::make_shared<const Project>(m_project);
-    const ProjectFileResult result = runProjectFileTask(
-        tr("Saving %1...").arg(QFileInfo(path).fileName()), [snapshot, path](const auto &progress) {
-            return saveProjectFile(*snapshot, path, progress);
-        });
-    if (result.ok) {
-        m_projectPath = path;
-        m_proposedName.clear();
-        LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
-        RecentProjects::addRecent(path);
-        m_project.history().markClean();
-        updateWindowTitle();
-        showStatusMessage(tr("Saved %1.").arg(QFileInfo(path).fileName()), StatusMessageMs);
-        return true;
-    }
-    if (result.cancelled) {
-        showStatusMessage(tr("Save cancelled."), StatusMessageMs);
-        return false;
-    }
-    QMessageBox::warning(
-        this, tr("KORVEN"),
-        tr("Could not save %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
-    return false;
+    return ProjectFileFlow(*this).saveProjectTo(path);
 }
 
 std::optional<int> MainWindow::choosePenWidth(int current)

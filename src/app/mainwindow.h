@@ -29,6 +29,8 @@ class MainWindow : public QMainWindow
     friend class SpriteImportFlow;
     friend class ReferenceImportFlow;
     friend class ExportImageFlow;
+    friend class ProjectFileFlow;
+    friend class ImageImportFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
