@@ -58,9 +58,13 @@ void fillOutline(QPainter &painter, const QRectF &outline, const QColor &color)
     painter.fillRect(QRect(left, bottom, right - left + 1, 1), color);
     if (bottom - top < 2)
         return;
-    painter.fillRect(QRect(left, top + 1, 1, bottom - top - 1), color);
+    // A tall one-pixel fill blends row by row; an untransformed image is
+    // blended in one pass, so the columns come as an image.
+    QImage column(1, bottom - top - 1, QImage::Format_ARGB32_Premultiplied);
+    column.fill(color);
+    painter.drawImage(QPoint(left, top + 1), column);
     if (right != left)
-        painter.fillRect(QRect(right, top + 1, 1, bottom - top - 1), color);
+        painter.drawImage(QPoint(right, top + 1), column);
 }
 
 QPen cosmeticPen(const QColor &color, qreal width)
