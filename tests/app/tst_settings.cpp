@@ -208,21 +208,13 @@ private slots:
             QVERIFY2(!QSettings().contains(key), qPrintable(key));
     }
 
-    void defaultsOfTheValueType()
+    // Garbage in a key reads as its default.
+    void unreadableKeys()
     {
-        const GeneralSettings read = GeneralSettings::read();
-        QCOMPARE(read, GeneralSettings());
-        QCOMPARE(read.ultimateHost, QStringLiteral("192.168.0.64"));
-        QCOMPARE(read.ultimateTimeoutSeconds, 2.5);
-        QCOMPARE(read.ultimateTimeoutMs(), 2500);
-        QCOMPARE(read.flyoutHoverDelaySeconds, 0.5);
-        QCOMPARE(read.flyoutLeaveGraceSeconds, 0.5);
-        QVERIFY(!read.invertZoomWheel && !read.bindZoomToCanvas && !read.smoothImageScaling &&
-                !read.nativeFileDialogs);
-        // Garbage in a key reads as its default.
         QSettings().setValue(QLatin1String(GeneralSettings::UltimateTimeoutKey), "soon");
         QSettings().setValue(QLatin1String(GeneralSettings::FlyoutHoverDelayKey), "later");
         QCOMPARE(GeneralSettings::read(), GeneralSettings());
+        QCOMPARE(GeneralSettings::read().ultimateTimeoutMs(), 2500);
     }
 
     // Every text of the dialog, as the artist reads it.
