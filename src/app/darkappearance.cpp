@@ -1,7 +1,16 @@
 #include "darkappearance.h"
 
+#include "menupolishfilter.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QStyleFactory>
+
+// Resources of a static library must be registered by hand, outside any namespace.
+static void initStyleResources()
+{
+    Q_INIT_RESOURCE(styles);
+}
 
 QPalette DarkAppearance::palette()
 {
@@ -32,9 +41,24 @@ QPalette DarkAppearance::palette()
     return p;
 }
 
-void DarkAppearance::apply(QApplication &app)
+QString DarkAppearance::styleSheet(const QString &path)
+{
+    initStyleResources();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qWarning("Cannot load the style sheet %s", qPrintable(path));
+        return QString();
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+void DarkAppearance::apply(QApplication &app, const QString &styleSheetPath)
 {
     if (QStyle *fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         app.setStyle(fusion);
     app.setPalette(palette());
+    app.setStyleSheet(styleSheet(styleSheetPath));
+    // Once per application, however often the look is applied.
+    if (!app.findChild<MenuPolishFilter *>(QString(), Qt::FindDirectChildrenOnly))
+        app.installEventFilter(new MenuPolishFilter(&app));
 }

@@ -1,10 +1,11 @@
 #include "imagescaling.h"
 
+#include "generalsettings.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QSettings>
 
 namespace ImageScaling
 {
@@ -55,7 +56,7 @@ QImage scaleToCanvas(const QImage &image, QSize target, bool keepAspect, const Q
 
 bool smoothScalingEnabled()
 {
-    return QSettings().value(QStringLiteral("general/smoothImageScaling"), false).toBool();
+    return GeneralSettings::read().smoothImageScaling;
 }
 
 } // namespace ImageScaling

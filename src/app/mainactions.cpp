@@ -215,11 +215,11 @@ void MainActions::checkValue(const QString &groupName, double value)
     }
 }
 
-double MainActions::checkedValue(const QString &groupName) const
+double MainActions::checkedValue(const QString &groupName, double fallback) const
 {
     const QActionGroup *group = m_groups.value(groupName);
     const QAction *checked = group ? group->checkedAction() : nullptr;
-    return checked ? checked->data().toDouble() : 0.0;
+    return checked ? checked->data().toDouble() : fallback;
 }
 
 void MainActions::applyRules(const ActionState &state)
@@ -230,37 +230,55 @@ void MainActions::applyRules(const ActionState &state)
     }
 }
 
-void MainActions::readSettings()
+void MainActions::readSetting(const QString &key)
 {
-    QSettings settings;
+    const QSettings settings;
+    const QVariant stored = settings.value(key);
+    QList<std::pair<QAction *, bool>> members; // with the table's first check
     for (const MenuEntry &entry : MenuTable::entries()) {
-        if (!entry.settingsKey)
+        if (!entry.settingsKey || key != QLatin1String(entry.settingsKey))
             continue;
-        const QString key = QString::fromLatin1(entry.settingsKey);
         QAction *entryAction = m_actions.value(QString::fromLatin1(entry.name));
-        if (entry.group) {
-            // Every member names the key; the stored value picks one of them.
-            const double stored =
-                settings.value(key, checkedValue(QString::fromLatin1(entry.group))).toDouble();
-            if (sameValue(entry.data, stored) && !entryAction->isChecked())
-                entryAction->trigger();
-        } else {
-            entryAction->setChecked(settings.value(key, entry.check == EntryCheck::On).toBool());
+        if (!entry.group) {
+            entryAction->setChecked(stored.isValid() ? stored.toBool()
+                                                     : entry.check == EntryCheck::On);
+            return;
+        }
+        members.append({entryAction, entry.check == EntryCheck::On});
+    }
+    double value = 0.0;
+    bool ok = false;
+    if (stored.isValid())
+        value = stored.toDouble(&ok);
+    for (const auto &[member, checkedFirst] : std::as_const(members)) {
+        // Without a readable value the member the table checks first is meant.
+        if (ok ? sameValue(member->data().toDouble(), value) : checkedFirst) {
+            // Triggering checks it and runs the group's command.
+            member->trigger();
+            return;
         }
     }
+    // A group is exclusive against the user's clicks only; it can be emptied here.
+    for (const auto &member : std::as_const(members))
+        member.first->setChecked(false);
 }
 
-void MainActions::writeSettings() const
+void MainActions::writeSetting(const QString &key) const
 {
     QSettings settings;
     for (const MenuEntry &entry : MenuTable::entries()) {
-        if (!entry.settingsKey)
+        if (!entry.settingsKey || key != QLatin1String(entry.settingsKey))
             continue;
         const QAction *entryAction = m_actions.value(QString::fromLatin1(entry.name));
-        // A group's key is written once, by its checked member.
-        if (entry.group && entryAction->isChecked())
-            settings.setValue(QLatin1String(entry.settingsKey), entry.data);
-        else if (!entry.group)
-            settings.setValue(QLatin1String(entry.settingsKey), entryAction->isChecked());
+        // A group's key is written by its checked member; an unchecked group keeps
+        // what was stored.
+        if (!entry.group) {
+            settings.setValue(key, entryAction->isChecked());
+            return;
+        }
+        if (entryAction->isChecked()) {
+            settings.setValue(key, entry.data);
+            return;
+        }
     }
 }

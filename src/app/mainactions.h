@@ -32,11 +32,15 @@ public:
 
     // Checks the member of `group` whose data is `value`, without running its slot.
     void checkValue(const QString &group, double value);
-    double checkedValue(const QString &group) const;
+    // The checked member's data; `fallback` when none is checked.
+    double checkedValue(const QString &group, double fallback = 0.0) const;
 
     void applyRules(const ActionState &state);
-    void readSettings();
-    void writeSettings() const;
+    // Restores the entry or group persisted under `key`: a toggle is checked
+    // from it, and the group member whose data equals it is checked and
+    // triggered. A value no member carries leaves the whole group unchecked.
+    void readSetting(const QString &key);
+    void writeSetting(const QString &key) const;
 
 signals:
     // A pen colour key: colour index 0..15.

@@ -14,6 +14,7 @@
 #include "referenceopacitydialog.h"
 #include "saveworkstagesflow.h"
 #include "selectioncommands.h"
+#include "settingsflow.h"
 #include "shapecommands.h"
 #include "spriteimportflow.h"
 #include "ultimatesendflow.h"
@@ -45,7 +46,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSettings>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -62,6 +62,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     createCentralWidget();
     m_actions = new MainActions(this, m_canvas, menuBar());
     m_selection->setActions(m_actions);
+    m_settings = new SettingsFlow(this, m_canvas, m_actions);
     connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
     m_recentMenu = new RecentMenu(
         m_actions->action(QStringLiteral("fileMenu"))->menu(),
@@ -77,7 +78,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     setAcceptDrops(true);
     updateWindowTitle();
     resize(500, 500);
-    readSettings();
+    m_settings->readSettings();
     syncGroupsFromDocument();
     refreshUndoActions();
     refreshSelectionActions();
@@ -210,28 +211,9 @@ void MainWindow::createStatusBar()
     statusBar()->addPermanentWidget(container, 1);
 }
 
-void MainWindow::readSettings()
+void MainWindow::showSettings()
 {
-    // The window and view groups are restored here as their actions arrive.
-    // The system chooser when asked for, else Qt's own and the program's
-    // choosers with their preview panes.
-    QCoreApplication::setAttribute(
-        Qt::AA_DontUseNativeDialogs,
-        !QSettings().value(QStringLiteral("general/nativeFileDialogs"), false).toBool());
-    const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
-    if (!geometry.isEmpty())
-        restoreGeometry(geometry);
-    m_canvas->setReferenceOpacity(
-        QSettings().value(QStringLiteral("view/referenceLayerOpacity"), 50).toInt());
-    m_actions->readSettings();
-}
-
-void MainWindow::writeSettings()
-{
-    QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
-    QSettings().setValue(QStringLiteral("view/referenceLayerOpacity"),
-                         m_canvas->referenceOpacity());
-    m_actions->writeSettings();
+    m_settings->showSettings();
 }
 
 void MainWindow::showStatusMessage(const QString &text, int milliseconds)
@@ -389,7 +371,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     if (maybeSave()) {
-        writeSettings();
+        m_settings->writeSettings();
         event->accept();
     } else {
         event->ignore();
@@ -493,11 +475,13 @@ void MainWindow::newCanvasFromPreset(const char *slotName)
 void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
                                QSize size)
 {
+    const double aspect =
+        m_actions->checkedValue(QStringLiteral("aspect"), m_project.view().displayAspect());
     m_project = Project(mode, size.width(), size.height(), layout, screensAcross);
     // The palette, the display pixel shape and the two rule policies are the
     // artist's choices in the menus, not the document's: a new canvas takes them.
     m_project.setPaletteVariant(PaletteVariant(m_actions->checkedValue(QStringLiteral("palette"))));
-    m_project.view().setDisplayAspect(m_actions->checkedValue(QStringLiteral("aspect")));
+    m_project.view().setDisplayAspect(aspect);
     m_project.setHiresClashResolution(
         HiresClashResolution(int(m_actions->checkedValue(QStringLiteral("clash")))));
     m_project.setSpriteCountPolicy(

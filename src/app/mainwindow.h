@@ -14,6 +14,7 @@ class ElidedLabel;
 class MainActions;
 class RecentMenu;
 class SelectionCommands;
+class SettingsFlow;
 class ShapeCommands;
 class QAction;
 class QActionGroup;
@@ -63,6 +64,8 @@ public:
     // The save flow; false when it failed or was cancelled.
     bool saveProjectTo(const QString &path);
     CanvasArea *canvas() const { return m_canvas; }
+    // The remembered settings and the preferences pushed out from them.
+    SettingsFlow *settingsFlow() const { return m_settings; }
 
 public slots:
     void undo();
@@ -84,6 +87,7 @@ public slots:
     void importImage();
     void exportPrg();
     void sendToUltimate();
+    void showSettings();
     void convertImage();
     void importSprites();
     void importReferenceImage();
@@ -171,8 +175,6 @@ private:
     void syncGroupsFromDocument();
     bool mainWindowActive() const;
     void showHistoryStep(const QRect &dirty);
-    void readSettings();
-    void writeSettings();
     void newCanvasFromPreset(const char *slotName);
     void resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
                        QSize size = QSize(-1, -1));
@@ -188,6 +190,7 @@ private:
     StatusInputs m_statusInputs;
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
+    SettingsFlow *m_settings = nullptr;
     class UserManualWindow *m_manual = nullptr;
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;

@@ -69,6 +69,9 @@ ProjectFileResult ProjectFileFlow::loadProjectFromFile(const QString &path)
                                  .arg(QDir::toNativeSeparators(path), result.errorMessage));
         return result;
     }
+    // With no pixel shape checked the view keeps the one it shows.
+    const double aspect = m_window.m_actions->checkedValue(
+        QStringLiteral("aspect"), m_window.m_project.view().displayAspect());
     m_window.m_project = std::move(*loaded);
     m_window.m_projectPath = path;
     m_window.m_proposedName.clear();
@@ -78,8 +81,7 @@ ProjectFileResult ProjectFileFlow::loadProjectFromFile(const QString &path)
     // The palette and the pixel shape on screen are the artist's, not the file's.
     m_window.m_canvas->setPaletteVariant(
         PaletteVariant(m_window.m_actions->checkedValue(QStringLiteral("palette"))));
-    m_window.m_canvas->setDisplayPixelAspect(
-        m_window.m_actions->checkedValue(QStringLiteral("aspect")));
+    m_window.m_canvas->setDisplayPixelAspect(aspect);
     m_window.documentReplaced();
     m_window.showStatusMessage(MainWindow::tr("Opened %1.").arg(name), StatusMessageMs);
     return result;

@@ -61,6 +61,7 @@ public:
     bool lighterGrids() const { return m_lighterGrids; }
     void setLighterGrids(bool lighter);
     bool bilinearFiltering() const { return m_bilinearFiltering; }
+    bool smoothReferenceScaling() const { return m_smoothReferenceScaling; }
     void setSmoothReferenceScaling(bool on);
     int referenceOpacity() const { return m_referenceOpacity; }
     void setReferenceOpacity(int percent);

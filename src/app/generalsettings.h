@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+// The preferences that are set rather than toggled: the "general/" and
+// "ultimate/" groups the Settings dialog edits. Their keys and defaults are
+// known here and nowhere else; a missing or unreadable key yields its default.
+struct GeneralSettings {
+    static constexpr char InvertZoomWheelKey[] = "general/invertZoomWheel";
+    static constexpr char BindZoomToCanvasKey[] = "general/bindZoomToCanvas";
+    static constexpr char SmoothImageScalingKey[] = "general/smoothImageScaling";
+    static constexpr char NativeFileDialogsKey[] = "general/nativeFileDialogs";
+    static constexpr char FlyoutHoverDelayKey[] = "general/toolFlyoutHoverDelaySeconds";
+    static constexpr char FlyoutLeaveGraceKey[] = "general/toolFlyoutLeaveGraceSeconds";
+    static constexpr char UltimateHostKey[] = "ultimate/host";
+    static constexpr char UltimateTimeoutKey[] = "ultimate/timeoutSeconds";
+
+    static constexpr double DefaultFlyoutSeconds = 0.5;
+    static constexpr char DefaultUltimateHost[] = "192.168.0.64";
+    static constexpr double DefaultTimeoutSeconds = 2.5;
+    static constexpr double MinTimeoutSeconds = 0.1;
+    static constexpr double MaxTimeoutSeconds = 60.0;
+
+    bool invertZoomWheel = false;
+    bool bindZoomToCanvas = false;
+    bool smoothImageScaling = false;
+    bool nativeFileDialogs = false;
+    double flyoutHoverDelaySeconds = DefaultFlyoutSeconds;
+    double flyoutLeaveGraceSeconds = DefaultFlyoutSeconds;
+    QString ultimateHost = QString::fromLatin1(DefaultUltimateHost);
+    // As stored; the device is given clampedTimeoutSeconds().
+    double ultimateTimeoutSeconds = DefaultTimeoutSeconds;
+
+    // From the application's settings store.
+    static GeneralSettings read();
+    // Stores every field as it is.
+    void write() const;
+
+    // The flyout times as the timers take them; never negative.
+    int flyoutHoverDelayMs() const;
+    int flyoutLeaveGraceMs() const;
+    double clampedTimeoutSeconds() const { return clampTimeout(ultimateTimeoutSeconds); }
+    int ultimateTimeoutMs() const { return secondsToMilliseconds(clampedTimeoutSeconds()); }
+
+    // Seconds x 1000, rounded half away from zero, saturated to the int range.
+    static int secondsToMilliseconds(double seconds);
+    // Within MinTimeoutSeconds..MaxTimeoutSeconds; the default for a non-number.
+    static double clampTimeout(double seconds);
+
+    bool operator==(const GeneralSettings &) const = default;
+};
