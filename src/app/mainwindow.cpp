@@ -12,6 +12,7 @@
 #include "newcanvasdialog.h"
 #include "openprojectdialog.h"
 #include "prgexportflow.h"
+#include "previewcontroller.h"
 #include "recentmenu.h"
 #include "referenceimportflow.h"
 #include "referenceopacitydialog.h"
@@ -72,6 +73,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
     m_actions = new MainActions(this, m_canvas, menuBar());
+    m_preview = new PreviewController(this, m_canvas, m_actions);
     m_selection->setActions(m_actions);
     connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
     m_recentMenu = new RecentMenu(
@@ -232,6 +234,7 @@ void MainWindow::readSettings()
     const QByteArray geometry = QSettings().value(QStringLiteral("window/geometry")).toByteArray();
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
+    m_preview->readSettings();
     m_canvas->setReferenceOpacity(
         QSettings().value(QStringLiteral("view/referenceLayerOpacity"), 50).toInt());
     m_actions->readSettings();
@@ -240,6 +243,7 @@ void MainWindow::readSettings()
 void MainWindow::writeSettings()
 {
     QSettings().setValue(QStringLiteral("window/geometry"), saveGeometry());
+    m_preview->writeSettings();
     QSettings().setValue(QStringLiteral("view/referenceLayerOpacity"),
                          m_canvas->referenceOpacity());
     m_actions->writeSettings();
@@ -1022,37 +1026,27 @@ void MainWindow::setBottomBorderAlignment(QAction *action)
     syncGroupsFromDocument();
 }
 
-bool MainWindow::mainWindowActive() const
-{
-    return QApplication::activeWindow() == this;
-}
-
 void MainWindow::zoomIn()
 {
-    if (mainWindowActive())
-        m_canvas->zoomIn();
+    m_preview->zoomIn();
 }
 
 void MainWindow::zoomOut()
 {
-    if (mainWindowActive())
-        m_canvas->zoomOut();
+    m_preview->zoomOut();
 }
 
 void MainWindow::zoomActualSize()
 {
-    if (mainWindowActive())
-        m_canvas->zoomActualSize();
+    m_preview->zoomActualSize();
 }
 
 void MainWindow::zoomBestFit()
 {
-    if (mainWindowActive())
-        m_canvas->zoomBestFit();
+    m_preview->zoomBestFit();
 }
 
 void MainWindow::resetRotationAndBestFit()
 {
-    if (mainWindowActive())
-        m_canvas->resetRotationAndBestFit();
+    m_preview->resetRotationAndBestFit();
 }

@@ -12,6 +12,7 @@
 class CanvasArea;
 class ElidedLabel;
 class MainActions;
+class PreviewController;
 class RecentMenu;
 class SelectionCommands;
 class ShapeCommands;
@@ -166,7 +167,6 @@ private:
     void runWholeCanvasEdit(const std::function<QRect()> &edit);
     // The groups that mirror document state follow the document.
     void syncGroupsFromDocument();
-    bool mainWindowActive() const;
     void showHistoryStep(const QRect &dirty);
     void readSettings();
     void writeSettings();
@@ -185,6 +185,7 @@ private:
     StatusInputs m_statusInputs;
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
+    PreviewController *m_preview = nullptr;
     class UserManualWindow *m_manual = nullptr;
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;
