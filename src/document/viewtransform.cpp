@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-ViewTransform::ViewTransform(double pixelWidth)
-{
-    setPixelWidth(pixelWidth);
-}
+ViewTransform::ViewTransform(double pixelWidth) { setPixelWidth(pixelWidth); }
 
-void ViewTransform::setZoom(double zoom)
-{
-    m_zoom = std::clamp(zoom, MinZoom, MaxZoom);
-}
+void ViewTransform::setZoom(double zoom) { m_zoom = std::clamp(zoom, MinZoom, MaxZoom); }
 
-void ViewTransform::setRotation(double degrees)
-{
-    m_rotation = normalizeRotation(degrees);
-}
+void ViewTransform::setRotation(double degrees) { m_rotation = normalizeRotation(degrees); }
 
 void ViewTransform::setPixelWidth(double width)
 {
@@ -43,10 +34,7 @@ QTransform ViewTransform::widgetFromCanvas() const
     return t;
 }
 
-QTransform ViewTransform::canvasFromWidget() const
-{
-    return widgetFromCanvas().inverted();
-}
+QTransform ViewTransform::canvasFromWidget() const { return widgetFromCanvas().inverted(); }
 
 double ViewTransform::normalizeRotation(double degrees)
 {
