@@ -128,20 +128,12 @@ private slots:
             for (int y = 0; y < height; ++y) {
                 for (int x = 0; x < width; ++x) {
                     const QRgb want = rect.contains(x, y) ? whole.pixel(x, y) : untouched;
-                    if (target.pixel(x, y) != want)
-                        QFAIL(qPrintable(QStringLiteral("round %1, %2x%3, rect %4,%5 %6x%7: pixel "
-                                                        "%8,%9 is %10, want %11")
-                                             .arg(round)
-                                             .arg(width)
-                                             .arg(height)
-                                             .arg(rect.x())
-                                             .arg(rect.y())
-                                             .arg(rect.width())
-                                             .arg(rect.height())
-                                             .arg(x)
-                                             .arg(y)
-                                             .arg(rgbText(target.pixel(x, y)))
-                                             .arg(rgbText(want))));
+                    QVERIFY2(target.pixel(x, y) == want,
+                             qPrintable(QStringLiteral("round %1, pixel %2,%3: %4, want %5")
+                                            .arg(round)
+                                            .arg(x)
+                                            .arg(y)
+                                            .arg(rgbText(target.pixel(x, y)), rgbText(want))));
                 }
             }
         }
