@@ -7,6 +7,7 @@
 #include "imageimportflow.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
+#include "previewcontroller.h"
 #include "prgexportflow.h"
 #include "projectfileflow.h"
 #include "recentmenu.h"
@@ -29,6 +30,7 @@
 #include "history/recentprojects.h"
 #include "rules/ruleedits.h"
 #include "rules/wholecanvasedits.h"
+#include "widgets/previewarea.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -61,8 +63,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
     m_actions = new MainActions(this, m_canvas, menuBar());
+    m_preview = new PreviewController(this, m_canvas, m_actions);
     m_selection->setActions(m_actions);
     m_settings = new SettingsFlow(this, m_canvas, m_actions);
+    connect(m_settings, &SettingsFlow::invertZoomWheelApplied, m_preview->area(),
+            &PreviewArea::setInvertWheel);
+    connect(m_settings, &SettingsFlow::restorePreviewGeometry, m_preview,
+            &PreviewController::restoreGeometry);
+    connect(m_settings, &SettingsFlow::storePreviewGeometry, m_preview,
+            &PreviewController::storeGeometry);
     connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
     m_recentMenu = new RecentMenu(
         m_actions->action(QStringLiteral("fileMenu"))->menu(),
@@ -843,37 +852,27 @@ void MainWindow::setBottomBorderAlignment(QAction *action)
     syncGroupsFromDocument();
 }
 
-bool MainWindow::mainWindowActive() const
-{
-    return QApplication::activeWindow() == this;
-}
-
 void MainWindow::zoomIn()
 {
-    if (mainWindowActive())
-        m_canvas->zoomIn();
+    m_preview->zoomIn();
 }
 
 void MainWindow::zoomOut()
 {
-    if (mainWindowActive())
-        m_canvas->zoomOut();
+    m_preview->zoomOut();
 }
 
 void MainWindow::zoomActualSize()
 {
-    if (mainWindowActive())
-        m_canvas->zoomActualSize();
+    m_preview->zoomActualSize();
 }
 
 void MainWindow::zoomBestFit()
 {
-    if (mainWindowActive())
-        m_canvas->zoomBestFit();
+    m_preview->zoomBestFit();
 }
 
 void MainWindow::resetRotationAndBestFit()
 {
-    if (mainWindowActive())
-        m_canvas->resetRotationAndBestFit();
+    m_preview->resetRotationAndBestFit();
 }

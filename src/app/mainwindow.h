@@ -12,6 +12,7 @@
 class CanvasArea;
 class ElidedLabel;
 class MainActions;
+class PreviewController;
 class RecentMenu;
 class SelectionCommands;
 class SettingsFlow;
@@ -173,7 +174,6 @@ private:
     void runWholeCanvasEdit(const std::function<QRect()> &edit);
     // The groups that mirror document state follow the document.
     void syncGroupsFromDocument();
-    bool mainWindowActive() const;
     void showHistoryStep(const QRect &dirty);
     void newCanvasFromPreset(const char *slotName);
     void resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
@@ -191,6 +191,7 @@ private:
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
     SettingsFlow *m_settings = nullptr;
+    PreviewController *m_preview = nullptr;
     class UserManualWindow *m_manual = nullptr;
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;

@@ -1,6 +1,7 @@
 #include "canvasarea.h"
 
 #include "artworkimage.h"
+#include "borderframe.h"
 #include "canvastool.h"
 #include "drawtool.h"
 #include "erasertool.h"
@@ -33,8 +34,6 @@
 namespace
 {
 
-// The guard that keeps a zoom just under a whole number from counting as it.
-constexpr double ZoomEpsilon = 1e-9;
 constexpr double PixelGridMinZoom = 4.0;
 constexpr double ThickGridZoom = 6.0;
 constexpr double SnapDegrees = 22.5;
@@ -639,14 +638,7 @@ void CanvasArea::afterViewChange()
 void CanvasArea::zoomStep(bool in, QPointF anchor)
 {
     const double zoom = viewTransform().zoom();
-    double next = 0.0;
-    if (in) {
-        next = std::min(std::floor(zoom + ZoomEpsilon) + 1.0, ViewTransform::MaxZoom);
-    } else {
-        if (zoom <= 1.0)
-            return;
-        next = std::min(std::ceil(zoom - ZoomEpsilon) - 1.0, ViewTransform::MaxZoom);
-    }
+    const double next = in ? ViewTransform::zoomInStep(zoom) : ViewTransform::zoomOutStep(zoom);
     if (next == zoom)
         return;
     setZoomAt(next, zoomAnchor(anchor));
@@ -687,18 +679,8 @@ void CanvasArea::zoomActualSize()
 
 bool CanvasArea::applyBestFit()
 {
-    const QRectF fit = m_project.hasBorderFrame()
-                           ? pixelEdges(borderFrameRect(m_project.mode(), m_project.size(),
-                                                        m_project.layoutSpec()))
-                           : QRectF(0, 0, m_project.width(), m_project.height());
-    if (fit.isEmpty() || width() < 1 || height() < 1)
+    if (!view().fitInto(framedPictureRect(m_project), size()))
         return false;
-    QTransform shape;
-    shape.rotate(viewTransform().rotation());
-    shape.scale(viewTransform().pixelWidth(), 1.0 / viewTransform().displayAspect());
-    const QRectF mapped = shape.mapRect(fit);
-    view().setZoom(std::min(height() / mapped.height(), width() / mapped.width()));
-    view().setOffset(view().offset() + widgetCenter() - view().toWidget(fit.center()));
     m_fitMode = true;
     refreshHover();
     refreshPreviews();
@@ -950,7 +932,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, m_bilinearFiltering);
     painter.setWorldTransform(viewTransform().widgetFromCanvas());
 
-    paintFrame(painter);
+    paintBorderFrame(painter, m_project);
     const QRectF canvasRect(0, 0, m_project.width(), m_project.height());
     if (!m_artworkImage.isNull())
         painter.drawImage(canvasRect, m_artworkImage);
@@ -979,22 +961,6 @@ void CanvasArea::paintEvent(QPaintEvent *event)
     if (m_activeTool)
         m_activeTool->paintOverlay(painter);
     m_selectTool->paintAnts(painter);
-}
-
-void CanvasArea::paintFrame(QPainter &painter) const
-{
-    if (!m_project.hasBorderFrame())
-        return;
-    const QRect frame = borderFrameRect(m_project.mode(), m_project.size(), m_project.layoutSpec());
-    const PaletteVariant variant = m_project.paletteVariant();
-    painter.fillRect(pixelEdges(frame), QColor::fromRgb(paletteRgb(variant, frameColorIndex())));
-    if (m_project.layout() != CanvasLayout::TopBottomBorderSprites)
-        return;
-    const QColor black = QColor::fromRgb(paletteRgb(variant, 0));
-    painter.fillRect(QRectF(frame.left(), frame.top(), frame.width(), -frame.top()), black);
-    painter.fillRect(QRectF(frame.left(), m_project.height(), frame.width(),
-                            frame.bottom() + 1 - m_project.height()),
-                     black);
 }
 
 void CanvasArea::paintPixelGrid(QPainter &painter, const QRect &updateRect)

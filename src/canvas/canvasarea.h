@@ -269,7 +269,6 @@ private:
     void invalidateRedFlags(const QRect &canvasRect);
     const QList<QRect> &redFlags(int border);
 
-    void paintFrame(QPainter &painter) const;
     void paintPixelGrid(QPainter &painter, const QRect &updateRect);
     void renderGridLayer(const QTransform &toWidget, int grey);
     void paintReferenceGrid(QPainter &painter, const QRectF &visible) const;

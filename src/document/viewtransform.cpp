@@ -48,3 +48,35 @@ double ViewTransform::normalizeRotation(double degrees)
         r -= 360.0;
     return r;
 }
+
+namespace
+{
+// The guard that keeps a zoom just under a whole number from counting as it.
+constexpr double ZoomEpsilon = 1e-9;
+} // namespace
+
+double ViewTransform::zoomInStep(double zoom)
+{
+    return std::min(std::floor(zoom + ZoomEpsilon) + 1.0, MaxZoom);
+}
+
+double ViewTransform::zoomOutStep(double zoom)
+{
+    if (zoom <= 1.0)
+        return zoom;
+    return std::min(std::ceil(zoom - ZoomEpsilon) - 1.0, MaxZoom);
+}
+
+bool ViewTransform::fitInto(const QRectF &rect, const QSizeF &widgetSize)
+{
+    if (rect.isEmpty() || widgetSize.width() < 1 || widgetSize.height() < 1)
+        return false;
+    QTransform shape;
+    shape.rotate(m_rotation);
+    shape.scale(m_pixelWidth, 1.0 / m_displayAspect);
+    const QRectF mapped = shape.mapRect(rect);
+    setZoom(std::min(widgetSize.height() / mapped.height(), widgetSize.width() / mapped.width()));
+    const QPointF center(widgetSize.width() / 2.0, widgetSize.height() / 2.0);
+    setOffset(offset() + center - toWidget(rect.center()));
+    return true;
+}

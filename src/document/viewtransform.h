@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPointF>
+#include <QRectF>
+#include <QSizeF>
 #include <QTransform>
 
 // How the canvas is shown: zoom, rotation, pixel shape and offset. Held by
@@ -38,6 +40,17 @@ public:
     QPointF toCanvas(QPointF widget) const { return canvasFromWidget().map(widget); }
 
     static double normalizeRotation(double degrees);
+
+    // The menu and wheel zoom steps: to the next whole zoom up to the
+    // maximum, and down to the previous whole zoom but never below 1. A zoom
+    // just under a whole number counts as it. The same zoom when there is no
+    // step to take.
+    static double zoomInStep(double zoom);
+    static double zoomOutStep(double zoom);
+    // Zooms so that `rect` (colormap pixels) fits `widgetSize` with the
+    // current rotation and pixel shape, and centres it there. False, and
+    // nothing changes, when either is empty.
+    bool fitInto(const QRectF &rect, const QSizeF &widgetSize);
 
     friend bool operator==(const ViewTransform &, const ViewTransform &) = default;
 

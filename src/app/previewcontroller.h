@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+
+class CanvasArea;
+class MainActions;
+class PreviewArea;
+class PreviewWindow;
+class QWidget;
+
+// The main window's side of the preview window: creates it, ties the View
+// menu's preview entries to it, sends the view entries that serve both
+// windows to the active one, and remembers the window between runs.
+class PreviewController : public QObject
+{
+    Q_OBJECT
+
+public:
+    PreviewController(QWidget *mainWindow, CanvasArea *canvas, MainActions *actions);
+
+    PreviewWindow *window() const { return m_window; }
+    PreviewArea *area() const;
+
+    // The view entries of both windows: the active window's view follows;
+    // with neither window active nothing happens. The preview never rotates,
+    // so resetting the rotation there only best-fits.
+    void zoomIn();
+    void zoomOut();
+    void zoomActualSize();
+    void zoomBestFit();
+    void resetRotationAndBestFit();
+
+    // The window's place, restored right after the main window's and stored
+    // last; its toggles are remembered with the other persisted entries.
+    void restoreGeometry();
+    void storeGeometry() const;
+
+private:
+    enum class Active { Neither, Main, Preview };
+    Active activeWindow() const;
+
+    QWidget *m_mainWindow = nullptr;
+    CanvasArea *m_canvas = nullptr;
+    MainActions *m_actions = nullptr;
+    PreviewWindow *m_window = nullptr;
+};

@@ -1,0 +1,237 @@
+// The preview window beside the main window: the View entries drive it, F8
+// and the view keys work from either window and act on the active one, the
+// preview never rotates, and the window comes back as it was left.
+
+#include "app/mainwindow.h"
+
+#include "canvas/canvasarea.h"
+#include "document/viewtransform.h"
+#include "widgets/previewarea.h"
+#include "widgets/previewwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace
+{
+
+QAction *action(const MainWindow &window, const char *text)
+{
+    for (QAction *action : window.findChildren<QAction *>())
+        if (action->text() == QLatin1String(text))
+            return action;
+    qFatal("no action %s", text);
+}
+
+PreviewWindow *previewOf(const MainWindow &window)
+{
+    auto *preview = window.findChild<PreviewWindow *>();
+    Q_ASSERT(preview);
+    return preview;
+}
+
+// The preview counts as part of the main window's activation, so waiting for
+// "active" would not wait; the application's active window tells them apart.
+bool activate(QWidget *window)
+{
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Notes the preview's look at the moment it is shown.
+class ShowWatcher : public QObject
+{
+public:
+    QList<std::tuple<bool, bool, bool>> shown; // stay on top, mirror, CRT
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *preview = qobject_cast<PreviewWindow *>(watched))
+                shown.append({preview->stayOnTop(), preview->area()->mirror(),
+                              preview->area()->crtFilter()});
+        return false;
+    }
+};
+
+} // namespace
+
+class TestPreviewWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+    void entriesDriveThePreview()
+    {
+        MainWindow window;
+        PreviewWindow *preview = previewOf(window);
+        PreviewArea *area = preview->area();
+        QVERIFY(!preview->isVisible());
+        QCOMPARE(preview->parentWidget(), &window);
+        QAction *show = action(window, "Show Preview Window");
+        QVERIFY(show->isEnabled());
+        show->trigger();
+        QVERIFY(preview->isVisible());
+        action(window, "Preview Stays on Top")->trigger();
+        QVERIFY(preview->stayOnTop());
+        QVERIFY(preview->windowFlags() & Qt::WindowStaysOnTopHint);
+        action(window, "Mirror Preview Horizontally")->trigger();
+        QVERIFY(area->mirror());
+        action(window, "Enable CRT Filter in Preview Window")->trigger();
+        QVERIFY(area->crtFilter());
+        QVERIFY(!area->crtImage().isNull());
+        QVERIFY(!area->bilinearFiltering());
+        action(window, "Bilinear Filtering")->trigger();
+        QVERIFY(area->bilinearFiltering());
+        QVERIFY(window.canvas()->bilinearFiltering());
+
+        // The preview shows the document the window holds now.
+        action(window, "Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        QCOMPARE(area->crtImage().size(), window.canvas()->artworkImage().size());
+        QCOMPARE(area->viewTransform().pixelWidth(), 2.0);
+        QVERIFY(area->isFitMode());
+
+        // Closing the window takes the check mark away.
+        preview->close();
+        QVERIFY(!show->isChecked());
+        QVERIFY(!preview->isVisible());
+        show->trigger();
+        QVERIFY(preview->isVisible());
+        show->trigger();
+        QVERIFY(!preview->isVisible());
+    }
+    void keysFromEitherWindow()
+    {
+        MainWindow window;
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(activate(&window));
+        PreviewWindow *preview = previewOf(window);
+        CanvasArea *canvas = window.canvas();
+        QTest::keyClick(canvas, Qt::Key_F8);
+        QVERIFY(preview->isVisible());
+        QVERIFY(activate(preview));
+        PreviewArea *area = preview->area();
+        QTest::keyClick(area, Qt::Key_W);
+        QVERIFY(area->mirror());
+        QTest::keyClick(area, Qt::Key_F8, Qt::AltModifier);
+        QVERIFY(area->crtFilter());
+        QTest::keyClick(area, Qt::Key_F8);
+        QVERIFY(!preview->isVisible());
+        QVERIFY(!action(window, "Show Preview Window")->isChecked());
+    }
+    void viewKeysDriveTheActiveWindow()
+    {
+        MainWindow window;
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(activate(&window));
+        PreviewWindow *preview = previewOf(window);
+        PreviewArea *area = preview->area();
+        CanvasArea *canvas = window.canvas();
+        action(window, "Show Preview Window")->trigger();
+        preview->resize(416, 301);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(activate(preview));
+        // A turned and zoomed canvas is left alone by the preview's keys.
+        window.project().view().setRotation(30);
+        const ViewTransform canvasView = canvas->viewTransform();
+        QVERIFY(area->isFitMode());
+        QCOMPARE(area->viewTransform().zoom(), 1.0);
+
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 2.0);
+        QTest::keyClick(area, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        QVERIFY(!area->isFitMode());
+        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(area->isFitMode());
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(!area->isFitMode());
+        QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(area->isFitMode());
+        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        QCOMPARE(area->viewTransform().rotation(), 0.0);
+        // Ctrl+R belongs to the main window alone.
+        QTest::keyClick(area, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(canvas->viewTransform(), canvasView);
+
+        // Back in the main window the same keys drive the canvas.
+        QVERIFY(activate(&window));
+        const ViewTransform previewView = area->viewTransform();
+        QTest::keyClick(canvas, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(canvas->viewTransform().rotation(), 0.0);
+        QVERIFY(canvas->isFitMode());
+        QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(!canvas->isFitMode());
+        QCOMPARE(area->viewTransform(), previewView);
+    }
+    void rememberedBetweenRuns()
+    {
+        QRect geometry;
+        {
+            MainWindow window;
+            PreviewWindow *preview = previewOf(window);
+            action(window, "Show Preview Window")->trigger();
+            preview->setGeometry(120, 90, 333, 222);
+            QVERIFY(QTest::qWaitForWindowExposed(preview));
+            geometry = preview->geometry();
+            action(window, "Preview Stays on Top")->trigger();
+            action(window, "Enable CRT Filter in Preview Window")->trigger();
+            // Stored at close, not before.
+            QVERIFY(!QSettings().contains(QStringLiteral("preview/visible")));
+            window.close();
+        }
+        QSettings settings;
+        QCOMPARE(settings.value(QStringLiteral("preview/visible")), QVariant(true));
+        QCOMPARE(settings.value(QStringLiteral("preview/stayOnTop")), QVariant(true));
+        QCOMPARE(settings.value(QStringLiteral("preview/mirrorHorizontally")), QVariant(false));
+        QCOMPARE(settings.value(QStringLiteral("preview/crtEmulation")), QVariant(true));
+        QVERIFY(!settings.value(QStringLiteral("preview/geometry")).toByteArray().isEmpty());
+        settings.setValue(QStringLiteral("general/invertZoomWheel"), true);
+        settings.sync();
+
+        ShowWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        MainWindow next;
+        qApp->removeEventFilter(&watcher);
+        PreviewWindow *preview = previewOf(next);
+        QVERIFY(preview->isVisible());
+        QVERIFY(action(next, "Show Preview Window")->isChecked());
+        QCOMPARE(preview->size(), geometry.size());
+        // A window restored before it was ever shown may be placed by its frame.
+        QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||
+                     preview->frameGeometry().topLeft() == geometry.topLeft(),
+                 qPrintable(QStringLiteral("at %1,%2").arg(preview->x()).arg(preview->y())));
+        // Shown last, with its look already chosen.
+        QCOMPARE(watcher.shown.value(0), std::tuple(true, false, true));
+        QVERIFY(preview->area()->invertWheel());
+        QVERIFY(action(next, "Enable CRT Filter in Preview Window")->isChecked());
+        QVERIFY(!action(next, "Mirror Preview Horizontally")->isChecked());
+    }
+    void firstStartLeavesThePreviewClosed()
+    {
+        MainWindow window;
+        PreviewWindow *preview = previewOf(window);
+        QVERIFY(!preview->isVisible());
+        QVERIFY(!preview->stayOnTop());
+        QVERIFY(!preview->area()->mirror());
+        QVERIFY(!preview->area()->crtFilter());
+        QVERIFY(!preview->area()->invertWheel());
+    }
+};
+
+QTEST_MAIN(TestPreviewWindow)
+#include "tst_previewwindow.moc"
