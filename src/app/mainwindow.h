@@ -4,12 +4,14 @@
 #include "statustexts.h"
 
 #include "document/project.h"
+#include "widgets/colorassignmentwidget.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <optional>
 
 class CanvasArea;
+class DashboardController;
 class ElidedLabel;
 class MainActions;
 class RecentMenu;
@@ -61,6 +63,7 @@ public:
     // The save flow; false when it failed or was cancelled.
     bool saveProjectTo(const QString &path);
     CanvasArea *canvas() const { return m_canvas; }
+    DashboardController *dashboards() const { return m_dashboards; }
 
 public slots:
     void undo();
@@ -128,6 +131,10 @@ public slots:
     // Re-evaluates the enabling rules of the menu entries.
     void refreshActionRules();
     void showOnlineUserManual();
+    // A click on the slot bar: the slot takes the primary (left) or the
+    // secondary (right) pen colour, as one edit.
+    void assignColorSlot(ColorAssignmentWidget::Slot slot, Qt::MouseButton button);
+    void setDashboardsVisible(bool visible);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -189,6 +196,7 @@ private:
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;
     ShapeCommands *m_shapes = nullptr;
+    DashboardController *m_dashboards = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;
