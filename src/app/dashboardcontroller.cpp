@@ -150,6 +150,9 @@ DashboardController::DashboardController(MainWindow *window, CanvasArea *canvas,
     buildPaletteDashboard();
     buildFlyouts();
 
+    // Children, so they can be found by name.
+    m_hoverTimer.setParent(this);
+    m_leaveTimer.setParent(this);
     m_hoverTimer.setObjectName(QStringLiteral("flyoutHoverTimer"));
     m_hoverTimer.setSingleShot(true);
     m_leaveTimer.setObjectName(QStringLiteral("flyoutLeaveGraceTimer"));
