@@ -7,9 +7,12 @@
 #include "widgets/palettewidget.h"
 #include "widgets/texturewidget.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 Q_DECLARE_METATYPE(Qt::MouseButton)
 Q_DECLARE_METATYPE(CanvasMode)
@@ -335,6 +338,42 @@ private slots:
             QCOMPARE(spy.at(2 * i + 1).at(0).value<ColorSlot>(), expected.at(i));
             QCOMPARE(spy.at(2 * i + 1).at(1).value<Qt::MouseButton>(), Qt::RightButton);
         }
+    }
+    void slotBarToolTip_data()
+    {
+        QTest::addColumn<CanvasLayout>("layout");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("top/bottom: side borders")
+            << CanvasLayout::TopBottomBorderSprites << 50 << QStringLiteral("Side borders");
+        QTest::newRow("top/bottom: bottom background")
+            << CanvasLayout::TopBottomBorderSprites << 5 * 46 + 3
+            << QStringLiteral("Bottom border background");
+        QTest::newRow("side: sprite multicolor 1")
+            << CanvasLayout::SideBorderSprites << 2 * 46 + 40
+            << QStringLiteral("Sprite multicolor 1 (both side borders)");
+        QTest::newRow("bitmap: border")
+            << CanvasLayout::BitmapOnly << 47 << QStringLiteral("Border");
+    }
+    void slotBarToolTip()
+    {
+        QFETCH(CanvasLayout, layout);
+        QFETCH(int, x);
+        QFETCH(QString, label);
+        LayoutSpec spec;
+        spec.layout = layout;
+        const Project project(CanvasMode::Multicolor, -1, -1, spec, 1);
+        ColorAssignmentWidget bar(project);
+        bar.resize(bar.sizeHint());
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QHelpEvent help(QEvent::ToolTip, QPoint(x, 10), bar.mapToGlobal(QPoint(x, 10)));
+        QApplication::sendEvent(&bar, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(),
+                 label +
+                     QStringLiteral("\nLeft-click: assign primary color, right-click: secondary."));
+        QToolTip::hideText();
     }
     // A wider bar still splits evenly: slot floor(count x / width).
     void slotBarStretched()

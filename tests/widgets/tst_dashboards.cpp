@@ -414,6 +414,29 @@ private slots:
         }
     }
 
+    // Over a dashboard the brush preview goes: the canvas forgets its hover pixel.
+    void enteringABarClearsTheHover()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CanvasArea *canvas = window.canvas();
+        const QPoint middle = canvas->rect().center();
+        for (DashboardBar *bar :
+             {window.dashboards()->toolDashboard(), window.dashboards()->brushDashboard(),
+              window.dashboards()->paletteDashboard()}) {
+            QTest::mouseMove(canvas, middle);
+            QMouseEvent move(QEvent::MouseMove, QPointF(middle),
+                             canvas->mapToGlobal(QPointF(middle)), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(canvas, &move);
+            QVERIFY(canvas->isHoverValid());
+            enter(bar);
+            QVERIFY(!canvas->isHoverValid());
+        }
+    }
+
     void paletteAndPen()
     {
         MainWindow window;
