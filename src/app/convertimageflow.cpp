@@ -9,6 +9,8 @@
 #include "conversion/imageconverter.h"
 #include "convert/convertimagedialog.h"
 #include "rules/wholecanvasedits.h"
+#include "widgets/colorassignmentwidget.h"
+#include "widgets/palettewidget.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -69,6 +71,22 @@ QImage ConvertImageFlow::loadScaled(const QString &path) const
                                        ImageScaling::smoothScalingEnabled());
 }
 
+void ConvertImageFlow::addColorWidgets(ConvertImageDialog &dialog) const
+{
+    // Both show and edit the dialog's working copy, never the document.
+    auto *palette = new PaletteWidget(dialog.workingCopy(), &dialog);
+    palette->setPrimaryIndex(m_window.canvas()->penIndex());
+    palette->setSecondaryIndex(m_window.canvas()->secondaryIndex());
+    auto *slotBar = new ColorAssignmentWidget(dialog.workingCopy(), &dialog);
+    QObject::connect(slotBar, &ColorAssignmentWidget::slotClicked, &dialog,
+                     [&dialog, palette](ColorSlot slot, Qt::MouseButton button) {
+                         dialog.assignSlot(slot, button == Qt::RightButton
+                                                     ? palette->secondaryIndex()
+                                                     : palette->primaryIndex());
+                     });
+    dialog.setColorWidgets(palette, slotBar);
+}
+
 void ConvertImageFlow::run()
 {
     MainWindow &w = m_window;
@@ -85,6 +103,7 @@ void ConvertImageFlow::run()
     if (source.isNull())
         return;
     ConvertImageDialog dialog(w.project(), source, &w);
+    addColorWidgets(dialog);
     if (dialog.exec() != QDialog::Accepted) {
         cancelled();
         return;

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 
+class ConvertImageDialog;
 class MainWindow;
 
 // Convert Image: choose a picture, bring it to the canvas's on-screen size,
@@ -22,6 +23,8 @@ private:
     // The picture at the canvas's on-screen size; null when it failed or was cancelled.
     QImage loadScaled(const QString &path) const;
     void cancelled() const;
+    // The palette strip and the slot bar, bound to the dialog's working copy.
+    void addColorWidgets(ConvertImageDialog &dialog) const;
 
     MainWindow &m_window;
 };

@@ -2,6 +2,7 @@
 
 #include "aboutdialog.h"
 #include "convertimageflow.h"
+#include "dashboardcontroller.h"
 #include "elidedlabel.h"
 #include "exportimageflow.h"
 #include "imageimportflow.h"
@@ -78,6 +79,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         m_actions->action(QStringLiteral("openRecentMenu"))->menu(), this,
         SLOT(openRecentProject()), [this] { return m_project.paletteVariant(); },
         [this] { return menuBar()->isNativeMenuBar(); });
+    m_dashboards = new DashboardController(this, m_canvas, m_actions);
+    connect(m_settings, &SettingsFlow::flyoutTimesApplied, m_dashboards,
+            &DashboardController::setFlyoutTimes);
     createStatusBar();
 
     m_messageTimer.setSingleShot(true);
@@ -506,6 +510,7 @@ void MainWindow::documentReplaced()
 {
     // A reference image belongs to the session, not to any project.
     m_canvas->setReferenceImage(QImage());
+    m_dashboards->documentReplaced();
     syncGroupsFromDocument();
     refreshUndoActions();
     canvasStatusChanged();
@@ -585,6 +590,8 @@ void MainWindow::setPenColor(int index)
 void MainWindow::setPaletteVariant(QAction *action)
 {
     m_canvas->setPaletteVariant(PaletteVariant(action->data().toInt()));
+    if (m_dashboards)
+        m_dashboards->documentChanged();
 }
 
 void MainWindow::setDisplayPixelAspect(QAction *action)
@@ -766,6 +773,8 @@ void MainWindow::syncGroupsFromDocument()
     m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->symmetryMode()));
     m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->contourPlacement()));
     refreshActionRules();
+    if (m_dashboards)
+        m_dashboards->documentChanged();
 }
 
 void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
@@ -782,6 +791,20 @@ void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
     m_canvas->refreshWholeImage();
     syncGroupsFromDocument();
     refreshUndoActions();
+}
+
+void MainWindow::assignColorSlot(ColorAssignmentWidget::Slot slot, Qt::MouseButton button)
+{
+    const quint8 color =
+        button == Qt::RightButton ? m_canvas->secondaryIndex() : m_canvas->penIndex();
+    runWholeCanvasEdit([this, slot, color] { return ::assignColorSlot(m_project, slot, color); });
+}
+
+void MainWindow::setDashboardsVisible(bool visible)
+{
+    // The menus hand the entry's first state over before the bars exist.
+    if (m_dashboards)
+        m_dashboards->setVisible(visible);
 }
 
 void MainWindow::resolveAllClashes()

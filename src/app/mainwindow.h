@@ -4,12 +4,14 @@
 #include "statustexts.h"
 
 #include "document/project.h"
+#include "widgets/colorassignmentwidget.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <optional>
 
 class CanvasArea;
+class DashboardController;
 class ElidedLabel;
 class MainActions;
 class PreviewController;
@@ -67,6 +69,7 @@ public:
     CanvasArea *canvas() const { return m_canvas; }
     // The remembered settings and the preferences pushed out from them.
     SettingsFlow *settingsFlow() const { return m_settings; }
+    DashboardController *dashboards() const { return m_dashboards; }
 
 public slots:
     void undo();
@@ -136,6 +139,10 @@ public slots:
     // Re-evaluates the enabling rules of the menu entries.
     void refreshActionRules();
     void showOnlineUserManual();
+    // A click on the slot bar: the slot takes the primary (left) or the
+    // secondary (right) pen colour, as one edit.
+    void assignColorSlot(ColorAssignmentWidget::Slot slot, Qt::MouseButton button);
+    void setDashboardsVisible(bool visible);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -196,6 +203,7 @@ private:
     RecentMenu *m_recentMenu = nullptr;
     SelectionCommands *m_selection = nullptr;
     ShapeCommands *m_shapes = nullptr;
+    DashboardController *m_dashboards = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

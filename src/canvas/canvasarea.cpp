@@ -1337,11 +1337,16 @@ void CanvasArea::tabletEvent(QTabletEvent *event)
     event->ignore();
 }
 
-void CanvasArea::leaveEvent(QEvent *event)
+void CanvasArea::clearHover()
 {
     m_hoverValid = false;
     m_pointerInside = false;
     refreshPreviews();
     emit statusChanged();
+}
+
+void CanvasArea::leaveEvent(QEvent *event)
+{
+    clearHover();
     QWidget::leaveEvent(event);
 }

@@ -49,6 +49,9 @@ public:
     QPoint hoverPixel() const { return m_hoverPixel; }
     bool isHoverValid() const { return m_hoverValid; }
     bool isFitMode() const { return m_fitMode; }
+    // Forgets the pixel under the pointer, as when it leaves: the pointer is
+    // over something floating above the canvas.
+    void clearHover();
 
     QColor backdropColor() const { return m_backdropColor; }
     void setBackdropColor(const QColor &color);

@@ -1,0 +1,96 @@
+// Colour slot clicks through the window: the slot bar on the palette
+// dashboard assigns the pen colours as one undoable edit.
+
+#include "windowtesthelpers.h"
+
+#include "app/dashboardcontroller.h"
+#include "canvas/canvasarea.h"
+#include "document/geometry.h"
+#include "document/history.h"
+#include "widgets/colorassignmentwidget.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+class TestColorSlots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+    void clickAssignsAndUndoRestores()
+    {
+        TestWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.newMulticolorSpritesCanvas();
+        Project &project = window.project();
+        ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
+        QCOMPARE(slotBar->shownSlots(),
+                 (QList<ColorSlot>{ColorSlot::Background, ColorSlot::SpriteMulticolor0,
+                                   ColorSlot::SpriteMulticolor1}));
+        QVERIFY(slotBar->isVisible());
+        QCOMPARE(slotBar->width(), 3 * 46);
+        const Colormap before = project.colormap();
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+
+        window.canvas()->setPenIndex(6);
+        window.canvas()->setSecondaryIndex(2);
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(20, 14));
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.history().nodes().first().kind, HistoryEntryKind::AssignSlot);
+        // The background follows over the whole side-border canvas.
+        QCOMPARE(project.colormap().pixel(0, 0), quint8(6));
+        QCOMPARE(project.colormap().pixel(project.size().width() - 1, 100), quint8(6));
+        QVERIFY(window.isWindowModified());
+
+        // The same colour again records nothing.
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(30, 14));
+        QCOMPARE(project.history().nodeCount(), 1);
+        // The right button assigns the secondary colour, to the slot clicked.
+        QTest::mouseClick(slotBar, Qt::RightButton, {}, QPoint(46 * 2 + 20, 14));
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor1), quint8(2));
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor0), quint8(4));
+        QCOMPARE(project.history().nodeCount(), 2);
+
+        window.undo();
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor1), quint8(10));
+        window.undo();
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+        QVERIFY(project.colormap().bytes() == before.bytes());
+        QCOMPARE(project.history().position(), 0);
+    }
+    // A click while a pen stroke is under way waits its turn: nothing happens.
+    void refusedDuringAStroke()
+    {
+        TestWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.newMulticolorCanvas();
+        Project &project = window.project();
+        ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
+        window.canvas()->setPenIndex(7);
+        const QPoint middle = window.canvas()->rect().center();
+        QTest::mousePress(window.canvas(), Qt::LeftButton, {}, middle);
+        QVERIFY(window.canvas()->penStrokeInProgress());
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(10, 14));
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+        QTest::mouseRelease(window.canvas(), Qt::LeftButton, {}, middle);
+        const int strokes = project.history().nodeCount();
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(10, 14));
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(7));
+        QCOMPARE(project.history().nodeCount(), strokes + 1);
+    }
+};
+
+QTEST_MAIN(TestColorSlots)
+#include "tst_colorslots.moc"

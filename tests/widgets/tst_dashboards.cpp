@@ -1,0 +1,500 @@
+// The dashboards as the main window builds them: placement, the flyouts
+// with their timers, and the colour widgets wired to the canvas.
+
+#include "app/dashboardcontroller.h"
+#include "app/mainwindow.h"
+#include "canvas/canvasarea.h"
+#include "widgets/colorassignmentwidget.h"
+#include "widgets/dashboardbar.h"
+#include "widgets/dashboardbutton.h"
+#include "widgets/dashboardicons.h"
+#include "widgets/palettewidget.h"
+#include "widgets/texturewidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+
+namespace
+{
+
+QAction *action(const MainWindow &window, const char *name)
+{
+    for (QAction *a : window.findChildren<QAction *>())
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    qFatal("no action %s", name);
+}
+
+QTimer *timer(const MainWindow &window, const char *name)
+{
+    return window.findChild<QTimer *>(QLatin1String(name));
+}
+
+QToolButton *buttonOf(DashboardBar *bar, QAction *defaultAction)
+{
+    for (QToolButton *button : bar->findChildren<QToolButton *>())
+        if (button->defaultAction() == defaultAction)
+            return button;
+    return nullptr;
+}
+
+QToolButton *entry(QWidget *flyout, const QString &toolTip)
+{
+    for (QToolButton *button : flyout->findChildren<QToolButton *>())
+        if (button->toolTip() == toolTip)
+            return button;
+    return nullptr;
+}
+
+void enter(QWidget *widget)
+{
+    QEnterEvent event(QPointF(5, 5), QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(widget, &event);
+}
+
+// A pointer move seen by the open flyout, at a global position.
+void moveTo(QWidget *receiver, QPoint global)
+{
+    QMouseEvent move(QEvent::MouseMove, receiver->mapFromGlobal(QPointF(global)), QPointF(global),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(receiver, &move);
+}
+
+QPoint globalCentre(const QWidget *widget)
+{
+    return widget->mapToGlobal(widget->rect().center());
+}
+
+QImage iconImage(const QIcon &icon)
+{
+    return icon.pixmap(QSize(24, 24), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class TestDashboards : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<QSize>("canvasSize");
+        QTest::newRow("wide") << QSize(1000, 700);
+        QTest::newRow("odd width") << QSize(1333, 555);
+        QTest::newRow("large") << QSize(1600, 900);
+        QTest::newRow("narrow") << QSize(300, 400);
+    }
+    void placement()
+    {
+        QFETCH(QSize, canvasSize);
+        MainWindow window;
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DashboardController *d = window.dashboards();
+        CanvasArea *canvas = window.canvas();
+        // A visible widget hears of its new size at once.
+        canvas->resize(canvasSize);
+        const int w = canvas->width();
+        const int h = canvas->height();
+        const int m = std::max(d->toolDashboard()->minimumSizeHint().width(),
+                               d->paletteDashboard()->minimumSizeHint().width());
+        QVERIFY(m > 200);
+        const int width = std::max(w * 8 / 10, m);
+        QCOMPARE(canvas->minimumWidth(), m + 24);
+
+        const QRect tools = d->toolDashboard()->geometry();
+        QCOMPARE(tools, QRect((w - width) / 2, 12, width, d->toolDashboard()->sizeHint().height()));
+        const QRect palette = d->paletteDashboard()->geometry();
+        QCOMPARE(palette.x(), tools.x());
+        QCOMPARE(palette.width(), width);
+        QCOMPARE(palette.y() + palette.height(), h - 12);
+        QCOMPARE(palette.height(), d->paletteDashboard()->sizeHint().height());
+        const QRect brush = d->brushDashboard()->geometry();
+        QCOMPARE(brush.size(), d->brushDashboard()->sizeHint());
+        QCOMPARE(brush.x(), (w - brush.width()) / 2);
+        QCOMPARE(brush.y() + brush.height(), palette.y());
+    }
+    // A window made very narrow keeps the bars whole.
+    void narrowWindow()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.resize(120, 700);
+        QCoreApplication::processEvents();
+        DashboardController *d = window.dashboards();
+        const int m = std::max(d->toolDashboard()->minimumSizeHint().width(),
+                               d->paletteDashboard()->minimumSizeHint().width());
+        QVERIFY(window.canvas()->width() >= m + 24);
+        QCOMPARE(d->toolDashboard()->width(), m);
+        QVERIFY(d->toolDashboard()->x() >= 0);
+    }
+    void buildsTheBars()
+    {
+        MainWindow window;
+        DashboardController *d = window.dashboards();
+        const QList<DashboardButton *> tools =
+            d->toolDashboard()->findChildren<DashboardButton *>();
+        QCOMPARE(tools.size(), 7);
+        const char *order[] = {"penTool",        "eraserTool", "fillTool", nullptr,
+                               "eyedropperTool", "panTool",    nullptr};
+        for (int i = 0; i < 7; ++i) {
+            if (order[i])
+                QCOMPARE(tools.at(i)->defaultAction(), action(window, order[i]));
+        }
+        QCOMPARE(tools.at(3), d->shapeButton());
+        QCOMPARE(tools.at(6), d->selectionButton());
+        QCOMPARE(d->shapeButton()->toolTip(),
+                 QStringLiteral("Shape Tool: click to draw, hover to pick a shape"));
+        QCOMPARE(d->selectionButton()->toolTip(),
+                 QStringLiteral("Selection Tool: click to select, hover to pick a shape"));
+        QVERIFY(d->brushDashboard()->isFlatBottom());
+        QVERIFY(!d->toolDashboard()->isFlatBottom());
+        QCOMPARE(d->paletteDashboard()->boxLayout()->contentsMargins(), QMargins(10, 10, 10, 10));
+        for (const char *name : {"penTool", "eraserTool", "fillTool", "eyedropperTool", "panTool",
+                                 "rectSelectTool", "lassoSelectTool", "roundBrush", "squareBrush"})
+            QVERIFY2(!action(window, name)->icon().isNull(), name);
+        // The width steps go one at a time and stop at the limits.
+        auto *plus =
+            d->brushDashboard()->findChild<QToolButton *>(QStringLiteral("increasePenWidthButton"));
+        auto *minus =
+            d->brushDashboard()->findChild<QToolButton *>(QStringLiteral("decreasePenWidthButton"));
+        QVERIFY(plus && minus && plus->autoRepeat() && minus->autoRepeat());
+        QCOMPARE(window.canvas()->brushSettings().width, 1);
+        minus->click();
+        QCOMPARE(window.canvas()->brushSettings().width, 1);
+        plus->click();
+        plus->click();
+        QCOMPARE(window.canvas()->brushSettings().width, 3);
+        for (int i = 0; i < 40; ++i)
+            plus->click();
+        QCOMPARE(window.canvas()->brushSettings().width, 32);
+        // Show Dashboards hides and shows all three.
+        action(window, "showDashboards")->trigger();
+        QVERIFY(d->toolDashboard()->isHidden() && d->brushDashboard()->isHidden() &&
+                d->paletteDashboard()->isHidden());
+        action(window, "showDashboards")->trigger();
+        QVERIFY(!d->toolDashboard()->isHidden() && !d->paletteDashboard()->isHidden());
+    }
+
+    void flyoutTimesFromSettings_data()
+    {
+        QTest::addColumn<QVariant>("hover");
+        QTest::addColumn<QVariant>("grace");
+        QTest::addColumn<int>("hoverMs");
+        QTest::addColumn<int>("graceMs");
+        QTest::newRow("defaults") << QVariant() << QVariant() << 500 << 500;
+        QTest::newRow("set") << QVariant(0.25) << QVariant(1.5) << 250 << 1500;
+        QTest::newRow("rounded") << QVariant(0.1236) << QVariant(0.0004) << 124 << 0;
+    }
+    void flyoutTimesFromSettings()
+    {
+        QFETCH(QVariant, hover);
+        QFETCH(QVariant, grace);
+        QFETCH(int, hoverMs);
+        QFETCH(int, graceMs);
+        if (hover.isValid())
+            QSettings().setValue(QStringLiteral("general/toolFlyoutHoverDelaySeconds"), hover);
+        if (grace.isValid())
+            QSettings().setValue(QStringLiteral("general/toolFlyoutLeaveGraceSeconds"), grace);
+        MainWindow window;
+        QCOMPARE(window.dashboards()->hoverDelayMs(), hoverMs);
+        QCOMPARE(window.dashboards()->leaveGraceMs(), graceMs);
+        // Resting on the button starts the hover timer with that delay.
+        enter(window.dashboards()->shapeButton());
+        QTimer *hoverTimer = timer(window, "flyoutHoverTimer");
+        QVERIFY(hoverTimer->isActive());
+        QCOMPARE(hoverTimer->interval(), hoverMs);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(window.dashboards()->shapeButton(), &leave);
+        QVERIFY(!hoverTimer->isActive());
+        window.dashboards()->setFlyoutTimes(70, 90);
+        enter(window.dashboards()->selectionButton());
+        QCOMPARE(hoverTimer->interval(), 70);
+    }
+
+    // Resting on the shape button opens its flyout after the delay, centred
+    // under the button.
+    void hoverOpensAfterTheDelay()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DashboardController *d = window.dashboards();
+        QWidget *flyout = d->shapeFlyout();
+        QCOMPARE(flyout->objectName(), QStringLiteral("toolFlyout"));
+        enter(d->shapeButton());
+        QVERIFY(timer(window, "flyoutHoverTimer")->isActive());
+        QTest::qWait(100);
+        QVERIFY(!flyout->isVisible());
+        QTRY_VERIFY(flyout->isVisible());
+        QCOMPARE(d->openFlyout(), flyout);
+        const QRect button(d->shapeButton()->mapToGlobal(QPoint(0, 0)), d->shapeButton()->size());
+        QVERIFY(std::abs(flyout->geometry().center().x() - button.center().x()) <= 1);
+        QCOMPARE(flyout->geometry().top(), button.top() + button.height() + 5);
+        // The entries, in order, with the current kind checked.
+        const QStringList tips = {"Line",          "Rectangle", "Filled Rectangle", "Circle",
+                                  "Filled Circle", "Star",      "Filled Star",      "Path"};
+        const QList<QToolButton *> entries = flyout->findChildren<QToolButton *>();
+        QCOMPARE(entries.size(), tips.size());
+        for (int i = 0; i < tips.size(); ++i) {
+            QCOMPARE(entries.at(i)->toolTip(), tips.at(i));
+            QCOMPARE(entries.at(i)->size(), QSize(40, 40));
+            QCOMPARE(entries.at(i)->isChecked(), i == 0);
+        }
+        QTRY_COMPARE(flyout->windowOpacity(), 1.0);
+        // Resting on it again while it is open starts nothing.
+        enter(d->shapeButton());
+        QVERIFY(!timer(window, "flyoutHoverTimer")->isActive());
+    }
+    void pressStopsTheHoverTimer()
+    {
+        MainWindow window;
+        DashboardController *d = window.dashboards();
+        enter(d->shapeButton());
+        QTest::mousePress(d->shapeButton(), Qt::LeftButton);
+        QVERIFY(!timer(window, "flyoutHoverTimer")->isActive());
+        QTest::mouseRelease(d->shapeButton(), Qt::LeftButton);
+        QVERIFY(action(window, "shapeTool")->isChecked());
+        QVERIFY(d->shapeButton()->isChecked());
+        // Clicking again leaves the tool on.
+        QTest::mouseClick(d->shapeButton(), Qt::LeftButton);
+        QVERIFY(action(window, "shapeTool")->isChecked());
+        QVERIFY(d->shapeButton()->isChecked());
+        QVERIFY(!d->shapeFlyout()->isVisible());
+    }
+
+    void leavingTheFlyout()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DashboardController *d = window.dashboards();
+        d->setFlyoutTimes(0, 300);
+        QWidget *flyout = d->shapeFlyout();
+        QTimer *grace = timer(window, "flyoutLeaveGraceTimer");
+        enter(d->shapeButton());
+        QTRY_VERIFY(flyout->isVisible());
+
+        // Out into the empty canvas: the grace time starts, the flyout stays.
+        const QPoint emptyCanvas = window.canvas()->mapToGlobal(QPoint(30, 300));
+        moveTo(flyout, emptyCanvas);
+        QVERIFY(grace->isActive());
+        QCOMPARE(grace->interval(), 300);
+        QVERIFY(flyout->isVisible());
+        // Back within the grace time: it stays open.
+        moveTo(flyout, globalCentre(flyout));
+        QVERIFY(!grace->isActive());
+        moveTo(flyout, globalCentre(d->shapeButton()));
+        QVERIFY(!grace->isActive());
+        QVERIFY(flyout->isVisible());
+        // Out again and away for good: it closes after the grace time.
+        moveTo(flyout, emptyCanvas);
+        QVERIFY(grace->isActive());
+        QTRY_VERIFY(!flyout->isVisible());
+        QVERIFY(!d->openFlyout());
+
+        // Onto another tool button: closed at once.
+        enter(d->shapeButton());
+        QTRY_VERIFY(flyout->isVisible());
+        moveTo(flyout, globalCentre(buttonOf(d->toolDashboard(), action(window, "penTool"))));
+        QVERIFY(!flyout->isVisible());
+        QVERIFY(!grace->isActive());
+    }
+    // A press on another dashboard button while a flyout is open closes it
+    // and runs that button's action; the press goes no further.
+    void pressOnAnotherButton()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DashboardController *d = window.dashboards();
+        d->setFlyoutTimes(0, 500);
+        enter(d->selectionButton());
+        QTRY_VERIFY(d->selectionFlyout()->isVisible());
+        QAction *eraser = action(window, "eraserTool");
+        QVERIFY(!eraser->isChecked());
+        QToolButton *eraserButton = buttonOf(d->toolDashboard(), eraser);
+        QTest::mousePress(eraserButton, Qt::LeftButton);
+        QVERIFY(!d->selectionFlyout()->isVisible());
+        QVERIFY(eraser->isChecked());
+        QVERIFY(!eraserButton->isDown());
+        QTest::mouseRelease(eraserButton, Qt::LeftButton);
+        QVERIFY(eraser->isChecked());
+    }
+    void pickingEntries()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DashboardController *d = window.dashboards();
+        d->setFlyoutTimes(0, 500);
+        const qint64 lineFace = d->shapeButton()->icon().cacheKey();
+        enter(d->shapeButton());
+        QTRY_VERIFY(d->shapeFlyout()->isVisible());
+        QToolButton *star = entry(d->shapeFlyout(), QStringLiteral("Filled Star"));
+        QCOMPARE(star->property("shapeKind").toInt(), 3);
+        QVERIFY(star->property("shapeFilled").toBool());
+        action(window, "filledShapes")->setChecked(false);
+        star->click();
+        QVERIFY(!d->shapeFlyout()->isVisible());
+        QVERIFY(action(window, "shapeStar")->isChecked());
+        QVERIFY(action(window, "filledShapes")->isChecked());
+        QVERIFY(action(window, "shapeTool")->isChecked());
+        QVERIFY(d->shapeButton()->isChecked());
+        QVERIFY(d->shapeButton()->icon().cacheKey() != lineFace);
+
+        // Rectangle, outlined: the check marks follow when it opens again.
+        enter(d->shapeButton());
+        QTRY_VERIFY(d->shapeFlyout()->isVisible());
+        QVERIFY(entry(d->shapeFlyout(), QStringLiteral("Filled Star"))->isChecked());
+        entry(d->shapeFlyout(), QStringLiteral("Rectangle"))->click();
+        QVERIFY(action(window, "shapeRectangle")->isChecked());
+        QVERIFY(!action(window, "filledShapes")->isChecked());
+
+        // The selection button wears the last selection tool used.
+        const QImage rectangle = iconImage(DashboardIcons::icon(QStringLiteral("tool_selection")));
+        const QImage lasso = iconImage(DashboardIcons::icon(QStringLiteral("tool_selectionlasso")));
+        QCOMPARE(iconImage(d->selectionButton()->icon()), rectangle);
+        enter(d->selectionButton());
+        QTRY_VERIFY(d->selectionFlyout()->isVisible());
+        QToolButton *lassoEntry = entry(d->selectionFlyout(), QStringLiteral("Lasso Select"));
+        QVERIFY(lassoEntry->property("selectIsLasso").toBool());
+        lassoEntry->click();
+        QVERIFY(action(window, "lassoSelectTool")->isChecked());
+        QCOMPARE(iconImage(d->selectionButton()->icon()), lasso);
+        QVERIFY(d->selectionButton()->isChecked());
+        // The pen by its key: the selection button goes out, its face stays.
+        action(window, "penTool")->trigger();
+        QVERIFY(!d->selectionButton()->isChecked());
+        d->selectionButton()->click();
+        QVERIFY(action(window, "lassoSelectTool")->isChecked());
+        // The rectangle tool from the menu becomes the face too.
+        action(window, "rectSelectTool")->trigger();
+        QCOMPARE(iconImage(d->selectionButton()->icon()), rectangle);
+    }
+    // Resting on the shape button opens the flyout, not a tooltip.
+    void tooltipsOfFlyoutButtonsAreSwallowed()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        DashboardController *d = window.dashboards();
+        QToolButton *pen = buttonOf(d->toolDashboard(), action(window, "penTool"));
+        for (QWidget *button :
+             {static_cast<QWidget *>(pen), static_cast<QWidget *>(d->shapeButton()),
+              static_cast<QWidget *>(d->selectionButton())}) {
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible());
+            QHelpEvent help(QEvent::ToolTip, QPoint(3, 3), button->mapToGlobal(QPoint(3, 3)));
+            QApplication::sendEvent(button, &help);
+            QCOMPARE(QToolTip::isVisible(), button == pen);
+        }
+    }
+
+    // Over a dashboard the brush preview goes: the canvas forgets its hover pixel.
+    void enteringABarClearsTheHover()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CanvasArea *canvas = window.canvas();
+        const QPoint middle = canvas->rect().center();
+        for (DashboardBar *bar :
+             {window.dashboards()->toolDashboard(), window.dashboards()->brushDashboard(),
+              window.dashboards()->paletteDashboard()}) {
+            QTest::mouseMove(canvas, middle);
+            QMouseEvent move(QEvent::MouseMove, QPointF(middle),
+                             canvas->mapToGlobal(QPointF(middle)), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(canvas, &move);
+            QVERIFY(canvas->isHoverValid());
+            enter(bar);
+            QVERIFY(!canvas->isHoverValid());
+        }
+    }
+
+    void paletteAndPen()
+    {
+        MainWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        PaletteWidget *palette = window.dashboards()->paletteWidget();
+        CanvasArea *canvas = window.canvas();
+        QCOMPARE(int(palette->primaryIndex()), 1);
+        QTest::keyClick(&window, Qt::Key_3);
+        QCOMPARE(int(canvas->penIndex()), 2);
+        QCOMPARE(int(palette->primaryIndex()), 2);
+        QTest::keyClick(&window, Qt::Key_8, Qt::ShiftModifier);
+        QCOMPARE(int(canvas->penIndex()), 15);
+        QCOMPARE(int(palette->primaryIndex()), 15);
+        // Clicks on the strip set the pen colours.
+        const int column = palette->width() / 16;
+        QTest::mousePress(palette, Qt::LeftButton, {}, QPoint(column * 9 + column / 2, 10));
+        QCOMPARE(int(canvas->penIndex()), 9);
+        QTest::mousePress(palette, Qt::RightButton, {}, QPoint(column * 4 + column / 2, 10));
+        QCOMPARE(int(canvas->secondaryIndex()), 4);
+        // The eyedropper's pick moves the markers.
+        window.project().colormap().setPixel(3, 3, 11);
+        canvas->sampleColorAt(QPoint(3, 3), false);
+        QCOMPARE(int(palette->primaryIndex()), 11);
+        canvas->sampleColorAt(QPoint(3, 3), true);
+        QCOMPARE(int(palette->secondaryIndex()), 11);
+    }
+    void texturesFollowTheDocument()
+    {
+        MainWindow window;
+        TextureWidget *textures = window.dashboards()->textureWidget();
+        CanvasArea *canvas = window.canvas();
+        const QList<Texture> hires = Texture::fromStripFile(textureSheetPath(false));
+        const QList<Texture> multi = Texture::fromStripFile(textureSheetPath(true));
+        QVERIFY(hires.size() > 4);
+        QCOMPARE(textures->textures(),
+                 window.project().mode() == CanvasMode::Multicolor ? multi : hires);
+        textures->resize(textures->sizeHint());
+        QTest::mousePress(textures, Qt::RightButton, {}, QPoint(3 * 22 + 5, 5));
+        QCOMPARE(canvas->texture(), textures->textures().at(3).negative());
+        window.newHiresCanvas();
+        QCOMPARE(textures->textures(), hires);
+        QCOMPARE(textures->selectedIndex(), 0);
+        QVERIFY(canvas->texture().isSolid());
+        textures->resize(textures->sizeHint());
+        QTest::mousePress(textures, Qt::LeftButton, {}, QPoint(2 * 22 + 5, 5));
+        QCOMPARE(canvas->texture(), hires.at(2));
+        window.newMulticolorSpritesCanvas();
+        QCOMPARE(textures->textures(), multi);
+        QVERIFY(canvas->texture().isSolid());
+        // The slot bar follows the new layout.
+        QCOMPARE(window.dashboards()->slotWidget()->shownSlots().size(), 3);
+        QCOMPARE(window.dashboards()->slotWidget()->sizeHint().width(), 3 * 46);
+    }
+};
+
+QTEST_MAIN(TestDashboards)
+#include "tst_dashboards.moc"
