@@ -955,7 +955,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
     if (m_symmetry.mode() != SymmetryMode::None)
         paintSymmetryGuides(painter);
     if (m_safeFramesVisible && m_project.layoutSpec().isSpriteLayout())
-        paintSafeFrames(painter);
+        paintSafeFrames(painter, updateRect);
     if (m_project.layout() == CanvasLayout::TopBottomBorderSprites)
         paintRedFlags(painter);
     if (m_activeTool)
@@ -1056,7 +1056,7 @@ void CanvasArea::paintSymmetryGuides(QPainter &painter) const
     painter.drawLines(guides.lines);
 }
 
-void CanvasArea::paintSafeFrames(QPainter &painter) const
+void CanvasArea::paintSafeFrames(QPainter &painter, const QRect &updateRect)
 {
     const SafeFrames frames =
         safeFrames(m_project.mode(), m_project.size(), m_project.layoutSpec());
@@ -1072,11 +1072,39 @@ void CanvasArea::paintSafeFrames(QPainter &painter) const
         painter.restore();
         return;
     }
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(cosmeticPen(full, 1));
-    painter.drawRect(pixelEdges(frames.full));
-    painter.setPen(cosmeticPen(normal, 1));
-    painter.drawRect(pixelEdges(frames.normal));
+    // Turned, half-transparent lines are blended pixel by pixel; they are
+    // drawn once on a layer kept until the view changes, which one pass blends.
+    if (!m_frameLayerValid || m_frameLayerTransform != toWidget || m_frameLayerWidget != size() ||
+        m_frameLayerFull != frames.full || m_frameLayerNormal != frames.normal) {
+        m_frameLayerValid = true;
+        m_frameLayerTransform = toWidget;
+        m_frameLayerWidget = size();
+        m_frameLayerFull = frames.full;
+        m_frameLayerNormal = frames.normal;
+        m_frameLayerArea = toWidget.mapRect(pixelEdges(frames.full) | pixelEdges(frames.normal))
+                               .toAlignedRect()
+                               .adjusted(-2, -2, 2, 2) &
+                           rect();
+        if (!m_frameLayerArea.isEmpty()) {
+            m_frameLayer = QImage(m_frameLayerArea.size(), QImage::Format_ARGB32_Premultiplied);
+            m_frameLayer.fill(Qt::transparent);
+            QPainter layer(&m_frameLayer);
+            layer.setWorldTransform(
+                toWidget * QTransform::fromTranslate(-m_frameLayerArea.x(), -m_frameLayerArea.y()));
+            layer.setBrush(Qt::NoBrush);
+            layer.setPen(cosmeticPen(full, 1));
+            layer.drawRect(pixelEdges(frames.full));
+            layer.setPen(cosmeticPen(normal, 1));
+            layer.drawRect(pixelEdges(frames.normal));
+        }
+    }
+    const QRect part = m_frameLayerArea & updateRect;
+    if (part.isEmpty())
+        return;
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(part.topLeft(), m_frameLayer, part.translated(-m_frameLayerArea.topLeft()));
+    painter.restore();
 }
 
 void CanvasArea::paintRedFlags(QPainter &painter)

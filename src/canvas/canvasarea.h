@@ -276,7 +276,7 @@ private:
     void renderGridLayer(const QTransform &toWidget, int grey);
     void paintReferenceGrid(QPainter &painter, const QRectF &visible) const;
     void paintSymmetryGuides(QPainter &painter) const;
-    void paintSafeFrames(QPainter &painter) const;
+    void paintSafeFrames(QPainter &painter, const QRect &updateRect);
     void paintRedFlags(QPainter &painter);
 
     Project &m_project;
@@ -337,6 +337,13 @@ private:
     QSize m_gridLayerCanvas;
     int m_gridLayerGrey = 0;
     bool m_gridLayerValid = false;
+    QImage m_frameLayer;
+    QRect m_frameLayerArea;
+    QTransform m_frameLayerTransform;
+    QSize m_frameLayerWidget;
+    QRect m_frameLayerFull;
+    QRect m_frameLayerNormal;
+    bool m_frameLayerValid = false;
 
     quint8 m_penIndex = 1;
     quint8 m_secondaryIndex = 0;

@@ -185,12 +185,15 @@ private slots:
         QVERIFY(closeTo(image.pixelColor(34, 300),
                         QColor(overBlack(255, 102), overBlack(191, 102), 0)));
         QCOMPARE(image.pixelColor(67, 300), pal(0));
-        // On upright views at fractional zooms and offsets the frames cover
-        // the pixels of a one-pixel cosmetic outline through the view.
-        for (const auto &[zoom, offset] :
-             {std::pair{1.37, QPointF(61.3, 40.6)}, std::pair{0.91, QPointF(120.5, 99.25)}}) {
+        // At fractional zooms and offsets, upright or turned, the frames
+        // cover the pixels of a one-pixel cosmetic outline through the view.
+        for (const auto &[zoom, offset, turn] : {std::tuple{1.37, QPointF(61.3, 40.6), 0.0},
+                                                 std::tuple{0.91, QPointF(120.5, 99.25), 0.0},
+                                                 std::tuple{1.21, QPointF(180.5, 20.0), 30.0},
+                                                 std::tuple{0.8, QPointF(90.0, 260.0), -67.5}}) {
             f.project.view().setZoom(zoom);
             f.project.view().setOffset(offset);
+            f.project.view().setRotation(turn);
             f.canvas->setSafeFramesVisible(false);
             QImage expected = grabbed(f).convertToFormat(QImage::Format_RGB32);
             const SafeFrames frames =
