@@ -61,23 +61,31 @@ QString shapeIconName(int kind, bool filled)
     return QLatin1String(filled && icons.filled ? icons.filled : icons.outline);
 }
 
-// A 26 x 26 icon drawn in code at device pixel ratios 1 and 2.
-QIcon codeIcon(const std::function<void(QPainter &)> &draw)
+// An icon of `size` drawn in code at device pixel ratios 1 and 2.
+QIcon iconAtBothRatios(int size, const std::function<void(QPainter &)> &draw)
 {
     QIcon icon;
     for (const qreal ratio : {1.0, 2.0}) {
-        QPixmap pixmap(QSize(26, 26) * ratio);
+        QPixmap pixmap(QSize(size, size) * ratio);
         pixmap.setDevicePixelRatio(ratio);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(CodeIconColor);
         draw(painter);
         painter.end();
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+// The brush and width icons: 26 x 26, filled, antialiased, without pen.
+QIcon codeIcon(const std::function<void(QPainter &)> &draw)
+{
+    return iconAtBothRatios(26, [&draw](QPainter &painter) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(CodeIconColor);
+        draw(painter);
+    });
 }
 
 QRectF horizontalBar()
@@ -378,17 +386,10 @@ void DashboardController::refreshShapeFace()
     const bool filled = action("filledShapes")->isChecked();
     QSvgRenderer shape(DashboardIcons::path(shapeIconName(kind, filled)));
     QSvgRenderer caret(DashboardIcons::path(QStringLiteral("shape_caret")));
-    QIcon face;
-    for (const qreal ratio : {1.0, 2.0}) {
-        QPixmap pixmap(QSize(32, 32) * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
+    const QIcon face = iconAtBothRatios(32, [&](QPainter &painter) {
         shape.render(&painter, QRectF(0, 0, 32, 32));
         caret.render(&painter, QRectF(0, 0, 32, 32));
-        painter.end();
-        face.addPixmap(pixmap);
-    }
+    });
     m_shape.button->setIcon(face);
 }
 
