@@ -51,44 +51,37 @@ PreviewController::Active PreviewController::activeWindow() const
     return Active::Neither;
 }
 
-void PreviewController::zoomIn()
+void PreviewController::route(void (CanvasArea::*onCanvas)(), void (PreviewArea::*onPreview)())
 {
     if (const Active active = activeWindow(); active == Active::Main)
-        m_canvas->zoomIn();
+        (m_canvas->*onCanvas)();
     else if (active == Active::Preview)
-        area()->zoomIn();
+        (area()->*onPreview)();
+}
+
+void PreviewController::zoomIn()
+{
+    route(&CanvasArea::zoomIn, &PreviewArea::zoomIn);
 }
 
 void PreviewController::zoomOut()
 {
-    if (const Active active = activeWindow(); active == Active::Main)
-        m_canvas->zoomOut();
-    else if (active == Active::Preview)
-        area()->zoomOut();
+    route(&CanvasArea::zoomOut, &PreviewArea::zoomOut);
 }
 
 void PreviewController::zoomActualSize()
 {
-    if (const Active active = activeWindow(); active == Active::Main)
-        m_canvas->zoomActualSize();
-    else if (active == Active::Preview)
-        area()->zoomActualSize();
+    route(&CanvasArea::zoomActualSize, &PreviewArea::zoomActualSize);
 }
 
 void PreviewController::zoomBestFit()
 {
-    if (const Active active = activeWindow(); active == Active::Main)
-        m_canvas->zoomBestFit();
-    else if (active == Active::Preview)
-        area()->zoomBestFit();
+    route(&CanvasArea::zoomBestFit, &PreviewArea::zoomBestFit);
 }
 
 void PreviewController::resetRotationAndBestFit()
 {
-    if (const Active active = activeWindow(); active == Active::Main)
-        m_canvas->resetRotationAndBestFit();
-    else if (active == Active::Preview)
-        area()->zoomBestFit();
+    route(&CanvasArea::resetRotationAndBestFit, &PreviewArea::zoomBestFit);
 }
 
 void PreviewController::restoreGeometry()

@@ -38,6 +38,7 @@ public:
 private:
     enum class Active { Neither, Main, Preview };
     Active activeWindow() const;
+    void route(void (CanvasArea::*onCanvas)(), void (PreviewArea::*onPreview)());
 
     QWidget *m_mainWindow = nullptr;
     CanvasArea *m_canvas = nullptr;
