@@ -13,15 +13,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace
 {
@@ -524,6 +527,36 @@ private slots:
         QCOMPARE(info.size(), 3);
         QVERIFY(!info[0].contains(QLatin1String("  ")));
         QVERIFY(info[2].startsWith(QStringLiteral("Qt runtime in use: %1").arg(qVersion())));
+    }
+
+    void userManual()
+    {
+        // One manual window, shown again on later calls; every picture the
+        // manual names loads from the resources, and every tool key is in it.
+        MainWindow window;
+        window.showUserManual();
+        window.showUserManual();
+        const QList<QTextBrowser *> browsers = window.findChildren<QTextBrowser *>();
+        QCOMPARE(browsers.size(), 1);
+        QWidget *manual = browsers.first()->window();
+        QCOMPARE(manual->windowTitle(), QStringLiteral("KORVEN User Manual"));
+        QVERIFY(manual->isVisible());
+        QFile source(QStringLiteral(":/doc/user-manual.md"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(source.readAll());
+        QVERIFY(browsers.first()->toPlainText().startsWith(QStringLiteral("KORVEN User Manual")));
+        const QRegularExpression picture(QStringLiteral("!\\[[^\\]]*\\]\\(([^)]+)\\)"));
+        int pictures = 0;
+        for (auto match = picture.globalMatch(text); match.hasNext(); ++pictures) {
+            const QString name = match.next().captured(1);
+            const QVariant data =
+                browsers.first()->loadResource(QTextDocument::ImageResource, QUrl(name));
+            QVERIFY2(!QImage::fromData(data.toByteArray()).isNull(), qPrintable(name));
+        }
+        QVERIFY(pictures >= 3);
+        for (const char *key : {"| B |", "| E |", "| G |", "| S |", "| I |", "| H |", "| M |",
+                                "| L |", "| Y |", "F8", "Alt+F8", "Ctrl+E", "Tab"})
+            QVERIFY2(text.contains(QLatin1String(key)), key);
     }
 };
 
