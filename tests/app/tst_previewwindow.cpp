@@ -26,13 +26,6 @@ QAction *action(const MainWindow &window, const char *text)
     qFatal("no action %s", text);
 }
 
-PreviewWindow *previewOf(const MainWindow &window)
-{
-    auto *preview = window.findChild<PreviewWindow *>();
-    Q_ASSERT(preview);
-    return preview;
-}
-
 // The preview counts as part of the main window's activation, so waiting for
 // "active" would not wait; the application's active window tells them apart.
 bool activate(QWidget *window)
@@ -73,26 +66,22 @@ private slots:
     void entriesDriveThePreview()
     {
         MainWindow window;
-        PreviewWindow *preview = previewOf(window);
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
         PreviewArea *area = preview->area();
-        QVERIFY(!preview->isVisible());
         QCOMPARE(preview->parentWidget(), &window);
+        // A first start leaves it closed and plain; each entry turns one thing on.
+        QVERIFY(!preview->isVisible() && !area->invertWheel() && !area->bilinearFiltering());
         QAction *show = action(window, "Show Preview Window");
-        QVERIFY(show->isEnabled());
         show->trigger();
         QVERIFY(preview->isVisible());
         action(window, "Preview Stays on Top")->trigger();
-        QVERIFY(preview->stayOnTop());
-        QVERIFY(preview->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(preview->stayOnTop() && (preview->windowFlags() & Qt::WindowStaysOnTopHint));
         action(window, "Mirror Preview Horizontally")->trigger();
         QVERIFY(area->mirror());
         action(window, "Enable CRT Filter in Preview Window")->trigger();
-        QVERIFY(area->crtFilter());
-        QVERIFY(!area->crtImage().isNull());
-        QVERIFY(!area->bilinearFiltering());
+        QVERIFY(area->crtFilter() && !area->crtImage().isNull());
         action(window, "Bilinear Filtering")->trigger();
-        QVERIFY(area->bilinearFiltering());
-        QVERIFY(window.canvas()->bilinearFiltering());
+        QVERIFY(area->bilinearFiltering() && window.canvas()->bilinearFiltering());
 
         // The preview shows the document the window holds now.
         action(window, "Multicolor + Top/Bottom Sprites Canvas")->trigger();
@@ -102,69 +91,47 @@ private slots:
 
         // Closing the window takes the check mark away.
         preview->close();
-        QVERIFY(!show->isChecked());
-        QVERIFY(!preview->isVisible());
+        QVERIFY(!show->isChecked() && !preview->isVisible());
         show->trigger();
         QVERIFY(preview->isVisible());
-        show->trigger();
-        QVERIFY(!preview->isVisible());
     }
-    void keysFromEitherWindow()
+    void keysDriveTheActiveWindow()
     {
         MainWindow window;
         window.resize(640, 480);
         window.show();
         QVERIFY(activate(&window));
-        PreviewWindow *preview = previewOf(window);
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        PreviewArea *area = preview->area();
         CanvasArea *canvas = window.canvas();
         QTest::keyClick(canvas, Qt::Key_F8);
         QVERIFY(preview->isVisible());
+        preview->resize(416, 301);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
         QVERIFY(activate(preview));
-        PreviewArea *area = preview->area();
         QTest::keyClick(area, Qt::Key_W);
         QVERIFY(area->mirror());
         QTest::keyClick(area, Qt::Key_F8, Qt::AltModifier);
         QVERIFY(area->crtFilter());
-        QTest::keyClick(area, Qt::Key_F8);
-        QVERIFY(!preview->isVisible());
-        QVERIFY(!action(window, "Show Preview Window")->isChecked());
-    }
-    void viewKeysDriveTheActiveWindow()
-    {
-        MainWindow window;
-        window.resize(640, 480);
-        window.show();
-        QVERIFY(activate(&window));
-        PreviewWindow *preview = previewOf(window);
-        PreviewArea *area = preview->area();
-        CanvasArea *canvas = window.canvas();
-        action(window, "Show Preview Window")->trigger();
-        preview->resize(416, 301);
-        QVERIFY(QTest::qWaitForWindowExposed(preview));
-        QVERIFY(activate(preview));
-        // A turned and zoomed canvas is left alone by the preview's keys.
+        // A turned canvas is left alone by the preview's keys.
         window.project().view().setRotation(30);
         const ViewTransform canvasView = canvas->viewTransform();
-        QVERIFY(area->isFitMode());
-        QCOMPARE(area->viewTransform().zoom(), 1.0);
-
+        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
         QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
         QCOMPARE(area->viewTransform().zoom(), 2.0);
         QTest::keyClick(area, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(area->viewTransform().zoom(), 1.0);
         QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
         QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier);
-        QCOMPARE(area->viewTransform().zoom(), 1.0);
-        QVERIFY(!area->isFitMode());
+        QVERIFY(area->viewTransform().zoom() == 1.0 && !area->isFitMode());
         QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(area->isFitMode());
         QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
-        QVERIFY(!area->isFitMode());
+        // The preview never turns: Ctrl+Home only fits it, and Ctrl+R is the
+        // main window's alone.
         QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
-        QVERIFY(area->isFitMode());
-        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
         QCOMPARE(area->viewTransform().rotation(), 0.0);
-        // Ctrl+R belongs to the main window alone.
         QTest::keyClick(area, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(canvas->viewTransform(), canvasView);
 
@@ -172,18 +139,21 @@ private slots:
         QVERIFY(activate(&window));
         const ViewTransform previewView = area->viewTransform();
         QTest::keyClick(canvas, Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(canvas->viewTransform().rotation(), 0.0);
-        QVERIFY(canvas->isFitMode());
+        QVERIFY(canvas->viewTransform().rotation() == 0.0 && canvas->isFitMode());
         QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
         QVERIFY(!canvas->isFitMode());
         QCOMPARE(area->viewTransform(), previewView);
+        // F8 from the preview closes it.
+        QVERIFY(activate(preview));
+        QTest::keyClick(area, Qt::Key_F8);
+        QVERIFY(!preview->isVisible() && !action(window, "Show Preview Window")->isChecked());
     }
     void rememberedBetweenRuns()
     {
         QRect geometry;
         {
             MainWindow window;
-            PreviewWindow *preview = previewOf(window);
+            PreviewWindow *preview = window.findChild<PreviewWindow *>();
             action(window, "Show Preview Window")->trigger();
             preview->setGeometry(120, 90, 333, 222);
             QVERIFY(QTest::qWaitForWindowExposed(preview));
@@ -207,9 +177,8 @@ private slots:
         qApp->installEventFilter(&watcher);
         MainWindow next;
         qApp->removeEventFilter(&watcher);
-        PreviewWindow *preview = previewOf(next);
-        QVERIFY(preview->isVisible());
-        QVERIFY(action(next, "Show Preview Window")->isChecked());
+        PreviewWindow *preview = next.findChild<PreviewWindow *>();
+        QVERIFY(preview->isVisible() && action(next, "Show Preview Window")->isChecked());
         QCOMPARE(preview->size(), geometry.size());
         // A window restored before it was ever shown may be placed by its frame.
         QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||
@@ -217,19 +186,9 @@ private slots:
                  qPrintable(QStringLiteral("at %1,%2").arg(preview->x()).arg(preview->y())));
         // Shown last, with its look already chosen.
         QCOMPARE(watcher.shown.value(0), std::tuple(true, false, true));
-        QVERIFY(preview->area()->invertWheel());
-        QVERIFY(action(next, "Enable CRT Filter in Preview Window")->isChecked());
-        QVERIFY(!action(next, "Mirror Preview Horizontally")->isChecked());
-    }
-    void firstStartLeavesThePreviewClosed()
-    {
-        MainWindow window;
-        PreviewWindow *preview = previewOf(window);
-        QVERIFY(!preview->isVisible());
-        QVERIFY(!preview->stayOnTop());
-        QVERIFY(!preview->area()->mirror());
-        QVERIFY(!preview->area()->crtFilter());
-        QVERIFY(!preview->area()->invertWheel());
+        QVERIFY(preview->area()->invertWheel() &&
+                action(next, "Enable CRT Filter in Preview Window")->isChecked() &&
+                !action(next, "Mirror Preview Horizontally")->isChecked());
     }
 };
 

@@ -5,22 +5,39 @@
 
 #include "widgets/crtfilter.h"
 
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QTest>
 
 namespace
 {
 
-QImage blackImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(qRgb(0, 0, 0));
-    return image;
-}
-
 QString rgbText(QRgb c)
 {
     return QStringLiteral("(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
+
+// The first pixel where the two images differ, as a short message; empty when
+// they agree.
+QString firstMismatch(const QImage &got, const QImage &want)
+{
+    if (got.size() != want.size() || got.format() != want.format())
+        return QStringLiteral("size or format differs");
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            if (got.pixel(x, y) != want.pixel(x, y))
+                return QStringLiteral("at %1,%2: %3, want %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(rgbText(got.pixel(x, y)), rgbText(want.pixel(x, y)));
+    return {};
+}
+
+QImage filled(int width, int height, QRgb color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
 }
 
 } // namespace
@@ -44,98 +61,59 @@ private slots:
         QFETCH(int, row);
         QFETCH(int, bright);
         const int column = 6;
-        QImage source = blackImage(13, 11);
+        QImage source = filled(13, 11, qRgb(0, 0, 0));
         source.setPixel(column, row, qRgb(255, 255, 255));
-        const QImage crt = CrtFilter::apply(source);
-        QCOMPARE(crt.size(), source.size());
-        QCOMPARE(crt.format(), QImage::Format_RGB32);
-
-        // Left of the pixel red, on it green, right of it blue; 1 of the
-        // same channel above and below, and each channel's 1 beside it.
-        QHash<QPoint, QRgb> expected;
-        const auto put = [&](int dx, int dy, int r, int g, int b) {
-            expected[QPoint(column + dx, row + dy)] = qRgb(r, g, b);
-        };
-        put(-1, 0, bright, 1, 0);
-        put(0, 0, 1, bright, 1);
-        put(1, 0, 0, 1, bright);
-        // The red and blue columns blur one pixel further out.
-        put(-2, 0, 1, 0, 0);
-        put(2, 0, 0, 0, 1);
-        for (int dy : {-1, 1}) {
-            put(-1, dy, 1, 0, 0);
-            put(0, dy, 0, 1, 0);
-            put(1, dy, 0, 0, 1);
-        }
-        for (int y = 0; y < crt.height(); ++y) {
-            for (int x = 0; x < crt.width(); ++x) {
-                const QRgb want = expected.value(QPoint(x, y), qRgb(0, 0, 0));
-                QVERIFY2(crt.pixel(x, y) == want, qPrintable(QStringLiteral("at %1,%2: %3, want %4")
-                                                                 .arg(x)
-                                                                 .arg(y)
-                                                                 .arg(rgbText(crt.pixel(x, y)))
-                                                                 .arg(rgbText(want))));
-            }
-        }
+        // Left of the pixel red, on it green, right of it blue; 1 of the same
+        // channel above and below, and the red and blue columns' 1 beside them.
+        const int B = bright;
+        const int cells[][5] = {{-2, 0, 1, 0, 0}, {-1, 0, B, 1, 0}, {0, 0, 1, B, 1},
+                                {1, 0, 0, 1, B},  {2, 0, 0, 0, 1},  {-1, -1, 1, 0, 0},
+                                {0, -1, 0, 1, 0}, {1, -1, 0, 0, 1}, {-1, 1, 1, 0, 0},
+                                {0, 1, 0, 1, 0},  {1, 1, 0, 0, 1}};
+        QImage expected = source;
+        for (const auto &[dx, dy, r, g, b] : cells)
+            expected.setPixel(column + dx, row + dy, qRgb(r, g, b));
+        const QString mismatch = firstMismatch(CrtFilter::apply(source), expected);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
     }
-    void edgesClampToTheImage()
+    void edgesAndUnsupportedSources()
     {
-        // A white first column: the red of column 0 comes from column 1
-        // (black), its blue from itself, clamped at the edge.
-        QImage source = blackImage(4, 3);
+        // A white first column: in the buffer column 0 is (0, 255, 255) and
+        // column 1 (0, 0, 255) on the odd row 1, both at 204 on the dimmed rows
+        // 0 and 2. The blur of row 1 gathers 2 x 204 x 0.00384 + 255 x 0.99233
+        // = 254.61 from each buffer column; the clamp makes column -1 column 0.
+        QImage source = filled(4, 3, qRgb(0, 0, 0));
         for (int y = 0; y < 3; ++y)
             source.setPixel(0, y, qRgb(255, 255, 255));
         const QImage crt = CrtFilter::apply(source);
-        // In the buffer column 0 is (0, 255, 255) and column 1 (0, 0, 255) on
-        // the odd row 1, both at 204 where dimmed on rows 0 and 2. The blur
-        // of row 1 gathers 2 x 204 x 0.00384 + 255 x 0.99233 = 254.61 from
-        // each buffer column it reaches; the clamp makes column -1 column 0.
         QCOMPARE(rgbText(crt.pixel(0, 1)), QStringLiteral("(0,254,255)"));
-        // Column 1 reaches no green beyond column 0, and blue from 0 and 1.
         QCOMPARE(rgbText(crt.pixel(1, 1)), QStringLiteral("(0,1,254)"));
-    }
-    void unsupportedSources()
-    {
+        // Only 32-bit RGB is filtered.
         QVERIFY(CrtFilter::apply(QImage()).isNull());
-        QImage indexed(4, 4, QImage::Format_Indexed8);
-        indexed.fill(0);
-        QVERIFY(CrtFilter::apply(indexed).isNull());
-        QImage argb(4, 4, QImage::Format_ARGB32_Premultiplied);
-        argb.fill(Qt::white);
-        QVERIFY(CrtFilter::apply(argb).isNull());
+        for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_ARGB32_Premultiplied})
+            QVERIFY(CrtFilter::apply(QImage(4, 4, format)).isNull());
     }
     void regionEqualsWholeImage()
     {
         QRandomGenerator random(0x43525421);
         for (int round = 0; round < 60; ++round) {
-            const int width = 1 + random.bounded(40);
-            const int height = 1 + random.bounded(30);
-            QImage source(width, height, QImage::Format_RGB32);
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    source.setPixel(x, y, 0xff000000 | random.generate());
-            const QImage whole = CrtFilter::apply(source);
-
+            QImage source = filled(1 + random.bounded(40), 1 + random.bounded(30), 0);
+            for (int y = 0; y < source.height(); ++y)
+                random.fillRange(reinterpret_cast<quint32 *>(source.scanLine(y)), source.width());
             // Rectangles that may stick out of the image or miss it entirely.
-            const int left = random.bounded(-3, width + 2);
-            const int top = random.bounded(-3, height + 2);
-            const QRect rect(left, top, 1 + random.bounded(width + 2),
-                             1 + random.bounded(height + 2));
-            QImage target(source.size(), QImage::Format_RGB32);
-            const QRgb untouched = qRgb(7, 77, 177);
-            target.fill(untouched);
+            const QRect rect(
+                random.bounded(-3, source.width() + 2), random.bounded(-3, source.height() + 2),
+                1 + random.bounded(source.width() + 2), 1 + random.bounded(source.height() + 2));
+            QImage target = filled(source.width(), source.height(), qRgb(7, 77, 177));
+            QImage expected = target;
+            QPainter painter(&expected);
+            painter.setClipRect(rect);
+            painter.drawImage(0, 0, CrtFilter::apply(source));
+            painter.end();
             CrtFilter::applyRegion(source, target, rect);
-            for (int y = 0; y < height; ++y) {
-                for (int x = 0; x < width; ++x) {
-                    const QRgb want = rect.contains(x, y) ? whole.pixel(x, y) : untouched;
-                    QVERIFY2(target.pixel(x, y) == want,
-                             qPrintable(QStringLiteral("round %1, pixel %2,%3: %4, want %5")
-                                            .arg(round)
-                                            .arg(x)
-                                            .arg(y)
-                                            .arg(rgbText(target.pixel(x, y)), rgbText(want))));
-                }
-            }
+            const QString mismatch = firstMismatch(target, expected);
+            QVERIFY2(mismatch.isEmpty(),
+                     qPrintable(QStringLiteral("round %1, ").arg(round) + mismatch));
         }
     }
 };
