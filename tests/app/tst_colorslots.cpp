@@ -24,7 +24,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         QSettings().clear();
     }
-    void clickAssignsUndoRestoresStrokeWaits()
+    void clickAssignsAndUndoRestores()
     {
         TestWindow window;
         window.resize(1000, 700);
@@ -63,9 +63,17 @@ private slots:
         QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
         QVERIFY(project.colormap().bytes() == before.bytes());
         QCOMPARE(project.history().position(), 0);
-
-        // A click while a pen stroke is under way waits its turn: nothing happens.
+    }
+    // A click while a pen stroke is under way waits its turn: nothing happens.
+    void refusedDuringAStroke()
+    {
+        TestWindow window;
+        window.resize(1000, 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.newMulticolorCanvas();
+        Project &project = window.project();
+        ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
         window.canvas()->setPenIndex(7);
         const QPoint middle = window.canvas()->rect().center();
         QTest::mousePress(window.canvas(), Qt::LeftButton, {}, middle);
