@@ -57,9 +57,6 @@ private slots:
         // The index the button selects; -1: nothing changes and nothing fires.
         QTest::addColumn<int>("index");
 
-        QTest::newRow("last pixel of column 0") << 384 << 23 << Qt::LeftButton << 0;
-        QTest::newRow("first pixel of column 1") << 384 << 24 << Qt::LeftButton << 1;
-        QTest::newRow("6.25 wide, 15") << 100 << 94 << Qt::LeftButton << 15;
         QTest::newRow("right button, last column") << 384 << 383 << Qt::RightButton << 15;
         // The strip starts at primary 9 and secondary 8: picking them again still says so.
         QTest::newRow("left on the primary") << 160 << 95 << Qt::LeftButton << 9;

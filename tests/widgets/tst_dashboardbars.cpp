@@ -5,7 +5,6 @@
 #include "widgets/dashboardseparator.h"
 
 #include <QAction>
-#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
@@ -85,8 +84,6 @@ private slots:
     void barButtons()
     {
         DashboardBar bar;
-        bar.growVerticalMargins(5);
-        QCOMPARE(bar.boxLayout()->contentsMargins(), QMargins(10, 10, 10, 10));
         QAction action(whiteSquare(), QStringLiteral("Pen Tool"));
         DashboardButton *button = bar.addAction(&action);
         QCOMPARE(button->defaultAction(), &action);

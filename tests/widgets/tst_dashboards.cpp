@@ -173,33 +173,19 @@ private slots:
         QVERIFY(!d->toolDashboard()->isHidden() && !d->paletteDashboard()->isHidden());
     }
 
-    void flyoutTimesFromSettings_data()
-    {
-        QTest::addColumn<QVariant>("hover");
-        QTest::addColumn<QVariant>("grace");
-        QTest::addColumn<int>("hoverMs");
-        QTest::addColumn<int>("graceMs");
-        QTest::newRow("defaults") << QVariant() << QVariant() << 500 << 500;
-        QTest::newRow("rounded") << QVariant(0.1236) << QVariant(0.0004) << 124 << 0;
-    }
+    // The settings are in seconds, the timers in rounded milliseconds.
     void flyoutTimesFromSettings()
     {
-        QFETCH(QVariant, hover);
-        QFETCH(QVariant, grace);
-        QFETCH(int, hoverMs);
-        QFETCH(int, graceMs);
-        if (hover.isValid())
-            QSettings().setValue(QStringLiteral("general/toolFlyoutHoverDelaySeconds"), hover);
-        if (grace.isValid())
-            QSettings().setValue(QStringLiteral("general/toolFlyoutLeaveGraceSeconds"), grace);
+        QSettings().setValue(QStringLiteral("general/toolFlyoutHoverDelaySeconds"), 0.1236);
+        QSettings().setValue(QStringLiteral("general/toolFlyoutLeaveGraceSeconds"), 0.0004);
         MainWindow window;
-        QCOMPARE(window.dashboards()->hoverDelayMs(), hoverMs);
-        QCOMPARE(window.dashboards()->leaveGraceMs(), graceMs);
+        QCOMPARE(window.dashboards()->hoverDelayMs(), 124);
+        QCOMPARE(window.dashboards()->leaveGraceMs(), 0);
         // Resting on the button starts the hover timer with that delay.
         enter(window.dashboards()->shapeButton());
         QTimer *hoverTimer = timer(window, "flyoutHoverTimer");
         QVERIFY(hoverTimer->isActive());
-        QCOMPARE(hoverTimer->interval(), hoverMs);
+        QCOMPARE(hoverTimer->interval(), 124);
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(window.dashboards()->shapeButton(), &leave);
         QVERIFY(!hoverTimer->isActive());
@@ -214,8 +200,10 @@ private slots:
         DashboardController *d = window.dashboards();
         QWidget *flyout = d->shapeFlyout();
         QCOMPARE(flyout->objectName(), QStringLiteral("toolFlyout"));
+        QCOMPARE(d->leaveGraceMs(), 500);
         enter(d->shapeButton());
         QVERIFY(timer(window, "flyoutHoverTimer")->isActive());
+        QCOMPARE(timer(window, "flyoutHoverTimer")->interval(), 500);
         QTest::qWait(100);
         QVERIFY(!flyout->isVisible());
         QTRY_VERIFY(flyout->isVisible());
