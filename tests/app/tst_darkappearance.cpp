@@ -88,20 +88,19 @@ private slots:
         QCOMPARE(
             qApp->findChildren<MenuPolishFilter *>(QString(), Qt::FindDirectChildrenOnly).size(),
             1);
-        QMenu top;
-        for (QMenu *menu : {&top, top.addMenu(QStringLiteral("More"))}) {
+        for (const bool submenu : {false, true}) {
+            QMenu top;
+            QMenu *menu = submenu ? top.addMenu(QStringLiteral("More")) : &top;
             QVERIFY(!menu->testAttribute(Qt::WA_TranslucentBackground));
             menu->ensurePolished();
-            const Qt::WindowFlags flags = menu->windowFlags();
-            QVERIFY(flags.testFlags(Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint));
-            QVERIFY(flags.testFlag(Qt::Popup));
+            QVERIFY(menu->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::Popup |
+                                                  Qt::NoDropShadowWindowHint));
             QVERIFY(menu->testAttribute(Qt::WA_TranslucentBackground));
+            // Still so once shown.
+            menu->addAction(QStringLiteral("Entry"));
+            menu->popup(QPoint(20, 20));
+            QVERIFY(menu->isVisible() && menu->windowFlags().testFlag(Qt::FramelessWindowHint));
         }
-        // Still so once shown.
-        top.addAction(QStringLiteral("Entry"));
-        top.popup(QPoint(20, 20));
-        QVERIFY(top.isVisible() && top.windowFlags().testFlag(Qt::FramelessWindowHint));
-        top.hide();
         QWidget plain;
         plain.ensurePolished();
         QVERIFY(!plain.windowFlags().testFlag(Qt::FramelessWindowHint));
