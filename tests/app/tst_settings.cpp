@@ -126,10 +126,10 @@ private slots:
     void firstStart()
     {
         MainWindow window;
-        for (const char *name : {"showReferenceGrids", "showPixelGrids", "showSafeFrames",
-                                 "bilinearFiltering", "pixelPerfect", "disableFillPreview",
-                                 "palPixels", "ntscPixels", "showPreview", "previewOnTop",
-                                 "mirrorPreview", "previewCrt"})
+        for (const char *name :
+             {"showReferenceGrids", "showPixelGrids", "showSafeFrames", "bilinearFiltering",
+              "pixelPerfect", "disableFillPreview", "palPixels", "ntscPixels", "showPreview",
+              "previewOnTop", "mirrorPreview", "previewCrt"})
             QVERIFY2(!action(window, name)->isChecked(), name);
         QVERIFY(action(window, "pressureWidening")->isChecked());
         QVERIFY(action(window, "squarePixels")->isChecked());
@@ -276,12 +276,18 @@ private slots:
         QTest::addColumn<bool>("storedBefore");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("host");
-        QTest::newRow("OK, spaces around") << true << false << "  192.168.1.20  " << "192.168.1.20";
-        QTest::newRow("OK, over stored") << true << true << "   u64.local" << "u64.local";
-        QTest::newRow("OK, inner space kept") << true << false << " my c64 " << "my c64";
-        QTest::newRow("OK, only spaces") << true << false << "    " << "";
-        QTest::newRow("Cancel, first start") << false << false << "elsewhere" << "";
-        QTest::newRow("Cancel, stored before") << false << true << " elsewhere " << "";
+        QTest::newRow("OK, spaces around") << true << false << "  192.168.1.20  "
+                                           << "192.168.1.20";
+        QTest::newRow("OK, over stored") << true << true << "   u64.local"
+                                         << "u64.local";
+        QTest::newRow("OK, inner space kept") << true << false << " my c64 "
+                                              << "my c64";
+        QTest::newRow("OK, only spaces") << true << false << "    "
+                                         << "";
+        QTest::newRow("Cancel, first start") << false << false << "elsewhere"
+                                             << "";
+        QTest::newRow("Cancel, stored before") << false << true << " elsewhere "
+                                               << "";
     }
     void dialogOutcome()
     {
