@@ -5,7 +5,6 @@
 #include "canvas/canvasarea.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QImageReader>
 #include <QMenu>
 #include <QRegularExpression>
@@ -27,55 +26,41 @@ private slots:
     }
     void cleanup() { qApp->setStyleSheet(QString()); }
 
-    void styleSheetIsStoredCompressed()
+    // The sheet is stored compressed, and every image it names is in the
+    // resources and can be drawn.
+    void styleSheetAndImages()
     {
-        // Reading it once registers the library's resources.
-        QVERIFY(!DarkAppearance::styleSheet().isEmpty());
+        const QString sheet = DarkAppearance::styleSheet();
+        QVERIFY(sheet.contains(QLatin1String("qproperty-backdropColor")));
         const QResource resource(QLatin1String(DarkAppearance::StyleSheetPath));
-        QVERIFY(resource.isValid());
         QVERIFY(resource.compressionAlgorithm() != QResource::NoCompression);
         QVERIFY(resource.size() < resource.uncompressedSize());
-        QVERIFY(DarkAppearance::styleSheet().contains(QLatin1String("qproperty-backdropColor")));
-    }
-
-    // Every image the style sheet names is in the resources and can be drawn.
-    void styleSheetImages_data()
-    {
-        QTest::addColumn<QString>("path");
-        const QRegularExpression url(QStringLiteral(R"(url\(([^)]+)\))"));
         QSet<QString> seen;
-        auto it = url.globalMatch(DarkAppearance::styleSheet());
-        while (it.hasNext()) {
-            const QString path = it.next().captured(1);
-            if (!seen.contains(path))
-                QTest::newRow(qPrintable(path)) << path;
-            seen.insert(path);
-        }
+        for (auto it = QRegularExpression(QStringLiteral(R"(url\(([^)]+)\))")).globalMatch(sheet);
+             it.hasNext();)
+            seen.insert(it.next().captured(1));
         // The indicators, arrows, menu marks and the chooser's buttons at least.
         QVERIFY(seen.size() >= 30);
-    }
-    void styleSheetImages()
-    {
-        QFETCH(QString, path);
-        QVERIFY2(path.startsWith(QLatin1String(":/styles/controls/")) ||
-                     path.startsWith(QLatin1String(":/styles/filedialog/")),
-                 qPrintable(path));
-        QImageReader reader(path);
-        const QImage image = reader.read();
-        QVERIFY2(!image.isNull(), qPrintable(path + QLatin1Char(' ') + reader.errorString()));
-        QVERIFY(image.width() >= 8 && image.width() <= 16);
+        for (const QString &path : seen) {
+            QVERIFY2(path.startsWith(QLatin1String(":/styles/controls/")) ||
+                         path.startsWith(QLatin1String(":/styles/filedialog/")),
+                     qPrintable(path));
+            QImageReader reader(path);
+            const QImage image = reader.read();
+            QVERIFY2(image.width() >= 8 && image.width() <= 16,
+                     qPrintable(path + QLatin1Char(' ') + reader.errorString()));
+        }
     }
 
     // The look set on a running window reaches the drawing area's backdrop.
     void backdropOnARealWindow()
     {
         MainWindow window;
-        CanvasArea *canvas = window.canvas();
-        canvas->setBackdropColor(Qt::red);
+        window.canvas()->setBackdropColor(Qt::red);
         DarkAppearance::apply(*qApp);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(canvas->backdropColor(), QColor(0x30, 0x30, 0x30));
+        QCOMPARE(window.canvas()->backdropColor(), QColor(0x30, 0x30, 0x30));
         QCOMPARE(qApp->palette().color(QPalette::Window), QColor(0x39, 0x39, 0x39));
         QVERIFY(!qApp->styleSheet().isEmpty());
     }
@@ -93,36 +78,29 @@ private slots:
         QCOMPARE(palette.color(QPalette::Highlight), QColor(0x0A, 0x84, 0xFF));
     }
 
-    void menusBecomeFramelessAndTranslucent_data()
-    {
-        QTest::addColumn<bool>("submenu");
-        QTest::newRow("menu") << false;
-        QTest::newRow("sub-menu") << true;
-    }
+    // Menus and sub-menus lose their frame and shadow and draw on a clear
+    // background; other windows are left as they are.
     void menusBecomeFramelessAndTranslucent()
     {
-        QFETCH(bool, submenu);
         DarkAppearance::apply(*qApp);
         DarkAppearance::apply(*qApp);
         // One filter, however often the look is applied.
         QCOMPARE(
             qApp->findChildren<MenuPolishFilter *>(QString(), Qt::FindDirectChildrenOnly).size(),
             1);
-        QMenu top;
-        QMenu *menu = submenu ? top.addMenu(QStringLiteral("More")) : &top;
-        QVERIFY(!menu->testAttribute(Qt::WA_TranslucentBackground));
-        menu->ensurePolished();
-        QVERIFY(menu->windowFlags().testFlag(Qt::FramelessWindowHint));
-        QVERIFY(menu->windowFlags().testFlag(Qt::NoDropShadowWindowHint));
-        QVERIFY(menu->windowFlags().testFlag(Qt::Popup));
-        QVERIFY(menu->testAttribute(Qt::WA_TranslucentBackground));
-        menu->addAction(QStringLiteral("Entry"));
-        menu->popup(QPoint(20, 20));
-        QVERIFY(menu->isVisible());
-        QVERIFY(menu->windowFlags().testFlag(Qt::FramelessWindowHint));
-        menu->hide();
-
-        // Other windows are left as they are.
+        for (const bool submenu : {false, true}) {
+            QMenu top;
+            QMenu *menu = submenu ? top.addMenu(QStringLiteral("More")) : &top;
+            QVERIFY(!menu->testAttribute(Qt::WA_TranslucentBackground));
+            menu->ensurePolished();
+            QVERIFY(menu->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::Popup |
+                                                  Qt::NoDropShadowWindowHint));
+            QVERIFY(menu->testAttribute(Qt::WA_TranslucentBackground));
+            // Still so once shown.
+            menu->addAction(QStringLiteral("Entry"));
+            menu->popup(QPoint(20, 20));
+            QVERIFY(menu->isVisible() && menu->windowFlags().testFlag(Qt::FramelessWindowHint));
+        }
         QWidget plain;
         plain.ensurePolished();
         QVERIFY(!plain.windowFlags().testFlag(Qt::FramelessWindowHint));

@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -55,42 +56,27 @@ class TestUltimateClient : public QObject
     Q_OBJECT
 
 private slots:
-    void transferTimeout_data()
-    {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<int>("milliseconds");
-        QTest::newRow("zero") << 0.0 << 100;
-        QTest::newRow("negative") << -3.0 << 100;
-        QTest::newRow("just below the floor") << 0.099 << 100;
-        QTest::newRow("floor") << 0.1 << 100;
-        QTest::newRow("just above the floor") << 0.15 << 150;
-        QTest::newRow("default") << 2.5 << 2500;
-        QTest::newRow("ceiling") << 60.0 << 60000;
-        QTest::newRow("just above the ceiling") << 60.001 << 60000;
-        QTest::newRow("hundred") << 100.0 << 60000;
-        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 100;
-        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 60000;
-    }
-    void transferTimeout()
-    {
-        QFETCH(double, seconds);
-        QFETCH(int, milliseconds);
-        QCOMPARE(UltimateClient::transferTimeoutMs(seconds), milliseconds);
-    }
     // Inside the range the value is kept to the millisecond; the result never
     // leaves 100..60000 and never falls as the setting rises.
-    void transferTimeoutProperties()
+    void transferTimeout()
     {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double infinity = std::numeric_limits<double>::infinity();
+        const std::pair<double, int> edges[] = {{0.0, 100},       {-3.0, 100},     {0.099, 100},
+                                                {100.0, 60000},   {60.001, 60000}, {nan, 100},
+                                                {infinity, 60000}};
+        for (const auto &[seconds, ms] : edges)
+            QCOMPARE(UltimateClient::transferTimeoutMs(seconds), ms);
         QRandomGenerator random(4404);
-        QList<double> values;
+        QList<double> values = {0.1, 60.0};
         for (int i = 0; i < 2000; ++i)
             values << random.generateDouble() * 80.0 - 10.0;
         std::sort(values.begin(), values.end());
         int previous = 0;
         for (const double seconds : values) {
             const int ms = UltimateClient::transferTimeoutMs(seconds);
-            QVERIFY2(ms >= 100 && ms <= 60000, qPrintable(QString::number(seconds)));
-            QVERIFY(ms >= previous);
+            QVERIFY2(ms >= 100 && ms <= 60000 && ms >= previous,
+                     qPrintable(QString::number(seconds)));
             previous = ms;
             if (seconds >= 0.1 && seconds <= 60.0)
                 QVERIFY2(std::abs(ms - seconds * 1000.0) <= 0.5,
@@ -99,12 +85,9 @@ private slots:
     }
     void deviceUrl()
     {
-        const QUrl url = UltimateClient::deviceUrl(QStringLiteral("c64.local:6464"),
-                                                   QString::fromLatin1(RunPath));
-        QCOMPARE(url.scheme(), QStringLiteral("http"));
-        QCOMPARE(url.host(), QStringLiteral("c64.local"));
-        QCOMPARE(url.port(), 6464);
-        QCOMPARE(url.path(), QString::fromLatin1(RunPath));
+        QCOMPARE(UltimateClient::deviceUrl(QStringLiteral("c64.local:6464"),
+                                           QString::fromLatin1(RunPath)),
+                 QUrl(QStringLiteral("http://c64.local:6464/v1/runners:run_prg")));
         QCOMPARE(UltimateClient::deviceUrl(QStringLiteral("192.168.0.64"),
                                            QString::fromLatin1(VersionPath))
                      .toString(),
@@ -140,6 +123,7 @@ private slots:
         QCOMPARE(run.body, program);
     }
 
+    // Every outcome's words; a behaviour of -1 is a port nobody listens on.
     void outcomes_data()
     {
         using D = StandInDevice;
@@ -147,22 +131,19 @@ private slots:
         QTest::addColumn<int>("behaviour");
         QTest::addColumn<int>("status");
         QTest::addColumn<bool>("withCancelCheck");
-        QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("error");
-        const auto row = [](const char *name, bool run, D::Answer answer, bool cancelCheck, bool ok,
+        const auto row = [](const char *name, bool run, D::Answer answer, bool cancelCheck,
                             const QString &error) {
             QTest::newRow(name) << run << int(answer.behaviour) << answer.status << cancelCheck
-                                << ok << error;
+                                << error;
         };
-        row("check answered", false, D::reply(200), false, true, {});
-        row("check answered, polled", false, D::reply(200), true, true, {});
-        row("run answered 201", true, D::reply(201), false, true, {});
-        row("check 404", false, D::reply(404), false, false,
-            "Device reported an error (HTTP 404).");
-        row("check 400", false, D::reply(400), true, false, "Device reported an error (HTTP 400).");
-        row("run 500", true, D::reply(500), true, false, "Device reported an error (HTTP 500).");
-        row("check closed", false, D::close(), false, false, "Could not connect to device.");
-        row("run closed", true, D::close(), true, false, "Could not connect to device.");
+        row("check answered", false, D::reply(200), false, {});
+        row("run answered 201", true, D::reply(201), false, {});
+        row("check 404", false, D::reply(404), false, "Device reported an error (HTTP 404).");
+        row("run 500", true, D::reply(500), true, "Device reported an error (HTTP 500).");
+        row("check closed", false, D::close(), false, "Could not connect to device.");
+        row("run closed", true, D::close(), true, "Could not connect to device.");
+        row("check refused", false, {D::Behaviour(-1), 0, 0}, true, "Could not connect to device.");
     }
     void outcomes()
     {
@@ -170,91 +151,70 @@ private slots:
         QFETCH(int, behaviour);
         QFETCH(int, status);
         QFETCH(bool, withCancelCheck);
-        QFETCH(bool, ok);
         QFETCH(QString, error);
         StandInDevice device;
         QVERIFY(device.start());
-        device.setAnswer(run ? RunPath : VersionPath,
-                         {StandInDevice::Behaviour(behaviour), status, 0});
+        const bool refused = behaviour < 0;
+        if (!refused)
+            device.setAnswer(run ? RunPath : VersionPath,
+                             {StandInDevice::Behaviour(behaviour), status, 0});
+        const QString host =
+            refused ? QStringLiteral("127.0.0.1:%1").arg(closedPort()) : device.host();
         QString got = QStringLiteral("untouched");
-        int polls = 0;
         UltimateClient::CancelCheck cancelCheck;
         if (withCancelCheck)
-            cancelCheck = [&polls] { return ++polls < 0; };
-        const bool result = run ? UltimateClient::runPrg(QByteArray("\x01\x08", 2), device.host(),
-                                                         10, &got, cancelCheck)
-                                : UltimateClient::checkDevice(device.host(), 10, &got, cancelCheck);
-        QCOMPARE(result, ok);
-        QCOMPARE(ok ? QString() : got, error);
-        QVERIFY(device.requestCount(run ? RunPath : VersionPath) >= 1);
+            cancelCheck = watchdog(20000);
+        const bool result =
+            run ? UltimateClient::runPrg(QByteArray("\x01\x08", 2), host, 10, &got, cancelCheck)
+                : UltimateClient::checkDevice(host, 10, &got, cancelCheck);
+        QCOMPARE(result, error.isEmpty());
+        QCOMPARE(result ? QString() : got, error);
+        QCOMPARE(device.requestCount(run ? RunPath : VersionPath) > 0, !refused);
         QCOMPARE(device.requestCount(run ? VersionPath : RunPath), 0);
     }
 
-    void refusedPort()
-    {
-        const quint16 port = closedPort();
-        QVERIFY(port != 0);
-        QString error;
-        QVERIFY(!UltimateClient::checkDevice(QStringLiteral("127.0.0.1:%1").arg(port), 10, &error,
-                                             watchdog(20000)));
-        QCOMPARE(error, QStringLiteral("Could not connect to device."));
-    }
-
-    // A device that never answers is given up after the clamped timeout: 0
+    // A device that never answers is given up after the clamped timeout (0
     // and a negative value both mean a tenth of a second, far below the
-    // watchdog's patience.
-    void stallTimesOut_data()
+    // watchdog's patience), or at the first poll after the user cancels
+    // once the device has the whole request.
+    void stalled_data()
     {
         QTest::addColumn<bool>("run");
         QTest::addColumn<double>("seconds");
-        QTest::newRow("check, 0 s") << false << 0.0;
-        QTest::newRow("run, 0 s") << true << 0.0;
-        QTest::newRow("check, -1 s") << false << -1.0;
+        QTest::addColumn<QString>("error");
+        QTest::newRow("check, 0 s") << false << 0.0 << "Timeout connecting to device.";
+        QTest::newRow("run, 0 s") << true << 0.0 << "Timeout connecting to device.";
+        QTest::newRow("check, -1 s") << false << -1.0 << "Timeout connecting to device.";
+        QTest::newRow("check, cancelled") << false << 60.0 << "Cancelled.";
+        QTest::newRow("run, cancelled") << true << 60.0 << "Cancelled.";
     }
-    void stallTimesOut()
+    void stalled()
     {
         QFETCH(bool, run);
         QFETCH(double, seconds);
-        StandInDevice device;
-        QVERIFY(device.start());
-        device.setAnswer(run ? RunPath : VersionPath, StandInDevice::stall());
-        QString error;
-        const UltimateClient::CancelCheck patience = watchdog(5000);
-        QVERIFY(run ? !UltimateClient::runPrg(randomBytes(7, 600), device.host(), seconds, &error,
-                                              patience)
-                    : !UltimateClient::checkDevice(device.host(), seconds, &error, patience));
-        QCOMPARE(error, QStringLiteral("Timeout connecting to device."));
-        QCOMPARE(device.requestCount(run ? RunPath : VersionPath), 1);
-    }
-
-    // Cancelling a request the device holds on to ends it at the next poll.
-    void cancelWhileStalled_data()
-    {
-        QTest::addColumn<bool>("run");
-        QTest::newRow("check") << false;
-        QTest::newRow("run") << true;
-    }
-    void cancelWhileStalled()
-    {
-        QFETCH(bool, run);
+        QFETCH(QString, error);
         StandInDevice device;
         QVERIFY(device.start());
         const QByteArray path = run ? RunPath : VersionPath;
         device.setAnswer(path, StandInDevice::stall());
         const QByteArray program = randomBytes(11, 2000);
+        const bool cancels = seconds > 1;
         int pollsAfterArrival = 0;
-        // The user presses Cancel once the device has the whole request.
+        const UltimateClient::CancelCheck patience = watchdog(5000);
         const auto cancelCheck = [&] {
+            if (!cancels)
+                return patience();
             if (device.requestCount(path) == 0)
                 return false;
             ++pollsAfterArrival;
             return true;
         };
-        QString error;
-        QVERIFY(run ? !UltimateClient::runPrg(program, device.host(), 60, &error, cancelCheck)
-                    : !UltimateClient::checkDevice(device.host(), 60, &error, cancelCheck));
-        QCOMPARE(error, QStringLiteral("Cancelled."));
-        QCOMPARE(pollsAfterArrival, 1);
+        QString got;
+        QVERIFY(run ? !UltimateClient::runPrg(program, device.host(), seconds, &got, cancelCheck)
+                    : !UltimateClient::checkDevice(device.host(), seconds, &got, cancelCheck));
+        QCOMPARE(got, error);
+        QCOMPARE(pollsAfterArrival, cancels ? 1 : 0);
+        QCOMPARE(device.requestCount(path), 1);
         QCOMPARE(device.requests().constLast().body, run ? program : QByteArray());
     }
 };
