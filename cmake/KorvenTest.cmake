@@ -11,8 +11,11 @@ function(korven_add_test name)
     KORVEN_TESTDATA_DIR="${KORVEN_TESTDATA_DIR}"
     KORVEN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_test(NAME ${name} COMMAND ${name})
+  # Each test keeps its settings in a home of its own, so tests run in
+  # parallel never share a settings file.
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/home-${name})
   set_tests_properties(${name} PROPERTIES
     LABELS ${label}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+    ENVIRONMENT "HOME=${CMAKE_CURRENT_BINARY_DIR}/home-${name};QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     TIMEOUT 300)
 endfunction()
