@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,16 +70,6 @@ void setDevice(const QString &host, double timeoutSeconds)
 QAction *sendAction(MainWindow &window)
 {
     return window.findChild<QAction *>(QStringLiteral("sendToUltimate"));
-}
-
-quint16 closedPort()
-{
-    QTcpServer server;
-    if (!server.listen(QHostAddress(QHostAddress::LocalHost), 0))
-        return 0;
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
 }
 
 // A few pixels so the program is not all background.
@@ -208,8 +197,7 @@ private slots:
         QVERIFY(device.start() && good.start());
         device.setAnswer(VersionPath, failure.version);
         device.setAnswer(RunPath, failure.run);
-        const QString host =
-            failure.refused ? QStringLiteral("127.0.0.1:%1").arg(closedPort()) : device.host();
+        const QString host = failure.refused ? StandInDevice::refusingHost() : device.host();
         setDevice(host, failure.timeout);
         TestWindow window;
         {

@@ -8,7 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-#include <QTcpServer>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -19,17 +18,6 @@ namespace
 
 const QByteArray VersionPath = QByteArrayLiteral("/v1/version");
 const QByteArray RunPath = QByteArrayLiteral("/v1/runners:run_prg");
-
-// A port on 127.0.0.1 that nobody listens on any more.
-quint16 closedPort()
-{
-    QTcpServer server;
-    if (!server.listen(QHostAddress(QHostAddress::LocalHost), 0))
-        return 0;
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
-}
 
 QByteArray randomBytes(quint32 seed, int size)
 {
@@ -158,8 +146,7 @@ private slots:
         if (!refused)
             device.setAnswer(run ? RunPath : VersionPath,
                              {StandInDevice::Behaviour(behaviour), status, 0});
-        const QString host =
-            refused ? QStringLiteral("127.0.0.1:%1").arg(closedPort()) : device.host();
+        const QString host = refused ? StandInDevice::refusingHost() : device.host();
         QString got = QStringLiteral("untouched");
         UltimateClient::CancelCheck cancelCheck;
         if (withCancelCheck)

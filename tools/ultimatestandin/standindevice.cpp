@@ -156,3 +156,13 @@ void StandInDevice::answer(QTcpSocket *socket, const Answer &answer)
         socket->disconnectFromHost();
     });
 }
+
+QString StandInDevice::refusingHost()
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress(QHostAddress::LocalHost), 0))
+        return QStringLiteral("127.0.0.1:0");
+    const quint16 port = server.serverPort();
+    server.close();
+    return QStringLiteral("127.0.0.1:%1").arg(port);
+}

@@ -45,6 +45,8 @@ public:
     static Answer reply(int status, int delayMs = 0) { return {Behaviour::Reply, status, delayMs}; }
     static Answer stall() { return {Behaviour::Stall, 0, 0}; }
     static Answer close() { return {Behaviour::Close, 0, 0}; }
+    // A loopback address with a port nobody listens on any more.
+    static QString refusingHost();
 
     explicit StandInDevice(QObject *parent = nullptr);
     ~StandInDevice() override;
