@@ -1,7 +1,7 @@
 # Sourced by scripts/run and scripts/test: installs what a fresh Debian
 # machine lacks to build and test KORVEN.
 korven_packages=(cmake g++ make 64tass qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
-  qt6-image-formats-plugins libgl-dev zlib1g-dev)
+  qt6-image-formats-plugins libgl-dev zlib1g-dev ccache)
 
 korven_install_deps() {
   local missing=()
@@ -17,3 +17,15 @@ korven_install_deps() {
 }
 
 korven_jobs() { nproc 2>/dev/null || echo 2; }
+
+# ccache (installed with the tools above) lets a second checkout or a rebuild
+# reuse what the first one compiled: the paths it hashes are taken relative
+# to the checkout, so two clones in different folders share one cache.
+# Sets korven_launcher to the CMake options that compile through it.
+korven_use_ccache() {
+  korven_launcher=""
+  command -v ccache >/dev/null 2>&1 || return 0
+  export CCACHE_BASEDIR="$1" CCACHE_NOHASHDIR=1
+  export CCACHE_SLOPPINESS="include_file_mtime,include_file_ctime,time_macros"
+  korven_launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+}
