@@ -882,6 +882,11 @@ int ScriptApi::readPicture(lua_State *L)
     QString path = QString::fromUtf8(checkString(L, 1));
     if (QDir::isRelativePath(path) && !m_env.folder.isEmpty())
         path = QDir(m_env.folder).filePath(path);
+    if (path.isEmpty()) {
+        lua_pushnil(L);
+        lua_pushliteral(L, "no picture file given");
+        return 2;
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
