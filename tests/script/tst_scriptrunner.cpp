@@ -70,6 +70,7 @@ private slots:
     void failedAndCancelledRunsChangeNothing();
     void undoAndFileRestoreTheRun();
     void bundledScriptsStayClashFree();
+    void colourReportFindsFullCells();
 };
 
 void TstScriptRunner::interface_data()
@@ -401,7 +402,12 @@ void TstScriptRunner::bundledScriptsStayClashFree()
         const QByteArray source = file.readAll();
         QVERIFY(!ScriptRunner::scriptTitle(path, source).endsWith(QLatin1String(".lua")));
         int changedCanvases = 0;
+        // Every other canvas has a selection, which the generators keep to.
+        bool withSelection = false;
+        const bool keepsToSelection = !path.endsWith(QLatin1String("mirroredge.lua")) &&
+                                      !path.endsWith(QLatin1String("ordereddither.lua"));
         for (const CanvasPreset &preset : CanvasPreset::all()) {
+            withSelection = !withSelection;
             Project project(preset.mode, -1, -1, LayoutSpec{preset.layout}, preset.screens);
             // Something to work around: a clash-free scribble of pen dabs.
             ScriptEnvironment env;
@@ -419,7 +425,19 @@ void TstScriptRunner::bundledScriptsStayClashFree()
             if (ScriptRunner::wantsPicture(source))
                 env.args = {picturePath};
             env.name = QFileInfo(path).fileName();
+            const QRegion selection(QRect(13, 21, 50, 30));
+            if (withSelection)
+                env.selection = selection;
+            const Colormap before = project.colormap();
             const Run run = runOn(project, QString::fromUtf8(source), env);
+            for (int y = 0; withSelection && keepsToSelection && y < project.height(); ++y)
+                for (int x = 0; x < project.width(); ++x)
+                    if (!selection.contains(QPoint(x, y)) &&
+                        project.colormap().pixel(x, y) != before.pixel(x, y))
+                        QFAIL(qPrintable(QStringLiteral("%1 changed %2,%3 outside the selection")
+                                             .arg(path)
+                                             .arg(x)
+                                             .arg(y)));
             QVERIFY2(run.outcome.ok(), qPrintable(path + u' ' + run.outcome.message));
             QVERIFY2(!canvasHasClash(ClashContext::forSweep(project), project.colormap()),
                      qPrintable(path + u' ' + QLatin1String(preset.text)));
@@ -428,6 +446,21 @@ void TstScriptRunner::bundledScriptsStayClashFree()
         // Every script but the report changes something somewhere.
         QCOMPARE(changedCanvases > 0, !path.endsWith(QLatin1String("colourreport.lua")));
     }
+}
+
+// One hires cell with two colours among 1000 cells; nothing changes.
+void TstScriptRunner::colourReportFindsFullCells()
+{
+    QFile file(QStringLiteral(":/scripts/colourreport.lua"));
+    ScriptRunner::bundledScripts(); // registers the resources
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    Project project;
+    project.colormap().setPixel(17, 9, 1);
+    const Run run = runOn(project, QString::fromUtf8(file.readAll()));
+    QVERIFY(run.outcome.ok());
+    QCOMPARE(run.output, (QStringList{"1 of 1000 units use all their colours",
+                                      "bitmap cell at 16,8: colours 0 1", "No clashes"}));
+    QCOMPARE(project.history().nodeCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstScriptRunner)
