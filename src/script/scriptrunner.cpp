@@ -29,6 +29,9 @@ struct RunState {
     qint64 instructions = 0;
     bool cancelled = false;
     bool exhausted = false;
+    // While the state is set up outside any protected call, a refusal
+    // would end the program rather than the script.
+    bool preparing = true;
 };
 
 RunState &runState(lua_State *L)
@@ -46,7 +49,7 @@ void *allocate(void *ud, void *block, size_t oldSize, size_t newSize)
         return nullptr;
     }
     // The limit holds between calls; a call finishes what it started.
-    if (newSize > old && run->used + (newSize - old) > run->limit &&
+    if (newSize > old && run->used + (newSize - old) > run->limit && !run->preparing &&
         !(run->api && run->api->isCalling()))
         return nullptr;
     void *grown = std::realloc(block, newSize);
@@ -169,6 +172,7 @@ ScriptOutcome ScriptRunner::execute(const Project &project, const QByteArray &so
             lua_rawseti(L, -2, i + 1);
         }
         lua_setglobal(L, "arg");
+        run.preparing = false;
         lua_sethook(L, hook, LUA_MASKCOUNT, HookInterval);
         status = lua_pcall(L, 0, 0, 0);
     }
