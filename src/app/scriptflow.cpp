@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenu>
+#include <QMutex>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QStandardPaths>
@@ -32,6 +33,8 @@ namespace
 
 // A run shorter than this never shows its progress dialog.
 constexpr int ProgressDelayMs = 400;
+// Lines waiting for the console beyond this many are counted, not kept.
+constexpr int MaxPendingLines = 20000;
 // Titles are remembered for this many recent runs.
 constexpr int RememberedRuns = 64;
 
@@ -189,15 +192,41 @@ void ScriptFlow::runScript(const QString &path)
     m_window->runWholeCanvasEdit([&]() -> QRect {
         auto cancel = std::make_shared<std::atomic_bool>(false);
         env.cancel = cancel.get();
+        // Lines gather on the worker and reach the console in batches, so
+        // a script printing in a tight loop cannot flood the event queue.
+        struct Output {
+            QMutex mutex;
+            QStringList lines;
+            bool posted = false;
+            int dropped = 0;
+        };
+        auto output = std::make_shared<Output>();
         QPointer<ScriptFlow> self(this);
-        env.print = [self](const QString &line) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, line] {
-                    if (self)
-                        self->appendConsole(line);
-                },
-                Qt::QueuedConnection);
+        const auto flush = [self, output] {
+            QStringList lines;
+            int dropped = 0;
+            {
+                const QMutexLocker lock(&output->mutex);
+                lines.swap(output->lines);
+                std::swap(dropped, output->dropped);
+                output->posted = false;
+            }
+            if (!self || lines.isEmpty())
+                return;
+            if (dropped > 0)
+                lines << tr("(%n more line(s) not shown)", nullptr, dropped);
+            self->appendConsole(lines.join(u'\n'));
+        };
+        env.print = [self, output, flush](const QString &line) {
+            const QMutexLocker lock(&output->mutex);
+            if (output->lines.size() < MaxPendingLines)
+                output->lines << line;
+            else
+                ++output->dropped;
+            if (!output->posted) {
+                output->posted = true;
+                QMetaObject::invokeMethod(self, flush, Qt::QueuedConnection);
+            }
         };
         QProgressDialog dialog(tr("Running %1...").arg(title), tr("Cancel"), 0, 0, m_window);
         dialog.setWindowTitle(QStringLiteral("KORVEN"));
