@@ -285,7 +285,8 @@ private slots:
 
         run = runCli({"script", "colourreport", path("multi.kvn"), path("u.kvn")});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.contains(QLatin1String("units use all their colours")), qPrintable(run.out));
+        QVERIFY2(run.out.contains(QLatin1String("units use all their colours")),
+                 qPrintable(run.out));
     }
 
     // A picture becomes a new project whose one edit holds the converter's
