@@ -71,6 +71,7 @@ private slots:
     void undoAndFileRestoreTheRun();
     void bundledScriptsStayClashFree();
     void colourReportFindsFullCells();
+    void pictureReader();
 };
 
 void TstScriptRunner::interface_data()
@@ -461,6 +462,30 @@ void TstScriptRunner::colourReportFindsFullCells()
     QCOMPARE(run.output, (QStringList{"1 of 1000 units use all their colours",
                                       "bitmap cell at 16,8: colours 0 1", "No clashes"}));
     QCOMPARE(project.history().nodeCount(), 0);
+}
+
+// Pixels row by row as 0xRRGGBB; a relative path starts in the script's folder.
+void TstScriptRunner::pictureReader()
+{
+    QTemporaryDir dir;
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(255, 0, 0));
+    picture.setPixel(1, 0, qRgb(0, 0, 255));
+    picture.setPixel(0, 1, qRgb(1, 2, 3));
+    picture.setPixel(1, 1, qRgb(255, 255, 255));
+    QVERIFY(picture.save(dir.filePath(QStringLiteral("p.png"))));
+    ScriptEnvironment env;
+    env.folder = dir.path();
+    Project project;
+    const Run run = runOn(project,
+                          QStringLiteral("local p = readPicture('p.png') "
+                                         "print(p.width, p.height, p[1], p[2], p[3], p[4]) "
+                                         "print(readPicture('missing.png'))"),
+                          env);
+    QVERIFY2(run.outcome.ok(), qPrintable(run.outcome.message));
+    QCOMPARE(run.output.value(0), QStringLiteral("2\t2\t16711680\t255\t66051\t16777215"));
+    QVERIFY2(run.output.value(1).startsWith(QLatin1String("nil\tcannot read missing.png")),
+             qPrintable(run.output.value(1)));
 }
 
 QTEST_GUILESS_MAIN(TstScriptRunner)
