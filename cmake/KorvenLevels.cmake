@@ -9,6 +9,7 @@
 #   level 3  exchange   C64 formats, sprite files, PRG export, Ultimate client
 #   level 3  paint      strokes, fills, shapes, selections, symmetry
 #   level 3  conversion image conversion engine, curves, histogram
+#   level 4  script     Lua scripts run against a Project as one edit
 #   level 4  canvas     CanvasArea, tools, cursors                 (WIDGETS)
 #   level 5  convert    image converter                            (WIDGETS)
 #   level 5  widgets    dashboards, colour bars, preview window    (WIDGETS)
@@ -19,6 +20,7 @@ set(KORVEN_LEVEL_rules 2)
 set(KORVEN_LEVEL_exchange 3)
 set(KORVEN_LEVEL_paint 3)
 set(KORVEN_LEVEL_conversion 3)
+set(KORVEN_LEVEL_script 4)
 set(KORVEN_LEVEL_canvas 4)
 set(KORVEN_LEVEL_convert 5)
 set(KORVEN_LEVEL_widgets 5)

@@ -15,6 +15,7 @@
 #include "referenceimportflow.h"
 #include "referenceopacitydialog.h"
 #include "saveworkstagesflow.h"
+#include "scriptflow.h"
 #include "selectioncommands.h"
 #include "settingsflow.h"
 #include "shapecommands.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_dashboards = new DashboardController(this, m_canvas, m_actions);
     connect(m_settings, &SettingsFlow::flyoutTimesApplied, m_dashboards,
             &DashboardController::setFlyoutTimes);
+    m_scripts = new ScriptFlow(this, m_actions->action(QStringLiteral("scriptsMenu"))->menu());
     createStatusBar();
 
     m_messageTimer.setSingleShot(true);
@@ -810,6 +812,18 @@ void MainWindow::setDashboardsVisible(bool visible)
 void MainWindow::resolveAllClashes()
 {
     runWholeCanvasEdit([this] { return ::resolveAllClashes(m_project); });
+}
+
+void MainWindow::runScript()
+{
+    if (m_scripts)
+        m_scripts->chooseAndRun();
+}
+
+void MainWindow::openScriptFolder()
+{
+    if (m_scripts)
+        m_scripts->openFolder();
 }
 
 void MainWindow::exportPrg()

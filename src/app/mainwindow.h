@@ -35,6 +35,7 @@ class MainWindow : public QMainWindow
     friend class ExportImageFlow;
     friend class ProjectFileFlow;
     friend class ImageImportFlow;
+    friend class ScriptFlow;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -139,6 +140,8 @@ public slots:
     // Re-evaluates the enabling rules of the menu entries.
     void refreshActionRules();
     void showOnlineUserManual();
+    void runScript();
+    void openScriptFolder();
     // A click on the slot bar: the slot takes the primary (left) or the
     // secondary (right) pen colour, as one edit.
     void assignColorSlot(ColorAssignmentWidget::Slot slot, Qt::MouseButton button);
@@ -204,6 +207,7 @@ private:
     SelectionCommands *m_selection = nullptr;
     ShapeCommands *m_shapes = nullptr;
     DashboardController *m_dashboards = nullptr;
+    class ScriptFlow *m_scripts = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

@@ -21,6 +21,7 @@ constexpr const char *Symmetry = "&Options>Symmetry";
 constexpr const char *Clash = "&Options>Hires Clash Resolution";
 constexpr const char *Borders = "&Options>Border Sprites";
 constexpr const char *View = "&View";
+constexpr const char *Scripts = "&Scripts";
 constexpr const char *Help = "&Help";
 
 MenuEntry separator(const char *menu)
@@ -567,6 +568,16 @@ QList<MenuEntry> buildEntries()
          .check = C::Off,
          .settingsKey = "preview/crtEmulation",
          .appShortcut = true},
+
+        submenu("", "scriptsMenu", QT_TRANSLATE_NOOP("MenuTable", "&Scripts")),
+        {.menu = Scripts,
+         .name = "runScript",
+         .text = QT_TRANSLATE_NOOP("MenuTable", "Run Script..."),
+         .slot = "runScript()"},
+        {.menu = Scripts,
+         .name = "openScriptFolder",
+         .text = QT_TRANSLATE_NOOP("MenuTable", "Open Script Folder"),
+         .slot = "openScriptFolder()"},
 
         submenu("", "helpMenu", QT_TRANSLATE_NOOP("MenuTable", "&Help")),
         {.menu = Help,

@@ -259,6 +259,36 @@ private slots:
             QCOMPARE(saved.layoutSpec(), expected.layoutSpec());
         }
     }
+    // A script run is one saved edit; a failing one writes nothing.
+    void scriptCommand()
+    {
+        const auto write = [this](const char *name, const QByteArray &text) {
+            QFile file(path(name));
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
+        QVERIFY(write("good.lua", "print(arg[1], #arg)\nreplace(6, 9)\n"));
+        QVERIFY(write("bad.lua", "clear()\nerror('broken')\n"));
+        Run run = runCli({"script", path("good.lua"), path("multi.kvn"), path("s.kvn"), "hi", "x"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("hi\t2"));
+        Project expected = m_project, saved;
+        swapOrReplaceColors(expected, false, 9, 6);
+        QVERIFY(loadProjectFile(path("s.kvn"), saved).ok);
+        QCOMPARE(saved.history().nodeCount(), 3);
+        QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
+        QCOMPARE(saved.colormap(), expected.colormap());
+
+        run = runCli({"script", path("bad.lua"), path("multi.kvn"), path("t.kvn")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QStringLiteral("bad.lua:2: broken"));
+        QVERIFY(!QFile::exists(path("t.kvn")));
+
+        run = runCli({"script", "colourreport", path("multi.kvn"), path("u.kvn")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.contains(QLatin1String("units use all their colours")),
+                 qPrintable(run.out));
+    }
+
     // A picture becomes a new project whose one edit holds the converter's
     // result; a picture of another size is stretched to the canvas first.
     void convertCommand()
