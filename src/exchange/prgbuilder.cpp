@@ -304,6 +304,8 @@ QByteArray PrgBuilder::buildPrg(const Project &project, QString *error)
     image[offset] = char(project.slot(multi ? ColorSlot::Background : ColorSlot::Border) & 15);
 
     Patcher patch(image, program);
+    if (layout == CanvasLayout::BitmapOnly && multi)
+        patch.set(QStringLiteral("border"), project.slot(ColorSlot::Border));
     if (layout == CanvasLayout::SideBorderSprites) {
         writeSideSprites(project, image, patch);
     } else if (layout == CanvasLayout::TopBottomBorderSprites) {
