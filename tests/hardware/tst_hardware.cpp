@@ -11,6 +11,7 @@
 
 #include "document/geometry.h"
 #include "document/palette.h"
+#include "exchange/exomizercall.h"
 #include "exchange/pictureexport.h"
 #include "rules/clashcontext.h"
 #include "rules/clashrules.h"
@@ -122,22 +123,15 @@ Project noiseProject(CanvasMode mode, LayoutSpec spec, int topColumns, int botto
 
 QString caseName(const Project &p, int top, int bottom)
 {
-    const QString mode = p.mode() == CanvasMode::Multicolor ? "multicolor" : "hires";
-    switch (p.layout()) {
-    case CanvasLayout::BitmapOnly:
-        return mode + " bitmap";
-    case CanvasLayout::SideBorderSprites:
-        return mode + " side";
-    case CanvasLayout::TopBottomBorderSprites:
-        break;
-    }
+    const QString mode = p.mode() == CanvasMode::Multicolor ? "multicolor " : "hires ";
     const auto side = [](BorderAlignment a) { return a == BorderAlignment::Right ? "R" : "L"; };
-    return QStringLiteral("%1 top/bottom %2%3 %4%5")
-        .arg(mode)
-        .arg(top)
-        .arg(side(p.layoutSpec().topAlignment))
-        .arg(bottom)
-        .arg(side(p.layoutSpec().bottomAlignment));
+    if (p.layout() != CanvasLayout::TopBottomBorderSprites)
+        return mode + (p.layout() == CanvasLayout::BitmapOnly ? "bitmap" : "side");
+    return mode + QStringLiteral("top/bottom %1%2 %3%4")
+                      .arg(top)
+                      .arg(side(p.layoutSpec().topAlignment))
+                      .arg(bottom)
+                      .arg(side(p.layoutSpec().bottomAlignment));
 }
 
 // When the screenshot is taken: the crunched programs have unpacked and
@@ -153,14 +147,15 @@ struct Emulator {
 
 Emulator findEmulator()
 {
+    const auto usable = [](const QString &path) { return QFileInfo(path).isExecutable(); };
     const QString run = qEnvironmentVariable("KORVEN_C64RUN");
-    if (!run.isEmpty())
-        return {run};
     const QString x64sc = qEnvironmentVariable("KORVEN_X64SC");
-    if (!x64sc.isEmpty())
-        return {x64sc, true};
     const QString beside = QStringLiteral(KORVEN_SOURCE_DIR "/../shared/tools/vice/c64-run");
-    return {QFileInfo(beside).isExecutable() ? beside : QString()};
+    if (usable(run))
+        return {run};
+    if (usable(x64sc))
+        return {x64sc, true};
+    return {usable(beside) && run.isEmpty() && x64sc.isEmpty() ? beside : QString()};
 }
 
 QStringList emulatorArguments(const Emulator &emulator, const Case &c, int start)
@@ -176,6 +171,10 @@ QStringList emulatorArguments(const Emulator &emulator, const Case &c, int start
         "-default",     "-VICIIborders",     "2",          "-VICIIfilter", "0",      "+VICIIdsize",
         "-VICIIextpal", "-VICIIpalette",     "pixcen.vpl", "-sounddev",    "dummy",  "+sound",
         "-warp",        "-autostartprgmode", "1",          "-autostart",   c.prgPath};
+    // ROMs beside the binary, as c64-run keeps them; an installed x64sc finds its own.
+    const QString data = QFileInfo(emulator.program).absolutePath() + "/data";
+    if (QFileInfo(data).isDir())
+        args << "-directory" << data + "/C64:" + data + "/DRIVES:" + data;
     args << (c.chip->options.size() == 1 ? QStringList{QString(c.chip->options.at(0)).mid(1)}
                                          : QStringList{"-model", c.chip->options.at(1)});
     if (!c.crunched)
@@ -194,6 +193,14 @@ void runAll(const Emulator &emulator, QList<Case> &cases, int jobs)
             Case &c = cases[next++];
             auto *process = new QProcess(&loop);
             process->setProcessChannelMode(QProcess::MergedChannels);
+            if (emulator.direct) { // a settings home of its own, as c64-run gives it
+                const QString home = QFileInfo(c.shotPath).absolutePath() + "/home";
+                QDir(home).mkpath(".local/state/vice");
+                QDir(home).mkpath(".config/vice");
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert("HOME", home);
+                process->setProcessEnvironment(environment);
+            }
             ++running;
             QObject::connect(process, &QProcess::finished, &loop, [&, process, &c = c] {
                 if (!QFileInfo(c.shotPath).size())
@@ -246,8 +253,8 @@ private slots:
     {
         m_emulator = findEmulator();
         if (m_emulator.program.isEmpty())
-            QSKIP("No cycle-exact C64: set KORVEN_C64RUN to c64-run or KORVEN_X64SC to an "
-                  "x64sc, or put c64-run at ../shared/tools/vice beside the checkout.");
+            QSKIP("No cycle-exact C64: set KORVEN_C64RUN to an executable c64-run or KORVEN_X64SC "
+                  "to an x64sc, or put c64-run at ../shared/tools/vice beside the checkout.");
         // Every mode and layout, both alignments of each border, 1 to 8
         // sprite columns, each crunched and not on PAL and NTSC; the two
         // older chips run the uncrunched sprite layouts.
@@ -274,8 +281,9 @@ private slots:
                     file.close();
                     if (crunched) {
                         QProcess cruncher;
-                        cruncher.start(QStringLiteral(KORVEN_EXOMIZER),
-                                       ExomizerArguments(path, project.layout()));
+                        cruncher.start(
+                            QStringLiteral(KORVEN_EXOMIZER),
+                            ExomizerCall::arguments(path, PrgBuilder::startAddress(spec.layout)));
                         QVERIFY(cruncher.waitForFinished(60000) && cruncher.exitCode() == 0);
                     }
                     for (const Chip &chip : Chips) {
@@ -372,12 +380,6 @@ private slots:
         }
         hidden.removeIf([&](int y) { return y < 0 || y >= project.height(); });
         QCOMPARE(hidden, marked);
-    }
-
-private:
-    static QStringList ExomizerArguments(const QString &path, CanvasLayout layout)
-    {
-        return {"sfx", QString::number(PrgBuilder::startAddress(layout)), path, "-o", path, "-n"};
     }
 };
 
