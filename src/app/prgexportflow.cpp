@@ -5,6 +5,7 @@
 #include "lastfolders.h"
 #include "mainwindow.h"
 
+#include "document/geometry.h"
 #include "exchange/exomizercall.h"
 #include "exchange/prgbuilder.h"
 
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -70,9 +72,9 @@ void PrgExportFlow::run()
     const QString temporaryPath = temporary.filePath(QFileInfo(path).fileName());
     QFile file(temporaryPath);
     if (!temporary.isValid() || !file.open(QIODevice::WriteOnly) || file.write(prg) != prg.size()) {
-        QMessageBox::warning(m_window, tr("KORVEN"),
-                             tr("Could not write %1: %2")
-                                 .arg(QDir::toNativeSeparators(temporaryPath), file.errorString()));
+        QMessageBox::warning(
+            m_window, tr("KORVEN"),
+            tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
     file.close();
@@ -86,15 +88,34 @@ void PrgExportFlow::run()
         m_window->showStatusMessage(cancelled, StatusMs);
         return;
     }
-    if (QFileInfo::exists(path))
-        QFile::remove(path);
-    if (!QFile::rename(temporaryPath, path)) {
+    // The finished program replaces the old file in one step, so a failed
+    // write leaves the previous export whole.
+    QFile finished(temporaryPath);
+    QSaveFile target(path);
+    if (!finished.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) {
+        QMessageBox::warning(
+            m_window, tr("KORVEN"),
+            tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), target.errorString()));
+        return;
+    }
+    const QByteArray bytes = finished.readAll();
+    if (target.write(bytes) != bytes.size() || !target.commit()) {
         QMessageBox::warning(m_window, tr("KORVEN"),
                              tr("Could not write %1.").arg(QDir::toNativeSeparators(path)));
         return;
     }
     LastFolders::storeDir(QLatin1String(LastFolders::PrgExportKey), path);
-    m_window->showStatusMessage(tr("Exported %1.").arg(QFileInfo(path).fileName()), StatusMs);
+    QString done = tr("Exported %1.").arg(QFileInfo(path).fileName());
+    const QList<QRect> hidden =
+        ntscHiddenRows(m_window->project().size(), m_window->project().layoutSpec());
+    if (hidden.size() == 2) {
+        done += QLatin1Char(' ') + tr("An NTSC machine does not show rows %1-%2 and %3-%4.")
+                                       .arg(hidden[0].top())
+                                       .arg(hidden[0].bottom())
+                                       .arg(hidden[1].top())
+                                       .arg(hidden[1].bottom());
+    }
+    m_window->showStatusMessage(done, StatusMs);
 }
 
 QByteArray PrgExportFlow::buildCheckedPrg(MainWindow *window, const QString &failureLine)

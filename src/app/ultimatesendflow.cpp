@@ -111,7 +111,8 @@ void UltimateSendFlow::run()
                  false);
             return;
         }
-        bytes = file.readAll();
+        // An uncompressed program gets a BASIC line, so the device's RUN starts it.
+        bytes = PrgBuilder::withBasicStart(file.readAll());
     }
     progress.setValue(1);
 

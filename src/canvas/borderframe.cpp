@@ -1,8 +1,8 @@
 #include "borderframe.h"
 
 #include "document/geometry.h"
-#include "document/palette.h"
 #include "document/project.h"
+#include "exchange/pictureexport.h"
 
 #include <QPainter>
 
@@ -25,16 +25,5 @@ QRectF framedPictureRect(const Project &project)
 
 void paintBorderFrame(QPainter &painter, const Project &project)
 {
-    if (!project.hasBorderFrame())
-        return;
-    const QRect frame = borderFrameRect(project.mode(), project.size(), project.layoutSpec());
-    const PaletteVariant variant = project.paletteVariant();
-    painter.fillRect(pixelEdges(frame), QColor::fromRgb(paletteRgb(variant, project.frameColor())));
-    if (project.layout() != CanvasLayout::TopBottomBorderSprites)
-        return;
-    const QColor black = QColor::fromRgb(paletteRgb(variant, 0));
-    painter.fillRect(QRectF(frame.left(), frame.top(), frame.width(), -frame.top()), black);
-    painter.fillRect(QRectF(frame.left(), project.height(), frame.width(),
-                            frame.bottom() + 1 - project.height()),
-                     black);
+    PictureExport::paintFrame(painter, project, project.frameColor());
 }

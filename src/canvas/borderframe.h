@@ -13,7 +13,8 @@ class QPainter;
 // work on this rectangle.
 QRectF framedPictureRect(const Project &project);
 
-// Fills the border frame in its colour, with the black bands above and below
-// the canvas of a top/bottom-borders canvas; nothing when there is no frame.
+// Fills the border frame in its colour, with the strip backgrounds in the
+// bands above and below a top/bottom-borders canvas; nothing when there is
+// no frame.
 // The painter maps colormap pixels.
 void paintBorderFrame(QPainter &painter, const Project &project);

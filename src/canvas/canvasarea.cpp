@@ -947,6 +947,11 @@ void CanvasArea::paintEvent(QPaintEvent *event)
         painter.setOpacity(1.0);
     }
 
+    // With NTSC pixels, the rows a 263-line machine cannot show are hatched.
+    if (qFuzzyCompare(viewTransform().displayAspect(), 0.75)) {
+        for (const QRect &rows : ntscHiddenRows(m_project.size(), m_project.layoutSpec()))
+            painter.fillRect(rows, QBrush(QColor(255, 255, 255, 110), Qt::BDiagPattern));
+    }
     const QRectF visible = visibleCanvasRect(updateRect);
     if (m_pixelGridVisible && viewTransform().zoom() >= PixelGridMinZoom)
         paintPixelGrid(painter, updateRect);

@@ -312,6 +312,14 @@ ReferenceGrid referenceGrid(CanvasMode mode, QSize size, const LayoutSpec &layou
     return grid;
 }
 
+QList<QRect> ntscHiddenRows(QSize size, const LayoutSpec &layout)
+{
+    if (layout.layout != CanvasLayout::TopBottomBorderSprites)
+        return {};
+    const int w = size.width(), h = size.height();
+    return {QRect(0, 0, w, 21), QRect(0, h - 21, w, 21)};
+}
+
 QList<QRect> lockedRects(CanvasMode mode, QSize size, const LayoutSpec &layout)
 {
     if (mode != CanvasMode::Hires || layout.layout != CanvasLayout::SideBorderSprites)

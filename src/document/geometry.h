@@ -50,5 +50,10 @@ struct ReferenceGrid {
 ReferenceGrid referenceGrid(CanvasMode mode, QSize size, const LayoutSpec &layout, int screens,
                             const QRectF &visible);
 
+// The canvas rows a 263-line (NTSC) machine cannot show: on a top/bottom
+// canvas the top strip's upper sprite row and the bottom strip's lower one,
+// since its frame holds only one of the two; empty for every other canvas.
+QList<QRect> ntscHiddenRows(QSize size, const LayoutSpec &layout);
+
 // The hires side canvas's locked pixels; empty for every other canvas.
 QList<QRect> lockedRects(CanvasMode mode, QSize size, const LayoutSpec &layout);

@@ -17,17 +17,7 @@ QImage PictureExport::exportImage(const Project &project, const Colormap &pixels
         QImage framed(frame.size(), QImage::Format_RGB32);
         QPainter painter(&framed);
         painter.translate(-frame.topLeft());
-        const PaletteVariant variant = project.paletteVariant();
-        painter.fillRect(frame, QColor::fromRgb(paletteRgb(variant, frameColor)));
-        if (project.layout() == CanvasLayout::TopBottomBorderSprites) {
-            // The bands beyond the opened borders stay black on the machine.
-            const QColor black = QColor::fromRgb(paletteRgb(variant, 0));
-            painter.fillRect(QRect(QPoint(frame.left(), frame.top()), QPoint(frame.right(), -1)),
-                             black);
-            painter.fillRect(QRect(QPoint(frame.left(), project.height()),
-                                   QPoint(frame.right(), frame.bottom())),
-                             black);
-        }
+        paintFrame(painter, project, frameColor);
         painter.drawImage(QPoint(0, 0), image);
         painter.end();
         image = framed;
@@ -42,4 +32,24 @@ QImage PictureExport::exportImage(const Project &project, const Colormap &pixels
 QImage PictureExport::exportImage(const Project &project, bool withBorders)
 {
     return exportImage(project, project.colormap(), withBorders, project.frameColor());
+}
+
+void PictureExport::paintFrame(QPainter &painter, const Project &project, quint8 frameColor)
+{
+    if (!project.hasBorderFrame())
+        return;
+    const QRect frame = borderFrameRect(project.mode(), project.size(), project.layoutSpec());
+    const PaletteVariant variant = project.paletteVariant();
+    painter.fillRect(frame, QColor::fromRgb(paletteRgb(variant, frameColor)));
+    if (project.layout() != CanvasLayout::TopBottomBorderSprites)
+        return;
+    // The vertical border stays open beyond the strips: between the side
+    // borders the lines above the top strip show its background, those below
+    // the bottom strip the bottom strip's.
+    const auto band = [&](int top, int bottom, ColorSlot slot) {
+        painter.fillRect(QRect(QPoint(0, top), QPoint(project.width() - 1, bottom)),
+                         QColor::fromRgb(paletteRgb(variant, project.slot(slot))));
+    };
+    band(frame.top(), -1, ColorSlot::TopBackground);
+    band(project.height(), frame.bottom(), ColorSlot::BottomBackground);
 }

@@ -214,6 +214,32 @@ void writeBorderSprites(const Project &project, const BorderPlan &plan, int firs
 
 } // namespace
 
+QByteArray PrgBuilder::withBasicStart(const QByteArray &prg)
+{
+    constexpr int Basic = 0x0801;
+    if (prg.size() < 3)
+        return prg;
+    const int load = quint8(prg[0]) | quint8(prg[1]) << 8;
+    if (load <= Basic + 16)
+        return prg;
+    // 10 SYS load: link, line number, the SYS token, the digits, the end.
+    const QByteArray digits = QByteArray::number(load);
+    const int next = Basic + 2 + 2 + 1 + int(digits.size()) + 1;
+    QByteArray out;
+    out += char(Basic & 0xff);
+    out += char(Basic >> 8);
+    out += char(next & 0xff);
+    out += char(next >> 8);
+    out += char(10);
+    out += char(0);
+    out += char(0x9e);
+    out += digits;
+    out += char(0);
+    out += QByteArray(2, '\0'); // no further line
+    out += QByteArray(2 + load - Basic - out.size(), '\0');
+    return out + prg.mid(2);
+}
+
 int PrgBuilder::startAddress(CanvasLayout layout)
 {
     return layout == CanvasLayout::BitmapOnly ? 0x1e00 : 0x3400;
@@ -304,6 +330,8 @@ QByteArray PrgBuilder::buildPrg(const Project &project, QString *error)
     image[offset] = char(project.slot(multi ? ColorSlot::Background : ColorSlot::Border) & 15);
 
     Patcher patch(image, program);
+    if (layout == CanvasLayout::BitmapOnly && multi)
+        patch.set(QStringLiteral("border"), project.slot(ColorSlot::Border));
     if (layout == CanvasLayout::SideBorderSprites) {
         writeSideSprites(project, image, patch);
     } else if (layout == CanvasLayout::TopBottomBorderSprites) {

@@ -22,6 +22,10 @@ public:
     // the canvas is not one screen of its layout or a border is over budget.
     static QByteArray buildPrg(const Project &project, QString *error = nullptr);
 
+    // The program loading at $0801 behind a BASIC line "SYS start", so that
+    // RUN starts it; a program that already loads there is returned as it is.
+    static QByteArray withBasicStart(const QByteArray &prg);
+
     // Load and start address: $1E00 for bitmap-only canvases, $3400 otherwise.
     static int startAddress(CanvasLayout layout);
     // The display program before patching.

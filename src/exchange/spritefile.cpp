@@ -74,6 +74,11 @@ Placement place(const Project &project, const QList<CanvasRegion> &regions, int 
         return p;
     const SpriteGrid grid = spriteGridOf(*p.region, project.mode(), project.layoutSpec());
     const int within = index % 16;
+    // Column 15 marks the empty sprites that pad a border of fewer than 8.
+    if (convention == SpriteAttributes::ColorPosition && attribute >> 4 == 15) {
+        p.region = nullptr;
+        return p;
+    }
     const int column =
         convention == SpriteAttributes::ColorPosition ? (attribute >> 4) % 14 : within % 8;
     // A right-aligned border's first column shows only its right-hand sliver.
@@ -185,6 +190,9 @@ Colormap SpriteFile::spritesToStrips(const Project &project, const QList<QByteAr
     for (const CanvasRegion &region : regions)
         if (region.isSprite())
             result.fillRect(region.rect, stripColors(project, region.kind).transparent);
+    // Locked pixels keep what they hold.
+    for (const QRect &locked : project.lockedRects())
+        result.paste(locked.topLeft(), project.colormap().copy(locked));
 
     QList<Placement> placements;
     for (qsizetype i = 0; i < sprites.size(); ++i)
@@ -201,7 +209,7 @@ Colormap SpriteFile::spritesToStrips(const Project &project, const QList<QByteAr
             for (int x = 0; x < sw; ++x) {
                 const QPoint at = p.origin + QPoint(x, y);
                 // Lines and slivers beyond the strip are dropped.
-                if (p.region->rect.contains(at))
+                if (p.region->rect.contains(at) && !project.isLocked(at.x(), at.y()))
                     result.setPixel(
                         at.x(), at.y(),
                         spritePixel(sprites[i], project.mode(), x, y, colors[i], strip));

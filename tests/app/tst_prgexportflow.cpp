@@ -6,6 +6,7 @@
 #include "app/prgexportflow.h"
 #include "rules/clashrules.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,7 +79,10 @@ private slots:
         const bool written = columns <= 8;
         QVERIFY(
             !canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap()));
-        QCOMPARE(fieldText(window, "statusMessage"), written ? "Exported x.prg." : "");
+        // Hand count: 284 lines, the strips' outer 21-line rows.
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 written ? "Exported x.prg. An NTSC machine does not show rows 0-20 and 263-283."
+                         : "");
         QFile file(flow.answer);
         QCOMPARE(file.open(QIODevice::ReadOnly), written);
         if (!written)
@@ -87,6 +91,25 @@ private slots:
         const QByteArray bytes = file.readAll();
         QCOMPARE(bytes.left(2), QByteArray(cruncher ? "\x01\x08" : "\x00\x34", 2));
         QCOMPARE(bytes.size() < 15874, cruncher);
+    }
+
+    // A target that cannot be replaced stays as it was, and the message
+    // names it, not a temporary copy.
+    void unwritableTargetKept()
+    {
+        QFile::remove(QCoreApplication::applicationDirPath() + "/exomizer.exe");
+        TestWindow window;
+        QTemporaryDir dir;
+        AnsweredFlow flow(&window);
+        flow.answer = dir.filePath(QStringLiteral("x.prg"));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("x.prg/old")));
+        BoxAnswerer answerer(QMessageBox::Ok);
+        flow.run();
+        QCOMPARE(answerer.texts.size(), 2); // the missing cruncher, then the failure
+        QVERIFY2(answerer.texts.last().startsWith("KORVEN|Could not write " +
+                                                  QDir::toNativeSeparators(flow.answer)),
+                 qPrintable(answerer.texts.last()));
+        QVERIFY(QDir(flow.answer + "/old").exists());
     }
 };
 

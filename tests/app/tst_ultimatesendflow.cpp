@@ -157,7 +157,8 @@ private slots:
         const bool modified = window.isWindowModified();
         const int nodes = window.project().history().nodeCount();
         const QByteArray expected =
-            cruncher ? crunched(window.project()) : PrgBuilder::buildPrg(window.project());
+            cruncher ? crunched(window.project())
+                     : PrgBuilder::withBasicStart(PrgBuilder::buildPrg(window.project()));
         QVERIFY(!expected.isEmpty());
         {
             BoxAnswerer answerer(QMessageBox::Ok);
@@ -171,9 +172,8 @@ private slots:
         QCOMPARE(device.requests().at(0).path, VersionPath);
         QCOMPARE(device.requests().at(1).path, RunPath);
         QCOMPARE(device.requests().at(1).body, expected);
-        // Crunched: a BASIC start at $0801; else the display program's own address.
-        QCOMPARE(expected.left(2),
-                 cruncher ? QByteArray("\x01\x08", 2) : QByteArray("\x00\x1e", 2));
+        // Crunched or not, a BASIC line at $0801 starts it.
+        QCOMPARE(expected.left(2), QByteArray("\x01\x08", 2));
         QCOMPARE(window.isWindowModified(), modified);
         QCOMPARE(window.project().history().nodeCount(), nodes);
         QVERIFY(!window.isFileTaskBusy());

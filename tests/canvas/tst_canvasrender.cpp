@@ -91,7 +91,13 @@ private slots:
         Project project = withLayout(CanvasMode(row.mode), CanvasLayout(row.layout));
         project.setSlot(ColorSlot::Border, 6);
         project.setSlot(ColorSlot::Background, 5);
+        project.setSlot(ColorSlot::TopBackground, 3);
+        project.setSlot(ColorSlot::BottomBackground, 8);
         project.colormap().fill(0);
+        if (row.layout == 2) { // empty strips: no sprite flags
+            project.colormap().fillRect(QRect(0, 0, 320, 42), 3);
+            project.colormap().fillRect(QRect(0, 242, 320, 42), 8);
+        }
         project.colormap().setPixel(60, 100, 2);
         project.colormap().setPixel(61, 100, 7);
         CanvasFixture f(std::move(project), Widget);
@@ -102,12 +108,14 @@ private slots:
         const QPoint o = row.origin, a(row.across, 0), p = o + QPoint(60 * row.across, 100);
         QCOMPARE(colorsAt(framed, {p - QPoint(1, 0), p, p + a - QPoint(1, 0), p + a}),
                  (QList<QColor>{pal(0), pal(2), pal(2), pal(7)}));
-        // Top/bottom canvases have black bands above and below the canvas; the
-        // side canvas fills the frame's width, elsewhere the left margin is frame.
-        const QColor band = row.layout == 2 ? pal(0) : pal(row.frame);
+        // Above and below a top/bottom canvas the open border shows the strip
+        // backgrounds between the side borders; the side canvas fills the
+        // frame's width, elsewhere the left margin is frame.
+        const bool bands = row.layout == 2;
         const QPoint side = row.layout == 1 ? QPoint(208, 10) : QPoint(0, 150);
-        QCOMPARE(colorsAt(framed, {{208, 0}, {208, 300}, side}),
-                 (QList<QColor>{band, band, pal(row.frame)}));
+        QCOMPARE(colorsAt(framed, {{208, 0}, {208, 300}, {47, 0}, {368, 300}, side}),
+                 (QList<QColor>{pal(bands ? 3 : row.frame), pal(bands ? 8 : row.frame),
+                                pal(row.frame), pal(row.frame), pal(row.frame)}));
         // A workstage frame brings its own border colour.
         QCOMPARE(f.canvas->exportImage(true, 13).pixelColor(side), pal(13));
         // Without borders the export is the canvas part of the framed one.

@@ -1,10 +1,13 @@
 // The classic C64 picture formats: recognition with its messages, the
 // decoding conventions, and encoding round trips over real artists' files.
 
+#include "document/palette.h"
 #include "exchange/nativeformats.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QTest>
 
 namespace
@@ -164,6 +167,18 @@ private slots:
         QCOMPARE(image.hasBorder, format == 8);
         const Colormap pixels = NativeFormats::decodeToColormap(image);
         const CanvasMode mode = NativeFormats::formatMode(format);
+        // The picture an independent decoder made of the same file.
+        const QFileInfo info(file);
+        const QImage expected = QImage(Real + "../real-expected/" + info.dir().dirName() + u'/' +
+                                       info.baseName() + ".png")
+                                    .convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(expected.size(), QSize(320, 200));
+        const int across = mode == CanvasMode::Multicolor ? 2 : 1;
+        int differing = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x)
+                differing += expected.pixel(x, y) != paletteRgb(0, pixels.pixel(x / across, y));
+        QCOMPARE(differing, 0);
         const QByteArray written =
             NativeFormats::writeNative(pixels, mode, 0, slotsWith(image.background, image.border));
         NativeImage again;

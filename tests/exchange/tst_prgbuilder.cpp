@@ -191,6 +191,25 @@ private slots:
                       top ? ColorSlot::TopMulticolor0 : ColorSlot::BottomMulticolor0);
         }
     }
+
+    // The BASIC line in front of an uncompressed program: 10 SYS start,
+    // linked to the end marker, and the program at its own address.
+    void basicStart()
+    {
+        for (const int layout : {0, 1}) {
+            const QByteArray prg =
+                PrgBuilder::buildPrg(Project(CanvasMode::Hires, -1, -1, {CanvasLayout(layout)}));
+            const QByteArray run = PrgBuilder::withBasicStart(prg);
+            const int start = layout == 0 ? 7680 : 13312;
+            QCOMPARE(run.left(2), QByteArray("\x01\x08", 2));
+            QCOMPARE(run.mid(6, run.indexOf('\0', 6) - 6), "\x9e" + QByteArray::number(start));
+            const int link = quint8(run[2]) | quint8(run[3]) << 8;
+            QCOMPARE(run.mid(2 + link - 0x801, 2), QByteArray(2, '\0'));
+            QCOMPARE(quint8(run[4]) | quint8(run[5]) << 8, 10);
+            QCOMPARE(run.mid(2 + start - 0x801), prg.mid(2));
+            QCOMPARE(PrgBuilder::withBasicStart(run), run);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPrgBuilder)

@@ -101,8 +101,7 @@ private slots:
         QCOMPARE(machine.vic[0x16], multi ? 0xd8 : 0xc8);
         QCOMPARE(machine.vic[0x18], layout == 0 ? 0x18 : side ? 0xd0 : 0xe0);
         const quint8 background = p.slot(ColorSlot::Background);
-        QCOMPARE(machine.vic[0x20] & 15,
-                 (multi && layout != 2) ? background : p.slot(ColorSlot::Border));
+        QCOMPARE(machine.vic[0x20] & 15, (multi && side) ? background : p.slot(ColorSlot::Border));
         if (multi)
             QCOMPARE(machine.vic[0x21] & 15, background);
         if (!sprites)

@@ -1,0 +1,387 @@
+// Exported programs on a cycle-exact C64 (VICE's x64sc through c64-run):
+// every canvas kind, crunched and uncrunched, on every video chip, must
+// show the canvas's own framed picture pixel for pixel wherever the
+// machine can show it.
+//
+// The emulator is found through KORVEN_C64RUN (a c64-run script),
+// KORVEN_X64SC (an installed x64sc, run with c64-run's options) or the
+// c64-run beside the checkout; without one the test skips.
+
+#include "../exchange/prgtesthelpers.h"
+
+#include "document/geometry.h"
+#include "document/palette.h"
+#include "exchange/exomizercall.h"
+#include "exchange/pictureexport.h"
+#include "rules/clashcontext.h"
+#include "rules/clashrules.h"
+#include "rules/spritebudget.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <numeric>
+
+namespace
+{
+
+// What c64-run's screenshots measure for the 16 colours (its README).
+constexpr std::array<QRgb, 16> PalRgb = {
+    qRgb(0, 0, 0),       qRgb(255, 255, 255), qRgb(188, 74, 58),   qRgb(138, 245, 255),
+    qRgb(184, 78, 240),  qRgb(120, 221, 59),  qRgb(76, 56, 233),   qRgb(255, 255, 113),
+    qRgb(193, 116, 25),  qRgb(123, 89, 0),    qRgb(249, 143, 128), qRgb(106, 106, 106),
+    qRgb(160, 160, 160), qRgb(205, 255, 149), qRgb(154, 135, 255), qRgb(214, 214, 214)};
+
+int nearestColor(QRgb rgb)
+{
+    int best = 0, bestDistance = INT_MAX;
+    for (int i = 0; i < 16; ++i) {
+        const int r = qRed(rgb) - qRed(PalRgb[size_t(i)]);
+        const int g = qGreen(rgb) - qGreen(PalRgb[size_t(i)]);
+        const int b = qBlue(rgb) - qBlue(PalRgb[size_t(i)]);
+        if (r * r + g * g + b * b < bestDistance) {
+            bestDistance = r * r + g * g + b * b;
+            best = i;
+        }
+    }
+    return best;
+}
+
+// The chips c64-run offers: where the frame's raster line 0 and the 320 x
+// 200 display window lie, and how many lines a frame has.
+struct Chip {
+    const char *name;
+    QStringList options;
+    int lines;
+};
+const std::array<Chip, 4> Chips = {{{"PAL", {"--pal"}, 312},
+                                    {"NTSC", {"--ntsc"}, 263},
+                                    {"old NTSC", {"--model", "oldntsc"}, 262},
+                                    {"PAL-N", {"--model", "paln"}, 312}}};
+
+// Screenshot row of a raster line: PAL rows are raster lines; NTSC rows
+// start at raster 20, rasters 0-19 being the last rows.
+int shotRow(const Chip &chip, int raster)
+{
+    if (chip.lines == 312)
+        return raster;
+    return raster >= 20 ? raster - 20 : chip.lines - 20 + raster;
+}
+
+struct Case {
+    QString name;
+    Project project;
+    const Chip *chip = nullptr;
+    bool crunched = false;
+    QString prgPath, shotPath;
+    QString runError;
+};
+
+// Seeded noise in every pixel, slots all different and none black, the
+// top/bottom borders cut to `topColumns` and `bottomColumns` random
+// columns, then swept clash-free: content in every unit.
+Project noiseProject(CanvasMode mode, LayoutSpec spec, int topColumns, int bottomColumns,
+                     quint32 seed)
+{
+    QRandomGenerator dice(seed);
+    Project project(mode, -1, -1, spec);
+    std::array<quint8, 15> colors;
+    std::iota(colors.begin(), colors.end(), quint8(1));
+    std::shuffle(colors.begin(), colors.end(), dice);
+    for (int s = 0; s < ColorSlotCount; ++s)
+        project.setSlot(ColorSlot(s), colors[size_t(s)]);
+    Colormap &pixels = project.colormap();
+    for (int y = 0; y < pixels.height(); ++y) {
+        for (int x = 0; x < pixels.width(); ++x)
+            pixels.setPixel(x, y, quint8(dice.bounded(16)));
+    }
+    for (const CanvasRegion &region : project.regions()) {
+        if (region.kind != RegionKind::TopBorder && region.kind != RegionKind::BottomBorder)
+            continue;
+        const bool top = region.kind == RegionKind::TopBorder;
+        const SpriteGrid grid = spriteGridOf(region, mode, spec);
+        QList<int> order(grid.columns);
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), dice);
+        const quint8 transparent =
+            project.slot(top ? ColorSlot::TopBackground : ColorSlot::BottomBackground);
+        for (int i = top ? topColumns : bottomColumns; i < grid.columns; ++i)
+            pixels.fillRect(spriteRect(grid, order.at(i), 0), transparent);
+    }
+    resolveAllClashes(project);
+    project.repaintLockedPixels();
+    return project;
+}
+
+QString caseName(const Project &p, int top, int bottom)
+{
+    const QString mode = p.mode() == CanvasMode::Multicolor ? "multicolor " : "hires ";
+    const auto side = [](BorderAlignment a) { return a == BorderAlignment::Right ? "R" : "L"; };
+    if (p.layout() != CanvasLayout::TopBottomBorderSprites)
+        return mode + (p.layout() == CanvasLayout::BitmapOnly ? "bitmap" : "side");
+    return mode + QStringLiteral("top/bottom %1%2 %3%4")
+                      .arg(top)
+                      .arg(side(p.layoutSpec().topAlignment))
+                      .arg(bottom)
+                      .arg(side(p.layoutSpec().bottomAlignment));
+}
+
+// When the screenshot is taken: the crunched programs have unpacked and
+// every program has faded out the start screen and shown a few frames.
+constexpr int Cycles = 5'000'000;
+
+// Where to find the machine: a command and the arguments before the
+// program's own.
+struct Emulator {
+    QString program;
+    bool direct = false; // an x64sc run with c64-run's options
+};
+
+Emulator findEmulator()
+{
+    const auto usable = [](const QString &path) { return QFileInfo(path).isExecutable(); };
+    const QString run = qEnvironmentVariable("KORVEN_C64RUN");
+    const QString x64sc = qEnvironmentVariable("KORVEN_X64SC");
+    const QString beside = QStringLiteral(KORVEN_SOURCE_DIR "/../shared/tools/vice/c64-run");
+    if (usable(run))
+        return {run};
+    if (usable(x64sc))
+        return {x64sc, true};
+    return {usable(beside) && run.isEmpty() && x64sc.isEmpty() ? beside : QString()};
+}
+
+QStringList emulatorArguments(const Emulator &emulator, const Case &c, int start)
+{
+    if (!emulator.direct) {
+        QStringList args{c.prgPath, c.shotPath};
+        args << c.chip->options << "--cycles" << QString::number(Cycles);
+        if (!c.crunched)
+            args << "--sys" << QString::number(start);
+        return args;
+    }
+    QStringList args{
+        "-default",     "-VICIIborders",     "2",          "-VICIIfilter", "0",      "+VICIIdsize",
+        "-VICIIextpal", "-VICIIpalette",     "pixcen.vpl", "-sounddev",    "dummy",  "+sound",
+        "-warp",        "-autostartprgmode", "1",          "-autostart",   c.prgPath};
+    // ROMs beside the binary, as c64-run keeps them; an installed x64sc finds its own.
+    const QString data = QFileInfo(emulator.program).absolutePath() + "/data";
+    if (QFileInfo(data).isDir())
+        args << "-directory" << data + "/C64:" + data + "/DRIVES:" + data;
+    args << (c.chip->options.size() == 1 ? QStringList{QString(c.chip->options.at(0)).mid(1)}
+                                         : QStringList{"-model", c.chip->options.at(1)});
+    if (!c.crunched)
+        args << "-keybuf" << QStringLiteral("sys%1\\x0d").arg(start);
+    args << "-limitcycles" << QString::number(Cycles) << "-exitscreenshot" << c.shotPath;
+    return args;
+}
+
+// Runs every case's program, a few at a time.
+void runAll(const Emulator &emulator, QList<Case> &cases, int jobs)
+{
+    QEventLoop loop;
+    int next = 0, running = 0;
+    std::function<void()> launch = [&] {
+        while (running < jobs && next < cases.size()) {
+            Case &c = cases[next++];
+            auto *process = new QProcess(&loop);
+            process->setProcessChannelMode(QProcess::MergedChannels);
+            if (emulator.direct) { // a settings home of its own, as c64-run gives it
+                const QString home = QFileInfo(c.shotPath).absolutePath() + "/home";
+                QDir(home).mkpath(".local/state/vice");
+                QDir(home).mkpath(".config/vice");
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert("HOME", home);
+                process->setProcessEnvironment(environment);
+            }
+            ++running;
+            QObject::connect(process, &QProcess::finished, &loop, [&, process, &c = c] {
+                if (!QFileInfo(c.shotPath).size())
+                    c.runError = QString::fromLocal8Bit(process->readAll()).right(400);
+                process->deleteLater();
+                --running;
+                launch();
+                if (running == 0)
+                    loop.quit();
+            });
+            process->start(
+                emulator.program,
+                emulatorArguments(emulator, c, PrgBuilder::startAddress(c.project.layout())));
+        }
+    };
+    launch();
+    if (running > 0)
+        loop.exec();
+}
+
+// The raster line on which `chip` shows frame line f (frame line 0 is
+// raster 0), or -1 when the chip never shows that line of the canvas.
+int rasterOfFrameLine(const Project &project, const Chip &chip, int f)
+{
+    if (chip.lines >= 312)
+        return f;
+    if (project.layout() != CanvasLayout::TopBottomBorderSprites)
+        return f < chip.lines ? f : -1;
+    // The bottom strip runs on past the frame's end into the next frame's
+    // first lines, the top strip's upper row is hidden behind it, and there
+    // is no room for the bands.
+    const int topStripLower = 9 + 21, bottomStripEnd = project.height() - 21 + 9;
+    if (f < topStripLower || f >= bottomStripEnd)
+        return -1;
+    return f % chip.lines;
+}
+
+} // namespace
+
+class TestHardware : public QObject
+{
+    Q_OBJECT
+
+    Emulator m_emulator;
+    QTemporaryDir m_dir;
+    QList<Case> m_cases;
+
+private slots:
+    void initTestCase()
+    {
+        m_emulator = findEmulator();
+        if (m_emulator.program.isEmpty())
+            QSKIP("No cycle-exact C64: set KORVEN_C64RUN to an executable c64-run or KORVEN_X64SC "
+                  "to an x64sc, or put c64-run at ../shared/tools/vice beside the checkout.");
+        // Every mode and layout, both alignments of each border, 1 to 8
+        // sprite columns, each crunched and not on PAL and NTSC; the two
+        // older chips run the uncrunched sprite layouts.
+        quint32 seed = 4000;
+        int index = 0;
+        for (int kind = 0; kind < 6; ++kind) {
+            for (int variant = 0; variant < 2; ++variant) {
+                LayoutSpec spec;
+                spec.layout = CanvasLayout(kind / 2);
+                spec.topAlignment = BorderAlignment(variant);
+                spec.bottomAlignment = BorderAlignment(1 - variant);
+                // Columns used in the top and bottom borders: 1 to 8 over the four canvases.
+                const int top =
+                    kind < 4 ? 8 : std::array{1, 4, 7, 2}[size_t(2 * (kind - 4) + variant)];
+                const int bottom =
+                    kind < 4 ? 8 : std::array{8, 3, 6, 5}[size_t(2 * (kind - 4) + variant)];
+                const Project project =
+                    noiseProject(CanvasMode(kind & 1), spec, top, bottom, ++seed);
+                const QByteArray prg = PrgBuilder::buildPrg(project);
+                for (const bool crunched : {false, true}) {
+                    const QString path = m_dir.filePath(QStringLiteral("p%1.prg").arg(index++));
+                    QFile file(path);
+                    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(prg) == prg.size());
+                    file.close();
+                    if (crunched) {
+                        QProcess cruncher;
+                        cruncher.start(
+                            QStringLiteral(KORVEN_EXOMIZER),
+                            ExomizerCall::arguments(path, PrgBuilder::startAddress(spec.layout)));
+                        QVERIFY(cruncher.waitForFinished(60000) && cruncher.exitCode() == 0);
+                    }
+                    for (const Chip &chip : Chips) {
+                        const bool older = &chip >= &Chips[2];
+                        // The old 64-cycle NTSC chip's side borders stay closed.
+                        if (older &&
+                            (crunched || spec.layout == CanvasLayout::BitmapOnly ||
+                             (chip.lines == 262 && spec.layout == CanvasLayout::SideBorderSprites)))
+                            continue;
+                        Case c{QStringLiteral("%1 %2%3").arg(caseName(project, top, bottom),
+                                                             chip.name,
+                                                             crunched ? " crunched" : ""),
+                               project,
+                               &chip,
+                               crunched,
+                               path,
+                               {},
+                               {}};
+                        if (!QRegularExpression(qEnvironmentVariable("KORVEN_HARDWARE_CASES"))
+                                 .match(c.name)
+                                 .hasMatch())
+                            continue;
+                        c.shotPath = m_dir.filePath(QStringLiteral("s%1.png").arg(m_cases.size()));
+                        m_cases.append(c);
+                    }
+                }
+            }
+        }
+        const int jobs = std::max(1, qEnvironmentVariableIntValue("KORVEN_HARDWARE_JOBS"));
+        runAll(m_emulator, m_cases, qEnvironmentVariableIsSet("KORVEN_HARDWARE_JOBS") ? jobs : 2);
+    }
+
+    void framesMatch_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < m_cases.size(); ++i)
+            QTest::addRow("%s", qPrintable(m_cases.at(i).name)) << i;
+    }
+
+    // The screenshot, each pixel taken as the nearest measured colour,
+    // against the export image with borders, line by line where the chip
+    // shows that line; differences are counted per area of the frame.
+    void framesMatch()
+    {
+        QFETCH(int, index);
+        const Case &c = m_cases.at(index);
+        QVERIFY2(c.runError.isEmpty(), qPrintable(c.runError));
+        const QImage shot = QImage(c.shotPath).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!shot.isNull());
+        QCOMPARE(shot.height(), c.chip->lines);
+        const Project &project = c.project;
+        const QImage frame = PictureExport::exportImage(project, true);
+        QCOMPARE(frame.size(), QSize(416, 301));
+        const QRect frameRect =
+            borderFrameRect(project.mode(), project.size(), project.layoutSpec());
+        const int pixelWidth = project.mode() == CanvasMode::Multicolor ? 2 : 1;
+        const PaletteVariant variant = project.paletteVariant();
+        std::array<int, 6> differing = {}; // per region kind, then the border
+        QList<int> hidden;
+        for (int f = 0; f < frame.height(); ++f) {
+            const int raster = rasterOfFrameLine(project, *c.chip, f);
+            if (raster < 0) {
+                hidden.append(f + frameRect.top());
+                continue;
+            }
+            const int row = shotRow(*c.chip, raster);
+            for (int x = 0; x < frame.width(); ++x) {
+                const QRgb want = frame.pixel(x, f);
+                const int shown = nearestColor(shot.pixel(136 - 48 + x, row));
+                if (paletteRgb(variant, shown) == want)
+                    continue;
+                const QPoint canvas(x / pixelWidth + frameRect.left(), f + frameRect.top());
+                int area = 5;
+                for (const CanvasRegion &region : project.regions()) {
+                    if (region.rect.contains(canvas))
+                        area = int(region.kind);
+                }
+                ++differing[size_t(area)];
+            }
+        }
+        const int total = std::accumulate(differing.begin(), differing.end(), 0);
+        qInfo("bitmap %d, left %d, right %d, top %d, bottom %d, border %d",
+
+              differing[0], differing[1], differing[2], differing[3], differing[4], differing[5]);
+        if (total > 0)
+            QFile::copy(c.shotPath,
+                        QDir::temp().filePath(QStringLiteral("korven-hardware-%1.png").arg(index)));
+        QCOMPARE(total, 0);
+        // The canvas marks exactly the rows this chip leaves out.
+        QList<int> marked;
+        for (const QRect &rows : ntscHiddenRows(project.size(), project.layoutSpec())) {
+            for (int y = rows.top(); y <= rows.bottom() && c.chip->lines < 312; ++y)
+                marked.append(y);
+        }
+        hidden.removeIf([&](int y) { return y < 0 || y >= project.height(); });
+        QCOMPARE(hidden, marked);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHardware)
+#include "tst_hardware.moc"
