@@ -5,6 +5,7 @@
 #include "document/project.h"
 #include "rules/wholecanvasedits.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 
 namespace
@@ -85,6 +86,28 @@ bool applyCurve(const QString &text, CurvesModel &curves)
     return true;
 }
 
+// Reads a picture, turned as its metadata says. A picture whose suffix names
+// a built-in format is read as that format first, so the reader does not
+// load every image plugin to ask which one knows the file.
+QImage readPicture(const QString &path, QString &error)
+{
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    if (suffix == "png" || suffix == "bmp" || suffix == "ppm" || suffix == "pbm" ||
+        suffix == "pgm" || suffix == "xpm" || suffix == "xbm") {
+        QImageReader reader(path, suffix);
+        reader.setAutoTransform(true);
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            return image;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    error = reader.errorString();
+    return image;
+}
+
 int runConvert(const QStringList &args)
 {
     QStringList files;
@@ -145,11 +168,10 @@ int runConvert(const QStringList &args)
     if (files.size() != 2 || mode < 0)
         return cliUsageError(command);
 
-    QImageReader reader(files.at(0));
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
+    QString readError;
+    QImage image = readPicture(files.at(0), readError);
     if (image.isNull()) {
-        cliErr(QStringLiteral("cannot read %1: %2").arg(files.at(0), reader.errorString()));
+        cliErr(QStringLiteral("cannot read %1: %2").arg(files.at(0), readError));
         return 1;
     }
     Project project(
