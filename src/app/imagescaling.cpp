@@ -2,9 +2,10 @@
 
 #include "generalsettings.h"
 
+#include "conversion/imageconverter.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 
 namespace ImageScaling
@@ -40,18 +41,7 @@ Answer askScaling(QWidget *parent, const QString &fileName, QSize imageSize, QSi
 QImage scaleToCanvas(const QImage &image, QSize target, bool keepAspect, const QColor &margin,
                      bool smooth)
 {
-    QImage scaled(target, QImage::Format_ARGB32_Premultiplied);
-    scaled.fill(margin);
-    QRect place(QPoint(0, 0), target);
-    if (keepAspect) {
-        place.setSize(image.size().scaled(target, Qt::KeepAspectRatio));
-        place.moveTopLeft(
-            QPoint((target.width() - place.width()) / 2, (target.height() - place.height()) / 2));
-    }
-    QPainter painter(&scaled);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    painter.drawImage(place, image);
-    return scaled;
+    return fitToCanvas(image, target, keepAspect, margin.rgba(), smooth);
 }
 
 bool smoothScalingEnabled()

@@ -5,23 +5,33 @@
 #include "document/project.h"
 #include "rules/wholecanvasedits.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 
 namespace
 {
 
 // Converts a picture into a new project with the editor's converter and
-// records the result as its one edit. A picture of another size is
-// stretched to the canvas's on-screen size first.
+// records the result as its one edit, with every choice the Image Converter
+// dialog offers. A picture of another size is stretched (or fitted, with
+// black margins) to the canvas's on-screen size first.
 int runConvert(const QStringList &args);
 
 const CliCommand command{
     QStringLiteral("convert"),
-    QStringLiteral("convert IMAGE OUT.kvn --mode hires|multicolor [--layout 0|1|2] "
-                   "[--dither none|diffusion|ordered] [--distance euclidean|weighted] "
-                   "[--palette N] [--background C] [--border C]"),
+    QStringLiteral(
+        "convert IMAGE OUT.kvn --mode hires|multicolor [--layout 0|1|2] "
+        "[--dither none|diffusion|ordered|floyd-steinberg|atkinson|sierra-lite|bayer2|bayer4|"
+        "bayer8] [--distance euclidean|weighted|perceptual] [--method cells|most-used] "
+        "[--palette N] [--background C] [--border C] [--slot S=C]... "
+        "[--align-top left|right] [--align-bottom left|right] [--fit|--stretch] "
+        "[--scaling smooth|sharp] [--curve rgb|r|g|b=X:Y,X:Y,...]..."),
     runConvert};
 const CliRegistration registration(command);
+
+const QStringList DitherNames = {"none",     "diffusion",   "ordered", "floyd-steinberg",
+                                 "atkinson", "sierra-lite", "bayer2",  "bayer4",
+                                 "bayer8"};
 
 // The index of the next argument within `choices`, or -1.
 int takeChoice(const QStringList &args, int &i, const QStringList &choices)
@@ -35,10 +45,77 @@ int takeNumber(const QStringList &args, int &i, int limit)
     return cliTakeInt(args, i, value) && value >= 0 && value < limit ? value : -1;
 }
 
+// "S=C": slot 0..9 takes colour 0..15.
+bool applySlot(const QString &text, std::array<quint8, ColorSlotCount> &slotColors,
+               bool &background)
+{
+    bool okSlot = false, okColor = false;
+    const int slot = text.section(u'=', 0, 0).toInt(&okSlot);
+    const int color = text.section(u'=', 1).toInt(&okColor);
+    if (!okSlot || !okColor || slot < 0 || slot >= ColorSlotCount || color < 0 || color > 15)
+        return false;
+    slotColors[size_t(slot)] = quint8(color);
+    background |= slot == int(ColorSlot::Background);
+    return true;
+}
+
+// "CHANNEL=X:Y,X:Y,...": the control points of one curve, from x 0 to x 255.
+bool applyCurve(const QString &text, CurvesModel &curves)
+{
+    const int channel =
+        int(QStringList{"rgb", "r", "g", "b"}.indexOf(text.section(u'=', 0, 0).toLower()));
+    const QStringList points = text.section(u'=', 1).split(u',');
+    if (channel < 0 || points.size() < 2 || points.size() > CurvesModel::MaxPoints)
+        return false;
+    QList<QPoint> parsed;
+    for (const QString &point : points) {
+        bool okX = false, okY = false;
+        const int x = point.section(u':', 0, 0).toInt(&okX), y = point.section(u':', 1).toInt(&okY);
+        if (!okX || !okY || x < 0 || x > 255 || y < 0 || y > 255 ||
+            (!parsed.isEmpty() && x <= parsed.last().x()))
+            return false;
+        parsed.append(QPoint(x, y));
+    }
+    if (parsed.first().x() != 0 || parsed.last().x() != 255)
+        return false;
+    curves.movePoint(channel, 0, 0, parsed.first().y(), 1);
+    curves.movePoint(channel, 1, 255, parsed.last().y(), 1);
+    for (qsizetype k = 1; k + 1 < parsed.size(); ++k)
+        if (curves.addPoint(channel, parsed[k].x(), parsed[k].y(), 1) < 0)
+            return false;
+    return true;
+}
+
+// Reads a picture, turned as its metadata says. A picture whose suffix names
+// a built-in format is read as that format first, so the reader does not
+// load every image plugin to ask which one knows the file.
+QImage readPicture(const QString &path, QString &error)
+{
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    if (suffix == "png" || suffix == "bmp" || suffix == "ppm" || suffix == "pbm" ||
+        suffix == "pgm" || suffix == "xpm" || suffix == "xbm") {
+        QImageReader reader(path, suffix);
+        reader.setAutoTransform(true);
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            return image;
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    error = reader.errorString();
+    return image;
+}
+
 int runConvert(const QStringList &args)
 {
     QStringList files;
-    int mode = -1, layout = 0, dither = 0, distance = 1, palette = 0, background = 0, border = 0;
+    int mode = -1, layout = 0, dither = 0, distance = int(ColorMetric::Perceptual), palette = 0,
+        method = 0, fit = 0, smooth = 1, top = 0, bottom = 0;
+    std::array<quint8, ColorSlotCount> slotColors = Project().slotBytes();
+    bool backgroundGiven = false;
+    CurvesModel curves;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         int *target = nullptr;
@@ -48,16 +125,37 @@ int runConvert(const QStringList &args)
         else if (arg == QLatin1String("--layout"))
             value = takeNumber(args, i, 3), target = &layout;
         else if (arg == QLatin1String("--dither"))
-            value = takeChoice(args, i, {"none", "diffusion", "ordered"}), target = &dither;
+            value = takeChoice(args, i, DitherNames), target = &dither;
         else if (arg == QLatin1String("--distance"))
-            value = takeChoice(args, i, {"euclidean", "weighted"}), target = &distance;
+            value = takeChoice(args, i, {"euclidean", "weighted", "perceptual"}),
+            target = &distance;
+        else if (arg == QLatin1String("--method"))
+            value = takeChoice(args, i, {"cells", "most-used"}), target = &method;
         else if (arg == QLatin1String("--palette"))
             value = takeNumber(args, i, PaletteVariantCount), target = &palette;
-        else if (arg == QLatin1String("--background"))
-            value = takeNumber(args, i, 16), target = &background;
-        else if (arg == QLatin1String("--border"))
-            value = takeNumber(args, i, 16), target = &border;
-        else if (arg.startsWith(QLatin1String("--")))
+        else if (arg == QLatin1String("--align-top"))
+            value = takeChoice(args, i, {"left", "right"}), target = &top;
+        else if (arg == QLatin1String("--align-bottom"))
+            value = takeChoice(args, i, {"left", "right"}), target = &bottom;
+        else if (arg == QLatin1String("--scaling"))
+            value = takeChoice(args, i, {"sharp", "smooth"}), target = &smooth;
+        else if (arg == QLatin1String("--fit") || arg == QLatin1String("--stretch"))
+            fit = arg == QLatin1String("--fit");
+        else if (arg == QLatin1String("--background") || arg == QLatin1String("--border")) {
+            value = takeNumber(args, i, 16);
+            if (value < 0)
+                return cliUsageError(command);
+            const bool isBackground = arg == QLatin1String("--background");
+            slotColors[size_t(isBackground ? ColorSlot::Background : ColorSlot::Border)] =
+                quint8(value);
+            backgroundGiven |= isBackground;
+        } else if (arg == QLatin1String("--slot")) {
+            if (++i >= args.size() || !applySlot(args.at(i), slotColors, backgroundGiven))
+                return cliUsageError(command);
+        } else if (arg == QLatin1String("--curve")) {
+            if (++i >= args.size() || !applyCurve(args.at(i), curves))
+                return cliUsageError(command);
+        } else if (arg.startsWith(QLatin1String("--")))
             return cliUsageError(command);
         else
             files.append(arg);
@@ -70,29 +168,31 @@ int runConvert(const QStringList &args)
     if (files.size() != 2 || mode < 0)
         return cliUsageError(command);
 
-    QImageReader reader(files.at(0));
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
+    QString readError;
+    QImage image = readPicture(files.at(0), readError);
     if (image.isNull()) {
-        cliErr(QStringLiteral("cannot read %1: %2").arg(files.at(0), reader.errorString()));
+        cliErr(QStringLiteral("cannot read %1: %2").arg(files.at(0), readError));
         return 1;
     }
-    Project project(CanvasMode(mode), -1, -1, LayoutSpec{CanvasLayout(layout)});
+    Project project(
+        CanvasMode(mode), -1, -1,
+        LayoutSpec{CanvasLayout(layout), BorderAlignment(top), BorderAlignment(bottom)});
     project.setPaletteVariant(palette);
     ConversionOptions options;
     options.mode = project.mode();
     options.layout = project.layoutSpec();
     options.dither = DitherKind(dither);
     options.distance = ColorMetric(distance);
-    options.slotBytes = project.slotBytes();
-    options.slotBytes[size_t(ColorSlot::Background)] = quint8(background);
-    options.slotBytes[size_t(ColorSlot::Border)] = quint8(border);
+    options.slotBytes = slotColors;
     options.paletteVariant = palette;
+    options.method = ConversionMethod(method);
+    options.chooseBackground = !backgroundGiven && project.mode() == CanvasMode::Multicolor;
     const QSize target = conversionSourceSize(project.mode(), project.size());
     if (image.size() != target)
-        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const Colormap result = convert(image, project.size(), CurvesModel(), options);
-    const QRect changed = applyConversion(project, result, options.slotBytes, options.layout);
+        image = fitToCanvas(image, target, fit, qRgb(0, 0, 0), smooth);
+    const ConversionResult result = convertImage(image, project.size(), curves, options);
+    const QRect changed =
+        applyConversion(project, result.colormap, result.slotBytes, options.layout);
     if (!cliSaveProject(project, files.at(1)))
         return 1;
     cliOut(QStringLiteral("{\"changed\":%1}").arg(cliRectJson(changed)));

@@ -9,21 +9,57 @@
 
 class CurvesModel;
 
-enum class DitherKind : quint8 { None = 0, ErrorDiffusion = 1, Ordered = 2 };
+// The first three are the classic ones: no dither, half-strength error
+// diffusion and a 4 x 4 threshold added to every channel. The others take the
+// mode's pixel shape into account: a multicolor pixel is two screen pixels
+// wide, so its matrices and error weights are laid out in screen distances.
+enum class DitherKind : quint8 {
+    None = 0,
+    ErrorDiffusion = 1,
+    Ordered = 2,
+    FloydSteinberg = 3,
+    Atkinson = 4,
+    SierraLite = 5,
+    Bayer2 = 6,
+    Bayer4 = 7,
+    Bayer8 = 8,
+};
+constexpr int DitherKindCount = 9;
+
+// How colours are fitted to the char cells and sprites. CellColorsFirst
+// chooses each unit's colours to fit its part of the picture, then dithers
+// every pixel against its unit's colours only; MostUsed dithers every pixel
+// against all 16 colours and then lets each unit keep its most-used ones.
+enum class ConversionMethod : quint8 { CellColorsFirst = 0, MostUsed = 1 };
 
 // What the converter needs to know of the document besides the picture.
 struct ConversionOptions {
     CanvasMode mode = CanvasMode::Hires;
     LayoutSpec layout;
     DitherKind dither = DitherKind::None;
-    ColorMetric distance = ColorMetric::Weighted;
+    ColorMetric distance = ColorMetric::Perceptual;
     std::array<quint8, ColorSlotCount> slotBytes = {0, 0, 4, 10, 0, 4, 10, 0, 4, 10};
     PaletteVariant paletteVariant = 0;
+    ConversionMethod method = ConversionMethod::CellColorsFirst;
+    // Multicolor with CellColorsFirst: the Background slot is chosen for the
+    // picture instead of taken from `slotBytes`.
+    bool chooseBackground = false;
+};
+
+// A conversion's colormap and the slot colours it was made with (the
+// Background among them when the converter chose it).
+struct ConversionResult {
+    Colormap colormap;
+    std::array<quint8, ColorSlotCount> slotBytes{};
 };
 
 // The picture's on-screen size for a canvas: multicolor pixels are two
 // image pixels wide.
 QSize conversionSourceSize(CanvasMode mode, QSize canvasSize);
+
+// A picture brought to `target`: stretched over it, or fitted inside it
+// keeping its aspect ratio and centred on `margin`; smooth or sharp filtering.
+QImage fitToCanvas(const QImage &image, QSize target, bool keepAspect, QRgb margin, bool smooth);
 
 // The dithered picture before any colour rule: every pixel one of all 16
 // colours, visited row by row from the top. Empty when the picture does not fit.
@@ -31,7 +67,11 @@ Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesMod
                          const ConversionOptions &options);
 
 // Turns a picture of the canvas's on-screen size into a colormap of
-// `canvasSize`: curves, then dithering against all 16 colours, then the
-// locked pixels and the clash sweep. Empty when the picture does not fit.
+// `canvasSize` that keeps every colour rule, locked pixel and, on top/bottom
+// border canvases, the 8-sprite budget of each border (CellColorsFirst).
+// The colormap is empty when the picture does not fit.
+ConversionResult convertImage(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+                              const ConversionOptions &options);
+// The colormap of convertImage.
 Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,
                  const ConversionOptions &options);

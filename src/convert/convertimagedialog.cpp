@@ -52,21 +52,42 @@ ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &so
     for (int s = 0; s < ColorSlotCount; ++s)
         m_copy.setSlot(ColorSlot(s), document.slot(ColorSlot(s)));
     m_copy.setPaletteVariant(document.paletteVariant());
+    m_chooseBackground = m_copy.mode() == CanvasMode::Multicolor;
 
     m_channel = comboOf({{tr("RGB"), 0}, {tr("R"), 1}, {tr("G"), 2}, {tr("B"), 3}}, this);
-    m_dither = comboOf({{tr("None"), 0}, {tr("Error Diffusion"), 1}, {tr("Ordered"), 2}}, this);
+    m_dither = comboOf({{tr("None"), 0},
+                        {tr("Error Diffusion"), 1},
+                        {tr("Ordered"), 2},
+                        {tr("Floyd-Steinberg"), 3},
+                        {tr("Atkinson"), 4},
+                        {tr("Sierra Lite"), 5},
+                        {tr("Bayer 2x2"), 6},
+                        {tr("Bayer 4x4"), 7},
+                        {tr("Bayer 8x8"), 8}},
+                       this);
     m_dither->setCurrentIndex(
         std::max(0, m_dither->findData(QSettings().value(DitherKey, 0).toInt())));
     m_palette = new QComboBox(this);
     for (PaletteVariant variant : paletteVariants())
         m_palette->addItem(paletteVariantName(variant), variant);
     m_palette->setCurrentIndex(std::max(0, m_palette->findData(document.paletteVariant())));
-    m_distance = comboOf({{tr("Euclidean"), 0}, {tr("Weighted"), 1}}, this);
-    m_distance->setCurrentIndex(1);
+    m_distance = comboOf({{tr("Euclidean"), 0}, {tr("Weighted"), 1}, {tr("Perceptual"), 2}}, this);
+    m_distance->setCurrentIndex(2);
+    m_distance->setToolTip(
+        tr("How near two colors are: Euclidean and Weighted measure in RGB, Perceptual as the "
+           "eye sees them (CIELAB)."));
+    m_method = comboOf({{tr("Best Colors per Cell"), int(ConversionMethod::CellColorsFirst)},
+                        {tr("Most Used per Cell"), int(ConversionMethod::MostUsed)}},
+                       this);
+    m_method->setToolTip(
+        tr("Best Colors per Cell picks each cell's and sprite's colors to fit the picture, then "
+           "dithers within them.\nMost Used per Cell dithers against all 16 colors, then each "
+           "cell keeps its most-used ones."));
     m_channel->setObjectName(QStringLiteral("channelCombo"));
     m_dither->setObjectName(QStringLiteral("ditherCombo"));
     m_palette->setObjectName(QStringLiteral("paletteCombo"));
     m_distance->setObjectName(QStringLiteral("distanceCombo"));
+    m_method->setObjectName(QStringLiteral("methodCombo"));
     m_logarithmic = new QCheckBox(tr("Logarithmic Scale Histogram"), this);
     m_logarithmic->setChecked(true);
     auto *reset = new QPushButton(tr("Reset Curves"), this);
@@ -88,11 +109,12 @@ ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &so
     grid->addWidget(labelled(tr("Dither:"), m_dither), 4, 0);
     grid->addWidget(labelled(tr("Palette:"), m_palette), 4, 1);
     grid->addWidget(labelled(tr("Color Distance:"), m_distance), 5, 0);
+    grid->addWidget(labelled(tr("Method:"), m_method), 5, 1);
     if (m_copy.layout() == CanvasLayout::TopBottomBorderSprites)
-        grid->addWidget(alignmentRow(), 5, 1);
+        grid->addWidget(alignmentRow(), 6, 0, 1, 2);
     m_colorRow = new QHBoxLayout;
-    grid->addLayout(m_colorRow, 6, 0, 1, 2);
-    grid->addWidget(buttons, 7, 0, 1, 2);
+    grid->addLayout(m_colorRow, 7, 0, 1, 2);
+    grid->addWidget(buttons, 8, 0, 1, 2);
 
     connect(m_channel, &QComboBox::currentIndexChanged, m_curves, &CurvesWidget::setChannel);
     connect(m_logarithmic, &QCheckBox::toggled, m_curves, &CurvesWidget::setLogarithmicScale);
@@ -101,6 +123,8 @@ ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &so
     connect(m_dither, &QComboBox::currentIndexChanged, this,
             &ConvertImageDialog::requestConversion);
     connect(m_distance, &QComboBox::currentIndexChanged, this,
+            &ConvertImageDialog::requestConversion);
+    connect(m_method, &QComboBox::currentIndexChanged, this,
             &ConvertImageDialog::requestConversion);
     connect(m_palette, &QComboBox::currentIndexChanged, this, &ConvertImageDialog::changePalette);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -153,6 +177,8 @@ ConversionOptions ConvertImageDialog::options() const
     options.distance = ColorMetric(m_distance->currentData().toInt());
     options.slotBytes = m_copy.slotBytes();
     options.paletteVariant = m_copy.paletteVariant();
+    options.method = ConversionMethod(m_method->currentData().toInt());
+    options.chooseBackground = m_chooseBackground;
     return options;
 }
 
@@ -168,7 +194,16 @@ void ConvertImageDialog::setColorWidgets(QWidget *palette, QWidget *slotBar)
 
 void ConvertImageDialog::reconvert()
 {
-    m_result = convert(m_source, m_copy.size(), m_curves->curves(), options());
+    const ConversionResult result =
+        convertImage(m_source, m_copy.size(), m_curves->curves(), options());
+    m_result = result.colormap;
+    // A background the converter chose shows in the slot bar and goes with the result.
+    const quint8 background = result.slotBytes[size_t(ColorSlot::Background)];
+    if (background != m_copy.slot(ColorSlot::Background)) {
+        m_copy.setSlot(ColorSlot::Background, background);
+        for (QWidget *widget : std::as_const(m_colorWidgets))
+            widget->update();
+    }
     m_preview->setResult(m_result);
 }
 
@@ -194,6 +229,9 @@ void ConvertImageDialog::throttleElapsed()
 void ConvertImageDialog::assignSlot(ColorSlot slot, quint8 color)
 {
     m_copy.setSlot(slot, quint8(color & 15));
+    // The artist's own background holds from now on.
+    if (slot == ColorSlot::Background)
+        m_chooseBackground = false;
     colorsChanged();
 }
 

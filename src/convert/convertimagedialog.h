@@ -63,9 +63,12 @@ private:
     QComboBox *m_dither = nullptr;
     QComboBox *m_palette = nullptr;
     QComboBox *m_distance = nullptr;
+    QComboBox *m_method = nullptr;
     QCheckBox *m_logarithmic = nullptr;
     QHBoxLayout *m_colorRow = nullptr;
     QList<QWidget *> m_colorWidgets;
     QTimer m_throttle;
     bool m_pending = false;
+    // Multicolor: the converter picks the background until the artist assigns one.
+    bool m_chooseBackground = false;
 };

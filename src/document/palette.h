@@ -8,7 +8,10 @@
 using PaletteVariant = qint32;
 constexpr int PaletteVariantCount = 10;
 
-enum class ColorMetric { Euclidean = 0, Weighted = 1 };
+// Euclidean and Weighted measure in RGB; Perceptual in CIELAB (sRGB, D65),
+// where equal steps look equally different, so a light grey never reads as
+// nearer to yellow than to white.
+enum class ColorMetric { Euclidean = 0, Weighted = 1, Perceptual = 2 };
 
 // Opaque RGB of an index; indices above 15 read as 15, unknown variants as the first.
 QRgb paletteRgb(PaletteVariant variant, int index);
@@ -17,6 +20,12 @@ const QList<PaletteVariant> &paletteVariants();
 
 // Squared distance of (r, g, b) to a palette colour.
 double colorDistance(double r, double g, double b, QRgb color, ColorMetric metric);
+// Coordinates of (r, g, b) in which `metric` is the plain squared Euclidean
+// distance: RGB, RGB scaled by the square roots of the weights, or CIELAB.
+struct MetricPoint {
+    double v[3];
+};
+MetricPoint metricPoint(double r, double g, double b, ColorMetric metric);
 // The candidate index nearest to colour `index` in Euclidean RGB of the variant;
 // candidates are walked in ascending order and the lower index wins a tie.
 // Returns -1 when there are no candidates.

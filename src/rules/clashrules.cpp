@@ -487,6 +487,30 @@ QList<QRect> clashingUnits(const ClashContext &context, const Colormap &colormap
     return units;
 }
 
+QList<ColorUnit> colorUnits(const ClashContext &context, QSize size)
+{
+    QList<ColorUnit> units;
+    const QRect canvas(QPoint(0, 0), size);
+    for (const CanvasRegion &region : canvasRegions(context.mode, size, context.layout)) {
+        const quint16 commons = commonColorMask(context, region.kind);
+        if (!region.isSprite()) {
+            const int limit = context.mode == CanvasMode::Multicolor ? 3 : 2;
+            forEachCell(context.mode, region.rect, canvas, [&](const QRect &cell) {
+                units.append({cell, region.kind, commons, limit, -1});
+                return true;
+            });
+            continue;
+        }
+        const SpriteGrid grid = spriteGridOf(region, context.mode, context.layout);
+        forEachSprite(grid, canvas, canvas, [&](const QRect &unit) {
+            units.append({unit, region.kind, commons, 1,
+                          grid.topBottom ? spriteColumnAt(grid, unit.left()) : -1});
+            return true;
+        });
+    }
+    return units;
+}
+
 QRect resolveClashes(const ClashContext &context, Colormap &colormap, const QRect &rect)
 {
     const QRect area = rect & colormap.rect();

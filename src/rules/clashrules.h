@@ -23,6 +23,21 @@ bool cellHasClash(CanvasMode mode, const Colormap &colormap, const QRect &cell, 
 bool spriteOverColorLimit(const ClashContext &context, const Colormap &colormap,
                           const CanvasRegion &region, int column, int colorRow);
 
+// One unit of the colour limits: a char cell or a sprite unit, the colours
+// that never count against it and how many others it may hold. `column` is
+// the sprite column of a top or bottom border unit, else -1.
+struct ColorUnit {
+    QRect rect;
+    RegionKind kind = RegionKind::Bitmap;
+    quint16 commons = 0;
+    int limit = 0;
+    int column = -1;
+};
+
+// Every unit of a canvas of `size`, in region order: cells row by row,
+// sprite units colour rows outer and columns inner.
+QList<ColorUnit> colorUnits(const ClashContext &context, QSize size);
+
 // Whether any unit of the canvas breaks its limit; stops at the first clash.
 bool canvasHasClash(const ClashContext &context, const Colormap &colormap);
 

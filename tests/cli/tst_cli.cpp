@@ -112,6 +112,10 @@ private slots:
         QTest::newRow("convert without mode") << QStringList{"convert", "@"} << 2;
         QTest::newRow("unknown dither")
             << QStringList{"convert", "@", "--mode", "hires", "--dither", "random"} << 2;
+        QTest::newRow("curve without its end points")
+            << QStringList{"convert", "@", "--mode", "hires", "--curve", "r=10:0,255:255"} << 2;
+        QTest::newRow("slot 10 of a conversion")
+            << QStringList{"convert", "@", "--mode", "hires", "--slot", "10=1"} << 2;
         QTest::newRow("project as picture") << QStringList{"convert", "@", "--mode", "hires"} << 1;
         QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "@", "0"} << 2;
         QTest::newRow("no such screen") << QStringList{"export-native", "@", "--screen", "1"} << 1;
@@ -300,24 +304,70 @@ private slots:
         QVERIFY(image.save(path("picture.png")));
         const Run run =
             runCli({"convert", path("picture.png"), path("converted.kvn"), "--mode", "multicolor",
-                    "--layout", "1", "--dither", "ordered", "--distance", "euclidean", "--palette",
-                    "3", "--background", "6", "--border", "14"});
+                    "--layout", "2", "--dither", "ordered", "--distance", "euclidean", "--palette",
+                    "3", "--background", "6", "--border", "14", "--method", "most-used"});
         QCOMPARE(run.exitCode, 0);
         const Project expected(CanvasMode::Multicolor, -1, -1,
-                               LayoutSpec{CanvasLayout::SideBorderSprites});
-        ConversionOptions options{expected.mode(),      expected.layoutSpec(),
-                                  DitherKind::Ordered,  ColorMetric::Euclidean,
-                                  expected.slotBytes(), 3};
+                               LayoutSpec{CanvasLayout::TopBottomBorderSprites});
+        ConversionOptions options{expected.mode(),           expected.layoutSpec(),
+                                  DitherKind::Ordered,       ColorMetric::Euclidean,
+                                  expected.slotBytes(),      3,
+                                  ConversionMethod::MostUsed};
         options.slotBytes[size_t(ColorSlot::Background)] = 6;
         options.slotBytes[size_t(ColorSlot::Border)] = 14;
-        const QImage scaled = image.scaled(conversionSourceSize(expected.mode(), expected.size()),
-                                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QSize target = conversionSourceSize(expected.mode(), expected.size());
         Project saved;
         QVERIFY(loadProjectFile(path("converted.kvn"), saved).ok);
         QCOMPARE(saved.history().nodeCount(), 1);
         QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
-        QCOMPARE(saved.colormap(), convert(scaled, expected.size(), CurvesModel(), options));
+        QCOMPARE(saved.colormap(), convert(fitToCanvas(image, target, false, qRgb(0, 0, 0), true),
+                                           expected.size(), CurvesModel(), options));
         QCOMPARE(saved.slotBytes(), options.slotBytes);
+
+        // Every choice of the dialog: curves, slots, alignment, fitting, the
+        // newer dithers and distances; the background chosen for the picture.
+        QCOMPARE(runCli({"convert",
+                         path("picture.png"),
+                         path("again.kvn"),
+                         "--mode",
+                         "multicolor",
+                         "--layout",
+                         "2",
+                         "--dither",
+                         "atkinson",
+                         "--scaling",
+                         "sharp",
+                         "--fit",
+                         "--slot",
+                         "4=11",
+                         "--align-bottom",
+                         "right",
+                         "--curve",
+                         "rgb=0:20,100:160,255:230",
+                         "--curve",
+                         "b=0:0,255:128"})
+                     .exitCode,
+                 0);
+        CurvesModel curves;
+        curves.movePoint(CurvesModel::Master, 0, 0, 20, 7);
+        curves.movePoint(CurvesModel::Master, 1, 255, 230, 7);
+        curves.addPoint(CurvesModel::Master, 100, 160, 7);
+        curves.movePoint(CurvesModel::Blue, 1, 255, 128, 7);
+        options = ConversionOptions();
+        options.mode = CanvasMode::Multicolor;
+        options.layout = LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Left,
+                                    BorderAlignment::Right};
+        options.dither = DitherKind::Atkinson;
+        options.slotBytes = expected.slotBytes();
+        options.slotBytes[size_t(ColorSlot::TopBackground)] = 11;
+        options.chooseBackground = true;
+        const ConversionResult again =
+            convertImage(fitToCanvas(image, target, true, qRgb(0, 0, 0), false), expected.size(),
+                         curves, options);
+        QVERIFY(loadProjectFile(path("again.kvn"), saved).ok);
+        QCOMPARE(saved.colormap(), again.colormap);
+        QCOMPARE(saved.slotBytes(), again.slotBytes);
+        QCOMPARE(saved.layoutSpec(), options.layout);
     }
 
     void reportsAndRepairs_data()

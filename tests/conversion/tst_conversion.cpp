@@ -7,9 +7,11 @@
 #include "document/project.h"
 #include "rules/clashcontext.h"
 #include "rules/clashrules.h"
+#include "rules/spritebudget.h"
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <cmath>
 
 namespace
 {
@@ -110,26 +112,33 @@ private slots:
         QVERIFY(curves.isIdentity());
     }
 
-    // Every mode, dither, distance and layout on random pictures and curves:
-    // the dithered picture is the plain one, the result keeps the rules and
-    // locked pixels, and only the on-screen size is taken.
+    // Every mode, layout, dither, distance and method on random pictures and
+    // curves: the classic dithers give the plain picture, the result keeps the
+    // rules, locked pixels and (choosing cell colours first) the border sprite
+    // budget, and only the on-screen size is taken.
     void convertMatchesReference_data()
     {
         QTest::addColumn<int>("row");
-        for (int row = 0; row < 12; ++row)
-            QTest::addRow("mode %d dither %d distance %d", row / 6, row / 2 % 3, row % 2) << row;
+        for (int row = 0; row < 36; ++row)
+            QTest::addRow("mode %d layout %d dither %d distance %d method %d", row / 18, row % 3,
+                          row % 9, row % 4 % 3, row / 2 % 2)
+                << row;
     }
 
     void convertMatchesReference()
     {
         QFETCH(int, row);
         QRandomGenerator rng(quint32(row + 1));
-        const Project project(CanvasMode(row / 6), -1, -1, LayoutSpec{CanvasLayout(row % 3)});
+        const Project project(CanvasMode(row / 18), -1, -1,
+                              LayoutSpec{CanvasLayout(row % 3), BorderAlignment(row / 3 % 2),
+                                         BorderAlignment(row / 6 % 2)});
         ConversionOptions options;
         options.mode = project.mode();
         options.layout = project.layoutSpec();
-        options.dither = DitherKind(row / 2 % 3);
-        options.distance = ColorMetric(row % 2);
+        options.dither = DitherKind(row % 9);
+        options.distance = ColorMetric(row % 4 % 3);
+        options.method = ConversionMethod(row / 2 % 2);
+        options.chooseBackground = row % 5 < 2;
         options.paletteVariant = PaletteVariant(rng.bounded(PaletteVariantCount));
         for (quint8 &slot : options.slotBytes)
             slot = quint8(rng.bounded(16));
@@ -140,22 +149,32 @@ private slots:
         }
         const QSize size = project.size();
         const QImage image = randomImage(conversionSourceSize(options.mode, size), rng);
-        QCOMPARE(ditherToPalette(image, size, curves, options),
-                 referenceDither(image, size, curves, options));
+        if (options.dither <= DitherKind::Ordered)
+            QCOMPARE(ditherToPalette(image, size, curves, options),
+                     referenceDither(image, size, curves, options));
 
-        const Colormap result = convert(image, size, curves, options);
+        const ConversionResult converted = convertImage(image, size, curves, options);
+        const Colormap &result = converted.colormap;
+        QCOMPARE(result.size(), size);
         ClashContext context;
         context.mode = options.mode;
         context.layout = options.layout;
-        context.slotBytes = options.slotBytes;
+        context.slotBytes = converted.slotBytes;
         QVERIFY(!canvasHasClash(context, result));
+        for (int slot = 0; slot < ColorSlotCount; ++slot)
+            if (slot != int(ColorSlot::Background) || !options.chooseBackground ||
+                options.method == ConversionMethod::MostUsed || row / 18 == 0)
+                QCOMPARE(converted.slotBytes[size_t(slot)], options.slotBytes[size_t(slot)]);
+        if (options.method == ConversionMethod::CellColorsFirst)
+            for (const CanvasRegion &region : canvasRegions(options.mode, size, options.layout))
+                QVERIFY(overBudgetColumns(context, result, region).isEmpty());
         const quint8 border = options.slotBytes[size_t(ColorSlot::Border)];
         for (const QRect &locked : lockedRects(project.mode(), size, options.layout))
             QCOMPARE(result.copy(locked).bytes().count(char(border)),
                      qsizetype(locked.width()) * locked.height());
         QVERIFY(convert(image.copy(0, 0, image.width(), size.height() - 1), size, curves, options)
                     .isEmpty());
-        QCOMPARE(convert(image.scaled(size), size, curves, options).isEmpty(), row / 6 == 1);
+        QCOMPARE(convert(image.scaled(size), size, curves, options).isEmpty(), row / 18 == 1);
         QVERIFY(convert(QImage(), size, curves, options).isEmpty());
 
         // The master curve from (0, 255) to (255, 0) inverts every channel.
@@ -167,6 +186,132 @@ private slots:
         if (project.mode() == CanvasMode::Hires)
             QCOMPARE(convert(image, size, inverted, options),
                      convert(negative, size, CurvesModel(), options));
+    }
+
+    // A picture drawn only in colours each unit may hold comes back exactly:
+    // the chosen colours of every unit include the ones it shows, and a
+    // dither has nothing to spread.
+    void legalPictureConvertsToItself_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < 12; ++row)
+            QTest::addRow("mode %d layout %d", row / 6, row % 3) << row;
+    }
+
+    void legalPictureConvertsToItself()
+    {
+        QFETCH(int, row);
+        QRandomGenerator rng(quint32(row + 100));
+        ConversionOptions options;
+        options.mode = CanvasMode(row / 6);
+        options.layout = LayoutSpec{CanvasLayout(row % 3)};
+        options.paletteVariant = PaletteVariant(rng.bounded(PaletteVariantCount));
+        options.distance = ColorMetric(row % 3);
+        for (quint8 &slot : options.slotBytes)
+            slot = quint8(rng.bounded(16));
+        const QSize size = Project(options.mode, -1, -1, options.layout).size();
+        ClashContext context;
+        context.mode = options.mode;
+        context.layout = options.layout;
+        context.slotBytes = options.slotBytes;
+        // Each unit: its commons and `limit` random colours, painted in
+        // random patches; a top/bottom border keeps to 8 occupied columns.
+        Colormap picture(size.width(), size.height());
+        int occupied[2] = {0, 0};
+        for (const ColorUnit &unit : colorUnits(context, size)) {
+            QList<quint8> colors;
+            for (int c = 0; c < 16; ++c)
+                if (unit.commons & (1u << c))
+                    colors << quint8(c);
+            for (int k = 0; k < unit.limit; ++k)
+                colors << quint8(rng.bounded(16));
+            if (unit.column >= 0 && ++occupied[unit.kind == RegionKind::BottomBorder] > 8)
+                colors = {borderBackground(context, unit.kind)};
+            const int patch = int(rng.bounded(1, 4));
+            for (int y = unit.rect.top(); y <= unit.rect.bottom(); ++y)
+                for (int x = unit.rect.left(); x <= unit.rect.right(); ++x)
+                    picture.setPixel(x, y,
+                                     x > unit.rect.left() && (x + y) % patch
+                                         ? picture.pixel(x - 1, y)
+                                         : colors[rng.bounded(int(colors.size()))]);
+        }
+        for (const QRect &locked : lockedRects(options.mode, size, options.layout))
+            picture.fillRect(locked, options.slotBytes[size_t(ColorSlot::Border)]);
+        resolveClashes(context, picture, picture.rect());
+        QVERIFY(!canvasHasClash(context, picture));
+        const int wide = options.mode == CanvasMode::Multicolor ? 2 : 1;
+        QImage image = picture.toImage(options.paletteVariant)
+                           .scaled(size.width() * wide, size.height())
+                           .convertToFormat(QImage::Format_RGB32);
+        for (DitherKind dither :
+             {DitherKind::None, DitherKind::ErrorDiffusion, DitherKind::FloydSteinberg,
+              DitherKind::Atkinson, DitherKind::SierraLite, DitherKind::Bayer2, DitherKind::Bayer4,
+              DitherKind::Bayer8}) {
+            options.dither = dither;
+            QVERIFY2(convert(image, size, CurvesModel(), options) == picture,
+                     qPrintable(QString::number(int(dither))));
+        }
+    }
+
+    // On smooth random pictures choosing each unit's colours first is never
+    // clearly worse than keeping the most used, with the same dither and
+    // distance: the error is the squared RGB difference after a 3 x 3 box
+    // blur, as the eye merges neighbouring pixels.
+    void cellColorsNoWorseThanMostUsed()
+    {
+        QRandomGenerator rng(42);
+        for (int picture = 0; picture < 4; ++picture) {
+            const CanvasMode mode = CanvasMode(picture % 2);
+            const QSize size = Project(mode).size();
+            const int wide = mode == CanvasMode::Multicolor ? 2 : 1;
+            QImage image(size.width() * wide, size.height(), QImage::Format_RGB32);
+            double wave[3][4];
+            for (auto &channel : wave)
+                for (double &v : channel)
+                    v = rng.generateDouble();
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    int rgb[3];
+                    for (int c = 0; c < 3; ++c)
+                        rgb[c] =
+                            int(127.5 + 127.5 * std::sin(wave[c][0] * x / 20.0 +
+                                                         wave[c][1] * y / 15.0 + 6.0 * wave[c][2] +
+                                                         wave[c][3] * std::cos(x * y / 3000.0)));
+                    image.setPixel(x, y, qRgb(rgb[0], rgb[1], rgb[2]));
+                }
+            auto blurredError = [&](const Colormap &result) {
+                double sum = 0.0;
+                for (int y = 1; y + 1 < size.height(); ++y)
+                    for (int x = 1; x + 1 < size.width(); ++x)
+                        for (int c = 0; c < 3; ++c) {
+                            double shown = 0.0, wanted = 0.0;
+                            for (int dy = -1; dy <= 1; ++dy)
+                                for (int dx = -1; dx <= 1; ++dx) {
+                                    const QRgb a = paletteRgb(0, result.pixel(x + dx, y + dy));
+                                    const QRgb b = image.pixel((x + dx) * wide, y + dy);
+                                    shown += c == 0 ? qRed(a) : c == 1 ? qGreen(a) : qBlue(a);
+                                    wanted += c == 0 ? qRed(b) : c == 1 ? qGreen(b) : qBlue(b);
+                                }
+                            sum += (shown - wanted) * (shown - wanted) / 81.0;
+                        }
+                return sum / (size.width() * size.height());
+            };
+            for (int dither = 0; dither < 3; ++dither) {
+                ConversionOptions options;
+                options.mode = mode;
+                options.dither = DitherKind(dither);
+                options.distance = ColorMetric(picture / 2);
+                options.method = ConversionMethod::MostUsed;
+                const double old = blurredError(convert(image, size, CurvesModel(), options));
+                options.method = ConversionMethod::CellColorsFirst;
+                const double error = blurredError(convert(image, size, CurvesModel(), options));
+                QVERIFY2(error <= old * 1.05, qPrintable(QStringLiteral("%1 %2: %3 > %4")
+                                                             .arg(picture)
+                                                             .arg(dither)
+                                                             .arg(error)
+                                                             .arg(old)));
+            }
+        }
     }
 
     // Grey 88 lies halfway between colours 11 and 12 of the second palette,

@@ -91,9 +91,17 @@ private slots:
                            dialog.options());
         };
         QCOMPARE(int(dialog.options().dither), 2);
-        QCOMPARE(dialog.options().distance, ColorMetric::Weighted);
+        QCOMPARE(dialog.options().distance, ColorMetric::Perceptual);
+        QCOMPARE(dialog.options().method, ConversionMethod::CellColorsFirst);
+        QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("ditherCombo"))->count(),
+                 DitherKindCount);
         QCOMPARE(dialog.paletteVariant(), 3);
         QCOMPARE(dialog.resultColormap(), expected());
+        // The chosen background goes with the result until the artist picks one.
+        QVERIFY(dialog.options().chooseBackground);
+        QCOMPARE(dialog.slotBytes(), convertImage(source, document.size(),
+                                                  dialog.curvesWidget()->curves(), dialog.options())
+                                         .slotBytes);
 
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -107,8 +115,13 @@ private slots:
         QCOMPARE(dialog.slotBytes()[size_t(ColorSlot::TopBackground)], quint8(6));
         QVERIFY(held != expected());
         dialog.findChild<QComboBox *>(QStringLiteral("ditherCombo"))->setCurrentIndex(1);
+        dialog.findChild<QComboBox *>(QStringLiteral("methodCombo"))->setCurrentIndex(1);
+        dialog.assignSlot(ColorSlot::Background, 9);
         QCOMPARE(dialog.resultColormap(), held);
         dialog.accept();
+        QCOMPARE(dialog.options().method, ConversionMethod::MostUsed);
+        QVERIFY(!dialog.options().chooseBackground);
+        QCOMPARE(dialog.slotBytes()[size_t(ColorSlot::Background)], quint8(9));
         QCOMPARE(dialog.resultColormap(), expected());
         QCOMPARE(QSettings().value(QStringLiteral("convertImageDialog/dither")).toInt(), 1);
     }
