@@ -11,6 +11,7 @@
 #include <optional>
 
 class CanvasArea;
+class CrashRecovery;
 class DashboardController;
 class ElidedLabel;
 class MainActions;
@@ -35,6 +36,7 @@ class MainWindow : public QMainWindow
     friend class ExportImageFlow;
     friend class ProjectFileFlow;
     friend class ImageImportFlow;
+    friend class CrashRecovery;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -70,6 +72,8 @@ public:
     // The remembered settings and the preferences pushed out from them.
     SettingsFlow *settingsFlow() const { return m_settings; }
     DashboardController *dashboards() const { return m_dashboards; }
+    // Keeps unsaved work where the next start finds it after a crash.
+    CrashRecovery *crashRecovery() const { return m_recovery; }
 
 public slots:
     void undo();
@@ -170,6 +174,9 @@ private slots:
 private:
     void createCentralWidget();
     void createStatusBar();
+    // How to begin, in the status bar until the first edit.
+    void showStartHint();
+    void endStartHint();
     void canvasStatusChanged();
     void changePenWidth(int width);
     // Undo and redo wait while a file task runs or the canvas is in the middle
@@ -204,6 +211,8 @@ private:
     SelectionCommands *m_selection = nullptr;
     ShapeCommands *m_shapes = nullptr;
     DashboardController *m_dashboards = nullptr;
+    CrashRecovery *m_recovery = nullptr;
+    QString m_startHint;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

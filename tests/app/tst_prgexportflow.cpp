@@ -78,7 +78,8 @@ private slots:
         const bool written = columns <= 8;
         QVERIFY(
             !canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap()));
-        QCOMPARE(fieldText(window, "statusMessage"), written ? "Exported x.prg." : "");
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 written ? QStringLiteral("Exported x.prg.") : FirstStart::hint());
         QFile file(flow.answer);
         QCOMPARE(file.open(QIODevice::ReadOnly), written);
         if (!written)
