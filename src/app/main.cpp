@@ -1,3 +1,4 @@
+#include "crashrecovery.h"
 #include "darkappearance.h"
 #include "mainwindow.h"
 #include "startup.h"
@@ -5,6 +6,7 @@
 #include "document/pluraltranslator.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -19,6 +21,8 @@ int main(int argc, char *argv[])
 
     MainWindow window;
     window.show();
+    // Work a crashed run left behind is offered before anything else opens.
+    QTimer::singleShot(0, &window, [&window] { window.crashRecovery()->offerRestore(); });
 
     const QString project = Startup::projectArgument(QApplication::arguments());
     if (!project.isEmpty())

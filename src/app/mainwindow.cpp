@@ -2,9 +2,11 @@
 
 #include "aboutdialog.h"
 #include "convertimageflow.h"
+#include "crashrecovery.h"
 #include "dashboardcontroller.h"
 #include "elidedlabel.h"
 #include "exportimageflow.h"
+#include "firststart.h"
 #include "imageimportflow.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
@@ -85,6 +87,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
             &DashboardController::setFlyoutTimes);
     m_scripts = new ScriptFlow(this, m_actions->action(QStringLiteral("scriptsMenu"))->menu());
     createStatusBar();
+    m_recovery = new CrashRecovery(this);
 
     m_messageTimer.setSingleShot(true);
     connect(&m_messageTimer, &QTimer::timeout, this,
@@ -92,7 +95,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 
     setAcceptDrops(true);
     updateWindowTitle();
-    resize(500, 500);
+    // A saved geometry, read with the settings, wins over the first-start size.
+    FirstStart::placeWindow(this);
     m_settings->readSettings();
     syncGroupsFromDocument();
     refreshUndoActions();
@@ -100,6 +104,23 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     // Best fit stays on across the first resizes, so the document shows whole.
     m_canvas->zoomBestFit();
     canvasStatusChanged();
+    showStartHint();
+}
+
+void MainWindow::showStartHint()
+{
+    if (m_project.history().nodeCount() > 0)
+        return;
+    m_startHint = FirstStart::hint();
+    m_messageLabel->setFullText(m_startHint);
+}
+
+void MainWindow::endStartHint()
+{
+    // Another message may have taken its place already.
+    if (m_messageLabel->fullText() == m_startHint)
+        m_messageLabel->setFullText(QString());
+    m_startHint.clear();
 }
 
 // The drawing area works on the window's document for the window's whole life.
@@ -265,6 +286,12 @@ void MainWindow::updateWindowTitle()
         name = tr("Untitled");
     setWindowTitle(tr("%1[*] - KORVEN").arg(name));
     setWindowModified(m_project.history().isModified());
+    // The title follows every edit, save and new document, and so do the
+    // rescue copy and the first-start hint.
+    if (m_recovery)
+        m_recovery->documentStateChanged();
+    if (!m_startHint.isEmpty() && m_project.history().nodeCount() > 0)
+        endStartHint();
 }
 
 bool MainWindow::maybeSave()
@@ -510,6 +537,7 @@ void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int sc
 
 void MainWindow::documentReplaced()
 {
+    m_recovery->documentReplaced();
     // A reference image belongs to the session, not to any project.
     m_canvas->setReferenceImage(QImage());
     m_dashboards->documentReplaced();

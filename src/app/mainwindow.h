@@ -11,6 +11,7 @@
 #include <optional>
 
 class CanvasArea;
+class CrashRecovery;
 class DashboardController;
 class ElidedLabel;
 class MainActions;
@@ -36,6 +37,7 @@ class MainWindow : public QMainWindow
     friend class ProjectFileFlow;
     friend class ImageImportFlow;
     friend class ScriptFlow;
+    friend class CrashRecovery;
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -71,6 +73,8 @@ public:
     // The remembered settings and the preferences pushed out from them.
     SettingsFlow *settingsFlow() const { return m_settings; }
     DashboardController *dashboards() const { return m_dashboards; }
+    // Keeps unsaved work where the next start finds it after a crash.
+    CrashRecovery *crashRecovery() const { return m_recovery; }
 
 public slots:
     void undo();
@@ -173,6 +177,9 @@ private slots:
 private:
     void createCentralWidget();
     void createStatusBar();
+    // How to begin, in the status bar until the first edit.
+    void showStartHint();
+    void endStartHint();
     void canvasStatusChanged();
     void changePenWidth(int width);
     // Undo and redo wait while a file task runs or the canvas is in the middle
@@ -208,6 +215,8 @@ private:
     ShapeCommands *m_shapes = nullptr;
     DashboardController *m_dashboards = nullptr;
     class ScriptFlow *m_scripts = nullptr;
+    CrashRecovery *m_recovery = nullptr;
+    QString m_startHint;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

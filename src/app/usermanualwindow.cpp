@@ -1,5 +1,6 @@
 #include "usermanualwindow.h"
 
+#include <QAction>
 #include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -15,6 +16,12 @@ UserManualWindow::UserManualWindow(QWidget *parent) : QWidget(parent, Qt::Window
     // The manual's pictures sit beside it in the resources.
     m_browser->setSearchPaths({QStringLiteral(":/doc")});
     column->addWidget(m_browser);
+    // Esc and Ctrl+W put the manual away, as in any reading window.
+    auto *close = new QAction(tr("Close"), this);
+    close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
     QFile manual(QStringLiteral(":/doc/user-manual.md"));
     if (manual.open(QIODevice::ReadOnly))
         m_browser->setMarkdown(QString::fromUtf8(manual.readAll()));

@@ -936,6 +936,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
     const QRectF canvasRect(0, 0, m_project.width(), m_project.height());
     if (!m_artworkImage.isNull())
         painter.drawImage(canvasRect, m_artworkImage);
+    paintCanvasOutline(painter);
     if (m_activeTool)
         m_activeTool->paintPreview(painter);
 
@@ -1059,6 +1060,28 @@ void CanvasArea::paintSymmetryGuides(QPainter &painter) const
                        artworkScale(viewTransform()), viewTransform().displayAspect());
     painter.setPen(cosmeticPen(guides.color, 1));
     painter.drawLines(guides.lines);
+}
+
+void CanvasArea::paintCanvasOutline(QPainter &painter)
+{
+    // Half a screen pixel outside the edge, so the outline never covers the
+    // outermost canvas pixels, however far the view is zoomed or turned.
+    const QTransform t = painter.worldTransform();
+    const qreal sx = std::hypot(t.m11(), t.m12());
+    const qreal sy = std::hypot(t.m21(), t.m22());
+    if (sx <= 0 || sy <= 0)
+        return;
+    const QRectF edge = QRectF(0, 0, m_project.width(), m_project.height())
+                            .adjusted(-0.5 / sx, -0.5 / sy, 0.5 / sx, 0.5 / sy);
+    painter.save();
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(outlineColor(), 1);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(t.map(edge));
+    painter.restore();
 }
 
 void CanvasArea::paintSafeFrames(QPainter &painter, const QRect &updateRect)

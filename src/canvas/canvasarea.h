@@ -54,6 +54,9 @@ public:
     void clearHover();
 
     QColor backdropColor() const { return m_backdropColor; }
+    // The line just outside the canvas's extent: a colour none of the C64's
+    // colours comes near, so the canvas shows on any border and backdrop.
+    static QColor outlineColor() { return QColor(0xF6, 0x81, 0x1A); }
     void setBackdropColor(const QColor &color);
 
     // Display options; each setter ignores an unchanged value.
@@ -278,6 +281,7 @@ private:
     void paintSymmetryGuides(QPainter &painter) const;
     void paintSafeFrames(QPainter &painter, const QRect &updateRect);
     void paintRedFlags(QPainter &painter);
+    void paintCanvasOutline(QPainter &painter);
 
     Project &m_project;
     // Before the tools: their strokes paint through it.

@@ -51,6 +51,13 @@ void History::markClean()
     m_cleanPosition = m_position;
 }
 
+void History::markUnsaved()
+{
+    // Revisions only grow, so no later state matches this mark.
+    m_cleanRevision = m_revision - 1;
+    m_cleanPosition = -1;
+}
+
 std::optional<QPoint> History::lastConnectPoint() const
 {
     for (int i = m_position - 1; i >= 0; --i) {
@@ -79,7 +86,8 @@ QRect History::applyNode(Project &project, HistoryNode &node, bool forwards)
         }
         case HistoryChange::Type::ColorIndexChange:
             if (change.slot < ColorSlotCount)
-                project.setSlot(ColorSlot(change.slot), forwards ? change.newIndex : change.oldIndex);
+                project.setSlot(ColorSlot(change.slot),
+                                forwards ? change.newIndex : change.oldIndex);
             break;
         case HistoryChange::Type::BorderAlignmentChange: {
             const auto alignment = BorderAlignment(forwards ? change.newIndex : change.oldIndex);

@@ -22,7 +22,10 @@ public:
     int cleanPosition() const { return m_cleanPosition; }
     bool canUndo() const { return m_position >= 1; }
     bool canRedo() const { return m_position < nodeCount(); }
-    bool isModified() const { return m_revision != m_cleanRevision || m_position != m_cleanPosition; }
+    bool isModified() const
+    {
+        return m_revision != m_cleanRevision || m_position != m_cleanPosition;
+    }
     int workstageCount() const { return m_position + 1; }
 
     // Records an edit, dropping the redo tail; ignored when it holds no change.
@@ -33,6 +36,8 @@ public:
     // Replaces the node list (project reader); position is clamped.
     void assign(const QList<HistoryNode> &nodes, int savedPosition);
     void markClean();
+    // A restored project was never saved in the state it shows.
+    void markUnsaved();
     std::optional<QPoint> lastConnectPoint() const;
 
     // Applies one node's changes to a project, forwards or backwards,

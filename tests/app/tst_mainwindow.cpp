@@ -1,13 +1,19 @@
 #include "windowtesthelpers.h"
 
 #include "app/aboutdialog.h"
+#include "app/crashrecovery.h"
+#include "app/firststart.h"
+#include "app/menutable.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "document/history.h"
+#include "document/palette.h"
 #include "document/viewtransform.h"
 #include "history/projectfile.h"
+#include "history/recoverystore.h"
+#include "widgets/dashboardbar.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -141,7 +147,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(window.project().mode(), accepted ? CanvasMode::Multicolor : CanvasMode::Hires);
         QCOMPARE(fieldText(window, "statusMessage"),
-                 accepted ? QStringLiteral("Opened %1.").arg(files[0]) : QString());
+                 accepted ? QStringLiteral("Opened %1.").arg(files[0]) : FirstStart::hint());
         // A task started before the next turn blocks a pending opening.
         const QString other = folder.filePath(QStringLiteral("other.kvn"));
         QVERIFY(saveProjectFile(Project(CanvasMode::Multicolor), other).ok);
@@ -159,7 +165,7 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QString>("message");
         QTest::newRow("unmodified")
-            << false << int(QMessageBox::Cancel) << false << true << QString();
+            << false << int(QMessageBox::Cancel) << false << true << FirstStart::hint();
         QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false << false << QString();
         QTest::newRow("discard") << true << int(QMessageBox::Discard) << false << true << QString();
         QTest::newRow("save, chooser cancelled")
@@ -254,7 +260,8 @@ private slots:
             texts << label->fullText();
         QCOMPARE(texts.join(QLatin1Char('|')),
                  QStringLiteral("Mode: Hires|Size: 320×200|Aspect: Square|Brush: Square 3|Zoom: "
-                                "250%|Rotation: 0.00°|Char: (12, 6)|Sprite: --|"));
+                                "250%|Rotation: 0.00°|Char: (12, 6)|Sprite: --|") +
+                     FirstStart::hint());
 
         // Messages clear when their time is up; a new one restarts the timer.
         window.showStatusMessage(QStringLiteral("first"), 60000);
@@ -529,18 +536,118 @@ private slots:
         QVERIFY(info[2].startsWith(QStringLiteral("Qt runtime in use: %1").arg(qVersion())));
     }
 
+    void firstStart()
+    {
+        // With no saved geometry the window takes three quarters of the
+        // screen, centred, and every dashboard lies inside the canvas area.
+        MainWindow window;
+        const QRect screen(0, 0, 1280, 800);
+        const QRect placed = FirstStart::windowGeometry(screen, window.minimumSizeHint());
+        QCOMPARE(placed, QRect(160, 100, 960, 600));
+        QCOMPARE(FirstStart::windowGeometry(QRect(0, 0, 400, 300), QSize(500, 200)),
+                 QRect(0, 37, 400, 225));
+        window.resize(placed.size());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.size(), placed.size());
+        const QList<DashboardBar *> bars = window.canvas()->findChildren<DashboardBar *>();
+        QCOMPARE(bars.size(), 3);
+        for (const DashboardBar *bar : bars) {
+            QVERIFY(bar->isVisible());
+            QVERIFY2(window.canvas()->rect().contains(bar->geometry()),
+                     qPrintable(bar->objectName()));
+        }
+        // The canvas's edge shows on any colour: the outline is none of the
+        // C64's colours in any rendition, and it lies just outside the canvas.
+        const QColor outline = CanvasArea::outlineColor();
+        for (const PaletteVariant variant : paletteVariants())
+            for (int index = 0; index < 16; ++index)
+                QVERIFY(colorDistance(outline.red(), outline.green(), outline.blue(),
+                                      paletteRgb(variant, index),
+                                      ColorMetric::Euclidean) > 40 * 40);
+        const QImage shot = window.canvas()->grab().toImage();
+        const QPointF corner =
+            window.canvas()->viewTransform().widgetFromCanvas().map(QPointF(0, 100));
+        bool outlined = false;
+        for (int dx = -3; dx <= 0; ++dx)
+            outlined =
+                outlined || shot.pixelColor(int(corner.x()) + dx, int(corner.y())) == outline;
+        QVERIFY(outlined);
+        QCOMPARE(shot.pixelColor(int(corner.x()) + 1, int(corner.y())), QColor(Qt::black));
+        // How to begin stands in the status bar until the first edit.
+        QCOMPARE(fieldText(window, "statusMessage"), FirstStart::hint());
+        recordEdit(window);
+        QCOMPARE(fieldText(window, "statusMessage"), QString());
+    }
+    void recoveryFiles()
+    {
+        qputenv("KORVEN_RECOVERY_IDLE_MS", "20");
+        QTemporaryDir folder;
+        const QDir recovery(CrashRecovery::defaultFolder());
+        const auto files = [&](const char *pattern) {
+            return recovery.entryList({QLatin1String(pattern)}, QDir::Files);
+        };
+        {
+            TestWindow one;
+            TestWindow two;
+            QVERIFY(files("*.kvn").isEmpty());
+            recordEdit(one);
+            recordEdit(two);
+            // Each window writes a file of its own once it rests.
+            QTRY_COMPARE(files("*.kvn").size(), 2);
+            const QString oneFile = one.crashRecovery()->projectFile();
+            QVERIFY(oneFile != two.crashRecovery()->projectFile());
+            Project copy;
+            QVERIFY(loadProjectFile(oneFile, copy).ok);
+            QCOMPARE(copy.slotBytes(), one.project().slotBytes());
+            QCOMPARE(copy.history().nodeCount(), 1);
+            // A second program finds nothing to restore while both owners live.
+            {
+                RecoveryStore other(recovery.path());
+                QVERIFY(other.claimOrphans().isEmpty());
+            }
+            // A save removes the window's file; the next edit writes one again.
+            one.chosenPath = folder.filePath(QStringLiteral("saved.kvn"));
+            QVERIFY(one.saveProject());
+            QVERIFY(!QFileInfo::exists(oneFile));
+            recordEdit(one);
+            QTRY_VERIFY(QFileInfo::exists(oneFile));
+            // A new document takes a file of its own.
+            BoxAnswerer discard(QMessageBox::Discard);
+            QVERIFY(QMetaObject::invokeMethod(&one, "newMulticolorCanvas"));
+            QVERIFY(!QFileInfo::exists(oneFile));
+            recordEdit(one);
+            QTRY_COMPARE(files("*.kvn").size(), 2);
+            QVERIFY(one.crashRecovery()->projectFile() != oneFile);
+        }
+        // Closed windows leave nothing behind.
+        QCOMPARE(files("*"), QStringList());
+        qunsetenv("KORVEN_RECOVERY_IDLE_MS");
+    }
+
     void userManual()
     {
-        // One manual window, shown again on later calls; every picture the
-        // manual names loads from the resources, and every tool key is in it.
+        // F1 opens one manual window, Esc and Ctrl+W put it away; every
+        // picture the manual names loads from the resources.
         MainWindow window;
-        window.showUserManual();
-        window.showUserManual();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_F1);
         const QList<QTextBrowser *> browsers = window.findChildren<QTextBrowser *>();
         QCOMPARE(browsers.size(), 1);
         QWidget *manual = browsers.first()->window();
         QCOMPARE(manual->windowTitle(), QStringLiteral("KORVEN User Manual"));
         QVERIFY(manual->isVisible());
+        for (const QKeySequence &close : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W")}) {
+            manual->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), manual);
+            QTest::keySequence(manual, close);
+            QVERIFY(!manual->isVisible());
+            window.showUserManual();
+            QVERIFY(manual->isVisible());
+        }
+        QCOMPARE(window.findChildren<QTextBrowser *>().size(), 1);
         QFile source(QStringLiteral(":/doc/user-manual.md"));
         QVERIFY(source.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(source.readAll());
@@ -549,14 +656,70 @@ private slots:
         int pictures = 0;
         for (auto match = picture.globalMatch(text); match.hasNext(); ++pictures) {
             const QString name = match.next().captured(1);
-            const QVariant data =
-                browsers.first()->loadResource(QTextDocument::ImageResource, QUrl(name));
-            QVERIFY2(!QImage::fromData(data.toByteArray()).isNull(), qPrintable(name));
+            const QImage image =
+                QImage::fromData(browsers.first()
+                                     ->loadResource(QTextDocument::ImageResource, QUrl(name))
+                                     .toByteArray());
+            QVERIFY2(!image.isNull(), qPrintable(name));
+            // Every picture fits the manual window's width.
+            QVERIFY2(image.width() <= 680, qPrintable(name));
         }
         QVERIFY(pictures >= 3);
-        for (const char *key : {"| B |", "| E |", "| G |", "| S |", "| I |", "| H |", "| M |",
-                                "| L |", "| Y |", "F8", "Alt+F8", "Ctrl+E", "Tab"})
-            QVERIFY2(text.contains(QLatin1String(key)), key);
+
+        // Every entry the manual names in bold, as "Menu → Entry" or followed
+        // by its keys in parentheses, is in the menu table with those keys.
+        QHash<QString, QString> names; // the text an artist reads -> object name
+        const auto readable = [](QString t) {
+            return t.replace(QLatin1String("&&"), QLatin1String("\x01"))
+                .remove(QLatin1Char('&'))
+                .replace(QLatin1Char('\x01'), QLatin1Char('&'));
+        };
+        for (const MenuEntry &e : MenuTable::entries()) {
+            if (!e.name || !e.menu || !*e.menu)
+                continue;
+            const QString path = readable(QString::fromLatin1(e.menu) + QLatin1Char('>') +
+                                          QString::fromLatin1(e.text))
+                                     .replace(QLatin1Char('>'), QStringLiteral(" → "));
+            names.insert(path, QLatin1String(e.name));
+        }
+        for (const MenuEntry &e : MenuTable::hiddenEntries())
+            names.insert(QString::fromLatin1(e.text), QLatin1String(e.name));
+        // Named as "**Entry** (`keys`)" in the text, or as "| `keys` | **Entry** |"
+        // in the shortcut table.
+        const QRegularExpression named(
+            QStringLiteral("\\*\\*([^*]+)\\*\\*(?: \\(((?:`[^`]+`(?: or )?)+)\\))?|"
+                           "^\\| ((?:`[^`]+`(?: or )?)+) \\| \\*\\*([^*]+)\\*\\* \\|$"),
+            QRegularExpression::MultilineOption);
+        const QRegularExpression key(QStringLiteral("`([^`]+)`"));
+        QSet<QString> keyed; // object names named with their keys
+        int entries = 0;
+        for (auto match = named.globalMatch(text); match.hasNext();) {
+            const auto m = match.next();
+            const QString name = m.hasCaptured(4) ? m.captured(4) : m.captured(1);
+            const QString keys = m.hasCaptured(4) ? m.captured(3) : m.captured(2);
+            if (!name.contains(QStringLiteral(" → ")) && keys.isEmpty())
+                continue; // plain emphasis
+            ++entries;
+            QVERIFY2(names.contains(name), qPrintable(name));
+            const QAction *entry = nullptr;
+            for (QAction *a : window.findChildren<QAction *>())
+                if (a->objectName() == names.value(name))
+                    entry = a;
+            QVERIFY2(entry, qPrintable(name));
+            for (auto k = key.globalMatch(keys); k.hasNext();) {
+                const QKeySequence sequence(k.next().captured(1));
+                QVERIFY2(entry->shortcuts().contains(sequence),
+                         qPrintable(name + QLatin1String(": ") + sequence.toString()));
+                keyed.insert(entry->objectName());
+            }
+        }
+        QVERIFY(entries >= 60);
+        // Every entry with keys is named with them, but the colour keys,
+        // which the manual describes as a range.
+        for (const QAction *a : window.findChildren<QAction *>())
+            if (!a->shortcuts().isEmpty() && !a->objectName().isEmpty() &&
+                !a->text().startsWith(QLatin1String("Pen Color")))
+                QVERIFY2(keyed.contains(a->objectName()), qPrintable(a->text()));
     }
 };
 

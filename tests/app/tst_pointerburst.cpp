@@ -1,22 +1,84 @@
-// A fast stroke on a real X display: a press, three moves and a release
-// queued by the X server while the program is busy must all reach the pen,
-// so the stroke keeps its corners instead of cutting straight across.
+// The program on a real X display, driven by xdotool. A fast stroke: a
+// press, three moves and a release queued by the X server while the program
+// is busy must all reach the pen, so the stroke keeps its corners instead of
+// cutting straight across. A crash: the real program, killed after drawing,
+// gives its unsaved work, history and all, back to the next start.
 
 #include "../canvas/canvastesthelpers.h"
+#include "app/crashrecovery.h"
+#include "app/mainwindow.h"
 #include "app/startup.h"
+#include "history/projectfile.h"
 
+#include <QDir>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace
+{
+
+bool xdotool(const QStringList &args)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+}
+
+QStringList stroke(QPoint from, QPoint to)
+{
+    return {"mousemove",
+            QString::number(from.x()),
+            QString::number(from.y()),
+            "mousedown",
+            "1",
+            "mousemove",
+            QString::number((from.x() + to.x()) / 2),
+            QString::number((from.y() + to.y()) / 2),
+            "mousemove",
+            QString::number(to.x()),
+            QString::number(to.y()),
+            "mouseup",
+            "1"};
+}
+
+// Steps both projects back to the blank canvas and forward to the end of
+// their histories, comparing the pixels at every workstage.
+void compareEveryWorkstage(Project &a, Project &b)
+{
+    const int position = a.history().position();
+    QCOMPARE(b.history().position(), position);
+    QCOMPARE(b.history().nodeCount(), a.history().nodeCount());
+    for (int i = position; i > 0; --i) {
+        QCOMPARE(b.colormap().bytes(), a.colormap().bytes());
+        a.history().undo(a);
+        b.history().undo(b);
+    }
+    // A new canvas starts all black.
+    QVERIFY(std::all_of(a.colormap().bytes().cbegin(), a.colormap().bytes().cend(),
+                        [](char c) { return c == 0; }));
+    for (int i = 0; i < a.history().nodeCount(); ++i) {
+        a.history().redo(a);
+        b.history().redo(b);
+        QCOMPARE(b.colormap().bytes(), a.colormap().bytes());
+    }
+}
+
+} // namespace
 
 class TestPointerBurst : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void burstKeepsCorners()
+    void initTestCase()
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QFAIL("runs on an X display (ctest starts it under xvfb-run)");
+    }
+    void burstKeepsCorners()
+    {
         CanvasFixture f(Project(CanvasMode::Hires), QSize(640, 400));
         f.project.view().setDisplayAspect(1.0);
         f.canvas->move(0, 0);
@@ -35,12 +97,87 @@ private slots:
              << "1";
         QSignalSpy history(f.c, &CanvasArea::historyChanged);
         // The program does not run while xdotool queues the whole burst.
-        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), args), 0);
+        QVERIFY(xdotool(args));
         QTRY_VERIFY(!history.isEmpty());
         for (const QPoint corner : path)
             QVERIFY2(f.project.colormap().pixel(corner.x(), corner.y()) != 0,
                      qPrintable(
                          QStringLiteral("corner %1,%2 not drawn").arg(corner.x()).arg(corner.y())));
+    }
+    void unsavedWorkSurvivesKill()
+    {
+        // The program and this test share a data folder of their own.
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const QDir recovery(CrashRecovery::defaultFolder());
+        QVERIFY(recovery.path().startsWith(data.path()));
+        const auto recoveryProjects = [&] {
+            return recovery.entryList({QStringLiteral("*.kvn")}, QDir::Files);
+        };
+
+        qputenv("KORVEN_RECOVERY_IDLE_MS", "100");
+        QProcess korven;
+        korven.start(QStringLiteral(KORVEN_BINARY), {});
+        QVERIFY(korven.waitForStarted());
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {"search", "--sync", "--onlyvisible", "--pid",
+                      QString::number(korven.processId()), "--name", "KORVEN$"});
+        QVERIFY(search.waitForFinished(30000));
+        const QString windowId = QString::fromLatin1(search.readAllStandardOutput()).trimmed();
+        QVERIFY(!windowId.isEmpty());
+        QTest::qWait(500); // the first layout and best fit
+
+        // Three strokes across the middle of the screen, where the canvas
+        // is, then one undo: the history holds three, the third undone.
+        const QPoint middle(512, 384);
+        for (int row = 0; row < 3; ++row)
+            QVERIFY(xdotool(stroke(middle + QPoint(-60, row * 20), middle + QPoint(60, row * 20))));
+        QVERIFY(xdotool({"windowfocus", "--sync", windowId.section('\n', 0, 0)}));
+        QVERIFY(xdotool({"key", "ctrl+z"}));
+
+        // The window at rest has written what it shows.
+        Project written;
+        const auto writtenState = [&] {
+            const QStringList files = recoveryProjects();
+            if (files.size() != 1 || !loadProjectFile(recovery.filePath(files[0]), written).ok)
+                return std::pair(-1, -1);
+            return std::pair(written.history().nodeCount(), written.history().position());
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(writtenState(), std::pair(3, 2), 20000);
+        for (const HistoryNode &node : written.history().nodes())
+            QCOMPARE(node.kind, HistoryEntryKind::Stroke);
+
+        korven.kill(); // SIGKILL: nothing is cleaned up
+        QVERIFY(korven.waitForFinished());
+        QCOMPARE(recoveryProjects().size(), 1);
+
+        // The next start offers the orphan and restores it.
+        MainWindow window;
+        QStringList asked;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            asked << box->text();
+            for (QAbstractButton *button : box->buttons())
+                if (button->text() == QLatin1String("Restore"))
+                    button->click();
+        });
+        answer.start(20);
+        window.crashRecovery()->offerRestore();
+        answer.stop();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked[0].contains(QLatin1String("untitled")));
+        QVERIFY(window.isWindowModified());
+        QCOMPARE(window.project().slotBytes(), written.slotBytes());
+        compareEveryWorkstage(written, window.project());
+        // The restored copy is gone; the window keeps a new one of its own.
+        QTRY_COMPARE(recoveryProjects(),
+                     QStringList{QFileInfo(window.crashRecovery()->projectFile()).fileName()});
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("KORVEN_RECOVERY_IDLE_MS");
     }
 };
 
@@ -48,6 +185,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Startup::keepEveryPointerPosition();
+    Startup::setApplicationIdentity();
     TestPointerBurst test;
     return QTest::qExec(&test, argc, argv);
 }

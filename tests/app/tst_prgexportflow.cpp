@@ -82,7 +82,7 @@ private slots:
         // Hand count: 284 lines, the strips' outer 21-line rows.
         QCOMPARE(fieldText(window, "statusMessage"),
                  written ? "Exported x.prg. An NTSC machine does not show rows 0-20 and 263-283."
-                         : "");
+                         : FirstStart::hint());
         QFile file(flow.answer);
         QCOMPARE(file.open(QIODevice::ReadOnly), written);
         if (!written)

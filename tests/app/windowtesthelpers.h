@@ -4,6 +4,7 @@
 // the test, message boxes answered by a timer, and a one-node history edit.
 
 #include "app/elidedlabel.h"
+#include "app/firststart.h"
 #include "app/mainwindow.h"
 
 #include <QAbstractButton>

@@ -121,9 +121,17 @@ private slots:
         // Without borders the export is the canvas part of the framed one.
         const QImage bare = f.canvas->exportImage(false);
         QCOMPARE(bare, framed.copy(QRect(o, bare.size())));
-        // The screen shows the framed picture at zoom 2 on the grey backdrop.
+        // The screen shows the framed picture at zoom 2 on the grey backdrop,
+        // with the outline on the screen pixels just outside the canvas.
         const QImage screen = grabbed(f).convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(screen.copy(34, 0, 832, 602), framed.scaled(832, 602));
+        QImage expected = framed.scaled(832, 602);
+        const QRect edge(2 * o.x() - 1, 2 * o.y() - 1, 2 * bare.width() + 2, 2 * bare.height() + 2);
+        for (int y = edge.top(); y <= edge.bottom(); ++y)
+            for (int x = edge.left(); x <= edge.right(); ++x)
+                if (expected.valid(x, y) && (x == edge.left() || x == edge.right() ||
+                                             y == edge.top() || y == edge.bottom()))
+                    expected.setPixelColor(x, y, CanvasArea::outlineColor());
+        QCOMPARE(screen.copy(34, 0, 832, 602), expected);
         QCOMPARE(colorsAt(screen, {{10, 300}, {890, 300}}),
                  (QList<QColor>{QColor(48, 48, 48), QColor(48, 48, 48)}));
     }
