@@ -6,6 +6,7 @@
 #include "elidedlabel.h"
 #include "exportimageflow.h"
 #include "imageimportflow.h"
+#include "liveultimateflow.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
 #include "previewcontroller.h"
@@ -820,6 +821,13 @@ void MainWindow::exportPrg()
 void MainWindow::sendToUltimate()
 {
     UltimateSendFlow(this).run();
+}
+
+void MainWindow::setLiveOnUltimate(bool on)
+{
+    if (!m_liveFlow)
+        m_liveFlow = new LiveUltimateFlow(this);
+    m_liveFlow->setLive(on);
 }
 
 void MainWindow::reduceBorderSprites()

@@ -91,6 +91,7 @@ public slots:
     void importImage();
     void exportPrg();
     void sendToUltimate();
+    void setLiveOnUltimate(bool on);
     void showSettings();
     void convertImage();
     void importSprites();
@@ -204,6 +205,7 @@ private:
     SelectionCommands *m_selection = nullptr;
     ShapeCommands *m_shapes = nullptr;
     DashboardController *m_dashboards = nullptr;
+    class LiveUltimateFlow *m_liveFlow = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;
