@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
@@ -415,6 +416,12 @@ private slots:
         QVERIFY(window.live()->isChecked() && device.programIdles());
         QCOMPARE(fieldText(window, "statusMessage"),
                  QStringLiteral("Live on the Ultimate device at %1.").arg(device.host()));
+        // Requests leave one interval apart at the least, 25 a second at most.
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> leaving;
+        connect(window.session(), &LiveSession::requestSent, this,
+                [&] { leaving << clock.nsecsElapsed(); });
         const QRect canvasRect = window.project().colormap().rect();
         QRandomGenerator dice(qHash(preset));
         for (int step = 0; step < 16; ++step) {
@@ -478,6 +485,8 @@ private slots:
         QVERIFY2(bytes <= 3 * leastBytes,
                  qPrintable(QStringLiteral("%1 bytes, %2 least").arg(bytes).arg(leastBytes)));
 
+        for (qsizetype i = 1; i < leaving.size(); ++i)
+            QVERIFY(leaving[i] - leaving[i - 1] >= (LiveSession::IntervalMs - 1) * 1000000LL);
         window.live()->trigger();
         QCOMPARE(fieldText(window, "statusMessage"),
                  QStringLiteral("Live on the Ultimate device ended."));
