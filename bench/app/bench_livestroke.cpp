@@ -114,10 +114,12 @@ int main(int argc, char **argv)
         const qsizetype data = request.path.indexOf("&data=");
         bytes += data < 0 ? request.body.size() : (request.path.size() - data - 6) / 2;
     }
-    const double seconds = double(moves.constLast() - moves.constFirst()) / 1e9 + 0.04;
-    std::printf("live stroke: %d segments over %.2f s\n", Segments, seconds);
+    const double seconds = double(moves.constLast() - moves.constFirst()) / 1e9;
+    const double sending = double(sent.constLast() - sent.constFirst()) / 1e9;
+    std::printf("live stroke: %d segments over %.2f s, requests over %.2f s\n", Segments, seconds,
+                sending);
     std::printf("  requests: %d (%.1f a second; goal at most 25)\n", session.requestCount(),
-                session.requestCount() / seconds);
+                (session.requestCount() - 1) / sending);
     std::printf("  payload bytes: %lld (%lld on the device's side)\n",
                 qlonglong(session.byteCount()), qlonglong(bytes));
     std::printf(

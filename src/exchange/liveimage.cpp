@@ -5,6 +5,8 @@
 
 #include "document/project.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -85,6 +87,8 @@ LiveImage LiveImage::fromPrg(const QByteArray &prg, const KorvenAsmProgram &prog
             const int to = word(i + 4);
             for (int k = 0; k < ScreenBytes; ++k)
                 image.set(to + k, memory(from + k));
+            if (!image.m_backstage.contains(std::pair(from, from + ScreenBytes)))
+                image.m_backstage.append({from, from + ScreenBytes});
         }
     }
     // Registers loaded once from the single colour byte...
@@ -159,6 +163,14 @@ void LiveImage::apply(const Block &block)
 {
     for (qsizetype i = 0; i < block.bytes.size(); ++i)
         set(int(block.address + i), quint8(block.bytes.at(i)));
+}
+
+bool LiveImage::isBackstage(const Block &block) const
+{
+    const int end = block.address + int(block.bytes.size());
+    return std::any_of(m_backstage.begin(), m_backstage.end(), [&](const auto &range) {
+        return block.address >= range.first && end <= range.second;
+    });
 }
 
 int LiveImage::byteAt(int address) const

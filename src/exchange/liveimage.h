@@ -48,6 +48,10 @@ public:
     QList<Block> writesTo(const LiveImage &next, int mergeGap) const;
     // Takes a block as written.
     void apply(const Block &block);
+    // Whether the block lies wholly in data the running program no longer
+    // looks at (the screen and colour RAM it copied at start): such writes
+    // only keep the memory whole and can wait for the ones that show.
+    bool isBackstage(const Block &block) const;
 
     // The byte this image puts at `address`, or -1 where it puts none.
     int byteAt(int address) const;
@@ -64,6 +68,8 @@ private:
     // The strip columns in use per border (top/bottom layout), bit per column.
     int m_topColumns = 0;
     int m_bottomColumns = 0;
+    // Copy sources, as [first, end) address ranges.
+    QList<std::pair<int, int>> m_backstage;
     std::vector<quint8> m_memory = std::vector<quint8>(65536, 0);
     std::vector<bool> m_set = std::vector<bool>(65536, false);
 };

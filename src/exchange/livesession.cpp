@@ -7,6 +7,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <algorithm>
 
 LiveSession::LiveSession(const Device &device, ImageSource source, const QString &cruncherPath,
                          QObject *parent)
@@ -86,13 +87,17 @@ void LiveSession::look()
     const QList<LiveImage::Block> blocks = m_shown.writesTo(next, MergeGap);
     if (blocks.isEmpty())
         return;
-    // Round the memory from the last write on, so that a stroke busy in
-    // one area never starves the others.
-    const LiveImage::Block *block = &blocks.constFirst();
-    for (const LiveImage::Block &candidate : blocks) {
-        if (candidate.address >= m_cursor) {
-            block = &candidate;
-            break;
+    // What shows goes first; within that, round the memory from the last
+    // write on, so that a stroke busy in one area never starves the others.
+    const LiveImage::Block *block = nullptr;
+    const bool onStage = std::any_of(blocks.begin(), blocks.end(), [&](const auto &candidate) {
+        return !m_shown.isBackstage(candidate);
+    });
+    for (const bool wrapped : {false, true}) {
+        for (const LiveImage::Block &candidate : blocks) {
+            if (!block && (wrapped || candidate.address >= m_cursor) &&
+                (!onStage || !m_shown.isBackstage(candidate)))
+                block = &candidate;
         }
     }
     m_cursor = block->address + int(block->bytes.size());
