@@ -20,10 +20,12 @@ if(origin LESS 0)
   message(FATAL_ERROR "${NAME}: the program has no label 'start'")
 endif()
 set(entries "")
+set(symbols "")
 foreach(line IN LISTS lines)
   if(line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)[ \t]+=[ \t]+\\$([0-9a-fA-F]+)$")
     math(EXPR value "0x${CMAKE_MATCH_2}")
     math(EXPR offset "${value} - ${origin}")
+    string(APPEND symbols "    {\"${CMAKE_MATCH_1}\", ${value}},\n")
     if(offset GREATER_EQUAL 0 AND offset LESS size)
       string(APPEND entries "    {\"${CMAKE_MATCH_1}\", ${offset}},\n")
     endif()
@@ -38,7 +40,10 @@ inline constexpr unsigned char korvenAsmBytes_${NAME}[] = {
 };
 inline constexpr KorvenAsmLabel korvenAsmLabels_${NAME}[] = {
 ${entries}};
+inline constexpr KorvenAsmLabel korvenAsmSymbols_${NAME}[] = {
+${symbols}};
 inline constexpr KorvenAsmProgram korvenAsm_${NAME}{
     korvenAsmBytes_${NAME}, ${size}, ${origin}, korvenAsmLabels_${NAME},
-    int(sizeof(korvenAsmLabels_${NAME}) / sizeof(KorvenAsmLabel))};
+    int(sizeof(korvenAsmLabels_${NAME}) / sizeof(KorvenAsmLabel)), korvenAsmSymbols_${NAME},
+    int(sizeof(korvenAsmSymbols_${NAME}) / sizeof(KorvenAsmLabel))};
 ")

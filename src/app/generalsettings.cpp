@@ -41,6 +41,9 @@ GeneralSettings GeneralSettings::read()
         general.ultimateHost = host.toString();
     general.ultimateTimeoutSeconds =
         readDouble(settings, UltimateTimeoutKey, general.ultimateTimeoutSeconds);
+    const QVariant password = settings.value(QLatin1String(UltimatePasswordKey));
+    if (password.canConvert<QString>())
+        general.ultimatePassword = password.toString();
     return general;
 }
 
@@ -53,6 +56,7 @@ void GeneralSettings::write() const
     settings.setValue(QLatin1String(NativeFileDialogsKey), nativeFileDialogs);
     settings.setValue(QLatin1String(UltimateHostKey), ultimateHost);
     settings.setValue(QLatin1String(UltimateTimeoutKey), ultimateTimeoutSeconds);
+    settings.setValue(QLatin1String(UltimatePasswordKey), ultimatePassword);
     settings.setValue(QLatin1String(FlyoutHoverDelayKey), flyoutHoverDelaySeconds);
     settings.setValue(QLatin1String(FlyoutLeaveGraceKey), flyoutLeaveGraceSeconds);
 }

@@ -14,6 +14,7 @@ struct GeneralSettings {
     static constexpr char FlyoutLeaveGraceKey[] = "general/toolFlyoutLeaveGraceSeconds";
     static constexpr char UltimateHostKey[] = "ultimate/host";
     static constexpr char UltimateTimeoutKey[] = "ultimate/timeoutSeconds";
+    static constexpr char UltimatePasswordKey[] = "ultimate/password";
 
     static constexpr double DefaultFlyoutSeconds = 0.5;
     static constexpr char DefaultUltimateHost[] = "192.168.0.64";
@@ -30,6 +31,8 @@ struct GeneralSettings {
     QString ultimateHost = QString::fromLatin1(DefaultUltimateHost);
     // As stored; the device is given clampedTimeoutSeconds().
     double ultimateTimeoutSeconds = DefaultTimeoutSeconds;
+    // The device's network password; empty when it has none.
+    QString ultimatePassword;
 
     // From the application's settings store.
     static GeneralSettings read();

@@ -8,6 +8,7 @@
 #include "exportimageflow.h"
 #include "firststart.h"
 #include "imageimportflow.h"
+#include "liveultimateflow.h"
 #include "mainactions.h"
 #include "newcanvasdialog.h"
 #include "previewcontroller.h"
@@ -862,6 +863,13 @@ void MainWindow::exportPrg()
 void MainWindow::sendToUltimate()
 {
     UltimateSendFlow(this).run();
+}
+
+void MainWindow::setLiveOnUltimate(bool on)
+{
+    if (!m_liveFlow)
+        m_liveFlow = new LiveUltimateFlow(this);
+    m_liveFlow->setLive(on);
 }
 
 void MainWindow::reduceBorderSprites()

@@ -96,6 +96,7 @@ public slots:
     void importImage();
     void exportPrg();
     void sendToUltimate();
+    void setLiveOnUltimate(bool on);
     void showSettings();
     void convertImage();
     void importSprites();
@@ -217,6 +218,7 @@ private:
     class ScriptFlow *m_scripts = nullptr;
     CrashRecovery *m_recovery = nullptr;
     QString m_startHint;
+    class LiveUltimateFlow *m_liveFlow = nullptr;
 
     ElidedLabel *m_modeLabel = nullptr;
     ElidedLabel *m_sizeLabel = nullptr;

@@ -107,7 +107,11 @@ QWidget *SettingsDialog::createUltimateGroup(const GeneralSettings &current)
     m_timeout =
         secondsBox(group, "ultimateTimeout", GeneralSettings::MinTimeoutSeconds,
                    GeneralSettings::MaxTimeoutSeconds, 0.5, current.clampedTimeoutSeconds());
+    m_password = new QLineEdit(current.ultimatePassword, group);
+    m_password->setObjectName(QStringLiteral("ultimatePassword"));
+    m_password->setEchoMode(QLineEdit::Password);
     form->addRow(tr("&Host:"), m_host);
+    form->addRow(tr("&Password:"), m_password);
     form->addRow(tr("&Timeout:"), m_timeout);
     return group;
 }
@@ -121,6 +125,7 @@ GeneralSettings SettingsDialog::settings() const
     edited.nativeFileDialogs = m_nativeFileDialogs->isChecked();
     edited.ultimateHost = m_host->text().trimmed();
     edited.ultimateTimeoutSeconds = GeneralSettings::clampTimeout(m_timeout->value());
+    edited.ultimatePassword = m_password->text();
     edited.flyoutHoverDelaySeconds = m_hoverDelay->value();
     edited.flyoutLeaveGraceSeconds = m_leaveGrace->value();
     return edited;

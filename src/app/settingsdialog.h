@@ -34,5 +34,6 @@ private:
     QDoubleSpinBox *m_hoverDelay = nullptr;
     QDoubleSpinBox *m_leaveGrace = nullptr;
     QLineEdit *m_host = nullptr;
+    QLineEdit *m_password = nullptr;
     QDoubleSpinBox *m_timeout = nullptr;
 };

@@ -28,18 +28,18 @@ constexpr int StatusMs = 5000;
 
 UltimateSendFlow::UltimateSendFlow(MainWindow *window) : QObject(window), m_window(window) {}
 
-void UltimateSendFlow::run()
+bool UltimateSendFlow::run()
 {
     if (m_window->isFileTaskBusy())
-        return;
+        return false;
     const QString cancelled = tr("Send to the Ultimate device cancelled.");
     if (!ClashPrompt::confirmClashFree(m_window, tr("to the Ultimate device"), cancelled))
-        return;
+        return false;
     const FileTaskBusy busy(m_window);
     const QByteArray prg =
         PrgExportFlow::buildCheckedPrg(m_window, tr("Could not send to the Ultimate device."));
     if (prg.isEmpty())
-        return;
+        return false;
 
     // Read now, so a change in the settings applies from the next send on.
     const QSettings settings;
@@ -47,6 +47,7 @@ void UltimateSendFlow::run()
         settings.value(QLatin1String(HostKey), QLatin1String(DefaultHost)).toString();
     const double timeout =
         settings.value(QLatin1String(TimeoutKey), DefaultTimeoutSeconds).toDouble();
+    const QString password = settings.value(QLatin1String(PasswordKey)).toString();
 
     QProgressDialog progress(tr("Sending to the Ultimate device at %1...").arg(host), tr("Cancel"),
                              0, 3, m_window);
@@ -89,14 +90,14 @@ void UltimateSendFlow::run()
             warn(tr("Could not write %1: %2")
                      .arg(QDir::toNativeSeparators(path), file.errorString()),
                  false);
-            return;
+            return false;
         }
     }
     const PrgExportFlow::CompressOutcome crunched = PrgExportFlow::compressUnder(
         progress, path, PrgBuilder::startAddress(m_window->project().layout()));
     if (crunched.cancelled) {
         m_window->showStatusMessage(cancelled, StatusMs);
-        return;
+        return false;
     }
     // An uncompressed program runs as well; the warning says how to start it.
     if (!crunched.warning.isEmpty())
@@ -109,7 +110,7 @@ void UltimateSendFlow::run()
             warn(tr("Could not read back %1: %2")
                      .arg(QDir::toNativeSeparators(path), file.errorString()),
                  false);
-            return;
+            return false;
         }
         // An uncompressed program gets a BASIC line, so the device's RUN starts it.
         bytes = PrgBuilder::withBasicStart(file.readAll());
@@ -123,12 +124,12 @@ void UltimateSendFlow::run()
         const UltimateClient::CancelCheck cancelCheck = [&progress] {
             return progress.wasCanceled();
         };
-        sent = UltimateClient::checkDevice(host, timeout, &error, cancelCheck);
+        sent = UltimateClient::checkDevice(host, timeout, &error, cancelCheck, password);
         if (sent) {
             progress.setValue(2);
             // A cancel that came as the check ended must not start the program.
             sent = !progress.wasCanceled() &&
-                   UltimateClient::runPrg(bytes, host, timeout, &error, cancelCheck);
+                   UltimateClient::runPrg(bytes, host, timeout, &error, cancelCheck, password);
         }
     }
     if (sent) {
@@ -143,4 +144,5 @@ void UltimateSendFlow::run()
     } else {
         warn(tr("Could not send to the Ultimate device at %1.\n%2").arg(host, error), false);
     }
+    return sent;
 }

@@ -16,10 +16,12 @@ class UltimateSendFlow : public QObject
 public:
     explicit UltimateSendFlow(MainWindow *window);
 
-    void run();
+    // True when the device took the program.
+    bool run();
 
     static constexpr char HostKey[] = "ultimate/host";
     static constexpr char TimeoutKey[] = "ultimate/timeoutSeconds";
+    static constexpr char PasswordKey[] = "ultimate/password";
     static constexpr char DefaultHost[] = "192.168.0.64";
     static constexpr double DefaultTimeoutSeconds = 2.5;
     static constexpr int ProgressDelayMs = 400;

@@ -34,17 +34,62 @@ QUrl UltimateClient::deviceUrl(const QString &host, const QString &path)
     return QUrl(QStringLiteral("http://%1%2").arg(host, path));
 }
 
+QNetworkRequest UltimateClient::request(const QUrl &url, double timeoutSeconds,
+                                        const QString &password)
+{
+    QNetworkRequest request(url);
+    // Bounds every wait for data, the connection's included.
+    request.setTransferTimeout(transferTimeoutMs(timeoutSeconds));
+    if (!password.isEmpty())
+        request.setRawHeader(QByteArrayLiteral("X-Password"), password.toUtf8());
+    return request;
+}
+
+QString UltimateClient::replyError(QNetworkReply *reply)
+{
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid()) {
+        const int code = status.toInt();
+        if (code < 400)
+            return {};
+        if (code == 403)
+            return tr("The device wants its network password (HTTP 403).");
+        return tr("Device reported an error (HTTP %1).").arg(code);
+    }
+    // An expired transfer timeout aborts the reply, which reads as cancelled.
+    const QNetworkReply::NetworkError failure = reply->error();
+    if (failure == QNetworkReply::TimeoutError || failure == QNetworkReply::OperationCanceledError)
+        return tr("Timeout connecting to device.");
+    return tr("Could not connect to device.");
+}
+
+QNetworkReply *UltimateClient::startWriteMemory(QNetworkAccessManager &manager, const QString &host,
+                                                int address, const QByteArray &bytes,
+                                                double timeoutSeconds, const QString &password)
+{
+    const QString where =
+        QStringLiteral("/v1/machine:writemem?address=") +
+        QString::number(address & 0xffff, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+    if (bytes.size() <= MaxUrlWriteBytes) {
+        const QUrl url = deviceUrl(host, where + QStringLiteral("&data=") +
+                                             QString::fromLatin1(bytes.toHex().toUpper()));
+        return manager.put(request(url, timeoutSeconds, password), QByteArray());
+    }
+    QNetworkRequest post = request(deviceUrl(host, where), timeoutSeconds, password);
+    post.setHeader(QNetworkRequest::ContentTypeHeader,
+                   QByteArrayLiteral("application/octet-stream"));
+    return manager.post(post, bytes);
+}
+
 bool UltimateClient::deviceRequest(const QUrl &url, const std::optional<QByteArray> &body,
                                    double timeoutSeconds, QString *error,
-                                   const CancelCheck &cancelCheck)
+                                   const CancelCheck &cancelCheck, const QString &password)
 {
     QNetworkAccessManager manager;
     // The device sits on the local network; a proxy configured for the web
     // would only stand in its way.
     manager.setProxy(QNetworkProxy::NoProxy);
-    QNetworkRequest request(url);
-    // Bounds every wait for data, the connection's included.
-    request.setTransferTimeout(transferTimeoutMs(timeoutSeconds));
+    QNetworkRequest request = UltimateClient::request(url, timeoutSeconds, password);
     QNetworkReply *reply = nullptr;
     if (body) {
         request.setHeader(QNetworkRequest::ContentTypeHeader,
@@ -80,33 +125,23 @@ bool UltimateClient::deviceRequest(const QUrl &url, const std::optional<QByteArr
         setError(error, tr("Cancelled."));
         return false;
     }
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid()) {
-        const int code = status.toInt();
-        if (code < 400)
-            return true;
-        setError(error, tr("Device reported an error (HTTP %1).").arg(code));
-        return false;
-    }
-    // An expired transfer timeout aborts the reply, which reads as cancelled.
-    const QNetworkReply::NetworkError failure = reply->error();
-    if (failure == QNetworkReply::TimeoutError || failure == QNetworkReply::OperationCanceledError)
-        setError(error, tr("Timeout connecting to device."));
-    else
-        setError(error, tr("Could not connect to device."));
+    const QString failure = replyError(reply);
+    if (failure.isEmpty())
+        return true;
+    setError(error, failure);
     return false;
 }
 
 bool UltimateClient::checkDevice(const QString &host, double timeoutSeconds, QString *error,
-                                 const CancelCheck &cancelCheck)
+                                 const CancelCheck &cancelCheck, const QString &password)
 {
     return deviceRequest(deviceUrl(host, QStringLiteral("/v1/version")), std::nullopt,
-                         timeoutSeconds, error, cancelCheck);
+                         timeoutSeconds, error, cancelCheck, password);
 }
 
 bool UltimateClient::runPrg(const QByteArray &bytes, const QString &host, double timeoutSeconds,
-                            QString *error, const CancelCheck &cancelCheck)
+                            QString *error, const CancelCheck &cancelCheck, const QString &password)
 {
     return deviceRequest(deviceUrl(host, QStringLiteral("/v1/runners:run_prg")), bytes,
-                         timeoutSeconds, error, cancelCheck);
+                         timeoutSeconds, error, cancelCheck, password);
 }

@@ -172,6 +172,7 @@ private slots:
             {"toolFlyoutHoverDelay", "&Hover delay:"},
             {"toolFlyoutLeaveGrace", "&Leave grace:"},
             {"ultimateHost", "&Host:"},
+            {"ultimatePassword", "&Password:"},
             {"ultimateTimeout", "&Timeout:"}};
         for (const auto &[name, text] : labels) {
             auto *field = child<QWidget>(dialog, name);
@@ -295,7 +296,7 @@ private slots:
         QFETCH(bool, storedBefore);
         QFETCH(QString, typed);
         if (storedBefore)
-            GeneralSettings{false, true, false, false, 0.5, 1.5, "10.1.1.1", 9.0}.write();
+            GeneralSettings{false, true, false, false, 0.5, 1.5, "10.1.1.1", 9.0, "old"}.write();
         const GeneralSettings before = GeneralSettings::read();
         const QStringList keysBefore = QSettings().allKeys();
         MainWindow window;
@@ -309,6 +310,11 @@ private slots:
                 auto *host = child<QLineEdit>(dialog, "ultimateHost");
                 host->selectAll();
                 QTest::keyClicks(host, typed);
+                // A password is kept as typed, spaces and all, and never shown.
+                auto *password = child<QLineEdit>(dialog, "ultimatePassword");
+                QCOMPARE(password->echoMode(), QLineEdit::Password);
+                password->selectAll();
+                QTest::keyClicks(password, typed);
                 typeInto(child<QDoubleSpinBox>(dialog, "toolFlyoutHoverDelay"), "1.3");
                 typeInto(child<QDoubleSpinBox>(dialog, "toolFlyoutLeaveGrace"), "0");
                 typeInto(child<QDoubleSpinBox>(dialog, "ultimateTimeout"), "12.5");
@@ -325,7 +331,7 @@ private slots:
         }
         QFETCH(QString, host);
         QCOMPARE(GeneralSettings::read(),
-                 (GeneralSettings{true, !storedBefore, true, true, 1.3, 0.0, host, 12.5}));
+                 (GeneralSettings{true, !storedBefore, true, true, 1.3, 0.0, host, 12.5, typed}));
         QVERIFY(canvas->invertWheel() && canvas->smoothReferenceScaling());
         QCOMPARE(canvas->bindZoomToCanvas(), !storedBefore);
         QVERIFY(!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));

@@ -6,21 +6,29 @@
 
 #include "windowtesthelpers.h"
 
+#include "../canvas/canvastesthelpers.h"
+
+#include "app/liveultimateflow.h"
 #include "app/ultimatesendflow.h"
 #include "canvas/canvasarea.h"
 #include "document/viewtransform.h"
 #include "exchange/exomizercall.h"
+#include "exchange/liveimage.h"
+#include "exchange/livesession.h"
 #include "exchange/prgbuilder.h"
 #include "rules/clashrules.h"
 
+#include "c64machine.h"
 #include "standindevice.h"
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -67,6 +75,44 @@ void setDevice(const QString &host, double timeoutSeconds)
     settings.setValue(QLatin1String(UltimateSendFlow::TimeoutKey), timeoutSeconds);
 }
 
+const QByteArray WritePath = QByteArrayLiteral("/v1/machine:writemem");
+
+// The bytes a memory write carries, in its URL or as its body.
+int payload(const StandInDevice::Request &request)
+{
+    const qsizetype data = request.path.indexOf("&data=");
+    return data < 0 ? int(request.body.size()) : int(request.path.size() - data - 6) / 2;
+}
+
+// A window whose live mode starts writing as soon as the program runs.
+struct LiveWindow : TestWindow {
+    explicit LiveWindow(const char *preset)
+    {
+        resize(900, 700);
+        show();
+        QMetaObject::invokeMethod(this, preset);
+        findChild<LiveUltimateFlow *>()->setSettleMs(0);
+    }
+    QAction *live() { return findChild<QAction *>(QStringLiteral("liveOnUltimate")); }
+    // A send that fails says so in a box, which must never hang the test.
+    BoxAnswerer answerer{QMessageBox::Ok};
+    LiveSession *session() { return findChild<LiveUltimateFlow *>()->session(); }
+    // A pen stroke of `segments` steps between random canvas pixels.
+    void scrawl(QRandomGenerator &dice, int segments, const QRect &within)
+    {
+        QList<QPoint> path;
+        QPoint p(within.left() + dice.bounded(within.width()),
+                 within.top() + dice.bounded(within.height()));
+        for (int i = 0; i <= segments; ++i) {
+            path << p;
+            p = QPoint(qBound(within.left(), p.x() + dice.bounded(-6, 7), within.right()),
+                       qBound(within.top(), p.y() + dice.bounded(-6, 7), within.bottom()));
+        }
+        canvas()->setPenIndex(quint8(dice.bounded(16)));
+        stroke(canvas(), path);
+    }
+};
+
 QAction *sendAction(MainWindow &window)
 {
     return window.findChild<QAction *>(QStringLiteral("sendToUltimate"));
@@ -88,6 +134,7 @@ struct Failure {
     double timeout;
     int uploads;
     const char *reason;
+    const char *password = ""; // the device's; the settings have none at first
 };
 const Failure Failures[] = {
     {"version 404", StandInDevice::reply(404), StandInDevice::reply(200), false, 10, 0,
@@ -98,6 +145,8 @@ const Failure Failures[] = {
      "Could not connect to device."},
     {"version stalled, timeout 0", StandInDevice::stall(), StandInDevice::reply(200), false, 0, 0,
      "Timeout connecting to device."},
+    {"password wanted", StandInDevice::reply(200), StandInDevice::reply(200), false, 10, 0,
+     "The device wants its network password (HTTP 403).", "se cret"},
 };
 
 } // namespace
@@ -197,6 +246,7 @@ private slots:
         QVERIFY(device.start() && good.start());
         device.setAnswer(VersionPath, failure.version);
         device.setAnswer(RunPath, failure.run);
+        device.setPassword(failure.password);
         const QString host = failure.refused ? StandInDevice::refusingHost() : device.host();
         setDevice(host, failure.timeout);
         TestWindow window;
@@ -214,6 +264,10 @@ private slots:
         QVERIFY(!window.isFileTaskBusy());
 
         setDevice(good.host(), 10);
+        // Once the setting holds the device's password, both requests carry it.
+        good.setPassword(failure.password);
+        QSettings().setValue(QLatin1String(UltimateSendFlow::PasswordKey),
+                             QString::fromLatin1(failure.password));
         sendAction(window)->trigger();
         QCOMPARE(good.requestCount(RunPath), 1);
         QCOMPARE(fieldText(window, "statusMessage"),
@@ -335,6 +389,167 @@ private slots:
         // Afterwards the window takes input again.
         QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
         QCOMPARE(window.project().colormap().pixel(100, 60), quint8(7));
+    }
+
+    // Live mode on a C64 behind the stand-in: after seeded strokes, undos,
+    // redos, whole-canvas edits and slot changes, the machine holds over the
+    // program's data what a fresh run of the canvas sets up. A stroke
+    // travels in a few writes, and nothing leaves once live mode is off.
+    void liveMirrorsEdits_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::newRow("hires") << "newHiresCanvas";
+        QTest::newRow("multicolor side sprites") << "newMulticolorSpritesCanvas";
+        QTest::newRow("multicolor top/bottom sprites") << "newMulticolorTopBottomSpritesCanvas";
+    }
+    void liveMirrorsEdits()
+    {
+        QFETCH(QString, preset);
+        QVERIFY(placeCruncher(true));
+        StandInDevice device;
+        QVERIFY(device.start());
+        device.setRunsPrograms(true);
+        setDevice(device.host(), 30);
+        LiveWindow window(preset.toLatin1().constData());
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.live()->trigger();
+        QVERIFY(window.live()->isChecked() && device.programIdles());
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Live on the Ultimate device at %1.").arg(device.host()));
+        // Requests leave one interval apart at the least, 25 a second at most.
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> leaving;
+        connect(window.session(), &LiveSession::requestSent, this,
+                [&] { leaving << clock.nsecsElapsed(); });
+        const QRect canvasRect = window.project().colormap().rect();
+        QRandomGenerator dice(qHash(preset));
+        for (int step = 0; step < 16; ++step) {
+            const char *actions[] = {"undo", "redo", "colorSwap", "flipHorizontally", "undo"};
+            const int what = dice.bounded(8);
+            if (what < 3) {
+                window.scrawl(dice, 4 + dice.bounded(20), canvasRect);
+            } else if (what < 7) {
+                window.findChild<QAction *>(QLatin1String(actions[what - 3 + step % 2]))->trigger();
+            } else {
+                // Slots outside the border backgrounds, which would change the budget.
+                const ColorSlot choices[] = {ColorSlot::Background, ColorSlot::Border,
+                                             ColorSlot::SpriteMulticolor1,
+                                             ColorSlot::TopMulticolor0};
+                window.project().setSlot(choices[dice.bounded(4)], quint8(dice.bounded(16)));
+            }
+            QTRY_VERIFY(window.session() && window.session()->isSettled());
+        }
+
+        const QByteArray prg = PrgBuilder::buildPrg(window.project());
+        const int load = PrgBuilder::startAddress(window.project().layout());
+        C64Machine fresh;
+        fresh.loadPrg(prg);
+        fresh.cpu.pc = uint16_t(load);
+        const KorvenAsmProgram &program =
+            PrgBuilder::displayProgram(window.project().mode(), window.project().layout());
+        QVERIFY(fresh.runUntil(uint16_t(program.address("forever")), 40'000'000));
+        fresh.runFrames(2);
+        const C64Machine &machine = *device.machine();
+        QCOMPARE(machine.memory(load, int(prg.size()) - 2),
+                 fresh.memory(load, int(prg.size()) - 2));
+        for (int copy : load == 0x1e00 ? QList<int>{0x0400} : QList<int>{0x7400, 0x7800})
+            QCOMPARE(machine.memory(copy, 1000), fresh.memory(copy, 1000));
+        QCOMPARE(machine.colorRamBytes(), fresh.colorRamBytes());
+
+        // One long stroke inside the bitmap, the pointer's events handled as
+        // they come: its writes are few and carry little beyond the change.
+        const LiveImage before = LiveImage::fromProject(window.project());
+        const qsizetype sent = device.requests().size();
+        QList<QPoint> path;
+        for (int i = 0; i <= 120; ++i)
+            path << QPoint(20 + i, 100 + (i % 20));
+        press(window.canvas(), at(window.canvas(), path.first()));
+        for (const QPoint &p : path) {
+            move(window.canvas(), at(window.canvas(), p));
+            QCoreApplication::processEvents();
+        }
+        release(window.canvas(), at(window.canvas(), path.last()));
+        QTRY_VERIFY(window.session()->isSettled());
+        const QList<LiveImage::Block> least =
+            before.writesTo(LiveImage::fromProject(window.project()), LiveSession::MergeGap);
+        int leastBytes = 0;
+        for (const LiveImage::Block &block : least)
+            leastBytes += int(block.bytes.size());
+        int bytes = 0;
+        for (qsizetype i = sent; i < device.requests().size(); ++i)
+            bytes += payload(device.requests().at(i));
+        const qsizetype requests = device.requests().size() - sent;
+        QVERIFY2(requests >= 1 && requests <= 3 * least.size() + 2,
+                 qPrintable(QStringLiteral("%1 requests").arg(requests)));
+        QVERIFY2(bytes <= 3 * leastBytes,
+                 qPrintable(QStringLiteral("%1 bytes, %2 least").arg(bytes).arg(leastBytes)));
+
+        for (qsizetype i = 1; i < leaving.size(); ++i)
+            QVERIFY(leaving[i] - leaving[i - 1] >= (LiveSession::IntervalMs - 1) * 1000000LL);
+        window.live()->trigger();
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Live on the Ultimate device ended."));
+        const qsizetype after = device.requests().size();
+        window.scrawl(dice, 30, canvasRect);
+        QTest::qWait(4 * LiveSession::IntervalMs);
+        QCOMPARE(device.requests().size(), after);
+    }
+
+    // A device that refuses, stalls or wants a password ends live mode with
+    // the reason; the stroke stays on the canvas, nothing more is sent, and
+    // going live again sends the program afresh.
+    void liveFailures_data()
+    {
+        QTest::addColumn<int>("behaviour"); // -1: a password appears on the device
+        QTest::addColumn<double>("timeout");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("refusing") << int(StandInDevice::Behaviour::Reply) << 10.0
+                                  << "Device reported an error (HTTP 500).";
+        QTest::newRow("stalling") << int(StandInDevice::Behaviour::Stall) << 0.0
+                                  << "Timeout connecting to device.";
+        QTest::newRow("password") << -1 << 10.0
+                                  << "The device wants its network password (HTTP 403).";
+    }
+    void liveFailures()
+    {
+        QFETCH(int, behaviour);
+        QFETCH(double, timeout);
+        QFETCH(QString, reason);
+        QVERIFY(placeCruncher(true));
+        StandInDevice device;
+        QVERIFY(device.start());
+        setDevice(device.host(), timeout);
+        LiveWindow window("newHiresCanvas");
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.live()->trigger();
+        QVERIFY(window.live()->isChecked());
+        if (behaviour < 0)
+            device.setPassword("secret");
+        else
+            device.setAnswer(WritePath, {StandInDevice::Behaviour(behaviour), 500, 0});
+        const Colormap before = window.project().colormap();
+        const int nodes = window.project().history().nodeCount();
+        QRandomGenerator dice(5);
+        window.scrawl(dice, 10, QRect(40, 40, 100, 100));
+        QTRY_VERIFY(!window.live()->isChecked());
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Live on the Ultimate device stopped: %1").arg(reason));
+        QVERIFY(!window.session());
+        QCOMPARE(window.project().history().nodeCount(), nodes + 1);
+        QVERIFY(window.project().colormap() != before);
+        const qsizetype count = device.requests().size();
+        window.scrawl(dice, 10, QRect(40, 40, 100, 100));
+        QTest::qWait(4 * LiveSession::IntervalMs);
+        QCOMPARE(device.requests().size(), count);
+
+        device.setPassword({});
+        device.setAnswer(WritePath, StandInDevice::reply(200));
+        setDevice(device.host(), 10);
+        window.live()->trigger();
+        QVERIFY(window.live()->isChecked());
+        QCOMPARE(device.requestCount(RunPath), 2);
+        window.live()->trigger();
     }
 };
 

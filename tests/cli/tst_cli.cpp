@@ -15,8 +15,11 @@
 
 #include "../history/filebytes.h"
 
+#include "exchange/prgbuilder.h"
+#include "standindevice.h"
 #include <QDir>
 #include <QFile>
+
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -120,6 +123,8 @@ private slots:
         QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "@", "0"} << 2;
         QTest::newRow("no such screen") << QStringList{"export-native", "@", "--screen", "1"} << 1;
         QTest::newRow("not a C64 picture") << QStringList{"import", "@"} << 1;
+        QTest::newRow("send with two files") << QStringList{"send", "@", "--host", "h"} << 2;
+        QTest::newRow("live without a host") << QStringList{"live", "x.kvn"} << 2;
         QTest::newRow("smart without a count") << QStringList{"workstages", "@", "--smart"} << 2;
     }
     void usageAndErrors()
@@ -134,6 +139,45 @@ private slots:
         QTEST(run.exitCode, "exitCode");
         QVERIFY(run.out.isEmpty() && !run.err.isEmpty());
         QVERIFY(!QFile::exists(out));
+    }
+
+    // send runs the program once, with the password the device wants; live
+    // then writes each saved change into the running machine.
+    void sendAndLive()
+    {
+        StandInDevice device;
+        QVERIFY(device.start());
+        device.setPassword("pw 1");
+        Project project(CanvasMode::Hires);
+        paintNode(project, QRect(10, 10, 30, 20), 1);
+        const QString file = path("live.kvn");
+        QVERIFY(saveProjectFile(project, file).ok);
+        const QStringList target{file, "--host", device.host(), "--timeout", "30"};
+        QProcess cli;
+        cli.start(QStringLiteral(KORVEN_CLI), QStringList{"send"} + target);
+        QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY(cli.readAllStandardError().contains("wants its network password"));
+        QCOMPARE(device.requestCount("/v1/runners:run_prg"), 0);
+        cli.start(QStringLiteral(KORVEN_CLI),
+                  QStringList{"send"} + target + QStringList{"--password", "pw 1"});
+        QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(device.requestCount("/v1/runners:run_prg"), 1);
+
+        device.setRunsPrograms(true);
+        cli.start(QStringLiteral(KORVEN_CLI),
+                  QStringList{"live"} + target + QStringList{"--password", "pw 1"});
+        QTRY_VERIFY_WITH_TIMEOUT(device.programIdles(), 30000);
+        paintNode(project, QRect(100, 50, 40, 40), 2);
+        project.setSlot(ColorSlot::Border, 7);
+        QVERIFY(saveProjectFile(project, file).ok);
+        const QByteArray expected = PrgBuilder::buildPrg(project);
+        QTRY_COMPARE_WITH_TIMEOUT(device.readMemory(0x1e00, int(expected.size()) - 2),
+                                  expected.mid(2), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(device.readMemory(0xd020, 1).at(0) & 15, 7, 30000);
+        cli.kill();
+        cli.waitForFinished();
     }
 
     void info()

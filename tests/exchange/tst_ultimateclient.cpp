@@ -7,6 +7,9 @@
 #include "standindevice.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QTest>
 #include <algorithm>
@@ -109,6 +112,62 @@ private slots:
         QCOMPARE(run.header("Content-Type"), QByteArray("application/octet-stream"));
         QCOMPARE(run.header("Content-Length"), QByteArray::number(program.size()));
         QCOMPARE(run.body, program);
+    }
+
+    // A device with a network password turns away every request without it,
+    // and takes each one that carries it.
+    void password()
+    {
+        StandInDevice device;
+        QVERIFY(device.start());
+        const QString secret = QStringLiteral("pa:ss w\u00f6rd");
+        device.setPassword(secret.toUtf8());
+        const QByteArray program = randomBytes(7, 300);
+        const QString refused = QStringLiteral("The device wants its network password (HTTP 403).");
+        QString error;
+        QVERIFY(!UltimateClient::checkDevice(device.host(), 10, &error));
+        QCOMPARE(error, refused);
+        QCOMPARE(device.requests().constLast().headerCount("X-Password"), 0);
+        QVERIFY(
+            !UltimateClient::runPrg(program, device.host(), 10, &error, {}, QStringLiteral("x")));
+        QCOMPARE(error, refused);
+        QVERIFY(UltimateClient::checkDevice(device.host(), 10, &error, {}, secret));
+        QVERIFY(UltimateClient::runPrg(program, device.host(), 10, &error, {}, secret));
+        QCOMPARE(device.requests().size(), 4);
+        QCOMPARE(device.requests().constLast().header("X-Password"), secret.toUtf8());
+    }
+
+    // Seeded writes of every length land in the machine's memory whole,
+    // short ones as hex in a PUT, long ones as a POST body.
+    void writeMemory()
+    {
+        StandInDevice device;
+        QVERIFY(device.start());
+        QNetworkAccessManager manager;
+        QRandomGenerator random(3737);
+        QByteArray expected(0xd000, '\0');
+        for (int i = 0; i < 40; ++i) {
+            const int length = 1 + random.bounded(i % 2 ? 600 : UltimateClient::MaxUrlWriteBytes);
+            // Past the processor port at 0 and 1.
+            const int address = 2 + random.bounded(0xd000 - 2 - length);
+            const QByteArray bytes = randomBytes(quint32(i), length);
+            expected.replace(address, length, bytes);
+            QNetworkReply *reply =
+                UltimateClient::startWriteMemory(manager, device.host(), address, bytes, 10, {});
+            QEventLoop loop;
+            connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            if (!reply->isFinished())
+                loop.exec();
+            QCOMPARE(UltimateClient::replyError(reply), QString());
+            reply->deleteLater();
+            const StandInDevice::Request &got = device.requests().constLast();
+            QCOMPARE(got.method,
+                     length <= UltimateClient::MaxUrlWriteBytes ? QByteArray("PUT") : "POST");
+            QVERIFY(got.path.startsWith(
+                "/v1/machine:writemem?address=" +
+                QByteArray::number(address, 16).toUpper().rightJustified(4, '0')));
+        }
+        QCOMPARE(device.readMemory(2, 0xd000 - 2), expected.mid(2));
     }
 
     // Every outcome's words; a behaviour of -1 is a port nobody listens on.

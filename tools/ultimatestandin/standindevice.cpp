@@ -1,9 +1,13 @@
 #include "standindevice.h"
 
+#include "c64machine.h"
+
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QUrlQuery>
 
 namespace
 {
@@ -13,6 +17,10 @@ QByteArray reasonPhrase(int status)
     switch (status) {
     case 200:
         return "OK";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
     case 404:
         return "Not Found";
     case 500:
@@ -47,6 +55,100 @@ StandInDevice::StandInDevice(QObject *parent) : QObject(parent), m_server(new QT
 }
 
 StandInDevice::~StandInDevice() = default;
+
+void StandInDevice::writeMemory(int address, const QByteArray &bytes)
+{
+    if (!m_machine)
+        m_machine = std::make_unique<C64Machine>();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        m_machine->write(uint16_t(address + i), uint8_t(bytes.at(i)));
+}
+
+QByteArray StandInDevice::readMemory(int address, int length) const
+{
+    QByteArray bytes;
+    for (int i = 0; i < length; ++i)
+        bytes.append(m_machine ? char(m_machine->read(uint16_t(address + i))) : '\0');
+    return bytes;
+}
+
+bool StandInDevice::runProgram(const QByteArray &prg)
+{
+    m_machine = std::make_unique<C64Machine>();
+    m_idles = false;
+    int start = m_machine->loadPrg(prg);
+    if (start < 0)
+        return false;
+    if (start == 0x0801) {
+        const QRegularExpressionMatch sys = QRegularExpression(QStringLiteral("\\x9e\\s*(\\d+)"))
+                                                .match(QString::fromLatin1(prg.left(64)));
+        if (sys.hasMatch())
+            start = sys.captured(1).toInt();
+    }
+    C64Machine &machine = *m_machine;
+    machine.cpu.pc = uint16_t(start);
+    const qint64 end = machine.cycles() + MaxRunCycles;
+    while (machine.cycles() < end && !machine.cpu.jammed) {
+        const uint16_t pc = machine.cpu.pc;
+        if (machine.ram[pc] == 0x4c && machine.ram[uint16_t(pc + 1)] == (pc & 0xff) &&
+            machine.ram[uint16_t(pc + 2)] == pc >> 8) {
+            m_idles = true;
+            // Let the raster interrupts set up a whole frame.
+            machine.runFrames(2);
+            return true;
+        }
+        machine.cpu.step();
+    }
+    return false;
+}
+
+bool StandInDevice::serveMachine(const Request &request, QByteArray *body)
+{
+    const QUrl url(QString::fromLatin1(request.path));
+    const QString path = url.path();
+    if (path == QLatin1String("/v1/runners:run_prg")) {
+        // The device answers once the program is loaded, idle or not.
+        if (request.method != "POST")
+            return false;
+        if (m_runsPrograms)
+            runProgram(request.body);
+        return true;
+    }
+    const bool reads = path == QLatin1String("/v1/machine:readmem");
+    if (!reads && path != QLatin1String("/v1/machine:writemem"))
+        return true;
+    const QUrlQuery query(url);
+    bool ok = false;
+    const int address = query.queryItemValue(QStringLiteral("address")).toInt(&ok, 16);
+    if (!ok || address < 0 || address > 0xffff)
+        return false;
+    if (reads) {
+        const int length = query.queryItemValue(QStringLiteral("length")).toInt(&ok);
+        if (request.method != "GET" || !ok || length < 1 || address + length > 0x10000)
+            return false;
+        *body = readMemory(address, length);
+        return true;
+    }
+    QByteArray data;
+    if (request.method == "PUT") {
+        const QString hex = query.queryItemValue(QStringLiteral("data"));
+        if (hex.isEmpty() || hex.size() % 2 ||
+            !QRegularExpression(QStringLiteral("^[0-9A-Fa-f]+$")).match(hex).hasMatch())
+            return false;
+        data = QByteArray::fromHex(hex.toLatin1());
+    } else if (request.method == "POST" &&
+               request.header("Content-Type") == "application/octet-stream") {
+        data = request.body;
+    } else {
+        return false;
+    }
+    if (data.isEmpty() || address + data.size() > 0x10000)
+        return false;
+    writeMemory(address, data);
+    if (m_machine && m_idles)
+        m_machine->runFrames(1);
+    return true;
+}
 
 bool StandInDevice::start()
 {
@@ -126,15 +228,22 @@ void StandInDevice::readFrom(QTcpSocket *socket)
         request.body = buffer.mid(headerEnd + 4, length);
         buffer.remove(0, total);
         m_requests.append(request);
-        const Answer how = m_answers.value(request.path, reply(200));
+        const QByteArray path = request.path.split('?').constFirst();
+        Answer how = m_answers.value(path, reply(200));
+        QByteArray body;
+        if (!m_password.isEmpty() && request.header("X-Password") != m_password)
+            how = reply(403);
+        else if (how.behaviour == Behaviour::Reply && how.status < 400 &&
+                 !serveMachine(request, &body))
+            how = reply(400);
         emit requestReceived(int(m_requests.size() - 1));
-        answer(socket, how);
+        answer(socket, how, body);
         if (how.behaviour != Behaviour::Reply)
             return;
     }
 }
 
-void StandInDevice::answer(QTcpSocket *socket, const Answer &answer)
+void StandInDevice::answer(QTcpSocket *socket, const Answer &answer, const QByteArray &data)
 {
     switch (answer.behaviour) {
     case Behaviour::Stall:
@@ -147,11 +256,14 @@ void StandInDevice::answer(QTcpSocket *socket, const Answer &answer)
         break;
     }
     const int status = answer.status;
-    QTimer::singleShot(answer.delayMs, socket, [socket, status] {
-        const QByteArray body = status < 400 ? QByteArrayLiteral("{\"errors\":[]}")
-                                             : QByteArrayLiteral("{\"errors\":[\"refused\"]}");
+    QTimer::singleShot(answer.delayMs, socket, [socket, status, data] {
+        const bool binary = !data.isEmpty();
+        const QByteArray body = binary         ? data
+                                : status < 400 ? QByteArrayLiteral("{\"errors\":[]}")
+                                               : QByteArrayLiteral("{\"errors\":[\"refused\"]}");
+        const QByteArray type = binary ? "application/octet-stream" : "application/json";
         socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) +
-                      "\r\nContent-Type: application/json\r\nContent-Length: " +
+                      "\r\nContent-Type: " + type + "\r\nContent-Length: " +
                       QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     });
