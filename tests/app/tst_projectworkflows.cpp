@@ -333,6 +333,8 @@ private slots:
                 for (QAbstractButton *button : box->buttons())
                     if (button->text() == QLatin1String("New Hires Canvas"))
                         button->click();
+                if (box->isVisible())
+                    box->reject();
             });
             window.importImage();
         }
