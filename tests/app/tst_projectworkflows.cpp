@@ -705,30 +705,28 @@ private slots:
 
         QVERIFY(!canvas->selectTool()->hasFloat() && canvas->shapeTool()->stagedCount() == 0);
         QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(1));
-        // The written colour index at a pixel.
+        // The colour written at a pixel.
         const auto written = [&](QPoint at) {
-            if (route == QLatin1String("native")) {
-                QFile file(path);
-                NativeImage image;
-                QString error;
-                return file.open(QIODevice::ReadOnly) &&
-                               NativeFormats::recognizeAndDecode(file.readAll(), 0, image, error)
-                           ? int(NativeFormats::decodeToColormap(image).pixel(at.x(), at.y()))
-                           : -1;
-            }
-            const QImage picture(route == QLatin1String("workstages")
-                                     ? folder.filePath(QStringLiteral("untitled-000001.png"))
-                                     : path);
-            for (int index = 0; index < 16; ++index)
-                if (qRgb(qRed(picture.pixel(at)), qGreen(picture.pixel(at)),
-                         qBlue(picture.pixel(at))) == paletteRgb(project.paletteVariant(), index))
-                    return index;
-            return -1;
+            NativeImage image;
+            QString error;
+            if (route == QLatin1String("native"))
+                return NativeFormats::recognizeAndDecode(bytesOf(path), 0, image, error)
+                           ? paletteRgb(
+                                 project.paletteVariant(),
+                                 NativeFormats::decodeToColormap(image).pixel(at.x(), at.y()))
+                           : 0u;
+            return QImage(route == QLatin1String("workstages")
+                              ? folder.filePath(QStringLiteral("untitled-000001.png"))
+                              : path)
+                .pixelColor(at)
+                .rgb();
         };
         if (route == QLatin1String("prg")) // built from the document, checked above
             QVERIFY(QFileInfo(path).size() > 0);
         else
-            QCOMPARE(std::pair(written(lit), written(dark)), std::pair(1, 0));
+            QCOMPARE(std::pair(written(lit), written(dark)),
+                     std::pair(paletteRgb(project.paletteVariant(), 1),
+                               paletteRgb(project.paletteVariant(), 0)));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.
