@@ -58,7 +58,9 @@ QImage ConvertImageFlow::loadScaled(const QString &path) const
     const Project &project = m_window.project();
     const QSize target = conversionSourceSize(project.mode(), project.size());
     bool keepAspect = false;
-    if (image.size() != target) {
+    // A picture of the canvas's shape fills it either way, so only another
+    // shape is asked about.
+    if (image.size().scaled(target, Qt::KeepAspectRatio) != target) {
         const ImageScaling::Answer answer = ImageScaling::askScaling(
             &m_window, QFileInfo(path).fileName(), image.size(), target, tr("black"));
         if (!answer.accepted) {

@@ -591,6 +591,12 @@ void DashboardController::layoutDashboards()
     const QSize brush = m_brushBar->sizeHint();
     m_brushBar->setGeometry((w - brush.width()) / 2, paletteTop - brush.height(), brush.width(),
                             brush.height());
+    // Best fit keeps the picture out from under the bars.
+    if (m_toolBar->isVisibleTo(m_canvas))
+        m_canvas->setFitMargins(
+            QMargins(0, m_toolBar->geometry().bottom() + 1, 0, h - m_brushBar->y()));
+    else
+        m_canvas->setFitMargins({});
 }
 
 void DashboardController::setFlyoutTimes(int hoverMs, int leaveGraceMs)
@@ -605,6 +611,7 @@ void DashboardController::setVisible(bool visible)
         bar->setVisible(visible);
     if (!visible)
         closeFlyout();
+    layoutDashboards();
 }
 
 void DashboardController::loadTextures()

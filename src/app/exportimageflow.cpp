@@ -1,8 +1,10 @@
 #include "exportimageflow.h"
 
 #include "clashprompt.h"
+#include "generalsettings.h"
 #include "lastfolders.h"
 #include "mainwindow.h"
+#include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
@@ -57,7 +59,7 @@ bool ExportImageFlow::askIncludeBorders(QWidget *parent, const QString &title, b
     QSettings settings;
     QMessageBox box(QMessageBox::Question, title, tr("Include all borders?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    box.setDefaultButton(settings.value(QLatin1String(IncludeBordersKey), true).toBool()
+    box.setDefaultButton(GeneralSettings::readBool(settings, IncludeBordersKey, false)
                              ? QMessageBox::Yes
                              : QMessageBox::No);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -81,6 +83,9 @@ void ExportImageFlow::run()
     MainWindow &w = m_window;
     if (w.isFileTaskBusy())
         return;
+    // As for a save: staged shapes and a floating selection land first, so
+    // the file holds what the canvas shows.
+    w.m_selection->settle();
     const Project &project = w.project();
     if (!w.m_canvas->selectTool()->selection().isEmpty()) {
         exportModern(false);
@@ -102,14 +107,14 @@ void ExportImageFlow::run()
     auto *column = new QVBoxLayout(&dialog);
     auto *native = new QRadioButton(NativeFormats::formatName(nativeFormat(project.mode())));
     auto *modern = new QRadioButton(tr("Modern image (PNG, BMP, ...)"));
-    (settings.value(QLatin1String(PreferNativeKey), true).toBool() ? native : modern)
+    (GeneralSettings::readBool(settings, PreferNativeKey, true) ? native : modern)
         ->setChecked(true);
     column->addWidget(native);
     column->addWidget(modern);
     QCheckBox *borders = nullptr;
     if (project.hasBorderFrame()) {
         borders = new QCheckBox(tr("Include all borders"));
-        borders->setChecked(settings.value(QLatin1String(IncludeBordersKey), true).toBool());
+        borders->setChecked(GeneralSettings::readBool(settings, IncludeBordersKey, false));
         borders->setEnabled(modern->isChecked());
         QObject::connect(modern, &QRadioButton::toggled, borders, &QCheckBox::setEnabled);
         // Indented under the modern choice, level with its label.
@@ -146,7 +151,7 @@ void ExportImageFlow::exportNative()
     const QString suffix = nativeSuffix(project.mode());
     const QString proposal = LastFolders::lastDir(QLatin1String(LastFolders::ExportKey)) +
                              QLatin1Char('/') + w.baseExportName() + QLatin1Char('.') + suffix;
-    const QString path = QFileDialog::getSaveFileName(
+    QString path = QFileDialog::getSaveFileName(
         &w, tr("Export to Image As"), proposal,
         tr("%1 Files (*.%2);;All Files (*)")
             .arg(NativeFormats::formatName(nativeFormat(project.mode())), suffix));
@@ -154,6 +159,9 @@ void ExportImageFlow::exportNative()
         cancelled();
         return;
     }
+    // A name typed without a suffix takes the format's own.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + suffix;
     // A canvas of several screens becomes one file per screen.
     QStringList paths;
     if (project.screensAcross() == 1) {

@@ -8,12 +8,6 @@
 namespace
 {
 
-bool readBool(const QSettings &settings, const char *key, bool fallback)
-{
-    const QVariant stored = settings.value(QLatin1String(key));
-    return stored.canConvert<bool>() ? stored.toBool() : fallback;
-}
-
 double readDouble(const QSettings &settings, const char *key, double fallback)
 {
     bool ok = false;
@@ -22,6 +16,24 @@ double readDouble(const QSettings &settings, const char *key, double fallback)
 }
 
 } // namespace
+
+bool GeneralSettings::toBool(const QVariant &stored, bool fallback)
+{
+    if (stored.typeId() == QMetaType::Bool)
+        return stored.toBool();
+    // The settings file gives everything back as text.
+    const QString text = stored.toString().trimmed().toLower();
+    if (text == QLatin1String("true") || text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("false") || text == QLatin1String("0"))
+        return false;
+    return fallback;
+}
+
+bool GeneralSettings::readBool(const QSettings &settings, const char *key, bool fallback)
+{
+    return toBool(settings.value(QLatin1String(key)), fallback);
+}
 
 GeneralSettings GeneralSettings::read()
 {

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class QSettings;
+class QVariant;
+
 // The preferences that are set rather than toggled: the "general/" and
 // "ultimate/" groups the Settings dialog edits. Their keys and defaults are
 // known here and nowhere else; a missing or unreadable key yields its default.
@@ -49,6 +52,10 @@ struct GeneralSettings {
     static int secondsToMilliseconds(double seconds);
     // Within MinTimeoutSeconds..MaxTimeoutSeconds; the default for a non-number.
     static double clampTimeout(double seconds);
+    // An on/off value as stored (a bool, "true"/"false" or 1/0); anything
+    // else, or nothing, reads as `fallback`.
+    static bool toBool(const QVariant &stored, bool fallback);
+    static bool readBool(const QSettings &settings, const char *key, bool fallback);
 
     bool operator==(const GeneralSettings &) const = default;
 };

@@ -1,5 +1,6 @@
 #include "mainactions.h"
 
+#include "generalsettings.h"
 #include "menutable.h"
 
 #include "document/palette.h"
@@ -240,8 +241,7 @@ void MainActions::readSetting(const QString &key)
             continue;
         QAction *entryAction = m_actions.value(QString::fromLatin1(entry.name));
         if (!entry.group) {
-            entryAction->setChecked(stored.isValid() ? stored.toBool()
-                                                     : entry.check == EntryCheck::On);
+            entryAction->setChecked(GeneralSettings::toBool(stored, entry.check == EntryCheck::On));
             return;
         }
         members.append({entryAction, entry.check == EntryCheck::On});

@@ -159,6 +159,8 @@ bool MainWindow::wholeCanvasEditAllowed() const
 
 void MainWindow::undo()
 {
+    if (m_fileTaskBusy)
+        return;
     // A tool holding steps of its own (staged shapes, a selection) takes
     // them back first, and the history is left alone.
     if (CanvasTool *tool = m_canvas->activeTool(); tool && tool->hasLocalUndo()) {
@@ -186,10 +188,11 @@ void MainWindow::redo()
 void MainWindow::showHistoryStep(const QRect &dirty)
 {
     // A step that only changed slots or alignments shows through the frame
-    // and overlays; pixels need the artwork rebuilt.
-    if (dirty.isNull())
+    // and overlays, in both windows; pixels need the artwork rebuilt.
+    if (dirty.isNull()) {
         m_canvas->update();
-    else
+        m_preview->area()->update();
+    } else
         m_canvas->refreshWholeImage();
     syncGroupsFromDocument();
     refreshUndoActions();
@@ -267,6 +270,9 @@ void MainWindow::setStatusInputs(const StatusInputs &inputs)
 
 void MainWindow::updateStatusBar()
 {
+    // The bars are built before the status bar and already fit the view.
+    if (!m_modeLabel)
+        return;
     const StatusFields fields = StatusTexts::fields(m_project, m_statusInputs);
     m_modeLabel->setFullText(fields.mode);
     m_sizeLabel->setFullText(fields.size);
@@ -789,7 +795,8 @@ void MainWindow::commitShapes()
 
 void MainWindow::discardShapes()
 {
-    m_shapes->discard();
+    if (!m_shapes->discard())
+        showStatusMessage(tr("Discard shapes cancelled."), StatusMessageMs);
 }
 
 void MainWindow::syncGroupsFromDocument()

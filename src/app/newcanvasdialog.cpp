@@ -141,14 +141,13 @@ void NewCanvasDialog::updateForLayout()
     m_screens->setEnabled(!sprites);
     const int screens = m_screens->value();
     const QSize preset = defaultCanvasSize(newMode, spec, screens);
-    if (sprites) {
+    if (sprites || m_shownSprites) {
+        // A sprite layout has one size, and leaving it offers a bitmap's.
         width = preset.width();
         height = preset.height();
-    } else if (screens > 1) {
+    } else if (screens > 1 || screens != m_shownScreens) {
+        // The screens decide the width; the height typed stays.
         width = preset.width();
-    } else if (screens != m_shownScreens) {
-        width = preset.width();
-        height = preset.height();
     }
     m_width->setEnabled(!sprites && screens == 1);
     m_height->setEnabled(!sprites);
@@ -163,6 +162,7 @@ void NewCanvasDialog::updateForLayout()
     m_height->setValue(sprites ? height : snapToCell(height, cell.height()));
     m_shownMode = newMode;
     m_shownScreens = screens;
+    m_shownSprites = sprites;
     updateDisplaySizeLabel();
 }
 

@@ -38,4 +38,5 @@ private:
     QLabel *m_displaySize = nullptr;
     CanvasMode m_shownMode = CanvasMode::Hires;
     int m_shownScreens = 1;
+    bool m_shownSprites = false;
 };

@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
+#include <algorithm>
 
 namespace
 {
@@ -23,7 +25,7 @@ PreviewController::PreviewController(QWidget *mainWindow, CanvasArea *canvas, Ma
     m_window = new PreviewWindow(canvas, mainWindow);
     PreviewArea *previewArea = m_window->area();
     QAction *show = actions->action(QStringLiteral("showPreview"));
-    connect(show, &QAction::toggled, m_window, &QWidget::setVisible);
+    connect(show, &QAction::toggled, this, &PreviewController::setShown);
     connect(m_window, &PreviewWindow::closedByUser, show, [show] { show->setChecked(false); });
     connect(actions->action(QStringLiteral("previewOnTop")), &QAction::toggled, m_window,
             &PreviewWindow::setStayOnTop);
@@ -87,8 +89,46 @@ void PreviewController::resetRotationAndBestFit()
 void PreviewController::restoreGeometry()
 {
     const QByteArray geometry = QSettings().value(QLatin1String(GeometryKey)).toByteArray();
-    if (!geometry.isEmpty())
-        m_window->restoreGeometry(geometry);
+    if (!geometry.isEmpty() && m_window->restoreGeometry(geometry))
+        m_placed = true;
+}
+
+void PreviewController::setShown(bool shown)
+{
+    if (shown && !m_placed)
+        placeBesideCanvas();
+    if (shown)
+        m_window->showPassively();
+    else
+        m_window->hide();
+}
+
+void PreviewController::placeBesideCanvas()
+{
+    m_placed = true;
+    const QScreen *screen = m_mainWindow->screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const QRect main = m_mainWindow->frameGeometry();
+    // Room for the window frame the system adds around it.
+    constexpr int Frame = 8;
+    const QSize size = area()
+                           ->sizeHint()
+                           .expandedTo(QSize(320, 200))
+                           .boundedTo(QSize(free.width() / 2, free.height() / 2));
+    const QPoint canvasTop =
+        m_canvas->mapTo(m_mainWindow, QPoint(0, 0)) + m_mainWindow->geometry().topLeft();
+    QPoint at(main.right() + 1 + Frame, canvasTop.y());
+    if (at.x() + size.width() + Frame > free.right() + 1) {
+        at.setX(main.left() - size.width() - 2 * Frame);
+        if (at.x() < free.left())
+            at.setX(canvasTop.x() + m_canvas->width() - size.width() - Frame);
+    }
+    at.setX(
+        std::clamp(at.x(), free.left(), std::max(free.left(), free.right() + 1 - size.width())));
+    at.setY(
+        std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() + 1 - size.height())));
+    m_window->resize(size);
+    m_window->move(at);
 }
 
 void PreviewController::storeGeometry() const

@@ -34,14 +34,21 @@ public:
     // last; its toggles are remembered with the other persisted entries.
     void restoreGeometry();
     void storeGeometry() const;
+    // Shows or hides the window; the first showing with no remembered place
+    // puts it beside the canvas.
+    void setShown(bool shown);
 
 private:
     enum class Active { Neither, Main, Preview };
     Active activeWindow() const;
     void route(void (CanvasArea::*onCanvas)(), void (PreviewArea::*onPreview)());
+    // The picture at its own size, right of the main window where the screen
+    // has room, else left of it, else over the canvas's top right corner.
+    void placeBesideCanvas();
 
     QWidget *m_mainWindow = nullptr;
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
     PreviewWindow *m_window = nullptr;
+    bool m_placed = false;
 };

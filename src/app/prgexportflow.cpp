@@ -5,6 +5,7 @@
 #include "lastfolders.h"
 #include "mainwindow.h"
 
+#include "canvas/canvasarea.h"
 #include "document/geometry.h"
 #include "exchange/exomizercall.h"
 #include "exchange/prgbuilder.h"
@@ -54,6 +55,8 @@ void PrgExportFlow::run()
 {
     if (m_window->isFileTaskBusy())
         return;
+    // As for a save: the program shows what the canvas shows.
+    m_window->canvas()->settleStagedWork();
     const QString cancelled = tr("Export to PRG cancelled.");
     if (!ClashPrompt::confirmClashFree(m_window, tr("an executable PRG file"), cancelled))
         return;
@@ -128,8 +131,8 @@ QByteArray PrgExportFlow::buildCheckedPrg(MainWindow *window, const QString &fai
     }
     if (prg.isEmpty()) {
         QMessageBox::warning(window, tr("KORVEN"),
-                             tr("%1\n%2\nOptions -> Border Sprites -> Reduce Border Sprites to "
-                                "Budget trims the strips as one undoable edit.")
+                             tr("%1\n%2\nOptions -> Border Sprites -> Reduce Borders to 8 Sprites "
+                                "trims the strips as one undoable edit.")
                                  .arg(failureLine, error));
     }
     return prg;

@@ -7,6 +7,8 @@
 #include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
+#include "canvas/selecttool.h"
+#include "canvas/shapetool.h"
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 
@@ -30,9 +32,11 @@ QString ProjectFileFlow::projectFilter()
 
 bool ProjectFileFlow::maybeSave()
 {
-    // A floating selection is dropped first, so it counts as unsaved work.
-    m_window.m_selection->settle();
-    if (!m_window.m_project.history().isModified())
+    // Staged shapes and a floating selection are unsaved work too. They stay
+    // as they are until the answer is Save, so Cancel changes nothing.
+    const CanvasArea *canvas = m_window.m_canvas;
+    if (!m_window.m_project.history().isModified() && canvas->shapeTool()->stagedCount() == 0 &&
+        !canvas->selectTool()->hasFloat())
         return true;
     const QMessageBox::StandardButton answer = QMessageBox::warning(
         &m_window, MainWindow::tr("KORVEN"),

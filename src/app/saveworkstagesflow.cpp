@@ -1,10 +1,12 @@
 #include "saveworkstagesflow.h"
 
 #include "exportimageflow.h"
+#include "filetaskbusy.h"
 #include "lastfolders.h"
 #include "mainwindow.h"
 #include "saveworkstagesdialog.h"
 
+#include "canvas/canvasarea.h"
 #include "exchange/workstagesequence.h"
 
 #include <QApplication>
@@ -23,9 +25,13 @@ constexpr int StatusMessageMs = 5000;
 void SaveWorkstagesFlow::run()
 {
     MainWindow &w = m_window;
+    if (w.isFileTaskBusy())
+        return;
+    // As for a save: the last frame shows what the canvas shows.
+    w.canvas()->settleStagedWork();
     const Project &project = w.project();
     const int total = project.history().workstageCount();
-    if (w.isFileTaskBusy() || total < 2)
+    if (total < 2)
         return;
     const auto cancelled = [&] {
         w.showStatusMessage(tr("Saving workstages cancelled."), StatusMessageMs);
@@ -51,6 +57,8 @@ void SaveWorkstagesFlow::run()
         WorkstageSequence::selectFrames(dialog.frameCount(), total,
                                         dialog.smart() ? WorkstageSequence::Reduction::Smart
                                                        : WorkstageSequence::Reduction::Uniform);
+    // Undo, redo and the file commands wait until the frames are written.
+    const FileTaskBusy busy(&w);
     QProgressDialog progress(tr("Saving workstages..."), tr("Cancel"), 0, int(frames.size()), &w);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
@@ -67,12 +75,9 @@ void SaveWorkstagesFlow::run()
     }
     const int n = int(frames.size());
     if (result.written < n) {
-        if (result.written > 0)
-            w.showStatusMessage(
-                tr("Saving workstages cancelled after %1 of %2 frames.").arg(result.written).arg(n),
-                StatusMessageMs);
-        else
-            cancelled();
+        w.showStatusMessage(
+            tr("Saving workstages cancelled after %1 of %2 frames.").arg(result.written).arg(n),
+            StatusMessageMs);
         return;
     }
     // The folder itself is remembered, as the next run starts inside it.

@@ -4,15 +4,22 @@
 #include "canvas/shapetool.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <algorithm>
 
 ShapeCommands::ShapeCommands(CanvasArea *canvas, QWidget *window)
     : QObject(window), m_canvas(canvas), m_window(window)
 {
     confirmDiscard = [this](int count) {
-        return QMessageBox::question(
-                   m_window, tr("KORVEN"), tr("Discard %n staged shape(s)?", nullptr, count),
-                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, tr("KORVEN"),
+                        tr("Discard %n staged shape(s)?", nullptr, count), QMessageBox::Cancel,
+                        m_window);
+        box.setInformativeText(tr("The stage is not part of the undo history, so discarding "
+                                  "cannot be undone. Commit with Enter to keep the shapes."));
+        QPushButton *discard = box.addButton(tr("Discard"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == discard;
     };
 }
 
@@ -36,14 +43,17 @@ void ShapeCommands::commit()
     m_canvas->shapeTool()->commitStaged();
 }
 
-void ShapeCommands::discard()
+bool ShapeCommands::discard()
 {
     ShapeTool *tool = m_canvas->shapeTool();
     if (tool->isDragging()) {
         tool->discardStaged();
-        return;
+        return true;
     }
-    if (tool->stagedCount() == 0 || !confirmDiscard(tool->stagedCount()))
-        return;
+    if (tool->stagedCount() == 0)
+        return true;
+    if (!confirmDiscard(tool->stagedCount()))
+        return false;
     tool->discardStaged();
+    return true;
 }

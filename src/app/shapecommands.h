@@ -21,8 +21,8 @@ public:
     void setFilled(bool filled);
     void commit();
     // Backs out of a gesture without asking; else asks before emptying a
-    // non-empty stage.
-    void discard();
+    // non-empty stage. False when the artist chose to keep it.
+    bool discard();
     // Asks whether to discard n staged shapes; replaceable for tests.
     std::function<bool(int)> confirmDiscard;
 

@@ -6,6 +6,7 @@
 #include "mainwindow.h"
 #include "prgexportflow.h"
 
+#include "canvas/canvasarea.h"
 #include "exchange/prgbuilder.h"
 #include "exchange/ultimateclient.h"
 
@@ -32,6 +33,8 @@ bool UltimateSendFlow::run()
 {
     if (m_window->isFileTaskBusy())
         return false;
+    // As for a save: the device shows what the canvas shows.
+    m_window->canvas()->settleStagedWork();
     const QString cancelled = tr("Send to the Ultimate device cancelled.");
     if (!ClashPrompt::confirmClashFree(m_window, tr("to the Ultimate device"), cancelled))
         return false;

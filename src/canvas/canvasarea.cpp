@@ -677,10 +677,28 @@ void CanvasArea::zoomActualSize()
     afterViewChange();
 }
 
+void CanvasArea::setFitMargins(const QMargins &margins)
+{
+    if (margins == m_fitMargins)
+        return;
+    m_fitMargins = margins;
+    if (m_fitMode)
+        applyBestFit();
+}
+
+QRect CanvasArea::fitArea() const
+{
+    // A widget too small for the margins fits into the whole of itself.
+    const QRect free = rect().marginsRemoved(m_fitMargins);
+    return free.width() >= 1 && free.height() >= 1 ? free : rect();
+}
+
 bool CanvasArea::applyBestFit()
 {
-    if (!view().fitInto(framedPictureRect(m_project), size()))
+    const QRect area = fitArea();
+    if (!view().fitInto(framedPictureRect(m_project), area.size()))
         return false;
+    view().setOffset(view().offset() + QPointF(area.topLeft()));
     m_fitMode = true;
     refreshHover();
     refreshPreviews();

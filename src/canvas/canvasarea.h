@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QImage>
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
@@ -49,6 +50,10 @@ public:
     QPoint hoverPixel() const { return m_hoverPixel; }
     bool isHoverValid() const { return m_hoverValid; }
     bool isFitMode() const { return m_fitMode; }
+    // What the bars floating over the canvas cover at its top and bottom:
+    // best fit fits the picture into the rest.
+    void setFitMargins(const QMargins &margins);
+    QRect fitArea() const;
     // Forgets the pixel under the pointer, as when it leaves: the pointer is
     // over something floating above the canvas.
     void clearHover();
@@ -300,6 +305,7 @@ private:
     CanvasTool *m_activeTool = nullptr;
 
     bool m_fitMode = true;
+    QMargins m_fitMargins;
     bool m_panning = false;
     bool m_spaceHeld = false;
     bool m_rHeld = false;

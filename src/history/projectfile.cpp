@@ -239,7 +239,7 @@ public:
     bool readHeader(int &version)
     {
         if (m_size < 8 || memcmp(m_data, Signature, 7) != 0)
-            return fail(tr("not an KORVEN project file (bad signature)"));
+            return fail(tr("not a KORVEN project file (bad signature)"));
         version = quint8(m_data[7]);
         m_pos = 8;
         if (version < OldestVersion)

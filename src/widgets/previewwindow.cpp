@@ -10,6 +10,8 @@
 PreviewWindow::PreviewWindow(CanvasArea *canvas, QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(tr("Preview"));
+    // The main window keeps the keyboard, whenever and however this one shows.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     m_area = new PreviewArea(canvas->project(), canvas->artworkImage(), this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -39,8 +41,17 @@ void PreviewWindow::applyStayOnTop()
     setWindowFlag(Qt::WindowStaysOnTopHint, wanted);
     if (visible) {
         setGeometry(place);
-        show();
+        showPassively();
     }
+}
+
+void PreviewWindow::showPassively()
+{
+    const bool wasActive = isActiveWindow();
+    show();
+    // Some window systems activate every window they map.
+    if (!wasActive && parentWidget())
+        parentWidget()->activateWindow();
 }
 
 bool PreviewWindow::event(QEvent *event)

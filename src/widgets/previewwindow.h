@@ -18,6 +18,9 @@ public:
     PreviewArea *area() const { return m_area; }
     bool stayOnTop() const { return m_stayOnTop; }
     void setStayOnTop(bool on);
+    // Shows the window and leaves the keyboard where it was: the main window
+    // keeps its shortcuts whenever the preview comes up.
+    void showPassively();
     // A modal dialog blocks the window and has taken the hint away.
     bool isSuspended() const { return m_suspended; }
 

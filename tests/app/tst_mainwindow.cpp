@@ -1,3 +1,4 @@
+#include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
 
 #include "app/aboutdialog.h"
@@ -5,11 +6,14 @@
 #include "app/firststart.h"
 #include "app/menutable.h"
 
+#include "canvas/borderframe.h"
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
+#include "canvas/shapetool.h"
 #include "document/history.h"
 #include "document/palette.h"
+#include "document/pluraltranslator.h"
 #include "document/viewtransform.h"
 #include "history/projectfile.h"
 #include "history/recoverystore.h"
@@ -60,6 +64,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { PluralTranslator::install(); }
     void init()
     {
         QStandardPaths::setTestModeEnabled(true);
@@ -160,22 +165,31 @@ private slots:
     void close_data()
     {
         QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("staged"); // a shape in the canvas's own black
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("chooseFile");
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QString>("message");
         QTest::newRow("unmodified")
-            << false << int(QMessageBox::Cancel) << false << true << FirstStart::hint();
-        QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false << false << QString();
-        QTest::newRow("discard") << true << int(QMessageBox::Discard) << false << true << QString();
+            << false << false << int(QMessageBox::Cancel) << false << true
+            << FirstStart::hint();
+        QTest::newRow("cancel") << true << false << int(QMessageBox::Cancel) << false << false
+                                << QString();
+        QTest::newRow("discard") << true << false << int(QMessageBox::Discard) << false << true
+                                 << QString();
         QTest::newRow("save, chooser cancelled")
-            << true << int(QMessageBox::Save) << false << false << "Save cancelled.";
-        QTest::newRow("save") << true << int(QMessageBox::Save) << true << true
+            << true << false << int(QMessageBox::Save) << false << false << "Save cancelled.";
+        QTest::newRow("save") << true << false << int(QMessageBox::Save) << true << true
                               << "Saved close.kvn.";
+        QTest::newRow("staged, cancel")
+            << true << true << int(QMessageBox::Cancel) << false << false << QString();
+        QTest::newRow("only staged, cancel")
+            << false << true << int(QMessageBox::Cancel) << false << false << QString();
     }
     void close()
     {
         QFETCH(bool, modified);
+        QFETCH(bool, staged);
         QFETCH(int, answer);
         QFETCH(bool, chooseFile);
         QFETCH(bool, closes);
@@ -185,12 +199,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         if (modified)
             recordEdit(window);
+        const ShapeTool *shapes = window.canvas()->shapeTool();
+        if (staged) {
+            window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
+            window.canvas()->setPenIndex(0);
+            stroke(window.canvas(), {QPoint(20, 20), QPoint(60, 30)});
+            QCOMPARE(shapes->stagedCount(), 1);
+        }
         if (chooseFile)
             window.chosenPath = folder.filePath(QStringLiteral("close.kvn"));
         BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
         QCOMPARE(window.close(), closes);
         QCOMPARE(window.isVisible(), !closes);
-        QCOMPARE(answerer.texts, modified ? QStringList{Prompt} : QStringList{});
+        QCOMPARE(answerer.texts, modified || staged ? QStringList{Prompt} : QStringList{});
+        // Cancel leaves the stage, the history and the marker as they were.
+        QCOMPARE(shapes->stagedCount(), int(staged && !closes));
+        QCOMPARE(window.project().history().nodeCount(), int(modified));
         // Save on a project without a path runs Save As.
         QCOMPARE(window.proposals.size(), answer == QMessageBox::Save ? 1 : 0);
         QCOMPARE(QFileInfo::exists(folder.filePath(QStringLiteral("close.kvn"))), chooseFile);
@@ -464,6 +488,75 @@ private slots:
         undo->trigger();
         QCOMPARE(project.history().position(), 0);
         QCOMPARE(project.slot(ColorSlot::Background), quint8(edited - 1));
+    }
+    // Discard Shapes asks first; Cancel keeps the stage and says so.
+    void discardShapes()
+    {
+        TestWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
+        for (const int x : {20, 120})
+            stroke(window.canvas(), {QPoint(x, 20), QPoint(x + 40, 60)});
+        const ShapeTool *shapes = window.canvas()->shapeTool();
+        QCOMPARE(shapes->stagedCount(), 2);
+        for (const char *answer : {"Cancel", "Discard"}) {
+            window.showStatusMessage(QString(), 5000);
+            QStringList seen;
+            QTimer::singleShot(0, this, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen << box->windowTitle() << box->text() << box->informativeText();
+                for (QAbstractButton *button : box->buttons()) {
+                    seen << button->text().remove(u'&');
+                    if (button->text().remove(u'&') == QLatin1String(answer))
+                        button->click();
+                }
+                seen << box->defaultButton()->text().remove(u'&');
+            });
+            window.findChild<QAction *>(QStringLiteral("discardShapes"))->trigger();
+            QCOMPARE(seen.mid(0, 3),
+                     (QStringList{"KORVEN", "Discard 2 staged shapes?",
+                                  "The stage is not part of the undo history, so discarding "
+                                  "cannot be undone. Commit with Enter to keep the shapes."}));
+            QVERIFY(seen.contains("Discard") && seen.last() == QLatin1String("Cancel"));
+            const bool kept = qstrcmp(answer, "Cancel") == 0;
+            QCOMPARE(shapes->stagedCount(), kept ? 2 : 0);
+            QCOMPARE(fieldText(window, "statusMessage"),
+                     kept ? QStringLiteral("Discard shapes cancelled.") : QString());
+        }
+    }
+    // Best fit keeps the picture out from under the floating bars, with
+    // them shown, and uses the whole canvas without them.
+    void bestFitLeavesTheBarsFree()
+    {
+        TestWindow window;
+        window.resize(1280, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.newMulticolorTopBottomSpritesCanvas();
+        const CanvasArea *canvas = window.canvas();
+        int top = 0, bottom = canvas->height();
+        for (const DashboardBar *bar : canvas->findChildren<DashboardBar *>()) {
+            if (!bar->isVisible())
+                continue;
+            if (bar->geometry().center().y() < canvas->height() / 2)
+                top = std::max(top, bar->geometry().bottom() + 1);
+            else
+                bottom = std::min(bottom, bar->geometry().top());
+        }
+        QVERIFY(top > 0 && bottom < canvas->height());
+        const auto picture = [&window, canvas] {
+            return canvas->viewTransform().widgetFromCanvas().mapRect(
+                framedPictureRect(window.project()));
+        };
+        QVERIFY(picture().top() >= top - 0.5 && picture().bottom() <= bottom + 0.5);
+        // As large as the band allows: it touches both bars or both sides.
+        QVERIFY(picture().height() >= bottom - top - 1.0 ||
+                picture().width() >= canvas->width() - 1.0);
+        window.findChild<QAction *>(QStringLiteral("showDashboards"))->trigger();
+        QVERIFY(picture().height() >= canvas->height() - 1.0 ||
+                picture().width() >= canvas->width() - 1.0);
     }
     // The Edit entries around the selection tool, through real keys.
     void selectionEntries()

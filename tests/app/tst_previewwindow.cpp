@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -147,6 +149,58 @@ private slots:
         QVERIFY(activate(preview));
         QTest::keyClick(area, Qt::Key_F8);
         QVERIFY(!preview->isVisible() && !action(window, "Show Preview Window")->isChecked());
+    }
+    // Without a remembered place the preview first shows at the picture's
+    // size, clear of the menus, and leaves the keyboard with the main window,
+    // also when a dialog has come and gone.
+    void firstShowAndFocus()
+    {
+        MainWindow window;
+        window.setGeometry(40, 60, 560, 420);
+        window.show();
+        QVERIFY(activate(&window));
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        action(window, "Preview Stays on Top")->trigger();
+        action(window, "Show Preview Window")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(preview->width() >= 384 && preview->height() >= 272);
+        const QRect menus(window.menuBar()->mapToGlobal(QPoint(0, 0)), window.menuBar()->size());
+        QVERIFY(!preview->frameGeometry().intersects(menus));
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QTimer::singleShot(0, &window, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        QMessageBox::information(&window, QStringLiteral("KORVEN"), QStringLiteral("Noted."));
+        QTest::qWait(50);
+        QCOMPARE(QApplication::activeWindow(), &window);
+    }
+    // An undone slot edit changes no pixel, yet the preview's border repaints.
+    void slotUndoRepaintsThePreview()
+    {
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        MainWindow window;
+        window.show();
+        action(window, "Show Preview Window")->trigger();
+        PreviewArea *area = window.findChild<PreviewWindow *>()->area();
+        QVERIFY(QTest::qWaitForWindowExposed(area));
+        area->installEventFilter(&paints);
+        window.canvas()->setPenIndex(2);
+        window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
+        QTRY_VERIFY(paints.count > 0);
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        for (const bool undo : {true, false}) {
+            paints.count = 0;
+            undo ? window.undo() : window.redo();
+            QTRY_VERIFY(paints.count > 0);
+        }
     }
     void rememberedBetweenRuns()
     {

@@ -50,8 +50,8 @@ private slots:
             << true << 9
             << "KORVEN|Could not export an executable PRG file.\nOver the sprite budget: the top "
                "border holds sprites in 9 unit columns, but the hardware shows at most 8 sprites "
-               "per border.\nOptions -> Border Sprites -> Reduce Border Sprites to Budget trims "
-               "the strips as one undoable edit.";
+               "per border.\nOptions -> Border Sprites -> Reduce Borders to 8 Sprites trims the "
+               "strips as one undoable edit.";
     }
     void exportPrg()
     {
@@ -75,6 +75,10 @@ private slots:
             flow.run();
             QCOMPARE(answerer.texts.join(u'\n'), box.arg(QDir::toNativeSeparators(beside)));
         }
+        // The entry the refusal names is there, under that menu.
+        const QAction *reduce = window.findChild<QAction *>(QStringLiteral("reduceBorders"));
+        QVERIFY(box.contains(QLatin1String("Options -> Border Sprites -> ") + reduce->text()) ||
+                columns <= 8);
         QFile::remove(beside);
         const bool written = columns <= 8;
         QVERIFY(

@@ -1,9 +1,11 @@
 // Opening, saving and creating projects through the window, with the
 // background task, its progress dialog and the program's own choosers.
 
+#include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
 
 #include "app/importimagedialog.h"
+#include "app/importoptionsdialog.h"
 #include "app/importspritesdialog.h"
 #include "app/newcanvasdialog.h"
 #include "app/openprojectdialog.h"
@@ -11,7 +13,10 @@
 #include "app/referenceopacitydialog.h"
 #include "app/saveworkstagesdialog.h"
 #include "canvas/canvasarea.h"
+#include "canvas/selecttool.h"
+#include "canvas/shapetool.h"
 #include "convert/convertimagedialog.h"
+#include "document/palette.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"
 #include "exchange/pictureexport.h"
@@ -258,13 +263,17 @@ private slots:
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 160; ++x)
                 picture.setPixel(x, y, quint8(x / 4 % 2 ? 11 : (y / 8 + x / 4) % 3 + 1));
+        Colormap hires(320, 200);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x)
+                hires.setPixel(x, y, quint8((x / 8 + y) % 2 ? 1 : 6));
         std::array<quint8, ColorSlotCount> background = {11};
         for (const auto &[name, mode] : {std::pair{"pic.koa", CanvasMode::Multicolor},
                                          std::pair{"other.art", CanvasMode::Hires}}) {
             QFile out(folder.filePath(QLatin1String(name)));
             QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(NativeFormats::writeNative(
-                mode == CanvasMode::Hires ? Colormap(320, 200) : picture, mode, 0, background));
+            out.write(NativeFormats::writeNative(mode == CanvasMode::Hires ? hires : picture, mode,
+                                                 0, background));
         }
         QSettings().setValue(QStringLiteral("files/lastImportImageDir"), folder.path());
         TestWindow window;
@@ -304,6 +313,38 @@ private slots:
         }
         QCOMPARE(window.project().colormap().copy(window.project().screenRect(1)), picture);
         QCOMPARE(window.project().colormap().pixel(0, 0), quint8(11));
+
+        // Through the system's chooser the file is checked before the screen
+        // is asked for, and a hires picture is offered a hires canvas.
+        window.project().history().markClean();
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+        QStringList asked;
+        {
+            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+                clickFile(dialog, QStringLiteral("other.art"));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            WhenModal<ImportOptionsDialog> screen([&](ImportOptionsDialog *dialog) {
+                asked << QStringLiteral("screen");
+                dialog->reject();
+            });
+            WhenModal<QMessageBox> offer([&](QMessageBox *box) {
+                asked << box->text() + u'|' + box->informativeText();
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text() == QLatin1String("New Hires Canvas"))
+                        button->click();
+                if (box->isVisible())
+                    box->reject();
+            });
+            window.importImage();
+        }
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+        QCOMPARE(asked, QStringList{"Art Studio is a hires format; this canvas is multicolor.|"
+                                    "Import it into a new hires canvas instead?"});
+        QCOMPARE(window.project().mode(), CanvasMode::Hires);
+        QCOMPARE(window.project().colormap(), hires);
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Imported other.art (Art Studio)."));
     }
 
     // Import Sprites: the chooser previews each sheet with its count or the
@@ -402,6 +443,28 @@ private slots:
         QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ConvertImage);
         QCOMPARE(window.windowTitle(), QStringLiteral("sunrise[*] - KORVEN"));
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted sunrise.png."));
+
+        // A picture of the canvas's own shape fills it without a question.
+        QVERIFY(picture.scaled(640, 400).save(folder.filePath(QStringLiteral("wide.png"))));
+        question.clear();
+        {
+            WhenModal<QFileDialog> chooser([](QFileDialog *dialog) {
+                clickFile(dialog, QStringLiteral("wide.png"));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            WhenModal<QMessageBox> scale([&](QMessageBox *box) {
+                question = box->text();
+                box->reject();
+            });
+            WhenModal<ConvertImageDialog> converter([&](ConvertImageDialog *dialog) {
+                dialog->accept();
+                shown = dialog->resultColormap();
+            });
+            window.convertImage();
+        }
+        QCOMPARE(question, QString());
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted wide.png."));
+        QCOMPARE(shown.pixel(160, 2), shown.pixel(160, 100));
     }
 
     // Import Reference Image: a picture of another size, stretched, becomes
@@ -488,6 +551,10 @@ private slots:
             QCOMPARE(NativeFormats::decodeToColormap(image),
                      pixels.copy(window.project().screenRect(screen)));
         }
+        // A name typed without a suffix takes the format's.
+        save(QStringLiteral("solo"), QMessageBox::Yes);
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Exported 2 screens: solo-0.koa ... solo-1.koa."));
         const QStringList asked = save(QStringLiteral("pair.koa"), QMessageBox::Cancel);
         QVERIFY(asked.value(0).contains(QLatin1String("The export would replace:")));
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Export to image cancelled."));
@@ -539,6 +606,127 @@ private slots:
         QCOMPARE(
             fieldText(window, "statusMessage"),
             QStringLiteral("Saved 3 workstage frames to %1.").arg(QDir(folder.path()).dirName()));
+
+        // While the frames are written, undo waits; a cancel before the
+        // first frame says so.
+        QList<int> positions;
+        QTimer meanwhile;
+        connect(&meanwhile, &QTimer::timeout, this, [&] {
+            if (auto *progress = window.findChild<QProgressDialog *>()) {
+                window.undo();
+                positions << window.project().history().position();
+                progress->cancel();
+            }
+        });
+        meanwhile.start(0);
+        {
+            WhenModal<SaveWorkstagesDialog> amount(
+                [](SaveWorkstagesDialog *dialog) { dialog->accept(); });
+            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+                dialog->setDirectory(folder.path());
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            BoxAnswerer borders(QMessageBox::No);
+            window.saveWorkstages();
+        }
+        QCOMPARE(positions, QList<int>{6});
+        QCOMPARE(fieldText(window, "statusMessage"),
+                 QStringLiteral("Saving workstages cancelled after 0 of 5 frames."));
+    }
+
+    // Every export lands staged shapes and a floating selection first, so
+    // the file holds what the canvas shows: a staged line over row 20, or
+    // pixel (0, 5) flipped by a float to the right edge.
+    void exportsHoldWhatTheCanvasShows_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<bool>("shape"); // else a flipped float
+        for (const char *route : {"native", "modern", "workstages", "prg"})
+            QTest::addRow("shape, %s", route) << route << true;
+        for (const char *route : {"selection", "workstages"})
+            QTest::addRow("float, %s", route) << route << false;
+    }
+    void exportsHoldWhatTheCanvasShows()
+    {
+        QFETCH(QString, route);
+        QFETCH(bool, shape);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(route == QLatin1String("native") ? "art.ocp"
+                                             : route == QLatin1String("prg")  ? "art.prg"
+                                                                              : "art.png");
+        TestWindow window;
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CanvasArea *canvas = window.canvas();
+        Project &project = window.project();
+        QPoint lit(40, 20), dark(40, 30);
+        if (shape) {
+            window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
+            canvas->setPenIndex(1);
+            stroke(canvas, {QPoint(20, 20), QPoint(60, 20)});
+            QCOMPARE(canvas->shapeTool()->stagedCount(), 1);
+        } else {
+            project.colormap().setPixel(0, 5, 1);
+            window.findChild<QAction *>(QStringLiteral("selectAll"))->trigger();
+            window.flipCanvas(Qt::Horizontal);
+            QVERIFY(canvas->selectTool()->hasFloat());
+            lit = QPoint(319, 5), dark = QPoint(0, 5);
+        }
+        QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(0)); // on screen only, so far
+
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                (box->button(QMessageBox::No) ? box->button(QMessageBox::No)
+                                              : box->buttons().constFirst())
+                    ->click();
+            } else if (auto *chooser = qobject_cast<QFileDialog *>(modal)) {
+                if (chooser->fileMode() == QFileDialog::Directory)
+                    chooser->setDirectory(folder.path());
+                else
+                    chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                static_cast<QDialog *>(chooser)->accept();
+            } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+                // All workstages, or the native or modern family.
+                dialog->findChildren<QRadioButton *>()[route == QLatin1String("modern")]->click();
+                dialog->accept();
+            }
+        });
+        answer.start(10);
+        if (route == QLatin1String("prg"))
+            window.exportPrg();
+        else if (route == QLatin1String("workstages"))
+            window.saveWorkstages();
+        else
+            window.exportImage();
+        answer.stop();
+
+        QVERIFY(!canvas->selectTool()->hasFloat() && canvas->shapeTool()->stagedCount() == 0);
+        QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(1));
+        // The colour written at a pixel.
+        const auto written = [&](QPoint at) {
+            NativeImage image;
+            QString error;
+            if (route == QLatin1String("native"))
+                return NativeFormats::recognizeAndDecode(bytesOf(path), 0, image, error)
+                           ? paletteRgb(
+                                 project.paletteVariant(),
+                                 NativeFormats::decodeToColormap(image).pixel(at.x(), at.y()))
+                           : 0u;
+            return QImage(route == QLatin1String("workstages")
+                              ? folder.filePath(QStringLiteral("untitled-000001.png"))
+                              : path)
+                .pixelColor(at)
+                .rgb();
+        };
+        if (route == QLatin1String("prg")) // built from the document, checked above
+            QVERIFY(QFileInfo(path).size() > 0);
+        else
+            QCOMPARE(std::pair(written(lit), written(dark)),
+                     std::pair(paletteRgb(project.paletteVariant(), 1),
+                               paletteRgb(project.paletteVariant(), 0)));
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.
@@ -618,7 +806,8 @@ private slots:
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("New canvas cancelled."));
     }
 
-    // Steps: M multicolor, H hires, S<n> screens, L<n> layout, W<n> typed width.
+    // Steps: M multicolor, H hires, S<n> screens, L<n> layout, W<n> and E<n>
+    // typed width and height.
     // Expected: width, height, which of width/height/screens are enabled, label.
     void newCanvasDialogRules_data()
     {
@@ -636,6 +825,12 @@ private slots:
                                                << "960 200 nyy 960 × 200 pixels on screen";
         QTest::newRow("back to one screen") << "S3 W0 S1"
                                             << "320 200 yyy 320 × 200 pixels on screen";
+        QTest::newRow("one screen keeps the height") << "S3 E96 S1"
+                                                     << "320 96 yyy 320 × 96 pixels on screen";
+        QTest::newRow("sprites back to bitmap") << "L1 L0"
+                                                << "320 200 yyy 320 × 200 pixels on screen";
+        QTest::newRow("top/bottom back to bitmap") << "M L2 L0"
+                                                   << "160 200 yyy 320 × 200 pixels on screen";
         QTest::newRow("side sprites") << "S3 L1"
                                       << "416 200 nnn 416 × 200 pixels on screen";
         QTest::newRow("top/bottom multicolor") << "M L2"
@@ -656,8 +851,9 @@ private slots:
                 radios[2 + n]->click();
             else if (step[0] == u'S')
                 boxes[0]->setValue(n);
-            else if (step[0] == u'W' && n > 0)
-                boxes[1]->setValue(n), emit boxes[1]->editingFinished();
+            else if ((step[0] == u'W' || step[0] == u'E') && n > 0)
+                boxes[step[0] == u'W' ? 1 : 2]->setValue(n),
+                    emit boxes[step[0] == u'W' ? 1 : 2]->editingFinished();
         }
         const auto yn = [](QWidget *w) { return QLatin1String(w->isEnabled() ? "y" : "n"); };
         QCOMPARE(QStringLiteral("%1 %2 %3%4%5 %6")

@@ -1,3 +1,4 @@
+#include "app/exportimageflow.h"
 #include "app/generalsettings.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -153,6 +155,37 @@ private slots:
         QSettings().setValue(QLatin1String(GeneralSettings::FlyoutHoverDelayKey), "later");
         QCOMPARE(GeneralSettings::read(), defaults);
         QCOMPARE(GeneralSettings::read().ultimateTimeoutMs(), 2500);
+
+        // An on/off key reads as on or off only when it says so.
+        for (const auto &[stored, read] : {std::pair<QVariant, int>{QStringLiteral("true"), 1},
+                                           {QStringLiteral("FALSE"), 0},
+                                           {1, 1},
+                                           {QStringLiteral("0"), 0},
+                                           {QStringLiteral("maybe"), -1},
+                                           {2.5, -1},
+                                           {{}, -1}})
+            for (const bool fallback : {false, true})
+                QCOMPARE(GeneralSettings::toBool(stored, fallback),
+                         read < 0 ? fallback : read == 1);
+        QSettings settings;
+        for (const char *key :
+             {GeneralSettings::InvertZoomWheelKey, GeneralSettings::NativeFileDialogsKey,
+              "tools/pressureWidening", "view/showPixelGrid", "files/exportIncludeBorders"})
+            settings.setValue(QLatin1String(key), QStringLiteral("maybe"));
+        QCOMPARE(GeneralSettings::read(), defaults);
+        MainWindow window;
+        QVERIFY(action(window, "pressureWidening")->isChecked());
+        QVERIFY(!action(window, "showPixelGrids")->isChecked());
+        // Borders are left out unless the artist once asked for them.
+        QString chosen;
+        QTimer::singleShot(0, &window, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            chosen = box->defaultButton()->text().remove(u'&');
+            box->button(QMessageBox::Cancel)->click();
+        });
+        bool include = true;
+        QVERIFY(!ExportImageFlow::askIncludeBorders(&window, QStringLiteral("Export"), include));
+        QCOMPARE(chosen, QStringLiteral("No"));
     }
 
     // The dialog's groups and labels.
