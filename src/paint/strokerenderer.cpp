@@ -419,9 +419,11 @@ void joinToLine(uchar *bits, qsizetype stride, int pw, const QRect &bounds, QPoi
         else
             pixel(x, y)[0] = 255;
     };
+    // A hard mask marks only a pixel's first byte; an anti-aliased one any.
+    const int bytes = fullBytes ? pw : 1;
     const auto marked = [&](int x, int y) {
         const uchar *m = pixel(x, y);
-        for (int i = 0; i < pw; ++i)
+        for (int i = 0; i < bytes; ++i)
             if (m[i])
                 return true;
         return false;
@@ -623,7 +625,11 @@ QRect StrokeRenderer::sweep(const Project &project, const NibSweep &nib, QPointF
         // the same pixels, whatever its centring, shape and turn.
         const NibFrame upright;
         const QPointF centre(0.5, 0.5);
-        sweepRows(bits, stride, pw, bounds, segment(upright, a + centre, b + centre), upright,
+        // Half a display unit reaches at most the next row.
+        const QRect rows = QRect(QPoint(bounds.left(), std::min(a.y(), b.y()) - 1),
+                                 QPoint(bounds.right(), std::max(a.y(), b.y()) + 1)) &
+                           bounds;
+        sweepRows(bits, stride, pw, rows, segment(upright, a + centre, b + centre), upright,
                   0.5 + 1e-6, false, false, antialiased, pixelWidth, aspect);
     }
     joinToLine(bits, stride, pw, bounds, a, b, antialiased, m_rowLo, m_rowHi);
