@@ -620,9 +620,12 @@ QRect StrokeRenderer::sweep(const Project &project, const NibSweep &nib, QPointF
     };
     sweepRows(bits, stride, pw, bounds, segment(frame, p0, p1), frame, width / 2.0 + 1e-6,
               shape == BrushShape::Square, antialiased, false, pixelWidth, aspect);
-    if (width > 1) {
-        // A wider nib paints at least what the one-pixel pen paints between
-        // the same pixels, whatever its centring, shape and turn.
+    // A wider nib paints at least what the one-pixel pen paints between the
+    // same pixels, whatever its centring, shape and turn. From width 8 its
+    // solid core holds that line anyway (the centring, or a shape's end point
+    // anywhere in its pixel, moves the nib at most 2.4 display units off the
+    // pixel centres), so only narrower nibs take the extra pass.
+    if (width > 1 && width < 8) {
         const NibFrame upright;
         const QPointF centre(0.5, 0.5);
         // Half a display unit reaches at most the next row.
