@@ -408,9 +408,10 @@ template <typename Visit> void walkLine(QPoint a, QPoint b, Visit visit)
 // set around it: within a row the marked pixels are closed into one run, so
 // the rows the line crosses all hang on the line; every row beyond the
 // line's ends is joined to its neighbour nearer the line, by the fewest
-// pixels that make the two runs touch.
+// pixels that make the two runs touch. With `joined` the footprint is known
+// to be connected around the line and only the line is marked.
 void joinToLine(uchar *bits, qsizetype stride, int pw, const QRect &bounds, QPoint a, QPoint b,
-                bool fullBytes, std::vector<int> &lo, std::vector<int> &hi)
+                bool fullBytes, bool joined, std::vector<int> &lo, std::vector<int> &hi)
 {
     const auto pixel = [&](int x, int y) { return bits + y * stride + x * pw; };
     const auto mark = [&](int x, int y) {
@@ -433,6 +434,8 @@ void joinToLine(uchar *bits, qsizetype stride, int pw, const QRect &bounds, QPoi
             mark(x, y);
     });
 
+    if (joined)
+        return;
     const int rows = bounds.height();
     lo.assign(size_t(rows), 0);
     hi.assign(size_t(rows), -1);
@@ -635,7 +638,10 @@ QRect StrokeRenderer::sweep(const Project &project, const NibSweep &nib, QPointF
         sweepRows(bits, stride, pw, rows, segment(upright, a + centre, b + centre), upright,
                   0.5 + 1e-6, false, false, antialiased, pixelWidth, aspect);
     }
-    joinToLine(bits, stride, pw, bounds, a, b, antialiased, m_rowLo, m_rowHi);
+    // A nib from width 8 is a convex footprint at least 8 display units thick
+    // around the line, so its rows already overlap their neighbours and hold
+    // the line: only narrower nibs need the joining.
+    joinToLine(bits, stride, pw, bounds, a, b, antialiased, width >= 8, m_rowLo, m_rowHi);
     return bounds;
 }
 
