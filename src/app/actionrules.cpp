@@ -26,8 +26,8 @@ bool ActionRules::holds(EntryRule rule, const ActionState &state)
         return state.selection;
     case EntryRule::Clipboard:
         return state.clipboard;
-    case EntryRule::ShapeTool:
-        return state.shapeTool;
+    case EntryRule::StagedShapes:
+        return state.stagedShapes > 0;
     case EntryRule::RecentProjects:
         return state.recentProjects;
     }

@@ -14,7 +14,7 @@ struct ActionState {
     bool referenceImage = false;
     bool selection = false;
     bool clipboard = false;
-    bool shapeTool = false;
+    int stagedShapes = 0;
     bool recentProjects = false;
 };
 

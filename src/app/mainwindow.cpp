@@ -134,6 +134,8 @@ void MainWindow::createCentralWidget()
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
     connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
+    connect(m_canvas, &CanvasArea::statusMessage, this,
+            [this](const QString &text) { showStatusMessage(text, 5000); });
 }
 
 void MainWindow::canvasStatusChanged()
@@ -223,6 +225,14 @@ void MainWindow::refreshUndoActions()
     m_actions->setAvailableEnabled(QStringLiteral("redo"), history.canRedo());
     m_actions->setAvailableEnabled(QStringLiteral("clearHistory"), history.nodeCount() > 0);
     m_actions->setAvailableEnabled(QStringLiteral("saveWorkstages"), history.canUndo());
+    // Stage steps arrive here too: the stage entries and the count follow them.
+    const int staged = m_canvas->shapeTool()->stagedCount();
+    for (const char *name : {"commitShapes", "discardShapes"})
+        m_actions->setAvailableEnabled(QLatin1String(name), staged > 0);
+    if (m_statusInputs.stagedShapes != staged) {
+        m_statusInputs.stagedShapes = staged;
+        updateStatusBar();
+    }
 }
 
 void MainWindow::createStatusBar()
@@ -247,6 +257,9 @@ void MainWindow::createStatusBar()
     m_charLabel = addField("statusChar", 2);
     m_spriteLabel = addField("statusSprite", 2);
     m_messageLabel = addField("statusMessage", 3);
+    // Shown only while shapes wait on the stage.
+    m_stageLabel = addField("statusStage", 2);
+    m_stageLabel->hide();
 
     statusBar()->addPermanentWidget(container, 1);
 }
@@ -282,6 +295,8 @@ void MainWindow::updateStatusBar()
     m_rotationLabel->setFullText(fields.rotation);
     m_charLabel->setFullText(fields.charCell);
     m_spriteLabel->setFullText(fields.sprite);
+    m_stageLabel->setFullText(fields.stage);
+    m_stageLabel->setVisible(!fields.stage.isEmpty());
 }
 
 void MainWindow::updateWindowTitle()
@@ -707,7 +722,7 @@ void MainWindow::refreshActionRules()
     state.recentProjects = !RecentProjects::loadRecent().isEmpty();
     state.selection = !m_canvas->selectTool()->selection().isEmpty();
     state.clipboard = !m_canvas->selectTool()->isClipboardEmpty();
-    state.shapeTool = m_canvas->shapeTool()->isActive();
+    state.stagedShapes = m_canvas->shapeTool()->stagedCount();
     m_actions->applyRules(state);
     if (!state.referenceImage)
         m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);

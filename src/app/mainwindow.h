@@ -228,6 +228,7 @@ private:
     ElidedLabel *m_rotationLabel = nullptr;
     ElidedLabel *m_charLabel = nullptr;
     ElidedLabel *m_spriteLabel = nullptr;
+    ElidedLabel *m_stageLabel = nullptr;
     ElidedLabel *m_messageLabel = nullptr;
     QTimer m_messageTimer;
 };

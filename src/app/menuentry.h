@@ -21,7 +21,7 @@ enum class EntryRule : quint8 {
     ReferenceImage,
     Selection,
     Clipboard,
-    ShapeTool,
+    StagedShapes, // shapes wait on the stage
     RecentProjects
 };
 

@@ -14,12 +14,14 @@ SelectionCommands::SelectionCommands(CanvasArea *canvas, QObject *parent)
 
 void SelectionCommands::cut()
 {
-    m_canvas->selectTool()->cut();
+    if (!m_canvas->dragInProgress())
+        m_canvas->selectTool()->cut();
 }
 
 void SelectionCommands::copy()
 {
-    m_canvas->selectTool()->copy();
+    if (!m_canvas->dragInProgress())
+        m_canvas->selectTool()->copy();
 }
 
 void SelectionCommands::ensureSelectTool()
@@ -33,7 +35,8 @@ void SelectionCommands::ensureSelectTool()
 
 void SelectionCommands::paste(bool transparent)
 {
-    if (m_canvas->selectTool()->isClipboardEmpty())
+    // Switching to the selection tool would commit the shapes mid-drag.
+    if (m_canvas->selectTool()->isClipboardEmpty() || m_canvas->dragInProgress())
         return;
     ensureSelectTool();
     m_canvas->selectTool()->paste(transparent);

@@ -71,6 +71,13 @@ QString rotationText(double degrees)
     return tr("Rotation: %1°").arg(degrees, 0, 'f', 2);
 }
 
+QString stageText(int stagedShapes)
+{
+    if (stagedShapes <= 0)
+        return QString();
+    return QCoreApplication::translate("MainWindow", "%n shape(s) staged", nullptr, stagedShapes);
+}
+
 HoverTexts hoverTexts(const Project &project, bool valid, QPoint pixel)
 {
     const QString none = QStringLiteral("--");
@@ -126,6 +133,7 @@ StatusFields fields(const Project &project, const StatusInputs &inputs)
     const HoverTexts hover = hoverTexts(project, inputs.hoverValid, inputs.hoverPixel);
     f.charCell = tr("Char: %1").arg(hover.charCell);
     f.sprite = tr("Sprite: %1").arg(hover.sprite);
+    f.stage = stageText(inputs.stagedShapes);
     return f;
 }
 

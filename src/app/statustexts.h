@@ -12,6 +12,7 @@ struct StatusInputs {
     int penWidth = 1;
     bool hoverValid = false;
     QPoint hoverPixel;
+    int stagedShapes = 0;
 };
 
 // The texts of the status bar's eight value fields.
@@ -24,6 +25,8 @@ struct StatusFields {
     QString rotation;
     QString charCell;
     QString sprite;
+    // Empty while no shapes are staged.
+    QString stage;
 };
 
 // Pure builders of the status bar texts, so they can be checked without a window.
@@ -36,6 +39,7 @@ QString aspectText(double displayAspect);
 QString brushText(bool roundBrush, int penWidth);
 QString zoomText(double zoom);
 QString rotationText(double degrees);
+QString stageText(int stagedShapes);
 
 // The char cell and sprite under a canvas pixel: "--" when the pixel lies
 // in no drawable region or is not valid.

@@ -435,6 +435,13 @@ bool CanvasArea::penStrokeInProgress() const
            (m_eraserTool && m_eraserTool->pressedButton() != Qt::NoButton);
 }
 
+bool CanvasArea::dragInProgress() const
+{
+    return isGestureUnderWay() || penStrokeInProgress() || m_selectTool->isDragging() ||
+           m_shapeTool->isDragging() ||
+           (m_activeTool && m_activeTool->pressedButton() != Qt::NoButton);
+}
+
 void CanvasArea::setEraserTool(bool on)
 {
     switchTool(m_eraserTool.get(), on);
@@ -647,8 +654,7 @@ void CanvasArea::zoomStep(bool in, QPointF anchor)
 
 void CanvasArea::clearImage()
 {
-    if (isGestureUnderWay() || penStrokeInProgress() || m_selectTool->isDragging() ||
-        m_shapeTool->isDragging())
+    if (dragInProgress())
         return;
     settleStagedWork();
     const quint8 blank = m_project.mode() == CanvasMode::Multicolor
@@ -906,10 +912,29 @@ void CanvasArea::invalidateRedFlags(const QRect &canvasRect)
     if (m_project.layout() != CanvasLayout::TopBottomBorderSprites)
         return;
     for (const CanvasRegion &region : m_project.regions()) {
-        if (region.kind == RegionKind::TopBorder && region.rect.intersects(canvasRect))
-            m_redFlags[0].valid = false;
-        if (region.kind == RegionKind::BottomBorder && region.rect.intersects(canvasRect))
-            m_redFlags[1].valid = false;
+        const int border = region.kind == RegionKind::TopBorder      ? 0
+                           : region.kind == RegionKind::BottomBorder ? 1
+                                                                     : -1;
+        if (border < 0 || !region.rect.intersects(canvasRect))
+            continue;
+        // A change in one column can frame or unframe another anywhere in
+        // the border (the smallest column drops out of the budget), so every
+        // frame that came or went is repainted, not just the changed area.
+        RedFlagCache &cache = m_redFlags[border];
+        const bool known = cache.valid;
+        const QList<QRect> before = cache.rects;
+        cache.valid = false;
+        const QList<QRect> &after = redFlags(border);
+        if (!known) {
+            repaintCanvasRect(region.rect);
+            continue;
+        }
+        for (const QRect &frame : before)
+            if (!after.contains(frame))
+                repaintCanvasRect(frame);
+        for (const QRect &frame : after)
+            if (!before.contains(frame))
+                repaintCanvasRect(frame);
     }
 }
 

@@ -151,6 +151,9 @@ public:
     void installPenTool(std::unique_ptr<CanvasTool> pen);
     // A pen or eraser stroke is under way.
     bool penStrokeInProgress() const;
+    // Any drag is under way: a stroke, a shape or selection drag, a pan or
+    // rotation, or a press some tool still holds. Edits wait for its end.
+    bool dragInProgress() const;
 
     // Gesture and modifier state.
     bool isPanning() const { return m_panning; }
@@ -205,6 +208,8 @@ signals:
     void penColorsChanged();
     void imageRegionChanged(QRect canvasRect);
     void imageChanged();
+    // A passing note for the status bar (why a stroke left pixels out).
+    void statusMessage(const QString &text);
 
 public slots:
     // Switches the menus reach by name.

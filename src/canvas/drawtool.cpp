@@ -77,6 +77,7 @@ bool DrawTool::mousePressEvent(QMouseEvent *event)
         return true;
     }
     m_strokeButton = button;
+    m_refusalReported = false;
     setPressedButton(button);
     Project &p = project();
     m_stroke.press(p, penSettings(), penEvent(pixel, event->modifiers()), colorsFor(right),
@@ -98,6 +99,7 @@ bool DrawTool::mouseMoveEvent(QMouseEvent *event)
     const QRect changed =
         m_stroke.move(project(), penSettings(), penEvent(pixel, event->modifiers()));
     canvas()->refreshImageRegion(changed);
+    reportRefusal();
     return true;
 }
 
@@ -122,9 +124,19 @@ bool DrawTool::mouseReleaseEvent(QMouseEvent *event)
     return true;
 }
 
+void DrawTool::reportRefusal()
+{
+    // Once per stroke: the first pixel it had to leave out says why.
+    if (m_refusalReported || !m_stroke.refusal())
+        return;
+    m_refusalReported = true;
+    emit canvas()->statusMessage(m_stroke.refusal()->explain(project()));
+}
+
 void DrawTool::endStroke(const StrokeCommit &commit)
 {
     canvas()->refreshImageRegion(commit.releasePainted);
+    reportRefusal();
     // A recorded stroke leaves its end point in the history node, so undo and
     // redo move the Shift line's start with it; one that recorded nothing
     // keeps it pending on the canvas.

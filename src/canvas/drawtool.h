@@ -46,10 +46,12 @@ private:
     StrokeColors colorsFor(bool right) const { return {strokeColor(right), otherColor(right)}; }
     bool previewAllowed() const;
     void endStroke(const StrokeCommit &commit);
+    void reportRefusal();
 
     PenStroke m_stroke;
     Qt::MouseButton m_strokeButton = Qt::NoButton;
     bool m_sampling = false;
+    bool m_refusalReported = false;
     Qt::MouseButton m_samplingButton = Qt::NoButton;
     // The preview: the artwork of a painted copy over m_previewArea.
     Colormap m_previewMap;

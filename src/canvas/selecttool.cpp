@@ -94,7 +94,7 @@ quint8 SelectTool::blankColor() const
 
 bool SelectTool::editBlocked() const
 {
-    return canvas()->penStrokeInProgress() || isDragging();
+    return canvas()->dragInProgress();
 }
 
 void SelectTool::setSelection(const QRegion &region, bool record)

@@ -263,9 +263,15 @@ void ShapeTool::updateCreation(QPointF pointer, Qt::KeyboardModifiers modifiers)
         s.halfSize = QPointF(hx, hy);
         s.centre = p + rotated(s.halfSize, s.rotation);
         if (s.kind == ShapeKind::Line) {
+            // The line runs exactly from the press to the pointer (Shift
+            // squares its box): only its box keeps the minimum half size.
             // The points carry the direction; a box of positive half sizes
             // lets them follow every later resize.
-            s.points = {QPointF(-hx, -hy), QPointF(hx, hy)};
+            double ex = v.x() / 2, ey = v.y() / 2;
+            if (modifiers & Qt::ShiftModifier)
+                ex = std::copysign(std::abs(hx), ex), ey = std::copysign(std::abs(hy), ey);
+            s.centre = p + rotated(QPointF(ex, ey), s.rotation);
+            s.points = {QPointF(-ex, -ey), QPointF(ex, ey)};
             s.halfSize = QPointF(std::abs(hx), std::abs(hy));
         }
     }

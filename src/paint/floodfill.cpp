@@ -112,20 +112,19 @@ void FloodFill::ensureMasks(const Project &project)
     }
 }
 
-QRect FloodFill::fillFrom(PaintPass &pass, const FillSettings &settings, QPoint start,
-                          StrokeColors colors, QRect *affected)
+QRect FloodFill::fillFrom(PaintPass &pass, const Colormap &source, const FillSettings &settings,
+                          QPoint start, StrokeColors colors, QRect *affected)
 {
     if (affected)
         *affected = QRect();
     const Project &project = pass.project();
-    Colormap &target = pass.target();
-    if (!target.rect().contains(start))
+    if (!source.rect().contains(start))
         return QRect();
     const ClashContext context = ClashContext::forStroke(project, colors.stroke, false);
-    if (wouldClash(context, target, start))
+    if (wouldClash(context, source, start))
         return QRect();
     ensureMasks(project);
-    const QRect region = searchRegion(project, target, start, m_region);
+    const QRect region = searchRegion(project, source, start, m_region);
     if (region.isEmpty())
         return QRect();
     if (affected)
@@ -135,15 +134,15 @@ QRect FloodFill::fillFrom(PaintPass &pass, const FillSettings &settings, QPoint 
                                 settings.textureMode, nullptr);
 }
 
-QRect FloodFill::contourFrom(PaintPass &pass, const FillSettings &settings, QPoint start,
-                             StrokeColors colors, QRect *affected)
+QRect FloodFill::contourFrom(PaintPass &pass, const Colormap &source, const FillSettings &settings,
+                             QPoint start, StrokeColors colors, QRect *affected)
 {
     if (affected)
         *affected = QRect();
     const Project &project = pass.project();
     const bool antialiased = paintIsAntialiased(project, settings.brush) && pass.coverage();
     const QRect band =
-        buildBand(project, pass.target(), start, settings.brush, settings.placement, antialiased);
+        buildBand(project, source, start, settings.brush, settings.placement, antialiased);
     if (band.isEmpty())
         return QRect();
     if (affected)
@@ -283,14 +282,18 @@ QRect FloodFill::paintCopies(PaintPass &pass, const FillSettings &settings, QPoi
     static const QList<SymmetryTransform> identityOnly = {SymmetryTransform()};
     const QList<SymmetryTransform> &copies =
         settings.transforms.isEmpty() ? identityOnly : settings.transforms;
+    // Every copy finds its area on the canvas as it was before the click, so
+    // a copy never floods or outlines what an earlier copy has just painted.
+    // Copy-on-write: this costs nothing until the first copy paints.
+    const Colormap source = pass.target();
     QRect changed;
     for (const SymmetryTransform &copy : copies) {
         // Each copy starts from its own mapped pixel; one that cannot start
         // leaves the others alone.
         const QPoint start = copy.mapPixel(pixel);
         QRect affected;
-        changed |= contour ? contourFrom(pass, settings, start, colors, &affected)
-                           : fillFrom(pass, settings, start, colors, &affected);
+        changed |= contour ? contourFrom(pass, source, settings, start, colors, &affected)
+                           : fillFrom(pass, source, settings, start, colors, &affected);
         if (area && !affected.isEmpty())
             *area |= StrokeRenderer::unitArea(pass.project(), affected);
     }

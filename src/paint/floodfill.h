@@ -57,13 +57,14 @@ public:
     QRect renderPreview(const Project &project, Colormap &copy, const FillSettings &settings,
                         QPoint pixel, bool ctrl, StrokeColors colors);
 
-    // One copy's fill or contour from an already mapped start pixel. Returns
-    // the changed rectangle; `affected` receives the flooded area or the
-    // band, empty when this copy does nothing.
-    QRect fillFrom(PaintPass &pass, const FillSettings &settings, QPoint start, StrokeColors colors,
-                   QRect *affected = nullptr);
-    QRect contourFrom(PaintPass &pass, const FillSettings &settings, QPoint start,
-                      StrokeColors colors, QRect *affected = nullptr);
+    // One copy's fill or contour from an already mapped start pixel: the
+    // area is found in `source` (the canvas before the click) and painted
+    // into the pass. Returns the changed rectangle; `affected` receives the
+    // flooded area or the band, empty when this copy does nothing.
+    QRect fillFrom(PaintPass &pass, const Colormap &source, const FillSettings &settings,
+                   QPoint start, StrokeColors colors, QRect *affected = nullptr);
+    QRect contourFrom(PaintPass &pass, const Colormap &source, const FillSettings &settings,
+                      QPoint start, StrokeColors colors, QRect *affected = nullptr);
     // Builds a contour's band mask for the area under `start` of `colormap`;
     // returns its bounding rectangle after trimming.
     QRect buildBand(const Project &project, const Colormap &colormap, QPoint start,

@@ -29,6 +29,7 @@ void PenStroke::press(Project &project, const PenSettings &settings, const PenEv
     m_tabletStroke = event.tablet;
     m_colors = colors;
     m_changed = QRect();
+    m_refusal.reset();
     // Copy-on-write: the snapshot costs nothing until the first paint.
     m_snapshot = project.colormap();
     m_pass.reset();
@@ -73,6 +74,8 @@ QRect PenStroke::paint(const PenSettings &settings, const PenEvent &event, QPoin
     const QRect changed =
         m_renderer.paintSegment(*m_pass, paintParams(settings, event), from, to, m_colors);
     m_changed |= changed;
+    if (!m_refusal)
+        m_refusal = m_pass->refusal();
     return changed;
 }
 

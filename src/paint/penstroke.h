@@ -85,6 +85,8 @@ public:
     const PixelPerfectFilter &filter() const { return m_filter; }
     // The union of everything this stroke changed so far.
     QRect changed() const { return m_changed; }
+    // The first pixel this stroke (or the last one) had to leave out.
+    const std::optional<PaintRefusal> &refusal() const { return m_refusal; }
 
     // Starts a stroke; paints nothing. `connectPoint` is where a Shift line
     // would start (the canvas's pending point, else the history's).
@@ -132,4 +134,5 @@ private:
     QPoint m_lastPixel;
     QPoint m_connectFrom;
     PixelPerfectFilter m_filter;
+    std::optional<PaintRefusal> m_refusal;
 };

@@ -10,10 +10,11 @@
 
 class Project;
 
-// Paints staged shapes through the shared paint pipeline: the outline is
-// swept by the shape's latched nib into a mask of its own (a filled shape's
-// mask covers the inside too) and the mask is painted with the latched
-// colours, texture and anti-aliasing, once per symmetry copy.
+// Paints staged shapes through the shared paint pipeline with the latched
+// colours, texture and anti-aliasing, once per symmetry copy: a filled
+// shape's inside first, then every edge of the outline exactly as a pen
+// segment between the same points, so an outline paints what the pen
+// would paint along the same path with the same brush.
 class ShapeRenderer
 {
 public:
@@ -27,12 +28,11 @@ public:
     QRect paintAll(PaintPass &pass, const QList<StagedShape> &shapes,
                    const QList<SymmetryTransform> &copies, QRect *area = nullptr);
 
-    // Rasterises an outline in display units into the mask (cleared over the
-    // footprint first); returns the footprint in canvas pixels, clipped to
-    // the canvas. A one-wide outline is a connected line of canvas pixels;
-    // wider ones cover the samples within half the width of the outline.
-    QRect rasterize(const Project &project, const QPolygonF &outline, bool closed, int width,
-                    BrushShape nib, bool filled, bool antialiased);
+    // Marks the inside of a closed outline (display units) into the mask,
+    // cleared over its box first; returns that box in canvas pixels,
+    // clipped to the canvas. The outline itself is painted edge by edge
+    // with StrokeRenderer::sweep, exactly as the pen paints a segment.
+    QRect rasterizeInside(const Project &project, const QPolygonF &outline, bool antialiased);
     const QImage &mask() const { return m_mask; }
 
 private:

@@ -5,14 +5,26 @@
 #include "document/project.h"
 #include "rules/clashrules.h"
 
+#include <QCoreApplication>
+#include <QStringList>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace
 {
+
+bool inSprite(const Project &project, QPoint p)
+{
+    for (const CanvasRegion &region : project.regions())
+        if (region.rect.contains(p))
+            return region.isSprite();
+    return false;
+}
 
 int maskPixelWidth(const Project &project)
 {
@@ -248,6 +260,237 @@ bool sweptSquareSpan(const Segment &seg, const NibFrame &frame, double sy, doubl
     return true;
 }
 
+// Sweeps a nib of radius r along the segment into the mask rows of
+// `bounds`, keeping the larger value where the mask is already marked.
+// Without anti-aliasing a covered pixel marks its first byte, or all its
+// bytes when `fullBytes` (a hard line drawn into an anti-aliased mask).
+void sweepRows(uchar *bits, qsizetype stride, int pw, const QRect &bounds, const Segment &seg,
+               const NibFrame &frame, double r, bool square, bool antialiased, bool fullBytes,
+               double pixelWidth, double aspect)
+{
+    const auto mark = [&](uchar *row, int x) {
+        if (fullBytes)
+            std::memset(row + x * pw, 255, size_t(pw));
+        else
+            row[x * pw] = 255;
+    };
+    auto toFrame = [&](double x, double y, double &fx, double &fy) {
+        fx = x * pixelWidth;
+        fy = y / aspect;
+        frame.apply(fx, fy);
+    };
+    // Squared distances that are surely full (e > 1) or surely empty (e < 0)
+    // on an anti-aliased nib, with a margin far above any rounding.
+    constexpr double Margin = 1e-3;
+    const double solidR = std::max(0.0, r - 0.5 - Margin);
+    const double solid2 = solidR * solidR;
+    const double empty2 = (r + 0.5 + Margin) * (r + 0.5 + Margin);
+    const double inverseLength2 = seg.lengthSquared > 0.0 ? 1.0 / seg.lengthSquared : 0.0;
+
+    // Per row, the display x range that is surely inside the nib and the one
+    // outside which it is surely empty; only the samples between are measured.
+    const double emptyRho = r + 0.5 + Margin;
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+        uchar *row = bits + y * stride;
+        double emptyLo = 0.0, emptyHi = -1.0, solidLo = 0.0, solidHi = -1.0;
+        if (!antialiased) {
+            // Samples at pixel centres: only those near the nib's outline
+            // take the exact test, the run between is surely covered.
+            const double sy = (y + 0.5) / aspect;
+            const double outer = r + Margin, inner = r - Margin;
+            const bool any = square ? sweptSquareSpan(seg, frame, sy, outer, emptyLo, emptyHi)
+                                    : capsuleSpan(seg, frame, sy, outer, emptyLo, emptyHi);
+            if (!any)
+                continue;
+            const bool anySolid =
+                inner > 0.0 && (square ? sweptSquareSpan(seg, frame, sy, inner, solidLo, solidHi)
+                                       : capsuleSpan(seg, frame, sy, inner, solidLo, solidHi));
+            if (!anySolid)
+                solidLo = 0.0, solidHi = -1.0;
+            const int first =
+                int(std::max(double(bounds.left()), std::ceil(emptyLo / pixelWidth - 0.5)));
+            const int last =
+                int(std::min(double(bounds.right()), std::floor(emptyHi / pixelWidth - 0.5)));
+            for (int x = first; x <= last; ++x) {
+                const double centre = (x + 0.5) * pixelWidth;
+                if (centre > solidLo && centre < solidHi) {
+                    mark(row, x);
+                    continue;
+                }
+                double sx, sy;
+                toFrame(x + 0.5, y + 0.5, sx, sy);
+                bool covered;
+                if (square) {
+                    covered = seg.withinSquare(sx, sy, r);
+                } else {
+                    double cx, cy;
+                    seg.nearest(sx, sy, cx, cy);
+                    covered = (sx - cx) * (sx - cx) + (sy - cy) * (sy - cy) <= r * r;
+                }
+                if (covered)
+                    mark(row, x);
+            }
+            continue;
+        }
+        const double sy = (y + 0.5) / aspect;
+        const bool anyEmpty = square ? squareSpan(seg, frame, sy, emptyRho, false, emptyLo, emptyHi)
+                                     : capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi);
+        if (!anyEmpty)
+            continue; // the row stays cleared
+        const bool anySolid =
+            solidR > 0.0 && (square ? squareSpan(seg, frame, sy, solidR, true, solidLo, solidHi)
+                                    : capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi));
+        if (!anySolid)
+            solidLo = 0.0, solidHi = -1.0;
+        // Sample k of the row sits at display x k + 0.5 when a pixel is a
+        // whole number of samples wide; only the samples between the spans'
+        // ends are visited.
+        const bool wholeSamples = pixelWidth == pw;
+        int firstSample = bounds.left() * pw, lastSample = bounds.right() * pw + pw - 1;
+        if (wholeSamples) {
+            firstSample = int(std::max(double(firstSample), std::ceil(emptyLo - 0.5)));
+            lastSample = int(std::min(double(lastSample), std::floor(emptyHi - 0.5)));
+        }
+        for (int k = firstSample; k <= lastSample; ++k) {
+            double sx = wholeSamples ? k + 0.5 : (k / pw) * pixelWidth + (k % pw) + 0.5;
+            if (sx < emptyLo || sx > emptyHi)
+                continue; // cleared above
+            if (sx > solidLo && sx < solidHi) {
+                row[k] = 255;
+                continue;
+            }
+            double sy = (y + 0.5) / aspect;
+            frame.apply(sx, sy);
+            // A quick distance (a multiplication for the division)
+            // settles the samples well inside or well outside the nib;
+            // only the rim takes the exact distance below.
+            const double t = std::clamp(
+                ((sx - seg.x0) * seg.dx + (sy - seg.y0) * seg.dy) * inverseLength2, 0.0, 1.0);
+            const double qx = std::abs(sx - seg.x0 - t * seg.dx);
+            const double qy = std::abs(sy - seg.y0 - t * seg.dy);
+            const double quick = square ? std::max(qx, qy) * std::max(qx, qy) : qx * qx + qy * qy;
+            if (quick < solid2) {
+                row[k] = 255;
+                continue;
+            }
+            if (quick > empty2)
+                continue;
+            double cx, cy;
+            seg.nearest(sx, sy, cx, cy);
+            const double d = square ? std::max(std::abs(sx - cx), std::abs(sy - cy))
+                                    : std::sqrt((sx - cx) * (sx - cx) + (sy - cy) * (sy - cy));
+            const double e = r + 0.5 - d;
+            uchar byte = 0;
+            if (e > 1.0)
+                byte = 255;
+            else if (e >= 0.0)
+                byte = uchar(std::round(255.0 * e));
+            row[k] = std::max(row[k], byte);
+        }
+    }
+}
+
+// The width-1 line between two pixels: n = max(|dx|, |dy|) steps, one pixel
+// per step along the longer axis.
+template <typename Visit> void walkLine(QPoint a, QPoint b, Visit visit)
+{
+    const int dx = b.x() - a.x();
+    const int dy = b.y() - a.y();
+    const int n = std::max(std::abs(dx), std::abs(dy));
+    for (int i = 0; i <= n; ++i) {
+        const int x = n == 0 ? a.x() : a.x() + int(std::round(double(i) / n * dx));
+        const int y = n == 0 ? a.y() : a.y() + int(std::round(double(i) / n * dy));
+        visit(x, y);
+    }
+}
+
+// Marks the width-1 line from a to b and makes the footprint one 8-connected
+// set around it: within a row the marked pixels are closed into one run, so
+// the rows the line crosses all hang on the line; every row beyond the
+// line's ends is joined to its neighbour nearer the line, by the fewest
+// pixels that make the two runs touch. With `joined` the footprint is known
+// to be connected around the line and only the line is marked.
+void joinToLine(uchar *bits, qsizetype stride, int pw, const QRect &bounds, QPoint a, QPoint b,
+                bool fullBytes, bool joined, std::vector<int> &lo, std::vector<int> &hi)
+{
+    const auto pixel = [&](int x, int y) { return bits + y * stride + x * pw; };
+    const auto mark = [&](int x, int y) {
+        if (fullBytes)
+            std::memset(pixel(x, y), 255, size_t(pw));
+        else
+            pixel(x, y)[0] = 255;
+    };
+    // A hard mask marks only a pixel's first byte; an anti-aliased one any.
+    const int bytes = fullBytes ? pw : 1;
+    const auto marked = [&](int x, int y) {
+        const uchar *m = pixel(x, y);
+        for (int i = 0; i < bytes; ++i)
+            if (m[i])
+                return true;
+        return false;
+    };
+    walkLine(a, b, [&](int x, int y) {
+        if (bounds.contains(x, y))
+            mark(x, y);
+    });
+
+    if (joined)
+        return;
+    const int rows = bounds.height();
+    lo.assign(size_t(rows), 0);
+    hi.assign(size_t(rows), -1);
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+        int first = bounds.left();
+        while (first <= bounds.right() && !marked(first, y))
+            ++first;
+        if (first > bounds.right())
+            continue;
+        int last = bounds.right();
+        while (!marked(last, y))
+            --last;
+        for (int x = first + 1; x < last; ++x)
+            if (!marked(x, y))
+                mark(x, y);
+        lo[size_t(y - bounds.top())] = first;
+        hi[size_t(y - bounds.top())] = last;
+    }
+
+    const int lineTop = std::max(std::min(a.y(), b.y()), bounds.top());
+    const int lineBottom = std::min(std::max(a.y(), b.y()), bounds.bottom());
+    if (lineTop > lineBottom)
+        return; // the line lies off the canvas
+    // Joins row y to row `near`; false once nothing lies beyond.
+    const auto join = [&](int y, int near, int step) {
+        const size_t i = size_t(y - bounds.top()), n = size_t(near - bounds.top());
+        if (lo[n] > hi[n])
+            return false;
+        if (lo[i] > hi[i]) {
+            int z = y + step;
+            while (z >= bounds.top() && z <= bounds.bottom() &&
+                   lo[size_t(z - bounds.top())] > hi[size_t(z - bounds.top())])
+                z += step;
+            if (z < bounds.top() || z > bounds.bottom())
+                return false;
+            const int x = std::clamp(lo[size_t(z - bounds.top())], lo[n], hi[n]);
+            mark(x, y);
+            lo[i] = hi[i] = x;
+        } else if (hi[i] < lo[n] - 1) {
+            for (int x = hi[i] + 1; x < lo[n]; ++x)
+                mark(x, y);
+            hi[i] = lo[n] - 1;
+        } else if (lo[i] > hi[n] + 1) {
+            for (int x = hi[n] + 1; x < lo[i]; ++x)
+                mark(x, y);
+            lo[i] = hi[n] + 1;
+        }
+        return true;
+    };
+    for (int y = lineTop - 1; y >= bounds.top() && join(y, y + 1, -1); --y) {
+    }
+    for (int y = lineBottom + 1; y <= bounds.bottom() && join(y, y - 1, 1); ++y) {
+    }
+}
+
 } // namespace
 
 bool paintIsAntialiased(const Project &project, const BrushSettings &brush)
@@ -309,13 +552,48 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
     if (m_mask.size() != maskSizeFor(project) || project.colormap().isEmpty())
         return QRect();
     const int width = qBound(BrushSettings::MinWidth, params.brush.width, BrushSettings::MaxWidth);
+    const NibOffset offset =
+        nibCentringOffset(width, project.view().pixelWidth(), project.view().displayAspect());
+    const QPoint a = copy.mapPixel(from, offset.x, offset.y);
+    const QPoint b = copy.mapPixel(to, offset.x, offset.y);
+
+    if (width == 1 && params.brush.pixelPerfect) {
+        const QRect bounds = footprintRect(project, width, BrushShape::Round, a, b);
+        if (bounds.isEmpty())
+            return QRect();
+        const int pw = maskPixelWidth(project);
+        clearMask(m_mask, bounds, pw);
+        uchar *bits = m_mask.bits();
+        const qsizetype stride = m_mask.bytesPerLine();
+        walkLine(a, b, [&](int x, int y) {
+            if (bounds.contains(x, y))
+                bits[y * stride + x * pw] = 255;
+        });
+        return bounds;
+    }
+    NibSweep nib;
+    nib.width = width;
+    nib.shape = params.brush.shape;
+    nib.mirrored = copy.mirrored;
+    nib.angle = params.nibAngle + (copy.mirrored ? copy.angle : -copy.angle);
+    return sweep(project, nib, QPointF(a.x() + offset.x, a.y() + offset.y),
+                 QPointF(b.x() + offset.x, b.y() + offset.y), a, b, antialiased);
+}
+
+QRect StrokeRenderer::sweep(const Project &project, const NibSweep &nib, QPointF p0, QPointF p1,
+                            QPoint a, QPoint b, bool antialiased)
+{
+    if (project.colormap().isEmpty())
+        return QRect();
+    if (m_mask.size() != maskSizeFor(project) || m_mask.format() != QImage::Format_Alpha8) {
+        m_mask = QImage(maskSizeFor(project), QImage::Format_Alpha8);
+        m_mask.fill(0);
+    }
+    const int width = qBound(BrushSettings::MinWidth, nib.width, BrushSettings::MaxWidth);
     const int pw = maskPixelWidth(project);
     const double pixelWidth = project.view().pixelWidth();
     const double aspect = project.view().displayAspect();
-    const NibOffset offset = nibCentringOffset(width, pixelWidth, aspect);
-    const QPoint a = copy.mapPixel(from, offset.x, offset.y);
-    const QPoint b = copy.mapPixel(to, offset.x, offset.y);
-    const BrushShape shape = width == 1 ? BrushShape::Round : params.brush.shape;
+    const BrushShape shape = width == 1 ? BrushShape::Round : nib.shape;
     const QRect bounds = footprintRect(project, width, shape, a, b);
     if (bounds.isEmpty())
         return QRect();
@@ -324,26 +602,11 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
     uchar *bits = m_mask.bits();
     const qsizetype stride = m_mask.bytesPerLine();
 
-    if (width == 1 && params.brush.pixelPerfect) {
-        // The strict line: one pixel per step along the longer axis.
-        const int dx = b.x() - a.x();
-        const int dy = b.y() - a.y();
-        const int n = std::max(std::abs(dx), std::abs(dy));
-        for (int i = 0; i <= n; ++i) {
-            const int x = n == 0 ? a.x() : a.x() + int(std::round(double(i) / n * dx));
-            const int y = n == 0 ? a.y() : a.y() + int(std::round(double(i) / n * dy));
-            if (bounds.contains(x, y))
-                bits[y * stride + x * pw] = 255;
-        }
-        return bounds;
-    }
-
     NibFrame frame;
     if (width > 1) {
-        frame.mirror = copy.mirrored;
-        const double angle = params.nibAngle + (copy.mirrored ? copy.angle : -copy.angle);
+        frame.mirror = nib.mirrored;
         // Angles are taken modulo a full turn so that 360 counts as upright.
-        const double turned = std::remainder(angle, 360.0);
+        const double turned = std::remainder(nib.angle, 360.0);
         if (std::abs(turned) > 1e-12) {
             frame.rotate = true;
             const double rad = turned * M_PI / 180.0;
@@ -351,129 +614,34 @@ QRect StrokeRenderer::rasterize(const Project &project, const PaintParams &param
             frame.sinA = std::sin(rad);
         }
     }
-    auto toFrame = [&](double x, double y, double &fx, double &fy) {
-        fx = x * pixelWidth;
-        fy = y / aspect;
-        frame.apply(fx, fy);
+    const auto segment = [&](const NibFrame &f, QPointF from, QPointF to) {
+        double x0 = from.x() * pixelWidth, y0 = from.y() / aspect;
+        double x1 = to.x() * pixelWidth, y1 = to.y() / aspect;
+        f.apply(x0, y0);
+        f.apply(x1, y1);
+        return Segment{x0, y0, x1 - x0, y1 - y0, (x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0)};
     };
-    double p0x, p0y, p1x, p1y;
-    toFrame(a.x() + offset.x, a.y() + offset.y, p0x, p0y);
-    toFrame(b.x() + offset.x, b.y() + offset.y, p1x, p1y);
-    const Segment seg{p0x, p0y, p1x - p0x, p1y - p0y,
-                      (p1x - p0x) * (p1x - p0x) + (p1y - p0y) * (p1y - p0y)};
-    const double r = width / 2.0 + 1e-6;
-    const bool square = shape == BrushShape::Square;
-    // Squared distances that are surely full (e > 1) or surely empty (e < 0)
-    // on an anti-aliased nib, with a margin far above any rounding.
-    constexpr double Margin = 1e-3;
-    const double solidR = std::max(0.0, r - 0.5 - Margin);
-    const double solid2 = solidR * solidR;
-    const double empty2 = (r + 0.5 + Margin) * (r + 0.5 + Margin);
-    const double inverseLength2 = seg.lengthSquared > 0.0 ? 1.0 / seg.lengthSquared : 0.0;
-
-    // Per row, the display x range that is surely inside the nib and the one
-    // outside which it is surely empty; only the samples between are measured.
-    const double emptyRho = r + 0.5 + Margin;
-    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
-        uchar *row = bits + y * stride;
-        double emptyLo = 0.0, emptyHi = -1.0, solidLo = 0.0, solidHi = -1.0;
-        if (!antialiased) {
-            // Samples at pixel centres: only those near the nib's outline
-            // take the exact test, the run between is surely covered.
-            const double sy = (y + 0.5) / aspect;
-            const double outer = r + Margin, inner = r - Margin;
-            const bool any = square ? sweptSquareSpan(seg, frame, sy, outer, emptyLo, emptyHi)
-                                    : capsuleSpan(seg, frame, sy, outer, emptyLo, emptyHi);
-            if (!any)
-                continue;
-            const bool anySolid =
-                inner > 0.0 && (square ? sweptSquareSpan(seg, frame, sy, inner, solidLo, solidHi)
-                                       : capsuleSpan(seg, frame, sy, inner, solidLo, solidHi));
-            if (!anySolid)
-                solidLo = 0.0, solidHi = -1.0;
-            const int first =
-                int(std::max(double(bounds.left()), std::ceil(emptyLo / pixelWidth - 0.5)));
-            const int last =
-                int(std::min(double(bounds.right()), std::floor(emptyHi / pixelWidth - 0.5)));
-            for (int x = first; x <= last; ++x) {
-                const double centre = (x + 0.5) * pixelWidth;
-                if (centre > solidLo && centre < solidHi) {
-                    row[x * pw] = 255;
-                    continue;
-                }
-                double sx, sy;
-                toFrame(x + 0.5, y + 0.5, sx, sy);
-                bool covered;
-                if (square) {
-                    covered = seg.withinSquare(sx, sy, r);
-                } else {
-                    double cx, cy;
-                    seg.nearest(sx, sy, cx, cy);
-                    covered = (sx - cx) * (sx - cx) + (sy - cy) * (sy - cy) <= r * r;
-                }
-                if (covered)
-                    row[x * pw] = 255;
-            }
-            continue;
-        }
-        const double sy = (y + 0.5) / aspect;
-        const bool anyEmpty = square ? squareSpan(seg, frame, sy, emptyRho, false, emptyLo, emptyHi)
-                                     : capsuleSpan(seg, frame, sy, emptyRho, emptyLo, emptyHi);
-        if (!anyEmpty)
-            continue; // the row stays cleared
-        const bool anySolid =
-            solidR > 0.0 && (square ? squareSpan(seg, frame, sy, solidR, true, solidLo, solidHi)
-                                    : capsuleSpan(seg, frame, sy, solidR, solidLo, solidHi));
-        if (!anySolid)
-            solidLo = 0.0, solidHi = -1.0;
-        // Sample k of the row sits at display x k + 0.5 when a pixel is a
-        // whole number of samples wide; only the samples between the spans'
-        // ends are visited.
-        const bool wholeSamples = pixelWidth == pw;
-        int firstSample = bounds.left() * pw, lastSample = bounds.right() * pw + pw - 1;
-        if (wholeSamples) {
-            firstSample = int(std::max(double(firstSample), std::ceil(emptyLo - 0.5)));
-            lastSample = int(std::min(double(lastSample), std::floor(emptyHi - 0.5)));
-        }
-        for (int k = firstSample; k <= lastSample; ++k) {
-            double sx = wholeSamples ? k + 0.5 : (k / pw) * pixelWidth + (k % pw) + 0.5;
-            if (sx < emptyLo || sx > emptyHi)
-                continue; // cleared above
-            if (sx > solidLo && sx < solidHi) {
-                row[k] = 255;
-                continue;
-            }
-            double sy = (y + 0.5) / aspect;
-            frame.apply(sx, sy);
-            // A quick distance (a multiplication for the division)
-            // settles the samples well inside or well outside the nib;
-            // only the rim takes the exact distance below.
-            const double t = std::clamp(
-                ((sx - seg.x0) * seg.dx + (sy - seg.y0) * seg.dy) * inverseLength2, 0.0, 1.0);
-            const double qx = std::abs(sx - seg.x0 - t * seg.dx);
-            const double qy = std::abs(sy - seg.y0 - t * seg.dy);
-            const double quick = square ? std::max(qx, qy) * std::max(qx, qy) : qx * qx + qy * qy;
-            if (quick < solid2) {
-                row[k] = 255;
-                continue;
-            }
-            if (quick > empty2) {
-                row[k] = 0;
-                continue;
-            }
-            double cx, cy;
-            seg.nearest(sx, sy, cx, cy);
-            const double d = square ? std::max(std::abs(sx - cx), std::abs(sy - cy))
-                                    : std::sqrt((sx - cx) * (sx - cx) + (sy - cy) * (sy - cy));
-            const double e = r + 0.5 - d;
-            uchar byte = 0;
-            if (e > 1.0)
-                byte = 255;
-            else if (e >= 0.0)
-                byte = uchar(std::round(255.0 * e));
-            row[k] = byte;
-        }
+    sweepRows(bits, stride, pw, bounds, segment(frame, p0, p1), frame, width / 2.0 + 1e-6,
+              shape == BrushShape::Square, antialiased, false, pixelWidth, aspect);
+    // A wider nib paints at least what the one-pixel pen paints between the
+    // same pixels, whatever its centring, shape and turn. From width 8 its
+    // solid core holds that line anyway (the centring, or a shape's end point
+    // anywhere in its pixel, moves the nib at most 2.4 display units off the
+    // pixel centres), so only narrower nibs take the extra pass.
+    if (width > 1 && width < 8) {
+        const NibFrame upright;
+        const QPointF centre(0.5, 0.5);
+        // Half a display unit reaches at most the next row.
+        const QRect rows = QRect(QPoint(bounds.left(), std::min(a.y(), b.y()) - 1),
+                                 QPoint(bounds.right(), std::max(a.y(), b.y()) + 1)) &
+                           bounds;
+        sweepRows(bits, stride, pw, rows, segment(upright, a + centre, b + centre), upright,
+                  0.5 + 1e-6, false, false, antialiased, pixelWidth, aspect);
     }
+    // A nib from width 8 is a convex footprint at least 8 display units thick
+    // around the line, so its rows already overlap their neighbours and hold
+    // the line: only narrower nibs need the joining.
+    joinToLine(bits, stride, pw, bounds, a, b, antialiased, width >= 8, m_rowLo, m_rowHi);
     return bounds;
 }
 
@@ -567,8 +735,12 @@ QRect StrokeRenderer::paintMask(PaintPass &pass, const QImage &mask, const QRect
             }
             if (k == 0)
                 continue;
-            if (hasLocks && project.isLocked(x, y))
+            if (hasLocks && project.isLocked(x, y)) {
+                if (!pass.m_refusal)
+                    pass.m_refusal =
+                        PaintRefusal{PaintRefusal::LockedPixel, QPoint(x, y), colors.stroke};
                 continue;
+            }
             quint8 color = colors.stroke;
             bool isOther = false;
             if (textured && !((textureRow >> (x & 15)) & 1u)) {
@@ -584,10 +756,16 @@ QRect StrokeRenderer::paintMask(PaintPass &pass, const QImage &mask, const QRect
                 color = m_mixTable.mix(color, under, highest);
             }
             const QPoint p(x, y);
-            if (budget && budget->blocked(p, color))
+            if (budget && budget->blocked(p, color)) {
+                if (!pass.m_refusal)
+                    pass.m_refusal = PaintRefusal{PaintRefusal::SpriteBudget, p, color};
                 continue;
-            if (singlePixel && wouldClash(isOther ? otherContext : strokeContext, target, p))
+            }
+            if (singlePixel && wouldClash(isOther ? otherContext : strokeContext, target, p)) {
+                if (!pass.m_refusal && inSprite(project, p))
+                    pass.m_refusal = PaintRefusal{PaintRefusal::SpriteColor, p, color};
                 continue;
+            }
             if (row[x] != color) {
                 row[x] = color;
                 left = std::min(left, x);
@@ -638,4 +816,111 @@ QRect StrokeRenderer::previewArea(const Project &project, const PaintParams &par
             area |= unitArea(project, footprint);
     }
     return area;
+}
+
+namespace
+{
+
+QString colorName(quint8 index)
+{
+    static const char *const names[16] = {QT_TRANSLATE_NOOP("StrokeRenderer", "black"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "white"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "red"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "cyan"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "purple"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "green"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "blue"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "yellow"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "orange"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "brown"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "light red"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "dark grey"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "grey"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "light green"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "light blue"),
+                                          QT_TRANSLATE_NOOP("StrokeRenderer", "light grey")};
+    return QCoreApplication::translate("StrokeRenderer", names[index & 15]);
+}
+
+QString trStroke(const char *text)
+{
+    return QCoreApplication::translate("StrokeRenderer", text);
+}
+
+// "a, b or c".
+QString colorList(const QList<quint8> &colors)
+{
+    QStringList names;
+    for (quint8 c : colors)
+        names << colorName(c);
+    if (names.size() < 2)
+        return names.join(QString());
+    const QString last = names.takeLast();
+    return trStroke("%1 or %2").arg(names.join(QStringLiteral(", ")), last);
+}
+
+QString unitName(const CanvasRegion &region, const SpriteGrid &grid, QPoint p)
+{
+    const int column = spriteColumnAt(grid, p.x());
+    switch (region.kind) {
+    case RegionKind::TopBorder:
+        return trStroke("the top border sprite in column %1").arg(column);
+    case RegionKind::BottomBorder:
+        return trStroke("the bottom border sprite in column %1").arg(column);
+    case RegionKind::LeftStrip:
+        return trStroke("the left border sprite %1 in row %2")
+            .arg(column)
+            .arg(spriteColorRowAt(grid, p.y()));
+    default:
+        return trStroke("the right border sprite %1 in row %2")
+            .arg(column + 2)
+            .arg(spriteColorRowAt(grid, p.y()));
+    }
+}
+
+} // namespace
+
+QString PaintRefusal::explain(const Project &project) const
+{
+    const QString at = QStringLiteral("(%1, %2)").arg(pixel.x()).arg(pixel.y());
+    if (reason == LockedPixel)
+        return trStroke("Nothing painted at %1: this pixel lies outside the part of the side "
+                        "border the C64 can show and always keeps the border colour.")
+            .arg(at);
+    for (const CanvasRegion &region : project.regions()) {
+        if (!region.rect.contains(pixel) || !region.isSprite())
+            continue;
+        if (reason == SpriteBudget)
+            return trStroke("Nothing painted at %1: the %2 border already shows 8 sprites, the "
+                            "most the C64 can. Paint in the columns that are already in use.")
+                .arg(at,
+                     region.kind == RegionKind::TopBorder ? trStroke("top") : trStroke("bottom"));
+        const ClashContext context = ClashContext::forStroke(project, color, true);
+        const quint16 commons = commonColorMask(context, region.kind);
+        const SpriteGrid grid = spriteGridOf(region, project.mode(), project.layoutSpec());
+        const QRect unit =
+            spriteRect(grid, spriteColumnAt(grid, pixel.x()), spriteColorRowAt(grid, pixel.y())) &
+            project.colormap().rect();
+        // The unit's own colour: the one colour besides the shared ones.
+        int own = -1;
+        for (int y = unit.top(); y <= unit.bottom() && own < 0; ++y)
+            for (int x = unit.left(); x <= unit.right(); ++x) {
+                const quint8 c = project.colormap().pixel(x, y);
+                if (!((commons >> c) & 1u)) {
+                    own = c;
+                    break;
+                }
+            }
+        QList<quint8> allowed;
+        for (int c = 0; c < 16; ++c)
+            if ((commons >> c) & 1u)
+                allowed << quint8(c);
+        if (own >= 0)
+            allowed << quint8(own);
+        return trStroke("Nothing painted in %1 at %2: it already has its own colour %3 and can "
+                        "take only %4, not %5.")
+            .arg(unitName(region, grid, pixel), at, colorName(quint8(std::max(own, 0))),
+                 colorList(allowed), colorName(color));
+    }
+    return QString();
 }

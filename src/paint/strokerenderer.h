@@ -12,8 +12,11 @@
 #include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
+#include <QString>
 #include <optional>
+#include <vector>
 
 class Colormap;
 class Project;
@@ -24,6 +27,16 @@ struct StrokeColors {
     quint8 stroke = 1;
     quint8 other = 0;
     friend bool operator==(const StrokeColors &, const StrokeColors &) = default;
+};
+
+// The nib one sweep paints: its width and shape, and the frame it is turned
+// in (degrees; a mirrored copy flips the frame first). Width 1 is always an
+// upright round nib.
+struct NibSweep {
+    int width = 1;
+    BrushShape shape = BrushShape::Round;
+    bool mirrored = false;
+    double angle = 0.0;
 };
 
 // Everything one segment paint reads besides the document.
@@ -37,6 +50,19 @@ struct PaintParams {
     double nibAngle = 0.0;
     // The symmetry copies, identity first; empty paints the identity only.
     QList<SymmetryTransform> transforms;
+};
+
+// The first pixel a paint had to leave out for a reason the artist can act
+// on: a locked pixel, a colour a border sprite cannot take, or a ninth
+// sprite in a border that already shows eight.
+struct PaintRefusal {
+    enum Reason { LockedPixel, SpriteColor, SpriteBudget };
+    Reason reason = LockedPixel;
+    QPoint pixel;
+    quint8 color = 0;
+
+    // Says why, in the artist's terms: which unit and what it can take.
+    QString explain(const Project &project) const;
 };
 
 // One edit's target: the document's own colormap for a real edit, or a copy
@@ -58,6 +84,8 @@ public:
     QRect changed() const { return m_changed; }
     // The union of the nib footprints painted, every symmetry copy included.
     QRect footprint() const { return m_footprint; }
+    // The first pixel this pass had to leave out, if any.
+    const std::optional<PaintRefusal> &refusal() const { return m_refusal; }
 
 private:
     friend class StrokeRenderer;
@@ -69,6 +97,7 @@ private:
     std::optional<SpriteBudgetState> m_budget;
     QRect m_changed;
     QRect m_footprint;
+    std::optional<PaintRefusal> m_refusal;
 };
 
 // The shared paint pipeline: rasterises a nib swept along a segment into a
@@ -117,6 +146,14 @@ public:
     QRect rasterize(const Project &project, const PaintParams &params,
                     const SymmetryTransform &copy, QPoint from, QPoint to, bool antialiased);
 
+    // Sweeps the nib from p0 to p1 (colormap coordinates, centring offsets
+    // included) into the mask, cleared over the footprint first, together
+    // with the one-pixel pen's line from pixel a to pixel b (the pixels p0
+    // and p1 belong to), and joins the footprint into one 8-connected set
+    // around that line. Returns the footprint, clipped to the canvas.
+    QRect sweep(const Project &project, const NibSweep &nib, QPointF p0, QPointF p1, QPoint a,
+                QPoint b, bool antialiased);
+
     // The area a preview of this segment may change: every copy's footprint
     // grown to the cells and sprites the clash rules may repaint.
     QRect previewArea(const Project &project, const PaintParams &params, QPoint from,
@@ -138,6 +175,9 @@ private:
     AntialiasCoverage m_realCoverage;
     AntialiasCoverage m_previewCoverage;
     AntialiasMixTable m_mixTable;
+    // Per-row runs of the footprint being joined.
+    std::vector<int> m_rowLo;
+    std::vector<int> m_rowHi;
 };
 
 // Whether a paint of this width and brush on this project blends its edges.

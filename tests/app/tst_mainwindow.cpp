@@ -27,6 +27,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -276,6 +277,7 @@ private slots:
         inputs.penWidth = 3;
         inputs.hoverValid = true;
         inputs.hoverPixel = QPoint(100, 50);
+        inputs.stagedShapes = 2;
         window.setStatusInputs(inputs);
         const QList<ElidedLabel *> labels =
             window.QMainWindow::statusBar()->findChildren<ElidedLabel *>();
@@ -285,7 +287,10 @@ private slots:
         QCOMPARE(texts.join(QLatin1Char('|')),
                  QStringLiteral("Mode: Hires|Size: 320×200|Aspect: Square|Brush: Square 3|Zoom: "
                                 "250%|Rotation: 0.00°|Char: (12, 6)|Sprite: --|") +
-                     FirstStart::hint());
+                     FirstStart::hint() + QStringLiteral("|2 shapes staged"));
+        inputs.stagedShapes = 1;
+        window.setStatusInputs(inputs);
+        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
 
         // Messages clear when their time is up; a new one restarts the timer.
         window.showStatusMessage(QStringLiteral("first"), 60000);
@@ -298,7 +303,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.showStatusMessage(QStringLiteral("Saved art.kvn."), 60000);
-        const int stretch[] = {3, 2, 2, 2, 2, 2, 2, 2, 3};
+        const int stretch[] = {3, 2, 2, 2, 2, 2, 2, 2, 3, 2};
         for (const int width : {1600, 420}) {
             window.resize(width, 400);
             QTRY_VERIFY(width > 500 ? labels[0]->width() > 200 : labels[0]->width() < 80);
@@ -609,6 +614,58 @@ private slots:
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(!tool->hasFloat());
         QCOMPARE(project.history().position(), 2);
+    }
+
+    // Commit and Discard Shapes and the staged count follow the stage, and
+    // no clipboard entry cuts into a shape drag.
+    void stagedShapesEntries()
+    {
+        TestWindow window;
+        window.resize(800, 600);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CanvasArea *canvas = window.canvas();
+        const auto entry = [&](const char *name) {
+            return window.findChild<QAction *>(QLatin1String(name));
+        };
+        const auto widgetAt = [&](double x, double y) {
+            return canvas->viewTransform().toWidget(QPointF(x, y));
+        };
+        const auto mouse = [&](QEvent::Type type, QPointF pos, Qt::MouseButtons held) {
+            QMouseEvent event(type, pos, canvas->mapToGlobal(pos), Qt::LeftButton, held,
+                              Qt::NoModifier);
+            QApplication::sendEvent(canvas, &event);
+        };
+        Project &project = window.project();
+        project.colormap().setPixel(3, 3, 1);
+        entry("selectAll")->trigger();
+        entry("copy")->trigger();
+        entry("shapeTool")->setChecked(true);
+        QVERIFY(!entry("commitShapes")->isEnabled() && !entry("discardShapes")->isEnabled());
+        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("statusStage"))->isVisible());
+        mouse(QEvent::MouseButtonPress, widgetAt(20, 20), Qt::LeftButton);
+        mouse(QEvent::MouseMove, widgetAt(60, 40), Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, widgetAt(60, 40), Qt::NoButton);
+        QVERIFY(entry("commitShapes")->isEnabled() && entry("discardShapes")->isEnabled());
+        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
+        QVERIFY(window.findChild<QWidget *>(QStringLiteral("statusStage"))->isVisible());
+
+        // Mid-drag the clipboard entries change nothing and commit nothing.
+        const Colormap before = project.colormap();
+        mouse(QEvent::MouseButtonPress, widgetAt(100, 100), Qt::LeftButton);
+        mouse(QEvent::MouseMove, widgetAt(140, 120), Qt::LeftButton);
+        for (const char *name : {"paste", "pasteTransparent", "copy", "cut"})
+            entry(name)->trigger();
+        QVERIFY(entry("shapeTool")->isChecked() && !canvas->selectTool()->hasFloat());
+        QCOMPARE(project.colormap(), before);
+        QCOMPARE(project.history().nodeCount(), 0);
+        mouse(QEvent::MouseButtonRelease, widgetAt(140, 120), Qt::NoButton);
+        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("2 shapes staged"));
+
+        entry("commitShapes")->trigger();
+        QCOMPARE(project.history().nodeCount(), 1);
+        QVERIFY(!entry("commitShapes")->isEnabled() && !entry("discardShapes")->isEnabled());
+        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("statusStage"))->isVisible());
     }
 
     void aboutDialog()

@@ -89,6 +89,108 @@ private slots:
         QCOMPARE(f.project.history().nodeCount(), 1);
     }
 
+    void fastDragPaintsAConnectedLine()
+    {
+        // Ten pointer events from top to bottom of a multicolor canvas: the
+        // line lands whole, every pointer pixel on it, with no gaps.
+        for (const double aspect : {1.0, 0.75}) {
+            PenFixture f(1);
+            f.project.view().setDisplayAspect(aspect);
+            PixelList path;
+            for (int i = 0; i < 10; ++i)
+                path << QPoint(70 + 2 * i, 5 + 21 * i);
+            stroke(f.c, path);
+            const PixelList painted = changedPixels(f.project.colormap(), Colormap(160, 200));
+            for (const QPoint p : path)
+                QVERIFY(painted.contains(p));
+            PixelList reached{painted.first()};
+            for (qsizetype i = 0; i < reached.size(); ++i)
+                for (const QPoint p : painted)
+                    if (!reached.contains(p) && std::abs(p.x() - reached[i].x()) <= 1 &&
+                        std::abs(p.y() - reached[i].y()) <= 1)
+                        reached << p;
+            QCOMPARE(reached.size(), painted.size());
+        }
+    }
+
+    void spriteFramesRepaintWhereverTheyChange()
+    {
+        // Eight top-border sprites of one pixel each; a stroke through a ninth
+        // column pushes the eighth out of the budget, far from the stroke:
+        // its new red frame is repainted at once, not at the next redraw.
+        CanvasFixture f{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites})};
+        const CanvasRegion top = f.project.regions().first();
+        QCOMPARE(top.kind, RegionKind::TopBorder);
+        const SpriteGrid grid = spriteGridOf(top, CanvasMode::Hires, f.project.layoutSpec());
+        for (int column = 0; column < 8; ++column) {
+            const QPoint p = spriteRect(grid, column, 0).topLeft() + QPoint(2, 2);
+            f.project.colormap().setPixel(p.x(), p.y(), 1);
+        }
+        f.c->refreshWholeImage();
+        QCoreApplication::processEvents();
+        struct PaintedArea : QObject {
+            QRegion region;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } painted;
+        f.c->installEventFilter(&painted);
+        const ClashContext rules = ClashContext::forSweep(f.project);
+        const QList<QRect> before = redFrameSet(rules, f.project.colormap()).top;
+        const QPoint corner = spriteRect(grid, 10, 0).topLeft();
+        stroke(f.c, {corner + QPoint(1, 1), corner + QPoint(12, 16), corner + QPoint(3, 18)});
+        QCoreApplication::processEvents();
+        const QList<QRect> after = redFrameSet(rules, f.project.colormap()).top;
+        QCOMPARE(after, QList<QRect>{spriteRect(grid, 7, 0) | spriteRect(grid, 7, 1)});
+        for (const QRect &frame : after) {
+            if (before.contains(frame))
+                continue;
+            const QRect shown =
+                f.c->viewTransform().widgetFromCanvas().mapRect(QRectF(frame)).toAlignedRect();
+            QVERIFY((QRegion(shown) - painted.region).isEmpty());
+        }
+    }
+
+    void refusalsAreExplainedOncePerStroke()
+    {
+        // A top-border sprite that already has its own colour refuses another
+        // one from the one-pixel pen; the status says so once per stroke,
+        // naming the sprite, its colour and the colours it can take.
+        CanvasFixture f{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites})};
+        const CanvasRegion top = f.project.regions().first();
+        const SpriteGrid grid = spriteGridOf(top, CanvasMode::Hires, f.project.layoutSpec());
+        const QPoint corner = spriteRect(grid, 3, 0).topLeft();
+        f.project.colormap().setPixel(corner.x() + 1, corner.y() + 1, 2);
+        QSignalSpy said(f.c, &CanvasArea::statusMessage);
+        f.c->setPenIndex(5);
+        for (int strokes = 1; strokes <= 2; ++strokes) {
+            stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9), corner + QPoint(6, 14)});
+            QCOMPARE(said.count(), strokes);
+        }
+        QCOMPARE(f.project.colormap().pixel(corner.x() + 4, corner.y() + 2), quint8(0));
+        QCOMPARE(said.last().first().toString(),
+                 QStringLiteral("Nothing painted in the top border sprite in column 3 at (%1, %2): "
+                                "it already has its own colour red and can take only black or "
+                                "red, not green.")
+                     .arg(corner.x() + 4)
+                     .arg(corner.y() + 2));
+        // Painting its own colour is fine and says nothing.
+        f.c->setPenIndex(2);
+        stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9)});
+        QCOMPARE(said.count(), 2);
+        // A locked pixel of the hires side canvas.
+        CanvasFixture side{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites})};
+        QSignalSpy sideSaid(side.c, &CanvasArea::statusMessage);
+        side.c->setPenIndex(1);
+        stroke(side.c, {QPoint(410, 50), QPoint(412, 60)});
+        QCOMPARE(sideSaid.count(), 1);
+        QVERIFY(sideSaid.first().first().toString().startsWith(
+            QStringLiteral("Nothing painted at (410, 50): ")));
+    }
+
     void settingsReachTheStroke()
     {
         // A textured square dab with kaleidoscope copies on a turned view of

@@ -93,6 +93,32 @@ private slots:
         QVERIFY(s.kind == ShapeKind::Path || near(c[0], {100, 100}));
         QVERIFY(mods || std::abs(f.w(c[1]).y() - f.w(c[0]).y()) < 1e-6);
     }
+    void linesRunPressToRelease()
+    {
+        // A staged line from a press to a release in any of the eight
+        // principal directions paints exactly the pixels between them, one
+        // per step, on both modes.
+        for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor})
+            for (const QPoint d : {QPoint(1, 0), QPoint(1, 1), QPoint(0, 1), QPoint(-1, 1),
+                                   QPoint(-1, 0), QPoint(-1, -1), QPoint(0, -1), QPoint(1, -1)}) {
+                CanvasFixture f{Project(mode)};
+                f.c->setShapeTool(true);
+                f.c->setPenIndex(5);
+                const QPoint from(80, 100), to = from + 31 * d;
+                press(f.c, at(f.c, from));
+                move(f.c, at(f.c, to));
+                release(f.c, at(f.c, to));
+                f.c->shapeTool()->commitStaged();
+                for (int y = 0; y < f.project.height(); ++y)
+                    for (int x = 0; x < f.project.width(); ++x) {
+                        const QPoint p(x, y), off = p - from;
+                        const int step = std::max(std::abs(off.x()), std::abs(off.y()));
+                        const bool onLine = step <= 31 && off == step * d;
+                        QVERIFY2((f.project.colormap().pixel(x, y) == 5) == onLine,
+                                 qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                    }
+            }
+    }
     void handles_data() { addTextRows("canvas/shapetool.txt", "handle"); }
     void handles()
     {

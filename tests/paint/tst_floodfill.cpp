@@ -90,6 +90,46 @@ private slots:
             }
         }
     }
+    void symmetricCopies_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 97u); }
+    void symmetricCopies()
+    {
+        // Every copy of a symmetric fill or contour finds its area on the
+        // canvas as it was before the click: the result is the union of the
+        // copies each done alone on the untouched canvas.
+        QFETCH(quint32, seed);
+        Dice dice{QRandomGenerator(seed)};
+        Project p(CanvasMode::Multicolor);
+        p.view().setDisplayAspect(1.0);
+        for (int i = dice.between(1, 4); i > 0; --i)
+            p.colormap().fillRect(QRect(dice.between(20, 120), dice.between(30, 150),
+                                        dice.between(4, 40), dice.between(4, 40)),
+                                  2);
+        StrokeRenderer renderer;
+        renderer.prepare(p);
+        FloodFill fill(renderer);
+        FillSettings s;
+        s.brush.setWidth(dice.between(1, 4));
+        s.placement = ContourPlacement(dice.below(3));
+        const bool contour = dice.chance(75);
+        s.transforms = symmetryTransforms(
+            SymmetryMode(dice.between(1, 5)),
+            SymmetryAxes{dice.between(150, 250), dice.between(120, 200)}, 2, 1.0);
+        const QPoint at(dice.between(20, 140), dice.between(30, 170));
+        const Project untouched = p;
+        Colormap expected = p.colormap();
+        for (const SymmetryTransform &copy : s.transforms) {
+            Project alone = untouched;
+            FillSettings one = s;
+            one.transforms.clear();
+            fill.apply(alone, one, copy.mapPixel(at), contour, {3, 0});
+            for (int y = 0; y < p.height(); ++y)
+                for (int x = 0; x < p.width(); ++x)
+                    if (alone.colormap().pixel(x, y) != untouched.colormap().pixel(x, y))
+                        expected.setPixel(x, y, alone.colormap().pixel(x, y));
+        }
+        fill.apply(p, s, at, contour, {3, 0});
+        QCOMPARE(p.colormap(), expected);
+    }
     void randomClicks_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 2246822519u); }
     void randomClicks()
     {

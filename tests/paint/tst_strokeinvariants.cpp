@@ -2,13 +2,16 @@
 // the artwork stays within the colour rules, the locked pixels keep the
 // border colour, the sprite budget holds under Enforce, the reported
 // changed rectangles cover every changed pixel, and undoing every recorded
-// stroke gives back the first colormap byte for byte.
+// stroke gives back the first colormap byte for byte. Random drags at any
+// speed land connected: pen, eraser, shape outline and contour band.
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
 #include "randomdocument.h"
 
+#include "paint/floodfill.h"
 #include "paint/penstroke.h"
+#include "paint/shaperenderer.h"
 #include "paint/strokerenderer.h"
 
 #include "document/geometry.h"
@@ -19,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <bit>
+#include <cmath>
 
 namespace
 {
@@ -52,6 +56,46 @@ quint8 randomColor(Dice &dice, const Project &project)
 {
     return dice.chance(50) ? project.slot(ColorSlot(dice.below(ColorSlotCount)))
                            : quint8(dice.below(16));
+}
+
+// The pixels a paint touched: those it changed, or for an anti-aliased
+// paint every pixel it gave some coverage (a faint edge may keep its colour).
+QByteArray coverageBytes(const AntialiasCoverage &coverage)
+{
+    QByteArray bytes;
+    for (int y = 0; y < coverage.size().height(); ++y)
+        bytes.append(reinterpret_cast<const char *>(coverage.row(y)), coverage.size().width());
+    return bytes;
+}
+
+using PixelSet = QSet<std::pair<int, int>>;
+PixelSet paintedPixels(const Colormap &before, const Colormap &after,
+                       const AntialiasCoverage *coverage)
+{
+    PixelSet set;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (coverage ? coverage->coverage(x, y) > 0 : before.pixel(x, y) != after.pixel(x, y))
+                set.insert({x, y});
+    return set;
+}
+
+bool eightConnected(const PixelSet &set)
+{
+    if (set.isEmpty())
+        return false;
+    PixelSet seen{*set.begin()};
+    QList<std::pair<int, int>> todo{*set.begin()};
+    while (!todo.isEmpty()) {
+        const auto [x, y] = todo.takeLast();
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (set.contains({x + dx, y + dy}) && !seen.contains({x + dx, y + dy})) {
+                    seen.insert({x + dx, y + dy});
+                    todo.append({x + dx, y + dy});
+                }
+    }
+    return seen.size() == set.size();
 }
 
 } // namespace
@@ -131,6 +175,113 @@ private slots:
         while (project.history().canUndo())
             project.history().undo(project);
         QCOMPARE(project.colormap(), first);
+    }
+
+    // A drag at any speed, nib, width, mode, aspect and view turn paints one
+    // 8-connected set holding every segment's end pixels and all that the
+    // one-pixel pen paints along the same pixels; a shape's outline through
+    // the same points paints exactly the same. Every contour band of a
+    // rectangle is one ring.
+    void connectedDrags_data() { addSeedRows("KORVEN_PAINT_SEEDS", 60, 40503u); }
+    void connectedDrags()
+    {
+        QFETCH(quint32, seed);
+        Dice dice{QRandomGenerator(seed)};
+        Project project(dice.chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires);
+        project.view().setDisplayAspect(dice.pick({1.0, 0.9375, 0.75}));
+        StrokeRenderer renderer;
+        renderer.prepare(project);
+        const bool eraser = dice.chance(25);
+        const quint8 ink = eraser ? 0 : 1;
+        project.colormap().fillRect(project.colormap().rect(), eraser ? 1 : 0);
+        const Colormap blank = project.colormap();
+
+        PenSettings settings;
+        settings.brush.setWidth(dice.pick({1, 1, 2, 2, 3, 4, dice.between(5, 32)}));
+        settings.brush.shape = dice.chance(50) ? BrushShape::Square : BrushShape::Round;
+        settings.brush.antialiased = dice.chance(30);
+        settings.viewRotation = dice.pick({0.0, 0.0, 45.0, -90.0, dice.unit() * 360 - 180});
+        const int margin = 24;
+        QList<QPoint> drag{QPoint(dice.between(margin, project.width() - margin),
+                                  dice.between(margin, project.height() - margin))};
+        for (int i = dice.between(1, 8); i > 0; --i) {
+            const double step = dice.between(1, 60), angle = dice.unit() * 2 * M_PI;
+            const QPoint p = drag.last() + QPoint(int(std::lround(step * std::cos(angle))),
+                                                  int(std::lround(step * std::sin(angle))));
+            drag << QPoint(std::clamp(p.x(), margin, project.width() - margin),
+                           std::clamp(p.y(), margin, project.height() - margin));
+        }
+        const auto stroke = [&](const PenSettings &pen) {
+            project.colormap() = blank;
+            PenStroke stroke(renderer);
+            PenEvent e{drag.first()};
+            stroke.press(project, pen, e, {ink, ink}, std::nullopt);
+            for (const QPoint p : drag.mid(1)) {
+                e.pixel = p;
+                stroke.move(project, pen, e);
+            }
+            stroke.release(project, pen, e);
+            const bool aa = paintIsAntialiased(project, pen.brush);
+            return paintedPixels(blank, project.colormap(),
+                                 aa ? &renderer.realCoverage() : nullptr);
+        };
+        const QByteArray what = QByteArray("width ") + QByteArray::number(settings.brush.width);
+        const PixelSet painted = stroke(settings);
+        QVERIFY2(eightConnected(painted), what);
+        for (const QPoint p : drag)
+            QVERIFY2(painted.contains({p.x(), p.y()}), what);
+        PenSettings thin = settings;
+        thin.brush.setWidth(1);
+        const PixelSet line = stroke(thin);
+        QVERIFY(eightConnected(line));
+        QVERIFY2(painted.contains(line), what);
+
+        // The same path as a staged shape: its points where the pen puts the
+        // nib's centre, with the nib upright as the pen's is at no view turn.
+        settings.viewRotation = 0.0;
+        stroke(settings);
+        const Colormap upright = project.colormap();
+        const QByteArray uprightCoverage = coverageBytes(renderer.realCoverage());
+        const NibOffset offset = nibCentringOffset(
+            settings.brush.width, project.view().pixelWidth(), project.view().displayAspect());
+        StagedShape path;
+        path.kind = ShapeKind::Path;
+        path.halfSize = path.capturedHalfSize = QPointF(1, 1);
+        for (const QPoint p : drag)
+            path.points << QPointF((p.x() + offset.x) * project.view().pixelWidth(),
+                                   (p.y() + offset.y) / project.view().displayAspect());
+        path.strokeColor = path.otherColor = ink;
+        path.width = settings.brush.width;
+        path.nib = settings.brush.shape;
+        path.antialiased = settings.brush.antialiased;
+        project.colormap() = blank;
+        ShapeRenderer shapes(renderer);
+        {
+            PaintPass pass = renderer.beginEdit(project);
+            shapes.paint(pass, path, {});
+        }
+        if (paintIsAntialiased(project, settings.brush))
+            QCOMPARE(coverageBytes(renderer.realCoverage()), uprightCoverage);
+        else
+            QCOMPARE(project.colormap(), upright);
+
+        // A contour around a rectangle, on multicolor where contours exist.
+        if (project.mode() != CanvasMode::Multicolor)
+            return;
+        project.colormap() = blank;
+        const QRect box(dice.between(30, 80), dice.between(40, 90), dice.between(4, 40),
+                        dice.between(4, 60));
+        project.colormap().fillRect(box, 2);
+        const Colormap withBox = project.colormap();
+        FillSettings fill;
+        fill.brush = settings.brush;
+        fill.placement = ContourPlacement(dice.below(3));
+        FloodFill(renderer).apply(project, fill, box.center(), true,
+                                  {ink == 0 ? quint8(3) : ink, 0});
+        const bool aa = paintIsAntialiased(project, fill.brush);
+        QVERIFY2(eightConnected(paintedPixels(withBox, project.colormap(),
+                                              aa ? &renderer.realCoverage() : nullptr)),
+                 what + " contour " + QByteArray::number(int(fill.placement)));
     }
 };
 

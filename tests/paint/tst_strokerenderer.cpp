@@ -182,7 +182,10 @@ private slots:
         // Every sample of an anti-aliased segment on an upright view follows
         // the coverage rule: full within half the width less half a pixel of
         // the segment's nearest point (the larger axis distance for a square
-        // nib), empty beyond half the width plus half a pixel, a ramp between.
+        // nib), empty beyond half the width plus half a pixel, a ramp between;
+        // and full on every pixel the one-pixel pen paints between the same
+        // pixels (its centre within half a unit of the line between their
+        // centres, or on the strict line), so the stroke never thins below it.
         QRandomGenerator dice(7);
         for (int n = 0; n < 60; ++n) {
             const CanvasMode mode = CanvasMode(n % 2);
@@ -203,6 +206,25 @@ private slots:
                 p1((b.x() + off.x) * pw, b.y() + off.y);
             const QPointF d = p1 - p0;
             const double r = width / 2.0 + 1e-6;
+            QSet<std::pair<int, int>> thin;
+            const int steps = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
+            for (int i = 0; i <= steps; ++i)
+                thin.insert(
+                    {a.x() + (steps ? int(std::round(double(i) / steps * (b.x() - a.x()))) : 0),
+                     a.y() + (steps ? int(std::round(double(i) / steps * (b.y() - a.y()))) : 0)});
+            const QPointF c0((a.x() + 0.5) * pw, a.y() + 0.5),
+                cd = QPointF((b - a).x() * pw, (b - a).y());
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int x = box.left(); x <= box.right(); ++x) {
+                    const QPointF centre((x + 0.5) * pw, y + 0.5);
+                    const double l2 = QPointF::dotProduct(cd, cd);
+                    const double t =
+                        l2 > 0 ? std::clamp(QPointF::dotProduct(centre - c0, cd) / l2, 0.0, 1.0)
+                               : 0.0;
+                    const QPointF q = centre - (c0 + t * cd);
+                    if (std::hypot(q.x(), q.y()) <= 0.5 + 1e-6)
+                        thin.insert({x, y});
+                }
             for (int y = box.top(); y <= box.bottom(); ++y)
                 for (int k = box.left() * int(pw); k < (box.right() + 1) * int(pw); ++k) {
                     const QPointF sample(k + 0.5, y + 0.5);
@@ -215,7 +237,9 @@ private slots:
                                             ? std::max(std::abs(q.x()), std::abs(q.y()))
                                             : std::hypot(q.x(), q.y());
                     const double e = r + 0.5 - dist;
-                    const int expected = e > 1.0 ? 255 : e >= 0.0 ? int(std::round(255.0 * e)) : 0;
+                    const int expected = e > 1.0 || thin.contains({k / int(pw), y}) ? 255
+                                         : e >= 0.0 ? int(std::round(255.0 * e))
+                                                    : 0;
                     QVERIFY2(mask.constScanLine(y)[k] == expected,
                              qPrintable(
                                  QStringLiteral("segment %1: sample %2,%3").arg(n).arg(k).arg(y)));
