@@ -53,8 +53,6 @@ private slots:
         QTest::addColumn<int>("bright"); // the full channel after dimming and blur
         QTest::newRow("odd row") << 5 << 251;
         QTest::newRow("even row") << 4 << 201;
-        QTest::newRow("odd row 1") << 1 << 251;
-        QTest::newRow("even row 8") << 8 << 201;
     }
     void singleWhitePixel()
     {

@@ -1,8 +1,7 @@
-// The dashboard bar, its buttons and separators.
+// The dashboard bar and its buttons.
 
 #include "widgets/dashboardbar.h"
 #include "widgets/dashboardbutton.h"
-#include "widgets/dashboardseparator.h"
 
 #include <QAction>
 #include <QMouseEvent>
@@ -31,14 +30,6 @@ QIcon whiteSquare()
     return QIcon(pixmap);
 }
 
-QImage rendered(QWidget &widget)
-{
-    QImage image(widget.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    widget.render(&image, {}, {}, QWidget::DrawChildren);
-    return image;
-}
-
 } // namespace
 
 class TestDashboardBars : public QObject
@@ -46,53 +37,6 @@ class TestDashboardBars : public QObject
     Q_OBJECT
 
 private slots:
-    // The fixed width is left gap + line + right gap, negatives taken as 0;
-    // the line is painted after the left gap, inset 3 from top and bottom.
-    void separator_data()
-    {
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<int>("right");
-        QTest::addColumn<int>("width");
-        QTest::newRow("wide line") << 2 << 5 << 3 << 10;
-        QTest::newRow("negative left") << -7 << 2 << 13 << 15;
-        QTest::newRow("negative line") << 4 << -2 << 13 << 17;
-        QTest::newRow("all negative") << -1 << -1 << -1 << 0;
-    }
-    void separator()
-    {
-        QFETCH(int, left);
-        QFETCH(int, line);
-        QFETCH(int, right);
-        QFETCH(int, width);
-        DashboardSeparator separator;
-        QCOMPARE(separator.width(), 18);
-        separator.setLineColor(Qt::red);
-        separator.setLeftGap(left);
-        separator.setLineWidth(line);
-        separator.setRightGap(right);
-        QCOMPARE(separator.minimumWidth(), width);
-        QCOMPARE(separator.maximumWidth(), width);
-        separator.resize(width, 20);
-        const QImage image = rendered(separator);
-        const int from = std::max(left, 0);
-        for (int x = 0; x < width; ++x)
-            for (const int y : {2, 3, 10, 16, 17})
-                QCOMPARE(image.pixel(x, y) == qRgb(255, 0, 0),
-                         x >= from && x < from + line && y >= 3 && y < 17);
-    }
-    void barButtons()
-    {
-        DashboardBar bar;
-        QAction action(whiteSquare(), QStringLiteral("Pen Tool"));
-        DashboardButton *button = bar.addAction(&action);
-        QCOMPARE(button->defaultAction(), &action);
-        QCOMPARE(button->iconSize(), QSize(20, 20));
-        QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
-        QCOMPARE(button->focusPolicy(), Qt::NoFocus);
-        QCOMPARE(bar.addButton(whiteSquare(), QStringLiteral("Shapes"))->toolTip(),
-                 QStringLiteral("Shapes"));
-    }
     // No press or move on a bar reaches the widget beneath it.
     void barSwallowsThePointer()
     {
@@ -111,19 +55,6 @@ private slots:
         // The backdrop itself still hears its own presses.
         QTest::mousePress(&backdrop, Qt::LeftButton, {}, QPoint(350, 150));
         QCOMPARE(backdrop.presses, 1);
-    }
-    void flatBottomSquaresTheLowerCorners()
-    {
-        DashboardBar bar;
-        bar.setPillOpacity(1.0);
-        bar.setPillFill(Qt::red);
-        bar.setPillEdge(Qt::red);
-        bar.resize(100, 40);
-        QCOMPARE(qAlpha(rendered(bar).pixel(1, 38)), 0);
-        bar.setFlatBottom(true);
-        const QImage flat = rendered(bar);
-        QCOMPARE(qAlpha(flat.pixel(1, 1)), 0);
-        QCOMPARE(qAlpha(flat.pixel(1, 38)), 255);
     }
     void buttonTints()
     {
