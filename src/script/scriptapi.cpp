@@ -587,7 +587,8 @@ int ScriptApi::fill(lua_State *L)
     settings.textureMode = paint.textureMode;
     beginOtherEdit();
     PaintPass pass = m_renderer.beginEdit(m_work);
-    return pushChanged(L, m_fill.fillFrom(pass, settings, p, paint.colors));
+    const Colormap before = pass.target(); // shared until the pass writes
+    return pushChanged(L, m_fill.fillFrom(pass, before, settings, p, paint.colors));
 }
 
 int ScriptApi::contour(lua_State *L)
@@ -601,7 +602,8 @@ int ScriptApi::contour(lua_State *L)
     settings.placement = paint.placement;
     beginOtherEdit();
     PaintPass pass = m_renderer.beginEdit(m_work);
-    return pushChanged(L, m_fill.contourFrom(pass, settings, p, paint.colors));
+    const Colormap before = pass.target(); // shared until the pass writes
+    return pushChanged(L, m_fill.contourFrom(pass, before, settings, p, paint.colors));
 }
 
 int ScriptApi::swap(lua_State *L)

@@ -184,8 +184,9 @@ private slots:
                               << "Saved close.kvn.";
         QTest::newRow("staged, cancel")
             << true << true << int(QMessageBox::Cancel) << false << false << QString();
+        // Staging records no edit, so the first-start hint still stands.
         QTest::newRow("only staged, cancel")
-            << false << true << int(QMessageBox::Cancel) << false << false << QString();
+            << false << true << int(QMessageBox::Cancel) << false << false << FirstStart::hint();
     }
     void close()
     {
