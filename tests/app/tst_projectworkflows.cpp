@@ -777,29 +777,46 @@ private slots:
                                               .arg(QDir::toNativeSeparators(path))));
     }
 
+    // The presets and the New Canvas dialog ask before replacing a modified
+    // project; Cancel keeps it and the dialog never opens.
     void newCanvas()
     {
         TestWindow window;
+        window.chosenPath = m_dir.filePath(QStringLiteral("before.kvn"));
+        QVERIFY(window.saveProject());
         recordEdit(window);
         {
-            // Cancel in the modified prompt: the dialog never opens.
             BoxAnswerer boxes(QMessageBox::Cancel);
             WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
             window.newCanvasFromDialog();
-            QCOMPARE(boxes.texts, QStringList{Prompt});
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(boxes.texts, (QStringList{Prompt, Prompt}));
             QVERIFY(!dialog.seen);
+            QCOMPARE(window.project().history().nodeCount(), 1);
         }
-        window.project().history().markClean();
         {
+            BoxAnswerer boxes(QMessageBox::Discard);
             WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) {
                 d->findChildren<QRadioButton *>()[1]->click(); // Multicolor
                 d->findChild<QSpinBox *>()->setValue(2);
                 d->accept();
             });
             window.newCanvasFromDialog();
+            QCOMPARE(boxes.texts, QStringList{Prompt});
         }
         QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
         QCOMPARE(window.project().size(), QSize(320, 200));
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        QVERIFY(window.projectPath().isEmpty());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QVERIFY(!window.isWindowModified());
+        recordEdit(window);
+        {
+            BoxAnswerer boxes(QMessageBox::Discard);
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(boxes.texts, QStringList{Prompt});
+        }
+        QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
         QCOMPARE(window.project().history().nodeCount(), 0);
         WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
         window.newCanvasFromDialog();
