@@ -830,28 +830,20 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("start") << ""
-                               << "320 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("width snaps") << "W333"
-                                     << "336 200 yyy 336 × 200 pixels on screen";
-        QTest::newRow("mode keeps screen width") << "W333 M"
-                                                 << "168 200 yyy 336 × 200 pixels on screen";
-        QTest::newRow("small snaps to a cell") << "M W1"
-                                               << "4 200 yyy 8 × 200 pixels on screen";
-        QTest::newRow("screens fix the width") << "W333 S3"
-                                               << "960 200 nyy 960 × 200 pixels on screen";
-        QTest::newRow("back to one screen") << "S3 W0 S1"
-                                            << "320 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("one screen keeps the height") << "S3 E96 S1"
-                                                     << "320 96 yyy 320 × 96 pixels on screen";
-        QTest::newRow("sprites back to bitmap") << "L1 L0"
-                                                << "320 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("top/bottom back to bitmap") << "M L2 L0"
-                                                   << "160 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("side sprites") << "S3 L1"
-                                      << "416 200 nnn 416 × 200 pixels on screen";
-        QTest::newRow("top/bottom multicolor") << "M L2"
-                                               << "160 284 nnn 320 × 284 pixels on screen";
+        const auto row = [](const char *name, const char *steps, const char *shown) {
+            QTest::newRow(name) << QString::fromUtf8(steps) << QString::fromUtf8(shown);
+        };
+        row("start", "", "320 200 yyy 320 × 200 pixels on screen");
+        row("width snaps", "W333", "336 200 yyy 336 × 200 pixels on screen");
+        row("mode keeps screen width", "W333 M", "168 200 yyy 336 × 200 pixels on screen");
+        row("small snaps to a cell", "M W1", "4 200 yyy 8 × 200 pixels on screen");
+        row("screens fix the width", "W333 S3", "960 200 nyy 960 × 200 pixels on screen");
+        row("back to one screen", "S3 W0 S1", "320 200 yyy 320 × 200 pixels on screen");
+        row("one screen keeps the height", "S3 E96 S1", "320 96 yyy 320 × 96 pixels on screen");
+        row("sprites back to bitmap", "L1 L0", "320 200 yyy 320 × 200 pixels on screen");
+        row("top/bottom back to bitmap", "M L2 L0", "160 200 yyy 320 × 200 pixels on screen");
+        row("side sprites", "S3 L1", "416 200 nnn 416 × 200 pixels on screen");
+        row("top/bottom multicolor", "M L2", "160 284 nnn 320 × 284 pixels on screen");
     }
     void newCanvasDialogRules()
     {

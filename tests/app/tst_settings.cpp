@@ -303,18 +303,16 @@ private slots:
         QTest::addColumn<bool>("storedBefore");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("host");
-        QTest::newRow("OK, spaces around") << true << false << "  192.168.1.20  "
-                                           << "192.168.1.20";
-        QTest::newRow("OK, over stored") << true << true << "   u64.local"
-                                         << "u64.local";
-        QTest::newRow("OK, inner space kept") << true << false << " my c64 "
-                                              << "my c64";
-        QTest::newRow("OK, only spaces") << true << false << "    "
-                                         << "";
-        QTest::newRow("Cancel, first start") << false << false << "elsewhere"
-                                             << "";
-        QTest::newRow("Cancel, stored before") << false << true << " elsewhere "
-                                               << "";
+        const auto row = [](const char *name, bool ok, bool storedBefore, const char *typed,
+                            const char *host) {
+            QTest::newRow(name) << ok << storedBefore << QString(typed) << QString(host);
+        };
+        row("OK, spaces around", true, false, "  192.168.1.20  ", "192.168.1.20");
+        row("OK, over stored", true, true, "   u64.local", "u64.local");
+        row("OK, inner space kept", true, false, " my c64 ", "my c64");
+        row("OK, only spaces", true, false, "    ", "");
+        row("Cancel, first start", false, false, "elsewhere", "");
+        row("Cancel, stored before", false, true, " elsewhere ", "");
     }
     void dialogOutcome()
     {
