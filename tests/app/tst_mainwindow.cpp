@@ -40,14 +40,6 @@
 namespace
 {
 
-QAction *action(const MainWindow &window, const char *text)
-{
-    for (QAction *action : window.findChildren<QAction *>())
-        if (action->text() == QLatin1String(text))
-            return action;
-    qFatal("no action %s", text);
-}
-
 // A tool holding steps of its own, as staged shapes do.
 class SteppedTool : public CanvasTool
 {
@@ -172,8 +164,7 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::addColumn<QString>("message");
         QTest::newRow("unmodified")
-            << false << false << int(QMessageBox::Cancel) << false << true
-            << FirstStart::hint();
+            << false << false << int(QMessageBox::Cancel) << false << true << FirstStart::hint();
         QTest::newRow("cancel") << true << false << int(QMessageBox::Cancel) << false << false
                                 << QString();
         QTest::newRow("discard") << true << false << int(QMessageBox::Discard) << false << true
@@ -314,25 +305,6 @@ private slots:
                 QCOMPARE(labels[i]->toolTip(), width < 500 ? labels[i]->fullText() : QString());
             }
         }
-    }
-    void newCanvas()
-    {
-        QTemporaryDir folder;
-        TestWindow window;
-        window.chosenPath = folder.filePath(QStringLiteral("before.kvn"));
-        QVERIFY(window.saveProject());
-        recordEdit(window);
-        // Cancel in the prompt keeps the document; Discard replaces it.
-        for (const auto answer : {QMessageBox::Cancel, QMessageBox::Discard}) {
-            BoxAnswerer answerer(answer);
-            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
-            QCOMPARE(answerer.texts, QStringList{Prompt});
-            QCOMPARE(window.project().history().nodeCount(), answer == QMessageBox::Cancel ? 1 : 0);
-        }
-        QVERIFY(window.projectPath().isEmpty());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
-        QVERIFY(!window.isWindowModified());
-        QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
     }
     void labelShowsTextLiterally()
     {

@@ -1,6 +1,6 @@
-// The menu bar and the keys as an artist meets them: every entry's text,
-// shortcut, check state, group and data against a transcribed table, and the
-// commands behind the keys that exist so far.
+// The menu bar and the keys as an artist meets them: the commands behind the
+// keys and entries, reached through the menus by their paths. Every keyed
+// entry's keys are checked against the manual in tst_mainwindow.
 
 #include "app/mainwindow.h"
 
@@ -14,11 +14,8 @@
 #include "document/viewtransform.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMetaEnum>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -57,24 +54,6 @@ QAction *entry(MainWindow &window, const QString &path)
     qFatal("no menu entry %s", qPrintable(path));
 }
 
-QList<QKeySequence> expectedKeys(const QString &field)
-{
-    QList<QKeySequence> keys;
-    if (field.isEmpty())
-        return keys;
-    const QMetaEnum standard = QMetaEnum::fromType<QKeySequence::StandardKey>();
-    for (const QString &token : field.split(QStringLiteral(" | "))) {
-        QList<QKeySequence> add{QKeySequence(token)};
-        if (token.startsWith(QLatin1Char('=')))
-            add = QKeySequence::keyBindings(
-                QKeySequence::StandardKey(standard.keyToValue(qPrintable(token.mid(1)))));
-        for (const QKeySequence &key : add)
-            if (!keys.contains(key))
-                keys.append(key);
-    }
-    return keys;
-}
-
 struct Shown {
     std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
     Shown()
@@ -96,43 +75,6 @@ class TestMenus : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings().clear(); }
-    void menuTable()
-    {
-        QFile file(QStringLiteral(KORVEN_SOURCE_DIR "/tests/app/menus.txt"));
-        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-        QStringList rows;
-        for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
-            if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-                rows.append(line);
-
-        MainWindow window;
-        const auto entries = menuEntries(window);
-        // Each exclusive group is known by the name its first entry gives it.
-        QHash<QActionGroup *, QString> groups;
-        for (int i = 0; i < qMin(rows.size(), entries.size()); ++i) {
-            const QStringList f = rows[i].split(QLatin1Char(';'));
-            const auto &[path, a] = entries[i];
-            QString group;
-            if (QActionGroup *g = a->actionGroup(); g && !g->isExclusive())
-                group = QStringLiteral("non-exclusive");
-            else if (g)
-                group =
-                    groups.contains(g) ? groups[g] : (groups[g] = f.value(3).section('=', 0, 0));
-            if (a->actionGroup() && f.value(3).contains(QLatin1Char('=')))
-                group += QLatin1Char('=') + QString::number(a->data().toDouble());
-            const QString keys = a->shortcuts() == expectedKeys(f.value(1))
-                                     ? f.value(1)
-                                     : QKeySequence::listToString(a->shortcuts());
-            const char *check = !a->isCheckable() ? "-" : a->isChecked() ? "on" : "off";
-            const char *contexts[] = {"widget", "", "app", "children"};
-            const QString actual = QStringList{path, keys, check, group}.join(';') + ';' +
-                                   (a->isEnabled() ? "y;" : "n;") + contexts[a->shortcutContext()];
-            QCOMPARE(actual, rows[i]);
-        }
-        QCOMPARE(entries.size(), rows.size());
-        // Groups with different names are different groups.
-        QCOMPARE(QSet<QString>(groups.cbegin(), groups.cend()).size(), groups.size());
-    }
     void penColorKeys()
     {
         Shown shown;
@@ -221,51 +163,6 @@ private slots:
                             c->brushSettings().shape, c->textureMode()),
                  std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
                             BrushShape::Square, TextureMode::TwoColor));
-    }
-    void persistedEntries_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("stored"); // null: not persisted
-        const auto row = [](const char *path, const char *key, QVariant stored) {
-            QTest::newRow(path) << QString::fromLatin1(path) << QString::fromLatin1(key) << stored;
-        };
-        row("&View>Show Pixel Grids", "view/showPixelGrid", true);
-        row("&Options>Pressure-Widened Strokes", "tools/pressureWidening", false);
-        row("&Options>Disable Fill Preview", "tools/disableFillPreview", true);
-        row("&View>NTSC Pixels", "view/displayPixelAspect", 0.75);
-        row("&View>Mirror Preview Horizontally", "preview/mirrorHorizontally", true);
-        row("&Options>Symmetry>Kaleidoscope", "", QVariant());
-    }
-    void persistedEntries()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, key);
-        QFETCH(QVariant, stored);
-        bool toggled = false;
-        {
-            MainWindow window;
-            entry(window, QStringLiteral("&File>Presets>Multicolor + Side Sprites Canvas"))
-                ->trigger();
-            QAction *action = entry(window, path);
-            if (action->isEnabled())
-                action->trigger();
-            else
-                action->setChecked(!action->isChecked());
-            toggled = action->isChecked();
-            // Written when the window closes, not before.
-            if (!key.isEmpty())
-                QVERIFY(!QSettings().contains(key));
-            window.close();
-        }
-        if (!key.isEmpty())
-            QCOMPARE(QSettings().value(key), stored);
-        MainWindow next;
-        QCOMPARE(entry(next, path)->isChecked(), key.isEmpty() ? !toggled : toggled);
-        if (path == QLatin1String("&View>NTSC Pixels"))
-            QCOMPARE(next.project().view().displayAspect(), 0.75);
-        if (path == QLatin1String("&Options>Disable Fill Preview"))
-            QVERIFY(!next.canvas()->fillPreviewEnabled());
     }
     void newCanvasTakesMenuChoices()
     {

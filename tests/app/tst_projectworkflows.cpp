@@ -777,29 +777,46 @@ private slots:
                                               .arg(QDir::toNativeSeparators(path))));
     }
 
+    // The presets and the New Canvas dialog ask before replacing a modified
+    // project; Cancel keeps it and the dialog never opens.
     void newCanvas()
     {
         TestWindow window;
+        window.chosenPath = m_dir.filePath(QStringLiteral("before.kvn"));
+        QVERIFY(window.saveProject());
         recordEdit(window);
         {
-            // Cancel in the modified prompt: the dialog never opens.
             BoxAnswerer boxes(QMessageBox::Cancel);
             WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
             window.newCanvasFromDialog();
-            QCOMPARE(boxes.texts, QStringList{Prompt});
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(boxes.texts, (QStringList{Prompt, Prompt}));
             QVERIFY(!dialog.seen);
+            QCOMPARE(window.project().history().nodeCount(), 1);
         }
-        window.project().history().markClean();
         {
+            BoxAnswerer boxes(QMessageBox::Discard);
             WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) {
                 d->findChildren<QRadioButton *>()[1]->click(); // Multicolor
                 d->findChild<QSpinBox *>()->setValue(2);
                 d->accept();
             });
             window.newCanvasFromDialog();
+            QCOMPARE(boxes.texts, QStringList{Prompt});
         }
         QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
         QCOMPARE(window.project().size(), QSize(320, 200));
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        QVERIFY(window.projectPath().isEmpty());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QVERIFY(!window.isWindowModified());
+        recordEdit(window);
+        {
+            BoxAnswerer boxes(QMessageBox::Discard);
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(boxes.texts, QStringList{Prompt});
+        }
+        QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
         QCOMPARE(window.project().history().nodeCount(), 0);
         WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
         window.newCanvasFromDialog();
@@ -813,28 +830,20 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("start") << ""
-                               << "320 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("width snaps") << "W333"
-                                     << "336 200 yyy 336 × 200 pixels on screen";
-        QTest::newRow("mode keeps screen width") << "W333 M"
-                                                 << "168 200 yyy 336 × 200 pixels on screen";
-        QTest::newRow("small snaps to a cell") << "M W1"
-                                               << "4 200 yyy 8 × 200 pixels on screen";
-        QTest::newRow("screens fix the width") << "W333 S3"
-                                               << "960 200 nyy 960 × 200 pixels on screen";
-        QTest::newRow("back to one screen") << "S3 W0 S1"
-                                            << "320 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("one screen keeps the height") << "S3 E96 S1"
-                                                     << "320 96 yyy 320 × 96 pixels on screen";
-        QTest::newRow("sprites back to bitmap") << "L1 L0"
-                                                << "320 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("top/bottom back to bitmap") << "M L2 L0"
-                                                   << "160 200 yyy 320 × 200 pixels on screen";
-        QTest::newRow("side sprites") << "S3 L1"
-                                      << "416 200 nnn 416 × 200 pixels on screen";
-        QTest::newRow("top/bottom multicolor") << "M L2"
-                                               << "160 284 nnn 320 × 284 pixels on screen";
+        const auto row = [](const char *name, const char *steps, const char *shown) {
+            QTest::newRow(name) << QString::fromUtf8(steps) << QString::fromUtf8(shown);
+        };
+        row("start", "", "320 200 yyy 320 × 200 pixels on screen");
+        row("width snaps", "W333", "336 200 yyy 336 × 200 pixels on screen");
+        row("mode keeps screen width", "W333 M", "168 200 yyy 336 × 200 pixels on screen");
+        row("small snaps to a cell", "M W1", "4 200 yyy 8 × 200 pixels on screen");
+        row("screens fix the width", "W333 S3", "960 200 nyy 960 × 200 pixels on screen");
+        row("back to one screen", "S3 W0 S1", "320 200 yyy 320 × 200 pixels on screen");
+        row("one screen keeps the height", "S3 E96 S1", "320 96 yyy 320 × 96 pixels on screen");
+        row("sprites back to bitmap", "L1 L0", "320 200 yyy 320 × 200 pixels on screen");
+        row("top/bottom back to bitmap", "M L2 L0", "160 200 yyy 320 × 200 pixels on screen");
+        row("side sprites", "S3 L1", "416 200 nnn 416 × 200 pixels on screen");
+        row("top/bottom multicolor", "M L2", "160 284 nnn 320 × 284 pixels on screen");
     }
     void newCanvasDialogRules()
     {

@@ -124,28 +124,6 @@ private slots:
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
     }
 
-    // No settings stored: what the window and the dialog start from.
-    void firstStart()
-    {
-        MainWindow window;
-        for (const char *name :
-             {"showReferenceGrids", "showPixelGrids", "showSafeFrames", "bilinearFiltering",
-              "pixelPerfect", "disableFillPreview", "palPixels", "ntscPixels", "showPreview",
-              "previewOnTop", "mirrorPreview", "previewCrt"})
-            QVERIFY2(!action(window, name)->isChecked(), name);
-        QVERIFY(action(window, "pressureWidening")->isChecked());
-        QVERIFY(action(window, "squarePixels")->isChecked());
-        const CanvasArea *canvas = window.canvas();
-        QVERIFY(canvas->pressureWidening() && canvas->fillPreviewEnabled());
-        QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
-        QVERIFY(!canvas->smoothReferenceScaling());
-        QCOMPARE(canvas->referenceOpacity(), 50);
-        QCOMPARE(window.project().view().displayAspect(), 1.0);
-        QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
-        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 500);
-        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 500);
-    }
-
     // Nothing stored, or garbage in a key, reads as the defaults.
     void defaultsAndUnreadableKeys()
     {
@@ -173,9 +151,24 @@ private slots:
               "tools/pressureWidening", "view/showPixelGrid", "files/exportIncludeBorders"})
             settings.setValue(QLatin1String(key), QStringLiteral("maybe"));
         QCOMPARE(GeneralSettings::read(), defaults);
+        // The window and its canvas start as on a first start.
         MainWindow window;
+        for (const char *name :
+             {"showReferenceGrids", "showPixelGrids", "showSafeFrames", "bilinearFiltering",
+              "pixelPerfect", "disableFillPreview", "palPixels", "ntscPixels", "showPreview",
+              "previewOnTop", "mirrorPreview", "previewCrt"})
+            QVERIFY2(!action(window, name)->isChecked(), name);
         QVERIFY(action(window, "pressureWidening")->isChecked());
-        QVERIFY(!action(window, "showPixelGrids")->isChecked());
+        QVERIFY(action(window, "squarePixels")->isChecked());
+        const CanvasArea *canvas = window.canvas();
+        QVERIFY(canvas->pressureWidening() && canvas->fillPreviewEnabled());
+        QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
+        QVERIFY(!canvas->smoothReferenceScaling());
+        QCOMPARE(canvas->referenceOpacity(), 50);
+        QCOMPARE(window.project().view().displayAspect(), 1.0);
+        QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 500);
+        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 500);
         // Borders are left out unless the artist once asked for them.
         QString chosen;
         QTimer::singleShot(0, &window, [&] {
@@ -310,18 +303,16 @@ private slots:
         QTest::addColumn<bool>("storedBefore");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("host");
-        QTest::newRow("OK, spaces around") << true << false << "  192.168.1.20  "
-                                           << "192.168.1.20";
-        QTest::newRow("OK, over stored") << true << true << "   u64.local"
-                                         << "u64.local";
-        QTest::newRow("OK, inner space kept") << true << false << " my c64 "
-                                              << "my c64";
-        QTest::newRow("OK, only spaces") << true << false << "    "
-                                         << "";
-        QTest::newRow("Cancel, first start") << false << false << "elsewhere"
-                                             << "";
-        QTest::newRow("Cancel, stored before") << false << true << " elsewhere "
-                                               << "";
+        const auto row = [](const char *name, bool ok, bool storedBefore, const char *typed,
+                            const char *host) {
+            QTest::newRow(name) << ok << storedBefore << QString(typed) << QString(host);
+        };
+        row("OK, spaces around", true, false, "  192.168.1.20  ", "192.168.1.20");
+        row("OK, over stored", true, true, "   u64.local", "u64.local");
+        row("OK, inner space kept", true, false, " my c64 ", "my c64");
+        row("OK, only spaces", true, false, "    ", "");
+        row("Cancel, first start", false, false, "elsewhere", "");
+        row("Cancel, stored before", false, true, " elsewhere ", "");
     }
     void dialogOutcome()
     {
@@ -426,6 +417,14 @@ private slots:
                 QCOMPARE(window.project().view().displayAspect(), stored.toDouble());
             QCOMPARE(canvas->referenceOpacity(), checked.isEmpty() ? stored.toInt() : 50);
             QSettings().clear();
+            // Toggling an entry writes nothing until the window closes.
+            if (flag) {
+                QAction *entry = action(window, checked.toLatin1().constData());
+                entry->toggle();
+                QCOMPARE(entry->isChecked(), !stored.toBool());
+                entry->toggle();
+            }
+            QVERIFY(QSettings().allKeys().isEmpty());
             window.close();
         }
         // Everything persisted is written back, this key with its value.

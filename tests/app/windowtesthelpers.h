@@ -8,6 +8,7 @@
 #include "app/mainwindow.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -68,6 +69,15 @@ inline void recordEdit(MainWindow &window)
 {
     recordEdit(window.project());
     window.updateWindowTitle();
+}
+
+// The window's entry with this text.
+inline QAction *action(const MainWindow &window, const char *text)
+{
+    for (QAction *action : window.findChildren<QAction *>())
+        if (action->text() == QLatin1String(text))
+            return action;
+    qFatal("no action %s", text);
 }
 
 inline QString fieldText(const MainWindow &window, const char *name)
