@@ -520,22 +520,16 @@ int ScriptApi::rect(lua_State *L)
 
 int ScriptApi::ellipse(lua_State *L)
 {
-    const QPoint c = checkPoint(L, 1);
-    const lua_Number rx = checkNumber(L, 3), ry = checkNumber(L, 4);
-    if (!(rx >= 0 && rx <= CoordinateReach))
-        failArg(3, "radius out of reach");
-    if (!(ry >= 0 && ry <= CoordinateReach))
-        failArg(4, "radius out of reach");
-    const Paint paint = checkPaint(L, 5);
-    StagedShape shape;
-    shape.kind = ShapeKind::Circle;
-    shape.centre = toDisplay(QPointF(c) + QPointF(0.5, 0.5));
-    const QPointF half = toDisplay(QPointF(rx, ry));
-    shape.halfSize = QPointF(std::max(0.5, half.x()), std::max(0.5, half.y()));
-    return paintShape(L, shape, paint);
+    return roundShape(L, ShapeKind::Circle);
 }
 
 int ScriptApi::star(lua_State *L)
+{
+    return roundShape(L, ShapeKind::Star);
+}
+
+// An ellipse or star: centre x, y and radii rx, ry in canvas pixels, then the paint.
+int ScriptApi::roundShape(lua_State *L, ShapeKind kind)
 {
     const QPoint c = checkPoint(L, 1);
     const lua_Number rx = checkNumber(L, 3), ry = checkNumber(L, 4);
@@ -545,7 +539,7 @@ int ScriptApi::star(lua_State *L)
         failArg(4, "radius out of reach");
     const Paint paint = checkPaint(L, 5);
     StagedShape shape;
-    shape.kind = ShapeKind::Star;
+    shape.kind = kind;
     shape.centre = toDisplay(QPointF(c) + QPointF(0.5, 0.5));
     const QPointF half = toDisplay(QPointF(rx, ry));
     shape.halfSize = QPointF(std::max(0.5, half.x()), std::max(0.5, half.y()));
