@@ -573,19 +573,16 @@ int ScriptApi::path(lua_State *L)
 
 int ScriptApi::fill(lua_State *L)
 {
-    const QPoint p = checkPixel(L, 1);
-    const Paint paint = checkPaint(L, 3);
-    FillSettings settings;
-    settings.brush = paint.brush;
-    settings.texture = paint.texture;
-    settings.textureMode = paint.textureMode;
-    beginOtherEdit();
-    PaintPass pass = m_renderer.beginEdit(m_work);
-    const Colormap before = pass.target(); // shared until the pass writes
-    return pushChanged(L, m_fill.fillFrom(pass, before, settings, p, paint.colors));
+    return flood(L, false);
 }
 
 int ScriptApi::contour(lua_State *L)
+{
+    return flood(L, true);
+}
+
+// A fill or contour click at x, y with the paint given third.
+int ScriptApi::flood(lua_State *L, bool contour)
 {
     const QPoint p = checkPixel(L, 1);
     const Paint paint = checkPaint(L, 3);
@@ -597,7 +594,8 @@ int ScriptApi::contour(lua_State *L)
     beginOtherEdit();
     PaintPass pass = m_renderer.beginEdit(m_work);
     const Colormap before = pass.target(); // shared until the pass writes
-    return pushChanged(L, m_fill.contourFrom(pass, before, settings, p, paint.colors));
+    return pushChanged(L, contour ? m_fill.contourFrom(pass, before, settings, p, paint.colors)
+                                  : m_fill.fillFrom(pass, before, settings, p, paint.colors));
 }
 
 int ScriptApi::swap(lua_State *L)

@@ -93,6 +93,7 @@ private:
     QPointF toDisplay(QPointF pixelCentre) const;
     int paintShape(lua_State *L, StagedShape shape, const Paint &paint);
     int roundShape(lua_State *L, ShapeKind kind);
+    int flood(lua_State *L, bool contour);
     int pushChanged(lua_State *L, const QRect &changed);
     // The unit under a pixel, its region and its shared colours; false off
     // every unit.
