@@ -1,8 +1,8 @@
 // Selection shapes and floating selections: random lassos against their
-// outline and rectangles; random lift, move, flip and drop runs on
-// random documents of every layout, which must keep every colour rule, the
-// locked pixels and one history entry per drop; the clipboard picture and
-// where a paste lands.
+// outline and rectangles; random lift, move, flip and drop runs on random
+// documents of every layout, which must keep every colour rule, the locked
+// pixels and one history entry per drop, each flip a mirror; the clipboard
+// picture and where a paste lands.
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
@@ -99,11 +99,20 @@ private slots:
                     p.history().nodes().constLast().kind == HistoryEntryKind::DropSelection);
             QVERIFY(!canvasHasClash(ClashContext::forSweep(p), p.colormap()));
             QVERIFY(lockedPixelsHold(p.colormap(), p.lockedRects(), p.slot(ColorSlot::Border)));
-            // Two flips the same way give the pixels back.
+            // A flip mirrors every pixel inside the bounds, colour and all.
             const SelectionPixels lifted = f.content();
-            f.flip(Qt::Vertical);
-            f.flip(Qt::Vertical);
-            QVERIFY(f.content().region == lifted.region && f.content().pixels == lifted.pixels);
+            const bool across = dice.chance(50);
+            f.flip(across ? Qt::Horizontal : Qt::Vertical);
+            const QRect b = lifted.bounds();
+            for (const QRect &r : lifted.region)
+                for (int y = r.top(); y <= r.bottom(); ++y)
+                    for (int x = r.left(); x <= r.right(); ++x) {
+                        const QPoint m = across ? QPoint(b.left() + b.right() - x, y)
+                                                : QPoint(x, b.top() + b.bottom() - y);
+                        QVERIFY(f.content().region.contains(m) &&
+                                f.content().at(m.x(), m.y()) == lifted.at(x, y));
+                    }
+            QCOMPARE(f.content().region.boundingRect(), b);
         }
         while (p.history().canUndo())
             p.history().undo(p);

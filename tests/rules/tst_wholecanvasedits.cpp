@@ -1,6 +1,7 @@
 // The whole-canvas edits: legal results, one history node or none, exact
 // undo and redo, and the slot and alignment rules they follow.
 
+#include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
 
 #include "document/project.h"
@@ -48,6 +49,18 @@ Project legalProject(quint32 seed, QRandomGenerator &rng)
     return project;
 }
 
+// The picture mirrored across the canvas, worked out pixel by pixel.
+Colormap mirrored(const Colormap &map, Qt::Orientation orientation)
+{
+    Colormap out = map;
+    for (int y = 0; y < map.height(); ++y)
+        for (int x = 0; x < map.width(); ++x)
+            out.setPixel(x, y,
+                         orientation == Qt::Horizontal ? map.pixel(map.width() - 1 - x, y)
+                                                       : map.pixel(x, map.height() - 1 - y));
+    return out;
+}
+
 Project sideProject(CanvasMode mode)
 {
     return Project(mode, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
@@ -82,9 +95,14 @@ private slots:
             case 2:
                 swapOrReplaceColors(project, rng.bounded(2), a, b, {pick});
                 break;
-            case 3:
-                flipCanvas(project, rng.bounded(2) ? Qt::Horizontal : Qt::Vertical);
+            case 3: {
+                const Qt::Orientation o = rng.bounded(2) ? Qt::Horizontal : Qt::Vertical;
+                flipCanvas(project, o);
+                // Cells tile a bitmap canvas exactly, so its flip is a plain mirror.
+                if (project.layout() == CanvasLayout::BitmapOnly)
+                    QCOMPARE(project.colormap(), mirrored(before.pixels, o));
                 break;
+            }
             case 4:
                 clearScreen(project, a);
                 break;
@@ -93,6 +111,8 @@ private slots:
                 break;
             }
             QVERIFY(!canvasHasClash(ClashContext::forSweep(project), project.colormap()));
+            QVERIFY(lockedPixelsHold(project.colormap(), project.lockedRects(),
+                                     project.slot(ColorSlot::Border)));
             const int recorded = project.history().nodeCount() - nodes;
             QVERIFY(recorded == 0 || recorded == 1);
             if (recorded == 0) {
@@ -134,6 +154,15 @@ private slots:
             side, true, 3, 7,
             {side.regionRect(RegionKind::LeftStrip), side.regionRect(RegionKind::RightStrip)});
         QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(7));
+
+        // A selection over the locked columns swaps around them: they keep the border.
+        Project hires = sideProject(CanvasMode::Hires);
+        hires.setSlot(ColorSlot::Border, 6);
+        hires.colormap().fillRect(QRect(400, 0, 8, 200), 1);
+        hires.repaintLockedPixels();
+        swapOrReplaceColors(hires, true, 6, 1, {QRect(400, 0, 16, 200)});
+        QCOMPARE((QList<int>{hires.colormap().pixel(402, 5), hires.colormap().pixel(410, 5)}),
+                 (QList<int>{6, 6}));
     }
 
     void flipsOnTopBottomCanvas()
@@ -201,9 +230,15 @@ private slots:
         QCOMPARE(dual.slot(ColorSlot::Background), quint8(11));
         QCOMPARE(dual.colormap().pixel(0, 0), quint8(11));
         QCOMPARE(dual.history().nodeCount(), 1);
-        // Screen 1 is drawn on now, so the next import keeps the background.
-        importImage(dual, dual.colormap(), 3, std::nullopt, 0, true);
+        // Screen 1 is drawn on now, so the next import keeps the background
+        // and its colours merge into the cells: a fourth colour there is swept.
+        composed = dual.colormap();
+        for (int i = 0; i < 32; ++i)
+            composed.setPixel(i % 4, i / 4, quint8(1 + i / 8));
+        importImage(dual, composed, 3, std::nullopt, 0, true);
         QCOMPARE(dual.slot(ColorSlot::Background), quint8(11));
+        QVERIFY(!canvasHasClash(ClashContext::forSweep(dual), dual.colormap()));
+        QCOMPARE(dual.history().nodeCount(), 2);
     }
 };
 
