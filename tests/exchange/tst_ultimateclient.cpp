@@ -74,19 +74,9 @@ private slots:
                          qPrintable(QString::number(seconds)));
         }
     }
-    void deviceUrl()
-    {
-        QCOMPARE(UltimateClient::deviceUrl(QStringLiteral("c64.local:6464"),
-                                           QString::fromLatin1(RunPath)),
-                 QUrl(QStringLiteral("http://c64.local:6464/v1/runners:run_prg")));
-        QCOMPARE(UltimateClient::deviceUrl(QStringLiteral("192.168.0.64"),
-                                           QString::fromLatin1(VersionPath))
-                     .toString(),
-                 QStringLiteral("http://192.168.0.64/v1/version"));
-    }
 
-    // What the device sees: a plain GET for the check, and for the run a
-    // POST carrying the program untouched as an octet stream.
+    // What the device sees at its address: a plain GET for the check, and
+    // for the run a POST carrying the program untouched as an octet stream.
     void requestsAsTheDeviceSeesThem()
     {
         StandInDevice device;

@@ -48,6 +48,14 @@ int countPainted(const Colormap &map)
     return int(map.bytes().size() - map.bytes().count('\0'));
 }
 
+// The offset of q from the nearest point of the segment from p0 along d.
+QPointF fromSegment(QPointF q, QPointF p0, QPointF d)
+{
+    const double l2 = QPointF::dotProduct(d, d);
+    return q -
+           (p0 + (l2 > 0 ? std::clamp(QPointF::dotProduct(q - p0, d) / l2, 0.0, 1.0) : 0.0) * d);
+}
+
 } // namespace
 
 class TestStrokeRenderer : public QObject
@@ -216,23 +224,13 @@ private slots:
                 cd = QPointF((b - a).x() * pw, (b - a).y());
             for (int y = box.top(); y <= box.bottom(); ++y)
                 for (int x = box.left(); x <= box.right(); ++x) {
-                    const QPointF centre((x + 0.5) * pw, y + 0.5);
-                    const double l2 = QPointF::dotProduct(cd, cd);
-                    const double t =
-                        l2 > 0 ? std::clamp(QPointF::dotProduct(centre - c0, cd) / l2, 0.0, 1.0)
-                               : 0.0;
-                    const QPointF q = centre - (c0 + t * cd);
+                    const QPointF q = fromSegment(QPointF((x + 0.5) * pw, y + 0.5), c0, cd);
                     if (std::hypot(q.x(), q.y()) <= 0.5 + 1e-6)
                         thin.insert({x, y});
                 }
             for (int y = box.top(); y <= box.bottom(); ++y)
                 for (int k = box.left() * int(pw); k < (box.right() + 1) * int(pw); ++k) {
-                    const QPointF sample(k + 0.5, y + 0.5);
-                    const double len2 = QPointF::dotProduct(d, d);
-                    const double t =
-                        len2 > 0 ? std::clamp(QPointF::dotProduct(sample - p0, d) / len2, 0.0, 1.0)
-                                 : 0.0;
-                    const QPointF q = sample - (p0 + t * d);
+                    const QPointF q = fromSegment(QPointF(k + 0.5, y + 0.5), p0, d);
                     const double dist = shape == BrushShape::Square
                                             ? std::max(std::abs(q.x()), std::abs(q.y()))
                                             : std::hypot(q.x(), q.y());
@@ -312,11 +310,7 @@ private slots:
                     if (shape == BrushShape::Square) {
                         inside = squareDistance(q) <= r;
                     } else {
-                        const double len2 = QPointF::dotProduct(d, d);
-                        const double t =
-                            len2 > 0 ? std::clamp(QPointF::dotProduct(q - p0, d) / len2, 0.0, 1.0)
-                                     : 0.0;
-                        const QPointF e = q - (p0 + t * d);
+                        const QPointF e = fromSegment(q, p0, d);
                         inside = QPointF::dotProduct(e, e) <= r * r;
                     }
                     const bool onMask = box.contains(x, y) && mask.constScanLine(y)[x * bytes];
