@@ -5,6 +5,7 @@
 #include "document/project.h"
 #include "history/projectfile.h"
 
+#include "../common/wholefiles.h"
 #include "../history/filebytes.h"
 
 #include "exchange/prgbuilder.h"
@@ -203,12 +204,10 @@ private slots:
              {std::pair{QByteArray("not a project at all"),
                         "not a KORVEN project file (bad signature)"},
               std::pair{corruptCanvas, "the canvas pixel data is corrupt"}}) {
-            QFile file(path("bad.kvn"));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) > 0);
-            file.close();
+            QVERIFY(writeBytes(path("bad.kvn"), bytes));
             for (const QStringList &args :
-                 {QStringList{"info", file.fileName()},
-                  QStringList{"render", file.fileName(), path("never.png")}}) {
+                 {QStringList{"info", path("bad.kvn")},
+                  QStringList{"render", path("bad.kvn"), path("never.png")}}) {
                 const Run run = runCli(args);
                 QCOMPARE(run.exitCode, 1);
                 QCOMPARE(run.err, QString::fromLatin1(message));
@@ -319,12 +318,8 @@ private slots:
     // A script run is one saved edit; a failing one writes nothing.
     void scriptCommand()
     {
-        const auto write = [this](const char *name, const QByteArray &text) {
-            QFile file(path(name));
-            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-        };
-        QVERIFY(write("good.lua", "print(arg[1], #arg)\nreplace(6, 9)\n"));
-        QVERIFY(write("bad.lua", "clear()\nerror('broken')\n"));
+        QVERIFY(writeBytes(path("good.lua"), "print(arg[1], #arg)\nreplace(6, 9)\n"));
+        QVERIFY(writeBytes(path("bad.lua"), "clear()\nerror('broken')\n"));
         Run run = runCli({"script", path("good.lua"), path("multi.kvn"), path("s.kvn"), "hi", "x"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("hi\t2"));

@@ -1,6 +1,8 @@
 // The classic C64 picture formats: recognition with its messages, the
 // decoding conventions, and encoding round trips over real artists' files.
 
+#include "../common/wholefiles.h"
+
 #include "document/palette.h"
 #include "exchange/nativeformats.h"
 
@@ -12,12 +14,6 @@
 
 namespace
 {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QByteArray fileOf(int load, int size)
 {
@@ -141,7 +137,7 @@ private slots:
         QVERIFY2(!file.isEmpty(), qPrintable(QStringLiteral("no pictures under ") + Real));
         NativeImage image;
         QString error;
-        QVERIFY2(NativeFormats::recognizeAndDecode(readFile(file), 0, image, error),
+        QVERIFY2(NativeFormats::recognizeAndDecode(readBytes(file), 0, image, error),
                  qPrintable(error));
         QCOMPARE(image.format, format);
         QCOMPARE(image.hasBorder, format == 8);

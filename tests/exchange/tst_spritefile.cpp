@@ -2,6 +2,7 @@
 // an exported program coming back exactly, and the file-size and capacity
 // refusals.
 
+#include "../common/wholefiles.h"
 #include "prgtesthelpers.h"
 
 #include "document/project.h"
@@ -68,11 +69,10 @@ private slots:
         const QStringList files = dir.entryList(QDir::Files);
         QVERIFY(files.size() >= 4);
         for (const QString &name : files) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
             QList<QByteArray> sprites;
             QString error;
-            QVERIFY2(SpriteFile::readSpriteFile(file.readAll(), sprites, error), qPrintable(name));
+            QVERIFY2(SpriteFile::readSpriteFile(readBytes(dir.filePath(name)), sprites, error),
+                     qPrintable(name));
             for (const CanvasLayout layout :
                  {CanvasLayout::SideBorderSprites, CanvasLayout::TopBottomBorderSprites}) {
                 const Project p(CanvasMode::Multicolor, -1, -1, LayoutSpec{layout});

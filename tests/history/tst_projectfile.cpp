@@ -1,4 +1,5 @@
 #include "../common/paintrows.h"
+#include "../common/wholefiles.h"
 #include "edits.h"
 #include "filebytes.h"
 
@@ -49,18 +50,6 @@ void compareProjects(Project actual, Project expected)
     }
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 class TestProjectFile : public QObject
@@ -92,7 +81,7 @@ private slots:
         // Written again, the file is the same to the byte.
         const QString again = m_dir.filePath(QStringLiteral("rich-again.kvn"));
         QVERIFY(saveProjectFile(loaded, again).ok);
-        QCOMPARE(readAll(again), readAll(path));
+        QCOMPARE(readBytes(again), readBytes(path));
 
         // The loaded project is clean exactly at the saved position.
         History &history = loaded.history();
@@ -115,7 +104,7 @@ private slots:
         QVERIFY(change.before.isDeflated() && change.after.isDeflated());
         const QString resaved = m_dir.filePath(QStringLiteral("stored-again.kvn"));
         QVERIFY(saveProjectFile(loaded, resaved).ok);
-        QCOMPARE(readAll(resaved), original);
+        QCOMPARE(readBytes(resaved), original);
 
         // Undo needs the pixels; they inflate to what was stored.
         loaded.history().undo(loaded);
@@ -133,7 +122,7 @@ private slots:
             const QString path = m_dir.filePath(QStringLiteral("blob.kvn"));
             QVERIFY(saveProjectFile(project, path).ok);
             // The canvas blob follows the state fields at byte 49: encoding, byte count.
-            const QByteArray bytes = readAll(path);
+            const QByteArray bytes = readBytes(path);
             const bool raw = size.width() == 1;
             QCOMPARE(int(bytes.at(49)), raw ? 0 : 1);
             const qint64 count = qFromLittleEndian<qint32>(bytes.constData() + 50);
@@ -160,7 +149,7 @@ private slots:
         QCOMPARE(out.colormap().pixel(6, 2), quint8(9));
 
         const QString path = m_dir.filePath(QStringLiteral("malformed.kvn"));
-        QVERIFY(writeAll(path, bytes));
+        QVERIFY(writeBytes(path, bytes));
         QCOMPARE(loadProjectFile(path, out).errorMessage, message);
         ProjectPreviewInfo info;
         QString error;
@@ -205,11 +194,11 @@ private slots:
         // 0 while saving and from 1 while loading.
         const Project project = richProject();
         const QString path = m_dir.filePath(QStringLiteral("progress.kvn"));
-        QVERIFY(writeAll(path, "the previous save"));
+        QVERIFY(writeBytes(path, "the previous save"));
         const auto cancelAt4 = [](qint64 done, qint64) { return done != 4; };
         const ProjectFileResult cancelled = saveProjectFile(project, path, cancelAt4);
         QVERIFY(cancelled.cancelled && !cancelled.ok);
-        QCOMPARE(readAll(path), QByteArray("the previous save"));
+        QCOMPARE(readBytes(path), QByteArray("the previous save"));
 
         QList<qint64> saves, loads, expected;
         const auto count = [](QList<qint64> &calls) {
@@ -254,7 +243,7 @@ private slots:
         // A full disk, imitated by a file size limit of 4 KiB for this process.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("full.kvn"));
-        QVERIFY(writeAll(path, "the previous save"));
+        QVERIFY(writeBytes(path, "the previous save"));
         Project project(CanvasMode::Hires, 320, 200);
         // Noise, so the canvas cannot compress below the limit.
         QRandomGenerator random(7);
@@ -273,7 +262,7 @@ private slots:
         QVERIFY(!result.ok && !result.cancelled);
         QVERIFY2(result.errorMessage.startsWith(QStringLiteral("writing failed: ")),
                  qPrintable(result.errorMessage));
-        QCOMPARE(readAll(path), QByteArray("the previous save"));
+        QCOMPARE(readBytes(path), QByteArray("the previous save"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("full.kvn")});
     }
 

@@ -1,5 +1,6 @@
 // The Open Recent list and the project previews shown without opening a file.
 
+#include "../common/wholefiles.h"
 #include "edits.h"
 
 #include "document/pluraltranslator.h"
@@ -177,9 +178,7 @@ private slots:
     void bubbleOfABadFileAndTheCache()
     {
         const QString bad = m_dir.filePath(QStringLiteral("bad.kvn"));
-        QFile out(bad);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write("<not a project>") > 0);
-        out.close();
+        QVERIFY(writeBytes(bad, "<not a project>"));
         ProjectPreviewInfo info;
         QString error;
         QVERIFY(!readProjectPreview(bad, info, error));

@@ -2,6 +2,8 @@
 // canvas or output worked out by hand, the sandbox, runs that fail or are
 // cancelled, undo, and the bundled scripts on every canvas kind.
 
+#include "../common/wholefiles.h"
+
 #include "document/canvaspreset.h"
 #include "document/palette.h"
 #include "document/project.h"
@@ -48,10 +50,7 @@ Run runOn(Project &project, const QString &source, ScriptEnvironment env = {})
 QByteArray savedBytes(const Project &project, const QTemporaryDir &dir)
 {
     const QString path = dir.filePath(QStringLiteral("p.kvn"));
-    if (!saveProjectFile(project, path).ok)
-        return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return saveProjectFile(project, path).ok ? readBytes(path) : QByteArray();
 }
 
 } // namespace
@@ -331,9 +330,8 @@ void TstScriptRunner::bundledScriptsStayClashFree()
     const QStringList scripts = ScriptRunner::bundledScripts();
     QVERIFY(scripts.size() >= 6);
     for (const QString &path : scripts) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray source = file.readAll();
+        const QByteArray source = readBytes(path);
+        QVERIFY(!source.isEmpty());
         QVERIFY(!ScriptRunner::scriptTitle(path, source).endsWith(QLatin1String(".lua")));
         int changedCanvases = 0;
         // Every other canvas has a selection, which the generators keep to.
@@ -385,12 +383,11 @@ void TstScriptRunner::bundledScriptsStayClashFree()
 // One hires cell with two colours among 1000 cells; nothing changes.
 void TstScriptRunner::colourReportFindsFullCells()
 {
-    QFile file(QStringLiteral(":/scripts/colourreport.lua"));
     ScriptRunner::bundledScripts(); // registers the resources
-    QVERIFY(file.open(QIODevice::ReadOnly));
     Project project;
     project.colormap().setPixel(17, 9, 1);
-    const Run run = runOn(project, QString::fromUtf8(file.readAll()));
+    const Run run =
+        runOn(project, QString::fromUtf8(readBytes(QStringLiteral(":/scripts/colourreport.lua"))));
     QVERIFY(run.outcome.ok());
     QCOMPARE(run.output, (QStringList{"1 of 1000 units use all their colours",
                                       "bitmap cell at 16,8: colours 0 1", "No clashes"}));
