@@ -100,32 +100,32 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         // "@" is the saved project, followed by an output picture.
-        QTest::newRow("unknown command") << QStringList{"no-such-command"} << 2;
-        QTest::newRow("resolve with one file") << QStringList{"resolve", "a.kvn"} << 2;
-        QTest::newRow("missing file") << QStringList{"resolve", "/nonexistent/x.kvn", "y.kvn"} << 1;
-        QTest::newRow("stage past the position") << QStringList{"render", "@", "--stage", "3"} << 1;
-        QTest::newRow("palette 10") << QStringList{"render", "@", "--palette", "10"} << 1;
-        QTest::newRow("unknown option") << QStringList{"render", "@", "--smooth"} << 2;
-        QTest::newRow("slot 10") << QStringList{"assign-slot", "@", "10", "3"} << 2;
-        QTest::newRow("colour 16") << QStringList{"swap-colors", "@", "16", "1"} << 2;
-        QTest::newRow("diagonal flip") << QStringList{"flip", "@", "diagonal"} << 2;
-        QTest::newRow("middle border") << QStringList{"align", "@", "middle", "left"} << 2;
-        QTest::newRow("prg of a free-sized canvas") << QStringList{"export-prg", "@"} << 1;
-        QTest::newRow("prg, unknown option") << QStringList{"export-prg", "@", "--fast"} << 2;
-        QTest::newRow("convert without mode") << QStringList{"convert", "@"} << 2;
-        QTest::newRow("unknown dither")
-            << QStringList{"convert", "@", "--mode", "hires", "--dither", "random"} << 2;
-        QTest::newRow("curve without its end points")
-            << QStringList{"convert", "@", "--mode", "hires", "--curve", "r=10:0,255:255"} << 2;
-        QTest::newRow("slot 10 of a conversion")
-            << QStringList{"convert", "@", "--mode", "hires", "--slot", "10=1"} << 2;
-        QTest::newRow("project as picture") << QStringList{"convert", "@", "--mode", "hires"} << 1;
-        QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "@", "0"} << 2;
-        QTest::newRow("no such screen") << QStringList{"export-native", "@", "--screen", "1"} << 1;
-        QTest::newRow("not a C64 picture") << QStringList{"import", "@"} << 1;
-        QTest::newRow("send with two files") << QStringList{"send", "@", "--host", "h"} << 2;
-        QTest::newRow("live without a host") << QStringList{"live", "x.kvn"} << 2;
-        QTest::newRow("smart without a count") << QStringList{"workstages", "@", "--smart"} << 2;
+        const std::pair<const char *, int> rows[] = {
+            {"no-such-command", 2},
+            {"resolve a.kvn", 2},
+            {"resolve /nonexistent/x.kvn y.kvn", 1},
+            {"render @ --stage 3", 1},
+            {"render @ --palette 10", 1},
+            {"render @ --smooth", 2},
+            {"assign-slot @ 10 3", 2},
+            {"swap-colors @ 16 1", 2},
+            {"flip @ diagonal", 2},
+            {"align @ middle left", 2},
+            {"export-prg @", 1}, // a free-sized canvas
+            {"export-prg @ --fast", 2},
+            {"convert @", 2},
+            {"convert @ --mode hires --dither random", 2},
+            {"convert @ --mode hires --curve r=10:0,255:255", 2}, // no end point at 0
+            {"convert @ --mode hires --slot 10=1", 2},
+            {"convert @ --mode hires", 1}, // a project is no picture
+            {"thumbnail @ 0", 2},
+            {"export-native @ --screen 1", 1},
+            {"import @", 1},
+            {"send @ --host h", 2},
+            {"live x.kvn", 2},
+            {"workstages @ --smart", 2}};
+        for (const auto &[line, exitCode] : rows)
+            QTest::newRow(line) << QString::fromLatin1(line).split(u' ') << exitCode;
     }
     void usageAndErrors()
     {

@@ -165,26 +165,6 @@ private slots:
         QCOMPARE(project.layoutSpec(), start.layoutSpec());
         QCOMPARE(project.colormap(), start.colormap());
     }
-    void corruptCropBecomesZero()
-    {
-        Project project(CanvasMode::Hires, 8, 8);
-        project.colormap().fill(7);
-        HistoryChange change;
-        change.type = HistoryChange::Type::RegionChange;
-        change.rect = QRect(1, 1, 2, 2);
-        // Inflates to 3 bytes where 4 are needed.
-        change.before = ColormapCrop::fromCompressed(qCompress(QByteArray(3, '\x05')), 2, 2);
-        change.after = ColormapCrop::fromColormap(project.colormap().copy(change.rect));
-        HistoryNode node;
-        node.changes = {change};
-        project.history().assign({node}, 1);
-        QTest::ignoreMessage(QtWarningMsg, "ColormapCrop: 2 x 2 crop failed to inflate");
-        project.history().undo(project);
-        Colormap expected(8, 8);
-        expected.fill(7);
-        expected.fillRect(change.rect, 0);
-        QCOMPARE(project.colormap(), expected);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHistory)
