@@ -133,7 +133,11 @@ QRect swapOrReplaceColors(Project &project, bool swap, quint8 a, quint8 b,
             return {};
     }
     const QRect bounds = area.boundingRect();
-    const Colormap before = pixels.copy(bounds);
+    // The sweep repairs whole cells and sprites, also beyond the selection.
+    const QRect reach =
+        (bounds | unitRectsTouching(bounds, project.mode(), project.size(), project.layoutSpec())) &
+        canvas;
+    const Colormap before = pixels.copy(reach);
     for (const QRect &rect : area) {
         if (swap)
             pixels.swap(rect, a, b);
@@ -168,7 +172,7 @@ QRect swapOrReplaceColors(Project &project, bool swap, quint8 a, quint8 b,
     }
     project.repaintLockedPixels();
     sweep(project, bounds);
-    const QRect changed = recordChange(project, node, bounds, before);
+    const QRect changed = recordChange(project, node, reach, before);
     push(project, node, swap ? HistoryEntryKind::SwapColors : HistoryEntryKind::ReplaceColors);
     return changed;
 }
