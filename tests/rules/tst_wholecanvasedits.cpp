@@ -3,6 +3,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "../paint/randomdocument.h"
 
 #include "document/project.h"
 #include "rules/clashcontext.h"
@@ -26,27 +27,6 @@ struct State {
 State stateOf(const Project &p)
 {
     return {p.colormap(), p.slotBytes(), p.layoutSpec()};
-}
-
-// A legal canvas of random blocks; the seed picks mode, layout and screens.
-Project legalProject(quint32 seed, QRandomGenerator &rng)
-{
-    const CanvasLayout layout = CanvasLayout(seed / 2 % 3);
-    Project project(
-        CanvasMode(seed % 2), -1, -1,
-        LayoutSpec{layout, BorderAlignment(rng.bounded(2)), BorderAlignment(rng.bounded(2))},
-        layout == CanvasLayout::BitmapOnly && seed % 5 == 0 ? 2 : 1);
-    for (int s = 0; s < ColorSlotCount; ++s)
-        project.setSlot(ColorSlot(s), quint8(rng.bounded(16)));
-    for (int i = 0; i < 60; ++i)
-        project.colormap().fillRect(QRect(rng.bounded(project.width()),
-                                          rng.bounded(project.height()), 1 + rng.bounded(40),
-                                          1 + rng.bounded(30)),
-                                    quint8(rng.bounded(16)));
-    project.repaintLockedPixels();
-    resolveAllClashes(project);
-    project.history().clear();
-    return project;
 }
 
 // The picture mirrored across the canvas, worked out pixel by pixel.
@@ -77,8 +57,9 @@ private slots:
     void editsKeepTheRules()
     {
         QFETCH(quint32, seed);
-        QRandomGenerator rng(seed);
-        Project project = legalProject(seed, rng);
+        Dice dice{QRandomGenerator(seed)};
+        Project project = randomProject(dice, true);
+        QRandomGenerator &rng = dice.random;
         for (int step = 0; step < 12; ++step) {
             const State before = stateOf(project);
             const int nodes = project.history().nodeCount();
