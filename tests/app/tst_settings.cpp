@@ -1,6 +1,5 @@
 #include "app/exportimageflow.h"
 #include "app/generalsettings.h"
-#include "app/mainactions.h"
 #include "app/mainwindow.h"
 #include "app/settingsdialog.h"
 #include "app/settingsflow.h"
@@ -13,12 +12,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -88,27 +82,6 @@ void clickCheckBoxes(SettingsDialog &dialog)
     for (const char *name : CheckBoxes)
         QTest::mouseClick(child<QCheckBox>(dialog, name), Qt::LeftButton, {}, QPoint(8, 8));
 }
-
-// A window with the one command the aspect group needs.
-class AspectWindow : public QMainWindow
-{
-    Q_OBJECT
-
-public:
-    double aspect = 0.0;
-
-public slots:
-    void setDisplayPixelAspect(QAction *action) { aspect = action->data().toDouble(); }
-};
-
-// The settings flow on a bare window, without the rest of the program.
-struct BareFlow {
-    AspectWindow window;
-    Project project;
-    CanvasArea canvas{project, &window};
-    MainActions actions{&window, &canvas, window.menuBar()};
-    SettingsFlow flow{&window, &canvas, &actions};
-};
 
 } // namespace
 
@@ -181,72 +154,6 @@ private slots:
         QCOMPARE(chosen, QStringLiteral("No"));
     }
 
-    // The dialog's groups and labels.
-    void dialogLayout()
-    {
-        SettingsDialog dialog{GeneralSettings()};
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
-        QStringList titles;
-        for (const QGroupBox *group : dialog.findChildren<QGroupBox *>())
-            titles << group->title();
-        QCOMPARE(titles, (QStringList{"General", "Tool Pickers", "Ultimate Device"}));
-        const std::pair<const char *, const char *> labels[] = {
-            {"invertZoomWheel", "&Invert Scroll Wheel Direction for Zooming"},
-            {"bindZoomToCanvas", "&Bind Zoom to Canvas"},
-            {"smoothImageScaling", "&Smooth Scaling for Imported Images"},
-            {"nativeFileDialogs", "Use OS-Native &File Chooser Dialogs"},
-            {"toolFlyoutHoverDelay", "&Hover delay:"},
-            {"toolFlyoutLeaveGrace", "&Leave grace:"},
-            {"ultimateHost", "&Host:"},
-            {"ultimatePassword", "&Password:"},
-            {"ultimateTimeout", "&Timeout:"}};
-        for (const auto &[name, text] : labels) {
-            auto *field = child<QWidget>(dialog, name);
-            // The general and the flyout entries explain themselves.
-            QCOMPARE(field->toolTip().isEmpty(), QByteArray(name).startsWith("ultimate"));
-            if (auto *box = qobject_cast<QCheckBox *>(field)) {
-                QCOMPARE(box->text(), QString::fromUtf8(text));
-                QCOMPARE(qobject_cast<QGroupBox *>(box->parentWidget())->title(), "General");
-                continue;
-            }
-            auto *form = qobject_cast<QFormLayout *>(field->parentWidget()->layout());
-            QVERIFY2(form, name);
-            auto *label = qobject_cast<QLabel *>(form->labelForField(field));
-            QVERIFY2(label && label->buddy() == field, name);
-            QCOMPARE(label->text(), QString::fromUtf8(text));
-        }
-    }
-
-    // The stored timeout is shown within the spin box's range, and OK stores
-    // what was shown.
-    void storedTimeout_data()
-    {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<double>("shown");
-        QTest::newRow("100") << QVariant(100.0) << 60.0;
-        QTest::newRow("7.5") << QVariant(7.5) << 7.5;
-        QTest::newRow("0.04") << QVariant(0.04) << 0.1;
-        QTest::newRow("negative") << QVariant(-3.0) << 0.1;
-        QTest::newRow("text") << QVariant(QStringLiteral("fast")) << 2.5;
-    }
-    void storedTimeout()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(double, shown);
-        const QString key = QLatin1String(GeneralSettings::UltimateTimeoutKey);
-        QSettings().setValue(key, stored);
-        MainWindow window;
-        double opened = -1;
-        runSettingsDialog(
-            window,
-            [&](SettingsDialog &dialog) {
-                opened = child<QDoubleSpinBox>(dialog, "ultimateTimeout")->value();
-            },
-            true);
-        QCOMPARE(opened, shown);
-        QCOMPARE(QSettings().value(key).toDouble(), shown);
-    }
-
     // The timeout's clamp and the seconds-to-milliseconds rounding (halves
     // away from zero, never to even), with the flyouts never negative.
     void timeConversions_data()
@@ -277,21 +184,6 @@ private slots:
         QTEST(GeneralSettings::clampTimeout(seconds), "clamped");
         QTEST(general.clampedTimeoutSeconds(), "clamped");
         QCOMPARE(general.flyoutLeaveGraceMs(), std::max(0, ms));
-    }
-
-    // Stored seconds reach the flyout hooks as milliseconds at start and on
-    // every apply.
-    void flyoutTimesApplied()
-    {
-        QSettings().setValue(QLatin1String(GeneralSettings::FlyoutHoverDelayKey), 0.0025);
-        QSettings().setValue(QLatin1String(GeneralSettings::FlyoutLeaveGraceKey), -0.5);
-        MainWindow window;
-        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 3);
-        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 0);
-        QSignalSpy spy(window.settingsFlow(), &SettingsFlow::flyoutTimesApplied);
-        window.settingsFlow()->applyGeneralSettings();
-        QCOMPARE(spy.size(), 1);
-        QCOMPARE(spy.at(0), (QVariantList{3, 0}));
     }
 
     // The dialog opens on what is stored (the defaults at first start). OK
@@ -470,60 +362,6 @@ private slots:
         // Nothing checked: the stored value stays for the next start.
         QCOMPARE(QSettings().value(QLatin1String(SettingsFlow::DisplayPixelAspectKey)).toDouble(),
                  stored);
-    }
-
-    // The start-up reading order: the general group first, the view and
-    // tool toggles, the aspect, the windows' geometry, the preview toggles,
-    // and showing the preview last.
-    void readOrder()
-    {
-        for (const char *key :
-             SettingsFlow::viewAndToolToggleKeys() + SettingsFlow::previewToggleKeys())
-            QSettings().setValue(QLatin1String(key), true);
-        QSettings().setValue(QStringLiteral("tools/pressureWidening"), false);
-        QSettings().setValue(QLatin1String(SettingsFlow::DisplayPixelAspectKey), 0.75);
-        QMainWindow placed;
-        placed.resize(620, 410);
-        QSettings().setValue(QLatin1String(SettingsFlow::WindowGeometryKey), placed.saveGeometry());
-        BareFlow bare;
-        QVERIFY(bare.window.size() != QSize(620, 410));
-
-        const QStringList entries = {"showReferenceGrids", "showPixelGrids", "showSafeFrames",
-                                     "bilinearFiltering",  "pixelPerfect",   "pressureWidening",
-                                     "disableFillPreview", "ntscPixels",     "previewOnTop",
-                                     "mirrorPreview",      "previewCrt",     "showPreview"};
-        QStringList order;
-        for (const QString &name : entries)
-            connect(action(bare.window, qPrintable(name)), &QAction::toggled, this,
-                    [&order, name] { order << name; });
-        connect(&bare.flow, &SettingsFlow::invertZoomWheelApplied, this, [&] { order << "wheel"; });
-        connect(&bare.flow, &SettingsFlow::flyoutTimesApplied, this, [&] { order << "flyout"; });
-        connect(&bare.flow, &SettingsFlow::restorePreviewGeometry, this, [&] {
-            order << "previewGeometry";
-            // The main window is placed before the preview.
-            QCOMPARE(bare.window.size(), QSize(620, 410));
-            QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
-        });
-        bare.flow.readSettings();
-        QStringList expected = {"wheel", "flyout"};
-        expected << entries.mid(0, 8) << "previewGeometry" << entries.mid(8);
-        QCOMPARE(order, expected);
-        QCOMPARE(bare.window.aspect, 0.75);
-    }
-
-    // The preview's geometry is the last thing written.
-    void writeEndsWithPreviewGeometry()
-    {
-        BareFlow bare;
-        QStringList presentAtHook;
-        connect(&bare.flow, &SettingsFlow::storePreviewGeometry, this,
-                [&] { presentAtHook = QSettings().allKeys(); });
-        bare.flow.writeSettings();
-        presentAtHook.sort();
-        QStringList all = QSettings().allKeys();
-        all.sort();
-        QCOMPARE(presentAtHook, all);
-        QCOMPARE(all.size(), 14);
     }
 };
 
