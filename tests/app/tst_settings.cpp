@@ -1,3 +1,5 @@
+#include "windowtesthelpers.h"
+
 #include "app/exportimageflow.h"
 #include "app/generalsettings.h"
 #include "app/mainwindow.h"
@@ -17,7 +19,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <climits>
@@ -29,14 +30,6 @@ namespace
 
 const char *const CheckBoxes[] = {"invertZoomWheel", "bindZoomToCanvas", "smoothImageScaling",
                                   "nativeFileDialogs"};
-
-QAction *action(const QObject &window, const char *name)
-{
-    auto *found = window.findChild<QAction *>(QLatin1String(name));
-    if (!found)
-        qFatal("no action %s", name);
-    return found;
-}
 
 template <class T> T *child(const QWidget &parent, const char *name)
 {
@@ -64,7 +57,7 @@ void runSettingsDialog(MainWindow &window, const std::function<void(SettingsDial
         if (dialog->isVisible())
             dialog->reject();
     });
-    action(window, "settings")->trigger();
+    entry(window, "settings")->trigger();
     QVERIFY(ran);
 }
 
@@ -90,10 +83,9 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init()
     {
-        QSettings().clear();
+        freshSettings();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
     }
 
@@ -130,9 +122,9 @@ private slots:
              {"showReferenceGrids", "showPixelGrids", "showSafeFrames", "bilinearFiltering",
               "pixelPerfect", "disableFillPreview", "palPixels", "ntscPixels", "showPreview",
               "previewOnTop", "mirrorPreview", "previewCrt"})
-            QVERIFY2(!action(window, name)->isChecked(), name);
-        QVERIFY(action(window, "pressureWidening")->isChecked());
-        QVERIFY(action(window, "squarePixels")->isChecked());
+            QVERIFY2(!entry(window, name)->isChecked(), name);
+        QVERIFY(entry(window, "pressureWidening")->isChecked());
+        QVERIFY(entry(window, "squarePixels")->isChecked());
         const CanvasArea *canvas = window.canvas();
         QVERIFY(canvas->pressureWidening() && canvas->fillPreviewEnabled());
         QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
@@ -294,9 +286,9 @@ private slots:
             MainWindow window;
             const CanvasArea *canvas = window.canvas();
             if (!checked.isEmpty())
-                QCOMPARE(action(window, checked.toLatin1().constData())->isChecked(),
+                QCOMPARE(entry(window, checked.toLatin1().constData())->isChecked(),
                          !flag || stored.toBool());
-            const auto on = [&](const char *name) { return action(window, name)->isChecked(); };
+            const auto on = [&](const char *name) { return entry(window, name)->isChecked(); };
             // The handlers ran: the canvas shows what the entries say.
             QCOMPARE(canvas->isGridVisible(), on("showReferenceGrids"));
             QCOMPARE(canvas->isPixelGridVisible(), on("showPixelGrids"));
@@ -311,10 +303,10 @@ private slots:
             QSettings().clear();
             // Toggling an entry writes nothing until the window closes.
             if (flag) {
-                QAction *entry = action(window, checked.toLatin1().constData());
-                entry->toggle();
-                QCOMPARE(entry->isChecked(), !stored.toBool());
-                entry->toggle();
+                QAction *toggled = entry(window, checked.toLatin1().constData());
+                toggled->toggle();
+                QCOMPARE(toggled->isChecked(), !stored.toBool());
+                toggled->toggle();
             }
             QVERIFY(QSettings().allKeys().isEmpty());
             window.close();
@@ -350,14 +342,14 @@ private slots:
         QSettings().setValue(QLatin1String(SettingsFlow::DisplayPixelAspectKey), stored);
         MainWindow window;
         for (const char *name : {"squarePixels", "palPixels", "ntscPixels"})
-            QVERIFY2(!action(window, name)->isChecked(), name);
+            QVERIFY2(!entry(window, name)->isChecked(), name);
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         window.newMulticolorCanvas();
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         // Choosing one afterwards works as ever.
-        action(window, "ntscPixels")->trigger();
+        entry(window, "ntscPixels")->trigger();
         QCOMPARE(window.project().view().displayAspect(), 0.75);
-        action(window, "ntscPixels")->setChecked(false);
+        entry(window, "ntscPixels")->setChecked(false);
         window.close();
         // Nothing checked: the stored value stays for the next start.
         QCOMPARE(QSettings().value(QLatin1String(SettingsFlow::DisplayPixelAspectKey)).toDouble(),

@@ -16,7 +16,6 @@
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
 #include "exchange/prgbuilder.h"
-#include "rules/clashrules.h"
 
 #include "c64machine.h"
 #include "standindevice.h"
@@ -30,7 +29,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -113,11 +111,6 @@ struct LiveWindow : TestWindow {
     }
 };
 
-QAction *sendAction(MainWindow &window)
-{
-    return window.findChild<QAction *>(QStringLiteral("sendToUltimate"));
-}
-
 // A few pixels so the program is not all background.
 void scribble(MainWindow &window)
 {
@@ -158,10 +151,9 @@ class TestUltimateSendFlow : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("korvensoft-test"));
     }
-    void init() { QSettings().clear(); }
+    void init() { freshSettings(); }
     void cleanupTestCase() { QFile::remove(beside()); }
 
     // The entry follows the PRG export's gate: one C64 screen exactly.
@@ -174,7 +166,7 @@ private slots:
               "newMulticolorSpritesCanvas", "newDualMulticolorCanvas"}) {
             QVERIFY(QMetaObject::invokeMethod(&window, preset));
             const bool single = !QByteArray(preset).contains("Dual");
-            QCOMPARE(sendAction(window)->isEnabled(), single);
+            QCOMPARE(entry(window, "sendToUltimate")->isEnabled(), single);
             QCOMPARE(prg->isEnabled(), single);
         }
     }
@@ -211,7 +203,7 @@ private slots:
         QVERIFY(!expected.isEmpty());
         {
             BoxAnswerer answerer(QMessageBox::Ok);
-            sendAction(window)->trigger();
+            entry(window, "sendToUltimate")->trigger();
             QCOMPARE(answerer.texts.join(u'\n').section(u'\n', 0, 0),
                      box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(beside())));
         }
@@ -252,7 +244,7 @@ private slots:
         TestWindow window;
         {
             BoxAnswerer answerer(QMessageBox::Ok);
-            sendAction(window)->trigger();
+            entry(window, "sendToUltimate")->trigger();
             QCOMPARE(answerer.texts,
                      QStringList(QStringLiteral("KORVEN|Could not send to the Ultimate device at "
                                                 "%1.\n%2")
@@ -268,7 +260,7 @@ private slots:
         good.setPassword(failure.password);
         QSettings().setValue(QLatin1String(UltimateSendFlow::PasswordKey),
                              QString::fromLatin1(failure.password));
-        sendAction(window)->trigger();
+        entry(window, "sendToUltimate")->trigger();
         QCOMPARE(good.requestCount(RunPath), 1);
         QCOMPARE(fieldText(window, "statusMessage"),
                  QStringLiteral("Sent to the Ultimate device at %1.").arg(good.host()));
@@ -305,12 +297,9 @@ private slots:
         for (int c = 0; c < qAbs(columns); ++c)
             window.project().colormap().setPixel(columns < 0 ? c : 24 * c + 5,
                                                  columns < 0 ? 50 : 10, quint8(c + 1));
-        const bool clashed =
-            canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap());
-        QCOMPARE(clashed, columns < 0);
         {
             BoxAnswerer answerer(QMessageBox::Cancel);
-            sendAction(window)->trigger();
+            entry(window, "sendToUltimate")->trigger();
             QCOMPARE(answerer.texts.size(), 1);
             QCOMPARE(answerer.texts.constFirst().left(box.size()), box);
         }
@@ -337,9 +326,7 @@ private slots:
         device.setAnswer(RunPath, StandInDevice::stall());
         setDevice(device.host(), 60);
         TestWindow window;
-        window.resize(800, 600);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAndExposed(window));
         CanvasArea *canvas = window.canvas();
         canvas->setPenIndex(7);
         const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
@@ -369,7 +356,7 @@ private slots:
         });
         user.start(10);
         BoxAnswerer answerer(QMessageBox::Ok);
-        sendAction(window)->trigger();
+        entry(window, "sendToUltimate")->trigger();
         user.stop();
 
         QVERIFY(acted);
