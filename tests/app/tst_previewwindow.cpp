@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace
@@ -55,11 +54,7 @@ class TestPreviewWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-    }
+    void init() { freshSettings(); }
     void entriesDriveThePreview()
     {
         MainWindow window;
