@@ -132,8 +132,6 @@ private slots:
         QCOMPARE(canvas->referenceOpacity(), 50);
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
-        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 500);
-        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 500);
         // Borders are left out unless the artist once asked for them.
         QString chosen;
         QTimer::singleShot(0, &window, [&] {
