@@ -669,12 +669,9 @@ private slots:
             recordEdit(two);
             // Each window writes a file of its own once it rests.
             QTRY_COMPARE(files("*.kvn").size(), 2);
+            // What a file holds is the pointer burst test's crash and restore.
             const QString oneFile = one.crashRecovery()->projectFile();
             QVERIFY(oneFile != two.crashRecovery()->projectFile());
-            Project copy;
-            QVERIFY(loadProjectFile(oneFile, copy).ok);
-            QCOMPARE(copy.slotBytes(), one.project().slotBytes());
-            QCOMPARE(copy.history().nodeCount(), 1);
             // A second program finds nothing to restore while both owners live.
             {
                 RecoveryStore other(recovery.path());

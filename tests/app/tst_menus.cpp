@@ -145,10 +145,6 @@ private slots:
                                                    {"Eyedropper Tool", c->eyedropperTool()},
                                                    {"Symmetry>Move Axes", c->symmetryTool()}};
         QCOMPARE(c->activeTool(), tools.value(tool));
-        // No other tool stays switched on; the pen is on whenever none is.
-        for (auto it = tools.cbegin(); it != tools.cend(); ++it)
-            if (it.value() != c->penTool())
-                QCOMPARE(it.value()->isActive(), it.key() == tool);
     }
     void radioEntriesReachTheCanvas()
     {
