@@ -10,8 +10,6 @@
 #include "widgets/colorassignmentwidget.h"
 
 #include <QAction>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTest>
 
 class TestColorSlots : public QObject
@@ -19,17 +17,11 @@ class TestColorSlots : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-    }
+    void init() { freshSettings(); }
     void clickAssignsAndUndoRestores()
     {
         TestWindow window;
-        window.resize(1000, 700);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAndExposed(window, QSize(1000, 700)));
         window.newMulticolorSpritesCanvas();
         Project &project = window.project();
         // Background, sprite multicolour 0 and 1.
@@ -63,28 +55,6 @@ private slots:
         QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
         QVERIFY(project.colormap().bytes() == before.bytes());
         QCOMPARE(project.history().position(), 0);
-    }
-    // A click while a pen stroke is under way waits its turn: nothing happens.
-    void refusedDuringAStroke()
-    {
-        TestWindow window;
-        window.resize(1000, 700);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.newMulticolorCanvas();
-        Project &project = window.project();
-        ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
-        window.canvas()->setPenIndex(7);
-        const QPoint middle = window.canvas()->rect().center();
-        QTest::mousePress(window.canvas(), Qt::LeftButton, {}, middle);
-        QVERIFY(window.canvas()->penStrokeInProgress());
-        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(10, 14));
-        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
-        QTest::mouseRelease(window.canvas(), Qt::LeftButton, {}, middle);
-        const int strokes = project.history().nodeCount();
-        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(10, 14));
-        QCOMPARE(project.slot(ColorSlot::Background), quint8(7));
-        QCOMPARE(project.history().nodeCount(), strokes + 1);
     }
 };
 

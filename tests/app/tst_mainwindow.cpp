@@ -58,11 +58,7 @@ class TestMainWindow : public QObject
 
 private slots:
     void initTestCase() { PluralTranslator::install(); }
-    void init()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-    }
+    void init() { freshSettings(); }
     void titleAndModifiedMarker()
     {
         QTemporaryDir folder;
@@ -188,13 +184,12 @@ private slots:
         QFETCH(bool, closes);
         QTemporaryDir folder;
         TestWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAndExposed(window));
         if (modified)
             recordEdit(window);
         const ShapeTool *shapes = window.canvas()->shapeTool();
         if (staged) {
-            window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
+            entry(window, "shapeTool")->setChecked(true);
             window.canvas()->setPenIndex(0);
             stroke(window.canvas(), {QPoint(20, 20), QPoint(60, 30)});
             QCOMPARE(shapes->stagedCount(), 1);
@@ -220,21 +215,14 @@ private slots:
         QTemporaryDir folder;
         TestWindow window;
         recordEdit(window);
-        const QString path = folder.filePath(QStringLiteral("missing/art.kvn"));
-        window.chosenPath = path;
-        QStringList boxes;
+        // A failed Save As leaves the project without a path (the message
+        // and the old file are failedSaveKeepsTheOldFile's).
+        window.chosenPath = folder.filePath(QStringLiteral("missing/art.kvn"));
         {
             BoxAnswerer answerer(QMessageBox::Ok);
             QVERIFY(!window.saveProjectAs());
-            boxes = answerer.texts;
         }
-        QCOMPARE(boxes.size(), 1);
-        const QString start =
-            QStringLiteral("KORVEN|Could not save %1: ").arg(QDir::toNativeSeparators(path));
-        QVERIFY2(boxes[0].startsWith(start) && boxes[0].size() > start.size(),
-                 qPrintable(boxes[0]));
-        QVERIFY(window.projectPath().isEmpty());
-        QVERIFY(window.isWindowModified());
+        QVERIFY(window.projectPath().isEmpty() && window.isWindowModified());
 
         // While a project task runs nothing saves, not even from the prompt,
         // no new canvas replaces the document and the window does not close.
@@ -290,20 +278,13 @@ private slots:
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("second"));
         QTRY_VERIFY(fieldText(window, "statusMessage").isEmpty());
 
-        // Each field keeps its share of the width whatever its text; narrowed,
-        // texts elide and show in full as their tooltip.
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Narrowed, texts elide and show in full as their tooltip.
         window.showStatusMessage(QStringLiteral("Saved art.kvn."), 60000);
-        const int stretch[] = {3, 2, 2, 2, 2, 2, 2, 2, 3, 2};
         for (const int width : {1600, 420}) {
-            window.resize(width, 400);
+            QVERIFY(shownAndExposed(window, QSize(width, 400)));
             QTRY_VERIFY(width > 500 ? labels[0]->width() > 200 : labels[0]->width() < 80);
-            const double unit = labels[1]->width() / 2.0;
-            for (int i = 0; i < labels.size(); ++i) {
-                QVERIFY(qAbs(labels[i]->width() - stretch[i] * unit) <= 2.0);
-                QCOMPARE(labels[i]->toolTip(), width < 500 ? labels[i]->fullText() : QString());
-            }
+            for (const ElidedLabel *label : labels)
+                QCOMPARE(label->toolTip(), width < 500 ? label->fullText() : QString());
         }
     }
     void labelShowsTextLiterally()
@@ -365,8 +346,7 @@ private slots:
     {
         QTemporaryDir dir;
         TestWindow window;
-        window.resize(800, 600);
-        window.show();
+        QVERIFY(shownAndExposed(window));
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         CanvasArea *canvas = window.canvas();
@@ -412,7 +392,7 @@ private slots:
     // following the document, and refused while a tool's button is down.
     void wholeCanvasCommands_data()
     {
-        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("name");
         QTest::addColumn<int>("kind");
         QTest::newRow("flip") << "flipVertically" << int(HistoryEntryKind::FlipCanvas);
         QTest::newRow("swap") << "colorSwap" << int(HistoryEntryKind::SwapColors);
@@ -422,16 +402,16 @@ private slots:
     }
     void wholeCanvasCommands()
     {
-        QFETCH(QString, entry);
+        QFETCH(QString, name);
         QFETCH(int, kind);
         MainWindow window;
         window.newMulticolorTopBottomSpritesCanvas();
         window.project().colormap().fillRect(QRect(0, 0, 20, 30), 1);
-        QAction *command = window.findChild<QAction *>(entry);
+        QAction *command = window.findChild<QAction *>(name);
         command->trigger();
         QCOMPARE(window.project().history().nodeCount(), 1);
         QCOMPARE(int(window.project().history().nodes()[0].kind), kind);
-        QVERIFY(window.findChild<QAction *>(QStringLiteral("undo"))->isEnabled());
+        QVERIFY(entry(window, "undo")->isEnabled());
         window.undo();
         QVERIFY(!window.project().history().canUndo());
         QCOMPARE(command->isCheckable() && command->isChecked(), false);
@@ -467,51 +447,12 @@ private slots:
         QCOMPARE(project.history().position(), 0);
         QCOMPARE(project.slot(ColorSlot::Background), quint8(edited - 1));
     }
-    // Discard Shapes asks first; Cancel keeps the stage and says so.
-    void discardShapes()
-    {
-        TestWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
-        for (const int x : {20, 120})
-            stroke(window.canvas(), {QPoint(x, 20), QPoint(x + 40, 60)});
-        const ShapeTool *shapes = window.canvas()->shapeTool();
-        QCOMPARE(shapes->stagedCount(), 2);
-        for (const char *answer : {"Cancel", "Discard"}) {
-            window.showStatusMessage(QString(), 5000);
-            QStringList seen;
-            QTimer::singleShot(0, this, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QVERIFY(box);
-                seen << box->windowTitle() << box->text() << box->informativeText();
-                for (QAbstractButton *button : box->buttons()) {
-                    seen << button->text().remove(u'&');
-                    if (button->text().remove(u'&') == QLatin1String(answer))
-                        button->click();
-                }
-                seen << box->defaultButton()->text().remove(u'&');
-            });
-            window.findChild<QAction *>(QStringLiteral("discardShapes"))->trigger();
-            QCOMPARE(seen.mid(0, 3),
-                     (QStringList{"KORVEN", "Discard 2 staged shapes?",
-                                  "The stage is not part of the undo history, so discarding "
-                                  "cannot be undone. Commit with Enter to keep the shapes."}));
-            QVERIFY(seen.contains("Discard") && seen.last() == QLatin1String("Cancel"));
-            const bool kept = qstrcmp(answer, "Cancel") == 0;
-            QCOMPARE(shapes->stagedCount(), kept ? 2 : 0);
-            QCOMPARE(fieldText(window, "statusMessage"),
-                     kept ? QStringLiteral("Discard shapes cancelled.") : QString());
-        }
-    }
     // Best fit keeps the picture out from under the floating bars, with
     // them shown, and uses the whole canvas without them.
     void bestFitLeavesTheBarsFree()
     {
         TestWindow window;
-        window.resize(1280, 800);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAndExposed(window, QSize(1280, 800)));
         window.newMulticolorTopBottomSpritesCanvas();
         const CanvasArea *canvas = window.canvas();
         int top = 0, bottom = canvas->height();
@@ -532,7 +473,7 @@ private slots:
         // As large as the band allows: it touches both bars or both sides.
         QVERIFY(picture().height() >= bottom - top - 1.0 ||
                 picture().width() >= canvas->width() - 1.0);
-        window.findChild<QAction *>(QStringLiteral("showDashboards"))->trigger();
+        entry(window, "showDashboards")->trigger();
         QVERIFY(picture().height() >= canvas->height() - 1.0 ||
                 picture().width() >= canvas->width() - 1.0);
     }
@@ -540,29 +481,26 @@ private slots:
     void selectionEntries()
     {
         TestWindow window;
-        window.resize(800, 600);
-        window.show();
+        QVERIFY(shownAndExposed(window));
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         CanvasArea *canvas = window.canvas();
         const SelectTool *tool = canvas->selectTool();
-        const auto entry = [&](const char *name) {
-            return window.findChild<QAction *>(QLatin1String(name));
-        };
         Project &project = window.project();
         const QRegion whole(project.colormap().rect());
         project.colormap().setPixel(0, 5, 1);
         // Select All from the pen switches to the rectangle selection.
-        entry("selectAll")->trigger();
-        QVERIFY(entry("rectSelectTool")->isChecked());
+        entry(window, "selectAll")->trigger();
+        QVERIFY(entry(window, "rectSelectTool")->isChecked());
         QCOMPARE(tool->selection(), whole);
-        QCOMPARE(entry("flipHorizontally")->text(), QStringLiteral("Flip Selection Horizontally"));
-        QVERIFY(entry("copy")->isEnabled() && !entry("paste")->isEnabled());
+        QCOMPARE(entry(window, "flipHorizontally")->text(),
+                 QStringLiteral("Flip Selection Horizontally"));
+        QVERIFY(entry(window, "copy")->isEnabled() && !entry(window, "paste")->isEnabled());
         // A right-click deselects, and Ctrl+Z brings the selection back.
         const QPoint inside = canvas->viewTransform().toWidget(QPointF(10.5, 10.5)).toPoint();
         QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, inside);
-        QVERIFY(tool->selection().isEmpty() && !entry("copy")->isEnabled());
-        QCOMPARE(entry("flipHorizontally")->text(), QStringLiteral("Flip Horizontally"));
+        QVERIFY(tool->selection().isEmpty() && !entry(window, "copy")->isEnabled());
+        QCOMPARE(entry(window, "flipHorizontally")->text(), QStringLiteral("Flip Horizontally"));
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(tool->selection(), whole);
         // With a selection, Ctrl+J flips it as a float; Enter drops it as one edit.
@@ -574,71 +512,86 @@ private slots:
         QCOMPARE(project.colormap().pixel(project.width() - 1, 5), quint8(1));
         QCOMPARE(project.colormap().pixel(0, 5), quint8(0));
         // A cut blanks the pixels as one edit and leaves the outline.
-        entry("cut")->trigger();
+        entry(window, "cut")->trigger();
         QCOMPARE(project.history().nodes().constLast().kind, HistoryEntryKind::CutSelection);
         QCOMPARE(tool->selection(), whole);
         QCOMPARE(project.colormap().pixel(project.width() - 1, 5), quint8(0));
         // Paste from another tool switches back to the selection first; Ctrl+Z
         // takes the float back without touching the history.
-        entry("fillTool")->setChecked(true);
+        entry(window, "fillTool")->setChecked(true);
         QCOMPARE(tool->marqueeKind(), int(SelectTool::Off));
-        entry("paste")->trigger();
-        QVERIFY(entry("rectSelectTool")->isChecked() && tool->hasFloat());
+        entry(window, "paste")->trigger();
+        QVERIFY(entry(window, "rectSelectTool")->isChecked() && tool->hasFloat());
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(!tool->hasFloat());
         QCOMPARE(project.history().position(), 2);
     }
 
-    // Commit and Discard Shapes and the staged count follow the stage, and
-    // no clipboard entry cuts into a shape drag.
+    // Commit and Discard Shapes and the staged count follow the stage,
+    // Discard asks first, and no clipboard entry cuts into a shape drag.
     void stagedShapesEntries()
     {
         TestWindow window;
-        window.resize(800, 600);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAndExposed(window));
         CanvasArea *canvas = window.canvas();
-        const auto entry = [&](const char *name) {
-            return window.findChild<QAction *>(QLatin1String(name));
-        };
-        const auto widgetAt = [&](double x, double y) {
-            return canvas->viewTransform().toWidget(QPointF(x, y));
-        };
-        const auto mouse = [&](QEvent::Type type, QPointF pos, Qt::MouseButtons held) {
-            QMouseEvent event(type, pos, canvas->mapToGlobal(pos), Qt::LeftButton, held,
-                              Qt::NoModifier);
-            QApplication::sendEvent(canvas, &event);
-        };
+        const ShapeTool *shapes = canvas->shapeTool();
+        const QWidget *stage = window.findChild<QWidget *>(QStringLiteral("statusStage"));
         Project &project = window.project();
         project.colormap().setPixel(3, 3, 1);
-        entry("selectAll")->trigger();
-        entry("copy")->trigger();
-        entry("shapeTool")->setChecked(true);
-        QVERIFY(!entry("commitShapes")->isEnabled() && !entry("discardShapes")->isEnabled());
-        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("statusStage"))->isVisible());
-        mouse(QEvent::MouseButtonPress, widgetAt(20, 20), Qt::LeftButton);
-        mouse(QEvent::MouseMove, widgetAt(60, 40), Qt::LeftButton);
-        mouse(QEvent::MouseButtonRelease, widgetAt(60, 40), Qt::NoButton);
-        QVERIFY(entry("commitShapes")->isEnabled() && entry("discardShapes")->isEnabled());
+        entry(window, "selectAll")->trigger();
+        entry(window, "copy")->trigger();
+        entry(window, "shapeTool")->setChecked(true);
+        const auto entriesOn = [&](bool on) {
+            return entry(window, "commitShapes")->isEnabled() == on &&
+                   entry(window, "discardShapes")->isEnabled() == on && stage->isVisible() == on;
+        };
+        QVERIFY(entriesOn(false));
+        stroke(canvas, {QPoint(20, 20), QPoint(60, 40)});
+        QVERIFY(entriesOn(true));
         QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
-        QVERIFY(window.findChild<QWidget *>(QStringLiteral("statusStage"))->isVisible());
 
         // Mid-drag the clipboard entries change nothing and commit nothing.
         const Colormap before = project.colormap();
-        mouse(QEvent::MouseButtonPress, widgetAt(100, 100), Qt::LeftButton);
-        mouse(QEvent::MouseMove, widgetAt(140, 120), Qt::LeftButton);
+        press(canvas, at(canvas, QPoint(100, 100)));
+        move(canvas, at(canvas, QPoint(140, 120)));
         for (const char *name : {"paste", "pasteTransparent", "copy", "cut"})
-            entry(name)->trigger();
-        QVERIFY(entry("shapeTool")->isChecked() && !canvas->selectTool()->hasFloat());
+            entry(window, name)->trigger();
+        QVERIFY(entry(window, "shapeTool")->isChecked() && !canvas->selectTool()->hasFloat());
         QCOMPARE(project.colormap(), before);
         QCOMPARE(project.history().nodeCount(), 0);
-        mouse(QEvent::MouseButtonRelease, widgetAt(140, 120), Qt::NoButton);
+        release(canvas, at(canvas, QPoint(140, 120)));
         QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("2 shapes staged"));
 
-        entry("commitShapes")->trigger();
+        // Discard asks, Cancel the default; Cancel keeps the stage and says so.
+        const auto discard = [&](const char *answer) {
+            QStringList seen;
+            QTimer::singleShot(0, this, [&] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen << box->text() << box->informativeText()
+                     << box->defaultButton()->text().remove(u'&');
+                for (QAbstractButton *button : box->buttons())
+                    if (button->text().remove(u'&') == QLatin1String(answer))
+                        button->click();
+            });
+            entry(window, "discardShapes")->trigger();
+            return seen;
+        };
+        QCOMPARE(discard("Cancel"),
+                 (QStringList{"Discard 2 staged shapes?",
+                              "The stage is not part of the undo history, so discarding cannot be "
+                              "undone. Commit with Enter to keep the shapes.",
+                              "Cancel"}));
+        QCOMPARE(shapes->stagedCount(), 2);
+        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Discard shapes cancelled."));
+        entry(window, "commitShapes")->trigger();
         QCOMPARE(project.history().nodeCount(), 1);
-        QVERIFY(!entry("commitShapes")->isEnabled() && !entry("discardShapes")->isEnabled());
-        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("statusStage"))->isVisible());
+        QVERIFY(entriesOn(false));
+        stroke(canvas, {QPoint(20, 20), QPoint(60, 40)});
+        discard("Discard");
+        QCOMPARE(shapes->stagedCount(), 0);
+        QCOMPARE(project.history().nodeCount(), 1);
+        QVERIFY(entriesOn(false));
     }
 
     void aboutDialog()
@@ -669,9 +622,7 @@ private slots:
         QCOMPARE(placed, QRect(160, 100, 960, 600));
         QCOMPARE(FirstStart::windowGeometry(QRect(0, 0, 400, 300), QSize(500, 200)),
                  QRect(0, 37, 400, 225));
-        window.resize(placed.size());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shownAndExposed(window, placed.size()));
         QTRY_COMPARE(window.size(), placed.size());
         const QList<DashboardBar *> bars = window.canvas()->findChildren<DashboardBar *>();
         QCOMPARE(bars.size(), 3);
@@ -718,12 +669,9 @@ private slots:
             recordEdit(two);
             // Each window writes a file of its own once it rests.
             QTRY_COMPARE(files("*.kvn").size(), 2);
+            // What a file holds is the pointer burst test's crash and restore.
             const QString oneFile = one.crashRecovery()->projectFile();
             QVERIFY(oneFile != two.crashRecovery()->projectFile());
-            Project copy;
-            QVERIFY(loadProjectFile(oneFile, copy).ok);
-            QCOMPARE(copy.slotBytes(), one.project().slotBytes());
-            QCOMPARE(copy.history().nodeCount(), 1);
             // A second program finds nothing to restore while both owners live.
             {
                 RecoveryStore other(recovery.path());

@@ -11,7 +11,6 @@
 #include "canvas/filltool.h"
 #include "canvas/pantool.h"
 #include "canvas/symmetrytool.h"
-#include "document/viewtransform.h"
 
 #include <QAction>
 #include <QMenu>
@@ -146,10 +145,6 @@ private slots:
                                                    {"Eyedropper Tool", c->eyedropperTool()},
                                                    {"Symmetry>Move Axes", c->symmetryTool()}};
         QCOMPARE(c->activeTool(), tools.value(tool));
-        // No other tool stays switched on; the pen is on whenever none is.
-        for (auto it = tools.cbegin(); it != tools.cend(); ++it)
-            if (it.value() != c->penTool())
-                QCOMPARE(it.value()->isActive(), it.key() == tool);
     }
     void radioEntriesReachTheCanvas()
     {
@@ -195,24 +190,6 @@ private slots:
         QVERIFY(!entry(window, QStringLiteral("&Options>Border Sprites"))->isEnabled());
         QVERIFY(!entry(window, QStringLiteral("&Options>Hires Clash Resolution"))->isEnabled());
         QVERIFY(entry(window, QStringLiteral("&Options>Fill Contour Placement"))->isEnabled());
-    }
-    void viewKeysFollowActiveWindow()
-    {
-        Shown shown;
-        CanvasArea *canvas = shown.canvas();
-        QTest::keyClick(canvas, Qt::Key_0, Qt::ControlModifier);
-        QCOMPARE(canvas->viewTransform().zoom(), 1.0);
-        QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
-        const double zoomed = canvas->viewTransform().zoom();
-        QVERIFY(zoomed > 1.0);
-        // With another window active the app-wide keys leave the canvas alone.
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        QTest::keyClick(&other, Qt::Key_0, Qt::ControlModifier);
-        QTest::keyClick(&other, Qt::Key_Home, Qt::ControlModifier);
-        QCOMPARE(canvas->viewTransform().zoom(), zoomed);
     }
     void wholeCanvasEditsWaitForStroke()
     {

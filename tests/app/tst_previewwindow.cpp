@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace
@@ -33,14 +32,17 @@ class ShowWatcher : public QObject
 {
 public:
     QList<std::tuple<bool, bool, bool>> shown; // stay on top, mirror, CRT
+    QSize mainSize;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show)
-            if (auto *preview = qobject_cast<PreviewWindow *>(watched))
+            if (auto *preview = qobject_cast<PreviewWindow *>(watched)) {
                 shown.append({preview->stayOnTop(), preview->area()->mirror(),
                               preview->area()->crtFilter()});
+                mainSize = preview->parentWidget()->size();
+            }
         return false;
     }
 };
@@ -52,11 +54,7 @@ class TestPreviewWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-    }
+    void init() { freshSettings(); }
     void entriesDriveThePreview()
     {
         MainWindow window;
@@ -206,6 +204,7 @@ private slots:
             geometry = preview->geometry();
             action(window, "Preview Stays on Top")->trigger();
             action(window, "Enable CRT Filter in Preview Window")->trigger();
+            window.resize(620, 410);
             window.close();
         }
         // Each toggle's key round trip is tst_settings' persistedRoundTrip.
@@ -220,6 +219,8 @@ private slots:
         qApp->removeEventFilter(&watcher);
         PreviewWindow *preview = next.findChild<PreviewWindow *>();
         QVERIFY(preview->isVisible() && action(next, "Show Preview Window")->isChecked());
+        // The main window is placed as well, before the preview shows.
+        QCOMPARE(watcher.mainSize, QSize(620, 410));
         QCOMPARE(preview->size(), geometry.size());
         // A window restored before it was ever shown may be placed by its frame.
         QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||

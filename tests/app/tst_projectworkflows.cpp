@@ -19,7 +19,6 @@
 #include "document/palette.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"
-#include "exchange/pictureexport.h"
 #include "exchange/spritefile.h"
 #include "history/recentprojects.h"
 
@@ -103,6 +102,45 @@ void clickFile(QFileDialog *dialog, const QString &name)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
 }
 
+// Picks `name` in the chooser of type T once it opens, after `first` has
+// set the chooser up.
+template <typename T>
+WhenModal<T> choosing(const char *name, std::function<void(T *)> first = nullptr)
+{
+    return WhenModal<T>([name, first](T *dialog) {
+        if (first)
+            first(dialog);
+        clickFile(dialog, QLatin1String(name));
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+void clickButton(QMessageBox *box, const char *text)
+{
+    for (QAbstractButton *button : box->buttons())
+        if (button->text() == QLatin1String(text))
+            button->click();
+    if (box->isVisible())
+        box->reject();
+}
+
+// Cells of a multicolor screen holding more than three colours besides the
+// background, counted from the pixels.
+int crowdedCells(const Project &project, const QRect &screen)
+{
+    int crowded = 0;
+    for (int y = screen.top(); y <= screen.bottom(); y += 8)
+        for (int x = screen.left(); x <= screen.right(); x += 4) {
+            QSet<quint8> colours;
+            for (int dy = 0; dy < 8; ++dy)
+                for (int dx = 0; dx < 4; ++dx)
+                    colours.insert(project.colormap().pixel(x + dx, y + dy));
+            colours.remove(project.slot(ColorSlot::Background));
+            crowded += colours.size() > 3;
+        }
+    return crowded;
+}
+
 } // namespace
 
 class TestProjectWorkflows : public QObject
@@ -125,11 +163,7 @@ class TestProjectWorkflows : public QObject
 
 private slots:
     void initTestCase() { PluralTranslator::install(); }
-    void init()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
-    }
+    void init() { freshSettings(); }
 
     // The dialog shows only for slow tasks; Esc, its Cancel button and
     // closing it cancel; other windows paint but take no input meanwhile.
@@ -259,21 +293,23 @@ private slots:
     void importImage()
     {
         QTemporaryDir folder;
-        Colormap picture(160, 200);
+        Colormap picture(160, 200), crowding(160, 200), hires(320, 200);
         for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 160; ++x)
-                picture.setPixel(x, y, quint8(x / 4 % 2 ? 11 : (y / 8 + x / 4) % 3 + 1));
-        Colormap hires(320, 200);
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 320; ++x)
+            for (int x = 0; x < 320; ++x) {
                 hires.setPixel(x, y, quint8((x / 8 + y) % 2 ? 1 : 6));
-        std::array<quint8, ColorSlotCount> background = {11};
-        for (const auto &[name, mode] : {std::pair{"pic.koa", CanvasMode::Multicolor},
-                                         std::pair{"other.art", CanvasMode::Hires}}) {
+                if (x < 160) {
+                    picture.setPixel(x, y, quint8(x / 4 % 2 ? 11 : (y / 8 + x / 4) % 3 + 1));
+                    // Colours 1-4 in every cell, 1 the file's background.
+                    crowding.setPixel(x, y, quint8((x + y) % 4 + 1));
+                }
+            }
+        for (const auto &[name, pixels, background] :
+             {std::tuple{"pic.koa", &picture, 11}, std::tuple{"crowd.koa", &crowding, 1},
+              std::tuple{"other.art", &hires, 11}}) {
             QFile out(folder.filePath(QLatin1String(name)));
             QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(NativeFormats::writeNative(mode == CanvasMode::Hires ? hires : picture, mode,
-                                                 0, background));
+            const CanvasMode mode = pixels == &hires ? CanvasMode::Hires : CanvasMode::Multicolor;
+            out.write(NativeFormats::writeNative(*pixels, mode, 0, {quint8(background)}));
         }
         QSettings().setValue(QStringLiteral("files/lastImportImageDir"), folder.path());
         TestWindow window;
@@ -299,20 +335,25 @@ private slots:
                  QStringLiteral("Imported pic.koa (Koala Painter)."));
 
         // On a dual canvas the chooser asks for the screen; the undrawn one
-        // comes out in the picture's background.
+        // comes out in the picture's background. A second picture keeps the
+        // canvas's background, so the cells it crowds are swept.
         window.project().history().markClean();
         window.newDualMulticolorCanvas();
-        {
-            WhenModal<ImportImageDialog> chooser([&](ImportImageDialog *dialog) {
+        const Project &dual = window.project();
+        for (const auto &[screen, name] : {std::pair{1, "pic.koa"}, std::pair{0, "crowd.koa"}}) {
+            auto chooser = choosing<ImportImageDialog>(name, [screen](ImportImageDialog *dialog) {
                 dialog->findChild<QComboBox *>(QStringLiteral("importTargetScreenCombo"))
-                    ->setCurrentIndex(1);
-                clickFile(dialog, QStringLiteral("pic.koa"));
-                static_cast<QDialog *>(dialog)->accept();
+                    ->setCurrentIndex(screen);
             });
             window.importImage();
+            if (screen == 1)
+                QCOMPARE(dual.colormap().pixel(0, 0), quint8(11));
         }
-        QCOMPARE(window.project().colormap().copy(window.project().screenRect(1)), picture);
-        QCOMPARE(window.project().colormap().pixel(0, 0), quint8(11));
+        QCOMPARE(dual.colormap().copy(dual.screenRect(1)), picture);
+        QCOMPARE(dual.slot(ColorSlot::Background), quint8(11));
+        QCOMPARE(dual.history().nodeCount(), 2);
+        QVERIFY(dual.colormap().copy(dual.screenRect(0)).bytes().count(char(11)) < 160 * 100);
+        QCOMPARE(crowdedCells(dual, dual.screenRect(0)), 0);
 
         // Through the system's chooser the file is checked before the screen
         // is asked for, and a hires picture is offered a hires canvas.
@@ -320,21 +361,14 @@ private slots:
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
         QStringList asked;
         {
-            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
-                clickFile(dialog, QStringLiteral("other.art"));
-                static_cast<QDialog *>(dialog)->accept();
-            });
+            auto chooser = choosing<QFileDialog>("other.art");
             WhenModal<ImportOptionsDialog> screen([&](ImportOptionsDialog *dialog) {
                 asked << QStringLiteral("screen");
                 dialog->reject();
             });
             WhenModal<QMessageBox> offer([&](QMessageBox *box) {
                 asked << box->text() + u'|' + box->informativeText();
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text() == QLatin1String("New Hires Canvas"))
-                        button->click();
-                if (box->isVisible())
-                    box->reject();
+                clickButton(box, "New Hires Canvas");
             });
             window.importImage();
         }
@@ -402,66 +436,63 @@ private slots:
     }
 
     // Convert Image: a picture of another size is fitted after the scale
-    // question, the dialog's result lands as one edit, and the window takes
-    // the picture's name and the dialog's palette.
+    // question, the dialog's result and slots land as one edit, and the
+    // window takes the picture's name and the dialog's palette.
     void convertImage()
     {
         QTemporaryDir folder;
         QImage picture(100, 50, QImage::Format_RGB32);
         picture.fill(qRgb(200, 180, 40));
         QVERIFY(picture.save(folder.filePath(QStringLiteral("sunrise.png"))));
+        QVERIFY(picture.scaled(640, 400).save(folder.filePath(QStringLiteral("wide.png"))));
         QSettings().setValue(QStringLiteral("files/lastConvertImageDir"), folder.path());
         TestWindow window;
         window.newHiresCanvas();
+        const Project &project = window.project();
+        const Project before = project;
         QString question;
         Colormap shown;
-        {
-            WhenModal<QFileDialog> chooser([](QFileDialog *dialog) {
-                clickFile(dialog, QStringLiteral("sunrise.png"));
-                static_cast<QDialog *>(dialog)->accept();
-            });
+        std::array<quint8, ColorSlotCount> chosen{};
+        const auto convert = [&](const char *name, int palette) {
+            question.clear();
+            auto chooser = choosing<QFileDialog>(name);
             WhenModal<QMessageBox> scale([&](QMessageBox *box) {
                 question = box->text();
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text() == QLatin1String("Keep Aspect Ratio"))
-                        button->click();
+                clickButton(box, "Keep Aspect Ratio");
             });
             WhenModal<ConvertImageDialog> converter([&](ConvertImageDialog *dialog) {
-                dialog->findChild<QComboBox *>(QStringLiteral("paletteCombo"))->setCurrentIndex(5);
+                dialog->findChild<QComboBox *>(QStringLiteral("paletteCombo"))
+                    ->setCurrentIndex(palette);
+                const size_t border = size_t(ColorSlot::Border);
+                dialog->assignSlot(ColorSlot::Border,
+                                   quint8((dialog->slotBytes()[border] + 1) % 16));
                 dialog->accept();
                 shown = dialog->resultColormap();
+                chosen = dialog->slotBytes();
             });
             window.convertImage();
-        }
+        };
+        convert("sunrise.png", 5);
         QVERIFY(question.startsWith(QLatin1String(
             "sunrise.png is 100 x 50 pixels; the canvas displays at 320 x 200 pixels.")));
-        QCOMPARE(window.project().colormap(), shown);
+        QCOMPARE(project.colormap(), shown);
+        QCOMPARE(project.slotBytes(), chosen);
+        QVERIFY(chosen != before.slotBytes());
         // Kept aspect: black bands above and below the picture.
         QCOMPARE(shown.copy(QRect(0, 0, 320, 20)).bytes().count(char(0)), 320 * 20);
         QVERIFY(shown.pixel(160, 100) != 0);
-        QCOMPARE(window.project().paletteVariant(), 5);
-        QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ConvertImage);
+        QCOMPARE(project.paletteVariant(), 5);
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.history().nodes().value(0).kind, HistoryEntryKind::ConvertImage);
         QCOMPARE(window.windowTitle(), QStringLiteral("sunrise[*] - KORVEN"));
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted sunrise.png."));
+        // One undo takes back the pixels and the slots alike.
+        window.undo();
+        QCOMPARE(project.colormap(), before.colormap());
+        QCOMPARE(project.slotBytes(), before.slotBytes());
 
         // A picture of the canvas's own shape fills it without a question.
-        QVERIFY(picture.scaled(640, 400).save(folder.filePath(QStringLiteral("wide.png"))));
-        question.clear();
-        {
-            WhenModal<QFileDialog> chooser([](QFileDialog *dialog) {
-                clickFile(dialog, QStringLiteral("wide.png"));
-                static_cast<QDialog *>(dialog)->accept();
-            });
-            WhenModal<QMessageBox> scale([&](QMessageBox *box) {
-                question = box->text();
-                box->reject();
-            });
-            WhenModal<ConvertImageDialog> converter([&](ConvertImageDialog *dialog) {
-                dialog->accept();
-                shown = dialog->resultColormap();
-            });
-            window.convertImage();
-        }
+        convert("wide.png", 0);
         QCOMPARE(question, QString());
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted wide.png."));
         QCOMPARE(shown.pixel(160, 2), shown.pixel(160, 100));
@@ -481,15 +512,9 @@ private slots:
         auto *show = window.findChild<QAction *>(QStringLiteral("showReferenceLayer"));
         QVERIFY(!show->isEnabled());
         {
-            WhenModal<QFileDialog> chooser([](QFileDialog *dialog) {
-                clickFile(dialog, QStringLiteral("trace.png"));
-                static_cast<QDialog *>(dialog)->accept();
-            });
-            WhenModal<QMessageBox> scale([&](QMessageBox *box) {
-                for (QAbstractButton *button : box->buttons())
-                    if (button->text() == QLatin1String("Stretch to Fit"))
-                        button->click();
-            });
+            auto chooser = choosing<QFileDialog>("trace.png");
+            WhenModal<QMessageBox> scale(
+                [](QMessageBox *box) { clickButton(box, "Stretch to Fit"); });
             window.importReferenceImage();
         }
         const QImage reference = window.canvas()->referenceImage();
@@ -562,9 +587,12 @@ private slots:
         window.project().history().markClean();
         window.newHiresSpritesCanvas();
         save(QStringLiteral("framed.png"), QMessageBox::Yes);
-        QCOMPARE(QImage(folder.filePath(QStringLiteral("framed.png")))
-                     .convertToFormat(QImage::Format_RGB32),
-                 PictureExport::exportImage(window.project(), true));
+        // With the borders: taller than the canvas, its corner the border colour.
+        const QImage framed(folder.filePath(QStringLiteral("framed.png")));
+        QVERIFY(framed.height() > window.project().height());
+        QCOMPARE(framed.pixelColor(0, 0).rgb(),
+                 paletteRgb(window.project().paletteVariant(),
+                            window.project().slot(ColorSlot::Border)));
         QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Exported framed.png."));
     }
 

@@ -1,6 +1,7 @@
+#include "windowtesthelpers.h"
+
 #include "app/exportimageflow.h"
 #include "app/generalsettings.h"
-#include "app/mainactions.h"
 #include "app/mainwindow.h"
 #include "app/settingsdialog.h"
 #include "app/settingsflow.h"
@@ -13,17 +14,11 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <climits>
@@ -35,14 +30,6 @@ namespace
 
 const char *const CheckBoxes[] = {"invertZoomWheel", "bindZoomToCanvas", "smoothImageScaling",
                                   "nativeFileDialogs"};
-
-QAction *action(const QObject &window, const char *name)
-{
-    auto *found = window.findChild<QAction *>(QLatin1String(name));
-    if (!found)
-        qFatal("no action %s", name);
-    return found;
-}
 
 template <class T> T *child(const QWidget &parent, const char *name)
 {
@@ -70,7 +57,7 @@ void runSettingsDialog(MainWindow &window, const std::function<void(SettingsDial
         if (dialog->isVisible())
             dialog->reject();
     });
-    action(window, "settings")->trigger();
+    entry(window, "settings")->trigger();
     QVERIFY(ran);
 }
 
@@ -89,27 +76,6 @@ void clickCheckBoxes(SettingsDialog &dialog)
         QTest::mouseClick(child<QCheckBox>(dialog, name), Qt::LeftButton, {}, QPoint(8, 8));
 }
 
-// A window with the one command the aspect group needs.
-class AspectWindow : public QMainWindow
-{
-    Q_OBJECT
-
-public:
-    double aspect = 0.0;
-
-public slots:
-    void setDisplayPixelAspect(QAction *action) { aspect = action->data().toDouble(); }
-};
-
-// The settings flow on a bare window, without the rest of the program.
-struct BareFlow {
-    AspectWindow window;
-    Project project;
-    CanvasArea canvas{project, &window};
-    MainActions actions{&window, &canvas, window.menuBar()};
-    SettingsFlow flow{&window, &canvas, &actions};
-};
-
 } // namespace
 
 class TestSettings : public QObject
@@ -117,10 +83,9 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init()
     {
-        QSettings().clear();
+        freshSettings();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
     }
 
@@ -157,9 +122,9 @@ private slots:
              {"showReferenceGrids", "showPixelGrids", "showSafeFrames", "bilinearFiltering",
               "pixelPerfect", "disableFillPreview", "palPixels", "ntscPixels", "showPreview",
               "previewOnTop", "mirrorPreview", "previewCrt"})
-            QVERIFY2(!action(window, name)->isChecked(), name);
-        QVERIFY(action(window, "pressureWidening")->isChecked());
-        QVERIFY(action(window, "squarePixels")->isChecked());
+            QVERIFY2(!entry(window, name)->isChecked(), name);
+        QVERIFY(entry(window, "pressureWidening")->isChecked());
+        QVERIFY(entry(window, "squarePixels")->isChecked());
         const CanvasArea *canvas = window.canvas();
         QVERIFY(canvas->pressureWidening() && canvas->fillPreviewEnabled());
         QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
@@ -167,8 +132,6 @@ private slots:
         QCOMPARE(canvas->referenceOpacity(), 50);
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
-        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 500);
-        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 500);
         // Borders are left out unless the artist once asked for them.
         QString chosen;
         QTimer::singleShot(0, &window, [&] {
@@ -179,72 +142,6 @@ private slots:
         bool include = true;
         QVERIFY(!ExportImageFlow::askIncludeBorders(&window, QStringLiteral("Export"), include));
         QCOMPARE(chosen, QStringLiteral("No"));
-    }
-
-    // The dialog's groups and labels.
-    void dialogLayout()
-    {
-        SettingsDialog dialog{GeneralSettings()};
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Settings"));
-        QStringList titles;
-        for (const QGroupBox *group : dialog.findChildren<QGroupBox *>())
-            titles << group->title();
-        QCOMPARE(titles, (QStringList{"General", "Tool Pickers", "Ultimate Device"}));
-        const std::pair<const char *, const char *> labels[] = {
-            {"invertZoomWheel", "&Invert Scroll Wheel Direction for Zooming"},
-            {"bindZoomToCanvas", "&Bind Zoom to Canvas"},
-            {"smoothImageScaling", "&Smooth Scaling for Imported Images"},
-            {"nativeFileDialogs", "Use OS-Native &File Chooser Dialogs"},
-            {"toolFlyoutHoverDelay", "&Hover delay:"},
-            {"toolFlyoutLeaveGrace", "&Leave grace:"},
-            {"ultimateHost", "&Host:"},
-            {"ultimatePassword", "&Password:"},
-            {"ultimateTimeout", "&Timeout:"}};
-        for (const auto &[name, text] : labels) {
-            auto *field = child<QWidget>(dialog, name);
-            // The general and the flyout entries explain themselves.
-            QCOMPARE(field->toolTip().isEmpty(), QByteArray(name).startsWith("ultimate"));
-            if (auto *box = qobject_cast<QCheckBox *>(field)) {
-                QCOMPARE(box->text(), QString::fromUtf8(text));
-                QCOMPARE(qobject_cast<QGroupBox *>(box->parentWidget())->title(), "General");
-                continue;
-            }
-            auto *form = qobject_cast<QFormLayout *>(field->parentWidget()->layout());
-            QVERIFY2(form, name);
-            auto *label = qobject_cast<QLabel *>(form->labelForField(field));
-            QVERIFY2(label && label->buddy() == field, name);
-            QCOMPARE(label->text(), QString::fromUtf8(text));
-        }
-    }
-
-    // The stored timeout is shown within the spin box's range, and OK stores
-    // what was shown.
-    void storedTimeout_data()
-    {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<double>("shown");
-        QTest::newRow("100") << QVariant(100.0) << 60.0;
-        QTest::newRow("7.5") << QVariant(7.5) << 7.5;
-        QTest::newRow("0.04") << QVariant(0.04) << 0.1;
-        QTest::newRow("negative") << QVariant(-3.0) << 0.1;
-        QTest::newRow("text") << QVariant(QStringLiteral("fast")) << 2.5;
-    }
-    void storedTimeout()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(double, shown);
-        const QString key = QLatin1String(GeneralSettings::UltimateTimeoutKey);
-        QSettings().setValue(key, stored);
-        MainWindow window;
-        double opened = -1;
-        runSettingsDialog(
-            window,
-            [&](SettingsDialog &dialog) {
-                opened = child<QDoubleSpinBox>(dialog, "ultimateTimeout")->value();
-            },
-            true);
-        QCOMPARE(opened, shown);
-        QCOMPARE(QSettings().value(key).toDouble(), shown);
     }
 
     // The timeout's clamp and the seconds-to-milliseconds rounding (halves
@@ -277,21 +174,6 @@ private slots:
         QTEST(GeneralSettings::clampTimeout(seconds), "clamped");
         QTEST(general.clampedTimeoutSeconds(), "clamped");
         QCOMPARE(general.flyoutLeaveGraceMs(), std::max(0, ms));
-    }
-
-    // Stored seconds reach the flyout hooks as milliseconds at start and on
-    // every apply.
-    void flyoutTimesApplied()
-    {
-        QSettings().setValue(QLatin1String(GeneralSettings::FlyoutHoverDelayKey), 0.0025);
-        QSettings().setValue(QLatin1String(GeneralSettings::FlyoutLeaveGraceKey), -0.5);
-        MainWindow window;
-        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 3);
-        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 0);
-        QSignalSpy spy(window.settingsFlow(), &SettingsFlow::flyoutTimesApplied);
-        window.settingsFlow()->applyGeneralSettings();
-        QCOMPARE(spy.size(), 1);
-        QCOMPARE(spy.at(0), (QVariantList{3, 0}));
     }
 
     // The dialog opens on what is stored (the defaults at first start). OK
@@ -402,9 +284,9 @@ private slots:
             MainWindow window;
             const CanvasArea *canvas = window.canvas();
             if (!checked.isEmpty())
-                QCOMPARE(action(window, checked.toLatin1().constData())->isChecked(),
+                QCOMPARE(entry(window, checked.toLatin1().constData())->isChecked(),
                          !flag || stored.toBool());
-            const auto on = [&](const char *name) { return action(window, name)->isChecked(); };
+            const auto on = [&](const char *name) { return entry(window, name)->isChecked(); };
             // The handlers ran: the canvas shows what the entries say.
             QCOMPARE(canvas->isGridVisible(), on("showReferenceGrids"));
             QCOMPARE(canvas->isPixelGridVisible(), on("showPixelGrids"));
@@ -419,10 +301,10 @@ private slots:
             QSettings().clear();
             // Toggling an entry writes nothing until the window closes.
             if (flag) {
-                QAction *entry = action(window, checked.toLatin1().constData());
-                entry->toggle();
-                QCOMPARE(entry->isChecked(), !stored.toBool());
-                entry->toggle();
+                QAction *toggled = entry(window, checked.toLatin1().constData());
+                toggled->toggle();
+                QCOMPARE(toggled->isChecked(), !stored.toBool());
+                toggled->toggle();
             }
             QVERIFY(QSettings().allKeys().isEmpty());
             window.close();
@@ -458,72 +340,18 @@ private slots:
         QSettings().setValue(QLatin1String(SettingsFlow::DisplayPixelAspectKey), stored);
         MainWindow window;
         for (const char *name : {"squarePixels", "palPixels", "ntscPixels"})
-            QVERIFY2(!action(window, name)->isChecked(), name);
+            QVERIFY2(!entry(window, name)->isChecked(), name);
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         window.newMulticolorCanvas();
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         // Choosing one afterwards works as ever.
-        action(window, "ntscPixels")->trigger();
+        entry(window, "ntscPixels")->trigger();
         QCOMPARE(window.project().view().displayAspect(), 0.75);
-        action(window, "ntscPixels")->setChecked(false);
+        entry(window, "ntscPixels")->setChecked(false);
         window.close();
         // Nothing checked: the stored value stays for the next start.
         QCOMPARE(QSettings().value(QLatin1String(SettingsFlow::DisplayPixelAspectKey)).toDouble(),
                  stored);
-    }
-
-    // The start-up reading order: the general group first, the view and
-    // tool toggles, the aspect, the windows' geometry, the preview toggles,
-    // and showing the preview last.
-    void readOrder()
-    {
-        for (const char *key :
-             SettingsFlow::viewAndToolToggleKeys() + SettingsFlow::previewToggleKeys())
-            QSettings().setValue(QLatin1String(key), true);
-        QSettings().setValue(QStringLiteral("tools/pressureWidening"), false);
-        QSettings().setValue(QLatin1String(SettingsFlow::DisplayPixelAspectKey), 0.75);
-        QMainWindow placed;
-        placed.resize(620, 410);
-        QSettings().setValue(QLatin1String(SettingsFlow::WindowGeometryKey), placed.saveGeometry());
-        BareFlow bare;
-        QVERIFY(bare.window.size() != QSize(620, 410));
-
-        const QStringList entries = {"showReferenceGrids", "showPixelGrids", "showSafeFrames",
-                                     "bilinearFiltering",  "pixelPerfect",   "pressureWidening",
-                                     "disableFillPreview", "ntscPixels",     "previewOnTop",
-                                     "mirrorPreview",      "previewCrt",     "showPreview"};
-        QStringList order;
-        for (const QString &name : entries)
-            connect(action(bare.window, qPrintable(name)), &QAction::toggled, this,
-                    [&order, name] { order << name; });
-        connect(&bare.flow, &SettingsFlow::invertZoomWheelApplied, this, [&] { order << "wheel"; });
-        connect(&bare.flow, &SettingsFlow::flyoutTimesApplied, this, [&] { order << "flyout"; });
-        connect(&bare.flow, &SettingsFlow::restorePreviewGeometry, this, [&] {
-            order << "previewGeometry";
-            // The main window is placed before the preview.
-            QCOMPARE(bare.window.size(), QSize(620, 410));
-            QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
-        });
-        bare.flow.readSettings();
-        QStringList expected = {"wheel", "flyout"};
-        expected << entries.mid(0, 8) << "previewGeometry" << entries.mid(8);
-        QCOMPARE(order, expected);
-        QCOMPARE(bare.window.aspect, 0.75);
-    }
-
-    // The preview's geometry is the last thing written.
-    void writeEndsWithPreviewGeometry()
-    {
-        BareFlow bare;
-        QStringList presentAtHook;
-        connect(&bare.flow, &SettingsFlow::storePreviewGeometry, this,
-                [&] { presentAtHook = QSettings().allKeys(); });
-        bare.flow.writeSettings();
-        presentAtHook.sort();
-        QStringList all = QSettings().allKeys();
-        all.sort();
-        QCOMPARE(presentAtHook, all);
-        QCOMPARE(all.size(), 14);
     }
 };
 

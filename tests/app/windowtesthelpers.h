@@ -12,6 +12,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
 #include <QTimer>
 
 // A main window whose Save As chooser answers from the test.
@@ -78,6 +81,29 @@ inline QAction *action(const MainWindow &window, const char *text)
         if (action->text() == QLatin1String(text))
             return action;
     qFatal("no action %s", text);
+}
+
+// The window's entry with this object name.
+inline QAction *entry(const QObject &window, const char *name)
+{
+    auto *found = window.findChild<QAction *>(QLatin1String(name));
+    if (!found)
+        qFatal("no action %s", name);
+    return found;
+}
+
+// Settings of the test's own, empty at the start of each test.
+inline void freshSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
+}
+
+inline bool shownAndExposed(QWidget &window, QSize size = QSize(800, 600))
+{
+    window.resize(size);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
 }
 
 inline QString fieldText(const MainWindow &window, const char *name)

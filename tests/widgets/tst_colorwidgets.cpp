@@ -46,66 +46,40 @@ class TestColorWidgets : public QObject
     Q_OBJECT
 
 private slots:
-    void palettePress_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("x");
-        QTest::addColumn<Qt::MouseButton>("button");
-        // The index the button selects; -1: nothing changes and nothing fires.
-        QTest::addColumn<int>("index");
-
-        QTest::newRow("right button, last column") << 384 << 383 << Qt::RightButton << 15;
-        // The strip starts at primary 9 and secondary 8: picking them again still says so.
-        QTest::newRow("left on the primary") << 160 << 95 << Qt::LeftButton << 9;
-        QTest::newRow("right on the secondary") << 160 << 85 << Qt::RightButton << 8;
-        QTest::newRow("beyond the sixteen") << 384 << 384 << Qt::LeftButton << -1;
-        QTest::newRow("far beyond, right") << 200 << 260 << Qt::RightButton << -1;
-        QTest::newRow("middle button") << 384 << 100 << Qt::MiddleButton << -1;
-    }
-    void palettePress()
-    {
-        QFETCH(int, width);
-        QFETCH(int, x);
-        QFETCH(Qt::MouseButton, button);
-        QFETCH(int, index);
-
-        Project project;
-        PaletteWidget palette(project);
-        palette.resize(width, 28);
-        palette.setPrimaryIndex(9);
-        palette.setSecondaryIndex(8);
-        QSignalSpy primarySpy(&palette, &PaletteWidget::primaryIndexSelected);
-        QSignalSpy secondarySpy(&palette, &PaletteWidget::secondaryIndexSelected);
-        QTest::mousePress(&palette, button, {}, QPoint(x, 10));
-
-        const bool right = button == Qt::RightButton;
-        QCOMPARE(int(palette.primaryIndex()), !right && index >= 0 ? index : 9);
-        QCOMPARE(int(palette.secondaryIndex()), right && index >= 0 ? index : 8);
-        QSignalSpy &fired = right ? secondarySpy : primarySpy;
-        QCOMPARE((right ? primarySpy : secondarySpy).size(), 0);
-        QCOMPARE(fired.size(), index < 0 ? 0 : 1);
-        if (index >= 0)
-            QCOMPARE(fired.first().first().value<uint8_t>(), uint8_t(index));
-    }
-    // Any width, any x: column floor(16 x / width), a signal on every press.
-    void paletteColumnsRandom()
+    // Any width, any x: the left button makes column floor(16 x / width) the
+    // primary colour, the right one the secondary, with a signal on every
+    // press, the same colour again included; past the sixteen, with the
+    // middle button or an index out of range nothing changes or fires.
+    void palettePresses()
     {
         QRandomGenerator random(2026);
         Project project;
         PaletteWidget palette(project);
-        QSignalSpy spy(&palette, &PaletteWidget::primaryIndexSelected);
+        QSignalSpy primary(&palette, &PaletteWidget::primaryIndexSelected);
+        QSignalSpy secondary(&palette, &PaletteWidget::secondaryIndexSelected);
+        int width = 0, x = 0;
         for (int round = 0; round < 300; ++round) {
-            const int width = 192 + random.bounded(900);
-            palette.resize(width, 28);
-            const int x = random.bounded(width);
-            QTest::mousePress(&palette, Qt::LeftButton, {}, QPoint(x, 5));
-            QCOMPARE(spy.size(), round + 1);
-            QCOMPARE(int(palette.primaryIndex()), x * 16 / width);
+            const bool right = round % 3 == 2;
+            if (round % 3 != 1) { // else the press before it again
+                width = 160 + random.bounded(900);
+                x = random.bounded(width);
+                palette.resize(width, 28);
+            }
+            QTest::mousePress(&palette, right ? Qt::RightButton : Qt::LeftButton, {}, QPoint(x, 5));
+            QCOMPARE(primary.size() + secondary.size(), round + 1);
+            QCOMPARE(int(right ? palette.secondaryIndex() : palette.primaryIndex()),
+                     x * 16 / width);
+            QCOMPARE((right ? secondary : primary).last().first().value<uint8_t>(), x * 16 / width);
         }
+        const auto indices = std::pair(palette.primaryIndex(), palette.secondaryIndex());
+        for (const auto &[x, button] :
+             {std::pair{palette.width(), Qt::LeftButton},
+              std::pair{palette.width() + 60, Qt::RightButton}, std::pair{10, Qt::MiddleButton}})
+            QTest::mousePress(&palette, button, {}, QPoint(x, 5));
         palette.setPrimaryIndex(16);
         palette.setSecondaryIndex(200);
-        QCOMPARE(int(palette.primaryIndex()), spy.last().first().value<uint8_t>());
-        QCOMPARE(int(palette.secondaryIndex()), 0);
+        QCOMPARE(std::pair(palette.primaryIndex(), palette.secondaryIndex()), indices);
+        QCOMPARE(primary.size() + secondary.size(), 300);
     }
     void textureClicks_data()
     {
