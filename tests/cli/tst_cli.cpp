@@ -400,7 +400,7 @@ private slots:
                          "--layout",
                          "2",
                          "--dither",
-                         "atkinson",
+                         "refined",
                          "--scaling",
                          "sharp",
                          "--fit",
@@ -423,7 +423,7 @@ private slots:
         options.mode = CanvasMode::Multicolor;
         options.layout = LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Left,
                                     BorderAlignment::Right};
-        options.dither = DitherKind::Atkinson;
+        options.dither = DitherKind::Refined;
         options.slotBytes = expected.slotBytes();
         options.slotBytes[size_t(ColorSlot::TopBackground)] = 11;
         options.chooseBackground = true;

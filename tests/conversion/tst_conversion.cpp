@@ -121,7 +121,7 @@ private slots:
         QTest::addColumn<int>("row");
         for (int row = 0; row < 36; ++row)
             QTest::addRow("mode %d layout %d dither %d distance %d method %d", row / 18, row % 3,
-                          row % 9, row % 4 % 3, row / 2 % 2)
+                          row % DitherKindCount, row % 4 % 3, row / 2 % 2)
                 << row;
     }
 
@@ -135,7 +135,7 @@ private slots:
         ConversionOptions options;
         options.mode = project.mode();
         options.layout = project.layoutSpec();
-        options.dither = DitherKind(row % 9);
+        options.dither = DitherKind(row % DitherKindCount);
         options.distance = ColorMetric(row % 4 % 3);
         options.method = ConversionMethod(row / 2 % 2);
         options.chooseBackground = row % 5 < 2;
@@ -246,7 +246,7 @@ private slots:
         for (DitherKind dither :
              {DitherKind::None, DitherKind::ErrorDiffusion, DitherKind::FloydSteinberg,
               DitherKind::Atkinson, DitherKind::SierraLite, DitherKind::Bayer2, DitherKind::Bayer4,
-              DitherKind::Bayer8}) {
+              DitherKind::Bayer8, DitherKind::Refined}) {
             options.dither = dither;
             QVERIFY2(convert(image, size, CurvesModel(), options) == picture,
                      qPrintable(QString::number(int(dither))));
@@ -296,13 +296,15 @@ private slots:
                         }
                 return sum / (size.width() * size.height());
             };
-            for (int dither = 0; dither < 3; ++dither) {
+            // Refined against the classic error diffusion.
+            for (int dither : {0, 1, 2, int(DitherKind::Refined)}) {
                 ConversionOptions options;
                 options.mode = mode;
-                options.dither = DitherKind(dither);
+                options.dither = DitherKind(dither <= 2 ? dither : 1);
                 options.distance = ColorMetric(picture / 2);
                 options.method = ConversionMethod::MostUsed;
                 const double old = blurredError(convert(image, size, CurvesModel(), options));
+                options.dither = DitherKind(dither);
                 options.method = ConversionMethod::CellColorsFirst;
                 const double error = blurredError(convert(image, size, CurvesModel(), options));
                 QVERIFY2(error <= old * 1.05, qPrintable(QStringLiteral("%1 %2: %3 > %4")

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "document/colormap.h"
+#include "document/palette.h"
+
+#include <QSize>
+#include <array>
+#include <vector>
+
+// Improves a converted colormap pixel by pixel towards the picture as the eye
+// sees both: each shown pixel blurs into its neighbours (a Gaussian of one
+// screen pixel), so a pixel changes to another of its allowed colours
+// whenever that brings the blurred result nearer the blurred picture. Only
+// the distance's metric is linearised: near the picture's colour at each
+// pixel, the error is measured as the chosen colour distance measures it.
+class BlurMatchRefiner
+{
+public:
+    // `picture`: three channels per screen pixel of `screenSize`, after the
+    // curves; `pixelWidth`: screen pixels per colormap pixel (2 multicolor).
+    BlurMatchRefiner(const std::vector<float> &picture, QSize screenSize, int pixelWidth,
+                     const std::array<QRgb, 16> &palette, ColorMetric metric);
+
+    // Changes pixels of `colormap` within their `allowed` colour masks (one bit
+    // per colour, one mask per colormap pixel; a single bit never changes) for
+    // at most `passes` sweeps. Returns the number of changes.
+    int refine(Colormap &colormap, const std::vector<quint16> &allowed, int passes);
+
+private:
+    void blur(const std::vector<float> &in, std::vector<float> &out,
+              const std::vector<float> &taps);
+    void addAt(int sx, int sy, const float delta[3]);
+
+    const std::vector<float> &m_picture;
+    const int m_width, m_height, m_pixelWidth;
+    std::array<std::array<float, 3>, 16> m_palette{};
+    std::vector<float> m_gauss, m_twice; // one-sided taps, centre first
+    int m_blocksAcross = 0;
+    std::vector<float> m_metric;      // six entries per block of screen pixels
+    std::vector<float> m_correlation; // twice-blurred error, three per screen pixel
+    std::vector<float> m_difference, m_across, m_padded;
+};
