@@ -674,7 +674,35 @@ private:
                     total[size_t(background)] += best;
                 }
             }
-        return quint8(std::min_element(total.begin(), total.end()) - total.begin());
+        // The likeliest few (all of them for the slower Refined dither) are
+        // then tried for real on a quarter of the cells, spread evenly: each
+        // cell picks its best colours beside the candidate as the conversion
+        // will, and the lowest total wins.
+        std::array<std::pair<double, int>, 16> likely;
+        for (int c = 0; c < 16; ++c)
+            likely[size_t(c)] = {total[size_t(c)], c};
+        const int tried = m_options.dither == DitherKind::Refined ? 16 : 6;
+        std::partial_sort(likely.begin(), likely.begin() + tried, likely.end());
+        int best = likely[0].second;
+        double bestCost = 1e300;
+        for (int k = 0; k < tried; ++k) {
+            const int background = likely[size_t(k)].second;
+            double cost = 0.0;
+            for (int y = bitmap.top(); y <= bitmap.bottom(); y += 2 * cell.height())
+                for (int x = bitmap.left() + (y / cell.height() / 2 % 2) * cell.width();
+                     x <= bitmap.right(); x += 2 * cell.width()) {
+                    gatherPixels(QRect(x, y, std::min(cell.width(), bitmap.right() - x + 1),
+                                       std::min(cell.height(), bitmap.bottom() - y + 1)));
+                    float cellCost = 0.0f;
+                    chooseColors(quint16(1u << background), 3, &cellCost);
+                    cost += cellCost;
+                }
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = background;
+            }
+        }
+        return quint8(best);
     }
 
     int nearestAllowed(const Point3 &p, quint16 mask) const
