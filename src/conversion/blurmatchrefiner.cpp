@@ -11,6 +11,7 @@ namespace
 constexpr int Radius = 4;
 constexpr int Block = 4;
 constexpr int Tile = 8;
+constexpr int Shortlist = 4; // colours tried beyond a unit's limit
 
 // Gaussian taps of standard deviation `sigma`, centre first, not normalised
 // beyond the centre being the largest: only comparisons use them.
@@ -221,7 +222,51 @@ void BlurMatchRefiner::addAt(int sx, int sy, const float delta[3])
     }
 }
 
-int BlurMatchRefiner::refine(Colormap &colormap, const std::vector<quint16> &allowed, int passes)
+// The best change of colormap pixel (x, y) to another colour of `mask` (or,
+// when `forced`, the best colour of `mask` even if that costs): the change in
+// the summed squared error, 2 d.M.C + d.M.d times how much the pixel's own
+// screen pixels overlap.
+float BlurMatchRefiner::bestMove(int x, int y, int current, quint16 mask, bool forced, int &best,
+                                 float delta[3]) const
+{
+    float sum[3] = {0, 0, 0};
+    const float *c = &m_correlation[(size_t(y) * size_t(m_width) + size_t(x * m_pixelWidth)) * 3];
+    for (int k = 0; k < m_pixelWidth * 3; ++k)
+        sum[k % 3] += c[k];
+    const float *m =
+        &m_metric[(size_t(y / Block) * size_t(m_blocksAcross) + size_t(x * m_pixelWidth / Block)) *
+                  6];
+    float pull[3];
+    apply(m, sum, pull);
+    best = current;
+    float bestGain = forced ? 1e30f : -1e-3f;
+    for (quint32 rest = mask & ~(1u << current); rest; rest &= rest - 1) {
+        const int candidate = std::countr_zero(rest);
+        const float d[3] = {m_palette[size_t(candidate)][0] - m_palette[size_t(current)][0],
+                            m_palette[size_t(candidate)][1] - m_palette[size_t(current)][1],
+                            m_palette[size_t(candidate)][2] - m_palette[size_t(current)][2]};
+        float md[3];
+        apply(m, d, md);
+        const float gain = 2.0f * (d[0] * pull[0] + d[1] * pull[1] + d[2] * pull[2]) +
+                           m_overlap * (d[0] * md[0] + d[1] * md[1] + d[2] * md[2]);
+        if (gain < bestGain) {
+            bestGain = gain;
+            best = candidate;
+            std::copy_n(d, 3, delta);
+        }
+    }
+    return best == current ? 0.0f : bestGain;
+}
+
+void BlurMatchRefiner::move(Colormap &colormap, int x, int y, int color, const float delta[3])
+{
+    colormap.bits()[size_t(y) * size_t(colormap.width()) + size_t(x)] = quint8(color);
+    for (int k = 0; k < m_pixelWidth; ++k)
+        addAt(x * m_pixelWidth + k, y, delta);
+}
+
+int BlurMatchRefiner::refine(Colormap &colormap, std::vector<quint16> &allowed, int passes,
+                             const std::vector<Unit> &units)
 {
     const int columns = colormap.width();
     if (columns * m_pixelWidth != m_width || colormap.height() != m_height)
@@ -238,17 +283,15 @@ int BlurMatchRefiner::refine(Colormap &colormap, const std::vector<quint16> &all
                 difference[i * 3 + size_t(c)] = shown[size_t(c)] - m_picture[i * 3 + size_t(c)];
         }
     blur(difference, m_correlation, m_twice);
-    // Changing one colormap pixel by d changes the summed squared error by
-    // 2 d.M.C + d.M.d times how much the pixel's own screen pixels overlap.
-    const float self =
-        m_twice[0] * m_twice[0] + (m_pixelWidth == 2 ? m_twice[0] * m_twice[1] : 0.0f);
-    const float overlap = self * float(m_pixelWidth);
+    m_overlap = float(m_pixelWidth) *
+                (m_twice[0] * m_twice[0] + (m_pixelWidth == 2 ? m_twice[0] * m_twice[1] : 0.0f));
 
     // A later pass visits only tiles near an earlier change: elsewhere
     // nothing a pixel sees has moved.
     const int tilesAcross = (m_width + Tile - 1) / Tile, tilesDown = (m_height + Tile - 1) / Tile;
     std::vector<quint8> active(size_t(tilesAcross) * size_t(tilesDown), 1), next(active.size());
-    auto wake = [&](int left, int right, int y, std::vector<quint8> &tiles) {
+    auto wake = [&](int x, int y, std::vector<quint8> &tiles) {
+        const int left = x * m_pixelWidth, right = left + m_pixelWidth - 1;
         for (int ty = std::max(y - Radius, 0) / Tile;
              ty <= std::min(y + Radius, m_height - 1) / Tile; ++ty)
             for (int tx = std::max(left - Radius, 0) / Tile;
@@ -256,61 +299,148 @@ int BlurMatchRefiner::refine(Colormap &colormap, const std::vector<quint16> &all
                 tiles[size_t(ty) * size_t(tilesAcross) + size_t(tx)] = 1;
     };
     int changes = 0;
-    for (int pass = 0; pass < passes; ++pass) {
-        int changed = 0;
-        std::fill(next.begin(), next.end(), 0);
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < columns; ++x) {
-                if (!active[size_t(y / Tile) * size_t(tilesAcross) +
-                            size_t(x * m_pixelWidth / Tile)])
-                    continue;
-                const size_t i = size_t(y) * size_t(columns) + size_t(x);
-                const quint16 mask = allowed[i];
-                if (!(mask & (mask - 1)))
-                    continue;
-                const int current = bits[i];
-                float sum[3] = {0, 0, 0};
-                const float *c =
-                    &m_correlation[(size_t(y) * size_t(m_width) + size_t(x * m_pixelWidth)) * 3];
-                for (int k = 0; k < m_pixelWidth * 3; ++k)
-                    sum[k % 3] += c[k];
-                const float *m = &m_metric[(size_t(y / Block) * size_t(m_blocksAcross) +
-                                            size_t(x * m_pixelWidth / Block)) *
-                                           6];
-                float pull[3];
-                apply(m, sum, pull);
-                int best = current;
-                float bestGain = -1e-3f;
-                float bestDelta[3] = {0, 0, 0};
-                for (quint32 rest = mask & ~(1u << current); rest; rest &= rest - 1) {
-                    const int candidate = std::countr_zero(rest);
-                    const float d[3] = {
-                        m_palette[size_t(candidate)][0] - m_palette[size_t(current)][0],
-                        m_palette[size_t(candidate)][1] - m_palette[size_t(current)][1],
-                        m_palette[size_t(candidate)][2] - m_palette[size_t(current)][2]};
-                    float md[3];
-                    apply(m, d, md);
-                    const float gain = 2.0f * (d[0] * pull[0] + d[1] * pull[1] + d[2] * pull[2]) +
-                                       overlap * (d[0] * md[0] + d[1] * md[1] + d[2] * md[2]);
-                    if (gain < bestGain) {
-                        bestGain = gain;
-                        best = candidate;
-                        std::copy_n(d, 3, bestDelta);
-                    }
+    auto sweep = [&](int rounds) {
+        for (int pass = 0; pass < rounds; ++pass) {
+            int changed = 0;
+            std::fill(next.begin(), next.end(), 0);
+            for (int y = 0; y < m_height; ++y)
+                for (int x = 0; x < columns; ++x) {
+                    if (!active[size_t(y / Tile) * size_t(tilesAcross) +
+                                size_t(x * m_pixelWidth / Tile)])
+                        continue;
+                    const size_t i = size_t(y) * size_t(columns) + size_t(x);
+                    const quint16 mask = allowed[i];
+                    if (!(mask & (mask - 1)))
+                        continue;
+                    int best;
+                    float delta[3];
+                    if (bestMove(x, y, bits[i], mask, false, best, delta) >= 0.0f)
+                        continue;
+                    move(colormap, x, y, best, delta);
+                    wake(x, y, active);
+                    wake(x, y, next);
+                    ++changed;
                 }
-                if (best == current)
-                    continue;
-                bits[i] = quint8(best);
-                for (int k = 0; k < m_pixelWidth; ++k)
-                    addAt(x * m_pixelWidth + k, y, bestDelta);
-                wake(x * m_pixelWidth, x * m_pixelWidth + m_pixelWidth - 1, y, active);
-                wake(x * m_pixelWidth, x * m_pixelWidth + m_pixelWidth - 1, y, next);
-                ++changed;
+            changes += changed;
+            active.swap(next);
+            if (changed * 500 < columns * m_height)
+                break;
+        }
+    };
+    sweep(passes);
+    if (units.empty())
+        return changes;
+
+    // The units' colours are chosen again from what the search does with
+    // all sixteen: every unit is first freed and searched, then keeps the set
+    // of its most used colours whose settled result comes nearest, the units
+    // visited in order, each against its neighbours' present state.
+    std::vector<quint8> savedBits;
+    std::vector<float> savedCorrelation;
+    auto save = [&](const QRect &r, const QRect &window) {
+        savedBits.clear();
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                savedBits.push_back(bits[size_t(y) * size_t(columns) + size_t(x)]);
+        savedCorrelation.clear();
+        for (int y = window.top(); y <= window.bottom(); ++y) {
+            const float *row = &m_correlation[(size_t(y) * size_t(m_width) +
+                                               size_t(window.left() * m_pixelWidth)) *
+                                              3];
+            savedCorrelation.insert(savedCorrelation.end(), row,
+                                    row + window.width() * m_pixelWidth * 3);
+        }
+    };
+    auto restore = [&](const QRect &r, const QRect &window) {
+        auto saved = savedBits.begin();
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                bits[size_t(y) * size_t(columns) + size_t(x)] = *saved++;
+        auto from = savedCorrelation.begin();
+        for (int y = window.top(); y <= window.bottom(); ++y) {
+            float *row = &m_correlation[(size_t(y) * size_t(m_width) +
+                                         size_t(window.left() * m_pixelWidth)) *
+                                        3];
+            std::copy_n(from, window.width() * m_pixelWidth * 3, row);
+            from += window.width() * m_pixelWidth * 3;
+        }
+    };
+    // Pixels outside `mask` move into it, then all settle; the summed change.
+    auto settle = [&](const QRect &r, quint16 mask, int rounds) {
+        float total = 0.0f;
+        for (int round = 0; round < rounds; ++round)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    const int now = bits[size_t(y) * size_t(columns) + size_t(x)];
+                    int best;
+                    float delta[3];
+                    const float gain =
+                        bestMove(x, y, now, mask, !(mask & (1u << now)), best, delta);
+                    if (best == now)
+                        continue;
+                    total += gain;
+                    move(colormap, x, y, best, delta);
+                }
+        return total;
+    };
+    auto setMask = [&](const QRect &r, quint16 mask) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::fill_n(allowed.begin() + qsizetype(y) * columns + r.left(), r.width(), mask);
+    };
+    for (const Unit &unit : units)
+        setMask(unit.rect, 0xFFFF);
+    std::fill(active.begin(), active.end(), 1);
+    sweep(passes);
+    for (const Unit &unit : units) {
+        const QRect &r = unit.rect;
+        const QRect window = r.adjusted(-Radius, -Radius, Radius, Radius)
+                                 .intersected(QRect(0, 0, columns, m_height));
+        std::array<int, 16> count{};
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                ++count[bits[size_t(y) * size_t(columns) + size_t(x)]];
+        int used[16];
+        int usedCount = 0;
+        for (int c = 0; c < 16; ++c)
+            if (count[size_t(c)] > 0 && !(unit.fixed & (1u << c)))
+                used[usedCount++] = c;
+        std::sort(used, used + usedCount,
+                  [&](int a, int b) { return count[size_t(a)] > count[size_t(b)]; });
+        usedCount = std::min(usedCount, unit.limit + Shortlist);
+        const int take = std::min(usedCount, unit.limit);
+        quint16 bestMask = unit.fixed;
+        float best = 1e30f;
+        // Every choice of `take` of the `usedCount` most used colours.
+        int pick[8];
+        for (int k = 0; k < take; ++k)
+            pick[k] = k;
+        while (true) {
+            quint16 mask = unit.fixed;
+            for (int k = 0; k < take; ++k)
+                mask |= quint16(1u << used[pick[k]]);
+            save(r, window);
+            const float total = settle(r, mask, 2);
+            restore(r, window);
+            if (total < best) {
+                best = total;
+                bestMask = mask;
             }
-        changes += changed;
-        active.swap(next);
-        if (changed * 500 < columns * m_height)
-            break;
+            int k = take - 1;
+            while (k >= 0 && pick[k] == usedCount - take + k)
+                --k;
+            if (k < 0)
+                break;
+            ++pick[k];
+            for (int j = k + 1; j < take; ++j)
+                pick[j] = pick[j - 1] + 1;
+        }
+        if (bestMask == unit.fixed && unit.fixed == 0)
+            bestMask = quint16(1u << bits[size_t(r.top()) * size_t(columns) + size_t(r.left())]);
+        settle(r, bestMask, 2);
+        setMask(r, bestMask);
+        ++changes;
     }
+    std::fill(active.begin(), active.end(), 1);
+    sweep(passes);
     return changes;
 }

@@ -404,9 +404,15 @@ public:
         result.colormap = dither();
         if (m_options.dither == DitherKind::Refined) {
             const int wide = m_options.mode == CanvasMode::Multicolor ? 2 : 1;
+            std::vector<BlurMatchRefiner::Unit> cells;
+            for (const ColorUnit &unit : units) {
+                gatherPixels(unit.rect);
+                if (unit.kind == RegionKind::Bitmap && !m_lockedInUnit)
+                    cells.push_back({unit.rect, unit.commons, unit.limit});
+            }
             BlurMatchRefiner(m_screen, QSize(m_width * wide, m_height), wide,
                              paletteOf(m_options.paletteVariant), m_options.distance)
-                .refine(result.colormap, m_allowed, RefinePasses);
+                .refine(result.colormap, m_allowed, RefinePasses, cells);
         }
         return result;
     }
