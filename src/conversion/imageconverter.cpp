@@ -680,22 +680,24 @@ private:
                     total[size_t(background)] += best;
                 }
             }
-        // The likeliest few (all of them for the slower Refined dither) are
-        // then tried for real on a quarter of the cells, spread evenly: each
-        // cell picks its best colours beside the candidate as the conversion
-        // will, and the lowest total wins.
+        // The likeliest three are then tried for real on an eighth of the
+        // cells, spread evenly (all sixteen on a quarter for the slower Refined
+        // dither): each cell picks its best colours beside the candidate as
+        // the conversion will, and the lowest total wins.
         std::array<std::pair<double, int>, 16> likely;
         for (int c = 0; c < 16; ++c)
             likely[size_t(c)] = {total[size_t(c)], c};
-        const int tried = m_options.dither == DitherKind::Refined ? 16 : 6;
+        const bool thorough = m_options.dither == DitherKind::Refined;
+        const int tried = thorough ? 16 : 3;
+        const int rowStep = thorough ? 2 : 4;
         std::partial_sort(likely.begin(), likely.begin() + tried, likely.end());
         int best = likely[0].second;
         double bestCost = 1e300;
         for (int k = 0; k < tried; ++k) {
             const int background = likely[size_t(k)].second;
             double cost = 0.0;
-            for (int y = bitmap.top(); y <= bitmap.bottom(); y += 2 * cell.height())
-                for (int x = bitmap.left() + (y / cell.height() / 2 % 2) * cell.width();
+            for (int y = bitmap.top(); y <= bitmap.bottom(); y += rowStep * cell.height())
+                for (int x = bitmap.left() + (y / cell.height() / rowStep % 2) * cell.width();
                      x <= bitmap.right(); x += 2 * cell.width()) {
                     gatherPixels(QRect(x, y, std::min(cell.width(), bitmap.right() - x + 1),
                                        std::min(cell.height(), bitmap.bottom() - y + 1)));
