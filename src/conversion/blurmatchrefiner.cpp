@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <ctime>
 
 namespace
 {
@@ -13,8 +12,8 @@ constexpr int Block = 4;
 constexpr int Tile = 8;
 constexpr int Shortlist = 4; // colours tried beyond a unit's limit
 
-// Gaussian taps of standard deviation `sigma`, centre first, not normalised
-// beyond the centre being the largest: only comparisons use them.
+// One side of a Gaussian of standard deviation `sigma`, centre first,
+// normalised over all 2 x Radius + 1 taps.
 std::vector<float> gaussTaps(double sigma)
 {
     std::vector<float> taps(Radius + 1);
@@ -122,7 +121,6 @@ BlurMatchRefiner::BlurMatchRefiner(const std::vector<float> &picture, QSize scre
     for (int c = 0; c < 16; ++c)
         m_palette[size_t(c)] = {float(qRed(palette[size_t(c)])), float(qGreen(palette[size_t(c)])),
                                 float(qBlue(palette[size_t(c)]))};
-    m_gauss = gaussTaps(1.0);
     // The error a pixel sees is the blurred difference blurred once more (the
     // blur is symmetric), a Gaussian of sqrt(2).
     m_twice = gaussTaps(std::sqrt(2.0));

@@ -31,9 +31,10 @@ public:
 
     // Changes pixels of `colormap` within their `allowed` colour masks (one bit
     // per colour, one mask per colormap pixel; a single bit never changes) for
-    // at most `passes` sweeps. Then each of `units` tries trading one of its
-    // colours for another, its masks following what it keeps, and the pixels
-    // settle again. Returns the number of changes.
+    // at most `passes` sweeps. Then each of `units` is searched with all
+    // sixteen colours and keeps the best `limit` of those it used most, its
+    // masks following, and the pixels settle again. Returns the number of
+    // changes.
     int refine(Colormap &colormap, std::vector<quint16> &allowed, int passes,
                const std::vector<Unit> &units = {});
 
@@ -48,7 +49,7 @@ private:
     const std::vector<float> &m_picture;
     const int m_width, m_height, m_pixelWidth;
     std::array<std::array<float, 3>, 16> m_palette{};
-    std::vector<float> m_gauss, m_twice; // one-sided taps, centre first
+    std::vector<float> m_twice; // one-sided taps, centre first
     int m_blocksAcross = 0;
     float m_overlap = 0.0f;
     std::vector<float> m_metric;      // six entries per block of screen pixels
