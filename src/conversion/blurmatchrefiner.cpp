@@ -404,7 +404,8 @@ int BlurMatchRefiner::refine(Colormap &colormap, std::vector<quint16> &allowed, 
                 used[usedCount++] = c;
         std::sort(used, used + usedCount,
                   [&](int a, int b) { return count[size_t(a)] > count[size_t(b)]; });
-        usedCount = std::min(usedCount, unit.limit + Shortlist);
+        // Sets of three grow fast: a multicolor cell tries fewer extra colours.
+        usedCount = std::min(usedCount, unit.limit + (unit.limit > 2 ? Shortlist / 2 : Shortlist));
         const int take = std::min(usedCount, unit.limit);
         quint16 bestMask = unit.fixed;
         float best = 1e30f;
