@@ -402,22 +402,28 @@ public:
             if (m_locked[i])
                 m_allowed[i] = quint16(1u << border);
         result.colormap = dither();
-        if (m_options.dither == DitherKind::Refined) {
-            const int wide = m_options.mode == CanvasMode::Multicolor ? 2 : 1;
-            std::vector<BlurMatchRefiner::Unit> cells;
-            for (const ColorUnit &unit : units) {
-                gatherPixels(unit.rect);
-                if (unit.kind == RegionKind::Bitmap && !m_lockedInUnit)
-                    cells.push_back({unit.rect, unit.commons, unit.limit});
-            }
-            BlurMatchRefiner(m_screen, QSize(m_width * wide, m_height), wide,
-                             paletteOf(m_options.paletteVariant), m_options.distance)
-                .refine(result.colormap, m_allowed, RefinePasses, cells);
-        }
+        if (m_options.dither == DitherKind::Refined)
+            refine(result.colormap, units);
         return result;
     }
 
 private:
+    // The Refined dither's search over the dithered result; the cells without
+    // locked pixels may choose their colours again.
+    [[gnu::noinline]] void refine(Colormap &colormap, const QList<ColorUnit> &units)
+    {
+        const int wide = m_options.mode == CanvasMode::Multicolor ? 2 : 1;
+        std::vector<BlurMatchRefiner::Unit> cells;
+        for (const ColorUnit &unit : units) {
+            gatherPixels(unit.rect);
+            if (unit.kind == RegionKind::Bitmap && !m_lockedInUnit)
+                cells.push_back({unit.rect, unit.commons, unit.limit});
+        }
+        BlurMatchRefiner(m_screen, QSize(m_width * wide, m_height), wide,
+                         paletteOf(m_options.paletteVariant), m_options.distance)
+            .refine(colormap, m_allowed, RefinePasses, cells);
+    }
+
     // The unit's pixels (locked ones aside), their coordinates axis by axis
     // and their squared distances to all 16 colours, colour by colour.
     void gatherPixels(const QRect &r)
