@@ -54,9 +54,9 @@ void report(const char *what, double ms, double cpu)
 int main()
 {
     const QImage picture = testPicture(QSize(320, 200));
-    const char *ditherNames[] = {"none",     "error diffusion", "ordered",   "Floyd-Steinberg",
-                                 "Atkinson", "Sierra Lite",     "Bayer 2x2", "Bayer 4x4",
-                                 "Bayer 8x8"};
+    const char *ditherNames[] = {"none",      "error diffusion", "ordered",   "Floyd-Steinberg",
+                                 "Atkinson",  "Sierra Lite",     "Bayer 2x2", "Bayer 4x4",
+                                 "Bayer 8x8", "refined"};
     for (CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor}) {
         const Project project(mode);
         const QImage source = picture.scaled(conversionSourceSize(mode, project.size()));

@@ -22,7 +22,7 @@ const CliCommand command{
     QStringLiteral(
         "convert IMAGE OUT.kvn --mode hires|multicolor [--layout 0|1|2] "
         "[--dither none|diffusion|ordered|floyd-steinberg|atkinson|sierra-lite|bayer2|bayer4|"
-        "bayer8] [--distance euclidean|weighted|perceptual] [--method cells|most-used] "
+        "bayer8|refined] [--distance euclidean|weighted|perceptual] [--method cells|most-used] "
         "[--palette N] [--background C] [--border C] [--slot S=C]... "
         "[--align-top left|right] [--align-bottom left|right] [--fit|--stretch] "
         "[--scaling smooth|sharp] [--curve rgb|r|g|b=X:Y,X:Y,...]..."),
@@ -31,7 +31,7 @@ const CliRegistration registration(command);
 
 const QStringList DitherNames = {"none",     "diffusion",   "ordered", "floyd-steinberg",
                                  "atkinson", "sierra-lite", "bayer2",  "bayer4",
-                                 "bayer8"};
+                                 "bayer8",   "refined"};
 
 // The index of the next argument within `choices`, or -1.
 int takeChoice(const QStringList &args, int &i, const QStringList &choices)

@@ -1,5 +1,6 @@
 #include "imageconverter.h"
 
+#include "blurmatchrefiner.h"
 #include "curvesmodel.h"
 
 #include "document/geometry.h"
@@ -61,6 +62,32 @@ std::vector<double> workingBuffer(const QImage &rgb, QSize size, bool multicolor
     return buffer;
 }
 
+// The curved picture at screen resolution, for the refinement.
+std::vector<float> screenPicture(const QImage &rgb, const std::array<CurvesModel::Table, 3> &tables)
+{
+    std::vector<float> picture(size_t(rgb.width()) * size_t(rgb.height()) * 3);
+    float *out = picture.data();
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x, out += 3) {
+            out[0] = tables[0][size_t(qRed(line[x]))];
+            out[1] = tables[1][size_t(qGreen(line[x]))];
+            out[2] = tables[2][size_t(qBlue(line[x]))];
+        }
+    }
+    return picture;
+}
+
+std::array<QRgb, 16> paletteOf(PaletteVariant variant)
+{
+    std::array<QRgb, 16> palette{};
+    for (int c = 0; c < 16; ++c)
+        palette[size_t(c)] = paletteRgb(variant, c);
+    return palette;
+}
+
+constexpr int RefinePasses = 8;
+
 struct Tap {
     int dx, dy;
     double weight;
@@ -77,6 +104,7 @@ Kernel kernelOf(DitherKind kind, CanvasMode mode)
     case DitherKind::ErrorDiffusion: // Floyd-Steinberg halved: only half the error travels
         return {{1, 0, 7.0 / 32}, {-1, 1, 3.0 / 32}, {0, 1, 5.0 / 32}, {1, 1, 1.0 / 32}};
     case DitherKind::FloydSteinberg:
+    case DitherKind::Refined:
         taps = {{1, 0, 7.0 / 16}, {-1, 1, 3.0 / 16}, {0, 1, 5.0 / 16}, {1, 1, 1.0 / 16}};
         break;
     case DitherKind::Atkinson: // three quarters travel, so flat areas stay clean
@@ -285,8 +313,10 @@ float mixCost(const Point3 &p, const Point3 &a, const Point3 &b, float ab2, floa
 class CellConverter
 {
 public:
-    CellConverter(const std::vector<double> &buffer, QSize size, const ConversionOptions &options)
-        : m_buffer(buffer), m_width(size.width()), m_height(size.height()), m_options(options)
+    CellConverter(const std::vector<double> &buffer, QSize size, const ConversionOptions &options,
+                  const std::vector<float> &screen)
+        : m_buffer(buffer), m_width(size.width()), m_height(size.height()), m_options(options),
+          m_screen(screen)
     {
         for (int c = 0; c < 16; ++c) {
             const QRgb rgb = paletteRgb(options.paletteVariant, c);
@@ -372,10 +402,28 @@ public:
             if (m_locked[i])
                 m_allowed[i] = quint16(1u << border);
         result.colormap = dither();
+        if (m_options.dither == DitherKind::Refined)
+            refine(result.colormap, units);
         return result;
     }
 
 private:
+    // The Refined dither's search over the dithered result; the cells without
+    // locked pixels may choose their colours again.
+    [[gnu::noinline]] void refine(Colormap &colormap, const QList<ColorUnit> &units)
+    {
+        const int wide = m_options.mode == CanvasMode::Multicolor ? 2 : 1;
+        std::vector<BlurMatchRefiner::Unit> cells;
+        for (const ColorUnit &unit : units) {
+            gatherPixels(unit.rect);
+            if (unit.kind == RegionKind::Bitmap && !m_lockedInUnit)
+                cells.push_back({unit.rect, unit.commons, unit.limit});
+        }
+        BlurMatchRefiner(m_screen, QSize(m_width * wide, m_height), wide,
+                         paletteOf(m_options.paletteVariant), m_options.distance)
+            .refine(colormap, m_allowed, RefinePasses, cells);
+    }
+
     // The unit's pixels (locked ones aside), their coordinates axis by axis
     // and their squared distances to all 16 colours, colour by colour.
     void gatherPixels(const QRect &r)
@@ -638,7 +686,37 @@ private:
                     total[size_t(background)] += best;
                 }
             }
-        return quint8(std::min_element(total.begin(), total.end()) - total.begin());
+        // The likeliest three are then tried for real on an eighth of the
+        // cells, spread evenly (all sixteen on a quarter for the slower Refined
+        // dither): each cell picks its best colours beside the candidate as
+        // the conversion will, and the lowest total wins.
+        std::array<std::pair<double, int>, 16> likely;
+        for (int c = 0; c < 16; ++c)
+            likely[size_t(c)] = {total[size_t(c)], c};
+        const bool thorough = m_options.dither == DitherKind::Refined;
+        const int tried = thorough ? 16 : 3;
+        const int rowStep = thorough ? 2 : 4;
+        std::partial_sort(likely.begin(), likely.begin() + tried, likely.end());
+        int best = likely[0].second;
+        double bestCost = 1e300;
+        for (int k = 0; k < tried; ++k) {
+            const int background = likely[size_t(k)].second;
+            double cost = 0.0;
+            for (int y = bitmap.top(); y <= bitmap.bottom(); y += rowStep * cell.height())
+                for (int x = bitmap.left() + (y / cell.height() / rowStep % 2) * cell.width();
+                     x <= bitmap.right(); x += 2 * cell.width()) {
+                    gatherPixels(QRect(x, y, std::min(cell.width(), bitmap.right() - x + 1),
+                                       std::min(cell.height(), bitmap.bottom() - y + 1)));
+                    float cellCost = 0.0f;
+                    chooseColors(quint16(1u << background), 3, &cellCost);
+                    cost += cellCost;
+                }
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = background;
+            }
+        }
+        return quint8(best);
     }
 
     int nearestAllowed(const Point3 &p, quint16 mask) const
@@ -755,6 +833,7 @@ private:
     const std::vector<double> &m_buffer;
     const int m_width, m_height;
     const ConversionOptions &m_options;
+    const std::vector<float> &m_screen;
     Point3 m_palette[16];
     Point3 m_palettePoint[16];
     float m_between[16][16];
@@ -860,6 +939,38 @@ Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesMod
     return result;
 }
 
+namespace
+{
+
+// After the most-used sweep each pixel may change only among the colours its
+// unit already shows, so no unit gains a colour and no border a sprite.
+void refineWithinUnits(const QImage &source, const CurvesModel &curves,
+                       const ConversionOptions &options, const ClashContext &context,
+                       Colormap &colormap)
+{
+    std::vector<quint16> allowed(size_t(colormap.width()) * size_t(colormap.height()));
+    for (const ColorUnit &unit : colorUnits(context, colormap.size())) {
+        quint16 mask = 0;
+        for (int y = unit.rect.top(); y <= unit.rect.bottom(); ++y)
+            for (int x = unit.rect.left(); x <= unit.rect.right(); ++x)
+                mask |= quint16(1u << colormap.pixel(x, y));
+        for (int y = unit.rect.top(); y <= unit.rect.bottom(); ++y)
+            std::fill_n(allowed.begin() + qsizetype(y) * colormap.width() + unit.rect.left(),
+                        unit.rect.width(), mask);
+    }
+    for (const QRect &locked : lockedRects(options.mode, colormap.size(), options.layout))
+        for (int y = locked.top(); y <= locked.bottom(); ++y)
+            for (int x = locked.left(); x <= locked.right(); ++x)
+                allowed[size_t(y) * size_t(colormap.width()) + size_t(x)] = 0;
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
+    const int wide = options.mode == CanvasMode::Multicolor ? 2 : 1;
+    BlurMatchRefiner(screenPicture(rgb, combinedTables(curves)), rgb.size(), wide,
+                     paletteOf(options.paletteVariant), options.distance)
+        .refine(colormap, allowed, RefinePasses);
+}
+
+} // namespace
+
 ConversionResult convertImage(const QImage &source, QSize canvasSize, const CurvesModel &curves,
                               const ConversionOptions &options)
 {
@@ -877,15 +988,20 @@ ConversionResult convertImage(const QImage &source, QSize canvasSize, const Curv
         context.layout = options.layout;
         context.paletteVariant = options.paletteVariant;
         resolveClashes(context, result.colormap, result.colormap.rect());
+        if (options.dither == DitherKind::Refined)
+            refineWithinUnits(source, curves, options, context, result.colormap);
         return result;
     }
     if (source.isNull() || canvasSize.isEmpty() ||
         source.size() != conversionSourceSize(options.mode, canvasSize))
         return result;
     const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
-    const std::vector<double> buffer = workingBuffer(
-        rgb, canvasSize, options.mode == CanvasMode::Multicolor, combinedTables(curves));
-    return CellConverter(buffer, canvasSize, options).run();
+    const auto tables = combinedTables(curves);
+    const std::vector<double> buffer =
+        workingBuffer(rgb, canvasSize, options.mode == CanvasMode::Multicolor, tables);
+    const std::vector<float> screen =
+        options.dither == DitherKind::Refined ? screenPicture(rgb, tables) : std::vector<float>();
+    return CellConverter(buffer, canvasSize, options, screen).run();
 }
 
 Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,

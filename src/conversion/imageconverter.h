@@ -13,6 +13,8 @@ class CurvesModel;
 // diffusion and a 4 x 4 threshold added to every channel. The others take the
 // mode's pixel shape into account: a multicolor pixel is two screen pixels
 // wide, so its matrices and error weights are laid out in screen distances.
+// Refined starts from Floyd-Steinberg and then changes single pixels while
+// that brings the blurred result nearer the blurred picture.
 enum class DitherKind : quint8 {
     None = 0,
     ErrorDiffusion = 1,
@@ -23,8 +25,9 @@ enum class DitherKind : quint8 {
     Bayer2 = 6,
     Bayer4 = 7,
     Bayer8 = 8,
+    Refined = 9,
 };
-constexpr int DitherKindCount = 9;
+constexpr int DitherKindCount = 10;
 
 // How colours are fitted to the char cells and sprites. CellColorsFirst
 // chooses each unit's colours to fit its part of the picture, then dithers

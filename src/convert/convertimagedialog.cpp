@@ -63,7 +63,8 @@ ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &so
                         {tr("Sierra Lite"), 5},
                         {tr("Bayer 2x2"), 6},
                         {tr("Bayer 4x4"), 7},
-                        {tr("Bayer 8x8"), 8}},
+                        {tr("Bayer 8x8"), 8},
+                        {tr("Refined (slower)"), 9}},
                        this);
     m_dither->setCurrentIndex(
         std::max(0, m_dither->findData(QSettings().value(DitherKey, 0).toInt())));

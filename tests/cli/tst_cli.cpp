@@ -358,7 +358,7 @@ private slots:
             {"--mode hires --curve rgb=0:0,100:120,255:255 --curve b=0:0,100:20,255:0",
              "160,100=7"},
             {"--mode multicolor --layout 2 --align-bottom right --slot 4=11 --palette 3 "
-             "--background 6 --border 14 --distance euclidean --method most-used",
+             "--background 6 --border 14 --distance euclidean --method most-used --dither refined",
              "align=1 s0=6 s1=14 s4=11 80,142=1"},
         };
         for (const auto &[options, expected] : rows) {

@@ -119,9 +119,9 @@ private slots:
     void convertMatchesReference_data()
     {
         QTest::addColumn<int>("row");
-        for (int row = 0; row < 36; ++row)
-            QTest::addRow("mode %d layout %d dither %d distance %d method %d", row / 18, row % 3,
-                          row % 9, row % 4 % 3, row / 2 % 2)
+        for (int row = 0; row < 40; ++row)
+            QTest::addRow("mode %d layout %d dither %d distance %d method %d", row / 20, row % 3,
+                          row % DitherKindCount, row % 4 % 3, row / 2 % 2)
                 << row;
     }
 
@@ -129,13 +129,13 @@ private slots:
     {
         QFETCH(int, row);
         QRandomGenerator rng(quint32(row + 1));
-        const Project project(CanvasMode(row / 18), -1, -1,
+        const Project project(CanvasMode(row / 20), -1, -1,
                               LayoutSpec{CanvasLayout(row % 3), BorderAlignment(row / 3 % 2),
                                          BorderAlignment(row / 6 % 2)});
         ConversionOptions options;
         options.mode = project.mode();
         options.layout = project.layoutSpec();
-        options.dither = DitherKind(row % 9);
+        options.dither = DitherKind(row % DitherKindCount);
         options.distance = ColorMetric(row % 4 % 3);
         options.method = ConversionMethod(row / 2 % 2);
         options.chooseBackground = row % 5 < 2;
@@ -163,7 +163,7 @@ private slots:
         QVERIFY(!canvasHasClash(context, result));
         for (int slot = 0; slot < ColorSlotCount; ++slot)
             if (slot != int(ColorSlot::Background) || !options.chooseBackground ||
-                options.method == ConversionMethod::MostUsed || row / 18 == 0)
+                options.method == ConversionMethod::MostUsed || row / 20 == 0)
                 QCOMPARE(converted.slotBytes[size_t(slot)], options.slotBytes[size_t(slot)]);
         if (options.method == ConversionMethod::CellColorsFirst)
             for (const CanvasRegion &region : canvasRegions(options.mode, size, options.layout))
@@ -174,7 +174,7 @@ private slots:
                      qsizetype(locked.width()) * locked.height());
         QVERIFY(convert(image.copy(0, 0, image.width(), size.height() - 1), size, curves, options)
                     .isEmpty());
-        QCOMPARE(convert(image.scaled(size), size, curves, options).isEmpty(), row / 18 == 1);
+        QCOMPARE(convert(image.scaled(size), size, curves, options).isEmpty(), row / 20 == 1);
         QVERIFY(convert(QImage(), size, curves, options).isEmpty());
 
         // The master curve from (0, 255) to (255, 0) inverts every channel.
@@ -246,7 +246,7 @@ private slots:
         for (DitherKind dither :
              {DitherKind::None, DitherKind::ErrorDiffusion, DitherKind::FloydSteinberg,
               DitherKind::Atkinson, DitherKind::SierraLite, DitherKind::Bayer2, DitherKind::Bayer4,
-              DitherKind::Bayer8}) {
+              DitherKind::Bayer8, DitherKind::Refined}) {
             options.dither = dither;
             QVERIFY2(convert(image, size, CurvesModel(), options) == picture,
                      qPrintable(QString::number(int(dither))));
@@ -296,13 +296,15 @@ private slots:
                         }
                 return sum / (size.width() * size.height());
             };
-            for (int dither = 0; dither < 3; ++dither) {
+            // Refined against the classic error diffusion.
+            for (int dither : {0, 1, 2, int(DitherKind::Refined)}) {
                 ConversionOptions options;
                 options.mode = mode;
-                options.dither = DitherKind(dither);
+                options.dither = DitherKind(dither <= 2 ? dither : 1);
                 options.distance = ColorMetric(picture / 2);
                 options.method = ConversionMethod::MostUsed;
                 const double old = blurredError(convert(image, size, CurvesModel(), options));
+                options.dither = DitherKind(dither);
                 options.method = ConversionMethod::CellColorsFirst;
                 const double error = blurredError(convert(image, size, CurvesModel(), options));
                 QVERIFY2(error <= old * 1.05, qPrintable(QStringLiteral("%1 %2: %3 > %4")
