@@ -288,10 +288,7 @@ private slots:
                     }
                     for (const Chip &chip : Chips) {
                         const bool older = &chip >= &Chips[2];
-                        // The old 64-cycle NTSC chip's side borders stay closed.
-                        if (older &&
-                            (crunched || spec.layout == CanvasLayout::BitmapOnly ||
-                             (chip.lines == 262 && spec.layout == CanvasLayout::SideBorderSprites)))
+                        if (older && (crunched || spec.layout == CanvasLayout::BitmapOnly))
                             continue;
                         Case c{QStringLiteral("%1 %2%3").arg(caseName(project, top, bottom),
                                                              chip.name,
