@@ -48,6 +48,36 @@ Project legalProject(quint32 seed, QRandomGenerator &rng)
     return project;
 }
 
+// A flip never writes a locked pixel and keeps cells and top/bottom strips
+// legal (side-strip colour rows are uneven, so only those may clash); a
+// second flip restores everything, and both undo and redo exactly.
+void flipTwice(Project &project, Qt::Orientation orientation)
+{
+    const State before = stateOf(project);
+    const int nodes = project.history().nodeCount();
+    flipCanvas(project, orientation);
+    const State flipped = stateOf(project);
+    if (project.history().nodeCount() == nodes) { // a symmetric canvas: nothing to record
+        QVERIFY(flipped == before);
+        return;
+    }
+    for (const QRect &locked : project.lockedRects())
+        QVERIFY(project.colormap().copy(locked) == before.pixels.copy(locked));
+    if (project.layout() != CanvasLayout::SideBorderSprites)
+        QVERIFY(!canvasHasClash(ClashContext::forSweep(project), project.colormap()));
+    flipCanvas(project, orientation);
+    QVERIFY(stateOf(project) == before);
+    QCOMPARE(project.history().nodeCount(), nodes + 2);
+    project.history().undo(project);
+    QVERIFY(stateOf(project) == flipped);
+    project.history().undo(project);
+    QVERIFY(stateOf(project) == before);
+    project.history().redo(project);
+    QVERIFY(stateOf(project) == flipped);
+    project.history().redo(project);
+    QVERIFY(stateOf(project) == before);
+}
+
 Project sideProject(CanvasMode mode)
 {
     return Project(mode, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
@@ -66,6 +96,8 @@ private slots:
         QFETCH(quint32, seed);
         QRandomGenerator rng(seed);
         Project project = legalProject(seed, rng);
+        flipTwice(project, Qt::Horizontal);
+        flipTwice(project, Qt::Vertical);
         for (int step = 0; step < 12; ++step) {
             const State before = stateOf(project);
             const int nodes = project.history().nodeCount();
@@ -83,8 +115,8 @@ private slots:
                 swapOrReplaceColors(project, rng.bounded(2), a, b, {pick});
                 break;
             case 3:
-                flipCanvas(project, rng.bounded(2) ? Qt::Horizontal : Qt::Vertical);
-                break;
+                flipTwice(project, rng.bounded(2) ? Qt::Horizontal : Qt::Vertical);
+                continue;
             case 4:
                 clearScreen(project, a);
                 break;
