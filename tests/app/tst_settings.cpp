@@ -34,7 +34,7 @@ namespace
 {
 
 const char *const CheckBoxes[] = {"invertZoomWheel", "bindZoomToCanvas", "smoothImageScaling",
-                                  "nativeFileDialogs"};
+                                  "nativeFileDialogs", "prgBasicStart"};
 
 QAction *action(const QObject &window, const char *name)
 {
@@ -195,6 +195,7 @@ private slots:
             {"bindZoomToCanvas", "&Bind Zoom to Canvas"},
             {"smoothImageScaling", "&Smooth Scaling for Imported Images"},
             {"nativeFileDialogs", "Use OS-Native &File Chooser Dialogs"},
+            {"prgBasicStart", "Start Uncompressed PRG Exports with &RUN"},
             {"toolFlyoutHoverDelay", "&Hover delay:"},
             {"toolFlyoutLeaveGrace", "&Leave grace:"},
             {"ultimateHost", "&Host:"},
@@ -354,8 +355,8 @@ private slots:
             return;
         }
         QFETCH(QString, host);
-        QCOMPARE(GeneralSettings::read(),
-                 (GeneralSettings{true, !storedBefore, true, true, 1.3, 0.0, host, 12.5, typed}));
+        QCOMPARE(GeneralSettings::read(), (GeneralSettings{true, !storedBefore, true, true, 1.3,
+                                                           0.0, host, 12.5, typed, true}));
         QVERIFY(canvas->invertWheel() && canvas->smoothReferenceScaling());
         QCOMPARE(canvas->bindZoomToCanvas(), !storedBefore);
         QVERIFY(!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
