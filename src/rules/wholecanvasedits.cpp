@@ -185,9 +185,10 @@ QRect flipCanvas(Project &project, Qt::Orientation orientation)
     // A pure mirror: a pixel whose mirror image is locked stays where it is,
     // so locked pixels are never written and a second flip restores every
     // pixel. Nothing is merged: cells and top/bottom strips land on their own
-    // grid, while side-strip colour rows are uneven, and a unit a vertical
-    // flip leaves with two colours waits for the clash sweep the artist runs
-    // (the exports ask first) instead of losing art here.
+    // grid; side-strip colour rows are uneven and the hires locked line has
+    // no partner, so a side sprite a flip leaves with two colours waits for
+    // the clash sweep the artist runs (the exports ask first) instead of
+    // losing art here.
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const int sx = horizontal ? area.left() + area.right() - x : x;
