@@ -44,6 +44,7 @@ GeneralSettings GeneralSettings::read()
     general.smoothImageScaling =
         readBool(settings, SmoothImageScalingKey, general.smoothImageScaling);
     general.nativeFileDialogs = readBool(settings, NativeFileDialogsKey, general.nativeFileDialogs);
+    general.prgBasicStart = readBool(settings, PrgBasicStartKey, general.prgBasicStart);
     general.flyoutHoverDelaySeconds =
         readDouble(settings, FlyoutHoverDelayKey, general.flyoutHoverDelaySeconds);
     general.flyoutLeaveGraceSeconds =
@@ -66,6 +67,7 @@ void GeneralSettings::write() const
     settings.setValue(QLatin1String(BindZoomToCanvasKey), bindZoomToCanvas);
     settings.setValue(QLatin1String(SmoothImageScalingKey), smoothImageScaling);
     settings.setValue(QLatin1String(NativeFileDialogsKey), nativeFileDialogs);
+    settings.setValue(QLatin1String(PrgBasicStartKey), prgBasicStart);
     settings.setValue(QLatin1String(UltimateHostKey), ultimateHost);
     settings.setValue(QLatin1String(UltimateTimeoutKey), ultimateTimeoutSeconds);
     settings.setValue(QLatin1String(UltimatePasswordKey), ultimatePassword);

@@ -15,6 +15,7 @@ struct GeneralSettings {
     static constexpr char NativeFileDialogsKey[] = "general/nativeFileDialogs";
     static constexpr char FlyoutHoverDelayKey[] = "general/toolFlyoutHoverDelaySeconds";
     static constexpr char FlyoutLeaveGraceKey[] = "general/toolFlyoutLeaveGraceSeconds";
+    static constexpr char PrgBasicStartKey[] = "general/prgBasicStart";
     static constexpr char UltimateHostKey[] = "ultimate/host";
     static constexpr char UltimateTimeoutKey[] = "ultimate/timeoutSeconds";
     static constexpr char UltimatePasswordKey[] = "ultimate/password";
@@ -36,6 +37,8 @@ struct GeneralSettings {
     double ultimateTimeoutSeconds = DefaultTimeoutSeconds;
     // The device's network password; empty when it has none.
     QString ultimatePassword;
+    // An uncompressed PRG export loads behind a BASIC line, so RUN starts it.
+    bool prgBasicStart = false;
 
     // From the application's settings store.
     static GeneralSettings read();

@@ -2,11 +2,11 @@
 
 #include "clashprompt.h"
 #include "filetaskbusy.h"
+#include "generalsettings.h"
 #include "lastfolders.h"
 #include "mainwindow.h"
 
 #include "canvas/canvasarea.h"
-#include "document/geometry.h"
 #include "exchange/exomizercall.h"
 #include "exchange/prgbuilder.h"
 
@@ -28,8 +28,11 @@ namespace
 
 constexpr int StatusMs = 5000;
 
-QString sysHint(int startAddress)
+QString sysHint(int startAddress, bool basicStart)
 {
+    if (basicStart)
+        return PrgExportFlow::tr(
+            "The file is exported uncompressed instead, behind a BASIC line: RUN starts it.");
     return PrgExportFlow::tr(
                "The file is exported uncompressed instead; start it with SYS %1 rather than RUN.")
         .arg(startAddress);
@@ -81,11 +84,13 @@ void PrgExportFlow::run()
         return;
     }
     file.close();
+    const bool basicStart = GeneralSettings::read().prgBasicStart;
     bool userCancelled = false;
     {
         FileTaskBusy busy(m_window);
-        userCancelled = compressWithExomizer(
-            m_window, temporaryPath, PrgBuilder::startAddress(m_window->project().layout()));
+        userCancelled = compressWithExomizer(m_window, temporaryPath,
+                                             PrgBuilder::startAddress(m_window->project().layout()),
+                                             basicStart);
     }
     if (userCancelled) {
         m_window->showStatusMessage(cancelled, StatusMs);
@@ -101,7 +106,10 @@ void PrgExportFlow::run()
             tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), target.errorString()));
         return;
     }
-    const QByteArray bytes = finished.readAll();
+    QByteArray bytes = finished.readAll();
+    // The cruncher's program starts with RUN; the builder's own, as chosen.
+    if (basicStart && bytes == prg)
+        bytes = PrgBuilder::withBasicStart(bytes);
     if (target.write(bytes) != bytes.size() || !target.commit()) {
         QMessageBox::warning(m_window, tr("KORVEN"),
                              tr("Could not write %1.").arg(QDir::toNativeSeparators(path)));
@@ -109,15 +117,9 @@ void PrgExportFlow::run()
     }
     LastFolders::storeDir(QLatin1String(LastFolders::PrgExportKey), path);
     QString done = tr("Exported %1.").arg(QFileInfo(path).fileName());
-    const QList<QRect> hidden =
-        ntscHiddenRows(m_window->project().size(), m_window->project().layoutSpec());
-    if (hidden.size() == 2) {
-        done += QLatin1Char(' ') + tr("An NTSC machine does not show rows %1-%2 and %3-%4.")
-                                       .arg(hidden[0].top())
-                                       .arg(hidden[0].bottom())
-                                       .arg(hidden[1].top())
-                                       .arg(hidden[1].bottom());
-    }
+    const QString ntsc = PrgBuilder::ntscHiddenRowsNote(m_window->project());
+    if (!ntsc.isEmpty())
+        done += QLatin1Char(' ') + ntsc;
     m_window->showStatusMessage(done, StatusMs);
 }
 
@@ -138,7 +140,8 @@ QByteArray PrgExportFlow::buildCheckedPrg(MainWindow *window, const QString &fai
     return prg;
 }
 
-bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, int startAddress)
+bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, int startAddress,
+                                         bool basicStart)
 {
     QProgressDialog progress(tr("Compressing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"),
                              0, 0, window);
@@ -151,7 +154,7 @@ bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, i
     show.setSingleShot(true);
     connect(&show, &QTimer::timeout, &progress, &QProgressDialog::show);
     show.start(ProgressDelayMs);
-    const CompressOutcome outcome = compressUnder(progress, path, startAddress);
+    const CompressOutcome outcome = compressUnder(progress, path, startAddress, basicStart);
     show.stop();
     progress.hide();
     if (!outcome.warning.isEmpty())
@@ -160,13 +163,15 @@ bool PrgExportFlow::compressWithExomizer(QWidget *window, const QString &path, i
 }
 
 PrgExportFlow::CompressOutcome PrgExportFlow::compressUnder(QProgressDialog &progress,
-                                                            const QString &path, int startAddress)
+                                                            const QString &path, int startAddress,
+                                                            bool basicStart)
 {
     const QString cruncher = ExomizerCall::compressorPath(QCoreApplication::applicationDirPath());
     if (!QFileInfo::exists(cruncher)) {
-        return {false, tr("Could not compress the export: the bundled Exomizer is missing "
-                          "(%1).\n%2")
-                           .arg(QDir::toNativeSeparators(cruncher), sysHint(startAddress))};
+        return {false,
+                tr("Could not compress the export: the bundled Exomizer is missing "
+                   "(%1).\n%2")
+                    .arg(QDir::toNativeSeparators(cruncher), sysHint(startAddress, basicStart))};
     }
     // A cancel pressed before the run would otherwise go unseen.
     if (progress.wasCanceled())
@@ -207,7 +212,7 @@ PrgExportFlow::CompressOutcome PrgExportFlow::compressUnder(QProgressDialog &pro
         return {false,
                 tr("Could not compress the export%1\n%2")
                     .arg(errors.isEmpty() ? QStringLiteral(".") : QStringLiteral(":\n") + errors,
-                         sysHint(startAddress))};
+                         sysHint(startAddress, basicStart))};
     }
     return {};
 }

@@ -32,15 +32,17 @@ public:
     };
     // Compresses the PRG at `path` in place with exomizer.exe beside the
     // program while `progress` is up, its cancel ending the wait. Showing the
-    // dialog and the warning is the caller's.
+    // dialog and the warning is the caller's. `basicStart` says the program
+    // will get a BASIC line if it stays uncompressed, so the warning says RUN.
     static CompressOutcome compressUnder(QProgressDialog &progress, const QString &path,
-                                         int startAddress);
+                                         int startAddress, bool basicStart = false);
 
     // Compresses the PRG at `path` in place with exomizer.exe beside the
     // program, behind a progress dialog shown after 400 ms; warns and keeps
     // the file as it is when the cruncher is missing or fails. True when the
     // user cancelled.
-    static bool compressWithExomizer(QWidget *window, const QString &path, int startAddress);
+    static bool compressWithExomizer(QWidget *window, const QString &path, int startAddress,
+                                     bool basicStart = false);
 
     static constexpr int ProgressDelayMs = 400;
     static constexpr int TimeoutMs = 30000;

@@ -71,8 +71,13 @@ QWidget *SettingsDialog::createGeneralGroup(const GeneralSettings &current)
         tr("Open and save files through the system's own file chooser. Turn it off for KORVEN's "
            "choosers, which preview the project, image or sprite file as you highlight it."),
         current.nativeFileDialogs);
-    for (QCheckBox *box :
-         {m_invertZoomWheel, m_bindZoomToCanvas, m_smoothImageScaling, m_nativeFileDialogs})
+    m_prgBasicStart = checkBox(
+        group, "prgBasicStart", tr("Start Uncompressed PRG Exports with &RUN"),
+        tr("Give a PRG export that stays uncompressed (Exomizer missing or failing) a BASIC line, "
+           "so that RUN starts it like a compressed one instead of SYS."),
+        current.prgBasicStart);
+    for (QCheckBox *box : {m_invertZoomWheel, m_bindZoomToCanvas, m_smoothImageScaling,
+                           m_nativeFileDialogs, m_prgBasicStart})
         layout->addWidget(box);
     return group;
 }
@@ -123,6 +128,7 @@ GeneralSettings SettingsDialog::settings() const
     edited.bindZoomToCanvas = m_bindZoomToCanvas->isChecked();
     edited.smoothImageScaling = m_smoothImageScaling->isChecked();
     edited.nativeFileDialogs = m_nativeFileDialogs->isChecked();
+    edited.prgBasicStart = m_prgBasicStart->isChecked();
     edited.ultimateHost = m_host->text().trimmed();
     edited.ultimateTimeoutSeconds = GeneralSettings::clampTimeout(m_timeout->value());
     edited.ultimatePassword = m_password->text();

@@ -31,6 +31,7 @@ private:
     QCheckBox *m_bindZoomToCanvas = nullptr;
     QCheckBox *m_smoothImageScaling = nullptr;
     QCheckBox *m_nativeFileDialogs = nullptr;
+    QCheckBox *m_prgBasicStart = nullptr;
     QDoubleSpinBox *m_hoverDelay = nullptr;
     QDoubleSpinBox *m_leaveGrace = nullptr;
     QLineEdit *m_host = nullptr;

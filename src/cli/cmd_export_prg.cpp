@@ -14,17 +14,32 @@ namespace
 {
 
 // Writes the self-running program; crunched by exomizer.exe beside
-// korven-cli unless --no-crunch is given or the cruncher is missing.
+// korven-cli unless --no-crunch is given or the cruncher is missing. With
+// --basic-start a program that stays uncompressed loads behind a BASIC
+// line, so RUN starts it.
 int runExportPrg(const QStringList &args);
 
 const CliCommand command{QStringLiteral("export-prg"),
-                         QStringLiteral("export-prg IN.kvn OUT.prg [--no-crunch]"), runExportPrg};
+                         QStringLiteral("export-prg IN.kvn OUT.prg [--no-crunch] [--basic-start]"),
+                         runExportPrg};
 const CliRegistration registration(command);
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        cliErr(QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
+        return false;
+    }
+    return true;
+}
 
 int runExportPrg(const QStringList &args)
 {
+    QStringList rest = args;
+    const bool basicStart = rest.removeAll(QStringLiteral("--basic-start")) > 0;
     QStringList files;
-    const std::optional<bool> flag = cliTwoFilesAndFlag(args, QStringLiteral("--no-crunch"), files);
+    const std::optional<bool> flag = cliTwoFilesAndFlag(rest, QStringLiteral("--no-crunch"), files);
     if (!flag)
         return cliUsageError(command);
     const bool crunch = !*flag;
@@ -37,20 +52,22 @@ int runExportPrg(const QStringList &args)
         cliErr(error);
         return 1;
     }
-    QSaveFile out(files.at(1));
-    if (!out.open(QIODevice::WriteOnly) || out.write(prg) != prg.size() || !out.commit()) {
-        cliErr(QStringLiteral("cannot write %1: %2").arg(files.at(1), out.errorString()));
-        return 1;
-    }
+    const QString ntsc = PrgBuilder::ntscHiddenRowsNote(project);
+    if (!ntsc.isEmpty())
+        cliOut(ntsc);
+    const QByteArray uncompressed = basicStart ? PrgBuilder::withBasicStart(prg) : prg;
     const int start = PrgBuilder::startAddress(project.layout());
+    const QString howToStart =
+        basicStart ? QStringLiteral("RUN starts it") : QStringLiteral("SYS %1").arg(start);
     if (!crunch)
-        return 0;
+        return writeFile(files.at(1), uncompressed) ? 0 : 1;
+    if (!writeFile(files.at(1), prg))
+        return 1;
     const QString cruncher = ExomizerCall::compressorPath(QCoreApplication::applicationDirPath());
     if (!QFileInfo::exists(cruncher)) {
-        cliErr(QStringLiteral("%1 is missing; the program stays uncompressed (SYS %2)")
-                   .arg(cruncher)
-                   .arg(start));
-        return 0;
+        cliErr(QStringLiteral("%1 is missing; the program stays uncompressed (%2)")
+                   .arg(cruncher, howToStart));
+        return writeFile(files.at(1), uncompressed) ? 0 : 1;
     }
     QProcess process;
     process.start(cruncher,
@@ -58,10 +75,10 @@ int runExportPrg(const QStringList &args)
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         process.kill();
-        cliErr(QStringLiteral("compression failed: %1; the program stays uncompressed (SYS %2)")
-                   .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed())
-                   .arg(start));
-        return 0;
+        cliErr(
+            QStringLiteral("compression failed: %1; the program stays uncompressed (%2)")
+                .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed(), howToStart));
+        return writeFile(files.at(1), uncompressed) ? 0 : 1;
     }
     cliOut(QStringLiteral("%1 bytes").arg(QFileInfo(files.at(1)).size()));
     return 0;

@@ -240,6 +240,18 @@ QByteArray PrgBuilder::withBasicStart(const QByteArray &prg)
     return out + prg.mid(2);
 }
 
+QString PrgBuilder::ntscHiddenRowsNote(const Project &project)
+{
+    const QList<QRect> hidden = ntscHiddenRows(project.size(), project.layoutSpec());
+    if (hidden.size() != 2)
+        return {};
+    return tr("An NTSC machine does not show rows %1-%2 and %3-%4.")
+        .arg(hidden[0].top())
+        .arg(hidden[0].bottom())
+        .arg(hidden[1].top())
+        .arg(hidden[1].bottom());
+}
+
 int PrgBuilder::startAddress(CanvasLayout layout)
 {
     return layout == CanvasLayout::BitmapOnly ? 0x1e00 : 0x3400;

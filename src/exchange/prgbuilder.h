@@ -26,6 +26,10 @@ public:
     // RUN starts it; a program that already loads there is returned as it is.
     static QByteArray withBasicStart(const QByteArray &prg);
 
+    // The sentence naming the canvas rows an NTSC machine's 263 lines leave
+    // out; empty when it shows every row.
+    static QString ntscHiddenRowsNote(const Project &project);
+
     // Load and start address: $1E00 for bitmap-only canvases, $3400 otherwise.
     static int startAddress(CanvasLayout layout);
     // The display program before patching.

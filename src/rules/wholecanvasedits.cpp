@@ -186,11 +186,19 @@ QRect flipCanvas(Project &project, Qt::Orientation orientation)
         return {};
     const Colormap before = project.colormap().copy(project.colormap().rect());
     const bool horizontal = orientation == Qt::Horizontal;
+    // A pure mirror: a pixel whose mirror image is locked stays where it is,
+    // so locked pixels are never written and a second flip restores every
+    // pixel. Nothing is merged: cells and top/bottom strips land on their own
+    // grid; side-strip colour rows are uneven and the hires locked line has
+    // no partner, so a side sprite a flip leaves with two colours waits for
+    // the clash sweep the artist runs (the exports ask first) instead of
+    // losing art here.
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const int sx = horizontal ? area.left() + area.right() - x : x;
             const int sy = horizontal ? y : area.top() + area.bottom() - y;
-            project.colormap().setPixel(x, y, before.pixel(sx, sy));
+            if (!project.isLocked(x, y) && !project.isLocked(sx, sy))
+                project.colormap().setPixel(x, y, before.pixel(sx, sy));
         }
     }
 
@@ -216,8 +224,6 @@ QRect flipCanvas(Project &project, Qt::Orientation orientation)
         changeAlignment(project, node, 1,
                         horizontal ? inverted(old.bottomAlignment) : old.topAlignment);
     }
-    project.repaintLockedPixels();
-    sweep(project, area);
     const QRect changed = recordChange(project, node, project.colormap().rect(), before);
     push(project, node, HistoryEntryKind::FlipCanvas);
     return changed;

@@ -25,8 +25,9 @@ QRect assignColorSlot(Project &project, ColorSlot slot, quint8 color);
 QRect swapOrReplaceColors(Project &project, bool swap, quint8 a, quint8 b,
                           const QList<QRect> &selection = {});
 
-// Mirrors every editable pixel; on a top/bottom canvas the sprite grids and
-// slots follow the artwork (kind FlipCanvas).
+// Mirrors every editable pixel whose mirror image is editable too, so a
+// second flip restores the canvas; merges nothing. On a top/bottom canvas
+// the sprite grids and slots follow the artwork (kind FlipCanvas).
 QRect flipCanvas(Project &project, Qt::Orientation orientation);
 
 // Fills the canvas with `blank`, locked pixels with the border (kind ClearScreen).

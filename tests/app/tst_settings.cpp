@@ -29,7 +29,7 @@ namespace
 {
 
 const char *const CheckBoxes[] = {"invertZoomWheel", "bindZoomToCanvas", "smoothImageScaling",
-                                  "nativeFileDialogs"};
+                                  "nativeFileDialogs", "prgBasicStart"};
 
 template <class T> T *child(const QWidget &parent, const char *name)
 {
@@ -236,8 +236,8 @@ private slots:
             return;
         }
         QFETCH(QString, host);
-        QCOMPARE(GeneralSettings::read(),
-                 (GeneralSettings{true, !storedBefore, true, true, 1.3, 0.0, host, 12.5, typed}));
+        QCOMPARE(GeneralSettings::read(), (GeneralSettings{true, !storedBefore, true, true, 1.3,
+                                                           0.0, host, 12.5, typed, true}));
         QVERIFY(canvas->invertWheel() && canvas->smoothReferenceScaling());
         QCOMPARE(canvas->bindZoomToCanvas(), !storedBefore);
         QVERIFY(!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));

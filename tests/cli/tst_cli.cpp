@@ -280,6 +280,33 @@ private slots:
         QCOMPARE(read("framed.png").copy(48, 9, 320, 100), read("render.png"));
     }
 
+    // export-prg names the rows a 263-line machine leaves out; with
+    // --basic-start the program loads at $0801 behind "10 SYS 13312" and
+    // holds the plain export's bytes from $3400 on.
+    void exportPrg()
+    {
+        Project project(CanvasMode::Hires, -1, -1,
+                        LayoutSpec{CanvasLayout::TopBottomBorderSprites});
+        QVERIFY(saveProjectFile(project, path("tb.kvn")).ok);
+        const Run plain = runCli({"export-prg", path("tb.kvn"), path("plain.prg"), "--no-crunch"});
+        QCOMPARE(plain.exitCode, 0);
+        QCOMPARE(plain.out, QStringLiteral("An NTSC machine does not show rows 0-20 and 263-283."));
+        QCOMPARE(runCli({"export-prg", path("tb.kvn"), path("basic.prg"), "--basic-start",
+                         "--no-crunch"})
+                     .exitCode,
+                 0);
+        const auto read = [this](const char *name) {
+            QFile file(path(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray basic = read("basic.prg");
+        // Load address, link to $080C, line 10, SYS, the digits, line end, program end.
+        QCOMPARE(basic.left(15), QByteArray("\x01\x08\x0c\x08\x0a\x00\x9e"
+                                            "13312\0\0\0",
+                                            15));
+        QCOMPARE(basic.mid(2 + 0x3400 - 0x0801), read("plain.prg").mid(2));
+    }
+
     // Each edit command saves one more node of its kind, with results worked
     // out by hand: recolourings on a 64 x 16 hires canvas of 6 (no frame, no
     // locked pixels) with a cell of 1 at x 0-7 and one of 2 at x 8-15; slots

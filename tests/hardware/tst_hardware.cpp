@@ -76,11 +76,15 @@ int shotRow(const Chip &chip, int raster)
     return raster >= 20 ? raster - 20 : chip.lines - 20 + raster;
 }
 
+// How a program starts: SYS to its load address, RUN of the cruncher's
+// program, or RUN of the BASIC line an uncompressed export may carry.
+enum class Start { Sys, Crunched, Basic };
+
 struct Case {
     QString name;
     Project project;
     const Chip *chip = nullptr;
-    bool crunched = false;
+    Start start = Start::Sys;
     QString prgPath, shotPath;
     QString runError;
 };
@@ -163,7 +167,7 @@ QStringList emulatorArguments(const Emulator &emulator, const Case &c, int start
     if (!emulator.direct) {
         QStringList args{c.prgPath, c.shotPath};
         args << c.chip->options << "--cycles" << QString::number(Cycles);
-        if (!c.crunched)
+        if (c.start == Start::Sys)
             args << "--sys" << QString::number(start);
         return args;
     }
@@ -177,7 +181,7 @@ QStringList emulatorArguments(const Emulator &emulator, const Case &c, int start
         args << "-directory" << data + "/C64:" + data + "/DRIVES:" + data;
     args << (c.chip->options.size() == 1 ? QStringList{QString(c.chip->options.at(0)).mid(1)}
                                          : QStringList{"-model", c.chip->options.at(1)});
-    if (!c.crunched)
+    if (c.start == Start::Sys)
         args << "-keybuf" << QStringLiteral("sys%1\\x0d").arg(start);
     args << "-limitcycles" << QString::number(Cycles) << "-exitscreenshot" << c.shotPath;
     return args;
@@ -256,8 +260,9 @@ private slots:
             QSKIP("No cycle-exact C64: set KORVEN_C64RUN to an executable c64-run or KORVEN_X64SC "
                   "to an x64sc, or put c64-run at ../shared/tools/vice beside the checkout.");
         // Every mode and layout, both alignments of each border, 1 to 8
-        // sprite columns, each crunched and not on PAL and NTSC; the two
-        // older chips run the uncrunched sprite layouts.
+        // sprite columns, crunched on PAL and NTSC and uncrunched: behind a
+        // BASIC line started with RUN on PAL, with SYS on NTSC and, for the
+        // sprite layouts, on the two older chips.
         quint32 seed = 4000;
         int index = 0;
         for (int kind = 0; kind < 6; ++kind) {
@@ -274,12 +279,14 @@ private slots:
                 const Project project =
                     noiseProject(CanvasMode(kind & 1), spec, top, bottom, ++seed);
                 const QByteArray prg = PrgBuilder::buildPrg(project);
-                for (const bool crunched : {false, true}) {
+                for (const Start start : {Start::Sys, Start::Crunched, Start::Basic}) {
+                    const QByteArray bytes =
+                        start == Start::Basic ? PrgBuilder::withBasicStart(prg) : prg;
                     const QString path = m_dir.filePath(QStringLiteral("p%1.prg").arg(index++));
                     QFile file(path);
-                    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(prg) == prg.size());
+                    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
                     file.close();
-                    if (crunched) {
+                    if (start == Start::Crunched) {
                         QProcess cruncher;
                         cruncher.start(
                             QStringLiteral(KORVEN_EXOMIZER),
@@ -287,18 +294,20 @@ private slots:
                         QVERIFY(cruncher.waitForFinished(60000) && cruncher.exitCode() == 0);
                     }
                     for (const Chip &chip : Chips) {
-                        const bool older = &chip >= &Chips[2];
-                        // The old 64-cycle NTSC chip's side borders stay closed.
-                        if (older &&
-                            (crunched || spec.layout == CanvasLayout::BitmapOnly ||
-                             (chip.lines == 262 && spec.layout == CanvasLayout::SideBorderSprites)))
+                        const bool pal = &chip == &Chips[0], older = &chip >= &Chips[2];
+                        // PAL starts its uncrunched programs with RUN, the others with SYS.
+                        if ((start == Start::Sys && pal) || (start == Start::Basic && !pal) ||
+                            (older &&
+                             (start == Start::Crunched || spec.layout == CanvasLayout::BitmapOnly)))
                             continue;
+                        const char *suffix = start == Start::Crunched ? " crunched"
+                                             : start == Start::Basic  ? " RUN"
+                                                                      : "";
                         Case c{QStringLiteral("%1 %2%3").arg(caseName(project, top, bottom),
-                                                             chip.name,
-                                                             crunched ? " crunched" : ""),
+                                                             chip.name, suffix),
                                project,
                                &chip,
-                               crunched,
+                               start,
                                path,
                                {},
                                {}};

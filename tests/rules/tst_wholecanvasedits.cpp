@@ -41,6 +41,39 @@ Colormap mirrored(const Colormap &map, Qt::Orientation orientation)
     return out;
 }
 
+// A flip never writes a locked pixel and keeps cells and top/bottom strips
+// legal (side-strip colour rows are uneven, so only those may clash); a
+// second flip restores everything, and both undo and redo exactly.
+void flipTwice(Project &project, Qt::Orientation orientation)
+{
+    const State before = stateOf(project);
+    const int nodes = project.history().nodeCount();
+    flipCanvas(project, orientation);
+    const State flipped = stateOf(project);
+    // Cells tile a bitmap canvas exactly, so its flip is a plain mirror.
+    if (project.layout() == CanvasLayout::BitmapOnly)
+        QCOMPARE(project.colormap(), mirrored(before.pixels, orientation));
+    if (project.history().nodeCount() == nodes) { // a symmetric canvas: nothing to record
+        QVERIFY(flipped == before);
+        return;
+    }
+    for (const QRect &locked : project.lockedRects())
+        QVERIFY(project.colormap().copy(locked) == before.pixels.copy(locked));
+    if (project.layout() != CanvasLayout::SideBorderSprites)
+        QVERIFY(!canvasHasClash(ClashContext::forSweep(project), project.colormap()));
+    flipCanvas(project, orientation);
+    QVERIFY(stateOf(project) == before);
+    QCOMPARE(project.history().nodeCount(), nodes + 2);
+    project.history().undo(project);
+    QVERIFY(stateOf(project) == flipped);
+    project.history().undo(project);
+    QVERIFY(stateOf(project) == before);
+    project.history().redo(project);
+    QVERIFY(stateOf(project) == flipped);
+    project.history().redo(project);
+    QVERIFY(stateOf(project) == before);
+}
+
 Project sideProject(CanvasMode mode)
 {
     return Project(mode, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
@@ -60,6 +93,8 @@ private slots:
         Dice dice{QRandomGenerator(seed)};
         Project project = randomProject(dice, true);
         QRandomGenerator &rng = dice.random;
+        flipTwice(project, Qt::Horizontal);
+        flipTwice(project, Qt::Vertical);
         for (int step = 0; step < 12; ++step) {
             const State before = stateOf(project);
             const int nodes = project.history().nodeCount();
@@ -76,14 +111,9 @@ private slots:
             case 2:
                 swapOrReplaceColors(project, rng.bounded(2), a, b, {pick});
                 break;
-            case 3: {
-                const Qt::Orientation o = rng.bounded(2) ? Qt::Horizontal : Qt::Vertical;
-                flipCanvas(project, o);
-                // Cells tile a bitmap canvas exactly, so its flip is a plain mirror.
-                if (project.layout() == CanvasLayout::BitmapOnly)
-                    QCOMPARE(project.colormap(), mirrored(before.pixels, o));
-                break;
-            }
+            case 3:
+                flipTwice(project, rng.bounded(2) ? Qt::Horizontal : Qt::Vertical);
+                continue;
             case 4:
                 clearScreen(project, a);
                 break;
