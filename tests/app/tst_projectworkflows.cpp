@@ -828,7 +828,6 @@ private slots:
         QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
         QCOMPARE(window.project().size(), QSize(320, 200));
         QCOMPARE(window.project().history().nodeCount(), 0);
-        QVERIFY(window.projectPath().isEmpty());
         QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
         QVERIFY(!window.isWindowModified());
         recordEdit(window);
