@@ -154,6 +154,8 @@ private slots:
         QCOMPARE(spy.last().first().value<Texture>(), second.first());
     }
 
+    // Which slots each canvas shows is the project's (tst_project); the bar
+    // lays out all of them, or none.
     void slotBar_data()
     {
         using S = ColorSlot;
@@ -163,26 +165,12 @@ private slots:
         QTest::addColumn<QList<ColorSlot>>("expected");
         const auto M = CanvasMode::Multicolor;
         const auto H = CanvasMode::Hires;
-        QTest::newRow("multicolor side")
-            << M << CanvasLayout::SideBorderSprites << -1
-            << QList<S>{S::Background, S::SpriteMulticolor0, S::SpriteMulticolor1};
-        QTest::newRow("multicolor bitmap, framed")
-            << M << CanvasLayout::BitmapOnly << -1 << QList<S>{S::Background, S::Border};
-        QTest::newRow("multicolor bitmap, wider")
-            << M << CanvasLayout::BitmapOnly << 200 << QList<S>{S::Background};
         QTest::newRow("multicolor top/bottom")
             << M << CanvasLayout::TopBottomBorderSprites << -1
             << QList<S>{S::Background,        S::Border,           S::TopBackground,
                         S::TopMulticolor0,    S::TopMulticolor1,   S::BottomBackground,
                         S::BottomMulticolor0, S::BottomMulticolor1};
-        QTest::newRow("hires bitmap, framed")
-            << H << CanvasLayout::BitmapOnly << -1 << QList<S>{S::Border};
         QTest::newRow("hires bitmap, wider") << H << CanvasLayout::BitmapOnly << 400 << QList<S>{};
-        QTest::newRow("hires side")
-            << H << CanvasLayout::SideBorderSprites << -1 << QList<S>{S::Border};
-        QTest::newRow("hires top/bottom")
-            << H << CanvasLayout::TopBottomBorderSprites << -1
-            << QList<S>{S::Border, S::TopBackground, S::BottomBackground};
     }
     void slotBar()
     {
