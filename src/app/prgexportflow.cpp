@@ -3,10 +3,9 @@
 #include "clashprompt.h"
 #include "filetaskbusy.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
 
-#include "canvas/canvasarea.h"
 #include "document/geometry.h"
+#include "document/project.h"
 #include "exchange/exomizercall.h"
 #include "exchange/prgbuilder.h"
 
@@ -37,11 +36,14 @@ QString sysHint(int startAddress)
 
 } // namespace
 
-PrgExportFlow::PrgExportFlow(MainWindow *window) : QObject(window), m_window(window) {}
+PrgExportFlow::PrgExportFlow(EditorSession *session)
+    : QObject(session->dialogParent()), m_session(session)
+{
+}
 
 QString PrgExportFlow::choosePath(const QString &proposedPath)
 {
-    QFileDialog dialog(m_window, tr("Export to PRG File As"), proposedPath,
+    QFileDialog dialog(m_session->dialogParent(), tr("Export to PRG File As"), proposedPath,
                        tr("PRG Files (*.prg);;All Files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("prg"));
@@ -53,22 +55,23 @@ QString PrgExportFlow::choosePath(const QString &proposedPath)
 
 void PrgExportFlow::run()
 {
-    if (m_window->isFileTaskBusy())
+    if (m_session->isFileTaskBusy())
         return;
     // As for a save: the program shows what the canvas shows.
-    m_window->canvas()->settleStagedWork();
+    m_session->settleStagedWork();
     const QString cancelled = tr("Export to PRG cancelled.");
-    if (!ClashPrompt::confirmClashFree(m_window, tr("an executable PRG file"), cancelled))
+    if (!ClashPrompt::confirmClashFree(m_session, tr("an executable PRG file"), cancelled))
         return;
     const QByteArray prg =
-        buildCheckedPrg(m_window, tr("Could not export an executable PRG file."));
+        buildCheckedPrg(m_session, tr("Could not export an executable PRG file."));
     if (prg.isEmpty())
         return;
     const QString proposed = LastFolders::lastDir(QLatin1String(LastFolders::PrgExportKey)) +
-                             QLatin1Char('/') + m_window->baseExportName() + QStringLiteral(".prg");
+                             QLatin1Char('/') + m_session->baseExportName() +
+                             QStringLiteral(".prg");
     const QString path = choosePath(proposed);
     if (path.isEmpty()) {
-        m_window->showStatusMessage(cancelled, StatusMs);
+        m_session->showStatusMessage(cancelled, StatusMs);
         return;
     }
     QTemporaryDir temporary;
@@ -76,19 +79,20 @@ void PrgExportFlow::run()
     QFile file(temporaryPath);
     if (!temporary.isValid() || !file.open(QIODevice::WriteOnly) || file.write(prg) != prg.size()) {
         QMessageBox::warning(
-            m_window, tr("KORVEN"),
+            m_session->dialogParent(), tr("KORVEN"),
             tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
     file.close();
     bool userCancelled = false;
     {
-        FileTaskBusy busy(m_window);
-        userCancelled = compressWithExomizer(
-            m_window, temporaryPath, PrgBuilder::startAddress(m_window->project().layout()));
+        FileTaskBusy busy(m_session);
+        userCancelled =
+            compressWithExomizer(m_session->dialogParent(), temporaryPath,
+                                 PrgBuilder::startAddress(m_session->project().layout()));
     }
     if (userCancelled) {
-        m_window->showStatusMessage(cancelled, StatusMs);
+        m_session->showStatusMessage(cancelled, StatusMs);
         return;
     }
     // The finished program replaces the old file in one step, so a failed
@@ -97,20 +101,20 @@ void PrgExportFlow::run()
     QSaveFile target(path);
     if (!finished.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) {
         QMessageBox::warning(
-            m_window, tr("KORVEN"),
+            m_session->dialogParent(), tr("KORVEN"),
             tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), target.errorString()));
         return;
     }
     const QByteArray bytes = finished.readAll();
     if (target.write(bytes) != bytes.size() || !target.commit()) {
-        QMessageBox::warning(m_window, tr("KORVEN"),
+        QMessageBox::warning(m_session->dialogParent(), tr("KORVEN"),
                              tr("Could not write %1.").arg(QDir::toNativeSeparators(path)));
         return;
     }
     LastFolders::storeDir(QLatin1String(LastFolders::PrgExportKey), path);
     QString done = tr("Exported %1.").arg(QFileInfo(path).fileName());
     const QList<QRect> hidden =
-        ntscHiddenRows(m_window->project().size(), m_window->project().layoutSpec());
+        ntscHiddenRows(m_session->project().size(), m_session->project().layoutSpec());
     if (hidden.size() == 2) {
         done += QLatin1Char(' ') + tr("An NTSC machine does not show rows %1-%2 and %3-%4.")
                                        .arg(hidden[0].top())
@@ -118,19 +122,19 @@ void PrgExportFlow::run()
                                        .arg(hidden[1].top())
                                        .arg(hidden[1].bottom());
     }
-    m_window->showStatusMessage(done, StatusMs);
+    m_session->showStatusMessage(done, StatusMs);
 }
 
-QByteArray PrgExportFlow::buildCheckedPrg(MainWindow *window, const QString &failureLine)
+QByteArray PrgExportFlow::buildCheckedPrg(EditorSession *session, const QString &failureLine)
 {
     QByteArray prg;
     QString error;
     {
-        FileTaskBusy busy(window);
-        prg = PrgBuilder::buildPrg(window->project(), &error);
+        FileTaskBusy busy(session);
+        prg = PrgBuilder::buildPrg(session->project(), &error);
     }
     if (prg.isEmpty()) {
-        QMessageBox::warning(window, tr("KORVEN"),
+        QMessageBox::warning(session->dialogParent(), tr("KORVEN"),
                              tr("%1\n%2\nOptions -> Border Sprites -> Reduce Borders to 8 Sprites "
                                 "trims the strips as one undoable edit.")
                                  .arg(failureLine, error));
