@@ -93,6 +93,10 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_actions->setReceiver(EntryTarget::Scripts, m_scripts);
     addDockWidget(Qt::BottomDockWidgetArea, m_scripts->consolePane());
     m_status = new StatusBarFields(this, m_project, m_canvas);
+    // The brush and the pixel under the pointer show from here on.
+    connect(m_canvas, &CanvasArea::statusChanged, m_status, &StatusBarFields::canvasStatusChanged);
+    connect(m_paint, &PaintMenuCommands::brushChanged, m_status,
+            &StatusBarFields::canvasStatusChanged);
     m_recovery = new CrashRecovery(this);
 
     setAcceptDrops(true);
@@ -105,7 +109,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     refreshSelectionActions();
     // Best fit stays on across the first resizes, so the document shows whole.
     m_canvas->zoomBestFit();
-    canvasStatusChanged();
+    m_status->canvasStatusChanged();
     m_status->showStartHint();
 }
 
@@ -117,19 +121,11 @@ void MainWindow::createCentralWidget()
     m_selection = new SelectionCommands(m_canvas, this);
     m_shapes = new ShapeCommands(m_canvas, this);
     m_paint = new PaintMenuCommands(m_canvas, this);
-    connect(m_paint, &PaintMenuCommands::brushChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_paint, &PaintMenuCommands::actionRulesChanged, this, &MainWindow::refreshActionRules);
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
-    connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
     connect(m_canvas, &CanvasArea::statusMessage, this,
             [this](const QString &text) { showStatusMessage(text, 5000); });
-}
-
-void MainWindow::canvasStatusChanged()
-{
-    if (m_status)
-        m_status->canvasStatusChanged();
 }
 
 bool MainWindow::wholeCanvasEditAllowed() const
@@ -281,7 +277,7 @@ void MainWindow::documentReplaced()
     m_dashboards->documentReplaced();
     syncGroupsFromDocument();
     refreshUndoActions();
-    canvasStatusChanged();
+    m_status->canvasStatusChanged();
 }
 
 void MainWindow::openProject()

@@ -135,7 +135,6 @@ protected:
 
 private:
     void createCentralWidget();
-    void canvasStatusChanged();
     // The groups that mirror document state follow the document.
     void syncGroupsFromDocument();
     // After a new or opened document: the window and its menus follow it.
