@@ -10,6 +10,7 @@
 #include "../common/benchstrokes.h"
 
 #include "app/mainwindow.h"
+#include "app/projectfileflow.h"
 #include "app/projectfiletask.h"
 
 #include "canvas/canvasarea.h"
@@ -82,7 +83,7 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     timer.start();
     watch.sinceLast.start();
-    const ProjectFileResult result = window.loadProjectFromFile(path);
+    const ProjectFileResult result = ProjectFileFlow(window).loadProjectFromFile(path);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     std::printf("open of %d nodes through the window: %.0f ms (%s), progress dialog %s\n",
                 NodeCount, ms, result.ok ? "ok" : "FAILED", dialogShown ? "shown" : "not shown");

@@ -1,9 +1,11 @@
 #include "clashprompt.h"
 
-#include "mainwindow.h"
+#include "editorsession.h"
 
+#include "document/project.h"
 #include "rules/clashcontext.h"
 #include "rules/clashrules.h"
+#include "rules/ruleedits.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,14 +22,14 @@ bool clashes(const Project &project)
 
 } // namespace
 
-bool ClashPrompt::confirmClashFree(MainWindow *window, const QString &what,
+bool ClashPrompt::confirmClashFree(EditorSession *session, const QString &what,
                                    const QString &cancelledText)
 {
-    if (!clashes(window->project()))
+    if (!clashes(session->project()))
         return true;
     QMessageBox box(QMessageBox::Warning, tr("KORVEN"),
                     tr("Could not export %1: the canvas holds unresolved color clashes.").arg(what),
-                    QMessageBox::NoButton, window);
+                    QMessageBox::NoButton, session->dialogParent());
     box.setInformativeText(tr("Resolving merges the surplus colors into their nearest survivors "
                               "across the whole canvas, as one undoable edit."));
     QPushButton *resolve = box.addButton(tr("Resolve and Export"), QMessageBox::AcceptRole);
@@ -35,13 +37,13 @@ bool ClashPrompt::confirmClashFree(MainWindow *window, const QString &what,
     box.setDefaultButton(resolve);
     box.exec();
     if (box.clickedButton() == resolve) {
-        window->resolveAllClashes();
-        if (!clashes(window->project())) {
-            window->showStatusMessage(tr("Resolved the color clashes as one undoable edit."),
-                                      StatusMs);
+        session->runWholeCanvasEdit([session] { return resolveAllClashes(session->project()); });
+        if (!clashes(session->project())) {
+            session->showStatusMessage(tr("Resolved the color clashes as one undoable edit."),
+                                       StatusMs);
             return true;
         }
     }
-    window->showStatusMessage(cancelledText, StatusMs);
+    session->showStatusMessage(cancelledText, StatusMs);
     return false;
 }

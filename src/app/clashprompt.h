@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 
 // The question every native export asks first: a canvas with unresolved
 // colour clashes is resolved (one undoable edit) or nothing is exported.
@@ -14,6 +14,6 @@ class ClashPrompt
 public:
     // `what` completes "Could not export %1: ..."; `cancelledText` is the
     // status message when the export does not go on. True: go on.
-    static bool confirmClashFree(MainWindow *window, const QString &what,
+    static bool confirmClashFree(EditorSession *session, const QString &what,
                                  const QString &cancelledText);
 };

@@ -1,13 +1,13 @@
 #include "convertimageflow.h"
 
+#include "editorsession.h"
 #include "imagescaling.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
-#include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
 #include "conversion/imageconverter.h"
 #include "convert/convertimagedialog.h"
+#include "document/project.h"
 #include "rules/wholecanvasedits.h"
 #include "widgets/colorassignmentwidget.h"
 #include "widgets/palettewidget.h"
@@ -28,7 +28,7 @@ constexpr int StatusMessageMs = 5000;
 
 void ConvertImageFlow::cancelled() const
 {
-    m_window.showStatusMessage(tr("Image conversion cancelled."), StatusMessageMs);
+    m_session.showStatusMessage(tr("Image conversion cancelled."), StatusMessageMs);
 }
 
 QString ConvertImageFlow::choosePath() const
@@ -39,7 +39,7 @@ QString ConvertImageFlow::choosePath() const
     const QString filter = tr("Images (%1);;All Files (*)").arg(patterns.join(QLatin1Char(' ')));
     // The system chooser or Qt's own, as the window's chooser setting says.
     return QFileDialog::getOpenFileName(
-        &m_window, tr("Convert Image"),
+        m_session.dialogParent(), tr("Convert Image"),
         LastFolders::lastDir(QLatin1String(LastFolders::ConvertImageKey)), filter);
 }
 
@@ -50,19 +50,20 @@ QImage ConvertImageFlow::loadScaled(const QString &path) const
     const QImage image = reader.read();
     if (image.isNull()) {
         QMessageBox::warning(
-            &m_window, tr("KORVEN"),
+            m_session.dialogParent(), tr("KORVEN"),
             tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), reader.errorString()));
         return {};
     }
     LastFolders::storeDir(QLatin1String(LastFolders::ConvertImageKey), path);
-    const Project &project = m_window.project();
+    const Project &project = m_session.project();
     const QSize target = conversionSourceSize(project.mode(), project.size());
     bool keepAspect = false;
     // A picture of the canvas's shape fills it either way, so only another
     // shape is asked about.
     if (image.size().scaled(target, Qt::KeepAspectRatio) != target) {
-        const ImageScaling::Answer answer = ImageScaling::askScaling(
-            &m_window, QFileInfo(path).fileName(), image.size(), target, tr("black"));
+        const ImageScaling::Answer answer =
+            ImageScaling::askScaling(m_session.dialogParent(), QFileInfo(path).fileName(),
+                                     image.size(), target, tr("black"));
         if (!answer.accepted) {
             cancelled();
             return {};
@@ -77,8 +78,8 @@ void ConvertImageFlow::addColorWidgets(ConvertImageDialog &dialog) const
 {
     // Both show and edit the dialog's working copy, never the document.
     auto *palette = new PaletteWidget(dialog.workingCopy(), &dialog);
-    palette->setPrimaryIndex(m_window.canvas()->penIndex());
-    palette->setSecondaryIndex(m_window.canvas()->secondaryIndex());
+    palette->setPrimaryIndex(m_session.canvas()->penIndex());
+    palette->setSecondaryIndex(m_session.canvas()->secondaryIndex());
     auto *slotBar = new ColorAssignmentWidget(dialog.workingCopy(), &dialog);
     QObject::connect(slotBar, &ColorAssignmentWidget::slotClicked, &dialog,
                      [&dialog, palette](ColorSlot slot, Qt::MouseButton button) {
@@ -91,11 +92,11 @@ void ConvertImageFlow::addColorWidgets(ConvertImageDialog &dialog) const
 
 void ConvertImageFlow::run()
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     if (w.isFileTaskBusy() || !w.wholeCanvasEditAllowed())
         return;
     // A floating selection lands first, as before any whole-canvas edit.
-    w.m_selection->settle();
+    w.settleStagedWork();
     const QString path = choosePath();
     if (path.isEmpty()) {
         cancelled();
@@ -104,23 +105,20 @@ void ConvertImageFlow::run()
     const QImage source = loadScaled(path);
     if (source.isNull())
         return;
-    ConvertImageDialog dialog(w.project(), source, &w);
+    ConvertImageDialog dialog(w.project(), source, w.dialogParent());
     addColorWidgets(dialog);
     if (dialog.exec() != QDialog::Accepted) {
         cancelled();
         return;
     }
-    w.m_canvas->setPaletteVariant(dialog.paletteVariant());
+    w.canvas()->setPaletteVariant(dialog.paletteVariant());
     w.runWholeCanvasEdit([&] {
-        return applyConversion(w.m_project, dialog.resultColormap(), dialog.slotBytes(),
+        return applyConversion(w.project(), dialog.resultColormap(), dialog.slotBytes(),
                                dialog.alignments());
     });
-    w.syncGroupsFromDocument();
-    if (w.m_projectPath.isEmpty()) {
-        w.m_proposedName = QFileInfo(path).completeBaseName();
-        w.updateWindowTitle();
-    }
-    w.m_canvas->update();
-    w.refreshUndoActions();
+    w.proposeName(QFileInfo(path).completeBaseName());
+    // The palette may have changed without an edit: the menus follow it too.
+    w.documentChanged();
+    w.canvas()->update();
     w.showStatusMessage(tr("Converted %1.").arg(QFileInfo(path).fileName()), StatusMessageMs);
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 class ConvertImageDialog;
-class MainWindow;
+class EditorSession;
 
 // Convert Image: choose a picture, bring it to the canvas's on-screen size,
 // let the converter dialog work on it and apply its result as one edit.
@@ -14,7 +14,7 @@ class ConvertImageFlow
     Q_DECLARE_TR_FUNCTIONS(ConvertImageFlow)
 
 public:
-    explicit ConvertImageFlow(MainWindow &window) : m_window(window) {}
+    explicit ConvertImageFlow(EditorSession &session) : m_session(session) {}
 
     void run();
 
@@ -26,5 +26,5 @@ private:
     // The palette strip and the slot bar, bound to the dialog's working copy.
     void addColorWidgets(ConvertImageDialog &dialog) const;
 
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

@@ -1,10 +1,10 @@
 #include "crashrecovery.h"
 
-#include "mainactions.h"
-#include "mainwindow.h"
+#include "editorsession.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
+#include "document/project.h"
 #include "history/projectfile.h"
 
 #include <QDir>
@@ -35,8 +35,9 @@ int idleMs()
 
 } // namespace
 
-CrashRecovery::CrashRecovery(MainWindow *window)
-    : QObject(window), m_window(window), m_store(std::make_unique<RecoveryStore>(defaultFolder()))
+CrashRecovery::CrashRecovery(EditorSession *session)
+    : QObject(session->dialogParent()), m_session(session),
+      m_store(std::make_unique<RecoveryStore>(defaultFolder()))
 {
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(idleMs());
@@ -62,7 +63,7 @@ QString CrashRecovery::defaultFolder()
 
 void CrashRecovery::documentStateChanged()
 {
-    const Project &project = m_window->project();
+    const Project &project = m_session->project();
     if (!project.history().isModified()) {
         m_idleTimer.stop();
         m_periodTimer.stop();
@@ -97,13 +98,13 @@ void CrashRecovery::writeNow()
         m_writeAgain = true;
         return;
     }
-    const Project &project = m_window->project();
+    const Project &project = m_session->project();
     if (!project.history().isModified() || historyState(project) == m_written)
         return;
     // Mid-stroke, mid-drag or with a lifted selection the pixels are not yet
     // what the history says; wait for the next pause.
-    CanvasArea *canvas = m_window->canvas();
-    if (m_window->isFileTaskBusy() || !m_window->wholeCanvasEditAllowed() ||
+    CanvasArea *canvas = m_session->canvas();
+    if (m_session->isFileTaskBusy() || !m_session->wholeCanvasEditAllowed() ||
         canvas->selectTool()->hasFloat()) {
         m_idleTimer.start();
         return;
@@ -113,7 +114,7 @@ void CrashRecovery::writeNow()
         return;
     m_idleTimer.stop();
     m_periodTimer.stop();
-    m_store->writeOriginalPath(m_window->projectPath());
+    m_store->writeOriginalPath(m_session->projectPath());
     // The worker writes a copy, as a save does, so the pen never waits.
     auto snapshot = std::make_shared<const Project>(project);
     m_writing = historyState(project);
@@ -127,11 +128,11 @@ void CrashRecovery::writeFinished()
         m_written = m_writing;
         m_hasFile = true;
     }
-    if (!m_window->project().history().isModified()) {
+    if (!m_session->project().history().isModified()) {
         documentStateChanged();
         return;
     }
-    if (std::exchange(m_writeAgain, false) || historyState(m_window->project()) != m_written)
+    if (std::exchange(m_writeAgain, false) || historyState(m_session->project()) != m_written)
         documentStateChanged();
 }
 
@@ -146,7 +147,7 @@ void CrashRecovery::offerRestore()
                         tr("KORVEN did not close properly last time.\nRestore the unsaved work "
                            "on %1?")
                             .arg(name),
-                        QMessageBox::NoButton, m_window);
+                        QMessageBox::NoButton, m_session->dialogParent());
         box.setInformativeText(tr("Discard deletes the rescued copy for good."));
         QPushButton *restoreButton = box.addButton(tr("Restore"), QMessageBox::AcceptRole);
         box.addButton(tr("Discard"), QMessageBox::DestructiveRole);
@@ -168,31 +169,21 @@ bool CrashRecovery::restore(const RecoveryStore::Orphan &orphan)
 {
     auto loaded = std::make_shared<Project>();
     const QString path = orphan.projectFile;
-    const ProjectFileResult result = m_window->runProjectFileTask(
+    const ProjectFileResult result = m_session->runProjectFileTask(
         tr("Restoring unsaved work..."),
         [loaded, path](const auto &progress) { return loadProjectFile(path, *loaded, progress); });
     if (!result.ok) {
         if (!result.cancelled) {
             QMessageBox::warning(
-                m_window, tr("KORVEN"),
+                m_session->dialogParent(), tr("KORVEN"),
                 tr("Could not restore %1: %2")
                     .arg(QDir::toNativeSeparators(orphan.projectFile), result.errorMessage));
         }
         return false;
     }
-    MainActions *actions = m_window->m_actions;
-    const double aspect =
-        actions->checkedValue(QStringLiteral("aspect"), m_window->m_project.view().displayAspect());
-    m_window->m_project = std::move(*loaded);
     // Nothing of it is saved: the title says so and closing asks.
-    m_window->m_project.history().markUnsaved();
-    m_window->m_projectPath = orphan.originalPath;
-    m_window->m_proposedName.clear();
-    m_window->m_canvas->reloadProject();
-    m_window->m_canvas->setPaletteVariant(
-        PaletteVariant(actions->checkedValue(QStringLiteral("palette"))));
-    m_window->m_canvas->setDisplayPixelAspect(aspect);
-    m_window->documentReplaced();
-    m_window->showStatusMessage(tr("Restored the unsaved work."), StatusMessageMs);
+    loaded->history().markUnsaved();
+    m_session->adoptProject(std::move(*loaded), orphan.originalPath);
+    m_session->showStatusMessage(tr("Restored the unsaved work."), StatusMessageMs);
     return true;
 }

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <memory>
 
-class MainWindow;
+class EditorSession;
 
 // Keeps a copy of unsaved work where the next start finds it if the program
 // ends without closing: while the document has unsaved changes it is
@@ -24,12 +24,12 @@ public:
     static constexpr int PeriodMs = 2 * 60 * 1000;
     static constexpr int DefaultIdleMs = 5000;
 
-    explicit CrashRecovery(MainWindow *window);
+    explicit CrashRecovery(EditorSession *session);
     ~CrashRecovery() override;
 
     // The folder under the application's data location.
     static QString defaultFolder();
-    // Where this window's recovery project goes.
+    // Where this session's recovery project goes.
     QString projectFile() const { return m_store->projectFile(); }
     // Follows the document: unsaved changes schedule a write, a saved or
     // unchanged document has no recovery file.
@@ -44,7 +44,7 @@ private:
     void writeFinished();
     bool restore(const RecoveryStore::Orphan &orphan);
 
-    MainWindow *m_window;
+    EditorSession *m_session;
     std::unique_ptr<RecoveryStore> m_store;
     QTimer m_idleTimer;
     QTimer m_periodTimer;

@@ -1,11 +1,11 @@
 #include "dashboardcontroller.h"
 
+#include "editorsession.h"
 #include "generalsettings.h"
-
 #include "mainactions.h"
-#include "mainwindow.h"
 
 #include "canvas/canvasarea.h"
+#include "document/project.h"
 #include "paint/texture.h"
 #include "widgets/colorassignmentwidget.h"
 #include "widgets/dashboardbar.h"
@@ -131,9 +131,9 @@ QIcon DashboardController::plusIcon()
     });
 }
 
-DashboardController::DashboardController(MainWindow *window, CanvasArea *canvas,
-                                         MainActions *actions)
-    : QObject(window), m_window(window), m_canvas(canvas), m_actions(actions)
+DashboardController::DashboardController(EditorSession *session)
+    : QObject(session->dialogParent()), m_session(session), m_window(session->dialogParent()),
+      m_canvas(session->canvas()), m_actions(session->menuActions())
 {
     const GeneralSettings general = GeneralSettings::read();
     m_hoverDelayMs = general.flyoutHoverDelayMs();
@@ -277,8 +277,8 @@ void DashboardController::buildPaletteDashboard()
     m_paletteBar = new DashboardBar(m_canvas);
     m_paletteBar->setObjectName(QStringLiteral("paletteDashboard"));
     m_paletteBar->growVerticalMargins(5);
-    m_palette = new PaletteWidget(m_window->project(), m_paletteBar);
-    m_slots = new ColorAssignmentWidget(m_window->project(), m_paletteBar);
+    m_palette = new PaletteWidget(m_session->project(), m_paletteBar);
+    m_slots = new ColorAssignmentWidget(m_session->project(), m_paletteBar);
     m_paletteBar->addWidget(m_palette, 1);
     m_paletteBar->addSpacing(6);
     m_paletteBar->addWidget(m_slots);
@@ -295,7 +295,6 @@ void DashboardController::buildPaletteDashboard()
     // The number keys set the pen colour; the strip's marker follows.
     connect(m_actions, &MainActions::penColorChosen, m_palette,
             [this](int index) { m_palette->setPrimaryIndex(uint8_t(index)); });
-    connect(m_slots, &ColorAssignmentWidget::slotClicked, m_window, &MainWindow::assignColorSlot);
 }
 
 QToolButton *DashboardController::addFlyoutEntry(Flyout &flyout, const QString &icon,
@@ -616,7 +615,7 @@ void DashboardController::setVisible(bool visible)
 
 void DashboardController::loadTextures()
 {
-    const QString path = textureSheetPath(m_window->project().mode() == CanvasMode::Multicolor);
+    const QString path = textureSheetPath(m_session->project().mode() == CanvasMode::Multicolor);
     const QImage sheet(path);
     if (sheet.isNull())
         qWarning("DashboardController: %s did not load", qPrintable(path));

@@ -9,8 +9,8 @@ class ColorAssignmentWidget;
 class DashboardBar;
 class DashboardButton;
 class FlyoutReveal;
+class EditorSession;
 class MainActions;
-class MainWindow;
 class PaletteWidget;
 class QAction;
 class QIcon;
@@ -28,7 +28,7 @@ class DashboardController : public QObject
     Q_OBJECT
 
 public:
-    DashboardController(MainWindow *window, CanvasArea *canvas, MainActions *actions);
+    explicit DashboardController(EditorSession *session);
     ~DashboardController() override;
 
     DashboardBar *toolDashboard() const { return m_toolBar; }
@@ -92,7 +92,8 @@ private:
     void pickShape(int kind, bool filled);
     void loadTextures();
 
-    MainWindow *m_window = nullptr;
+    EditorSession *m_session = nullptr;
+    QWidget *m_window = nullptr;
     CanvasArea *m_canvas = nullptr;
     MainActions *m_actions = nullptr;
     DashboardBar *m_toolBar = nullptr;

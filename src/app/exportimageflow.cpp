@@ -1,14 +1,14 @@
 #include "exportimageflow.h"
 
 #include "clashprompt.h"
+#include "editorsession.h"
 #include "generalsettings.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
-#include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
 #include "document/geometry.h"
+#include "document/project.h"
 #include "exchange/nativeformats.h"
 #include "exchange/pictureexport.h"
 #include "paint/selectionpixels.h"
@@ -51,7 +51,7 @@ QString nativeSuffix(CanvasMode mode)
 
 void ExportImageFlow::cancelled() const
 {
-    m_window.showStatusMessage(tr("Export to image cancelled."), StatusMessageMs);
+    m_session.showStatusMessage(tr("Export to image cancelled."), StatusMessageMs);
 }
 
 bool ExportImageFlow::askIncludeBorders(QWidget *parent, const QString &title, bool &include)
@@ -73,27 +73,28 @@ bool ExportImageFlow::askIncludeBorders(QWidget *parent, const QString &title, b
 
 bool ExportImageFlow::nativeAvailable() const
 {
-    const Project &p = m_window.project();
+    const Project &p = m_session.project();
     return p.layout() == CanvasLayout::BitmapOnly &&
            p.size() == defaultCanvasSize(p.mode(), p.layoutSpec(), p.screensAcross());
 }
 
 void ExportImageFlow::run()
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     if (w.isFileTaskBusy())
         return;
     // As for a save: staged shapes and a floating selection land first, so
     // the file holds what the canvas shows.
-    w.m_selection->settle();
+    w.settleStagedWork();
     const Project &project = w.project();
-    if (!w.m_canvas->selectTool()->selection().isEmpty()) {
+    if (!w.canvas()->selectTool()->selection().isEmpty()) {
         exportModern(false);
         return;
     }
     if (!nativeAvailable()) {
         bool include = false;
-        if (project.hasBorderFrame() && !askIncludeBorders(&w, tr("Export to Image"), include)) {
+        if (project.hasBorderFrame() &&
+            !askIncludeBorders(w.dialogParent(), tr("Export to Image"), include)) {
             cancelled();
             return;
         }
@@ -102,7 +103,7 @@ void ExportImageFlow::run()
     }
 
     QSettings settings;
-    QDialog dialog(&w);
+    QDialog dialog(w.dialogParent());
     dialog.setWindowTitle(tr("Export to Image"));
     auto *column = new QVBoxLayout(&dialog);
     auto *native = new QRadioButton(NativeFormats::formatName(nativeFormat(project.mode())));
@@ -144,7 +145,7 @@ void ExportImageFlow::run()
 
 void ExportImageFlow::exportNative()
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     if (!ClashPrompt::confirmClashFree(&w, tr("a native image"), tr("Export to image cancelled.")))
         return;
     const Project &project = w.project();
@@ -152,7 +153,7 @@ void ExportImageFlow::exportNative()
     const QString proposal = LastFolders::lastDir(QLatin1String(LastFolders::ExportKey)) +
                              QLatin1Char('/') + w.baseExportName() + QLatin1Char('.') + suffix;
     QString path = QFileDialog::getSaveFileName(
-        &w, tr("Export to Image As"), proposal,
+        w.dialogParent(), tr("Export to Image As"), proposal,
         tr("%1 Files (*.%2);;All Files (*)")
             .arg(NativeFormats::formatName(nativeFormat(project.mode())), suffix));
     if (path.isEmpty()) {
@@ -178,7 +179,7 @@ void ExportImageFlow::exportNative()
             if (QFileInfo::exists(p))
                 existing << QDir::toNativeSeparators(p);
         if (!existing.isEmpty() &&
-            QMessageBox::question(&w, tr("Export to Image"),
+            QMessageBox::question(w.dialogParent(), tr("Export to Image"),
                                   tr("The export would replace:\n%1\nContinue?")
                                       .arg(existing.join(QLatin1Char('\n'))),
                                   QMessageBox::Yes | QMessageBox::Cancel) != QMessageBox::Yes) {
@@ -193,7 +194,7 @@ void ExportImageFlow::exportNative()
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
             !file.commit()) {
             QMessageBox::warning(
-                &w, tr("KORVEN"),
+                w.dialogParent(), tr("KORVEN"),
                 tr("Could not write %1: %2")
                     .arg(QDir::toNativeSeparators(paths[screen]), file.errorString()));
             return;
@@ -212,7 +213,7 @@ void ExportImageFlow::exportNative()
 
 void ExportImageFlow::exportModern(bool withBorders)
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     QStringList filters;
     for (const QByteArray &format : QImageWriter::supportedImageFormats())
         filters << tr("%1 Files (*.%2)")
@@ -223,7 +224,7 @@ void ExportImageFlow::exportModern(bool withBorders)
     QString selectedFilter =
         tr("%1 Files (*.%2)").arg(QStringLiteral("PNG"), QStringLiteral("png"));
     const QString path =
-        QFileDialog::getSaveFileName(&w, tr("Export to Image As"), proposal,
+        QFileDialog::getSaveFileName(w.dialogParent(), tr("Export to Image As"), proposal,
                                      filters.join(QStringLiteral(";;")), &selectedFilter);
     if (path.isEmpty()) {
         cancelled();
@@ -234,17 +235,19 @@ void ExportImageFlow::exportModern(bool withBorders)
     const QString format =
         dot < 0 ? QFileInfo(path).suffix() : selectedFilter.mid(dot + 2).chopped(1);
     const Project &project = w.project();
-    const QRegion selection = w.m_canvas->selectTool()->selection();
+    const QRegion selection = w.canvas()->selectTool()->selection();
     const QImage image =
         selection.isEmpty()
             ? PictureExport::exportImage(project, withBorders)
             : SelectionPixels::take(project.colormap(), selection)
                   .toImage(project.paletteVariant(),
                            std::max(1, int(std::lround(project.view().pixelWidth()))));
-    QImageWriter writer(path, format.toLatin1());
-    if (!writer.write(image)) {
+    // Written aside and moved into place, so a failed export leaves an old file whole.
+    QSaveFile file(path);
+    QImageWriter writer(&file, format.toLatin1());
+    if (!file.open(QIODevice::WriteOnly) || !writer.write(image) || !file.commit()) {
         QMessageBox::warning(
-            &w, tr("KORVEN"),
+            w.dialogParent(), tr("KORVEN"),
             tr("Could not export %1 as %2.").arg(QDir::toNativeSeparators(path), format.toUpper()));
         return;
     }

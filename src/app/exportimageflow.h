@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 
 // Export to Image: the canvas (or the selection) as a modern picture, or a
 // bitmap canvas screen by screen in its C64 paint format.
@@ -13,7 +13,7 @@ class ExportImageFlow
     Q_DECLARE_TR_FUNCTIONS(ExportImageFlow)
 
 public:
-    explicit ExportImageFlow(MainWindow &window) : m_window(window) {}
+    explicit ExportImageFlow(EditorSession &session) : m_session(session) {}
 
     void run();
     // "Include all borders?"; false when cancelled, the answer in `include`
@@ -27,5 +27,5 @@ private:
     void exportModern(bool withBorders);
     void cancelled() const;
 
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

@@ -1,22 +1,23 @@
 #pragma once
 
-#include "mainwindow.h"
+#include "editorsession.h"
 
-// Holds the window's busy flag for the life of a step and gives back what
+// Holds the session's busy flag for the life of a step and gives back what
 // was there before, so a step inside a longer task does not end the task's
 // busy time early.
 class FileTaskBusy
 {
 public:
-    explicit FileTaskBusy(MainWindow *window) : m_window(window), m_before(window->isFileTaskBusy())
+    explicit FileTaskBusy(EditorSession *session)
+        : m_session(session), m_before(session->isFileTaskBusy())
     {
-        m_window->setFileTaskBusy(true);
+        m_session->setFileTaskBusy(true);
     }
-    ~FileTaskBusy() { m_window->setFileTaskBusy(m_before); }
+    ~FileTaskBusy() { m_session->setFileTaskBusy(m_before); }
     FileTaskBusy(const FileTaskBusy &) = delete;
     FileTaskBusy &operator=(const FileTaskBusy &) = delete;
 
 private:
-    MainWindow *m_window;
+    EditorSession *m_session;
     bool m_before;
 };

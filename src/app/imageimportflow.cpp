@@ -1,11 +1,12 @@
 #include "imageimportflow.h"
 
+#include "editorsession.h"
 #include "imageimportoptionswidget.h"
 #include "importimagedialog.h"
 #include "importoptionsdialog.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
 
+#include "document/project.h"
 #include "exchange/nativeformats.h"
 #include "exchange/nativeimport.h"
 
@@ -25,22 +26,22 @@ constexpr int StatusMessageMs = 5000;
 
 void ImageImportFlow::run()
 {
-    MainWindow &w = m_window;
-    if (w.m_fileTaskBusy || !w.wholeCanvasEditAllowed())
+    EditorSession &w = m_session;
+    if (w.isFileTaskBusy() || !w.wholeCanvasEditAllowed())
         return;
     const auto cancelled = [&w] {
-        w.showStatusMessage(MainWindow::tr("Image import cancelled."), StatusMessageMs);
+        w.showStatusMessage(tr("Image import cancelled."), StatusMessageMs);
     };
     const QString start = LastFolders::lastDir(QLatin1String(LastFolders::ImportImageKey));
     const bool systemChooser = !QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs);
     QString path;
     int screen = 0;
     if (systemChooser) {
-        path = QFileDialog::getOpenFileName(&w, MainWindow::tr("Import Image"), start,
-                                            MainWindow::tr("All Files (*)"));
+        path = QFileDialog::getOpenFileName(w.dialogParent(), tr("Import Image"), start,
+                                            tr("All Files (*)"));
     } else {
-        ImportImageDialog dialog(&w, start, w.m_project.paletteVariant(), w.m_project.mode(),
-                                 w.m_project.screensAcross());
+        ImportImageDialog dialog(w.dialogParent(), start, w.project().paletteVariant(),
+                                 w.project().mode(), w.project().screensAcross());
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             path = dialog.selectedFiles().constFirst();
             screen = dialog.targetScreen();
@@ -53,20 +54,20 @@ void ImageImportFlow::run()
     // The file is checked before anything more is asked about it.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        QMessageBox::warning(&w, MainWindow::tr("KORVEN"),
-                             MainWindow::tr("Could not load %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+        QMessageBox::warning(
+            w.dialogParent(), tr("KORVEN"),
+            tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
     const QByteArray bytes = file.readAll();
-    const CanvasMode mode = w.m_project.mode();
+    const CanvasMode mode = w.project().mode();
     NativeImage image;
     if (const QString problem = NativeImport::problemWith(bytes, 0, mode, image);
         !problem.isEmpty()) {
         const CanvasMode other =
             mode == CanvasMode::Hires ? CanvasMode::Multicolor : CanvasMode::Hires;
         if (!NativeImport::problemWith(bytes, 0, other, image).isEmpty()) {
-            QMessageBox::warning(&w, MainWindow::tr("KORVEN"), problem);
+            QMessageBox::warning(w.dialogParent(), tr("KORVEN"), problem);
             return;
         }
         if (!offerCanvasOfMode(other, problem)) {
@@ -74,9 +75,9 @@ void ImageImportFlow::run()
             return;
         }
         screen = 0;
-    } else if (systemChooser && w.m_project.screensAcross() > 1) {
-        auto *options = new ImageImportOptionsWidget(w.m_project.screensAcross());
-        ImportOptionsDialog dialog(MainWindow::tr("Import Image"), options, &w);
+    } else if (systemChooser && w.project().screensAcross() > 1) {
+        auto *options = new ImageImportOptionsWidget(w.project().screensAcross());
+        ImportOptionsDialog dialog(tr("Import Image"), options, w.dialogParent());
         if (dialog.exec() != QDialog::Accepted) {
             cancelled();
             return;
@@ -85,29 +86,24 @@ void ImageImportFlow::run()
     }
     LastFolders::storeDir(QLatin1String(LastFolders::ImportImageKey), path);
 
-    w.runWholeCanvasEdit([&] { return NativeImport::importInto(w.m_project, image, screen); });
-    if (w.m_projectPath.isEmpty()) {
-        w.m_proposedName = QFileInfo(path).completeBaseName();
-        w.updateWindowTitle();
-    }
+    w.runWholeCanvasEdit([&] { return NativeImport::importInto(w.project(), image, screen); });
+    w.proposeName(QFileInfo(path).completeBaseName());
     w.showStatusMessage(
-        MainWindow::tr("Imported %1 (%2).")
+        tr("Imported %1 (%2).")
             .arg(QFileInfo(path).fileName(), NativeFormats::formatName(image.format)),
         StatusMessageMs);
 }
 
 bool ImageImportFlow::offerCanvasOfMode(CanvasMode mode, const QString &problem)
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     const bool hires = mode == CanvasMode::Hires;
-    QMessageBox box(QMessageBox::Question, MainWindow::tr("KORVEN"), problem, QMessageBox::Cancel,
-                    &w);
-    box.setInformativeText(hires
-                               ? MainWindow::tr("Import it into a new hires canvas instead?")
-                               : MainWindow::tr("Import it into a new multicolor canvas instead?"));
-    QPushButton *accept = box.addButton(hires ? MainWindow::tr("New Hires Canvas")
-                                              : MainWindow::tr("New Multicolor Canvas"),
-                                        QMessageBox::AcceptRole);
+    QMessageBox box(QMessageBox::Question, tr("KORVEN"), problem, QMessageBox::Cancel,
+                    w.dialogParent());
+    box.setInformativeText(hires ? tr("Import it into a new hires canvas instead?")
+                                 : tr("Import it into a new multicolor canvas instead?"));
+    QPushButton *accept = box.addButton(
+        hires ? tr("New Hires Canvas") : tr("New Multicolor Canvas"), QMessageBox::AcceptRole);
     box.setDefaultButton(accept);
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();

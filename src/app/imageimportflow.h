@@ -2,16 +2,19 @@
 
 #include "document/canvastypes.h"
 
+#include <QCoreApplication>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 
 // Import Image: a native C64 picture chosen by the artist, checked against
 // the canvas and placed on one of its screens as one edit.
 class ImageImportFlow
 {
+    Q_DECLARE_TR_FUNCTIONS(ImageImportFlow)
+
 public:
-    explicit ImageImportFlow(MainWindow &window) : m_window(window) {}
+    explicit ImageImportFlow(EditorSession &session) : m_session(session) {}
 
     void run();
 
@@ -20,5 +23,5 @@ private:
     // false when the artist declined or kept the old document.
     bool offerCanvasOfMode(CanvasMode mode, const QString &problem);
 
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

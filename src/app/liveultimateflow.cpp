@@ -1,10 +1,12 @@
 #include "liveultimateflow.h"
 
+#include "editorsession.h"
 #include "generalsettings.h"
-#include "mainwindow.h"
+#include "mainactions.h"
 #include "ultimatesendflow.h"
 
 #include "canvas/canvasarea.h"
+#include "document/project.h"
 #include "exchange/exomizercall.h"
 #include "exchange/livesession.h"
 
@@ -19,14 +21,14 @@ constexpr int StatusMs = 5000;
 
 } // namespace
 
-LiveUltimateFlow::LiveUltimateFlow(MainWindow *window)
-    : QObject(window), m_window(window), m_settleMs(LiveSession::DefaultSettleMs)
+LiveUltimateFlow::LiveUltimateFlow(EditorSession *editor)
+    : QObject(editor->dialogParent()), m_editor(editor), m_settleMs(LiveSession::DefaultSettleMs)
 {
 }
 
 QAction *LiveUltimateFlow::action() const
 {
-    return m_window->findChild<QAction *>(QStringLiteral("liveOnUltimate"));
+    return m_editor->menuActions()->action(QStringLiteral("liveOnUltimate"));
 }
 
 void LiveUltimateFlow::setLive(bool on)
@@ -40,7 +42,7 @@ void LiveUltimateFlow::setLive(bool on)
         return;
     // The program goes out as a plain send does, with its prompts and its
     // progress; live mode starts only when the device took it.
-    if (!UltimateSendFlow(m_window).run()) {
+    if (!UltimateSendFlow(m_editor).run()) {
         if (QAction *entry = action()) {
             const QSignalBlocker quiet(entry);
             entry->setChecked(false);
@@ -50,21 +52,21 @@ void LiveUltimateFlow::setLive(bool on)
     const GeneralSettings settings = GeneralSettings::read();
     const LiveSession::Device device{settings.ultimateHost, settings.ultimatePassword,
                                      settings.clampedTimeoutSeconds()};
-    MainWindow *window = m_window;
+    EditorSession *editor = m_editor;
     m_session = new LiveSession(
         device,
-        [window](QString *error) { return LiveImage::fromProject(window->project(), error); },
+        [editor](QString *error) { return LiveImage::fromProject(editor->project(), error); },
         ExomizerCall::compressorPath(QCoreApplication::applicationDirPath()), this);
     m_session->setSettleMs(m_settleMs);
     connect(m_session, &LiveSession::stopped, this, [this](const QString &reason) {
         end(tr("Live on the Ultimate device stopped: %1").arg(reason));
     });
-    CanvasArea *canvas = m_window->canvas();
+    CanvasArea *canvas = m_editor->canvas();
     connect(canvas, &CanvasArea::imageRegionChanged, m_session, &LiveSession::poke);
     connect(canvas, &CanvasArea::imageChanged, m_session, &LiveSession::poke);
     connect(canvas, &CanvasArea::historyChanged, m_session, &LiveSession::poke);
-    m_session->start(LiveImage::fromProject(m_window->project()));
-    m_window->showStatusMessage(tr("Live on the Ultimate device at %1.").arg(device.host),
+    m_session->start(LiveImage::fromProject(m_editor->project()));
+    m_editor->showStatusMessage(tr("Live on the Ultimate device at %1.").arg(device.host),
                                 StatusMs);
 }
 
@@ -77,5 +79,5 @@ void LiveUltimateFlow::end(const QString &status)
         const QSignalBlocker quiet(entry);
         entry->setChecked(false);
     }
-    m_window->showStatusMessage(status, StatusMs);
+    m_editor->showStatusMessage(status, StatusMs);
 }

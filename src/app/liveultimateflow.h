@@ -4,7 +4,7 @@
 #include <QString>
 
 class LiveSession;
-class MainWindow;
+class EditorSession;
 class QAction;
 
 // File -> Live on Ultimate: sends the program as Export to Ultimate Device
@@ -16,7 +16,7 @@ class LiveUltimateFlow : public QObject
     Q_OBJECT
 
 public:
-    explicit LiveUltimateFlow(MainWindow *window);
+    explicit LiveUltimateFlow(EditorSession *editor);
 
     void setLive(bool on);
     // The session while live, else null.
@@ -28,7 +28,7 @@ private:
     void end(const QString &status);
     QAction *action() const;
 
-    MainWindow *m_window;
+    EditorSession *m_editor;
     LiveSession *m_session = nullptr;
     int m_settleMs;
 };

@@ -151,9 +151,11 @@ QObject *MainActions::receiver(EntryTarget target) const
     case EntryTarget::Application:
         return qApp;
     case EntryTarget::Window:
+        return m_window;
+    default:
         break;
     }
-    return m_window;
+    return m_receivers.value(target);
 }
 
 void MainActions::connectEntry(const MenuEntry &entry, QAction *action)
@@ -161,6 +163,12 @@ void MainActions::connectEntry(const MenuEntry &entry, QAction *action)
     if (!entry.slot)
         return;
     QObject *target = receiver(entry.target);
+    if (!target) {
+        m_waiting.append({entry, action});
+        m_unavailable.insert(action->objectName());
+        action->setEnabled(false);
+        return;
+    }
     const int index = target->metaObject()->indexOfSlot(entry.slot);
     if (index < 0) {
         // The command arrives with a later part of the program; until then the
@@ -188,6 +196,21 @@ void MainActions::connectEntry(const MenuEntry &entry, QAction *action)
             int value = action->data().toInt();
             slot.invoke(target, QGenericArgument(slot.parameterTypeName(0).constData(), &value));
         });
+    }
+}
+
+void MainActions::setReceiver(EntryTarget target, QObject *receiver)
+{
+    m_receivers.insert(target, receiver);
+    const QList<std::pair<MenuEntry, QAction *>> waiting = std::exchange(m_waiting, {});
+    for (const auto &[entry, entryAction] : waiting) {
+        if (entry.target != target) {
+            m_waiting.append({entry, entryAction});
+            continue;
+        }
+        m_unavailable.remove(entryAction->objectName());
+        entryAction->setEnabled(true);
+        connectEntry(entry, entryAction);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -35,6 +36,10 @@ public:
     // The checked member's data; `fallback` when none is checked.
     double checkedValue(const QString &group, double fallback = 0.0) const;
 
+    // The object that takes the entries of `target` (one of the command
+    // objects); until it comes they stay greyed.
+    void setReceiver(EntryTarget target, QObject *receiver);
+
     void applyRules(const ActionState &state);
     // Restores the entry or group persisted under `key`: a toggle is checked
     // from it, and the group member whose data equals it is checked and
@@ -61,4 +66,7 @@ private:
     QHash<QString, QMenu *> m_menus; // by path
     QSet<QString> m_unavailable;
     QSet<QActionGroup *> m_connectedGroups;
+    QMap<EntryTarget, QObject *> m_receivers;
+    // Entries waiting for their receiver.
+    QList<std::pair<MenuEntry, QAction *>> m_waiting;
 };

@@ -4,13 +4,15 @@
 #include "convertimageflow.h"
 #include "crashrecovery.h"
 #include "dashboardcontroller.h"
-#include "elidedlabel.h"
+#include "documentlifecycle.h"
+#include "editcommands.h"
 #include "exportimageflow.h"
 #include "firststart.h"
 #include "imageimportflow.h"
 #include "liveultimateflow.h"
 #include "mainactions.h"
-#include "newcanvasdialog.h"
+#include "menustateupdater.h"
+#include "paintmenucommands.h"
 #include "previewcontroller.h"
 #include "prgexportflow.h"
 #include "projectfileflow.h"
@@ -23,37 +25,27 @@
 #include "settingsflow.h"
 #include "shapecommands.h"
 #include "spriteimportflow.h"
+#include "statusbarfields.h"
 #include "ultimatesendflow.h"
 #include "usermanualwindow.h"
 
 #include "canvas/canvasarea.h"
-#include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
-#include "document/canvaspreset.h"
-#include "document/geometry.h"
-#include "history/recentprojects.h"
-#include "rules/ruleedits.h"
-#include "rules/wholecanvasedits.h"
 #include "widgets/previewarea.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QStatusBar>
 #include <QUrl>
 
 namespace
@@ -68,7 +60,17 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
     m_actions = new MainActions(this, m_canvas, menuBar());
+    m_menuState = new MenuStateUpdater(m_project, m_canvas, m_actions, this);
+    m_actions->setReceiver(EntryTarget::Selection, m_selection);
+    m_actions->setReceiver(EntryTarget::Shapes, m_shapes);
+    m_actions->setReceiver(EntryTarget::Paint, m_paint);
+    connect(m_actions, &MainActions::penColorChosen, m_paint, &PaintMenuCommands::setPenColor);
     m_preview = new PreviewController(this, m_canvas, m_actions);
+    m_actions->setReceiver(EntryTarget::Views, m_preview);
+    m_edits = new EditCommands(*this, m_preview->area(), this);
+    connect(m_edits, &EditCommands::undoStepsChanged, this, &MainWindow::refreshUndoActions);
+    m_lifecycle = new DocumentLifecycle(*this, this);
+    connect(m_lifecycle, &DocumentLifecycle::documentReplaced, this, &MainWindow::documentReplaced);
     m_selection->setActions(m_actions);
     m_settings = new SettingsFlow(this, m_canvas, m_actions);
     connect(m_settings, &SettingsFlow::invertZoomWheelApplied, m_preview->area(),
@@ -77,22 +79,25 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
             &PreviewController::restoreGeometry);
     connect(m_settings, &SettingsFlow::storePreviewGeometry, m_preview,
             &PreviewController::storeGeometry);
-    connect(m_actions, &MainActions::penColorChosen, this, &MainWindow::setPenColor);
     m_recentMenu = new RecentMenu(
         m_actions->action(QStringLiteral("fileMenu"))->menu(),
         m_actions->action(QStringLiteral("openRecentMenu"))->menu(), this,
         SLOT(openRecentProject()), [this] { return m_project.paletteVariant(); },
         [this] { return menuBar()->isNativeMenuBar(); });
-    m_dashboards = new DashboardController(this, m_canvas, m_actions);
+    m_dashboards = new DashboardController(this);
+    connect(m_dashboards->slotWidget(), &ColorAssignmentWidget::slotClicked, this,
+            &MainWindow::assignColorSlot);
     connect(m_settings, &SettingsFlow::flyoutTimesApplied, m_dashboards,
             &DashboardController::setFlyoutTimes);
     m_scripts = new ScriptFlow(this, m_actions->action(QStringLiteral("scriptsMenu"))->menu());
-    createStatusBar();
+    m_actions->setReceiver(EntryTarget::Scripts, m_scripts);
+    addDockWidget(Qt::BottomDockWidgetArea, m_scripts->consolePane());
+    m_status = new StatusBarFields(this, m_project, m_canvas);
+    // The brush and the pixel under the pointer show from here on.
+    connect(m_canvas, &CanvasArea::statusChanged, m_status, &StatusBarFields::canvasStatusChanged);
+    connect(m_paint, &PaintMenuCommands::brushChanged, m_status,
+            &StatusBarFields::canvasStatusChanged);
     m_recovery = new CrashRecovery(this);
-
-    m_messageTimer.setSingleShot(true);
-    connect(&m_messageTimer, &QTimer::timeout, this,
-            [this] { m_messageLabel->setFullText(QString()); });
 
     setAcceptDrops(true);
     updateWindowTitle();
@@ -104,24 +109,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     refreshSelectionActions();
     // Best fit stays on across the first resizes, so the document shows whole.
     m_canvas->zoomBestFit();
-    canvasStatusChanged();
-    showStartHint();
-}
-
-void MainWindow::showStartHint()
-{
-    if (m_project.history().nodeCount() > 0)
-        return;
-    m_startHint = FirstStart::hint();
-    m_messageLabel->setFullText(m_startHint);
-}
-
-void MainWindow::endStartHint()
-{
-    // Another message may have taken its place already.
-    if (m_messageLabel->fullText() == m_startHint)
-        m_messageLabel->setFullText(QString());
-    m_startHint.clear();
+    m_status->canvasStatusChanged();
+    m_status->showStartHint();
 }
 
 // The drawing area works on the window's document for the window's whole life.
@@ -131,137 +120,56 @@ void MainWindow::createCentralWidget()
     setCentralWidget(m_canvas);
     m_selection = new SelectionCommands(m_canvas, this);
     m_shapes = new ShapeCommands(m_canvas, this);
+    m_paint = new PaintMenuCommands(m_canvas, this);
+    connect(m_paint, &PaintMenuCommands::actionRulesChanged, this, &MainWindow::refreshActionRules);
     connect(m_canvas, &CanvasArea::historyChanged, this, &MainWindow::refreshUndoActions);
-    connect(m_canvas, &CanvasArea::statusChanged, this, &MainWindow::canvasStatusChanged);
     connect(m_canvas, &CanvasArea::selectionChanged, this, &MainWindow::refreshSelectionActions);
     connect(m_canvas, &CanvasArea::statusMessage, this,
             [this](const QString &text) { showStatusMessage(text, 5000); });
 }
 
-void MainWindow::canvasStatusChanged()
-{
-    StatusInputs inputs = m_statusInputs;
-    inputs.roundBrush = m_canvas->brushSettings().shape == BrushShape::Round;
-    inputs.penWidth = m_canvas->brushSettings().width;
-    inputs.hoverValid = m_canvas->isHoverValid();
-    inputs.hoverPixel = m_canvas->hoverPixel();
-    setStatusInputs(inputs);
-}
-
-bool MainWindow::isCanvasBusy() const
-{
-    return m_fileTaskBusy || m_canvas->isGestureUnderWay() || !wholeCanvasEditAllowed();
-}
-
 bool MainWindow::wholeCanvasEditAllowed() const
 {
-    const CanvasTool *tool = m_canvas->activeTool();
-    return !m_canvas->penStrokeInProgress() && !(tool && tool->pressedButton() != Qt::NoButton);
+    return m_edits->wholeCanvasEditAllowed();
 }
 
-void MainWindow::undo()
+void MainWindow::settleStagedWork()
 {
-    if (m_fileTaskBusy)
-        return;
-    // A tool holding steps of its own (staged shapes, a selection) takes
-    // them back first, and the history is left alone.
-    if (CanvasTool *tool = m_canvas->activeTool(); tool && tool->hasLocalUndo()) {
-        if (tool->undoLocal()) {
-            m_canvas->update();
-            refreshUndoActions();
-            return;
-        }
-    }
-    // A floating selection waits for its drop or discard.
-    if (isCanvasBusy() || m_canvas->selectTool()->hasFloat() || !m_project.history().canUndo())
-        return;
-    m_canvas->setConnectPoint(std::nullopt);
-    showHistoryStep(m_project.history().undo(m_project));
+    m_selection->settle();
 }
 
-void MainWindow::redo()
+void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
 {
-    if (isCanvasBusy() || m_canvas->selectTool()->hasFloat() || !m_project.history().canRedo())
-        return;
-    m_canvas->setConnectPoint(std::nullopt);
-    showHistoryStep(m_project.history().redo(m_project));
+    m_edits->runWholeCanvasEdit(edit);
 }
 
-void MainWindow::showHistoryStep(const QRect &dirty)
+void MainWindow::documentChanged()
 {
-    // A step that only changed slots or alignments shows through the frame
-    // and overlays, in both windows; pixels need the artwork rebuilt.
-    if (dirty.isNull()) {
-        m_canvas->update();
-        m_preview->area()->update();
-    } else
-        m_canvas->refreshWholeImage();
     syncGroupsFromDocument();
     refreshUndoActions();
 }
 
+void MainWindow::undo()
+{
+    m_edits->undo();
+}
+
+void MainWindow::redo()
+{
+    m_edits->redo();
+}
+
 void MainWindow::clearHistory()
 {
-    if (isCanvasBusy() || m_project.history().nodeCount() == 0)
-        return;
-    const auto answer = QMessageBox::warning(
-        this, tr("KORVEN"),
-        tr("Clear the whole history of changes?\n\nThe canvas keeps its current content, but every "
-           "workstage behind it is discarded and this cannot be undone."),
-        QMessageBox::Yes | QMessageBox::Cancel, QMessageBox::Cancel);
-    if (answer != QMessageBox::Yes)
-        return;
-    m_project.history().clear();
-    refreshUndoActions();
+    m_edits->clearHistory();
 }
 
 void MainWindow::refreshUndoActions()
 {
     updateWindowTitle();
-    const History &history = m_project.history();
-    const CanvasTool *tool = m_canvas->activeTool();
-    m_actions->setAvailableEnabled(QStringLiteral("undo"),
-                                   history.canUndo() || (tool && tool->hasLocalUndo()));
-    m_actions->setAvailableEnabled(QStringLiteral("redo"), history.canRedo());
-    m_actions->setAvailableEnabled(QStringLiteral("clearHistory"), history.nodeCount() > 0);
-    m_actions->setAvailableEnabled(QStringLiteral("saveWorkstages"), history.canUndo());
-    // Stage steps arrive here too: the stage entries and the count follow them.
-    const int staged = m_canvas->shapeTool()->stagedCount();
-    for (const char *name : {"commitShapes", "discardShapes"})
-        m_actions->setAvailableEnabled(QLatin1String(name), staged > 0);
-    if (m_statusInputs.stagedShapes != staged) {
-        m_statusInputs.stagedShapes = staged;
-        updateStatusBar();
-    }
-}
-
-void MainWindow::createStatusBar()
-{
-    auto *container = new QWidget(this);
-    auto *layout = new QHBoxLayout(container);
-    layout->setContentsMargins(0, 0, 0, 0);
-
-    const auto addField = [&](const char *name, int stretch) {
-        auto *label = new ElidedLabel(container);
-        label->setObjectName(QLatin1String(name));
-        label->setContentsMargins(6, 0, 6, 0);
-        layout->addWidget(label, stretch);
-        return label;
-    };
-    m_modeLabel = addField("statusMode", 3);
-    m_sizeLabel = addField("statusSize", 2);
-    m_aspectLabel = addField("statusAspect", 2);
-    m_brushLabel = addField("statusBrush", 2);
-    m_zoomLabel = addField("statusZoom", 2);
-    m_rotationLabel = addField("statusRotation", 2);
-    m_charLabel = addField("statusChar", 2);
-    m_spriteLabel = addField("statusSprite", 2);
-    m_messageLabel = addField("statusMessage", 3);
-    // Shown only while shapes wait on the stage.
-    m_stageLabel = addField("statusStage", 2);
-    m_stageLabel->hide();
-
-    statusBar()->addPermanentWidget(container, 1);
+    const int staged = m_menuState->refreshUndoActions();
+    if (m_status)
+        m_status->setStagedShapes(staged);
 }
 
 void MainWindow::showSettings()
@@ -271,32 +179,24 @@ void MainWindow::showSettings()
 
 void MainWindow::showStatusMessage(const QString &text, int milliseconds)
 {
-    m_messageLabel->setFullText(text);
-    m_messageTimer.start(milliseconds);
+    m_status->showMessage(text, milliseconds);
 }
 
 void MainWindow::setStatusInputs(const StatusInputs &inputs)
 {
-    m_statusInputs = inputs;
-    updateStatusBar();
+    m_status->setInputs(inputs);
+}
+
+const StatusInputs &MainWindow::statusInputs() const
+{
+    return m_status->inputs();
 }
 
 void MainWindow::updateStatusBar()
 {
     // The bars are built before the status bar and already fit the view.
-    if (!m_modeLabel)
-        return;
-    const StatusFields fields = StatusTexts::fields(m_project, m_statusInputs);
-    m_modeLabel->setFullText(fields.mode);
-    m_sizeLabel->setFullText(fields.size);
-    m_aspectLabel->setFullText(fields.aspect);
-    m_brushLabel->setFullText(fields.brush);
-    m_zoomLabel->setFullText(fields.zoom);
-    m_rotationLabel->setFullText(fields.rotation);
-    m_charLabel->setFullText(fields.charCell);
-    m_spriteLabel->setFullText(fields.sprite);
-    m_stageLabel->setFullText(fields.stage);
-    m_stageLabel->setVisible(!fields.stage.isEmpty());
+    if (m_status)
+        m_status->update();
 }
 
 void MainWindow::updateWindowTitle()
@@ -312,8 +212,32 @@ void MainWindow::updateWindowTitle()
     // rescue copy and the first-start hint.
     if (m_recovery)
         m_recovery->documentStateChanged();
-    if (!m_startHint.isEmpty() && m_project.history().nodeCount() > 0)
-        endStartHint();
+    if (m_status)
+        m_status->documentStateChanged();
+}
+
+void MainWindow::setProjectPath(const QString &path)
+{
+    m_projectPath = path;
+    m_proposedName.clear();
+    updateWindowTitle();
+}
+
+void MainWindow::proposeName(const QString &name)
+{
+    if (!m_projectPath.isEmpty())
+        return;
+    m_proposedName = name;
+    updateWindowTitle();
+}
+
+QString MainWindow::baseExportName() const
+{
+    if (!m_projectPath.isEmpty())
+        return QFileInfo(m_projectPath).completeBaseName();
+    if (!m_proposedName.isEmpty())
+        return m_proposedName;
+    return QStringLiteral("untitled");
 }
 
 bool MainWindow::maybeSave()
@@ -323,11 +247,7 @@ bool MainWindow::maybeSave()
 
 void MainWindow::openProjectLater(const QString &path)
 {
-    QTimer::singleShot(0, this, [this, path] {
-        if (m_fileTaskBusy || !maybeSave())
-            return;
-        loadProjectFromFile(path);
-    });
+    m_lifecycle->openProjectLater(path);
 }
 
 ProjectFileResult MainWindow::runProjectFileTask(const QString &label, const ProjectTask &task)
@@ -338,9 +258,26 @@ ProjectFileResult MainWindow::runProjectFileTask(const QString &label, const Pro
     return result;
 }
 
-ProjectFileResult MainWindow::loadProjectFromFile(const QString &path)
+void MainWindow::adoptProject(Project &&loaded, const QString &path)
 {
-    return ProjectFileFlow(*this).loadProjectFromFile(path);
+    m_lifecycle->adoptProject(std::move(loaded), path);
+}
+
+void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
+                               QSize size)
+{
+    m_lifecycle->resetDocument(mode, layout, screensAcross, size);
+}
+
+void MainWindow::documentReplaced()
+{
+    m_recovery->documentReplaced();
+    // A reference image belongs to the session, not to any project.
+    m_canvas->setReferenceImage(QImage());
+    m_dashboards->documentReplaced();
+    syncGroupsFromDocument();
+    refreshUndoActions();
+    m_status->canvasStatusChanged();
 }
 
 void MainWindow::openProject()
@@ -357,15 +294,6 @@ void MainWindow::openRecentProject()
 void MainWindow::importImage()
 {
     ImageImportFlow(*this).run();
-}
-
-QString MainWindow::baseExportName() const
-{
-    if (!m_projectPath.isEmpty())
-        return QFileInfo(m_projectPath).completeBaseName();
-    if (!m_proposedName.isEmpty())
-        return m_proposedName;
-    return QStringLiteral("untitled");
 }
 
 void MainWindow::saveWorkstages()
@@ -476,96 +404,40 @@ void MainWindow::dropEvent(QDropEvent *event)
 
 void MainWindow::newHiresCanvas()
 {
-    newCanvasFromPreset("newHiresCanvas");
+    m_lifecycle->newCanvasFromPreset("newHiresCanvas()");
 }
 void MainWindow::newHiresSpritesCanvas()
 {
-    newCanvasFromPreset("newHiresSpritesCanvas");
+    m_lifecycle->newCanvasFromPreset("newHiresSpritesCanvas()");
 }
 void MainWindow::newHiresTopBottomSpritesCanvas()
 {
-    newCanvasFromPreset("newHiresTopBottomSpritesCanvas");
+    m_lifecycle->newCanvasFromPreset("newHiresTopBottomSpritesCanvas()");
 }
 void MainWindow::newMulticolorCanvas()
 {
-    newCanvasFromPreset("newMulticolorCanvas");
+    m_lifecycle->newCanvasFromPreset("newMulticolorCanvas()");
 }
 void MainWindow::newMulticolorSpritesCanvas()
 {
-    newCanvasFromPreset("newMulticolorSpritesCanvas");
+    m_lifecycle->newCanvasFromPreset("newMulticolorSpritesCanvas()");
 }
 void MainWindow::newMulticolorTopBottomSpritesCanvas()
 {
-    newCanvasFromPreset("newMulticolorTopBottomSpritesCanvas");
+    m_lifecycle->newCanvasFromPreset("newMulticolorTopBottomSpritesCanvas()");
 }
 void MainWindow::newDualHiresCanvas()
 {
-    newCanvasFromPreset("newDualHiresCanvas");
+    m_lifecycle->newCanvasFromPreset("newDualHiresCanvas()");
 }
 void MainWindow::newDualMulticolorCanvas()
 {
-    newCanvasFromPreset("newDualMulticolorCanvas");
+    m_lifecycle->newCanvasFromPreset("newDualMulticolorCanvas()");
 }
 
 void MainWindow::newCanvasFromDialog()
 {
-    if (m_fileTaskBusy || !maybeSave())
-        return;
-    // The prompt comes first, so answering it never throws the dialog's choices away.
-    NewCanvasDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted) {
-        showStatusMessage(tr("New canvas cancelled."), StatusMessageMs);
-        return;
-    }
-    LayoutSpec layout;
-    layout.layout = dialog.layout();
-    resetDocument(dialog.mode(), layout, dialog.screensAcross(), dialog.canvasSize());
-}
-
-void MainWindow::newCanvasFromPreset(const char *slotName)
-{
-    if (m_fileTaskBusy || !maybeSave())
-        return;
-    for (const CanvasPreset &preset : CanvasPreset::all()) {
-        if (qstrcmp(preset.slot, slotName) == 0) {
-            LayoutSpec layout;
-            layout.layout = preset.layout;
-            resetDocument(preset.mode, layout, preset.screens);
-            return;
-        }
-    }
-}
-
-void MainWindow::resetDocument(CanvasMode mode, const LayoutSpec &layout, int screensAcross,
-                               QSize size)
-{
-    const double aspect =
-        m_actions->checkedValue(QStringLiteral("aspect"), m_project.view().displayAspect());
-    m_project = Project(mode, size.width(), size.height(), layout, screensAcross);
-    // The palette, the display pixel shape and the two rule policies are the
-    // artist's choices in the menus, not the document's: a new canvas takes them.
-    m_project.setPaletteVariant(PaletteVariant(m_actions->checkedValue(QStringLiteral("palette"))));
-    m_project.view().setDisplayAspect(aspect);
-    m_project.setHiresClashResolution(
-        HiresClashResolution(int(m_actions->checkedValue(QStringLiteral("clash")))));
-    m_project.setSpriteCountPolicy(
-        SpriteCountPolicy(int(m_actions->checkedValue(QStringLiteral("spritePolicy")))));
-
-    m_projectPath.clear();
-    m_proposedName.clear();
-    m_canvas->reloadProject();
-    documentReplaced();
-}
-
-void MainWindow::documentReplaced()
-{
-    m_recovery->documentReplaced();
-    // A reference image belongs to the session, not to any project.
-    m_canvas->setReferenceImage(QImage());
-    m_dashboards->documentReplaced();
-    syncGroupsFromDocument();
-    refreshUndoActions();
-    canvasStatusChanged();
+    m_lifecycle->newCanvasFromDialog();
 }
 
 QString MainWindow::chooseSavePath(const QString &proposedPath)
@@ -582,61 +454,6 @@ bool MainWindow::saveProject()
 bool MainWindow::saveProjectAs()
 {
     return ProjectFileFlow(*this).saveProjectAs();
-}
-
-bool MainWindow::saveProjectTo(const QString &path)
-{
-    return ProjectFileFlow(*this).saveProjectTo(path);
-}
-
-std::optional<int> MainWindow::choosePenWidth(int current)
-{
-    bool ok = false;
-    const int width =
-        QInputDialog::getInt(this, tr("KORVEN"), tr("Select pen width:"), current,
-                             BrushSettings::MinWidth, BrushSettings::MaxMenuWidth, 1, &ok);
-    return ok ? std::optional<int>(width) : std::nullopt;
-}
-
-void MainWindow::penWidth()
-{
-    if (const std::optional<int> width = choosePenWidth(m_canvas->brushSettings().width))
-        changePenWidth(*width);
-}
-
-void MainWindow::decreasePenWidth()
-{
-    changePenWidth(m_canvas->brushSettings().width - 1);
-}
-
-void MainWindow::increasePenWidth()
-{
-    changePenWidth(m_canvas->brushSettings().width + 1);
-}
-
-void MainWindow::changePenWidth(int width)
-{
-    m_canvas->setPenWidth(std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
-    canvasStatusChanged();
-    refreshActionRules();
-}
-
-void MainWindow::setPressureWidening(bool on)
-{
-    m_canvas->setPressureWidening(on);
-    // The menus hand the switch its first state while they are being built.
-    if (m_actions)
-        refreshActionRules();
-}
-
-void MainWindow::setFillPreviewDisabled(bool on)
-{
-    m_canvas->setFillPreviewEnabled(!on);
-}
-
-void MainWindow::setPenColor(int index)
-{
-    m_canvas->setPenIndex(quint8(index));
 }
 
 void MainWindow::setPaletteVariant(QAction *action)
@@ -662,116 +479,17 @@ void MainWindow::setSpriteCountPolicy(QAction *action)
     m_canvas->update();
 }
 
-void MainWindow::setBrushShape(QAction *action)
-{
-    m_canvas->setBrushShape(BrushShape(action->data().toInt()));
-    canvasStatusChanged();
-}
-
-void MainWindow::setTextureMode(QAction *action)
-{
-    m_canvas->setTextureMode(TextureMode(action->data().toInt()));
-}
-
-void MainWindow::setSymmetryMode(QAction *action)
-{
-    m_canvas->setSymmetryMode(action->data().toInt());
-}
-
-void MainWindow::setContourPlacement(QAction *action)
-{
-    m_canvas->setContourPlacement(action->data().toInt());
-}
-
-// The exclusive tool group switches the old tool off before the new one on;
-// switching every other tool off leaves the canvas's fallback, the pen.
-void MainWindow::fillToolToggled(bool active)
-{
-    m_canvas->setFillTool(active);
-}
-
-void MainWindow::eyedropperToolToggled(bool active)
-{
-    m_canvas->setEyedropperTool(active);
-}
-
-void MainWindow::eraserToolToggled(bool active)
-{
-    m_canvas->setEraserTool(active);
-}
-
-void MainWindow::panToolToggled(bool active)
-{
-    m_canvas->setPanTool(active);
-}
-
-void MainWindow::symmetryToolToggled(bool active)
-{
-    m_canvas->setSymmetryAxesTool(active);
-}
-
 void MainWindow::refreshActionRules()
 {
-    ActionState state;
-    state.mode = m_project.mode();
-    state.layout = m_project.layoutSpec().layout;
-    state.borderFrame = m_project.hasBorderFrame();
-    state.penWidth = m_canvas->brushSettings().width;
-    state.pressureWidening = m_canvas->pressureWidening();
-    state.referenceImage = !m_canvas->referenceImage().isNull();
-    state.recentProjects = !RecentProjects::loadRecent().isEmpty();
-    state.selection = !m_canvas->selectTool()->selection().isEmpty();
-    state.clipboard = !m_canvas->selectTool()->isClipboardEmpty();
-    state.stagedShapes = m_canvas->shapeTool()->stagedCount();
-    m_actions->applyRules(state);
-    if (!state.referenceImage)
-        m_actions->action(QStringLiteral("showReferenceLayer"))->setChecked(false);
+    if (m_menuState)
+        m_menuState->refreshActionRules();
 }
 
 void MainWindow::refreshSelectionActions()
 {
-    const bool selection = !m_canvas->selectTool()->selection().isEmpty();
-    const std::pair<const char *, std::pair<const char *, const char *>> renamed[] = {
-        {"flipHorizontally", {"Flip Horizontally", "Flip Selection Horizontally"}},
-        {"flipVertically", {"Flip Vertically", "Flip Selection Vertically"}},
-        {"exportImage", {"Export to Image As...", "Export Selection to Image As..."}}};
-    for (const auto &[name, texts] : renamed) {
-        m_actions->action(QLatin1String(name))
-            ->setText(
-                QCoreApplication::translate("MenuTable", selection ? texts.second : texts.first));
-    }
-    for (const char *name : {"deselect", "invertSelection", "cut", "copy"})
-        m_actions->setAvailableEnabled(QLatin1String(name), selection);
-    for (const char *name : {"paste", "pasteTransparent"})
-        m_actions->setAvailableEnabled(QLatin1String(name),
-                                       !m_canvas->selectTool()->isClipboardEmpty());
+    m_menuState->refreshSelectionActions();
     // Selection steps and floats have an undo of their own.
     refreshUndoActions();
-}
-
-void MainWindow::cutSelection()
-{
-    m_selection->cut();
-}
-
-void MainWindow::copySelection()
-{
-    m_selection->copy();
-}
-
-void MainWindow::pasteOpaque()
-{
-    m_selection->paste(false);
-}
-
-void MainWindow::pasteTransparent()
-{
-    m_selection->paste(true);
-}
-
-void MainWindow::selectAll()
-{
-    m_selection->selectAll();
 }
 
 void MainWindow::rectSelectToolToggled(bool active)
@@ -787,7 +505,7 @@ void MainWindow::lassoSelectToolToggled(bool active)
 void MainWindow::shapeToolToggled(bool active)
 {
     m_shapes->toolToggled(active);
-    if (!m_actions)
+    if (!m_menuState)
         return; // the entries are still being built
     refreshActionRules();
     refreshUndoActions();
@@ -798,16 +516,6 @@ void MainWindow::setShapeKind(QAction *action)
     m_shapes->setKind(action->data().toInt());
 }
 
-void MainWindow::setFilledShapes(bool filled)
-{
-    m_shapes->setFilled(filled);
-}
-
-void MainWindow::commitShapes()
-{
-    m_shapes->commit();
-}
-
 void MainWindow::discardShapes()
 {
     if (!m_shapes->discard())
@@ -816,41 +524,14 @@ void MainWindow::discardShapes()
 
 void MainWindow::syncGroupsFromDocument()
 {
-    m_actions->checkValue(QStringLiteral("palette"), m_project.paletteVariant());
-    m_actions->checkValue(QStringLiteral("clash"), int(m_project.hiresClashResolution()));
-    m_actions->checkValue(QStringLiteral("spritePolicy"), int(m_project.spriteCountPolicy()));
-    m_actions->checkValue(QStringLiteral("top"), int(m_project.layoutSpec().topAlignment));
-    m_actions->checkValue(QStringLiteral("bottom"), int(m_project.layoutSpec().bottomAlignment));
-    m_actions->checkValue(QStringLiteral("brush"), int(m_canvas->brushSettings().shape));
-    m_actions->checkValue(QStringLiteral("texture"), int(m_canvas->textureMode()));
-    m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->symmetryMode()));
-    m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->contourPlacement()));
-    refreshActionRules();
+    m_menuState->syncGroupsFromDocument();
     if (m_dashboards)
         m_dashboards->documentChanged();
 }
 
-void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
-{
-    if (!wholeCanvasEditAllowed())
-        return;
-    m_selection->settle();
-    const int revision = m_project.history().revision();
-    edit();
-    // Slot and alignment changes show too, so look at the history, not the pixels.
-    if (m_project.history().revision() == revision)
-        return;
-    m_canvas->setConnectPoint(std::nullopt);
-    m_canvas->refreshWholeImage();
-    syncGroupsFromDocument();
-    refreshUndoActions();
-}
-
 void MainWindow::assignColorSlot(ColorAssignmentWidget::Slot slot, Qt::MouseButton button)
 {
-    const quint8 color =
-        button == Qt::RightButton ? m_canvas->secondaryIndex() : m_canvas->penIndex();
-    runWholeCanvasEdit([this, slot, color] { return ::assignColorSlot(m_project, slot, color); });
+    m_edits->assignColorSlot(slot, button);
 }
 
 void MainWindow::setDashboardsVisible(bool visible)
@@ -862,19 +543,7 @@ void MainWindow::setDashboardsVisible(bool visible)
 
 void MainWindow::resolveAllClashes()
 {
-    runWholeCanvasEdit([this] { return ::resolveAllClashes(m_project); });
-}
-
-void MainWindow::runScript()
-{
-    if (m_scripts)
-        m_scripts->chooseAndRun();
-}
-
-void MainWindow::openScriptFolder()
-{
-    if (m_scripts)
-        m_scripts->openFolder();
+    m_edits->resolveAllClashes();
 }
 
 void MainWindow::exportPrg()
@@ -896,78 +565,33 @@ void MainWindow::setLiveOnUltimate(bool on)
 
 void MainWindow::reduceBorderSprites()
 {
-    runWholeCanvasEdit([this] { return ::reduceBorderSprites(m_project); });
+    m_edits->reduceBorderSprites();
 }
 
 void MainWindow::swapColors()
 {
-    runWholeCanvasEdit([this] {
-        const QRegion selection = m_canvas->selectTool()->selection();
-        return swapOrReplaceColors(m_project, true, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex(),
-                                   {selection.begin(), selection.end()});
-    });
+    m_edits->swapColors();
 }
 
 void MainWindow::replaceColors()
 {
-    runWholeCanvasEdit([this] {
-        const QRegion selection = m_canvas->selectTool()->selection();
-        return swapOrReplaceColors(m_project, false, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex(),
-                                   {selection.begin(), selection.end()});
-    });
+    m_edits->replaceColors();
 }
 
 void MainWindow::flipCanvas(Qt::Orientation orientation)
 {
-    // With a selection the selection flips, as a float.
-    if (!m_canvas->selectTool()->selection().isEmpty()) {
-        if (wholeCanvasEditAllowed())
-            m_canvas->flipSelection(orientation);
-        return;
-    }
-    runWholeCanvasEdit([this, orientation] { return ::flipCanvas(m_project, orientation); });
+    m_edits->flipCanvas(orientation);
 }
 
 void MainWindow::setTopBorderAlignment(QAction *action)
 {
-    runWholeCanvasEdit([this, action] {
-        return setBorderAlignment(m_project, 0, BorderAlignment(action->data().toInt()), true);
-    });
+    m_edits->setBorderAlignment(0, BorderAlignment(action->data().toInt()));
     // A refused change leaves the menu showing the document's alignment.
     syncGroupsFromDocument();
 }
 
 void MainWindow::setBottomBorderAlignment(QAction *action)
 {
-    runWholeCanvasEdit([this, action] {
-        return setBorderAlignment(m_project, 1, BorderAlignment(action->data().toInt()), true);
-    });
+    m_edits->setBorderAlignment(1, BorderAlignment(action->data().toInt()));
     syncGroupsFromDocument();
-}
-
-void MainWindow::zoomIn()
-{
-    m_preview->zoomIn();
-}
-
-void MainWindow::zoomOut()
-{
-    m_preview->zoomOut();
-}
-
-void MainWindow::zoomActualSize()
-{
-    m_preview->zoomActualSize();
-}
-
-void MainWindow::zoomBestFit()
-{
-    m_preview->zoomBestFit();
-}
-
-void MainWindow::resetRotationAndBestFit()
-{
-    m_preview->resetRotationAndBestFit();
 }

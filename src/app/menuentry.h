@@ -5,8 +5,18 @@
 // How an entry starts: not checkable, or checkable and first off or on.
 enum class EntryCheck : quint8 { None, Off, On };
 
-// Whose slot an entry triggers.
-enum class EntryTarget : quint8 { Window, Canvas, Application };
+// Whose slot an entry triggers: the window, the canvas, the application, or
+// one of the command objects the window hands over once it has built them.
+enum class EntryTarget : quint8 {
+    Window,
+    Canvas,
+    Application,
+    Selection,
+    Shapes,
+    Paint,
+    Views,
+    Scripts
+};
 
 // When an entry is enabled; ActionRules decides each from the window's state.
 enum class EntryRule : quint8 {

@@ -1,6 +1,10 @@
 #include "menutable.h"
 
+#include "document/canvaspreset.h"
+
 #include <QtGlobal>
+#include <algorithm>
+#include <tuple>
 
 namespace
 {
@@ -34,9 +38,19 @@ MenuEntry submenu(const char *menu, const char *name, const char *text, R rule =
     return {.menu = menu, .name = name, .text = text, .rule = rule, .submenu = true};
 }
 
-MenuEntry preset(const char *name, const char *text)
+// The presets name themselves; the menu groups them by screens, then mode,
+// then layout.
+QList<MenuEntry> presetEntries()
 {
-    return {.menu = Presets, .name = name, .text = text, .slot = name};
+    QList<CanvasPreset> presets = CanvasPreset::all();
+    std::stable_sort(presets.begin(), presets.end(), [](const auto &a, const auto &b) {
+        return std::tuple(a.screens, a.mode, a.layout) < std::tuple(b.screens, b.mode, b.layout);
+    });
+    QList<MenuEntry> entries;
+    for (const CanvasPreset &preset : std::as_const(presets))
+        entries.append(
+            {.menu = Presets, .name = preset.slot, .text = preset.text, .slot = preset.slot});
+    return entries;
 }
 
 MenuEntry radio(const char *menu, const char *name, const char *text, const char *group,
@@ -49,6 +63,12 @@ MenuEntry radio(const char *menu, const char *name, const char *text, const char
             .group = group,
             .data = data,
             .slot = slot};
+}
+
+MenuEntry to(EntryTarget target, MenuEntry entry)
+{
+    entry.target = target;
+    return entry;
 }
 
 MenuEntry persisted(MenuEntry entry, const char *key)
@@ -71,7 +91,7 @@ MenuEntry tool(const char *menu, const char *name, const char *text, const char 
 
 QList<MenuEntry> buildEntries()
 {
-    // Slots take their normalised signatures; presets name the slot that builds them.
+    // Slots take their normalised signatures; the presets join under their sub-menu.
     return {
         submenu("", "fileMenu", QT_TRANSLATE_NOOP("MenuTable", "&File")),
         {.menu = File,
@@ -80,19 +100,6 @@ QList<MenuEntry> buildEntries()
          .standardKey = K::New,
          .slot = "newCanvasFromDialog()"},
         submenu(File, "presetsMenu", QT_TRANSLATE_NOOP("MenuTable", "Presets")),
-        preset("newHiresCanvas()", QT_TRANSLATE_NOOP("MenuTable", "Hires Canvas")),
-        preset("newHiresSpritesCanvas()",
-               QT_TRANSLATE_NOOP("MenuTable", "Hires + Side Sprites Canvas")),
-        preset("newHiresTopBottomSpritesCanvas()",
-               QT_TRANSLATE_NOOP("MenuTable", "Hires + Top/Bottom Sprites Canvas")),
-        preset("newMulticolorCanvas()", QT_TRANSLATE_NOOP("MenuTable", "Multicolor Canvas")),
-        preset("newMulticolorSpritesCanvas()",
-               QT_TRANSLATE_NOOP("MenuTable", "Multicolor + Side Sprites Canvas")),
-        preset("newMulticolorTopBottomSpritesCanvas()",
-               QT_TRANSLATE_NOOP("MenuTable", "Multicolor + Top/Bottom Sprites Canvas")),
-        preset("newDualHiresCanvas()", QT_TRANSLATE_NOOP("MenuTable", "Dual Hires Canvas")),
-        preset("newDualMulticolorCanvas()",
-               QT_TRANSLATE_NOOP("MenuTable", "Dual Multicolor Canvas")),
         separator(File),
         {.menu = File,
          .name = "open",
@@ -199,32 +206,37 @@ QList<MenuEntry> buildEntries()
          .name = "cut",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Cut"),
          .standardKey = K::Cut,
-         .slot = "cutSelection()",
+         .slot = "cut()",
+         .target = T::Selection,
          .rule = R::Selection},
         {.menu = Edit,
          .name = "copy",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Copy"),
          .standardKey = K::Copy,
-         .slot = "copySelection()",
+         .slot = "copy()",
+         .target = T::Selection,
          .rule = R::Selection},
         {.menu = Edit,
          .name = "paste",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Paste"),
          .standardKey = K::Paste,
          .slot = "pasteOpaque()",
+         .target = T::Selection,
          .rule = R::Clipboard},
         {.menu = Edit,
          .name = "pasteTransparent",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Paste with Transparency"),
          .keys = "Ctrl+Shift+V",
          .slot = "pasteTransparent()",
+         .target = T::Selection,
          .rule = R::Clipboard},
         separator(Edit),
         {.menu = Edit,
          .name = "selectAll",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Select All"),
          .standardKey = K::SelectAll,
-         .slot = "selectAll()"},
+         .slot = "selectAll()",
+         .target = T::Selection},
         {.menu = Edit,
          .name = "deselect",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Deselect"),
@@ -269,7 +281,8 @@ QList<MenuEntry> buildEntries()
          .name = "commitShapes",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Commit Shapes"),
          .keys = "Return|Enter",
-         .slot = "commitShapes()",
+         .slot = "commit()",
+         .target = T::Shapes,
          .rule = R::StagedShapes},
         {.menu = Edit,
          .name = "discardShapes",
@@ -287,11 +300,12 @@ QList<MenuEntry> buildEntries()
         {.menu = Options,
          .name = "penWidth",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Pen Width..."),
-         .slot = "penWidth()"},
-        radio(Options, "roundBrush", QT_TRANSLATE_NOOP("MenuTable", "Round Brush"), "brush", 0,
-              "setBrushShape(QAction*)", true),
-        radio(Options, "squareBrush", QT_TRANSLATE_NOOP("MenuTable", "Square Brush"), "brush", 1,
-              "setBrushShape(QAction*)"),
+         .slot = "penWidth()",
+         .target = T::Paint},
+        to(T::Paint, radio(Options, "roundBrush", QT_TRANSLATE_NOOP("MenuTable", "Round Brush"),
+                           "brush", 0, "setBrushShape(QAction*)", true)),
+        to(T::Paint, radio(Options, "squareBrush", QT_TRANSLATE_NOOP("MenuTable", "Square Brush"),
+                           "brush", 1, "setBrushShape(QAction*)")),
         {.menu = Options,
          .name = "pixelPerfect",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Pixel-Perfect Strokes"),
@@ -311,12 +325,14 @@ QList<MenuEntry> buildEntries()
          .text = QT_TRANSLATE_NOOP("MenuTable", "Pressure-Widened Strokes"),
          .check = C::On,
          .slot = "setPressureWidening(bool)",
+         .target = T::Paint,
          .settingsKey = "tools/pressureWidening"},
         {.menu = Options,
          .name = "disableFillPreview",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Disable Fill Preview"),
          .check = C::Off,
          .slot = "setFillPreviewDisabled(bool)",
+         .target = T::Paint,
          .settingsKey = "tools/disableFillPreview"},
         separator(Options),
         {.menu = Options,
@@ -326,18 +342,18 @@ QList<MenuEntry> buildEntries()
          .check = C::On,
          .group = "tools",
          .toolTip = QT_TRANSLATE_NOOP("MenuTable", "Pen (freehand drawing; the default tool)")},
-        tool(Options, "eraserTool", QT_TRANSLATE_NOOP("MenuTable", "Eraser Tool"), "E",
-             "eraserToolToggled(bool)"),
-        tool(Options, "fillTool", QT_TRANSLATE_NOOP("MenuTable", "Fill Tool"), "G",
-             "fillToolToggled(bool)"),
+        to(T::Paint, tool(Options, "eraserTool", QT_TRANSLATE_NOOP("MenuTable", "Eraser Tool"), "E",
+                          "eraserToolToggled(bool)")),
+        to(T::Paint, tool(Options, "fillTool", QT_TRANSLATE_NOOP("MenuTable", "Fill Tool"), "G",
+                          "fillToolToggled(bool)")),
         submenu(Options, "contourMenu", QT_TRANSLATE_NOOP("MenuTable", "Fill Contour Placement"),
                 R::Contours),
-        radio(Contour, "contourCenter", QT_TRANSLATE_NOOP("MenuTable", "Center"), "contour", 0,
-              "setContourPlacement(QAction*)", true),
-        radio(Contour, "contourOutside", QT_TRANSLATE_NOOP("MenuTable", "Outside"), "contour", 1,
-              "setContourPlacement(QAction*)"),
-        radio(Contour, "contourInside", QT_TRANSLATE_NOOP("MenuTable", "Inside"), "contour", 2,
-              "setContourPlacement(QAction*)"),
+        to(T::Paint, radio(Contour, "contourCenter", QT_TRANSLATE_NOOP("MenuTable", "Center"),
+                           "contour", 0, "setContourPlacement(QAction*)", true)),
+        to(T::Paint, radio(Contour, "contourOutside", QT_TRANSLATE_NOOP("MenuTable", "Outside"),
+                           "contour", 1, "setContourPlacement(QAction*)")),
+        to(T::Paint, radio(Contour, "contourInside", QT_TRANSLATE_NOOP("MenuTable", "Inside"),
+                           "contour", 2, "setContourPlacement(QAction*)")),
         tool(Options, "shapeTool", QT_TRANSLATE_NOOP("MenuTable", "Shape Tool"), "S",
              "shapeToolToggled(bool)"),
         submenu(Options, "shapeMenu", QT_TRANSLATE_NOOP("MenuTable", "Shape")),
@@ -356,36 +372,43 @@ QList<MenuEntry> buildEntries()
          .name = "filledShapes",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Filled Shapes"),
          .check = C::On,
-         .slot = "setFilledShapes(bool)"},
-        tool(Options, "eyedropperTool", QT_TRANSLATE_NOOP("MenuTable", "Eyedropper Tool"), "I",
-             "eyedropperToolToggled(bool)"),
-        tool(Options, "panTool", QT_TRANSLATE_NOOP("MenuTable", "Pan Tool"), "H",
-             "panToolToggled(bool)"),
+         .slot = "setFilled(bool)",
+         .target = T::Shapes},
+        to(T::Paint,
+           tool(Options, "eyedropperTool", QT_TRANSLATE_NOOP("MenuTable", "Eyedropper Tool"), "I",
+                "eyedropperToolToggled(bool)")),
+        to(T::Paint, tool(Options, "panTool", QT_TRANSLATE_NOOP("MenuTable", "Pan Tool"), "H",
+                          "panToolToggled(bool)")),
         tool(Options, "rectSelectTool", QT_TRANSLATE_NOOP("MenuTable", "Rectangle Select Tool"),
              "M", "rectSelectToolToggled(bool)"),
         tool(Options, "lassoSelectTool", QT_TRANSLATE_NOOP("MenuTable", "Lasso Select Tool"), "L",
              "lassoSelectToolToggled(bool)"),
         separator(Options),
-        radio(Options, "twoColorTexture", QT_TRANSLATE_NOOP("MenuTable", "Two-Color Texture"),
-              "texture", 0, "setTextureMode(QAction*)"),
-        radio(Options, "textureStencil", QT_TRANSLATE_NOOP("MenuTable", "Texture Stencil"),
-              "texture", 1, "setTextureMode(QAction*)", true),
+        to(T::Paint,
+           radio(Options, "twoColorTexture", QT_TRANSLATE_NOOP("MenuTable", "Two-Color Texture"),
+                 "texture", 0, "setTextureMode(QAction*)")),
+        to(T::Paint,
+           radio(Options, "textureStencil", QT_TRANSLATE_NOOP("MenuTable", "Texture Stencil"),
+                 "texture", 1, "setTextureMode(QAction*)", true)),
         submenu(Options, "symmetryMenu", QT_TRANSLATE_NOOP("MenuTable", "Symmetry")),
-        radio(Symmetry, "symmetryNone", QT_TRANSLATE_NOOP("MenuTable", "None"), "symmetry", 0,
-              "setSymmetryMode(QAction*)", true),
-        radio(Symmetry, "symmetryHorizontal", QT_TRANSLATE_NOOP("MenuTable", "Horizontal"),
-              "symmetry", 1, "setSymmetryMode(QAction*)"),
-        radio(Symmetry, "symmetryVertical", QT_TRANSLATE_NOOP("MenuTable", "Vertical"), "symmetry",
-              2, "setSymmetryMode(QAction*)"),
-        radio(Symmetry, "symmetryQuadrant", QT_TRANSLATE_NOOP("MenuTable", "Quadrant"), "symmetry",
-              3, "setSymmetryMode(QAction*)"),
-        radio(Symmetry, "symmetryBiQuadrant", QT_TRANSLATE_NOOP("MenuTable", "Bi-Quadrant"),
-              "symmetry", 4, "setSymmetryMode(QAction*)"),
-        radio(Symmetry, "symmetryKaleidoscope", QT_TRANSLATE_NOOP("MenuTable", "Kaleidoscope"),
-              "symmetry", 5, "setSymmetryMode(QAction*)"),
+        to(T::Paint, radio(Symmetry, "symmetryNone", QT_TRANSLATE_NOOP("MenuTable", "None"),
+                           "symmetry", 0, "setSymmetryMode(QAction*)", true)),
+        to(T::Paint,
+           radio(Symmetry, "symmetryHorizontal", QT_TRANSLATE_NOOP("MenuTable", "Horizontal"),
+                 "symmetry", 1, "setSymmetryMode(QAction*)")),
+        to(T::Paint, radio(Symmetry, "symmetryVertical", QT_TRANSLATE_NOOP("MenuTable", "Vertical"),
+                           "symmetry", 2, "setSymmetryMode(QAction*)")),
+        to(T::Paint, radio(Symmetry, "symmetryQuadrant", QT_TRANSLATE_NOOP("MenuTable", "Quadrant"),
+                           "symmetry", 3, "setSymmetryMode(QAction*)")),
+        to(T::Paint,
+           radio(Symmetry, "symmetryBiQuadrant", QT_TRANSLATE_NOOP("MenuTable", "Bi-Quadrant"),
+                 "symmetry", 4, "setSymmetryMode(QAction*)")),
+        to(T::Paint,
+           radio(Symmetry, "symmetryKaleidoscope", QT_TRANSLATE_NOOP("MenuTable", "Kaleidoscope"),
+                 "symmetry", 5, "setSymmetryMode(QAction*)")),
         separator(Symmetry),
-        tool(Symmetry, "moveAxes", QT_TRANSLATE_NOOP("MenuTable", "Move Axes"), "Y",
-             "symmetryToolToggled(bool)"),
+        to(T::Paint, tool(Symmetry, "moveAxes", QT_TRANSLATE_NOOP("MenuTable", "Move Axes"), "Y",
+                          "symmetryToolToggled(bool)")),
         {.menu = Symmetry,
          .name = "resetAxes",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Reset Axes to Center"),
@@ -455,24 +478,28 @@ QList<MenuEntry> buildEntries()
          .text = QT_TRANSLATE_NOOP("MenuTable", "Zoom In"),
          .standardKey = K::ZoomIn,
          .slot = "zoomIn()",
+         .target = T::Views,
          .appShortcut = true},
         {.menu = View,
          .name = "zoomOut",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Zoom Out"),
          .standardKey = K::ZoomOut,
          .slot = "zoomOut()",
+         .target = T::Views,
          .appShortcut = true},
         {.menu = View,
          .name = "actualSize",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Actual Size"),
          .keys = "Ctrl+0",
          .slot = "zoomActualSize()",
+         .target = T::Views,
          .appShortcut = true},
         {.menu = View,
          .name = "bestFit",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Best Fit"),
          .keys = "Ctrl+Shift+0",
          .slot = "zoomBestFit()",
+         .target = T::Views,
          .appShortcut = true},
         {.menu = View,
          .name = "resetRotation",
@@ -485,6 +512,7 @@ QList<MenuEntry> buildEntries()
          .text = QT_TRANSLATE_NOOP("MenuTable", "Reset Rotation && Best Fit"),
          .keys = "Ctrl+Home",
          .slot = "resetRotationAndBestFit()",
+         .target = T::Views,
          .appShortcut = true},
         separator(View),
         {.menu = View,
@@ -580,11 +608,13 @@ QList<MenuEntry> buildEntries()
         {.menu = Scripts,
          .name = "runScript",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Run Script..."),
-         .slot = "runScript()"},
+         .slot = "chooseAndRun()",
+         .target = T::Scripts},
         {.menu = Scripts,
          .name = "openScriptFolder",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Open Script Folder"),
-         .slot = "openScriptFolder()"},
+         .slot = "openFolder()",
+         .target = T::Scripts},
 
         submenu("", "helpMenu", QT_TRANSLATE_NOOP("MenuTable", "&Help")),
         {.menu = Help,
@@ -615,11 +645,13 @@ QList<MenuEntry> buildHiddenEntries()
         {.name = "decreasePenWidth",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Decrease Pen Width"),
          .keys = ",|[",
-         .slot = "decreasePenWidth()"},
+         .slot = "decreasePenWidth()",
+         .target = T::Paint},
         {.name = "increasePenWidth",
          .text = QT_TRANSLATE_NOOP("MenuTable", "Increase Pen Width"),
          .keys = ".|]",
-         .slot = "increasePenWidth()"},
+         .slot = "increasePenWidth()",
+         .target = T::Paint},
     };
 }
 
@@ -627,7 +659,16 @@ QList<MenuEntry> buildHiddenEntries()
 
 const QList<MenuEntry> &MenuTable::entries()
 {
-    static const QList<MenuEntry> table = buildEntries();
+    static const QList<MenuEntry> table = [] {
+        QList<MenuEntry> entries = buildEntries();
+        const auto presets = std::find_if(entries.cbegin(), entries.cend(), [](const auto &e) {
+            return e.name && qstrcmp(e.name, "presetsMenu") == 0;
+        });
+        qsizetype at = presets - entries.cbegin() + 1;
+        for (const MenuEntry &entry : presetEntries())
+            entries.insert(at++, entry);
+        return entries;
+    }();
     return table;
 }
 

@@ -1,5 +1,6 @@
 #include "newcanvasdialog.h"
 
+#include "document/canvassizerules.h"
 #include "document/geometry.h"
 
 #include <QButtonGroup>
@@ -10,21 +11,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <cmath>
 
-namespace
-{
-
-constexpr int MaxSide = 4096;
-
-// To the nearest whole cell, never below one.
-int snapToCell(int value, int step)
-{
-    const int rounded = value + step / 2;
-    return qMax(rounded - rounded % step, step);
-}
-
-} // namespace
+namespace Rules = CanvasSizeRules;
 
 NewCanvasDialog::NewCanvasDialog(QWidget *parent) : QDialog(parent)
 {
@@ -53,7 +41,7 @@ NewCanvasDialog::NewCanvasDialog(QWidget *parent) : QDialog(parent)
              int(CanvasLayout::TopBottomBorderSprites));
     auto *screensForm = new QFormLayout;
     m_screens = new QSpinBox(this);
-    m_screens->setRange(1, 8);
+    m_screens->setRange(1, Rules::MaxScreens);
     screensForm->addRow(tr("Screens &across:"), m_screens);
     layoutLayout->addLayout(screensForm);
 
@@ -75,8 +63,8 @@ NewCanvasDialog::NewCanvasDialog(QWidget *parent) : QDialog(parent)
         column->addWidget(part);
 
     const QSize start = defaultCanvasSize(CanvasMode::Hires, {}, 1);
-    m_width->setRange(1, MaxSide);
-    m_height->setRange(1, MaxSide);
+    m_width->setRange(1, Rules::MaxSize);
+    m_height->setRange(1, Rules::MaxSize);
     m_width->setValue(start.width());
     m_height->setValue(start.height());
     updateForLayout();
@@ -117,21 +105,18 @@ QSize NewCanvasDialog::canvasSize() const
     spec.layout = layout();
     if (spec.isSpriteLayout())
         return defaultCanvasSize(mode(), spec, screensAcross());
-    const QSize cell = cellSize(mode());
-    return {snapToCell(m_width->value(), cell.width()),
-            snapToCell(m_height->value(), cell.height())};
+    return {Rules::snapWidth(m_width->value(), mode()), Rules::snapHeight(m_height->value())};
 }
 
 void NewCanvasDialog::updateForLayout()
 {
     const CanvasMode newMode = mode();
-    const QSize cell = cellSize(newMode);
     const QSignalBlocker blockWidth(m_width), blockHeight(m_height), blockScreens(m_screens);
     int width = m_width->value();
     int height = m_height->value();
     // The on-screen width stays when the pixel shape changes.
     if (newMode != m_shownMode)
-        width = qRound(width * modePixelWidth(m_shownMode) / modePixelWidth(newMode));
+        width = Rules::rescaleWidth(width, m_shownMode, newMode);
 
     LayoutSpec spec;
     spec.layout = layout();
@@ -152,14 +137,14 @@ void NewCanvasDialog::updateForLayout()
     m_width->setEnabled(!sprites && screens == 1);
     m_height->setEnabled(!sprites);
 
-    m_width->setRange(cell.width(), MaxSide);
-    m_width->setSingleStep(cell.width());
-    m_height->setRange(cell.height(), MaxSide);
-    m_height->setSingleStep(cell.height());
+    m_width->setRange(Rules::minimumWidth(newMode), Rules::MaxSize);
+    m_width->setSingleStep(Rules::widthStep(newMode));
+    m_height->setRange(Rules::minimumHeight(), Rules::MaxSize);
+    m_height->setSingleStep(Rules::heightStep());
     // A sprite layout's size is exact hardware geometry (284 lines with the
     // top and bottom borders), shown as it is rather than rounded to cells.
-    m_width->setValue(sprites ? width : snapToCell(width, cell.width()));
-    m_height->setValue(sprites ? height : snapToCell(height, cell.height()));
+    m_width->setValue(sprites ? width : Rules::snapWidth(width, newMode));
+    m_height->setValue(sprites ? height : Rules::snapHeight(height));
     m_shownMode = newMode;
     m_shownScreens = screens;
     m_shownSprites = sprites;
@@ -168,12 +153,13 @@ void NewCanvasDialog::updateForLayout()
 
 void NewCanvasDialog::snapEdited(QSpinBox *box)
 {
-    const QSize cell = cellSize(mode());
-    box->setValue(snapToCell(box->value(), box == m_width ? cell.width() : cell.height()));
+    box->setValue(box == m_width ? Rules::snapWidth(box->value(), mode())
+                                 : Rules::snapHeight(box->value()));
 }
 
 void NewCanvasDialog::updateDisplaySizeLabel()
 {
-    const long onScreen = std::lround(m_width->value() * modePixelWidth(mode()));
-    m_displaySize->setText(tr("%1 × %2 pixels on screen").arg(onScreen).arg(m_height->value()));
+    m_displaySize->setText(tr("%1 × %2 pixels on screen")
+                               .arg(Rules::onScreenWidth(m_width->value(), mode()))
+                               .arg(m_height->value()));
 }

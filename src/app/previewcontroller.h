@@ -21,6 +21,15 @@ public:
     PreviewWindow *window() const { return m_window; }
     PreviewArea *area() const;
 
+    // The window's place, restored right after the main window's and stored
+    // last; its toggles are remembered with the other persisted entries.
+    void restoreGeometry();
+    void storeGeometry() const;
+    // Shows or hides the window; the first showing with no remembered place
+    // puts it beside the canvas.
+    void setShown(bool shown);
+
+public slots:
     // The view entries of both windows: the active window's view follows;
     // with neither window active nothing happens. The preview never rotates,
     // so resetting the rotation there only best-fits.
@@ -29,14 +38,6 @@ public:
     void zoomActualSize();
     void zoomBestFit();
     void resetRotationAndBestFit();
-
-    // The window's place, restored right after the main window's and stored
-    // last; its toggles are remembered with the other persisted entries.
-    void restoreGeometry();
-    void storeGeometry() const;
-    // Shows or hides the window; the first showing with no remembered place
-    // puts it beside the canvas.
-    void setShown(bool shown);
 
 private:
     enum class Active { Neither, Main, Preview };

@@ -4,9 +4,8 @@
 #include "filetaskbusy.h"
 #include "generalsettings.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
 
-#include "canvas/canvasarea.h"
+#include "document/project.h"
 #include "exchange/exomizercall.h"
 #include "exchange/prgbuilder.h"
 
@@ -40,11 +39,14 @@ QString sysHint(int startAddress, bool basicStart)
 
 } // namespace
 
-PrgExportFlow::PrgExportFlow(MainWindow *window) : QObject(window), m_window(window) {}
+PrgExportFlow::PrgExportFlow(EditorSession *session)
+    : QObject(session->dialogParent()), m_session(session)
+{
+}
 
 QString PrgExportFlow::choosePath(const QString &proposedPath)
 {
-    QFileDialog dialog(m_window, tr("Export to PRG File As"), proposedPath,
+    QFileDialog dialog(m_session->dialogParent(), tr("Export to PRG File As"), proposedPath,
                        tr("PRG Files (*.prg);;All Files (*)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("prg"));
@@ -56,22 +58,23 @@ QString PrgExportFlow::choosePath(const QString &proposedPath)
 
 void PrgExportFlow::run()
 {
-    if (m_window->isFileTaskBusy())
+    if (m_session->isFileTaskBusy())
         return;
     // As for a save: the program shows what the canvas shows.
-    m_window->canvas()->settleStagedWork();
+    m_session->settleStagedWork();
     const QString cancelled = tr("Export to PRG cancelled.");
-    if (!ClashPrompt::confirmClashFree(m_window, tr("an executable PRG file"), cancelled))
+    if (!ClashPrompt::confirmClashFree(m_session, tr("an executable PRG file"), cancelled))
         return;
     const QByteArray prg =
-        buildCheckedPrg(m_window, tr("Could not export an executable PRG file."));
+        buildCheckedPrg(m_session, tr("Could not export an executable PRG file."));
     if (prg.isEmpty())
         return;
     const QString proposed = LastFolders::lastDir(QLatin1String(LastFolders::PrgExportKey)) +
-                             QLatin1Char('/') + m_window->baseExportName() + QStringLiteral(".prg");
+                             QLatin1Char('/') + m_session->baseExportName() +
+                             QStringLiteral(".prg");
     const QString path = choosePath(proposed);
     if (path.isEmpty()) {
-        m_window->showStatusMessage(cancelled, StatusMs);
+        m_session->showStatusMessage(cancelled, StatusMs);
         return;
     }
     QTemporaryDir temporary;
@@ -79,7 +82,7 @@ void PrgExportFlow::run()
     QFile file(temporaryPath);
     if (!temporary.isValid() || !file.open(QIODevice::WriteOnly) || file.write(prg) != prg.size()) {
         QMessageBox::warning(
-            m_window, tr("KORVEN"),
+            m_session->dialogParent(), tr("KORVEN"),
             tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
@@ -87,13 +90,13 @@ void PrgExportFlow::run()
     const bool basicStart = GeneralSettings::read().prgBasicStart;
     bool userCancelled = false;
     {
-        FileTaskBusy busy(m_window);
-        userCancelled = compressWithExomizer(m_window, temporaryPath,
-                                             PrgBuilder::startAddress(m_window->project().layout()),
-                                             basicStart);
+        FileTaskBusy busy(m_session);
+        userCancelled =
+            compressWithExomizer(m_session->dialogParent(), temporaryPath,
+                                 PrgBuilder::startAddress(m_session->project().layout()), basicStart);
     }
     if (userCancelled) {
-        m_window->showStatusMessage(cancelled, StatusMs);
+        m_session->showStatusMessage(cancelled, StatusMs);
         return;
     }
     // The finished program replaces the old file in one step, so a failed
@@ -102,7 +105,7 @@ void PrgExportFlow::run()
     QSaveFile target(path);
     if (!finished.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) {
         QMessageBox::warning(
-            m_window, tr("KORVEN"),
+            m_session->dialogParent(), tr("KORVEN"),
             tr("Could not write %1: %2").arg(QDir::toNativeSeparators(path), target.errorString()));
         return;
     }
@@ -111,28 +114,28 @@ void PrgExportFlow::run()
     if (basicStart && bytes == prg)
         bytes = PrgBuilder::withBasicStart(bytes);
     if (target.write(bytes) != bytes.size() || !target.commit()) {
-        QMessageBox::warning(m_window, tr("KORVEN"),
+        QMessageBox::warning(m_session->dialogParent(), tr("KORVEN"),
                              tr("Could not write %1.").arg(QDir::toNativeSeparators(path)));
         return;
     }
     LastFolders::storeDir(QLatin1String(LastFolders::PrgExportKey), path);
     QString done = tr("Exported %1.").arg(QFileInfo(path).fileName());
-    const QString ntsc = PrgBuilder::ntscHiddenRowsNote(m_window->project());
+    const QString ntsc = PrgBuilder::ntscHiddenRowsNote(m_session->project());
     if (!ntsc.isEmpty())
         done += QLatin1Char(' ') + ntsc;
-    m_window->showStatusMessage(done, StatusMs);
+    m_session->showStatusMessage(done, StatusMs);
 }
 
-QByteArray PrgExportFlow::buildCheckedPrg(MainWindow *window, const QString &failureLine)
+QByteArray PrgExportFlow::buildCheckedPrg(EditorSession *session, const QString &failureLine)
 {
     QByteArray prg;
     QString error;
     {
-        FileTaskBusy busy(window);
-        prg = PrgBuilder::buildPrg(window->project(), &error);
+        FileTaskBusy busy(session);
+        prg = PrgBuilder::buildPrg(session->project(), &error);
     }
     if (prg.isEmpty()) {
-        QMessageBox::warning(window, tr("KORVEN"),
+        QMessageBox::warning(session->dialogParent(), tr("KORVEN"),
                              tr("%1\n%2\nOptions -> Border Sprites -> Reduce Borders to 8 Sprites "
                                 "trims the strips as one undoable edit.")
                                  .arg(failureLine, error));

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 class QProgressDialog;
 class QWidget;
 
@@ -16,14 +16,14 @@ class PrgExportFlow : public QObject
     Q_OBJECT
 
 public:
-    explicit PrgExportFlow(MainWindow *window);
+    explicit PrgExportFlow(EditorSession *session);
 
     void run();
 
-    // The PRG of the window's canvas, built with the busy flag held. When the
+    // The PRG of the session's canvas, built with the busy flag held. When the
     // builder refuses (a border over its sprite budget) it warns under
     // `failureLine`, names the edit that trims the strips, and returns empty.
-    static QByteArray buildCheckedPrg(MainWindow *window, const QString &failureLine);
+    static QByteArray buildCheckedPrg(EditorSession *session, const QString &failureLine);
 
     struct CompressOutcome {
         bool cancelled = false;
@@ -52,5 +52,5 @@ protected:
     virtual QString choosePath(const QString &proposedPath);
 
 private:
-    MainWindow *m_window;
+    EditorSession *m_session;
 };

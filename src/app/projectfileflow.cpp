@@ -1,14 +1,13 @@
 #include "projectfileflow.h"
 
+#include "editorsession.h"
 #include "lastfolders.h"
-#include "mainactions.h"
-#include "mainwindow.h"
 #include "openprojectdialog.h"
-#include "selectioncommands.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
+#include "document/project.h"
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 
@@ -26,29 +25,28 @@ constexpr int StatusMessageMs = 5000;
 
 QString ProjectFileFlow::projectFilter()
 {
-    return MainWindow::tr("KORVEN Project (*.%1);;All Files (*)")
-        .arg(QLatin1String(ProjectFileExtension));
+    return tr("KORVEN Project (*.%1);;All Files (*)").arg(QLatin1String(ProjectFileExtension));
 }
 
 bool ProjectFileFlow::maybeSave()
 {
     // Staged shapes and a floating selection are unsaved work too. They stay
     // as they are until the answer is Save, so Cancel changes nothing.
-    const CanvasArea *canvas = m_window.m_canvas;
-    if (!m_window.m_project.history().isModified() && canvas->shapeTool()->stagedCount() == 0 &&
+    const CanvasArea *canvas = m_session.canvas();
+    if (!m_session.project().history().isModified() && canvas->shapeTool()->stagedCount() == 0 &&
         !canvas->selectTool()->hasFloat())
         return true;
     const QMessageBox::StandardButton answer = QMessageBox::warning(
-        &m_window, MainWindow::tr("KORVEN"),
-        MainWindow::tr("The project has been modified.\nDo you want to save your changes?"),
+        m_session.dialogParent(), tr("KORVEN"),
+        tr("The project has been modified.\nDo you want to save your changes?"),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     switch (answer) {
     case QMessageBox::Save:
-        if (m_window.m_fileTaskBusy)
+        if (m_session.isFileTaskBusy())
             return false;
-        if (m_window.m_projectPath.isEmpty())
+        if (m_session.projectPath().isEmpty())
             return saveProjectAs();
-        return saveProjectTo(m_window.m_projectPath);
+        return saveProjectTo(m_session.projectPath());
     case QMessageBox::Discard:
         return true;
     default:
@@ -60,55 +58,45 @@ ProjectFileResult ProjectFileFlow::loadProjectFromFile(const QString &path)
 {
     auto loaded = std::make_shared<Project>();
     const QString name = QFileInfo(path).fileName();
-    const ProjectFileResult result = m_window.runProjectFileTask(
-        MainWindow::tr("Opening %1...").arg(name),
+    const ProjectFileResult result = m_session.runProjectFileTask(
+        tr("Opening %1...").arg(name),
         [loaded, path](const auto &progress) { return loadProjectFile(path, *loaded, progress); });
     if (result.cancelled) {
-        m_window.showStatusMessage(MainWindow::tr("Open cancelled."), StatusMessageMs);
+        m_session.showStatusMessage(tr("Open cancelled."), StatusMessageMs);
         return result;
     }
     if (!result.ok) {
-        QMessageBox::warning(&m_window, MainWindow::tr("KORVEN"),
-                             MainWindow::tr("Could not open %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), result.errorMessage));
+        QMessageBox::warning(
+            m_session.dialogParent(), tr("KORVEN"),
+            tr("Could not open %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
         return result;
     }
-    // With no pixel shape checked the view keeps the one it shows.
-    const double aspect = m_window.m_actions->checkedValue(
-        QStringLiteral("aspect"), m_window.m_project.view().displayAspect());
-    m_window.m_project = std::move(*loaded);
-    m_window.m_projectPath = path;
-    m_window.m_proposedName.clear();
     LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
     RecentProjects::addRecent(path);
-    m_window.m_canvas->reloadProject();
-    // The palette and the pixel shape on screen are the artist's, not the file's.
-    m_window.m_canvas->setPaletteVariant(
-        PaletteVariant(m_window.m_actions->checkedValue(QStringLiteral("palette"))));
-    m_window.m_canvas->setDisplayPixelAspect(aspect);
-    m_window.documentReplaced();
-    m_window.showStatusMessage(MainWindow::tr("Opened %1.").arg(name), StatusMessageMs);
+    m_session.adoptProject(std::move(*loaded), path);
+    m_session.showStatusMessage(tr("Opened %1.").arg(name), StatusMessageMs);
     return result;
 }
 
 void ProjectFileFlow::openProject()
 {
-    if (m_window.m_fileTaskBusy || !maybeSave())
+    if (m_session.isFileTaskBusy() || !maybeSave())
         return;
-    const QString start = m_window.m_projectPath.isEmpty()
+    const QString start = m_session.projectPath().isEmpty()
                               ? LastFolders::lastDir(QLatin1String(LastFolders::ProjectKey))
-                              : QFileInfo(m_window.m_projectPath).absolutePath();
+                              : QFileInfo(m_session.projectPath()).absolutePath();
     QString path;
     if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
-        path = QFileDialog::getOpenFileName(&m_window, MainWindow::tr("Open Project"), start,
+        path = QFileDialog::getOpenFileName(m_session.dialogParent(), tr("Open Project"), start,
                                             projectFilter());
     } else {
-        OpenProjectDialog dialog(&m_window, start, m_window.m_project.paletteVariant());
+        OpenProjectDialog dialog(m_session.dialogParent(), start,
+                                 m_session.project().paletteVariant());
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             path = dialog.selectedFiles().constFirst();
     }
     if (path.isEmpty()) {
-        m_window.showStatusMessage(MainWindow::tr("Open cancelled."), StatusMessageMs);
+        m_session.showStatusMessage(tr("Open cancelled."), StatusMessageMs);
         return;
     }
     loadProjectFromFile(path);
@@ -116,7 +104,7 @@ void ProjectFileFlow::openProject()
 
 void ProjectFileFlow::openRecentProject(const QString &path)
 {
-    if (m_window.m_fileTaskBusy || !maybeSave())
+    if (m_session.isFileTaskBusy() || !maybeSave())
         return;
     const ProjectFileResult result = loadProjectFromFile(path);
     // A recent entry that no longer opens as a project leaves the list.
@@ -126,27 +114,27 @@ void ProjectFileFlow::openRecentProject(const QString &path)
 
 bool ProjectFileFlow::saveProject()
 {
-    if (m_window.m_fileTaskBusy)
+    if (m_session.isFileTaskBusy())
         return false;
-    if (m_window.m_projectPath.isEmpty())
+    if (m_session.projectPath().isEmpty())
         return saveProjectAs();
-    return saveProjectTo(m_window.m_projectPath);
+    return saveProjectTo(m_session.projectPath());
 }
 
 bool ProjectFileFlow::saveProjectAs()
 {
-    if (m_window.m_fileTaskBusy)
+    if (m_session.isFileTaskBusy())
         return false;
-    QString proposed = m_window.m_projectPath;
+    QString proposed = m_session.projectPath();
     if (proposed.isEmpty()) {
-        const QString base = m_window.m_proposedName.isEmpty() ? QStringLiteral("untitled")
-                                                               : m_window.m_proposedName;
+        const QString proposedName = m_session.proposedName();
+        const QString base = proposedName.isEmpty() ? QStringLiteral("untitled") : proposedName;
         proposed = LastFolders::lastDir(QLatin1String(LastFolders::ProjectKey)) + QLatin1Char('/') +
                    base + QLatin1String(".kvn");
     }
-    QString path = m_window.chooseSavePath(proposed);
+    QString path = m_session.chooseSavePath(proposed);
     if (path.isEmpty()) {
-        m_window.showStatusMessage(MainWindow::tr("Save cancelled."), StatusMessageMs);
+        m_session.showStatusMessage(tr("Save cancelled."), StatusMessageMs);
         return false;
     }
     if (QFileInfo(path).suffix().isEmpty())
@@ -156,31 +144,28 @@ bool ProjectFileFlow::saveProjectAs()
 
 bool ProjectFileFlow::saveProjectTo(const QString &path)
 {
-    m_window.m_selection->settle();
+    m_session.settleStagedWork();
     // The worker writes a copy, so the document is never read off the main thread.
-    auto snapshot = std::make_shared<const Project>(m_window.m_project);
-    const ProjectFileResult result =
-        m_window.runProjectFileTask(MainWindow::tr("Saving %1...").arg(QFileInfo(path).fileName()),
-                                    [snapshot, path](const auto &progress) {
-                                        return saveProjectFile(*snapshot, path, progress);
-                                    });
+    auto snapshot = std::make_shared<const Project>(m_session.project());
+    const ProjectFileResult result = m_session.runProjectFileTask(
+        tr("Saving %1...").arg(QFileInfo(path).fileName()), [snapshot, path](const auto &progress) {
+            return saveProjectFile(*snapshot, path, progress);
+        });
     if (result.ok) {
-        m_window.m_projectPath = path;
-        m_window.m_proposedName.clear();
         LastFolders::storeDir(QLatin1String(LastFolders::ProjectKey), path);
         RecentProjects::addRecent(path);
-        m_window.m_project.history().markClean();
-        m_window.updateWindowTitle();
-        m_window.showStatusMessage(MainWindow::tr("Saved %1.").arg(QFileInfo(path).fileName()),
-                                   StatusMessageMs);
+        m_session.project().history().markClean();
+        m_session.setProjectPath(path);
+        m_session.showStatusMessage(tr("Saved %1.").arg(QFileInfo(path).fileName()),
+                                    StatusMessageMs);
         return true;
     }
     if (result.cancelled) {
-        m_window.showStatusMessage(MainWindow::tr("Save cancelled."), StatusMessageMs);
+        m_session.showStatusMessage(tr("Save cancelled."), StatusMessageMs);
         return false;
     }
-    QMessageBox::warning(&m_window, MainWindow::tr("KORVEN"),
-                         MainWindow::tr("Could not save %1: %2")
-                             .arg(QDir::toNativeSeparators(path), result.errorMessage));
+    QMessageBox::warning(
+        m_session.dialogParent(), tr("KORVEN"),
+        tr("Could not save %1: %2").arg(QDir::toNativeSeparators(path), result.errorMessage));
     return false;
 }

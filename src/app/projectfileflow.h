@@ -2,16 +2,19 @@
 
 #include "history/projectfileresult.h"
 
+#include <QCoreApplication>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 
-// Opening and saving projects from the window: the modified prompt, the
-// choosers, the background task and what the window shows afterwards.
+// Opening and saving projects: the modified prompt, the choosers, the
+// background task and what the session shows afterwards.
 class ProjectFileFlow
 {
+    Q_DECLARE_TR_FUNCTIONS(ProjectFileFlow)
+
 public:
-    explicit ProjectFileFlow(MainWindow &window) : m_window(window) {}
+    explicit ProjectFileFlow(EditorSession &session) : m_session(session) {}
 
     static QString projectFilter();
 
@@ -25,5 +28,5 @@ public:
     bool saveProjectTo(const QString &path);
 
 private:
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

@@ -1,12 +1,13 @@
 #include "referenceimportflow.h"
 
+#include "editorsession.h"
 #include "imagescaling.h"
 #include "lastfolders.h"
 #include "mainactions.h"
-#include "mainwindow.h"
 
 #include "canvas/canvasarea.h"
 #include "conversion/imageconverter.h"
+#include "document/project.h"
 
 #include <QAction>
 #include <QDir>
@@ -24,7 +25,7 @@ constexpr int StatusMessageMs = 5000;
 
 void ReferenceImportFlow::run()
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     const auto cancelled = [&] {
         w.showStatusMessage(tr("Reference image import cancelled."), StatusMessageMs);
     };
@@ -32,7 +33,7 @@ void ReferenceImportFlow::run()
     for (const QByteArray &format : QImageReader::supportedImageFormats())
         patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
     const QString path = QFileDialog::getOpenFileName(
-        &w, tr("Import Reference Image"),
+        w.dialogParent(), tr("Import Reference Image"),
         LastFolders::lastDir(QLatin1String(LastFolders::ReferenceImageKey)),
         tr("Images (%1);;All Files (*)").arg(patterns.join(QLatin1Char(' '))));
     if (path.isEmpty()) {
@@ -44,7 +45,7 @@ void ReferenceImportFlow::run()
     const QImage image = reader.read();
     if (image.isNull()) {
         QMessageBox::warning(
-            &w, tr("KORVEN"),
+            w.dialogParent(), tr("KORVEN"),
             tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), reader.errorString()));
         return;
     }
@@ -53,7 +54,7 @@ void ReferenceImportFlow::run()
     QImage reference = image;
     if (image.size() != target) {
         const ImageScaling::Answer answer = ImageScaling::askScaling(
-            &w, QFileInfo(path).fileName(), image.size(), target, tr("empty"));
+            w.dialogParent(), QFileInfo(path).fileName(), image.size(), target, tr("empty"));
         if (!answer.accepted) {
             cancelled();
             return;
@@ -61,9 +62,10 @@ void ReferenceImportFlow::run()
         reference = ImageScaling::scaleToCanvas(image, target, answer.keepAspect, Qt::transparent,
                                                 ImageScaling::smoothScalingEnabled());
     }
-    w.m_canvas->setReferenceImage(reference);
-    w.refreshActionRules();
-    QAction *show = w.m_actions->action(QStringLiteral("showReferenceLayer"));
+    w.canvas()->setReferenceImage(reference);
+    // The reference layer's entries follow whether there is a picture.
+    w.documentChanged();
+    QAction *show = w.menuActions()->action(QStringLiteral("showReferenceLayer"));
     if (!show->isChecked())
         show->trigger();
 }

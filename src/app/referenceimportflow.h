@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-class MainWindow;
+class EditorSession;
 
 // Import Reference Image: a picture shown over the artwork to trace, fitted
 // to the canvas's on-screen size; it never enters the document.
@@ -11,10 +11,10 @@ class ReferenceImportFlow
     Q_DECLARE_TR_FUNCTIONS(ReferenceImportFlow)
 
 public:
-    explicit ReferenceImportFlow(MainWindow &window) : m_window(window) {}
+    explicit ReferenceImportFlow(EditorSession &session) : m_session(session) {}
 
     void run();
 
 private:
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

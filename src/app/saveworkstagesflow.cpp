@@ -1,12 +1,12 @@
 #include "saveworkstagesflow.h"
 
+#include "editorsession.h"
 #include "exportimageflow.h"
 #include "filetaskbusy.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
 #include "saveworkstagesdialog.h"
 
-#include "canvas/canvasarea.h"
+#include "document/project.h"
 #include "exchange/workstagesequence.h"
 
 #include <QApplication>
@@ -24,11 +24,11 @@ constexpr int StatusMessageMs = 5000;
 
 void SaveWorkstagesFlow::run()
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     if (w.isFileTaskBusy())
         return;
     // As for a save: the last frame shows what the canvas shows.
-    w.canvas()->settleStagedWork();
+    w.settleStagedWork();
     const Project &project = w.project();
     const int total = project.history().workstageCount();
     if (total < 2)
@@ -36,19 +36,20 @@ void SaveWorkstagesFlow::run()
     const auto cancelled = [&] {
         w.showStatusMessage(tr("Saving workstages cancelled."), StatusMessageMs);
     };
-    SaveWorkstagesDialog dialog(total, &w);
+    SaveWorkstagesDialog dialog(total, w.dialogParent());
     if (dialog.exec() != QDialog::Accepted) {
         cancelled();
         return;
     }
     bool borders = false;
     if (project.hasBorderFrame() &&
-        !ExportImageFlow::askIncludeBorders(&w, tr("Save Workstages"), borders)) {
+        !ExportImageFlow::askIncludeBorders(w.dialogParent(), tr("Save Workstages"), borders)) {
         cancelled();
         return;
     }
     const QString folder = QFileDialog::getExistingDirectory(
-        &w, tr("Save Workstages"), LastFolders::lastDir(QLatin1String(LastFolders::WorkstagesKey)));
+        w.dialogParent(), tr("Save Workstages"),
+        LastFolders::lastDir(QLatin1String(LastFolders::WorkstagesKey)));
     if (folder.isEmpty()) {
         cancelled();
         return;
@@ -59,7 +60,8 @@ void SaveWorkstagesFlow::run()
                                                        : WorkstageSequence::Reduction::Uniform);
     // Undo, redo and the file commands wait until the frames are written.
     const FileTaskBusy busy(&w);
-    QProgressDialog progress(tr("Saving workstages..."), tr("Cancel"), 0, int(frames.size()), &w);
+    QProgressDialog progress(tr("Saving workstages..."), tr("Cancel"), 0, int(frames.size()),
+                             w.dialogParent());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
     const WorkstageSequence::Result result = WorkstageSequence::write(
@@ -70,7 +72,7 @@ void SaveWorkstagesFlow::run()
         });
     progress.reset();
     if (!result.error.isEmpty()) {
-        QMessageBox::warning(&w, tr("KORVEN"), result.error);
+        QMessageBox::warning(w.dialogParent(), tr("KORVEN"), result.error);
         return;
     }
     const int n = int(frames.size());

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-class MainWindow;
+class EditorSession;
 
 // Save Workstages: the chosen workstages replayed into a numbered PNG
 // sequence in a folder, behind a progress dialog that can stop it.
@@ -11,10 +11,10 @@ class SaveWorkstagesFlow
     Q_DECLARE_TR_FUNCTIONS(SaveWorkstagesFlow)
 
 public:
-    explicit SaveWorkstagesFlow(MainWindow &window) : m_window(window) {}
+    explicit SaveWorkstagesFlow(EditorSession &session) : m_session(session) {}
 
     void run();
 
 private:
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

@@ -1,11 +1,12 @@
 #include "scriptflow.h"
 
+#include "editorsession.h"
 #include "filetaskinputblocker.h"
 #include "mainactions.h"
-#include "mainwindow.h"
 
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
+#include "document/project.h"
 #include "script/scriptrunner.h"
 
 #include <QAction>
@@ -58,24 +59,24 @@ bool sameNode(const HistoryNode &a, const HistoryNode &b)
 
 } // namespace
 
-ScriptFlow::ScriptFlow(MainWindow *window, QMenu *menu)
-    : QObject(window), m_window(window), m_menu(menu)
+ScriptFlow::ScriptFlow(EditorSession *session, QMenu *menu)
+    : QObject(session->dialogParent()), m_session(session), m_menu(menu)
 {
-    m_pane = new QDockWidget(tr("Script Console"), window);
+    m_pane = new QDockWidget(tr("Script Console"), session->dialogParent());
     m_pane->setObjectName(QStringLiteral("scriptConsole"));
     m_console = new QPlainTextEdit(m_pane);
     m_console->setReadOnly(true);
     m_console->setObjectName(QStringLiteral("scriptConsoleText"));
     m_console->setMaximumBlockCount(5000);
     m_pane->setWidget(m_console);
-    window->addDockWidget(Qt::BottomDockWidgetArea, m_pane);
     m_pane->hide();
     if (m_menu)
         connect(m_menu, &QMenu::aboutToShow, this, &ScriptFlow::fillMenu);
     fillMenu();
-    m_undoText = window->m_actions->action(QStringLiteral("undo"))->text();
-    m_redoText = window->m_actions->action(QStringLiteral("redo"))->text();
-    if (QAction *edit = window->m_actions->action(QStringLiteral("editMenu")); edit && edit->menu())
+    const MainActions *actions = session->menuActions();
+    m_undoText = actions->action(QStringLiteral("undo"))->text();
+    m_redoText = actions->action(QStringLiteral("redo"))->text();
+    if (QAction *edit = actions->action(QStringLiteral("editMenu")); edit && edit->menu())
         connect(edit->menu(), &QMenu::aboutToShow, this, &ScriptFlow::nameUndoSteps);
 }
 
@@ -89,14 +90,16 @@ QString ScriptFlow::runTitle(const HistoryNode &node) const
 
 void ScriptFlow::nameUndoSteps()
 {
-    const History &history = m_window->project().history();
+    const History &history = m_session->project().history();
     const QString undone =
         history.canUndo() ? runTitle(history.nodes().at(history.position() - 1)) : QString();
     const QString redone =
         history.canRedo() ? runTitle(history.nodes().at(history.position())) : QString();
-    m_window->m_actions->action(QStringLiteral("undo"))
+    m_session->menuActions()
+        ->action(QStringLiteral("undo"))
         ->setText(undone.isEmpty() ? m_undoText : tr("Undo %1").arg(undone));
-    m_window->m_actions->action(QStringLiteral("redo"))
+    m_session->menuActions()
+        ->action(QStringLiteral("redo"))
         ->setText(redone.isEmpty() ? m_redoText : tr("Redo %1").arg(redone));
 }
 
@@ -145,8 +148,9 @@ void ScriptFlow::appendConsole(const QString &text)
 
 void ScriptFlow::chooseAndRun()
 {
-    const QString path = QFileDialog::getOpenFileName(m_window, tr("Run Script"), userFolder(),
-                                                      tr("Lua scripts (*.lua);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(m_session->dialogParent(), tr("Run Script"), userFolder(),
+                                     tr("Lua scripts (*.lua);;All files (*)"));
     if (!path.isEmpty())
         runScript(path);
 }
@@ -158,17 +162,17 @@ void ScriptFlow::openFolder()
 
 void ScriptFlow::runScript(const QString &path)
 {
-    if (!m_window->wholeCanvasEditAllowed())
+    if (!m_session->wholeCanvasEditAllowed())
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_window->showStatusMessage(tr("Cannot read %1.").arg(QFileInfo(path).fileName()), 5000);
+        m_session->showStatusMessage(tr("Cannot read %1.").arg(QFileInfo(path).fileName()), 5000);
         return;
     }
     const QByteArray source = file.readAll();
     const QString title = ScriptRunner::scriptTitle(path, source);
 
-    CanvasArea *canvas = m_window->canvas();
+    CanvasArea *canvas = m_session->canvas();
     ScriptEnvironment env;
     env.name = QFileInfo(path).fileName();
     env.folder = path.startsWith(u':') ? QString() : QFileInfo(path).absolutePath();
@@ -181,7 +185,7 @@ void ScriptFlow::runScript(const QString &path)
     env.selection = canvas->selectTool()->selection();
     if (ScriptRunner::wantsPicture(source)) {
         const QString picture = QFileDialog::getOpenFileName(
-            m_window, tr("Picture for %1").arg(title), QString(),
+            m_session->dialogParent(), tr("Picture for %1").arg(title), QString(),
             tr("Pictures (*.png *.jpg *.jpeg *.bmp *.gif);;All files (*)"));
         if (picture.isEmpty())
             return;
@@ -189,7 +193,7 @@ void ScriptFlow::runScript(const QString &path)
     }
 
     appendConsole(tr("Running %1...").arg(title));
-    m_window->runWholeCanvasEdit([&]() -> QRect {
+    m_session->runWholeCanvasEdit([&]() -> QRect {
         auto cancel = std::make_shared<std::atomic_bool>(false);
         env.cancel = cancel.get();
         // Lines gather on the worker and reach the console in batches, so
@@ -228,7 +232,8 @@ void ScriptFlow::runScript(const QString &path)
                 QMetaObject::invokeMethod(self, flush, Qt::QueuedConnection);
             }
         };
-        QProgressDialog dialog(tr("Running %1...").arg(title), tr("Cancel"), 0, 0, m_window);
+        QProgressDialog dialog(tr("Running %1...").arg(title), tr("Cancel"), 0, 0,
+                               m_session->dialogParent());
         dialog.setWindowTitle(QStringLiteral("KORVEN"));
         dialog.setWindowModality(Qt::ApplicationModal);
         dialog.setMinimumDuration(ProgressDelayMs);
@@ -237,7 +242,7 @@ void ScriptFlow::runScript(const QString &path)
         QEventLoop loop;
         connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
         connect(&dialog, &QProgressDialog::canceled, &loop, [cancel] { *cancel = true; });
-        const Project copy = m_window->project();
+        const Project copy = m_session->project();
         QFuture<ScriptOutcome> future =
             QtConcurrent::run(QThreadPool::globalInstance(), [copy, source, env, cancel] {
                 return ScriptRunner::execute(copy, source, env);
@@ -252,19 +257,19 @@ void ScriptFlow::runScript(const QString &path)
         if (!outcome.ok()) {
             if (outcome.status == ScriptOutcome::Status::Cancelled) {
                 appendConsole(tr("%1 was cancelled; nothing changed.").arg(title));
-                m_window->showStatusMessage(tr("Script cancelled."), 5000);
+                m_session->showStatusMessage(tr("Script cancelled."), 5000);
             } else {
                 appendConsole(outcome.message);
-                m_window->showStatusMessage(tr("%1 failed: %2").arg(title, outcome.message), 5000);
+                m_session->showStatusMessage(tr("%1 failed: %2").arg(title, outcome.message), 5000);
             }
             return QRect();
         }
         if (outcome.refusedPixels > 0)
             appendConsole(
                 tr("%n pixel(s) refused by the colour rules.", nullptr, outcome.refusedPixels));
-        const QRect changed = ScriptRunner::apply(m_window->project(), outcome);
+        const QRect changed = ScriptRunner::apply(m_session->project(), outcome);
         if (!changed.isEmpty()) {
-            const History &history = m_window->project().history();
+            const History &history = m_session->project().history();
             m_runs.append({history.nodes().at(history.position() - 1), title});
             if (m_runs.size() > RememberedRuns)
                 m_runs.removeFirst();
@@ -273,7 +278,7 @@ void ScriptFlow::runScript(const QString &path)
             appendConsole(tr("%1 changed nothing.").arg(title));
         } else {
             appendConsole(tr("%1 done: one undo step.").arg(title));
-            m_window->showStatusMessage(tr("Ran %1.").arg(title), 5000);
+            m_session->showStatusMessage(tr("Ran %1.").arg(title), 5000);
         }
         return changed;
     });

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 class QDockWidget;
 class QMenu;
 class QPlainTextEdit;
@@ -15,21 +15,19 @@ class QPlainTextEdit;
 // The Scripts menu and its runs: lists the bundled scripts and those of the
 // user's script folder, runs one on a worker against a copy of the document
 // behind a progress dialog with Cancel, and adopts a finished run as one
-// undo step. print output and errors go to the script console pane.
+// undo step. print output and errors go to the script console pane, which
+// the window docks.
 class ScriptFlow : public QObject
 {
     Q_OBJECT
 
 public:
-    ScriptFlow(MainWindow *window, QMenu *menu);
+    ScriptFlow(EditorSession *session, QMenu *menu);
 
     // The user's script folder, made on first use.
     static QString userFolder();
     // Runs the script at `path` (a file or a bundled resource).
     void runScript(const QString &path);
-    // Asks for a script file and runs it.
-    void chooseAndRun();
-    void openFolder();
     QPlainTextEdit *console() const { return m_console; }
     QDockWidget *consolePane() const { return m_pane; }
 
@@ -37,12 +35,17 @@ public:
     // or bring back, while that run is where they act.
     void nameUndoSteps();
 
+public slots:
+    // Asks for a script file and runs it.
+    void chooseAndRun();
+    void openFolder();
+
 private:
     void fillMenu();
     void appendConsole(const QString &text);
     QString runTitle(const HistoryNode &node) const;
 
-    MainWindow *m_window = nullptr;
+    EditorSession *m_session = nullptr;
     QPointer<QMenu> m_menu;
     QDockWidget *m_pane = nullptr;
     QPlainTextEdit *m_console = nullptr;

@@ -16,10 +16,16 @@ public:
     explicit SelectionCommands(CanvasArea *canvas, QObject *parent = nullptr);
     void setActions(MainActions *actions) { m_actions = actions; }
 
+    void paste(bool transparent);
+
+public slots:
     void cut();
     void copy();
-    void paste(bool transparent);
+    void pasteOpaque() { paste(false); }
+    void pasteTransparent() { paste(true); }
     void selectAll();
+
+public:
     // A selection tool entry toggled: kind 1 rectangle, 2 lasso.
     void toolToggled(int kind, bool on);
     // Commits staged shapes and drops a floating selection, so the document

@@ -18,8 +18,12 @@ public:
     void toolToggled(bool on);
     // The shape menu's kind values 0..4.
     void setKind(int kind);
+
+public slots:
     void setFilled(bool filled);
     void commit();
+
+public:
     // Backs out of a gesture without asking; else asks before emptying a
     // non-empty stage. False when the artist chose to keep it.
     bool discard();

@@ -1,13 +1,13 @@
 #include "spriteimportflow.h"
 
+#include "editorsession.h"
 #include "importoptionsdialog.h"
 #include "importspritesdialog.h"
 #include "lastfolders.h"
-#include "mainwindow.h"
-#include "selectioncommands.h"
 #include "spriteimportoptionswidget.h"
 
 #include "canvas/canvasarea.h"
+#include "document/project.h"
 #include "exchange/spritefile.h"
 #include "rules/wholecanvasedits.h"
 
@@ -26,28 +26,28 @@ constexpr int StatusMessageMs = 5000;
 
 void SpriteImportFlow::run()
 {
-    MainWindow &w = m_window;
+    EditorSession &w = m_session;
     if (w.isFileTaskBusy() || !w.wholeCanvasEditAllowed() ||
         SpriteFile::spriteCapacity(w.project().layout()) == 0)
         return;
-    w.m_selection->settle();
+    w.settleStagedWork();
     const QString start = LastFolders::lastDir(QLatin1String(LastFolders::ImportSpritesKey));
-    const quint8 pen = quint8(w.m_canvas->penIndex());
+    const quint8 pen = quint8(w.canvas()->penIndex());
     const bool positions = w.project().layout() == CanvasLayout::TopBottomBorderSprites;
     QString path;
     SpriteAttributes convention = SpriteAttributes::Color;
     bool accepted = false;
     if (!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs)) {
-        path = QFileDialog::getOpenFileName(&w, tr("Import Sprites"), start,
+        path = QFileDialog::getOpenFileName(w.dialogParent(), tr("Import Sprites"), start,
                                             tr("Sprite Files (*.prg *.pmap);;All Files (*)"));
         if (!path.isEmpty()) {
             auto *options = new SpriteImportOptionsWidget(positions);
-            ImportOptionsDialog dialog(tr("Import Sprites"), options, &w);
+            ImportOptionsDialog dialog(tr("Import Sprites"), options, w.dialogParent());
             accepted = dialog.exec() == QDialog::Accepted;
             convention = options->convention();
         }
     } else {
-        ImportSpritesDialog dialog(&w, start, w.project(), pen);
+        ImportSpritesDialog dialog(w.dialogParent(), start, w.project(), pen);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             path = dialog.selectedFiles().constFirst();
             convention = dialog.convention();
@@ -61,7 +61,7 @@ void SpriteImportFlow::run()
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         QMessageBox::warning(
-            &w, tr("KORVEN"),
+            w.dialogParent(), tr("KORVEN"),
             tr("Could not load %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
@@ -70,12 +70,12 @@ void SpriteImportFlow::run()
     if (SpriteFile::readSpriteFile(file.readAll(), sprites, problem))
         problem = SpriteFile::capacityProblem(w.project(), sprites.size());
     if (!problem.isEmpty()) {
-        QMessageBox::warning(&w, tr("KORVEN"), problem);
+        QMessageBox::warning(w.dialogParent(), tr("KORVEN"), problem);
         return;
     }
     LastFolders::storeDir(QLatin1String(LastFolders::ImportSpritesKey), path);
     const Colormap strips = SpriteFile::spritesToStrips(w.project(), sprites, convention, pen);
-    w.runWholeCanvasEdit([&] { return importSprites(w.m_project, strips); });
+    w.runWholeCanvasEdit([&] { return importSprites(w.project(), strips); });
     w.showStatusMessage(
         tr("Imported %1 sprites from %2.").arg(sprites.size()).arg(QFileInfo(path).fileName()),
         StatusMessageMs);

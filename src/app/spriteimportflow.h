@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-class MainWindow;
+class EditorSession;
 
 // Import Sprites: choose a sheet and how its attribute bytes read, then
 // replace the border strips with it as one edit.
@@ -11,10 +11,10 @@ class SpriteImportFlow
     Q_DECLARE_TR_FUNCTIONS(SpriteImportFlow)
 
 public:
-    explicit SpriteImportFlow(MainWindow &window) : m_window(window) {}
+    explicit SpriteImportFlow(EditorSession &session) : m_session(session) {}
 
     void run();
 
 private:
-    MainWindow &m_window;
+    EditorSession &m_session;
 };

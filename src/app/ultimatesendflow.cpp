@@ -1,12 +1,12 @@
 #include "ultimatesendflow.h"
 
 #include "clashprompt.h"
+#include "editorsession.h"
 #include "filetaskbusy.h"
 #include "filetaskinputblocker.h"
-#include "mainwindow.h"
 #include "prgexportflow.h"
 
-#include "canvas/canvasarea.h"
+#include "document/project.h"
 #include "exchange/prgbuilder.h"
 #include "exchange/ultimateclient.h"
 
@@ -27,20 +27,23 @@ constexpr int StatusMs = 5000;
 
 } // namespace
 
-UltimateSendFlow::UltimateSendFlow(MainWindow *window) : QObject(window), m_window(window) {}
+UltimateSendFlow::UltimateSendFlow(EditorSession *session)
+    : QObject(session->dialogParent()), m_session(session)
+{
+}
 
 bool UltimateSendFlow::run()
 {
-    if (m_window->isFileTaskBusy())
+    if (m_session->isFileTaskBusy())
         return false;
     // As for a save: the device shows what the canvas shows.
-    m_window->canvas()->settleStagedWork();
+    m_session->settleStagedWork();
     const QString cancelled = tr("Send to the Ultimate device cancelled.");
-    if (!ClashPrompt::confirmClashFree(m_window, tr("to the Ultimate device"), cancelled))
+    if (!ClashPrompt::confirmClashFree(m_session, tr("to the Ultimate device"), cancelled))
         return false;
-    const FileTaskBusy busy(m_window);
+    const FileTaskBusy busy(m_session);
     const QByteArray prg =
-        PrgExportFlow::buildCheckedPrg(m_window, tr("Could not send to the Ultimate device."));
+        PrgExportFlow::buildCheckedPrg(m_session, tr("Could not send to the Ultimate device."));
     if (prg.isEmpty())
         return false;
 
@@ -53,7 +56,7 @@ bool UltimateSendFlow::run()
     const QString password = settings.value(QLatin1String(PasswordKey)).toString();
 
     QProgressDialog progress(tr("Sending to the Ultimate device at %1...").arg(host), tr("Cancel"),
-                             0, 3, m_window);
+                             0, 3, m_session->dialogParent());
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
@@ -74,7 +77,7 @@ bool UltimateSendFlow::run()
         show.stop();
         const bool wasShown = progress.isVisible();
         progress.hide();
-        QMessageBox::warning(m_window, tr("KORVEN"), text);
+        QMessageBox::warning(m_session->dialogParent(), tr("KORVEN"), text);
         if (!goingOn)
             return;
         if (wasShown)
@@ -85,7 +88,7 @@ bool UltimateSendFlow::run()
 
     // Nothing stays on the disk: the directory goes with this scope.
     QTemporaryDir temporary;
-    const QString path = temporary.filePath(m_window->baseExportName() + QStringLiteral(".prg"));
+    const QString path = temporary.filePath(m_session->baseExportName() + QStringLiteral(".prg"));
     {
         QFile file(path);
         if (!temporary.isValid() || !file.open(QIODevice::WriteOnly) ||
@@ -97,9 +100,9 @@ bool UltimateSendFlow::run()
         }
     }
     const PrgExportFlow::CompressOutcome crunched = PrgExportFlow::compressUnder(
-        progress, path, PrgBuilder::startAddress(m_window->project().layout()));
+        progress, path, PrgBuilder::startAddress(m_session->project().layout()));
     if (crunched.cancelled) {
-        m_window->showStatusMessage(cancelled, StatusMs);
+        m_session->showStatusMessage(cancelled, StatusMs);
         return false;
     }
     // An uncompressed program runs as well; the warning says how to start it.
@@ -139,11 +142,11 @@ bool UltimateSendFlow::run()
         progress.setValue(3);
         show.stop();
         progress.hide();
-        m_window->showStatusMessage(tr("Sent to the Ultimate device at %1.").arg(host), StatusMs);
+        m_session->showStatusMessage(tr("Sent to the Ultimate device at %1.").arg(host), StatusMs);
     } else if (progress.wasCanceled()) {
         show.stop();
         progress.hide();
-        m_window->showStatusMessage(cancelled, StatusMs);
+        m_session->showStatusMessage(cancelled, StatusMs);
     } else {
         warn(tr("Could not send to the Ultimate device at %1.\n%2").arg(host, error), false);
     }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class MainWindow;
+class EditorSession;
 
 // File -> Export to Ultimate Device: the clash prompt, the build with its
 // budget check, the cruncher run in a temporary directory, and the two
@@ -14,7 +14,7 @@ class UltimateSendFlow : public QObject
     Q_OBJECT
 
 public:
-    explicit UltimateSendFlow(MainWindow *window);
+    explicit UltimateSendFlow(EditorSession *session);
 
     // True when the device took the program.
     bool run();
@@ -27,5 +27,5 @@ public:
     static constexpr int ProgressDelayMs = 400;
 
 private:
-    MainWindow *m_window;
+    EditorSession *m_session;
 };

@@ -4,7 +4,9 @@
 
 #include <QList>
 
-// The eight canvases of File → New, with the main window slot that makes each.
+// The eight canvases of File → Presets, each with its menu text (translated
+// in the menus' context) and the normalised signature of the main window
+// slot that makes it.
 struct CanvasPreset {
     const char *text;
     const char *slot;

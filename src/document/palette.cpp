@@ -107,21 +107,3 @@ double colorDistance(double r, double g, double b, QRgb color, ColorMetric metri
         return 0.299 * dr * dr + 0.587 * dg * dg + 0.114 * db * db;
     return dr * dr + dg * dg + db * db;
 }
-
-int nearestCandidate(PaletteVariant variant, int index, const QList<int> &candidates)
-{
-    const QRgb from = paletteRgb(variant, index);
-    int best = -1;
-    double bestDistance = 0.0;
-    for (int candidate = 0; candidate < 16; ++candidate) {
-        if (!candidates.contains(candidate))
-            continue;
-        const double d = colorDistance(qRed(from), qGreen(from), qBlue(from),
-                                       paletteRgb(variant, candidate), ColorMetric::Euclidean);
-        if (best < 0 || d < bestDistance) {
-            best = candidate;
-            bestDistance = d;
-        }
-    }
-    return best;
-}

@@ -26,7 +26,3 @@ struct MetricPoint {
     double v[3];
 };
 MetricPoint metricPoint(double r, double g, double b, ColorMetric metric);
-// The candidate index nearest to colour `index` in Euclidean RGB of the variant;
-// candidates are walked in ascending order and the lower index wins a tie.
-// Returns -1 when there are no candidates.
-int nearestCandidate(PaletteVariant variant, int index, const QList<int> &candidates);

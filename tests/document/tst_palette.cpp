@@ -32,13 +32,6 @@ private slots:
         QCOMPARE(colorDistance(0, 10, 0, qRgb(0, 0, 0), ColorMetric::Weighted), 0.587 * 100);
         QCOMPARE(colorDistance(0, 0, 10, qRgb(0, 0, 0), ColorMetric::Weighted), 0.114 * 100);
     }
-    void nearestCandidate_data() { addTextRows("document/palette.txt", "nearest"); }
-    void nearestCandidate()
-    {
-        QFETCH(QStringList, row);
-        QCOMPARE(::nearestCandidate(row[0].toInt(), row[1].toInt(), intsOf(row[2])),
-                 row[3].toInt());
-    }
 };
 
 QTEST_APPLESS_MAIN(TestPalette)
