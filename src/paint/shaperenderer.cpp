@@ -114,16 +114,31 @@ QRect ShapeRenderer::paint(PaintPass &pass, const StagedShape &shape,
                                                 shape.textureMode, coverage);
             }
         }
-        // Every edge paints what the pen paints from the pixel its start lies
-        // in to the pixel its end lies in, with the nib's centre on the edge.
+        // Every edge paints what the pen paints along it, with the nib's
+        // centre on the edge.
         NibSweep nib;
         nib.width = brush.width;
         nib.shape = brush.shape;
         nib.mirrored = copy.mirrored;
         nib.angle = copy.mirrored ? copy.angle : -copy.angle;
+        // A line or path runs between the pixels the pen would put its nib
+        // in. A closed shape's edges run between the pixels their ends lie in,
+        // a point on a pixel edge going to the pixel on the centre's side, so
+        // a shape centred on a pixel paints the same pixels mirrored.
+        QPointF middle(shape.centre.x() / pixelWidth, shape.centre.y() * aspect);
+        if (!copy.isIdentity())
+            middle = copy.map(middle);
+        const auto pixelAlong = [](double v, double centre) {
+            const double edge = std::round(v);
+            if (std::abs(v - edge) < 1e-7)
+                return int(edge) - (edge > centre ? 1 : 0);
+            return int(std::floor(v));
+        };
         const auto pixelOf = [&](QPointF q) {
-            return QPoint(int(std::floor(q.x() - offset.x + 0.5)),
-                          int(std::floor(q.y() - offset.y + 0.5)));
+            if (!shape.isClosed())
+                return QPoint(int(std::floor(q.x() - offset.x + 0.5)),
+                              int(std::floor(q.y() - offset.y + 0.5)));
+            return QPoint(pixelAlong(q.x(), middle.x()), pixelAlong(q.y(), middle.y()));
         };
         const qsizetype n = points.size();
         const qsizetype edges = n == 1 ? 1 : (shape.isClosed() ? n : n - 1);
