@@ -143,9 +143,23 @@ QRect ShapeRenderer::paint(PaintPass &pass, const StagedShape &shape,
         const qsizetype n = points.size();
         const qsizetype edges = n == 1 ? 1 : (shape.isClosed() ? n : n - 1);
         for (qsizetype i = 0; i < edges; ++i) {
-            const QPointF a = points[i], b = points[(i + 1) % n];
-            const QRect bounds =
-                m_renderer.sweep(project, nib, a, b, pixelOf(a), pixelOf(b), antialiased);
+            QPointF a = points[i], b = points[(i + 1) % n];
+            QPoint pa = pixelOf(a), pb = pixelOf(b);
+            // The pen's line breaks a tie between two pixels across its
+            // shorter axis toward its end: a closed shape's edge ends on the
+            // side nearer the centre, so mirrored edges break ties alike.
+            if (shape.isClosed()) {
+                const bool across = std::abs(pb.x() - pa.x()) >= std::abs(pb.y() - pa.y());
+                const auto off = [&](QPoint p) {
+                    return across ? std::abs(p.y() + 0.5 - middle.y())
+                                  : std::abs(p.x() + 0.5 - middle.x());
+                };
+                if (off(pa) < off(pb)) {
+                    std::swap(a, b);
+                    std::swap(pa, pb);
+                }
+            }
+            const QRect bounds = m_renderer.sweep(project, nib, a, b, pa, pb, antialiased);
             if (bounds.isEmpty())
                 continue;
             if (area)

@@ -104,25 +104,23 @@ private slots:
     }
     void shapeProperties()
     {
-        // Seeded random rectangles and ellipses dragged from one pixel centre
-        // to another an even number of pixels away, so the centre sits on a
+        // Rectangles and ellipses dragged from one pixel centre to another
+        // an even number of pixels away, so the centre sits on a
         // pixel: the mask mirrors about it (and a circle turns a quarter onto
         // itself), an open outline is one 8-connected ring lying within the
         // filled shape, the filled shape has no holes, and a one-pixel
         // outline spans exactly the pixels from press to release.
         QRandomGenerator random(53);
-        for (int round = 0; round < 120; ++round) {
-            const bool circle = random.bounded(2);
+        // Every half size from 1 to 12 across and down, in both kinds.
+        for (int round = 0; round < 288; ++round) {
+            const bool circle = round % 2;
             const int width = 1 + random.bounded(4);
             const QPoint press(30 + random.bounded(40), 30 + random.bounded(40));
-            QPoint drag(2 * random.bounded(-12, 13), 2 * random.bounded(-12, 13));
-            if (circle && random.bounded(2))
-                drag.setY(drag.y() < 0 ? -std::abs(drag.x()) : std::abs(drag.x()));
+            const QPoint drag((random.bounded(2) ? 2 : -2) * (1 + round / 2 % 12),
+                              (random.bounded(2) ? 2 : -2) * (1 + round / 24));
             const QPointF p = QPointF(press) + QPointF(0.5, 0.5), q = p + QPointF(drag);
             StagedShape s =
                 shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle, (q - p) / 2.0);
-            if (std::abs(s.halfSize.x()) < 1 || std::abs(s.halfSize.y()) < 1)
-                continue;
             s.centre = (p + q) / 2.0;
             s.width = width;
             const QPoint c = press + drag / 2;
