@@ -106,25 +106,29 @@ private slots:
     {
         // Rectangles and ellipses dragged from one pixel centre to another
         // an even number of pixels away, so the centre sits on a
-        // pixel: the mask mirrors about it (and a circle turns a quarter onto
-        // itself), an open outline is one 8-connected ring lying within the
+        // pixel: the mask mirrors about it (and a hires circle turns a quarter
+        // onto itself), an open outline is one 8-connected ring lying within the
         // filled shape, the filled shape has no holes, and a one-pixel
         // outline spans exactly the pixels from press to release.
         QRandomGenerator random(53);
-        // Every half size from 1 to 12 across and down, in both kinds.
-        for (int round = 0; round < 288; ++round) {
-            const bool circle = round % 2;
+        // Every half size from 1 to 12 across and down, in both kinds and modes.
+        for (int round = 0; round < 576; ++round) {
+            const bool circle = round % 2, hires = round < 288;
             const int width = 1 + random.bounded(4);
             const QPoint press(30 + random.bounded(40), 30 + random.bounded(40));
             const QPoint drag((random.bounded(2) ? 2 : -2) * (1 + round / 2 % 12),
-                              (random.bounded(2) ? 2 : -2) * (1 + round / 24));
+                              (random.bounded(2) ? 2 : -2) * (1 + round / 24 % 12));
             const QPointF p = QPointF(press) + QPointF(0.5, 0.5), q = p + QPointF(drag);
             StagedShape s =
                 shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle, (q - p) / 2.0);
             s.centre = (p + q) / 2.0;
+            // A multicolor pixel is two display units wide.
+            s.centre.rx() *= hires ? 1 : 2;
+            s.halfSize.rx() *= hires ? 1 : 2;
             s.width = width;
             const QPoint c = press + drag / 2;
-            Desk open(CanvasMode::Hires), filled(CanvasMode::Hires);
+            const CanvasMode mode = hires ? CanvasMode::Hires : CanvasMode::Multicolor;
+            Desk open(mode), filled(mode);
             const Pixels ring = paintedPixels(open, open.paint(s));
             s.filled = true;
             const QRect filledRect = filled.paint(s);
@@ -135,7 +139,7 @@ private slots:
                 for (const auto &[x, y] : set) {
                     QVERIFY2(set.contains({2 * c.x() - x, y}), qPrintable(what));
                     QVERIFY2(set.contains({x, 2 * c.y() - y}), qPrintable(what));
-                    if (circle && square)
+                    if (circle && square && hires)
                         QVERIFY2(set.contains({c.x() + y - c.y(), c.y() - (x - c.x())}),
                                  qPrintable(what));
                 }
