@@ -114,23 +114,52 @@ QRect ShapeRenderer::paint(PaintPass &pass, const StagedShape &shape,
                                                 shape.textureMode, coverage);
             }
         }
-        // Every edge paints what the pen paints from the pixel its start lies
-        // in to the pixel its end lies in, with the nib's centre on the edge.
+        // Every edge paints what the pen paints along it, with the nib's
+        // centre on the edge.
         NibSweep nib;
         nib.width = brush.width;
         nib.shape = brush.shape;
         nib.mirrored = copy.mirrored;
         nib.angle = copy.mirrored ? copy.angle : -copy.angle;
+        // A line or path runs between the pixels the pen would put its nib
+        // in. A closed shape's edges run between the pixels their ends lie in,
+        // a point on a pixel edge going to the pixel on the centre's side, so
+        // a shape centred on a pixel paints the same pixels mirrored.
+        QPointF middle(shape.centre.x() / pixelWidth, shape.centre.y() * aspect);
+        if (!copy.isIdentity())
+            middle = copy.map(middle);
+        const auto pixelAlong = [](double v, double centre) {
+            const double edge = std::round(v);
+            if (std::abs(v - edge) < 1e-7)
+                return int(edge) - (edge > centre ? 1 : 0);
+            return int(std::floor(v));
+        };
         const auto pixelOf = [&](QPointF q) {
-            return QPoint(int(std::floor(q.x() - offset.x + 0.5)),
-                          int(std::floor(q.y() - offset.y + 0.5)));
+            if (!shape.isClosed())
+                return QPoint(int(std::floor(q.x() - offset.x + 0.5)),
+                              int(std::floor(q.y() - offset.y + 0.5)));
+            return QPoint(pixelAlong(q.x(), middle.x()), pixelAlong(q.y(), middle.y()));
         };
         const qsizetype n = points.size();
         const qsizetype edges = n == 1 ? 1 : (shape.isClosed() ? n : n - 1);
         for (qsizetype i = 0; i < edges; ++i) {
-            const QPointF a = points[i], b = points[(i + 1) % n];
-            const QRect bounds =
-                m_renderer.sweep(project, nib, a, b, pixelOf(a), pixelOf(b), antialiased);
+            QPointF a = points[i], b = points[(i + 1) % n];
+            QPoint pa = pixelOf(a), pb = pixelOf(b);
+            // The pen's line breaks a tie between two pixels across its
+            // shorter axis toward its end: a closed shape's edge ends on the
+            // side nearer the centre, so mirrored edges break ties alike.
+            if (shape.isClosed()) {
+                const bool across = std::abs(pb.x() - pa.x()) >= std::abs(pb.y() - pa.y());
+                const auto off = [&](QPoint p) {
+                    return across ? std::abs(p.y() + 0.5 - middle.y())
+                                  : std::abs(p.x() + 0.5 - middle.x());
+                };
+                if (off(pa) < off(pb)) {
+                    std::swap(a, b);
+                    std::swap(pa, pb);
+                }
+            }
+            const QRect bounds = m_renderer.sweep(project, nib, a, b, pa, pb, antialiased);
             if (bounds.isEmpty())
                 continue;
             if (area)

@@ -123,11 +123,20 @@ QPolygonF StagedShape::localOutline() const
         break;
     }
     case ShapeKind::Circle: {
-        const int n = std::clamp(
-            int(std::ceil(std::max(std::abs(hx), std::abs(hy)) * 2 * M_PI / 1.2)), 16, 256);
-        for (int i = 0; i < n; ++i) {
-            const double t = i * 2 * M_PI / n;
-            out << QPointF(hx * std::cos(t), hy * std::sin(t));
+        // A whole number of points per quarter, each quarter and each half
+        // quarter the exact mirror of the next, so a circle centred on a
+        // pixel paints the same pixels mirrored and turned a quarter.
+        const int quarter = std::clamp(
+            int(std::ceil(std::max(std::abs(hx), std::abs(hy)) * (M_PI / 2) / 1.2)), 4, 64);
+        const double step = (M_PI / 2) / quarter;
+        for (int i = 0; i < 4 * quarter; ++i) {
+            const int k = i % quarter;
+            const bool upper = 2 * k > quarter;
+            const double t = (upper ? quarter - k : k) * step;
+            const double c = upper ? std::sin(t) : std::cos(t);
+            const double s = upper ? std::cos(t) : std::sin(t);
+            const double turned[4][2] = {{c, s}, {-s, c}, {-c, -s}, {s, -c}};
+            out << QPointF(hx * turned[i / quarter][0], hy * turned[i / quarter][1]);
         }
         break;
     }

@@ -77,31 +77,47 @@ QRect assignColorSlot(Project &project, ColorSlot slot, quint8 color)
     HistoryNode node;
     changeSlot(project, node, slot, color);
 
+    // A slot's pixels follow it only where the slot is a colour the units
+    // share. Hires sprites share only the border (the strips) or their
+    // border's background: there the multicolor slots govern nothing, and
+    // the background does not reach the strips. Following elsewhere would
+    // turn shared pixels into a second free colour, or repaint locked pixels.
     const bool side = project.layout() == CanvasLayout::SideBorderSprites;
+    const bool multi = project.mode() == CanvasMode::Multicolor;
     const QRect left = project.regionRect(RegionKind::LeftStrip);
     const QRect right = project.regionRect(RegionKind::RightStrip);
+    const QRect top = project.regionRect(RegionKind::TopBorder);
+    const QRect bottom = project.regionRect(RegionKind::BottomBorder);
     QList<QRect> areas;
     switch (slot) {
     case ColorSlot::Background:
-        areas << (side ? project.colormap().rect() : project.regionRect(RegionKind::Bitmap));
+        areas << (side && multi ? project.colormap().rect()
+                                : project.regionRect(RegionKind::Bitmap));
         break;
     case ColorSlot::Border:
-        if (side && project.mode() == CanvasMode::Hires)
+        if (side && !multi)
             areas << left << right << project.lockedRects();
         break;
     case ColorSlot::SpriteMulticolor0:
     case ColorSlot::SpriteMulticolor1:
-        areas << left << right;
+        if (multi)
+            areas << left << right;
         break;
     case ColorSlot::TopBackground:
+        areas << top;
+        break;
     case ColorSlot::TopMulticolor0:
     case ColorSlot::TopMulticolor1:
-        areas << project.regionRect(RegionKind::TopBorder);
+        if (multi)
+            areas << top;
         break;
     case ColorSlot::BottomBackground:
+        areas << bottom;
+        break;
     case ColorSlot::BottomMulticolor0:
     case ColorSlot::BottomMulticolor1:
-        areas << project.regionRect(RegionKind::BottomBorder);
+        if (multi)
+            areas << bottom;
         break;
     }
     QRect changed;

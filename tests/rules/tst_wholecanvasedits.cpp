@@ -86,7 +86,13 @@ class TestWholeCanvasEdits : public QObject
     Q_OBJECT
 
 private slots:
-    void editsKeepTheRules_data() { addSeedRows("KORVEN_EDIT_SOAK", 24, 7919); }
+    void editsKeepTheRules_data()
+    {
+        addSeedRows("KORVEN_EDIT_SOAK", 24, 7919);
+        // Long soaks found these: slot assignment on hires side canvases.
+        for (quint32 n : {240u, 252u})
+            QTest::addRow("found seed %u", n) << n * 7919;
+    }
     void editsKeepTheRules()
     {
         QFETCH(quint32, seed);
@@ -216,6 +222,14 @@ private slots:
         // The border colour recolours the strips and the locked pixels.
         assignColorSlot(hires, ColorSlot::Border, 9);
         QCOMPARE(hires.colormap().pixel(hires.width() - 1, 0), quint8(9));
+        // Hires strips share only the border, so a background or sprite
+        // multicolor of the same colour moves no strip or locked pixel.
+        const Colormap kept = hires.colormap();
+        for (ColorSlot s : {ColorSlot::SpriteMulticolor0, ColorSlot::Background}) {
+            hires.setSlot(s, 9);
+            assignColorSlot(hires, s, 12);
+            QCOMPARE(hires.colormap(), kept);
+        }
 
         Project top(CanvasMode::Multicolor, -1, -1,
                     LayoutSpec{CanvasLayout::TopBottomBorderSprites});
