@@ -8,6 +8,7 @@
 #include "canvas/canvasarea.h"
 #include "conversion/imageconverter.h"
 #include "convert/convertimagedialog.h"
+#include "paint/paintsettings.h"
 #include "rules/wholecanvasedits.h"
 #include "widgets/colorassignmentwidget.h"
 #include "widgets/palettewidget.h"
@@ -77,8 +78,8 @@ void ConvertImageFlow::addColorWidgets(ConvertImageDialog &dialog) const
 {
     // Both show and edit the dialog's working copy, never the document.
     auto *palette = new PaletteWidget(dialog.workingCopy(), &dialog);
-    palette->setPrimaryIndex(m_window.canvas()->penIndex());
-    palette->setSecondaryIndex(m_window.canvas()->secondaryIndex());
+    palette->setPrimaryIndex(m_window.paintSettings()->penIndex());
+    palette->setSecondaryIndex(m_window.paintSettings()->secondaryIndex());
     auto *slotBar = new ColorAssignmentWidget(dialog.workingCopy(), &dialog);
     QObject::connect(slotBar, &ColorAssignmentWidget::slotClicked, &dialog,
                      [&dialog, palette](ColorSlot slot, Qt::MouseButton button) {

@@ -45,8 +45,10 @@ bool sameValue(double a, double b)
 
 } // namespace
 
-MainActions::MainActions(QWidget *window, QObject *canvas, QMenuBar *menuBar)
-    : QObject(window), m_window(window), m_canvas(canvas), m_menuBar(menuBar)
+MainActions::MainActions(QWidget *window, QObject *canvas, QObject *paintSettings,
+                         QMenuBar *menuBar)
+    : QObject(window), m_window(window), m_canvas(canvas), m_paintSettings(paintSettings),
+      m_menuBar(menuBar)
 {
     for (const MenuEntry &entry : MenuTable::entries()) {
         addEntry(entry);
@@ -148,6 +150,8 @@ QObject *MainActions::receiver(EntryTarget target) const
     switch (target) {
     case EntryTarget::Canvas:
         return m_canvas;
+    case EntryTarget::Paint:
+        return m_paintSettings;
     case EntryTarget::Application:
         return qApp;
     case EntryTarget::Window:

@@ -16,14 +16,15 @@ class QMenuBar;
 class QWidget;
 
 // Builds the main window's menus and hidden actions from the menu table,
-// wires each entry to its slot on the window, the canvas or the application,
+// wires each entry to its slot on the window, the canvas, the paint settings
+// or the application,
 // and keeps the enabling rules and the persisted check states.
 class MainActions : public QObject
 {
     Q_OBJECT
 
 public:
-    MainActions(QWidget *window, QObject *canvas, QMenuBar *menuBar);
+    MainActions(QWidget *window, QObject *canvas, QObject *paintSettings, QMenuBar *menuBar);
 
     // By object name; sub-menus answer with their menu action.
     QAction *action(const QString &name) const;
@@ -55,6 +56,7 @@ private:
 
     QWidget *m_window = nullptr;
     QObject *m_canvas = nullptr;
+    QObject *m_paintSettings = nullptr;
     QMenuBar *m_menuBar = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QActionGroup *> m_groups;

@@ -33,6 +33,7 @@
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
 #include "history/recentprojects.h"
+#include "paint/paintsettings.h"
 #include "rules/ruleedits.h"
 #include "rules/wholecanvasedits.h"
 #include "widgets/previewarea.h"
@@ -67,7 +68,7 @@ constexpr char OnlineManualUrl[] = "https://korvensoft.net/korven/manual/";
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     createCentralWidget();
-    m_actions = new MainActions(this, m_canvas, menuBar());
+    m_actions = new MainActions(this, m_canvas, m_paintSettings, menuBar());
     m_preview = new PreviewController(this, m_canvas, m_actions);
     m_selection->setActions(m_actions);
     m_settings = new SettingsFlow(this, m_canvas, m_actions);
@@ -127,7 +128,8 @@ void MainWindow::endStartHint()
 // The drawing area works on the window's document for the window's whole life.
 void MainWindow::createCentralWidget()
 {
-    m_canvas = new CanvasArea(m_project, this);
+    m_paintSettings = new PaintSettings(this);
+    m_canvas = new CanvasArea(m_project, *m_paintSettings, this);
     setCentralWidget(m_canvas);
     m_selection = new SelectionCommands(m_canvas, this);
     m_shapes = new ShapeCommands(m_canvas, this);
@@ -141,8 +143,8 @@ void MainWindow::createCentralWidget()
 void MainWindow::canvasStatusChanged()
 {
     StatusInputs inputs = m_statusInputs;
-    inputs.roundBrush = m_canvas->brushSettings().shape == BrushShape::Round;
-    inputs.penWidth = m_canvas->brushSettings().width;
+    inputs.roundBrush = m_paintSettings->brushSettings().shape == BrushShape::Round;
+    inputs.penWidth = m_paintSettings->brushSettings().width;
     inputs.hoverValid = m_canvas->isHoverValid();
     inputs.hoverPixel = m_canvas->hoverPixel();
     setStatusInputs(inputs);
@@ -600,30 +602,31 @@ std::optional<int> MainWindow::choosePenWidth(int current)
 
 void MainWindow::penWidth()
 {
-    if (const std::optional<int> width = choosePenWidth(m_canvas->brushSettings().width))
+    if (const std::optional<int> width = choosePenWidth(m_paintSettings->brushSettings().width))
         changePenWidth(*width);
 }
 
 void MainWindow::decreasePenWidth()
 {
-    changePenWidth(m_canvas->brushSettings().width - 1);
+    changePenWidth(m_paintSettings->brushSettings().width - 1);
 }
 
 void MainWindow::increasePenWidth()
 {
-    changePenWidth(m_canvas->brushSettings().width + 1);
+    changePenWidth(m_paintSettings->brushSettings().width + 1);
 }
 
 void MainWindow::changePenWidth(int width)
 {
-    m_canvas->setPenWidth(std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
+    m_paintSettings->setPenWidth(
+        std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
     canvasStatusChanged();
     refreshActionRules();
 }
 
 void MainWindow::setPressureWidening(bool on)
 {
-    m_canvas->setPressureWidening(on);
+    m_paintSettings->setPressureWidening(on);
     // The menus hand the switch its first state while they are being built.
     if (m_actions)
         refreshActionRules();
@@ -631,12 +634,12 @@ void MainWindow::setPressureWidening(bool on)
 
 void MainWindow::setFillPreviewDisabled(bool on)
 {
-    m_canvas->setFillPreviewEnabled(!on);
+    m_paintSettings->setFillPreviewEnabled(!on);
 }
 
 void MainWindow::setPenColor(int index)
 {
-    m_canvas->setPenIndex(quint8(index));
+    m_paintSettings->setPenIndex(quint8(index));
 }
 
 void MainWindow::setPaletteVariant(QAction *action)
@@ -664,23 +667,23 @@ void MainWindow::setSpriteCountPolicy(QAction *action)
 
 void MainWindow::setBrushShape(QAction *action)
 {
-    m_canvas->setBrushShape(BrushShape(action->data().toInt()));
+    m_paintSettings->setBrushShape(BrushShape(action->data().toInt()));
     canvasStatusChanged();
 }
 
 void MainWindow::setTextureMode(QAction *action)
 {
-    m_canvas->setTextureMode(TextureMode(action->data().toInt()));
+    m_paintSettings->setTextureMode(TextureMode(action->data().toInt()));
 }
 
 void MainWindow::setSymmetryMode(QAction *action)
 {
-    m_canvas->setSymmetryMode(action->data().toInt());
+    m_paintSettings->setSymmetryMode(action->data().toInt());
 }
 
 void MainWindow::setContourPlacement(QAction *action)
 {
-    m_canvas->setContourPlacement(action->data().toInt());
+    m_paintSettings->setContourPlacement(action->data().toInt());
 }
 
 // The exclusive tool group switches the old tool off before the new one on;
@@ -716,8 +719,8 @@ void MainWindow::refreshActionRules()
     state.mode = m_project.mode();
     state.layout = m_project.layoutSpec().layout;
     state.borderFrame = m_project.hasBorderFrame();
-    state.penWidth = m_canvas->brushSettings().width;
-    state.pressureWidening = m_canvas->pressureWidening();
+    state.penWidth = m_paintSettings->brushSettings().width;
+    state.pressureWidening = m_paintSettings->pressureWidening();
     state.referenceImage = !m_canvas->referenceImage().isNull();
     state.recentProjects = !RecentProjects::loadRecent().isEmpty();
     state.selection = !m_canvas->selectTool()->selection().isEmpty();
@@ -821,10 +824,10 @@ void MainWindow::syncGroupsFromDocument()
     m_actions->checkValue(QStringLiteral("spritePolicy"), int(m_project.spriteCountPolicy()));
     m_actions->checkValue(QStringLiteral("top"), int(m_project.layoutSpec().topAlignment));
     m_actions->checkValue(QStringLiteral("bottom"), int(m_project.layoutSpec().bottomAlignment));
-    m_actions->checkValue(QStringLiteral("brush"), int(m_canvas->brushSettings().shape));
-    m_actions->checkValue(QStringLiteral("texture"), int(m_canvas->textureMode()));
-    m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->symmetryMode()));
-    m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->contourPlacement()));
+    m_actions->checkValue(QStringLiteral("brush"), int(m_paintSettings->brushSettings().shape));
+    m_actions->checkValue(QStringLiteral("texture"), int(m_paintSettings->textureMode()));
+    m_actions->checkValue(QStringLiteral("symmetry"), int(m_paintSettings->symmetryMode()));
+    m_actions->checkValue(QStringLiteral("contour"), int(m_paintSettings->contourPlacement()));
     refreshActionRules();
     if (m_dashboards)
         m_dashboards->documentChanged();
@@ -849,7 +852,7 @@ void MainWindow::runWholeCanvasEdit(const std::function<QRect()> &edit)
 void MainWindow::assignColorSlot(ColorAssignmentWidget::Slot slot, Qt::MouseButton button)
 {
     const quint8 color =
-        button == Qt::RightButton ? m_canvas->secondaryIndex() : m_canvas->penIndex();
+        button == Qt::RightButton ? m_paintSettings->secondaryIndex() : m_paintSettings->penIndex();
     runWholeCanvasEdit([this, slot, color] { return ::assignColorSlot(m_project, slot, color); });
 }
 
@@ -903,8 +906,8 @@ void MainWindow::swapColors()
 {
     runWholeCanvasEdit([this] {
         const QRegion selection = m_canvas->selectTool()->selection();
-        return swapOrReplaceColors(m_project, true, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex(),
+        return swapOrReplaceColors(m_project, true, m_paintSettings->penIndex(),
+                                   m_paintSettings->secondaryIndex(),
                                    {selection.begin(), selection.end()});
     });
 }
@@ -913,8 +916,8 @@ void MainWindow::replaceColors()
 {
     runWholeCanvasEdit([this] {
         const QRegion selection = m_canvas->selectTool()->selection();
-        return swapOrReplaceColors(m_project, false, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex(),
+        return swapOrReplaceColors(m_project, false, m_paintSettings->penIndex(),
+                                   m_paintSettings->secondaryIndex(),
                                    {selection.begin(), selection.end()});
     });
 }

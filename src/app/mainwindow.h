@@ -11,6 +11,7 @@
 #include <optional>
 
 class CanvasArea;
+class PaintSettings;
 class CrashRecovery;
 class DashboardController;
 class ElidedLabel;
@@ -70,6 +71,7 @@ public:
     // The save flow; false when it failed or was cancelled.
     bool saveProjectTo(const QString &path);
     CanvasArea *canvas() const { return m_canvas; }
+    PaintSettings *paintSettings() const { return m_paintSettings; }
     // The remembered settings and the preferences pushed out from them.
     SettingsFlow *settingsFlow() const { return m_settings; }
     DashboardController *dashboards() const { return m_dashboards; }
@@ -207,6 +209,7 @@ private:
     bool m_fileTaskBusy = false;
     StatusInputs m_statusInputs;
     CanvasArea *m_canvas = nullptr;
+    PaintSettings *m_paintSettings = nullptr;
     MainActions *m_actions = nullptr;
     SettingsFlow *m_settings = nullptr;
     PreviewController *m_preview = nullptr;

@@ -6,7 +6,7 @@
 enum class EntryCheck : quint8 { None, Off, On };
 
 // Whose slot an entry triggers.
-enum class EntryTarget : quint8 { Window, Canvas, Application };
+enum class EntryTarget : quint8 { Window, Canvas, Application, Paint };
 
 // When an entry is enabled; ActionRules decides each from the window's state.
 enum class EntryRule : quint8 {

@@ -16,6 +16,7 @@
 
 #include "document/geometry.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 #include "rules/clashcontext.h"
 #include "rules/spritebudget.h"
 #include "rules/wholecanvasedits.h"
@@ -120,15 +121,17 @@ int artworkScale(const ViewTransform &view)
 
 } // namespace
 
-CanvasArea::CanvasArea(Project &project, QWidget *parent)
-    : QWidget(parent), m_project(project), m_panTool(std::make_unique<PanTool>(this)),
+CanvasArea::CanvasArea(Project &project, PaintSettings &settings, QWidget *parent)
+    : QWidget(parent), m_project(project), m_settings(settings),
+      m_panTool(std::make_unique<PanTool>(this)),
       m_eyedropperTool(std::make_unique<EyedropperTool>(this)),
       m_symmetryTool(std::make_unique<SymmetryTool>(this))
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    m_symmetry.resetAxes(m_project.size());
+    m_settings.setCanvasSize(m_project.size());
+    m_settings.resetSymmetryAxes();
     renderArtwork();
     m_strokeRenderer.prepare(m_project);
     m_eraserTool = std::make_unique<EraserTool>(this);
@@ -137,6 +140,15 @@ CanvasArea::CanvasArea(Project &project, QWidget *parent)
     m_shapeTool = std::make_unique<ShapeTool>(this);
     installPenTool(std::make_unique<DrawTool>(this));
     setCursor(chosenCursor());
+    for (auto change : {&PaintSettings::penColorsChanged, &PaintSettings::brushChanged,
+                        &PaintSettings::textureChanged, &PaintSettings::fillOptionsChanged})
+        connect(&m_settings, change, this, &CanvasArea::refreshPreviews);
+    connect(&m_settings, &PaintSettings::symmetryChanged, this, [this] {
+        update(); // the guides
+        refreshPreviews();
+    });
+    connect(&m_settings, &PaintSettings::stylePicked, this,
+            [this](PaintSettings::StyleField field) { restyleStaged(int(field)); });
 }
 
 CanvasArea::~CanvasArea() = default;
@@ -270,70 +282,6 @@ void CanvasArea::setSafeFramesVisible(bool visible)
         update();
 }
 
-// ---- pen colours, brush and symmetry ------------------------------------------
-
-void CanvasArea::setPenWidth(int width)
-{
-    width = std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxWidth);
-    m_shapeTool->restyleSelected([width](StagedShape &shape) { shape.width = width; });
-    if (width == m_brush.width)
-        return;
-    m_brush.width = width;
-    refreshPreviews();
-}
-
-void CanvasArea::setBrushShape(BrushShape shape)
-{
-    m_shapeTool->restyleSelected([shape](StagedShape &staged) { staged.nib = shape; });
-    if (shape == m_brush.shape)
-        return;
-    m_brush.shape = shape;
-    refreshPreviews();
-}
-
-void CanvasArea::setPixelPerfectStrokes(bool on)
-{
-    if (on == m_brush.pixelPerfect)
-        return;
-    m_brush.pixelPerfect = on;
-    refreshPreviews();
-}
-
-void CanvasArea::setAntialiasedStrokes(bool on)
-{
-    m_shapeTool->restyleSelected([on](StagedShape &shape) { shape.antialiased = on; });
-    if (on == m_brush.antialiased)
-        return;
-    m_brush.antialiased = on;
-    refreshPreviews();
-}
-
-void CanvasArea::setTexture(const Texture &texture)
-{
-    m_shapeTool->restyleSelected([&texture](StagedShape &shape) { shape.texture = texture; });
-    if (texture == m_texture)
-        return;
-    m_texture = texture;
-    refreshPreviews();
-}
-
-void CanvasArea::setTextureMode(TextureMode mode)
-{
-    m_shapeTool->restyleSelected([mode](StagedShape &shape) { shape.textureMode = mode; });
-    if (mode == m_textureMode)
-        return;
-    m_textureMode = mode;
-    refreshPreviews();
-}
-
-void CanvasArea::setPressureWidening(bool on)
-{
-    if (on == m_pressureWidening)
-        return;
-    m_pressureWidening = on;
-    refreshPreviews();
-}
-
 StrokeRenderer &CanvasArea::strokeRenderer()
 {
     // A document of another size or mode needs a mask of its own.
@@ -342,75 +290,32 @@ StrokeRenderer &CanvasArea::strokeRenderer()
     return m_strokeRenderer;
 }
 
-void CanvasArea::setPenIndex(quint8 index)
+void CanvasArea::restyleStaged(int field)
 {
-    index = std::min<quint8>(index, 15);
-    m_shapeTool->restyleSelected([index](StagedShape &shape) { shape.strokeColor = index; });
-    if (index == m_penIndex)
-        return;
-    m_penIndex = index;
-    refreshPreviews();
-}
-
-void CanvasArea::setSecondaryIndex(quint8 index)
-{
-    index = std::min<quint8>(index, 15);
-    m_shapeTool->restyleSelected([index](StagedShape &shape) { shape.otherColor = index; });
-    if (index == m_secondaryIndex)
-        return;
-    m_secondaryIndex = index;
-    refreshPreviews();
-}
-
-void CanvasArea::sampleColorAt(QPoint pixel, bool secondary)
-{
-    if (!m_project.colormap().rect().contains(pixel))
-        return;
-    const quint8 index = m_project.colormap().pixel(pixel.x(), pixel.y());
-    quint8 &target = secondary ? m_secondaryIndex : m_penIndex;
-    if (index == target)
-        return;
-    target = index;
-    m_shapeTool->restyleSelected([index, secondary](StagedShape &shape) {
-        (secondary ? shape.otherColor : shape.strokeColor) = index;
-    });
-    refreshPreviews();
-    emit penColorsChanged();
-}
-
-void CanvasArea::setSymmetryMode(int mode)
-{
-    mode = std::clamp(mode, int(SymmetryMode::None), int(SymmetryMode::Kaleidoscope));
-    if (!m_symmetry.setMode(SymmetryMode(mode)))
-        return;
-    update();
-    refreshPreviews();
-}
-
-void CanvasArea::setSymmetryAxes(SymmetryAxes axes)
-{
-    if (!m_symmetry.setAxes(axes, m_project.size()))
-        return;
-    if (m_symmetry.mode() != SymmetryMode::None)
-        update();
-    refreshPreviews();
-}
-
-void CanvasArea::resetSymmetryAxes()
-{
-    setSymmetryAxes(SymmetryAxes::centreOf(m_project.size()));
-}
-
-void CanvasArea::setSymmetryApplyToFill(bool on)
-{
-    if (m_symmetry.setApplyToFill(on))
-        refreshPreviews();
-}
-
-void CanvasArea::setSymmetryApplyToShapes(bool on)
-{
-    if (m_symmetry.setApplyToShapes(on))
-        refreshPreviews();
+    // A pick applies to the selected staged shapes even when the setting
+    // already held it: they may carry another.
+    const PaintSettings &p = m_settings;
+    switch (PaintSettings::StyleField(field)) {
+    case PaintSettings::StyleField::StrokeColor:
+        return m_shapeTool->restyleSelected([&p](StagedShape &s) { s.strokeColor = p.penIndex(); });
+    case PaintSettings::StyleField::OtherColor:
+        return m_shapeTool->restyleSelected(
+            [&p](StagedShape &s) { s.otherColor = p.secondaryIndex(); });
+    case PaintSettings::StyleField::Width:
+        return m_shapeTool->restyleSelected(
+            [&p](StagedShape &s) { s.width = p.brushSettings().width; });
+    case PaintSettings::StyleField::Nib:
+        return m_shapeTool->restyleSelected(
+            [&p](StagedShape &s) { s.nib = p.brushSettings().shape; });
+    case PaintSettings::StyleField::Antialiased:
+        return m_shapeTool->restyleSelected(
+            [&p](StagedShape &s) { s.antialiased = p.brushSettings().antialiased; });
+    case PaintSettings::StyleField::Texture:
+        return m_shapeTool->restyleSelected([&p](StagedShape &s) { s.texture = p.texture(); });
+    case PaintSettings::StyleField::TextureMode:
+        return m_shapeTool->restyleSelected(
+            [&p](StagedShape &s) { s.textureMode = p.textureMode(); });
+    }
 }
 
 // ---- tools -------------------------------------------------------------------
@@ -459,23 +364,6 @@ DrawTool *CanvasArea::activeDrawTool() const
 void CanvasArea::setFillTool(bool on)
 {
     switchTool(m_fillTool.get(), on);
-}
-
-void CanvasArea::setContourPlacement(int placement)
-{
-    const auto value = ContourPlacement(std::clamp(placement, 0, 2));
-    if (value == m_contourPlacement)
-        return;
-    m_contourPlacement = value;
-    refreshPreviews();
-}
-
-void CanvasArea::setFillPreviewEnabled(bool on)
-{
-    if (on == m_fillPreview)
-        return;
-    m_fillPreview = on;
-    refreshPreviews();
 }
 
 void CanvasArea::setPanTool(bool on)
@@ -659,7 +547,7 @@ void CanvasArea::clearImage()
     settleStagedWork();
     const quint8 blank = m_project.mode() == CanvasMode::Multicolor
                              ? m_project.slot(ColorSlot::Background)
-                             : m_secondaryIndex;
+                             : m_settings.secondaryIndex();
     if (clearScreen(m_project, blank).isEmpty())
         return;
     setConnectPoint(std::nullopt);
@@ -823,6 +711,7 @@ void CanvasArea::refreshImageRegion(const QRect &canvasRect)
 
 void CanvasArea::refreshWholeImage()
 {
+    m_settings.setCanvasSize(m_project.size());
     renderArtwork();
     m_redFlags[0].valid = false;
     m_redFlags[1].valid = false;
@@ -854,6 +743,7 @@ void CanvasArea::reloadProject()
     m_redFlags[1].valid = false;
     m_previewRect = QRect();
     m_connectPoint.reset();
+    m_settings.setCanvasSize(m_project.size());
     m_strokeRenderer.prepare(m_project);
     if (m_drawTool)
         m_drawTool->resetStroke();
@@ -1001,7 +891,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
         paintPixelGrid(painter, updateRect);
     if (m_gridVisible)
         paintReferenceGrid(painter, visible);
-    if (m_symmetry.mode() != SymmetryMode::None)
+    if (m_settings.symmetryMode() != SymmetryMode::None)
         paintSymmetryGuides(painter);
     if (m_safeFramesVisible && m_project.layoutSpec().isSpriteLayout())
         paintSafeFrames(painter, updateRect);
@@ -1099,7 +989,7 @@ void CanvasArea::paintReferenceGrid(QPainter &painter, const QRectF &visible) co
 void CanvasArea::paintSymmetryGuides(QPainter &painter) const
 {
     const SymmetryGuides guides =
-        symmetryGuides(m_symmetry.mode(), m_symmetry.axes(), m_project.size(),
+        symmetryGuides(m_settings.symmetryMode(), m_settings.symmetryAxes(), m_project.size(),
                        artworkScale(viewTransform()), viewTransform().displayAspect());
     painter.setPen(cosmeticPen(guides.color, 1));
     painter.drawLines(guides.lines);

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "toolenvironment.h"
+
 #include "document/palette.h"
-#include "paint/brushsettings.h"
-#include "paint/floodfill.h"
 #include "paint/strokerenderer.h"
-#include "paint/symmetry.h"
-#include "paint/texture.h"
 
 #include <QColor>
 #include <QImage>
@@ -23,6 +21,7 @@ class DrawTool;
 class EraserTool;
 class EyedropperTool;
 class FillTool;
+class PaintSettings;
 class PanTool;
 class Project;
 class SelectTool;
@@ -33,22 +32,24 @@ class QPrinter;
 
 // The drawing widget: shows the Project through its zoomable, rotatable,
 // pannable view, paints the artwork with its frame, grids and overlays, and
-// routes pointer and key input to view gestures or to the active tool.
-class CanvasArea : public QWidget
+// routes pointer and key input to view gestures or to the active tool. The
+// tools reach it through ToolEnvironment; what they paint with lives in the
+// PaintSettings it is given.
+class CanvasArea : public QWidget, public ToolEnvironment
 {
     Q_OBJECT
     Q_PROPERTY(QColor backdropColor READ backdropColor WRITE setBackdropColor)
 
 public:
-    explicit CanvasArea(Project &project, QWidget *parent = nullptr);
+    CanvasArea(Project &project, PaintSettings &settings, QWidget *parent = nullptr);
     ~CanvasArea() override;
 
-    Project &project() const { return m_project; }
+    Project &project() const override { return m_project; }
+    PaintSettings &paintSettings() const override { return m_settings; }
     const ViewTransform &viewTransform() const;
-    // The canvas pixel under a widget point (floored; may lie outside the canvas).
-    QPoint canvasPixelAt(QPointF widgetPosition) const;
-    QPoint hoverPixel() const { return m_hoverPixel; }
-    bool isHoverValid() const { return m_hoverValid; }
+    QPoint canvasPixelAt(QPointF widgetPosition) const override;
+    QPoint hoverPixel() const override { return m_hoverPixel; }
+    bool isHoverValid() const override { return m_hoverValid; }
     bool isFitMode() const { return m_fitMode; }
     // What the bars floating over the canvas cover at its top and bottom:
     // best fit fits the picture into the rest.
@@ -85,42 +86,9 @@ public:
     void setBindZoomToCanvas(bool on);
     void setPaletteVariant(PaletteVariant variant);
 
-    // Pen colours (colour indices 0..15).
-    quint8 penIndex() const { return m_penIndex; }
-    quint8 secondaryIndex() const { return m_secondaryIndex; }
-    void setPenIndex(quint8 index);
-    void setSecondaryIndex(quint8 index);
-    // The eyedropper operation: reads the colour under a canvas pixel into the
-    // primary (or, for the right button, the secondary) pen colour.
-    void sampleColorAt(QPoint pixel, bool secondary);
-
-    // The brush shared by the painting tools. Each setter ignores an
-    // unchanged value and refreshes the brush preview.
-    const BrushSettings &brushSettings() const { return m_brush; }
-    void setPenWidth(int width);
-    void setBrushShape(BrushShape shape);
-    const Texture &texture() const { return m_texture; }
-    void setTexture(const Texture &texture);
-    TextureMode textureMode() const { return m_textureMode; }
-    void setTextureMode(TextureMode mode);
-    // Tablet strokes widen with pressure.
-    bool pressureWidening() const { return m_pressureWidening; }
-    void setPressureWidening(bool on);
     // The paint pipeline with its nib mask, coverage buffers and mix table,
     // sized to the document.
-    StrokeRenderer &strokeRenderer();
-
-    // Symmetry drawing aid: mode, axes and the fill and shape switches.
-    const Symmetry &symmetry() const { return m_symmetry; }
-    SymmetryMode symmetryMode() const { return m_symmetry.mode(); }
-    SymmetryAxes symmetryAxes() const { return m_symmetry.axes(); }
-    void setSymmetryAxes(SymmetryAxes axes);
-
-    // Flood fill: where a contour's band lies, and whether the fill preview
-    // shows (a contour preview shows while Ctrl is held either way).
-    ContourPlacement contourPlacement() const { return m_contourPlacement; }
-    bool fillPreviewEnabled() const { return m_fillPreview; }
-    void setFillPreviewEnabled(bool on);
+    StrokeRenderer &strokeRenderer() override;
 
     // Tools. The pen is the fallback that gets presses the active tool
     // refuses and becomes active whenever a tool is switched off.
@@ -150,29 +118,29 @@ public:
     // Hands the canvas its pen; it becomes the active tool when no other is.
     void installPenTool(std::unique_ptr<CanvasTool> pen);
     // A pen or eraser stroke is under way.
-    bool penStrokeInProgress() const;
+    bool penStrokeInProgress() const override;
     // Any drag is under way: a stroke, a shape or selection drag, a pan or
     // rotation, or a press some tool still holds. Edits wait for its end.
-    bool dragInProgress() const;
+    bool dragInProgress() const override;
+    bool isActiveTool(const CanvasTool *tool) const override { return tool == m_activeTool; }
 
     // Gesture and modifier state.
     bool isPanning() const { return m_panning; }
     bool isRotating() const { return m_rotating; }
     bool isSpaceHeld() const { return m_spaceHeld; }
     bool isRHeld() const { return m_rHeld; }
-    bool isShiftHeld() const { return m_shiftHeld; }
-    bool isCtrlHeld() const { return m_ctrlHeld; }
-    bool isAltHeld() const { return m_altHeld; }
-    bool isSwapPreview() const { return m_swapPreview; }
-    // A pan, a rotation drag, Space or R is under way.
-    bool isGestureUnderWay() const;
-    bool isTabletActive() const { return m_tabletActive; }
-    double tabletPressure() const { return m_tabletPressure; }
-    void beginPan(QPointF widgetPosition);
+    bool isShiftHeld() const override { return m_shiftHeld; }
+    bool isCtrlHeld() const override { return m_ctrlHeld; }
+    bool isAltHeld() const override { return m_altHeld; }
+    bool isSwapPreview() const override { return m_swapPreview; }
+    bool isGestureUnderWay() const override;
+    bool isTabletActive() const override { return m_tabletActive; }
+    double tabletPressure() const override { return m_tabletPressure; }
+    void beginPan(QPointF widgetPosition) override;
+    QRect viewRect() const override { return rect(); }
 
-    // The pending Shift-line connect point left by the last stroke.
-    std::optional<QPoint> connectPoint() const { return m_connectPoint; }
-    void setConnectPoint(std::optional<QPoint> point) { m_connectPoint = point; }
+    std::optional<QPoint> connectPoint() const override { return m_connectPoint; }
+    void setConnectPoint(std::optional<QPoint> point) override { m_connectPoint = point; }
 
     // Images.
     const QImage &artworkImage() const { return m_artworkImage; }
@@ -185,17 +153,20 @@ public:
     // Draws the borderless export image scaled into a page's viewport.
     void paintPrintPage(QPainter &painter, const QRect &viewport) const;
 
-    // Re-renders part of the artwork after an edit and repaints it.
-    void refreshImageRegion(const QRect &canvasRect);
+    void refreshImageRegion(const QRect &canvasRect) override;
     // Re-renders the whole artwork (undo, redo, imports, whole-canvas edits).
     void refreshWholeImage();
-    // Repaints the widget area of a canvas rectangle.
-    void repaintCanvasRect(const QRect &canvasRect);
-    // Moves the tool preview: repaints the old and the new rectangle.
-    void setPreviewRect(const QRect &canvasRect);
+    void repaintCanvasRect(const QRect &canvasRect) override;
+    void repaintView() override { update(); }
+    void repaintViewRect(const QRect &widgetRect) override { update(widgetRect); }
+    void setPreviewRect(const QRect &canvasRect) override;
     QRect previewRect() const { return m_previewRect; }
-    void refreshPreviews();
-    void refreshCursor();
+    void refreshPreviews() override;
+    void refreshCursor() override;
+    void showToolCursor(const QCursor &cursor) override { setCursor(cursor); }
+    void reportHistoryChanged() override { emit historyChanged(); }
+    void reportSelectionChanged() override { emit selectionChanged(); }
+    void reportNote(const QString &text) override { emit statusMessage(text); }
     // The cursor the canvas would show now with no gesture under way.
     QCursor chosenCursor() const;
 
@@ -205,7 +176,6 @@ signals:
     void historyChanged();
     void statusChanged();
     void selectionChanged();
-    void penColorsChanged();
     void imageRegionChanged(QRect canvasRect);
     void imageChanged();
     // A passing note for the status bar (why a stroke left pixels out).
@@ -214,11 +184,6 @@ signals:
 public slots:
     // Switches the menus reach by name.
     void setBilinearFiltering(bool on);
-    void setPixelPerfectStrokes(bool on);
-    void setAntialiasedStrokes(bool on);
-    void resetSymmetryAxes();
-    void setSymmetryApplyToFill(bool on);
-    void setSymmetryApplyToShapes(bool on);
     void print();
     // Clear Screen: the whole canvas in the background (multicolor) or the
     // secondary pen colour (hires), as one undoable edit.
@@ -240,10 +205,6 @@ public slots:
     void resetRotation();
     void resetRotationAndBestFit();
     void reloadProject();
-    // The symmetry menu passes the SymmetryMode values 0..5.
-    void setSymmetryMode(int mode);
-    // The placement menu passes the ContourPlacement values 0..2.
-    void setContourPlacement(int placement);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -278,6 +239,7 @@ private:
     bool resetRotationAllowed() const;
     void switchTool(CanvasTool *tool, bool on);
     void routeToTool(bool (CanvasTool::*handler)(QMouseEvent *), QMouseEvent *event);
+    void restyleStaged(int field);
     // The active tool when it is the pen or the eraser.
     DrawTool *activeDrawTool() const;
     QRectF visibleCanvasRect(const QRect &widgetRect) const;
@@ -294,6 +256,7 @@ private:
     void paintCanvasOutline(QPainter &painter);
 
     Project &m_project;
+    PaintSettings &m_settings;
     // Before the tools: their strokes paint through it.
     StrokeRenderer m_strokeRenderer;
 
@@ -360,15 +323,6 @@ private:
     QRect m_frameLayerNormal;
     bool m_frameLayerValid = false;
 
-    quint8 m_penIndex = 1;
-    quint8 m_secondaryIndex = 0;
-    Symmetry m_symmetry;
     std::optional<QPoint> m_connectPoint;
-    BrushSettings m_brush;
-    Texture m_texture;
-    TextureMode m_textureMode = TextureMode::Stencil;
-    bool m_pressureWidening = true;
-    ContourPlacement m_contourPlacement = ContourPlacement::Center;
-    bool m_fillPreview = true;
     RedFlagCache m_redFlags[2];
 };

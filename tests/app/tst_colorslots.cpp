@@ -7,6 +7,7 @@
 #include "canvas/canvasarea.h"
 #include "document/geometry.h"
 #include "document/history.h"
+#include "paint/paintsettings.h"
 #include "widgets/colorassignmentwidget.h"
 
 #include <QAction>
@@ -37,8 +38,8 @@ private slots:
         const Colormap before = project.colormap();
         QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
 
-        window.canvas()->setPenIndex(6);
-        window.canvas()->setSecondaryIndex(2);
+        window.paintSettings()->setPenIndex(6);
+        window.paintSettings()->setSecondaryIndex(2);
         QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(20, 14));
         QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
         QCOMPARE(project.history().nodeCount(), 1);
@@ -74,7 +75,7 @@ private slots:
         window.newMulticolorCanvas();
         Project &project = window.project();
         ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
-        window.canvas()->setPenIndex(7);
+        window.paintSettings()->setPenIndex(7);
         const QPoint middle = window.canvas()->rect().center();
         QTest::mousePress(window.canvas(), Qt::LeftButton, {}, middle);
         QVERIFY(window.canvas()->penStrokeInProgress());

@@ -17,6 +17,7 @@
 #include "document/viewtransform.h"
 #include "history/projectfile.h"
 #include "history/recoverystore.h"
+#include "paint/paintsettings.h"
 #include "widgets/dashboardbar.h"
 
 #include <QAbstractButton>
@@ -195,7 +196,7 @@ private slots:
         const ShapeTool *shapes = window.canvas()->shapeTool();
         if (staged) {
             window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
-            window.canvas()->setPenIndex(0);
+            window.paintSettings()->setPenIndex(0);
             stroke(window.canvas(), {QPoint(20, 20), QPoint(60, 30)});
             QCOMPARE(shapes->stagedCount(), 1);
         }
@@ -370,7 +371,7 @@ private slots:
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         CanvasArea *canvas = window.canvas();
-        canvas->setPenIndex(7);
+        canvas->paintSettings().setPenIndex(7);
         QAction *undo = action(window, "Undo");
         QAction *redo = action(window, "Redo");
         QVERIFY(!undo->isEnabled());

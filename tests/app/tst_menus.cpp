@@ -12,6 +12,7 @@
 #include "canvas/pantool.h"
 #include "canvas/symmetrytool.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 
 #include <QAction>
 #include <QMenu>
@@ -83,7 +84,8 @@ private slots:
         for (const auto &[key, shift, index] :
              {std::tuple{Qt::Key_1, false, 0}, {Qt::Key_8, false, 7}, {Qt::Key_3, true, 10}}) {
             QTest::keyClick(canvas, key, shift ? Qt::ShiftModifier : Qt::NoModifier);
-            QCOMPARE(std::pair(int(canvas->penIndex()), int(canvas->secondaryIndex())),
+            QCOMPARE(std::pair(int(canvas->paintSettings().penIndex()),
+                               int(canvas->paintSettings().secondaryIndex())),
                      std::pair(index, 0));
         }
     }
@@ -94,7 +96,7 @@ private slots:
         CanvasArea *canvas = shown.canvas();
         QAction *smooth = entry(window, QStringLiteral("&Options>Anti-Aliased Strokes"));
         const auto state = [&] {
-            return std::pair(canvas->brushSettings().width, smooth->isEnabled());
+            return std::pair(canvas->paintSettings().brushSettings().width, smooth->isEnabled());
         };
         entry(window, QStringLiteral("&File>Presets>Multicolor Canvas"))->trigger();
         QAction *pressure = entry(window, QStringLiteral("&Options>Pressure-Widened Strokes"));
@@ -110,7 +112,7 @@ private slots:
         QCOMPARE(state(), std::pair(1, true));
         for (int i = 0; i < 40; ++i)
             QTest::keyClick(canvas, Qt::Key_BracketRight);
-        QCOMPARE(canvas->brushSettings().width, 32);
+        QCOMPARE(canvas->paintSettings().brushSettings().width, 32);
         // Hires has no anti-aliasing at any width.
         entry(window, QStringLiteral("&File>Presets>Hires Canvas"))->trigger();
         QVERIFY(!smooth->isEnabled());
@@ -159,10 +161,12 @@ private slots:
               "Symmetry>Apply to Flood Fill", "Square Brush", "Two-Color Texture"})
             entry(window, QStringLiteral("&Options>") + QLatin1String(path))->trigger();
         const CanvasArea *c = window.canvas();
-        QCOMPARE(std::tuple(c->contourPlacement(), c->symmetryMode(), c->symmetry().applyToFill(),
-                            c->brushSettings().shape, c->textureMode()),
-                 std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
-                            BrushShape::Square, TextureMode::TwoColor));
+        QCOMPARE(
+            std::tuple(c->paintSettings().contourPlacement(), c->paintSettings().symmetryMode(),
+                       c->paintSettings().symmetry().applyToFill(),
+                       c->paintSettings().brushSettings().shape, c->paintSettings().textureMode()),
+            std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
+                       BrushShape::Square, TextureMode::TwoColor));
     }
     void newCanvasTakesMenuChoices()
     {

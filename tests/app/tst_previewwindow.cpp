@@ -6,6 +6,7 @@
 
 #include "canvas/canvasarea.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 #include "widgets/previewarea.h"
 #include "widgets/previewwindow.h"
 
@@ -184,7 +185,7 @@ private slots:
         PreviewArea *area = window.findChild<PreviewWindow *>()->area();
         QVERIFY(QTest::qWaitForWindowExposed(area));
         area->installEventFilter(&paints);
-        window.canvas()->setPenIndex(2);
+        window.paintSettings()->setPenIndex(2);
         window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
         QTRY_VERIFY(paints.count > 0);
         QCOMPARE(window.project().history().nodeCount(), 1);

@@ -8,6 +8,7 @@
 #include "canvas/canvasarea.h"
 #include "document/project.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -105,8 +106,9 @@ public slots:
 struct BareFlow {
     AspectWindow window;
     Project project;
-    CanvasArea canvas{project, &window};
-    MainActions actions{&window, &canvas, window.menuBar()};
+    PaintSettings paint;
+    CanvasArea canvas{project, paint, &window};
+    MainActions actions{&window, &canvas, &paint, window.menuBar()};
     SettingsFlow flow{&window, &canvas, &actions};
 };
 
@@ -161,7 +163,8 @@ private slots:
         QVERIFY(action(window, "pressureWidening")->isChecked());
         QVERIFY(action(window, "squarePixels")->isChecked());
         const CanvasArea *canvas = window.canvas();
-        QVERIFY(canvas->pressureWidening() && canvas->fillPreviewEnabled());
+        QVERIFY(canvas->paintSettings().pressureWidening() &&
+                canvas->paintSettings().fillPreviewEnabled());
         QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
         QVERIFY(!canvas->smoothReferenceScaling());
         QCOMPARE(canvas->referenceOpacity(), 50);
@@ -410,9 +413,9 @@ private slots:
             QCOMPARE(canvas->isPixelGridVisible(), on("showPixelGrids"));
             QCOMPARE(canvas->areSafeFramesVisible(), on("showSafeFrames"));
             QCOMPARE(canvas->bilinearFiltering(), on("bilinearFiltering"));
-            QCOMPARE(canvas->brushSettings().pixelPerfect, on("pixelPerfect"));
-            QCOMPARE(canvas->pressureWidening(), on("pressureWidening"));
-            QCOMPARE(canvas->fillPreviewEnabled(), !on("disableFillPreview"));
+            QCOMPARE(canvas->paintSettings().brushSettings().pixelPerfect, on("pixelPerfect"));
+            QCOMPARE(canvas->paintSettings().pressureWidening(), on("pressureWidening"));
+            QCOMPARE(canvas->paintSettings().fillPreviewEnabled(), !on("disableFillPreview"));
             if (key == QLatin1String(SettingsFlow::DisplayPixelAspectKey))
                 QCOMPARE(window.project().view().displayAspect(), stored.toDouble());
             QCOMPARE(canvas->referenceOpacity(), checked.isEmpty() ? stored.toInt() : 50);

@@ -16,6 +16,7 @@
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
 #include "exchange/prgbuilder.h"
+#include "paint/paintsettings.h"
 #include "rules/clashrules.h"
 
 #include "c64machine.h"
@@ -108,7 +109,7 @@ struct LiveWindow : TestWindow {
             p = QPoint(qBound(within.left(), p.x() + dice.bounded(-6, 7), within.right()),
                        qBound(within.top(), p.y() + dice.bounded(-6, 7), within.bottom()));
         }
-        canvas()->setPenIndex(quint8(dice.bounded(16)));
+        canvas()->paintSettings().setPenIndex(quint8(dice.bounded(16)));
         stroke(canvas(), path);
     }
 };
@@ -341,7 +342,7 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         CanvasArea *canvas = window.canvas();
-        canvas->setPenIndex(7);
+        canvas->paintSettings().setPenIndex(7);
         const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
         const QPointF offset = canvas->viewTransform().offset();
 

@@ -11,6 +11,7 @@
 #include "canvas/toolcursors.h"
 #include "document/palette.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 
 #include <QDialog>
 #include <QPaintEvent>
@@ -55,7 +56,8 @@ struct Rig {
     double zoom() const { return area.viewTransform().zoom(); }
 
     Project project;
-    CanvasArea canvas{project};
+    PaintSettings paint;
+    CanvasArea canvas{project, paint};
     RecordingArea area{project, canvas.artworkImage()};
 };
 
@@ -96,7 +98,8 @@ private slots:
         QFETCH(int, mode);
         QFETCH(double, pixelWidth);
         Project project{CanvasMode(mode)};
-        CanvasArea canvas(project);
+        PaintSettings paint;
+        CanvasArea canvas(project, paint);
         PreviewWindow window(&canvas);
         PreviewArea *area = window.area();
         QCOMPARE(window.windowTitle(), QStringLiteral("Preview"));
