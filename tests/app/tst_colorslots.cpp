@@ -7,7 +7,6 @@
 #include "canvas/canvasarea.h"
 #include "document/geometry.h"
 #include "document/history.h"
-#include "paint/paintsettings.h"
 #include "widgets/colorassignmentwidget.h"
 
 #include <QAction>

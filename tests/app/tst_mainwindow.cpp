@@ -17,7 +17,6 @@
 #include "document/viewtransform.h"
 #include "history/projectfile.h"
 #include "history/recoverystore.h"
-#include "paint/paintsettings.h"
 #include "widgets/dashboardbar.h"
 
 #include <QAbstractButton>

@@ -12,7 +12,6 @@
 #include "canvas/pantool.h"
 #include "canvas/symmetrytool.h"
 #include "document/viewtransform.h"
-#include "paint/paintsettings.h"
 
 #include <QAction>
 #include <QMenu>
@@ -160,13 +159,11 @@ private slots:
              {"Fill Contour Placement>Outside", "Symmetry>Kaleidoscope",
               "Symmetry>Apply to Flood Fill", "Square Brush", "Two-Color Texture"})
             entry(window, QStringLiteral("&Options>") + QLatin1String(path))->trigger();
-        const CanvasArea *c = window.canvas();
-        QCOMPARE(
-            std::tuple(c->paintSettings().contourPlacement(), c->paintSettings().symmetryMode(),
-                       c->paintSettings().symmetry().applyToFill(),
-                       c->paintSettings().brushSettings().shape, c->paintSettings().textureMode()),
-            std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
-                       BrushShape::Square, TextureMode::TwoColor));
+        const PaintSettings *c = window.paintSettings();
+        QCOMPARE(std::tuple(c->contourPlacement(), c->symmetryMode(), c->symmetry().applyToFill(),
+                            c->brushSettings().shape, c->textureMode()),
+                 std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
+                            BrushShape::Square, TextureMode::TwoColor));
     }
     void newCanvasTakesMenuChoices()
     {

@@ -6,7 +6,6 @@
 
 #include "canvas/canvasarea.h"
 #include "document/viewtransform.h"
-#include "paint/paintsettings.h"
 #include "widgets/previewarea.h"
 #include "widgets/previewwindow.h"
 

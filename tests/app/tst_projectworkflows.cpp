@@ -22,7 +22,6 @@
 #include "exchange/pictureexport.h"
 #include "exchange/spritefile.h"
 #include "history/recentprojects.h"
-#include "paint/paintsettings.h"
 
 #include <QComboBox>
 #include <QDir>

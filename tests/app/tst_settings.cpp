@@ -8,7 +8,6 @@
 #include "canvas/canvasarea.h"
 #include "document/project.h"
 #include "document/viewtransform.h"
-#include "paint/paintsettings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -163,8 +162,8 @@ private slots:
         QVERIFY(action(window, "pressureWidening")->isChecked());
         QVERIFY(action(window, "squarePixels")->isChecked());
         const CanvasArea *canvas = window.canvas();
-        QVERIFY(canvas->paintSettings().pressureWidening() &&
-                canvas->paintSettings().fillPreviewEnabled());
+        const PaintSettings &paint = canvas->paintSettings();
+        QVERIFY(paint.pressureWidening() && paint.fillPreviewEnabled());
         QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
         QVERIFY(!canvas->smoothReferenceScaling());
         QCOMPARE(canvas->referenceOpacity(), 50);

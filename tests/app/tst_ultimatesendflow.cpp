@@ -16,7 +16,6 @@
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
 #include "exchange/prgbuilder.h"
-#include "paint/paintsettings.h"
 #include "rules/clashrules.h"
 
 #include "c64machine.h"

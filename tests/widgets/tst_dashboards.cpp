@@ -4,7 +4,6 @@
 #include "app/dashboardcontroller.h"
 #include "app/mainwindow.h"
 #include "canvas/canvasarea.h"
-#include "paint/paintsettings.h"
 #include "widgets/colorassignmentwidget.h"
 #include "widgets/dashboardbar.h"
 #include "widgets/dashboardbutton.h"

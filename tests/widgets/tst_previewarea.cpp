@@ -11,7 +11,6 @@
 #include "canvas/toolcursors.h"
 #include "document/palette.h"
 #include "document/project.h"
-#include "paint/paintsettings.h"
 
 #include <QDialog>
 #include <QPaintEvent>
