@@ -12,6 +12,7 @@
 #include "canvas/canvasarea.h"
 #include "document/viewtransform.h"
 #include "exchange/livesession.h"
+#include "paint/paintsettings.h"
 
 #include "standindevice.h"
 
@@ -57,7 +58,7 @@ int main(int argc, char **argv)
     window.show();
     QMetaObject::invokeMethod(&window, "newMulticolorCanvas");
     CanvasArea *canvas = window.canvas();
-    canvas->setPenIndex(1);
+    window.paintSettings()->setPenIndex(1);
 
     LiveSession session(
         {device.host(), {}, 10.0},

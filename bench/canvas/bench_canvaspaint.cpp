@@ -6,6 +6,7 @@
 // machine disturbs less. Run with QT_QPA_PLATFORM=offscreen.
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 
 #include "document/project.h"
 
@@ -84,7 +85,9 @@ int main(int argc, char **argv)
         for (int i = 0; i < project.width() * project.height(); ++i)
             bits[i] = quint8(random.bounded(16));
 
-        CanvasArea canvas(project);
+        PaintSettings paint;
+
+        CanvasArea canvas(project, paint);
         canvas.resize(1920, 1080);
         canvas.show();
         QApplication::processEvents();

@@ -13,6 +13,7 @@
 //   bench_penstroke [runs]
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 
 #include "document/project.h"
 #include "rules/clashcontext.h"
@@ -89,13 +90,14 @@ int main(int argc, char **argv)
         project.view().setDisplayAspect(1.0);
         fillArtwork(project);
         const Colormap start = project.colormap();
-        CanvasArea canvas(project);
+        PaintSettings paint;
+        CanvasArea canvas(project, paint);
         canvas.resize(1280, 800);
         canvas.show();
         QApplication::processEvents();
         canvas.reloadProject();
-        canvas.setPenIndex(1);
-        canvas.setSecondaryIndex(2);
+        paint.setPenIndex(1);
+        paint.setSecondaryIndex(2);
         const QByteArray sizeText =
             QByteArray::number(size.width() * 2) + 'x' + QByteArray::number(size.height());
         for (int width : {1, 8, 32})
@@ -108,12 +110,12 @@ int main(int argc, char **argv)
                                                (symmetry ? "kaleidoscope" : "none");
                         if (!row.startsWith(only))
                             continue;
-                        canvas.setPenWidth(width);
-                        canvas.setBrushShape(shape);
-                        canvas.setAntialiasedStrokes(aa);
-                        canvas.setSymmetryMode(symmetry);
+                        paint.setPenWidth(width);
+                        paint.setBrushShape(shape);
+                        paint.setAntialiasedStrokes(aa);
+                        paint.setSymmetryMode(symmetry);
                         // Kaleidoscope copies turn about the path's own centre.
-                        canvas.setSymmetryAxes(SymmetryAxes{200, 160});
+                        paint.setSymmetryAxes(SymmetryAxes{200, 160});
                         std::vector<double> us;
                         double cpu = 0.0;
                         for (int r = 0; r < runs; ++r) {

@@ -8,6 +8,7 @@
 #include "conversion/imageconverter.h"
 #include "convert/convertimagedialog.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 #include "rules/wholecanvasedits.h"
 #include "widgets/colorassignmentwidget.h"
 #include "widgets/palettewidget.h"
@@ -78,8 +79,8 @@ void ConvertImageFlow::addColorWidgets(ConvertImageDialog &dialog) const
 {
     // Both show and edit the dialog's working copy, never the document.
     auto *palette = new PaletteWidget(dialog.workingCopy(), &dialog);
-    palette->setPrimaryIndex(m_session.canvas()->penIndex());
-    palette->setSecondaryIndex(m_session.canvas()->secondaryIndex());
+    palette->setPrimaryIndex(m_session.paintSettings()->penIndex());
+    palette->setSecondaryIndex(m_session.paintSettings()->secondaryIndex());
     auto *slotBar = new ColorAssignmentWidget(dialog.workingCopy(), &dialog);
     QObject::connect(slotBar, &ColorAssignmentWidget::slotClicked, &dialog,
                      [&dialog, palette](ColorSlot slot, Qt::MouseButton button) {

@@ -6,6 +6,7 @@
 
 #include "canvas/canvasarea.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 #include "paint/texture.h"
 #include "widgets/colorassignmentwidget.h"
 #include "widgets/dashboardbar.h"
@@ -269,7 +270,8 @@ void DashboardController::buildBrushDashboard()
     m_textures = new TextureWidget(m_brushBar);
     m_brushBar->addWidget(m_textures);
     m_brushBar->setFlatBottom(true);
-    connect(m_textures, &TextureWidget::textureSelected, m_canvas, &CanvasArea::setTexture);
+    connect(m_textures, &TextureWidget::textureSelected, m_session->paintSettings(),
+            &PaintSettings::setTexture);
 }
 
 void DashboardController::buildPaletteDashboard()
@@ -282,15 +284,16 @@ void DashboardController::buildPaletteDashboard()
     m_paletteBar->addWidget(m_palette, 1);
     m_paletteBar->addSpacing(6);
     m_paletteBar->addWidget(m_slots);
-    m_palette->setPrimaryIndex(m_canvas->penIndex());
-    m_palette->setSecondaryIndex(m_canvas->secondaryIndex());
+    PaintSettings *paint = m_session->paintSettings();
+    m_palette->setPrimaryIndex(paint->penIndex());
+    m_palette->setSecondaryIndex(paint->secondaryIndex());
 
-    connect(m_palette, &PaletteWidget::primaryIndexSelected, m_canvas, &CanvasArea::setPenIndex);
-    connect(m_palette, &PaletteWidget::secondaryIndexSelected, m_canvas,
-            &CanvasArea::setSecondaryIndex);
-    connect(m_canvas, &CanvasArea::penColorsChanged, m_palette, [this] {
-        m_palette->setPrimaryIndex(m_canvas->penIndex());
-        m_palette->setSecondaryIndex(m_canvas->secondaryIndex());
+    connect(m_palette, &PaletteWidget::primaryIndexSelected, paint, &PaintSettings::setPenIndex);
+    connect(m_palette, &PaletteWidget::secondaryIndexSelected, paint,
+            &PaintSettings::setSecondaryIndex);
+    connect(paint, &PaintSettings::penColorsChanged, m_palette, [this, paint] {
+        m_palette->setPrimaryIndex(paint->penIndex());
+        m_palette->setSecondaryIndex(paint->secondaryIndex());
     });
     // The number keys set the pen colour; the strip's marker follows.
     connect(m_actions, &MainActions::penColorChosen, m_palette,

@@ -3,6 +3,7 @@
 #include "editorsession.h"
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "document/project.h"
@@ -102,7 +103,7 @@ void EditCommands::runWholeCanvasEdit(const std::function<QRect()> &edit)
 void EditCommands::assignColorSlot(ColorSlot slot, Qt::MouseButton button)
 {
     const quint8 color =
-        button == Qt::RightButton ? m_canvas->secondaryIndex() : m_canvas->penIndex();
+        button == Qt::RightButton ? m_canvas->paintSettings().secondaryIndex() : m_canvas->paintSettings().penIndex();
     runWholeCanvasEdit([this, slot, color] { return ::assignColorSlot(m_project, slot, color); });
 }
 
@@ -120,8 +121,8 @@ void EditCommands::swapColors()
 {
     runWholeCanvasEdit([this] {
         const QRegion selection = m_canvas->selectTool()->selection();
-        return swapOrReplaceColors(m_project, true, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex(),
+        return swapOrReplaceColors(m_project, true, m_canvas->paintSettings().penIndex(),
+                                   m_canvas->paintSettings().secondaryIndex(),
                                    {selection.begin(), selection.end()});
     });
 }
@@ -130,8 +131,8 @@ void EditCommands::replaceColors()
 {
     runWholeCanvasEdit([this] {
         const QRegion selection = m_canvas->selectTool()->selection();
-        return swapOrReplaceColors(m_project, false, m_canvas->penIndex(),
-                                   m_canvas->secondaryIndex(),
+        return swapOrReplaceColors(m_project, false, m_canvas->paintSettings().penIndex(),
+                                   m_canvas->paintSettings().secondaryIndex(),
                                    {selection.begin(), selection.end()});
     });
 }

@@ -11,6 +11,7 @@
 
 class CanvasArea;
 class MainActions;
+class PaintSettings;
 class Project;
 class QWidget;
 
@@ -28,6 +29,8 @@ public:
     virtual const Project &project() const = 0;
     virtual CanvasArea *canvas() const = 0;
     virtual MainActions *menuActions() const = 0;
+    // The pen colours, brush and symmetry the tools and dashboards share.
+    virtual PaintSettings *paintSettings() const = 0;
     // The parent of the commands' dialogs, message boxes and helper objects.
     virtual QWidget *dialogParent() = 0;
 

@@ -32,6 +32,7 @@
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
+#include "paint/paintsettings.h"
 #include "widgets/previewarea.h"
 
 #include <QAction>
@@ -64,6 +65,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_actions->setReceiver(EntryTarget::Selection, m_selection);
     m_actions->setReceiver(EntryTarget::Shapes, m_shapes);
     m_actions->setReceiver(EntryTarget::Paint, m_paint);
+    m_actions->setReceiver(EntryTarget::PaintSettings, m_paintSettings);
     connect(m_actions, &MainActions::penColorChosen, m_paint, &PaintMenuCommands::setPenColor);
     m_preview = new PreviewController(this, m_canvas, m_actions);
     m_actions->setReceiver(EntryTarget::Views, m_preview);
@@ -116,7 +118,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 // The drawing area works on the window's document for the window's whole life.
 void MainWindow::createCentralWidget()
 {
-    m_canvas = new CanvasArea(m_project, this);
+    m_paintSettings = new PaintSettings(this);
+    m_canvas = new CanvasArea(m_project, *m_paintSettings, this);
     setCentralWidget(m_canvas);
     m_selection = new SelectionCommands(m_canvas, this);
     m_shapes = new ShapeCommands(m_canvas, this);

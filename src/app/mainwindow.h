@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 
+class PaintSettings;
 class CrashRecovery;
 class DashboardController;
 class DocumentLifecycle;
@@ -39,6 +40,7 @@ public:
     Project &project() override { return m_project; }
     CanvasArea *canvas() const override { return m_canvas; }
     MainActions *menuActions() const override { return m_actions; }
+    PaintSettings *paintSettings() const override { return m_paintSettings; }
     QWidget *dialogParent() override { return this; }
     bool isFileTaskBusy() const override { return m_fileTaskBusy; }
     void setFileTaskBusy(bool busy) override { m_fileTaskBusy = busy; }
@@ -146,6 +148,7 @@ private:
     QString m_proposedName;
     bool m_fileTaskBusy = false;
     CanvasArea *m_canvas = nullptr;
+    PaintSettings *m_paintSettings = nullptr;
     MainActions *m_actions = nullptr;
     MenuStateUpdater *m_menuState = nullptr;
     PaintMenuCommands *m_paint = nullptr;

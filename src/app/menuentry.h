@@ -6,7 +6,8 @@
 enum class EntryCheck : quint8 { None, Off, On };
 
 // Whose slot an entry triggers: the window, the canvas, the application, or
-// one of the command objects the window hands over once it has built them.
+// one of the objects the window hands over once it has built them (the paint
+// settings and the command objects).
 enum class EntryTarget : quint8 {
     Window,
     Canvas,
@@ -14,6 +15,7 @@ enum class EntryTarget : quint8 {
     Selection,
     Shapes,
     Paint,
+    PaintSettings,
     Views,
     Scripts
 };

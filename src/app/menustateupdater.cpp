@@ -3,6 +3,7 @@
 #include "mainactions.h"
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
@@ -40,8 +41,8 @@ void MenuStateUpdater::refreshActionRules()
     state.mode = m_project.mode();
     state.layout = m_project.layoutSpec().layout;
     state.borderFrame = m_project.hasBorderFrame();
-    state.penWidth = m_canvas->brushSettings().width;
-    state.pressureWidening = m_canvas->pressureWidening();
+    state.penWidth = m_canvas->paintSettings().brushSettings().width;
+    state.pressureWidening = m_canvas->paintSettings().pressureWidening();
     state.referenceImage = !m_canvas->referenceImage().isNull();
     state.recentProjects = !RecentProjects::loadRecent().isEmpty();
     state.selection = !m_canvas->selectTool()->selection().isEmpty();
@@ -78,9 +79,9 @@ void MenuStateUpdater::syncGroupsFromDocument()
     m_actions->checkValue(QStringLiteral("spritePolicy"), int(m_project.spriteCountPolicy()));
     m_actions->checkValue(QStringLiteral("top"), int(m_project.layoutSpec().topAlignment));
     m_actions->checkValue(QStringLiteral("bottom"), int(m_project.layoutSpec().bottomAlignment));
-    m_actions->checkValue(QStringLiteral("brush"), int(m_canvas->brushSettings().shape));
-    m_actions->checkValue(QStringLiteral("texture"), int(m_canvas->textureMode()));
-    m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->symmetryMode()));
-    m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->contourPlacement()));
+    m_actions->checkValue(QStringLiteral("brush"), int(m_canvas->paintSettings().brushSettings().shape));
+    m_actions->checkValue(QStringLiteral("texture"), int(m_canvas->paintSettings().textureMode()));
+    m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->paintSettings().symmetryMode()));
+    m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->paintSettings().contourPlacement()));
     refreshActionRules();
 }

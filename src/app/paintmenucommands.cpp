@@ -1,6 +1,7 @@
 #include "paintmenucommands.h"
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 
 #include <QAction>
 #include <QInputDialog>
@@ -22,62 +23,62 @@ std::optional<int> PaintMenuCommands::choosePenWidth(int current)
 
 void PaintMenuCommands::penWidth()
 {
-    if (const std::optional<int> width = choosePenWidth(m_canvas->brushSettings().width))
+    if (const std::optional<int> width = choosePenWidth(m_canvas->paintSettings().brushSettings().width))
         changePenWidth(*width);
 }
 
 void PaintMenuCommands::decreasePenWidth()
 {
-    changePenWidth(m_canvas->brushSettings().width - 1);
+    changePenWidth(m_canvas->paintSettings().brushSettings().width - 1);
 }
 
 void PaintMenuCommands::increasePenWidth()
 {
-    changePenWidth(m_canvas->brushSettings().width + 1);
+    changePenWidth(m_canvas->paintSettings().brushSettings().width + 1);
 }
 
 void PaintMenuCommands::changePenWidth(int width)
 {
-    m_canvas->setPenWidth(std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
+    m_canvas->paintSettings().setPenWidth(std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
     emit brushChanged();
     emit actionRulesChanged();
 }
 
 void PaintMenuCommands::setPressureWidening(bool on)
 {
-    m_canvas->setPressureWidening(on);
+    m_canvas->paintSettings().setPressureWidening(on);
     emit actionRulesChanged();
 }
 
 void PaintMenuCommands::setFillPreviewDisabled(bool on)
 {
-    m_canvas->setFillPreviewEnabled(!on);
+    m_canvas->paintSettings().setFillPreviewEnabled(!on);
 }
 
 void PaintMenuCommands::setPenColor(int index)
 {
-    m_canvas->setPenIndex(quint8(index));
+    m_canvas->paintSettings().setPenIndex(quint8(index));
 }
 
 void PaintMenuCommands::setBrushShape(QAction *action)
 {
-    m_canvas->setBrushShape(BrushShape(action->data().toInt()));
+    m_canvas->paintSettings().setBrushShape(BrushShape(action->data().toInt()));
     emit brushChanged();
 }
 
 void PaintMenuCommands::setTextureMode(QAction *action)
 {
-    m_canvas->setTextureMode(TextureMode(action->data().toInt()));
+    m_canvas->paintSettings().setTextureMode(TextureMode(action->data().toInt()));
 }
 
 void PaintMenuCommands::setSymmetryMode(QAction *action)
 {
-    m_canvas->setSymmetryMode(action->data().toInt());
+    m_canvas->paintSettings().setSymmetryMode(action->data().toInt());
 }
 
 void PaintMenuCommands::setContourPlacement(QAction *action)
 {
-    m_canvas->setContourPlacement(action->data().toInt());
+    m_canvas->paintSettings().setContourPlacement(action->data().toInt());
 }
 
 // The exclusive tool group switches the old tool off before the new one on;

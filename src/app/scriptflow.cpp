@@ -7,6 +7,7 @@
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 #include "script/scriptrunner.h"
 
 #include <QAction>
@@ -173,15 +174,16 @@ void ScriptFlow::runScript(const QString &path)
     const QString title = ScriptRunner::scriptTitle(path, source);
 
     CanvasArea *canvas = m_session->canvas();
+    const PaintSettings *paint = m_session->paintSettings();
     ScriptEnvironment env;
     env.name = QFileInfo(path).fileName();
     env.folder = path.startsWith(u':') ? QString() : QFileInfo(path).absolutePath();
-    env.brush = canvas->brushSettings();
-    env.texture = canvas->texture();
-    env.textureMode = canvas->textureMode();
-    env.placement = canvas->contourPlacement();
-    env.primary = canvas->penIndex();
-    env.secondary = canvas->secondaryIndex();
+    env.brush = paint->brushSettings();
+    env.texture = paint->texture();
+    env.textureMode = paint->textureMode();
+    env.placement = paint->contourPlacement();
+    env.primary = paint->penIndex();
+    env.secondary = paint->secondaryIndex();
     env.selection = canvas->selectTool()->selection();
     if (ScriptRunner::wantsPicture(source)) {
         const QString picture = QFileDialog::getOpenFileName(

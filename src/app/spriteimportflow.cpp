@@ -9,6 +9,7 @@
 #include "canvas/canvasarea.h"
 #include "document/project.h"
 #include "exchange/spritefile.h"
+#include "paint/paintsettings.h"
 #include "rules/wholecanvasedits.h"
 
 #include <QDir>
@@ -32,7 +33,7 @@ void SpriteImportFlow::run()
         return;
     w.settleStagedWork();
     const QString start = LastFolders::lastDir(QLatin1String(LastFolders::ImportSpritesKey));
-    const quint8 pen = quint8(w.canvas()->penIndex());
+    const quint8 pen = quint8(w.paintSettings()->penIndex());
     const bool positions = w.project().layout() == CanvasLayout::TopBottomBorderSprites;
     QString path;
     SpriteAttributes convention = SpriteAttributes::Color;

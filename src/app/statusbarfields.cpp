@@ -4,6 +4,7 @@
 #include "firststart.h"
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 #include "document/project.h"
 
 #include <QHBoxLayout>
@@ -69,8 +70,8 @@ void StatusBarFields::endStartHint()
 void StatusBarFields::canvasStatusChanged()
 {
     StatusInputs inputs = m_inputs;
-    inputs.roundBrush = m_canvas->brushSettings().shape == BrushShape::Round;
-    inputs.penWidth = m_canvas->brushSettings().width;
+    inputs.roundBrush = m_canvas->paintSettings().brushSettings().shape == BrushShape::Round;
+    inputs.penWidth = m_canvas->paintSettings().brushSettings().width;
     inputs.hoverValid = m_canvas->isHoverValid();
     inputs.hoverPixel = m_canvas->hoverPixel();
     setInputs(inputs);

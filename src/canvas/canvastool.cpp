@@ -1,13 +1,14 @@
 #include "canvastool.h"
 
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 #include "document/project.h"
+#include "paint/paintsettings.h"
 
 #include <QMouseEvent>
 
-CanvasTool::CanvasTool(CanvasArea *canvas) : m_canvas(canvas) {}
+CanvasTool::CanvasTool(ToolEnvironment *environment) : m_env(environment) {}
 
 CanvasTool::~CanvasTool() = default;
 
@@ -103,19 +104,24 @@ void CanvasTool::clicked(const ToolEvent &) {}
 
 Project &CanvasTool::project() const
 {
-    return m_canvas->project();
+    return m_env->project();
+}
+
+PaintSettings &CanvasTool::settings() const
+{
+    return m_env->paintSettings();
 }
 
 const ViewTransform &CanvasTool::view() const
 {
-    return m_canvas->viewTransform();
+    return m_env->project().view();
 }
 
 ToolEvent CanvasTool::toolEvent(const QMouseEvent *event) const
 {
     ToolEvent e;
     e.position = event->position();
-    e.pixel = m_canvas->canvasPixelAt(e.position);
+    e.pixel = m_env->canvasPixelAt(e.position);
     e.button = event->button();
     e.modifiers = event->modifiers();
     e.moved = m_moved;
@@ -129,52 +135,66 @@ QPointF CanvasTool::canvasPosition(QPointF widgetPosition) const
 
 quint8 CanvasTool::penIndex() const
 {
-    return m_canvas->penIndex();
+    return settings().penIndex();
 }
 
 quint8 CanvasTool::secondaryIndex() const
 {
-    return m_canvas->secondaryIndex();
+    return settings().secondaryIndex();
 }
 
 SymmetryMode CanvasTool::symmetryMode() const
 {
-    return m_canvas->symmetryMode();
+    return settings().symmetryMode();
+}
+
+void CanvasTool::sampleColorAt(QPoint pixel, bool secondary)
+{
+    const Colormap &map = project().colormap();
+    if (!map.rect().contains(pixel))
+        return;
+    const quint8 index = map.pixel(pixel.x(), pixel.y());
+    if (index == (secondary ? secondaryIndex() : penIndex()))
+        return;
+    if (secondary)
+        settings().setSecondaryIndex(index);
+    else
+        settings().setPenIndex(index);
 }
 
 bool CanvasTool::isTabletActive() const
 {
-    return m_canvas->isTabletActive();
+    return m_env->isTabletActive();
 }
 
 double CanvasTool::tabletPressure() const
 {
-    return m_canvas->tabletPressure();
+    return m_env->tabletPressure();
 }
 
 void CanvasTool::repaintCanvas()
 {
-    m_canvas->update();
+    m_env->repaintView();
 }
 
 void CanvasTool::repaintCanvasRect(const QRect &canvasRect)
 {
-    m_canvas->repaintCanvasRect(canvasRect);
+    m_env->repaintCanvasRect(canvasRect);
 }
 
 void CanvasTool::refreshCursor()
 {
-    m_canvas->refreshCursor();
+    m_env->refreshCursor();
 }
 
 void CanvasTool::refreshPreviews()
 {
-    m_canvas->refreshPreviews();
+    m_env->refreshPreviews();
 }
 
 void CanvasTool::setCursor(const QCursor &cursor)
 {
-    m_canvas->setCursor(cursor);
+    m_env->showToolCursor(cursor);
 }
 
 void CanvasTool::commitHistory(const HistoryNode &node)
@@ -182,10 +202,10 @@ void CanvasTool::commitHistory(const HistoryNode &node)
     const int before = project().history().revision();
     project().history().push(node);
     if (project().history().revision() != before)
-        emit m_canvas->historyChanged();
+        m_env->reportHistoryChanged();
 }
 
 void CanvasTool::emitHistoryChanged()
 {
-    emit m_canvas->historyChanged();
+    m_env->reportHistoryChanged();
 }

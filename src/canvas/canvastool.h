@@ -6,8 +6,9 @@
 #include <QRect>
 #include <Qt>
 
-class CanvasArea;
+class PaintSettings;
 enum class SymmetryMode : qint32;
+class ToolEnvironment;
 class Project;
 class ViewTransform;
 struct HistoryNode;
@@ -24,14 +25,15 @@ struct ToolEvent {
     bool moved = false; // the pointer has left the press pixel during this press
 };
 
-// A canvas tool. CanvasArea owns one of each and routes pointer and key
-// input to the active one. The default mouse handlers turn a press, moves
+// A canvas tool. The view owns one of each and routes pointer and key input
+// to the active one; the tool reaches the view only through its
+// ToolEnvironment. The default mouse handlers turn a press, moves
 // and a release into acceptsPress/pressed/dragged/released/clicked, so a
 // simple tool only fills in those.
 class CanvasTool
 {
 public:
-    explicit CanvasTool(CanvasArea *canvas);
+    explicit CanvasTool(ToolEnvironment *environment);
     virtual ~CanvasTool();
     CanvasTool(const CanvasTool &) = delete;
     CanvasTool &operator=(const CanvasTool &) = delete;
@@ -68,7 +70,8 @@ public:
     bool hasMoved() const { return m_moved; }
 
 protected:
-    CanvasArea *canvas() const { return m_canvas; }
+    ToolEnvironment *env() const { return m_env; }
+    PaintSettings &settings() const;
     Project &project() const;
     const ViewTransform &view() const;
     ToolEvent toolEvent(const QMouseEvent *event) const;
@@ -77,6 +80,9 @@ protected:
     quint8 penIndex() const;
     quint8 secondaryIndex() const;
     SymmetryMode symmetryMode() const;
+    // The eyedropper operation: reads the colour under a canvas pixel into the
+    // primary (or, for the right button, the secondary) pen colour.
+    void sampleColorAt(QPoint pixel, bool secondary);
     bool isTabletActive() const;
     double tabletPressure() const;
 
@@ -92,7 +98,7 @@ protected:
     void emitHistoryChanged();
 
 private:
-    CanvasArea *m_canvas = nullptr;
+    ToolEnvironment *m_env = nullptr;
     Qt::MouseButton m_button = Qt::NoButton;
     QPoint m_pressPixel;
     bool m_moved = false;

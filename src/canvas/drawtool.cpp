@@ -1,16 +1,20 @@
 #include "drawtool.h"
 
 #include "artworkimage.h"
-#include "canvasarea.h"
+#include "toolenvironment.h"
 
 #include "document/project.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 
-DrawTool::DrawTool(CanvasArea *canvas) : CanvasTool(canvas), m_stroke(canvas->strokeRenderer()) {}
+DrawTool::DrawTool(ToolEnvironment *environment)
+    : CanvasTool(environment), m_stroke(environment->strokeRenderer())
+{
+}
 
 DrawTool::~DrawTool() = default;
 
@@ -32,16 +36,16 @@ quint8 DrawTool::otherColor(bool right) const
 
 PenSettings DrawTool::penSettings() const
 {
-    const CanvasArea *c = canvas();
+    const PaintSettings &c = settings();
     const ViewTransform &v = view();
     PenSettings s;
-    s.brush = c->brushSettings();
-    s.texture = c->texture();
-    s.textureMode = c->textureMode();
-    s.pressureWidening = c->pressureWidening();
+    s.brush = c.brushSettings();
+    s.texture = c.texture();
+    s.textureMode = c.textureMode();
+    s.pressureWidening = c.pressureWidening();
     s.viewRotation = v.rotation();
     s.transforms =
-        c->symmetry().strokeTransforms(int(std::lround(v.pixelWidth())), v.displayAspect());
+        c.symmetry().strokeTransforms(int(std::lround(v.pixelWidth())), v.displayAspect());
     return s;
 }
 
@@ -65,14 +69,14 @@ bool DrawTool::mousePressEvent(QMouseEvent *event)
     if (isStroking() || m_sampling)
         return true;
     // The other pen-like tool's stroke survived a tool switch; let it finish.
-    if (canvas()->penStrokeInProgress())
+    if (env()->penStrokeInProgress())
         return false;
     const bool right = button == Qt::RightButton;
-    const QPoint pixel = canvas()->canvasPixelAt(event->position());
+    const QPoint pixel = env()->canvasPixelAt(event->position());
     if (event->modifiers() & Qt::AltModifier) {
         m_sampling = true;
         m_samplingButton = button;
-        canvas()->sampleColorAt(pixel, right);
+        sampleColorAt(pixel, right);
         refreshCursor();
         return true;
     }
@@ -81,24 +85,24 @@ bool DrawTool::mousePressEvent(QMouseEvent *event)
     setPressedButton(button);
     Project &p = project();
     m_stroke.press(p, penSettings(), penEvent(pixel, event->modifiers()), colorsFor(right),
-                   connectPointFor(canvas()->connectPoint(), p.history()));
+                   connectPointFor(env()->connectPoint(), p.history()));
     return true;
 }
 
 bool DrawTool::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint pixel = canvas()->canvasPixelAt(event->position());
+    const QPoint pixel = env()->canvasPixelAt(event->position());
     if (m_sampling) {
         if (!(event->buttons() & m_samplingButton))
             return false;
-        canvas()->sampleColorAt(pixel, m_samplingButton == Qt::RightButton);
+        sampleColorAt(pixel, m_samplingButton == Qt::RightButton);
         return true;
     }
     if (!isStroking() || !(event->buttons() & m_strokeButton))
         return false;
     const QRect changed =
         m_stroke.move(project(), penSettings(), penEvent(pixel, event->modifiers()));
-    canvas()->refreshImageRegion(changed);
+    env()->refreshImageRegion(changed);
     reportRefusal();
     return true;
 }
@@ -117,7 +121,7 @@ bool DrawTool::mouseReleaseEvent(QMouseEvent *event)
         return false;
     if (event->button() != m_strokeButton)
         return true;
-    const QPoint pixel = canvas()->canvasPixelAt(event->position());
+    const QPoint pixel = env()->canvasPixelAt(event->position());
     setPressedButton(Qt::NoButton);
     m_strokeButton = Qt::NoButton;
     endStroke(m_stroke.release(project(), penSettings(), penEvent(pixel, event->modifiers())));
@@ -130,12 +134,12 @@ void DrawTool::reportRefusal()
     if (m_refusalReported || !m_stroke.refusal())
         return;
     m_refusalReported = true;
-    emit canvas()->statusMessage(m_stroke.refusal()->explain(project()));
+    env()->reportNote(m_stroke.refusal()->explain(project()));
 }
 
 void DrawTool::endStroke(const StrokeCommit &commit)
 {
-    canvas()->refreshImageRegion(commit.releasePainted);
+    env()->refreshImageRegion(commit.releasePainted);
     reportRefusal();
     // A recorded stroke leaves its end point in the history node, so undo and
     // redo move the Shift line's start with it; one that recorded nothing
@@ -143,7 +147,7 @@ void DrawTool::endStroke(const StrokeCommit &commit)
     std::optional<QPoint> pending = commit.endPoint;
     if (commit.recorded)
         pending.reset();
-    canvas()->setConnectPoint(pending);
+    env()->setConnectPoint(pending);
     if (commit.recorded)
         emitHistoryChanged();
     refreshCursor();
@@ -161,8 +165,8 @@ void DrawTool::resetStroke()
 
 bool DrawTool::previewAllowed() const
 {
-    const CanvasArea *c = canvas();
-    return c->activeTool() == this && c->isHoverValid() && !c->isGestureUnderWay() &&
+    const ToolEnvironment *c = env();
+    return c->isActiveTool(this) && c->isHoverValid() && !c->isGestureUnderWay() &&
            !c->isAltHeld() && !m_sampling;
 }
 
@@ -177,7 +181,7 @@ QRect DrawTool::updatePreview()
     clearPreview();
     if (!previewAllowed())
         return QRect();
-    const CanvasArea *c = canvas();
+    const ToolEnvironment *c = env();
     const Project &p = project();
     PenEvent e = penEvent(c->hoverPixel(), Qt::NoModifier);
     e.shift = c->isShiftHeld();

@@ -14,7 +14,7 @@
 class DrawTool : public CanvasTool
 {
 public:
-    explicit DrawTool(CanvasArea *canvas);
+    explicit DrawTool(ToolEnvironment *environment);
     ~DrawTool() override;
 
     void activate() override;

@@ -1,7 +1,7 @@
 #include "erasertool.h"
 
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 #include "document/project.h"
 

@@ -1,7 +1,7 @@
 #include "eyedroppertool.h"
 
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 void EyedropperTool::activate()
 {
@@ -27,7 +27,7 @@ QCursor EyedropperTool::cursor() const
 bool EyedropperTool::acceptsPress(const ToolEvent &event)
 {
     return (event.button == Qt::LeftButton || event.button == Qt::RightButton) &&
-           !canvas()->penStrokeInProgress();
+           !env()->penStrokeInProgress();
 }
 
 void EyedropperTool::pressed(const ToolEvent &event)
@@ -42,5 +42,5 @@ void EyedropperTool::dragged(const ToolEvent &event)
 
 void EyedropperTool::sample(const ToolEvent &event)
 {
-    canvas()->sampleColorAt(event.pixel, event.button == Qt::RightButton);
+    sampleColorAt(event.pixel, event.button == Qt::RightButton);
 }

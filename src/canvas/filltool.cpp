@@ -1,17 +1,21 @@
 #include "filltool.h"
 
 #include "artworkimage.h"
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 #include "document/project.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 #include "paint/penstroke.h"
 
 #include <QPainter>
 #include <cmath>
 
-FillTool::FillTool(CanvasArea *canvas) : CanvasTool(canvas), m_fill(canvas->strokeRenderer()) {}
+FillTool::FillTool(ToolEnvironment *environment)
+    : CanvasTool(environment), m_fill(environment->strokeRenderer())
+{
+}
 
 void FillTool::activate()
 {
@@ -36,22 +40,21 @@ QCursor FillTool::cursor() const
 
 FillSettings FillTool::fillSettings() const
 {
-    const CanvasArea *c = canvas();
+    const PaintSettings &c = settings();
     const ViewTransform &v = view();
     FillSettings s;
-    s.brush = c->brushSettings();
-    s.texture = c->texture();
-    s.textureMode = c->textureMode();
-    s.placement = c->contourPlacement();
-    s.transforms =
-        c->symmetry().fillTransforms(int(std::lround(v.pixelWidth())), v.displayAspect());
+    s.brush = c.brushSettings();
+    s.texture = c.texture();
+    s.textureMode = c.textureMode();
+    s.placement = c.contourPlacement();
+    s.transforms = c.symmetry().fillTransforms(int(std::lround(v.pixelWidth())), v.displayAspect());
     return s;
 }
 
 bool FillTool::acceptsPress(const ToolEvent &event)
 {
     return (event.button == Qt::LeftButton || event.button == Qt::RightButton) &&
-           !canvas()->penStrokeInProgress();
+           !env()->penStrokeInProgress();
 }
 
 void FillTool::pressed(const ToolEvent &event)
@@ -61,19 +64,19 @@ void FillTool::pressed(const ToolEvent &event)
     const FillCommit commit = m_fill.apply(project(), fillSettings(), event.pixel,
                                            event.modifiers & Qt::ControlModifier, colors);
     clearPreview();
-    canvas()->refreshImageRegion(commit.changed);
+    env()->refreshImageRegion(commit.changed);
     if (commit.recorded)
         emitHistoryChanged();
 }
 
 bool FillTool::previewAllowed() const
 {
-    const CanvasArea *c = canvas();
-    if (c->activeTool() != this || !c->isHoverValid() || c->isGestureUnderWay() ||
+    const ToolEnvironment *c = env();
+    if (!c->isActiveTool(this) || !c->isHoverValid() || c->isGestureUnderWay() ||
         c->penStrokeInProgress())
         return false;
     // With the preview switched off, a contour still shows what it would draw.
-    return c->fillPreviewEnabled() || FloodFill::isContour(project(), c->isCtrlHeld());
+    return settings().fillPreviewEnabled() || FloodFill::isContour(project(), c->isCtrlHeld());
 }
 
 void FillTool::clearPreview()
@@ -87,7 +90,7 @@ QRect FillTool::updatePreview()
     clearPreview();
     if (!previewAllowed())
         return QRect();
-    const CanvasArea *c = canvas();
+    const ToolEnvironment *c = env();
     const Project &p = project();
     // C held shows what the right button would paint.
     const StrokeColors colors = penColors(penIndex(), secondaryIndex(), c->isSwapPreview());

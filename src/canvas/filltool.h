@@ -14,7 +14,7 @@
 class FillTool : public CanvasTool
 {
 public:
-    explicit FillTool(CanvasArea *canvas);
+    explicit FillTool(ToolEnvironment *environment);
 
     void activate() override;
     void deactivate() override;

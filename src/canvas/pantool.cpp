@@ -1,7 +1,7 @@
 #include "pantool.h"
 
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 #include <QMouseEvent>
 
@@ -29,8 +29,8 @@ QCursor PanTool::cursor() const
 bool PanTool::mousePressEvent(QMouseEvent *event)
 {
     // The canvas's own panning state follows the moves and the release.
-    if (event->button() != Qt::LeftButton || canvas()->penStrokeInProgress())
+    if (event->button() != Qt::LeftButton || env()->penStrokeInProgress())
         return false;
-    canvas()->beginPan(event->position());
+    env()->beginPan(event->position());
     return true;
 }

@@ -1,8 +1,8 @@
 #include "selecttool.h"
 
 #include "artworkimage.h"
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 #include "document/geometry.h"
 #include "document/project.h"
@@ -44,12 +44,12 @@ void drawAntsSegment(QPainter &painter, const QLineF &line, bool phase)
 
 } // namespace
 
-SelectTool::SelectTool(CanvasArea *canvas) : StagedEditTool(canvas)
+SelectTool::SelectTool(ToolEnvironment *environment) : StagedEditTool(environment)
 {
     m_antsTimer.setInterval(AntsIntervalMs);
-    QObject::connect(&m_antsTimer, &QTimer::timeout, canvas, [this] {
+    QObject::connect(&m_antsTimer, &QTimer::timeout, &m_antsTimer, [this] {
         m_antsPhase = !m_antsPhase;
-        this->canvas()->update(antsWidgetRect());
+        this->env()->repaintViewRect(antsWidgetRect());
     });
 }
 
@@ -94,7 +94,7 @@ quint8 SelectTool::blankColor() const
 
 bool SelectTool::editBlocked() const
 {
-    return canvas()->dragInProgress();
+    return env()->dragInProgress();
 }
 
 void SelectTool::setSelection(const QRegion &region, bool record)
@@ -116,8 +116,8 @@ void SelectTool::selectionUpdated()
         m_antsTimer.stop();
     else if (!m_antsTimer.isActive())
         m_antsTimer.start();
-    canvas()->update(oldAnts | antsWidgetRect());
-    emit canvas()->selectionChanged();
+    env()->repaintViewRect(oldAnts | antsWidgetRect());
+    env()->reportSelectionChanged();
 }
 
 QRect SelectTool::antsWidgetRect() const
@@ -197,7 +197,7 @@ bool SelectTool::lift(bool transparent)
     m_float = FloatingSelection::lift(project().colormap(), m_selection, transparent, blankColor());
     m_state = FloatPlaced;
     floatMoved();
-    emit canvas()->selectionChanged();
+    env()->reportSelectionChanged();
     return true;
 }
 
@@ -211,7 +211,7 @@ void SelectTool::floatMoved()
                          ? QImage()
                          : artworkImage(copy.copy(area), p.paletteVariant(),
                                         std::max(1, int(std::lround(view().pixelWidth()))));
-    canvas()->setPreviewRect(area);
+    env()->setPreviewRect(area);
     setSelection(m_float.placedRegion(p.colormap().rect()), false);
 }
 
@@ -226,7 +226,7 @@ void SelectTool::clearFloat()
     m_float = FloatingSelection();
     m_previewImage = QImage();
     m_previewArea = QRect();
-    canvas()->setPreviewRect(QRect());
+    env()->setPreviewRect(QRect());
 }
 
 void SelectTool::dropFloat()
@@ -237,11 +237,11 @@ void SelectTool::dropFloat()
     clearFloat();
     m_state = Idle;
     const QRect changed = dropped.drop(project());
-    canvas()->refreshImageRegion(changed);
+    env()->refreshImageRegion(changed);
     if (!changed.isEmpty())
         emitHistoryChanged();
     setSelection(dropped.placedRegion(project().colormap().rect()), false);
-    emit canvas()->selectionChanged();
+    env()->reportSelectionChanged();
     refreshCursor();
 }
 
@@ -257,7 +257,7 @@ void SelectTool::discardFloat()
     clearFloat();
     endPress();
     setSelection(before, false);
-    emit canvas()->selectionChanged();
+    env()->reportSelectionChanged();
 }
 
 void SelectTool::endPress()
@@ -275,7 +275,7 @@ void SelectTool::flipSelection(Qt::Orientation orientation)
         return;
     m_float.flip(orientation);
     floatMoved();
-    emit canvas()->selectionChanged();
+    env()->reportSelectionChanged();
 }
 
 // ---- clipboard --------------------------------------------------------------------------
@@ -290,7 +290,7 @@ void SelectTool::copy()
     m_clipboard = SelectionPixels::take(project().colormap(), m_selection);
     const int scale = std::max(1, int(std::lround(view().pixelWidth())));
     QGuiApplication::clipboard()->setImage(m_clipboard.toImage(project().paletteVariant(), scale));
-    emit canvas()->selectionChanged();
+    env()->reportSelectionChanged();
 }
 
 void SelectTool::cut()
@@ -299,7 +299,7 @@ void SelectTool::cut()
         return;
     copy();
     const QRect changed = cutSelection(project(), m_selection, blankColor());
-    canvas()->refreshImageRegion(changed);
+    env()->refreshImageRegion(changed);
     if (!changed.isEmpty())
         emitHistoryChanged();
 }
@@ -310,11 +310,11 @@ void SelectTool::paste(bool transparent)
         return;
     dropFloat();
     m_float = FloatingSelection::paste(m_clipboard, m_selection, transparent, blankColor());
-    m_float.setOffset(pasteOffset(m_clipboard.bounds(), view().widgetFromCanvas(), canvas()->rect(),
-                                  cellSize(project().mode())));
+    m_float.setOffset(pasteOffset(m_clipboard.bounds(), view().widgetFromCanvas(),
+                                  env()->viewRect(), cellSize(project().mode())));
     m_state = FloatPlaced;
     floatMoved();
-    emit canvas()->selectionChanged();
+    env()->reportSelectionChanged();
 }
 
 // ---- pointer ------------------------------------------------------------------------------
@@ -322,7 +322,7 @@ void SelectTool::paste(bool transparent)
 bool SelectTool::mousePressEvent(QMouseEvent *event)
 {
     const Qt::MouseButton button = event->button();
-    if ((button != Qt::LeftButton && button != Qt::RightButton) || canvas()->penStrokeInProgress())
+    if ((button != Qt::LeftButton && button != Qt::RightButton) || env()->penStrokeInProgress())
         return false;
     if (isDragging())
         return true;
@@ -335,7 +335,7 @@ bool SelectTool::mousePressEvent(QMouseEvent *event)
 
 bool SelectTool::acceptsPress(const ToolEvent &event)
 {
-    return event.button == Qt::LeftButton && !canvas()->penStrokeInProgress();
+    return event.button == Qt::LeftButton && !env()->penStrokeInProgress();
 }
 
 void SelectTool::pressed(const ToolEvent &event)
@@ -412,7 +412,7 @@ void SelectTool::dragged(const ToolEvent &event)
         } else if (m_lasso.constLast() != event.pixel) {
             const QRect old = antsWidgetRect();
             m_lasso.append(event.pixel);
-            canvas()->update(old | antsWidgetRect());
+            env()->repaintViewRect(old | antsWidgetRect());
         }
         return;
     default:
@@ -449,7 +449,7 @@ void SelectTool::finishPress(const ToolEvent &event)
         }
         const QRect oldAnts = antsWidgetRect();
         m_lasso.clear();
-        canvas()->update(oldAnts);
+        env()->repaintViewRect(oldAnts);
         m_selection = m_base; // the live marquee was only a preview
         setSelection(result, true);
         if (result == m_base)
@@ -473,7 +473,7 @@ bool SelectTool::keyPressEvent(QKeyEvent *event)
             m_lasso.clear();
             endPress();
             setSelection(m_base, false);
-            canvas()->update();
+            env()->repaintView();
         } else if (m_state == Idle) {
             deselect();
         } else {

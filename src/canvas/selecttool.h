@@ -23,7 +23,7 @@ public:
     enum MarqueeKind { Off = 0, Rectangle = 1, Lasso = 2 };
     enum State { Idle = 0, Marquee = 1, PressedInside = 2, DraggingFloat = 3, FloatPlaced = 4 };
 
-    explicit SelectTool(CanvasArea *canvas);
+    explicit SelectTool(ToolEnvironment *environment);
 
     int marqueeKind() const { return m_kind; }
     // A new kind cancels a marquee drag and drops the float.

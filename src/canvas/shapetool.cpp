@@ -1,13 +1,14 @@
 #include "shapetool.h"
 
 #include "artworkimage.h"
-#include "canvasarea.h"
 #include "toolcursors.h"
+#include "toolenvironment.h"
 
 #include "document/history.h"
 #include "document/historynode.h"
 #include "document/project.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 #include "paint/penstroke.h"
 
 #include <QKeyEvent>
@@ -42,8 +43,8 @@ bool hasExtent(const StagedShape &s)
 
 } // namespace
 
-ShapeTool::ShapeTool(CanvasArea *canvas)
-    : StagedEditTool(canvas), m_renderer(canvas->strokeRenderer())
+ShapeTool::ShapeTool(ToolEnvironment *environment)
+    : StagedEditTool(environment), m_renderer(environment->strokeRenderer())
 {
 }
 
@@ -163,25 +164,25 @@ int ShapeTool::hitTest(QPointF widgetPosition) const
 
 StagedShape ShapeTool::latchedShape(bool rightButton) const
 {
-    const CanvasArea *c = canvas();
+    const PaintSettings &c = settings();
     StagedShape s;
     s.kind = m_kind;
     const StrokeColors colors = penColors(penIndex(), secondaryIndex(), rightButton);
     s.strokeColor = colors.stroke;
     s.otherColor = colors.other;
     s.filled = m_filled && s.kind != ShapeKind::Line && s.kind != ShapeKind::Path;
-    s.width = c->brushSettings().width;
-    s.nib = c->brushSettings().shape;
-    s.texture = c->texture();
-    s.textureMode = c->textureMode();
-    s.antialiased = c->brushSettings().antialiased;
+    s.width = c.brushSettings().width;
+    s.nib = c.brushSettings().shape;
+    s.texture = c.texture();
+    s.textureMode = c.textureMode();
+    s.antialiased = c.brushSettings().antialiased;
     return s;
 }
 
 bool ShapeTool::acceptsPress(const ToolEvent &event)
 {
     return (event.button == Qt::LeftButton || event.button == Qt::RightButton) &&
-           !canvas()->penStrokeInProgress();
+           !env()->penStrokeInProgress();
 }
 
 void ShapeTool::pressed(const ToolEvent &event)
@@ -506,16 +507,16 @@ bool ShapeTool::undoLocal()
 
 void ShapeTool::commitStaged()
 {
-    if (canvas()->penStrokeInProgress() || m_gesture != NoGesture || m_stage.isEmpty())
+    if (env()->penStrokeInProgress() || m_gesture != NoGesture || m_stage.isEmpty())
         return;
     Project &p = project();
     const Colormap snapshot = p.colormap();
     const ViewTransform &v = view();
     QRect changed;
     {
-        PaintPass pass = canvas()->strokeRenderer().beginEdit(p);
+        PaintPass pass = env()->strokeRenderer().beginEdit(p);
         changed = m_renderer.paintAll(pass, m_stage,
-                                      canvas()->symmetry().shapeTransforms(
+                                      settings().symmetry().shapeTransforms(
                                           int(std::lround(v.pixelWidth())), v.displayAspect()));
     }
     m_stage.clear();
@@ -528,7 +529,7 @@ void ShapeTool::commitStaged()
         recordRegionChange(p, node, changed, snapshot.copy(changed));
         if (!node.changes.isEmpty())
             p.history().push(node);
-        canvas()->refreshImageRegion(changed);
+        env()->refreshImageRegion(changed);
     }
     repaintCanvas();
     emitHistoryChanged();
@@ -570,11 +571,11 @@ void ShapeTool::updatePreview()
         const Project &p = project();
         const ViewTransform &v = view();
         Colormap copy = p.colormap();
-        PaintPass pass = canvas()->strokeRenderer().beginPreview(p, copy);
+        PaintPass pass = env()->strokeRenderer().beginPreview(p, copy);
         QRect area;
         const QRect changed =
             m_renderer.paintAll(pass, shapes,
-                                canvas()->symmetry().shapeTransforms(
+                                settings().symmetry().shapeTransforms(
                                     int(std::lround(v.pixelWidth())), v.displayAspect()),
                                 &area);
         m_previewArea = (area | changed) & p.colormap().rect();
@@ -641,7 +642,7 @@ void ShapeTool::paintOverlay(QPainter &painter)
     if (m_gesture == Creating) {
         const QPolygonF box = boxOf(m_current);
         outlined([&] { painter.drawPolygon(box); });
-        if (canvas()->isShiftHeld())
+        if (env()->isShiftHeld())
             outlined([&] { painter.drawLine(box[0], box[2]); });
     }
     if (m_selection.size() == 1) {

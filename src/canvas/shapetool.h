@@ -37,7 +37,7 @@ public:
     static constexpr double HandleReach = 8.0;
     static constexpr double PinDistance = 24.0;
 
-    explicit ShapeTool(CanvasArea *canvas);
+    explicit ShapeTool(ToolEnvironment *environment);
 
     ShapeKind kind() const { return m_kind; }
     // The kind of new shapes; staged ones keep theirs.

@@ -1,8 +1,9 @@
 #include "symmetrytool.h"
 
-#include "canvasarea.h"
+#include "toolenvironment.h"
 
 #include "document/project.h"
+#include "paint/paintsettings.h"
 
 #include <QMouseEvent>
 #include <cmath>
@@ -42,7 +43,7 @@ bool SymmetryTool::mouseMoveEvent(QMouseEvent *event)
 {
     if (pressedButton() == Qt::NoButton) {
         // Space or R shows its own cursor until it is let go.
-        if (!canvas()->isGestureUnderWay())
+        if (!env()->isGestureUnderWay())
             setCursor(cursorFor(hitTest(event->position())));
         return false;
     }
@@ -71,12 +72,12 @@ QCursor SymmetryTool::cursorFor(Hit hit)
 
 SymmetryTool::Hit SymmetryTool::hitTest(QPointF widgetPosition) const
 {
-    const SymmetryMode mode = canvas()->symmetryMode();
+    const SymmetryMode mode = settings().symmetryMode();
     if (mode == SymmetryMode::None)
         return Hit::None;
     if (mode == SymmetryMode::BiQuadrant || mode == SymmetryMode::Kaleidoscope)
         return Hit::Both;
-    const SymmetryAxes axes = canvas()->symmetryAxes();
+    const SymmetryAxes axes = settings().symmetryAxes();
     const double cx = axes.column / 2.0;
     const double cy = axes.row / 2.0;
     bool horizontal = false;
@@ -104,14 +105,14 @@ bool SymmetryTool::acceptsPress(const ToolEvent &event)
 {
     // A pen stroke that outlived a tool switch keeps its moves.
     return (event.button == Qt::LeftButton || event.button == Qt::RightButton) &&
-           !canvas()->penStrokeInProgress();
+           !env()->penStrokeInProgress();
 }
 
 void SymmetryTool::pressed(const ToolEvent &event)
 {
     m_grab = hitTest(event.position);
     m_pressCanvas = canvasPosition(event.position);
-    m_pressAxes = canvas()->symmetryAxes();
+    m_pressAxes = settings().symmetryAxes();
 }
 
 void SymmetryTool::dragged(const ToolEvent &event)
@@ -129,7 +130,7 @@ void SymmetryTool::moveAxes(const ToolEvent &event)
     if (m_grab == Hit::None)
         return;
     const QPointF p = canvasPosition(event.position);
-    SymmetryAxes axes = canvas()->symmetryAxes();
+    SymmetryAxes axes = settings().symmetryAxes();
     switch (m_grab) {
     case Hit::Horizontal:
         axes.row = int(std::round(2.0 * p.y()));
@@ -144,5 +145,5 @@ void SymmetryTool::moveAxes(const ToolEvent &event)
     case Hit::None:
         break;
     }
-    canvas()->setSymmetryAxes(axes);
+    settings().setSymmetryAxes(axes);
 }

@@ -29,8 +29,8 @@ private slots:
         const Colormap before = project.colormap();
         QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
 
-        window.canvas()->setPenIndex(6);
-        window.canvas()->setSecondaryIndex(2);
+        window.paintSettings()->setPenIndex(6);
+        window.paintSettings()->setSecondaryIndex(2);
         QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(20, 14));
         QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
         QCOMPARE(project.history().nodeCount(), 1);

@@ -190,7 +190,7 @@ private slots:
         const ShapeTool *shapes = window.canvas()->shapeTool();
         if (staged) {
             entry(window, "shapeTool")->setChecked(true);
-            window.canvas()->setPenIndex(0);
+            window.paintSettings()->setPenIndex(0);
             stroke(window.canvas(), {QPoint(20, 20), QPoint(60, 30)});
             QCOMPARE(shapes->stagedCount(), 1);
         }
@@ -349,7 +349,7 @@ private slots:
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         CanvasArea *canvas = window.canvas();
-        canvas->setPenIndex(7);
+        canvas->paintSettings().setPenIndex(7);
         QAction *undo = action(window, "Undo");
         QAction *redo = action(window, "Redo");
         QVERIFY(!undo->isEnabled());

@@ -82,7 +82,8 @@ private slots:
         for (const auto &[key, shift, index] :
              {std::tuple{Qt::Key_1, false, 0}, {Qt::Key_8, false, 7}, {Qt::Key_3, true, 10}}) {
             QTest::keyClick(canvas, key, shift ? Qt::ShiftModifier : Qt::NoModifier);
-            QCOMPARE(std::pair(int(canvas->penIndex()), int(canvas->secondaryIndex())),
+            QCOMPARE(std::pair(int(canvas->paintSettings().penIndex()),
+                               int(canvas->paintSettings().secondaryIndex())),
                      std::pair(index, 0));
         }
     }
@@ -93,7 +94,7 @@ private slots:
         CanvasArea *canvas = shown.canvas();
         QAction *smooth = entry(window, QStringLiteral("&Options>Anti-Aliased Strokes"));
         const auto state = [&] {
-            return std::pair(canvas->brushSettings().width, smooth->isEnabled());
+            return std::pair(canvas->paintSettings().brushSettings().width, smooth->isEnabled());
         };
         entry(window, QStringLiteral("&File>Presets>Multicolor Canvas"))->trigger();
         QAction *pressure = entry(window, QStringLiteral("&Options>Pressure-Widened Strokes"));
@@ -109,7 +110,7 @@ private slots:
         QCOMPARE(state(), std::pair(1, true));
         for (int i = 0; i < 40; ++i)
             QTest::keyClick(canvas, Qt::Key_BracketRight);
-        QCOMPARE(canvas->brushSettings().width, 32);
+        QCOMPARE(canvas->paintSettings().brushSettings().width, 32);
         // Hires has no anti-aliasing at any width.
         entry(window, QStringLiteral("&File>Presets>Hires Canvas"))->trigger();
         QVERIFY(!smooth->isEnabled());
@@ -153,7 +154,7 @@ private slots:
              {"Fill Contour Placement>Outside", "Symmetry>Kaleidoscope",
               "Symmetry>Apply to Flood Fill", "Square Brush", "Two-Color Texture"})
             entry(window, QStringLiteral("&Options>") + QLatin1String(path))->trigger();
-        const CanvasArea *c = window.canvas();
+        const PaintSettings *c = window.paintSettings();
         QCOMPARE(std::tuple(c->contourPlacement(), c->symmetryMode(), c->symmetry().applyToFill(),
                             c->brushSettings().shape, c->textureMode()),
                  std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,

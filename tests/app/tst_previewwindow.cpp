@@ -182,7 +182,7 @@ private slots:
         PreviewArea *area = window.findChild<PreviewWindow *>()->area();
         QVERIFY(QTest::qWaitForWindowExposed(area));
         area->installEventFilter(&paints);
-        window.canvas()->setPenIndex(2);
+        window.paintSettings()->setPenIndex(2);
         window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
         QTRY_VERIFY(paints.count > 0);
         QCOMPARE(window.project().history().nodeCount(), 1);

@@ -419,7 +419,7 @@ private slots:
         QVERIFY(SpriteFile::readSpriteFile(sheet.readAll(), sprites, error));
         QCOMPARE(window.project().colormap(),
                  SpriteFile::spritesToStrips(before, sprites, SpriteAttributes::ColorPosition,
-                                             window.canvas()->penIndex()));
+                                             window.paintSettings()->penIndex()));
         QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportSprites);
         QCOMPARE(fieldText(window, "statusMessage"),
                  QStringLiteral("Imported 13 sprites from rozne.prg."));
@@ -684,7 +684,7 @@ private slots:
         QPoint lit(40, 20), dark(40, 30);
         if (shape) {
             window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
-            canvas->setPenIndex(1);
+            canvas->paintSettings().setPenIndex(1);
             stroke(canvas, {QPoint(20, 20), QPoint(60, 20)});
             QCOMPARE(canvas->shapeTool()->stagedCount(), 1);
         } else {

@@ -126,7 +126,8 @@ private slots:
         QVERIFY(entry(window, "pressureWidening")->isChecked());
         QVERIFY(entry(window, "squarePixels")->isChecked());
         const CanvasArea *canvas = window.canvas();
-        QVERIFY(canvas->pressureWidening() && canvas->fillPreviewEnabled());
+        const PaintSettings &paint = canvas->paintSettings();
+        QVERIFY(paint.pressureWidening() && paint.fillPreviewEnabled());
         QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
         QVERIFY(!canvas->smoothReferenceScaling());
         QCOMPARE(canvas->referenceOpacity(), 50);
@@ -292,9 +293,9 @@ private slots:
             QCOMPARE(canvas->isPixelGridVisible(), on("showPixelGrids"));
             QCOMPARE(canvas->areSafeFramesVisible(), on("showSafeFrames"));
             QCOMPARE(canvas->bilinearFiltering(), on("bilinearFiltering"));
-            QCOMPARE(canvas->brushSettings().pixelPerfect, on("pixelPerfect"));
-            QCOMPARE(canvas->pressureWidening(), on("pressureWidening"));
-            QCOMPARE(canvas->fillPreviewEnabled(), !on("disableFillPreview"));
+            QCOMPARE(canvas->paintSettings().brushSettings().pixelPerfect, on("pixelPerfect"));
+            QCOMPARE(canvas->paintSettings().pressureWidening(), on("pressureWidening"));
+            QCOMPARE(canvas->paintSettings().fillPreviewEnabled(), !on("disableFillPreview"));
             if (key == QLatin1String(SettingsFlow::DisplayPixelAspectKey))
                 QCOMPARE(window.project().view().displayAspect(), stored.toDouble());
             QCOMPARE(canvas->referenceOpacity(), checked.isEmpty() ? stored.toInt() : 50);

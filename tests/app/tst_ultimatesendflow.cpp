@@ -116,7 +116,7 @@ struct LiveWindow : TestWindow {
             p = QPoint(qBound(within.left(), p.x() + dice.bounded(-6, 7), within.right()),
                        qBound(within.top(), p.y() + dice.bounded(-6, 7), within.bottom()));
         }
-        canvas()->setPenIndex(quint8(dice.bounded(16)));
+        canvas()->paintSettings().setPenIndex(quint8(dice.bounded(16)));
         stroke(canvas(), path);
     }
 };
@@ -324,7 +324,7 @@ private slots:
         TestWindow window;
         QVERIFY(shownAndExposed(window));
         CanvasArea *canvas = window.canvas();
-        canvas->setPenIndex(7);
+        canvas->paintSettings().setPenIndex(7);
         const QPoint at = canvas->viewTransform().toWidget(QPointF(100.5, 60.5)).toPoint();
         const QPointF offset = canvas->viewTransform().offset();
 

@@ -6,6 +6,7 @@
 
 #include "document/project.h"
 #include "document/viewtransform.h"
+#include "paint/paintsettings.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -97,7 +98,7 @@ public:
 struct CanvasFixture {
     explicit CanvasFixture(Project p, QSize size = QSize(832, 602)) : project(std::move(p))
     {
-        canvas = std::make_unique<CanvasArea>(project);
+        canvas = std::make_unique<CanvasArea>(project, paint);
         c = canvas.get();
         canvas->resize(size);
         canvas->show();
@@ -113,6 +114,7 @@ struct CanvasFixture {
     }
 
     Project project;
+    PaintSettings paint;
     std::unique_ptr<CanvasArea> canvas;
     CanvasArea *c = nullptr;
 };

@@ -148,10 +148,10 @@ private slots:
         QCOMPARE(grabbed(f).pixelColor(146, 108), QColor(147, 147, 147));
         // The horizontal symmetry axis sits at y = 100, green, yellow for the
         // kaleidoscope.
-        f.canvas->setSymmetryMode(int(SymmetryMode::Horizontal));
+        f.paint.setSymmetryMode(int(SymmetryMode::Horizontal));
         QCOMPARE(colorsAt(grabbed(f), {{300, 302}, {300, 304}}),
                  (QList<QColor>{QColor(0, 255, 0), pal(0)}));
-        f.canvas->setSymmetryMode(int(SymmetryMode::Kaleidoscope));
+        f.paint.setSymmetryMode(int(SymmetryMode::Kaleidoscope));
         QCOMPARE(grabbed(f).pixelColor(300, 302), QColor(255, 255, 0));
     }
     void pixelGrid()

@@ -81,7 +81,7 @@ private slots:
         Fixture f(QSize(1400, 900));
         f.project.colormap().setPixel(9, 9, 7);
         f.project.colormap().setPixel(6, 6, 9);
-        f.c->setSymmetryMode(int(SymmetryMode::BiQuadrant));
+        f.paint.setSymmetryMode(int(SymmetryMode::BiQuadrant));
         // A shortcut picks Move Axes while a stroke runs and a second button
         // joins in: the axes tool sees none of it, the (stand-in) pen all.
         press(f.c, f.at(1, 1));
@@ -89,21 +89,21 @@ private slots:
         press(f.c, f.at(20, 20), Qt::RightButton);
         move(f.c, f.at(40, 30), Qt::LeftButton | Qt::RightButton);
         release(f.c, f.at(40, 30), Qt::RightButton);
-        QCOMPARE(f.c->symmetryAxes(), (SymmetryAxes{200, 320}));
+        QCOMPARE(f.paint.symmetryAxes(), (SymmetryAxes{200, 320}));
         QCOMPARE(f.pen->calls, (QStringList{"pressed", "pressed", "dragged", "released"}));
         QVERIFY(!f.c->penStrokeInProgress());
         f.c->setEyedropperTool(true);
         // The next press belongs to the eyedropper; switching back to the pen
         // while it samples stops it, and no stroke starts until a new press.
         press(f.c, f.at(9, 9));
-        QCOMPARE(f.c->penIndex(), quint8(7));
+        QCOMPARE(f.paint.penIndex(), quint8(7));
         f.c->setEyedropperTool(false);
         QVERIFY(!f.c->eyedropperTool()->isSampling());
         move(f.c, f.at(6, 6));
         release(f.c, f.at(6, 6));
         press(f.c, f.at(2, 2));
         release(f.c, f.at(2, 2));
-        QCOMPARE(f.c->penIndex(), quint8(7));
+        QCOMPARE(f.paint.penIndex(), quint8(7));
         QCOMPARE(f.pen->calls.mid(4), (QStringList{"activate", "pressed", "clicked"}));
     }
     void toolSwitching()
@@ -132,16 +132,17 @@ private slots:
         f.c->setEyedropperTool(true);
         // The left button sets the primary colour, the right the secondary.
         stroke(f.c, {QPoint(2, 2)});
-        QSignalSpy spy(f.c, &CanvasArea::penColorsChanged);
+        QSignalSpy spy(&f.paint, &PaintSettings::penColorsChanged);
         press(f.c, f.at(2, 2), Qt::RightButton);
-        QCOMPARE(f.c->secondaryIndex(), quint8(5));
+        QCOMPARE(f.paint.secondaryIndex(), quint8(5));
         // Dragging keeps sampling, an unchanged colour signals nothing, and
         // outside the canvas nothing is read.
         for (QPointF p : {f.at(3, 2), f.at(4, 2), QPointF(-20, -20)})
             move(f.c, p, Qt::RightButton);
         release(f.c, QPointF(-20, -20), Qt::RightButton);
         QCOMPARE(spy.count(), 2);
-        QCOMPARE((QList<quint8>{f.c->penIndex(), f.c->secondaryIndex()}), (QList<quint8>{5, 12}));
+        QCOMPARE((QList<quint8>{f.paint.penIndex(), f.paint.secondaryIndex()}),
+                 (QList<quint8>{5, 12}));
         QVERIFY(f.pen->calls.isEmpty());
     }
     void symmetryAxesDrag()
@@ -158,13 +159,13 @@ private slots:
         Fixture f(QSize(1400, 900));
         f.c->setSymmetryAxesTool(true);
         for (auto [mode, pressAt, releaseAt, axes] : rows) {
-            f.c->setSymmetryMode(mode);
+            f.paint.setSymmetryMode(mode);
             press(f.c, pressAt);
             move(f.c, (pressAt + releaseAt) / 2);
             release(f.c, releaseAt);
-            QCOMPARE(f.c->symmetryAxes(), axes);
-            f.c->resetSymmetryAxes();
-            QCOMPARE(f.c->symmetryAxes(), (SymmetryAxes{200, 320}));
+            QCOMPARE(f.paint.symmetryAxes(), axes);
+            f.paint.resetSymmetryAxes();
+            QCOMPARE(f.paint.symmetryAxes(), (SymmetryAxes{200, 320}));
         }
         QVERIFY(f.pen->calls.isEmpty());
         QCOMPARE(f.project.history().nodeCount(), 0);
@@ -185,7 +186,7 @@ private slots:
         QVERIFY(showsCursor(f.c, ToolCursors::Picker));
         f.c->setPanTool(true);
         QVERIFY(showsCursor(f.c, ToolCursors::Pan));
-        f.c->setSymmetryMode(int(SymmetryMode::Quadrant));
+        f.paint.setSymmetryMode(int(SymmetryMode::Quadrant));
         f.c->setSymmetryAxesTool(true);
         const std::pair<QPointF, Qt::CursorShape> hovers[] = {{{100, 402}, Qt::SplitVCursor},
                                                               {{643, 100}, Qt::SplitHCursor},
@@ -200,7 +201,7 @@ private slots:
         move(f.c, QPointF(100, 402), Qt::NoButton);
         QVERIFY(showsCursor(f.c, ToolCursors::Pan));
         // None mode grabs nothing, even on the axis.
-        f.c->setSymmetryMode(int(SymmetryMode::None));
+        f.paint.setSymmetryMode(int(SymmetryMode::None));
         QCOMPARE(f.c->symmetryTool()->hitTest(QPointF(641, 398)), SymmetryTool::Hit::None);
         // Z toggles the lighter grids, Ctrl+Z is left to undo; C shows the
         // swap preview while held.

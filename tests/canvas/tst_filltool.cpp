@@ -32,8 +32,8 @@ struct FillFixture : CanvasFixture {
     explicit FillFixture(bool multicolor) : CanvasFixture(shapes(multicolor), QSize(800, 600))
     {
         canvas->setFillTool(true);
-        canvas->setPenIndex(5);
-        canvas->setSecondaryIndex(6);
+        paint.setPenIndex(5);
+        paint.setSecondaryIndex(6);
     }
 };
 
@@ -78,9 +78,9 @@ private slots:
         const QString flags = QString::fromLatin1(row.flags);
         FillFixture f(row.multicolor);
         const Colormap first = f.project.colormap();
-        f.c->setPenIndex(quint8(row.pen));
-        f.c->setSymmetryMode(int(SymmetryMode::Vertical));
-        f.c->setSymmetryApplyToFill(flags.contains(u'm'));
+        f.paint.setPenIndex(quint8(row.pen));
+        f.paint.setSymmetryMode(int(SymmetryMode::Vertical));
+        f.paint.setSymmetryApplyToFill(flags.contains(u'm'));
         QSignalSpy history(f.c, &CanvasArea::historyChanged);
         stroke(f.c, {row.click}, flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton,
                flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier);
@@ -108,7 +108,7 @@ private slots:
         move(f.c, at(f.c, QPoint(20, 20)), Qt::NoButton);
         QVERIFY(tool->previewArea().contains(QRect(16, 16, 16, 16)));
         QCOMPARE(f.canvas->previewRect(), tool->previewArea());
-        f.canvas->setFillPreviewEnabled(false);
+        f.paint.setFillPreviewEnabled(false);
         QVERIFY(tool->previewArea().isEmpty());
         // Ctrl still shows the contour that a click would draw.
         QTest::keyPress(f.c, Qt::Key_Control);

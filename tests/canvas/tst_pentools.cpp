@@ -73,7 +73,7 @@ private slots:
     void clickRecordsOneStroke()
     {
         PenFixture f(1);
-        f.c->setPenIndex(3);
+        f.paint.setPenIndex(3);
         QSignalSpy history(f.c, &CanvasArea::historyChanged);
         stroke(f.c, {QPoint(80, 80)});
         QCOMPARE(changedPixels(f.project.colormap(), Colormap(160, 200)),
@@ -84,7 +84,7 @@ private slots:
                  artworkImage(f.project.colormap(), f.project.paletteVariant(), 2));
         // The same dab again, or black on black, records nothing.
         stroke(f.c, {QPoint(80, 80)});
-        f.c->setPenIndex(0);
+        f.paint.setPenIndex(0);
         stroke(f.c, {QPoint(20, 20)});
         QCOMPARE(f.project.history().nodeCount(), 1);
     }
@@ -165,7 +165,7 @@ private slots:
         const QPoint corner = spriteRect(grid, 3, 0).topLeft();
         f.project.colormap().setPixel(corner.x() + 1, corner.y() + 1, 2);
         QSignalSpy said(f.c, &CanvasArea::statusMessage);
-        f.c->setPenIndex(5);
+        f.paint.setPenIndex(5);
         for (int strokes = 1; strokes <= 2; ++strokes) {
             stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9), corner + QPoint(6, 14)});
             QCOMPARE(said.count(), strokes);
@@ -178,13 +178,13 @@ private slots:
                      .arg(corner.x() + 4)
                      .arg(corner.y() + 2));
         // Painting its own colour is fine and says nothing.
-        f.c->setPenIndex(2);
+        f.paint.setPenIndex(2);
         stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9)});
         QCOMPARE(said.count(), 2);
         // A locked pixel of the hires side canvas.
         CanvasFixture side{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites})};
         QSignalSpy sideSaid(side.c, &CanvasArea::statusMessage);
-        side.c->setPenIndex(1);
+        side.paint.setPenIndex(1);
         stroke(side.c, {QPoint(410, 50), QPoint(412, 60)});
         QCOMPARE(sideSaid.count(), 1);
         QVERIFY(sideSaid.first().first().toString().startsWith(
@@ -208,14 +208,14 @@ private slots:
             PenFixture f(1);
             f.project.view().setDisplayAspect(0.75);
             f.project.view().setRotation(30.0);
-            f.c->setPenWidth(6);
-            f.c->setBrushShape(BrushShape::Square);
-            f.c->setTexture(Texture(checks));
-            f.c->setTextureMode(TextureMode::TwoColor);
-            f.c->setPenIndex(3);
-            f.c->setSecondaryIndex(6);
-            f.c->setSymmetryMode(int(SymmetryMode::Kaleidoscope));
-            f.c->setPressureWidening(widening);
+            f.paint.setPenWidth(6);
+            f.paint.setBrushShape(BrushShape::Square);
+            f.paint.setTexture(Texture(checks));
+            f.paint.setTextureMode(TextureMode::TwoColor);
+            f.paint.setPenIndex(3);
+            f.paint.setSecondaryIndex(6);
+            f.paint.setSymmetryMode(int(SymmetryMode::Kaleidoscope));
+            f.paint.setPressureWidening(widening);
             const Qt::KeyboardModifiers mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
             // The tablet events come before the mouse events made of them.
             if (pressure >= 0)
@@ -281,10 +281,10 @@ private slots:
     {
         PenFixture f;
         // Black on black records nothing but leaves a pending connect point.
-        f.c->setPenIndex(0);
+        f.paint.setPenIndex(0);
         stroke(f.c, {QPoint(40, 50)});
         f.c->reloadProject();
-        f.c->setPenIndex(1);
+        f.paint.setPenIndex(1);
         // After a reload a Shift click paints a dab, not a line from before.
         stroke(f.c, {QPoint(80, 50)}, Qt::LeftButton, Qt::ShiftModifier);
         QCOMPARE(changedPixels(f.project.colormap()), PixelList{QPoint(80, 50)});
@@ -308,8 +308,8 @@ private slots:
             f.project.setSlot(ColorSlot::Background, 6);
             f.project.colormap().fill(1);
             const Colormap before = f.project.colormap();
-            f.c->setPenIndex(5);
-            f.c->setSecondaryIndex(2);
+            f.paint.setPenIndex(5);
+            f.paint.setSecondaryIndex(2);
             f.c->setEraserTool(true);
             QVERIFY(showsCursor(f.c, ToolCursors::Eraser));
             press(f.c, at(f.c, {20, 20}), button);
@@ -320,7 +320,7 @@ private slots:
             QCOMPARE(Colormap::difference(before, f.project.colormap()), QRect(20, 20, 7, 1));
             QCOMPARE(f.pixel({23, 20}), quint8(blank));
             QCOMPARE(f.project.history().nodeCount(), 1);
-            QCOMPARE(f.c->penIndex(), quint8(5)); // nothing sampled
+            QCOMPARE(f.paint.penIndex(), quint8(5)); // nothing sampled
             // Back on the pen, it paints its own colour.
             f.c->setEyedropperTool(false);
             f.c->setEraserTool(false);
@@ -345,11 +345,11 @@ private slots:
         // sampling, with the dropper shown, while the button is held, even
         // after Alt is let go.
         press(f.c, at(f.c, {10, 10}), Qt::RightButton, Qt::AltModifier);
-        QCOMPARE(f.c->secondaryIndex(), quint8(7));
+        QCOMPARE(f.paint.secondaryIndex(), quint8(7));
         move(f.c, at(f.c, {18, 10}), Qt::RightButton);
         QVERIFY(showsCursor(f.c, ToolCursors::Picker));
         release(f.c, at(f.c, {18, 10}), Qt::RightButton);
-        QCOMPARE(f.c->secondaryIndex(), quint8(3));
+        QCOMPARE(f.paint.secondaryIndex(), quint8(3));
         QCOMPARE(f.project.colormap(), before);
         QVERIFY(showsCursor(f.c, ToolCursors::Pen));
         // Alt pressed mid-stroke keeps the tool's cursor until the stroke ends.
@@ -396,17 +396,18 @@ private slots:
             return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
         };
         for (int s = 0; s < 20; ++s) {
-            f.c->setPenWidth(1 + below(2) * below(33));
-            f.c->setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
-            f.c->setPixelPerfectStrokes(chance(30));
-            f.c->setAntialiasedStrokes(chance(40));
-            f.c->setTexture(chance(50) ? Texture::solid() : textures[below(textures.size())]);
-            f.c->setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
-            f.c->setSymmetryMode(chance(40) ? 0 : 1 + below(5));
-            f.c->setSymmetryAxes({below(2 * project.height() + 1), below(2 * project.width() + 1)});
+            f.paint.setPenWidth(1 + below(2) * below(33));
+            f.paint.setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
+            f.paint.setPixelPerfectStrokes(chance(30));
+            f.paint.setAntialiasedStrokes(chance(40));
+            f.paint.setTexture(chance(50) ? Texture::solid() : textures[below(textures.size())]);
+            f.paint.setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
+            f.paint.setSymmetryMode(chance(40) ? 0 : 1 + below(5));
+            f.paint.setSymmetryAxes(
+                {below(2 * project.height() + 1), below(2 * project.width() + 1)});
             f.c->setEraserTool(chance(20));
-            f.c->setPenIndex(quint8(below(16)));
-            f.c->setSecondaryIndex(quint8(below(16)));
+            f.paint.setPenIndex(quint8(below(16)));
+            f.paint.setSecondaryIndex(quint8(below(16)));
             const Qt::MouseButton button = chance(70) ? Qt::LeftButton : Qt::RightButton;
             const Qt::KeyboardModifiers modifiers =
                 chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;

@@ -18,8 +18,8 @@ struct ShapeFixture : CanvasFixture {
     ShapeFixture() : CanvasFixture(Project(CanvasMode::Hires))
     {
         canvas->setShapeTool(true);
-        canvas->setPenIndex(5);
-        canvas->setSecondaryIndex(6);
+        paint.setPenIndex(5);
+        paint.setSecondaryIndex(6);
         tool = canvas->shapeTool();
     }
     // The widget point of a point in display units.
@@ -103,7 +103,7 @@ private slots:
                                    QPoint(-1, 0), QPoint(-1, -1), QPoint(0, -1), QPoint(1, -1)}) {
                 CanvasFixture f{Project(mode)};
                 f.c->setShapeTool(true);
-                f.c->setPenIndex(5);
+                f.paint.setPenIndex(5);
                 const QPoint from(80, 100), to = from + 31 * d;
                 press(f.c, at(f.c, from));
                 move(f.c, at(f.c, to));
@@ -159,8 +159,8 @@ private slots:
         std::array<quint16, 16> bits;
         bits.fill(0x5555);
         const Texture stripes(bits);
-        f.c->setTexture(stripes);
-        f.c->setPenWidth(3);
+        f.paint.setTexture(stripes);
+        f.paint.setPenWidth(3);
         f.tool->setKind(ShapeKind::Circle);
         const StagedShape &s = f.tool->stage().first();
         QVERIFY(s.texture == stripes && s.kind == ShapeKind::Rectangle && s.width == 3);

@@ -90,9 +90,9 @@ private slots:
         QVERIFY(plus->autoRepeat() && minus->autoRepeat());
         // The limits are the width keys' (tst_menus' penWidthKeys).
         plus->click();
-        QCOMPARE(window.canvas()->brushSettings().width, 2);
+        QCOMPARE(window.paintSettings()->brushSettings().width, 2);
         minus->click();
-        QCOMPARE(window.canvas()->brushSettings().width, 1);
+        QCOMPARE(window.paintSettings()->brushSettings().width, 1);
         const QList<DashboardBar *> bars = {d->toolDashboard(), d->brushDashboard(),
                                             d->paletteDashboard()};
         for (const bool hidden : {true, false}) {
@@ -289,14 +289,16 @@ private slots:
         // Clicks on the strip set the pen colours.
         const int column = palette->width() / 16;
         QTest::mousePress(palette, Qt::LeftButton, {}, QPoint(column * 9 + column / 2, 10));
-        QCOMPARE(int(canvas->penIndex()), 9);
+        QCOMPARE(int(canvas->paintSettings().penIndex()), 9);
         QTest::mousePress(palette, Qt::RightButton, {}, QPoint(column * 4 + column / 2, 10));
-        QCOMPARE(int(canvas->secondaryIndex()), 4);
+        QCOMPARE(int(canvas->paintSettings().secondaryIndex()), 4);
         // The eyedropper's pick moves the markers.
         window.project().colormap().setPixel(3, 3, 11);
-        canvas->sampleColorAt(QPoint(3, 3), false);
+        canvas->setEyedropperTool(true);
+        const QPoint at = canvas->viewTransform().toWidget(QPointF(3.5, 3.5)).toPoint();
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
         QCOMPARE(int(palette->primaryIndex()), 11);
-        canvas->sampleColorAt(QPoint(3, 3), true);
+        QTest::mouseClick(canvas, Qt::RightButton, {}, at);
         QCOMPARE(int(palette->secondaryIndex()), 11);
 
         TextureWidget *textures = window.dashboards()->textureWidget();
@@ -307,13 +309,13 @@ private slots:
                  window.project().mode() == CanvasMode::Multicolor ? multi : hires);
         textures->resize(textures->sizeHint());
         QTest::mousePress(textures, Qt::RightButton, {}, QPoint(3 * 22 + 5, 5));
-        QCOMPARE(canvas->texture(), textures->textures().at(3).negative());
+        QCOMPARE(canvas->paintSettings().texture(), textures->textures().at(3).negative());
         window.newHiresCanvas();
         QCOMPARE(textures->textures(), hires);
-        QVERIFY(canvas->texture().isSolid());
+        QVERIFY(canvas->paintSettings().texture().isSolid());
         window.newMulticolorSpritesCanvas();
         QCOMPARE(textures->textures(), multi);
-        QVERIFY(canvas->texture().isSolid());
+        QVERIFY(canvas->paintSettings().texture().isSolid());
         // The slot bar follows the new layout.
         QCOMPARE(window.dashboards()->slotWidget()->shownSlots().size(), 3);
     }

@@ -55,7 +55,8 @@ struct Rig {
     double zoom() const { return area.viewTransform().zoom(); }
 
     Project project;
-    CanvasArea canvas{project};
+    PaintSettings paint;
+    CanvasArea canvas{project, paint};
     RecordingArea area{project, canvas.artworkImage()};
 };
 
@@ -96,7 +97,8 @@ private slots:
         QFETCH(int, mode);
         QFETCH(double, pixelWidth);
         Project project{CanvasMode(mode)};
-        CanvasArea canvas(project);
+        PaintSettings paint;
+        CanvasArea canvas(project, paint);
         PreviewWindow window(&canvas);
         PreviewArea *area = window.area();
         QCOMPARE(window.windowTitle(), QStringLiteral("Preview"));

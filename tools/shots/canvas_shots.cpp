@@ -6,6 +6,7 @@
 //   canvas_shots [folder]
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 
 #include "document/canvaspreset.h"
 #include "document/geometry.h"
@@ -51,7 +52,8 @@ int main(int argc, char **argv)
         layout.layout = preset.layout;
         Project project(preset.mode, -1, -1, layout, preset.screens);
         paintArtwork(project);
-        CanvasArea canvas(project);
+        PaintSettings paint;
+        CanvasArea canvas(project, paint);
         canvas.resize(1280, 800);
         canvas.show();
         QApplication::processEvents();

@@ -7,6 +7,7 @@
 //   pen_shots [file.png]
 
 #include "canvas/canvasarea.h"
+#include "paint/paintsettings.h"
 
 #include "document/project.h"
 #include "paint/texture.h"
@@ -50,7 +51,8 @@ int main(int argc, char **argv)
     project.setSlot(ColorSlot::Background, 6);
     project.setSlot(ColorSlot::Border, 14);
     project.colormap().fill(6);
-    CanvasArea canvas(project);
+    PaintSettings paint;
+    CanvasArea canvas(project, paint);
     canvas.resize(1280, 800);
     canvas.show();
     QApplication::processEvents();
@@ -58,50 +60,50 @@ int main(int argc, char **argv)
     const QList<Texture> textures = Texture::fromStripFile(textureSheetPath(true));
 
     // Top left: anti-aliased round curves in white and light blue.
-    canvas.setAntialiasedStrokes(true);
-    canvas.setPenWidth(10);
-    canvas.setPenIndex(1);
+    paint.setAntialiasedStrokes(true);
+    paint.setPenWidth(10);
+    paint.setPenIndex(1);
     stroke(canvas, [](double t) { return QPointF(8 + 60 * t, 40 + 25 * std::sin(t * 6.3)); });
-    canvas.setPenIndex(14);
-    canvas.setPenWidth(6);
+    paint.setPenIndex(14);
+    paint.setPenWidth(6);
     stroke(canvas, [](double t) { return QPointF(8 + 60 * t, 75 + 15 * std::cos(t * 9.0)); });
-    canvas.setAntialiasedStrokes(false);
+    paint.setAntialiasedStrokes(false);
 
     // Bottom left: wide square strokes with textures, two-colour then stencil.
-    canvas.setBrushShape(BrushShape::Square);
-    canvas.setPenWidth(24);
+    paint.setBrushShape(BrushShape::Square);
+    paint.setPenWidth(24);
     if (textures.size() > 4) {
-        canvas.setTexture(textures[4]);
-        canvas.setTextureMode(TextureMode::TwoColor);
-        canvas.setPenIndex(7);
-        canvas.setSecondaryIndex(2);
+        paint.setTexture(textures[4]);
+        paint.setTextureMode(TextureMode::TwoColor);
+        paint.setPenIndex(7);
+        paint.setSecondaryIndex(2);
         stroke(canvas, [](double t) { return QPointF(10 + 55 * t, 120); });
-        canvas.setTexture(textures[textures.size() / 2]);
-        canvas.setTextureMode(TextureMode::Stencil);
-        canvas.setPenIndex(13);
+        paint.setTexture(textures[textures.size() / 2]);
+        paint.setTextureMode(TextureMode::Stencil);
+        paint.setPenIndex(13);
         stroke(canvas, [](double t) { return QPointF(10 + 55 * t, 160 + 10 * std::sin(t * 12)); });
     }
-    canvas.setTexture(Texture::solid());
-    canvas.setBrushShape(BrushShape::Round);
+    paint.setTexture(Texture::solid());
+    paint.setBrushShape(BrushShape::Round);
 
     // Right half: a kaleidoscope flower about (120, 100).
-    canvas.setSymmetryMode(int(SymmetryMode::Kaleidoscope));
-    canvas.setSymmetryAxes({200, 240});
-    canvas.setPenWidth(4);
-    canvas.setPenIndex(7);
+    paint.setSymmetryMode(int(SymmetryMode::Kaleidoscope));
+    paint.setSymmetryAxes({200, 240});
+    paint.setPenWidth(4);
+    paint.setPenIndex(7);
     stroke(canvas,
            [](double t) { return QPointF(120 + 4 + 30 * t, 100 - 30 * std::sin(t * 3.1)); });
-    canvas.setPenIndex(1);
-    canvas.setAntialiasedStrokes(true);
-    canvas.setPenWidth(8);
+    paint.setPenIndex(1);
+    paint.setAntialiasedStrokes(true);
+    paint.setPenWidth(8);
     stroke(
         canvas, [](double t) { return QPointF(120 + 10 + 12 * t, 100 + 12 * t); }, 40);
-    canvas.setAntialiasedStrokes(false);
-    canvas.setSymmetryMode(int(SymmetryMode::None));
+    paint.setAntialiasedStrokes(false);
+    paint.setSymmetryMode(int(SymmetryMode::None));
 
     // A one-pixel Shift line from the last stroke's end, then an eraser cut.
-    canvas.setPenWidth(2);
-    canvas.setPenIndex(10);
+    paint.setPenWidth(2);
+    paint.setPenIndex(10);
     send(canvas, QEvent::MouseButtonPress, QPointF(150.5, 190.5), Qt::LeftButton, Qt::LeftButton);
     send(canvas, QEvent::MouseButtonRelease, QPointF(150.5, 190.5), Qt::LeftButton, Qt::NoButton);
     send(canvas, QEvent::MouseButtonPress, QPointF(90.5, 190.5), Qt::LeftButton, Qt::LeftButton,
@@ -109,14 +111,14 @@ int main(int argc, char **argv)
     send(canvas, QEvent::MouseButtonRelease, QPointF(90.5, 190.5), Qt::LeftButton, Qt::NoButton,
          Qt::ShiftModifier);
     canvas.setEraserTool(true);
-    canvas.setPenWidth(6);
+    paint.setPenWidth(6);
     stroke(
         canvas, [](double t) { return QPointF(38, 20 + 80 * t); }, 40);
     canvas.setEraserTool(false);
 
     // Leave the pointer hovering with a wide brush so its preview shows.
-    canvas.setPenWidth(16);
-    canvas.setPenIndex(5);
+    paint.setPenWidth(16);
+    paint.setPenIndex(5);
     send(canvas, QEvent::MouseMove, QPointF(40.5, 140.5), Qt::NoButton, Qt::NoButton);
     QApplication::processEvents();
 
