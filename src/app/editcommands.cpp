@@ -3,10 +3,10 @@
 #include "editorsession.h"
 
 #include "canvas/canvasarea.h"
-#include "paint/paintsettings.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 #include "rules/ruleedits.h"
 #include "rules/wholecanvasedits.h"
 #include "widgets/previewarea.h"
@@ -102,8 +102,8 @@ void EditCommands::runWholeCanvasEdit(const std::function<QRect()> &edit)
 
 void EditCommands::assignColorSlot(ColorSlot slot, Qt::MouseButton button)
 {
-    const quint8 color =
-        button == Qt::RightButton ? m_canvas->paintSettings().secondaryIndex() : m_canvas->paintSettings().penIndex();
+    const quint8 color = button == Qt::RightButton ? m_canvas->paintSettings().secondaryIndex()
+                                                   : m_canvas->paintSettings().penIndex();
     runWholeCanvasEdit([this, slot, color] { return ::assignColorSlot(m_project, slot, color); });
 }
 

@@ -3,12 +3,12 @@
 #include "mainactions.h"
 
 #include "canvas/canvasarea.h"
-#include "paint/paintsettings.h"
 #include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
 #include "document/project.h"
 #include "history/recentprojects.h"
+#include "paint/paintsettings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -79,9 +79,12 @@ void MenuStateUpdater::syncGroupsFromDocument()
     m_actions->checkValue(QStringLiteral("spritePolicy"), int(m_project.spriteCountPolicy()));
     m_actions->checkValue(QStringLiteral("top"), int(m_project.layoutSpec().topAlignment));
     m_actions->checkValue(QStringLiteral("bottom"), int(m_project.layoutSpec().bottomAlignment));
-    m_actions->checkValue(QStringLiteral("brush"), int(m_canvas->paintSettings().brushSettings().shape));
+    m_actions->checkValue(QStringLiteral("brush"),
+                          int(m_canvas->paintSettings().brushSettings().shape));
     m_actions->checkValue(QStringLiteral("texture"), int(m_canvas->paintSettings().textureMode()));
-    m_actions->checkValue(QStringLiteral("symmetry"), int(m_canvas->paintSettings().symmetryMode()));
-    m_actions->checkValue(QStringLiteral("contour"), int(m_canvas->paintSettings().contourPlacement()));
+    m_actions->checkValue(QStringLiteral("symmetry"),
+                          int(m_canvas->paintSettings().symmetryMode()));
+    m_actions->checkValue(QStringLiteral("contour"),
+                          int(m_canvas->paintSettings().contourPlacement()));
     refreshActionRules();
 }

@@ -23,7 +23,8 @@ std::optional<int> PaintMenuCommands::choosePenWidth(int current)
 
 void PaintMenuCommands::penWidth()
 {
-    if (const std::optional<int> width = choosePenWidth(m_canvas->paintSettings().brushSettings().width))
+    if (const std::optional<int> width =
+            choosePenWidth(m_canvas->paintSettings().brushSettings().width))
         changePenWidth(*width);
 }
 
@@ -39,7 +40,8 @@ void PaintMenuCommands::increasePenWidth()
 
 void PaintMenuCommands::changePenWidth(int width)
 {
-    m_canvas->paintSettings().setPenWidth(std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
+    m_canvas->paintSettings().setPenWidth(
+        std::clamp(width, BrushSettings::MinWidth, BrushSettings::MaxMenuWidth));
     emit brushChanged();
     emit actionRulesChanged();
 }

@@ -91,9 +91,9 @@ void PrgExportFlow::run()
     bool userCancelled = false;
     {
         FileTaskBusy busy(m_session);
-        userCancelled =
-            compressWithExomizer(m_session->dialogParent(), temporaryPath,
-                                 PrgBuilder::startAddress(m_session->project().layout()), basicStart);
+        userCancelled = compressWithExomizer(
+            m_session->dialogParent(), temporaryPath,
+            PrgBuilder::startAddress(m_session->project().layout()), basicStart);
     }
     if (userCancelled) {
         m_session->showStatusMessage(cancelled, StatusMs);

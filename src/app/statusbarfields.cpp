@@ -4,8 +4,8 @@
 #include "firststart.h"
 
 #include "canvas/canvasarea.h"
-#include "paint/paintsettings.h"
 #include "document/project.h"
+#include "paint/paintsettings.h"
 
 #include <QHBoxLayout>
 #include <QMainWindow>
