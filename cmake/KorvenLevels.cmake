@@ -11,7 +11,7 @@
 #   level 3  conversion image conversion engine, curves, histogram
 #   level 4  script     Lua scripts run against a Project as one edit
 #   level 4  canvas     CanvasArea, tools, cursors                 (WIDGETS)
-#   level 5  convert    image converter                            (WIDGETS)
+#   level 5  convertdialog  the image converter's dialog and widgets  (WIDGETS)
 #   level 5  widgets    dashboards, colour bars, preview window    (WIDGETS)
 #   level 6  app        main window, menus, dialogs                (WIDGETS)
 set(KORVEN_LEVEL_document 0)
@@ -22,10 +22,10 @@ set(KORVEN_LEVEL_paint 3)
 set(KORVEN_LEVEL_conversion 3)
 set(KORVEN_LEVEL_script 4)
 set(KORVEN_LEVEL_canvas 4)
-set(KORVEN_LEVEL_convert 5)
+set(KORVEN_LEVEL_convertdialog 5)
 set(KORVEN_LEVEL_widgets 5)
 set(KORVEN_LEVEL_app 6)
-set(KORVEN_WIDGETS_LIBS canvas convert widgets app)
+set(KORVEN_WIDGETS_LIBS canvas convertdialog widgets app)
 
 # korven_library(NAME SOURCES ... [DEPS lib ...] [QT component ...])
 # Creates the static library korven_NAME from the sources of src/NAME.

@@ -6,7 +6,7 @@
 
 #include "canvas/canvasarea.h"
 #include "conversion/imageconverter.h"
-#include "convert/convertimagedialog.h"
+#include "convertdialog/convertimagedialog.h"
 #include "document/project.h"
 #include "paint/paintsettings.h"
 #include "rules/wholecanvasedits.h"

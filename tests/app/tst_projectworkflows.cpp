@@ -15,7 +15,7 @@
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
-#include "convert/convertimagedialog.h"
+#include "convertdialog/convertimagedialog.h"
 #include "document/palette.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"

@@ -1,8 +1,8 @@
 // The converter's widgets as the artist meets them: the curve editor under
 // real mouse gestures, and the dialog's live result following its controls.
 
-#include "convert/convertimagedialog.h"
-#include "convert/curveswidget.h"
+#include "convertdialog/convertimagedialog.h"
+#include "convertdialog/curveswidget.h"
 
 #include <QComboBox>
 #include <QRadioButton>
