@@ -98,11 +98,13 @@ CanvasOverlays::CanvasOverlays(const Project &project) : m_project(project) {}
 QList<QRect> CanvasOverlays::redFlagChanges(const QRect &canvasRect)
 {
     QList<QRect> changes;
-    if (m_project.layout() != CanvasLayout::TopBottomBorderSprites)
+    const CanvasLayout layout = m_project.layout();
+    if (layout == CanvasLayout::BitmapOnly)
         return changes;
     for (const CanvasRegion &region : m_project.regions()) {
         const int border = region.kind == RegionKind::TopBorder      ? 0
                            : region.kind == RegionKind::BottomBorder ? 1
+                           : region.isSprite()                       ? 2
                                                                      : -1;
         if (border < 0 || !region.rect.intersects(canvasRect))
             continue;
@@ -130,24 +132,38 @@ QList<QRect> CanvasOverlays::redFlagChanges(const QRect &canvasRect)
 
 void CanvasOverlays::forgetRedFlags()
 {
-    m_redFlags[0].valid = false;
-    m_redFlags[1].valid = false;
+    for (RedFlagCache &cache : m_redFlags)
+        cache.valid = false;
 }
 
+// Border 0 and 1 are the top and bottom borders, 2 the side strips.
 const QList<QRect> &CanvasOverlays::redFlags(int border)
 {
+    RedFlagCache &cache = m_redFlags[border];
+    if (border == 2) {
+        if (!cache.valid) {
+            cache.rects =
+                m_project.layout() == CanvasLayout::SideBorderSprites
+                    ? redFrameSet(ClashContext::forSweep(m_project), m_project.colormap()).sides
+                    : QList<QRect>();
+            cache.valid = true;
+        }
+        return cache.rects;
+    }
     const LayoutSpec &layout = m_project.layoutSpec();
     const bool top = border == 0;
     const int alignment = int(top ? layout.topAlignment : layout.bottomAlignment);
     const ColorSlot first = top ? ColorSlot::TopBackground : ColorSlot::BottomBackground;
     const quint8 colors[3] = {m_project.slot(first), m_project.slot(ColorSlot(int(first) + 1)),
                               m_project.slot(ColorSlot(int(first) + 2))};
-    RedFlagCache &cache = m_redFlags[border];
     const bool keyMatches =
         cache.alignment == alignment && std::equal(colors, colors + 3, cache.colors);
     if (cache.valid && keyMatches)
         return cache.rects;
-    const RedFrameSet set = redFrameSet(ClashContext::forSweep(m_project), m_project.colormap());
+    const RedFrameSet set =
+        m_project.layout() == CanvasLayout::TopBottomBorderSprites
+            ? redFrameSet(ClashContext::forSweep(m_project), m_project.colormap())
+            : RedFrameSet();
     cache.rects = top ? set.top : set.bottom;
     cache.alignment = alignment;
     std::copy(colors, colors + 3, cache.colors);
@@ -331,7 +347,7 @@ void CanvasOverlays::paintRedFlags(QPainter &painter)
 {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(cosmeticPen(QColor(255, 0, 0), 1));
-    for (int border = 0; border < 2; ++border)
+    for (int border = 0; border < 3; ++border)
         for (const QRect &rect : redFlags(border))
             painter.drawRect(pixelEdges(rect));
 }

@@ -62,5 +62,5 @@ private:
     QRect m_frameLayerFull;
     QRect m_frameLayerNormal;
     bool m_frameLayerValid = false;
-    RedFlagCache m_redFlags[2];
+    RedFlagCache m_redFlags[3];
 };

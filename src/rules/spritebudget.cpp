@@ -92,6 +92,19 @@ QList<QRect> overBudgetSprites(const ClashContext &context, const Colormap &colo
 RedFrameSet redFrameSet(const ClashContext &context, const Colormap &colormap)
 {
     RedFrameSet frames;
+    if (context.layout.layout == CanvasLayout::SideBorderSprites) {
+        for (const CanvasRegion &region :
+             canvasRegions(context.mode, colormap.size(), context.layout)) {
+            if (!region.isSprite() || region.rect.isEmpty())
+                continue;
+            const SpriteGrid grid = spriteGridOf(region, context.mode, context.layout);
+            for (int row = 0; row < grid.colorRows; ++row)
+                for (int c = 0; c < grid.columns; ++c)
+                    if (spriteOverColorLimit(context, colormap, region, c, row))
+                        frames.sides.append(spriteRect(grid, c, row));
+        }
+        return frames;
+    }
     if (context.layout.layout != CanvasLayout::TopBottomBorderSprites)
         return frames;
     for (const CanvasRegion &region :

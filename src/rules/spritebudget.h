@@ -28,15 +28,17 @@ QList<int> overBudgetColumns(const ClashContext &context, const Colormap &colorm
 QList<QRect> overBudgetSprites(const ClashContext &context, const Colormap &colormap,
                                const CanvasRegion &border);
 
-// The units the canvas view frames in red, border by border: first the
+// The units the canvas view frames in red. Top and bottom borders: first the
 // columns over their colour limit, then the columns over the budget (a column
-// can be in both). Empty unless the layout is TopBottomBorderSprites.
+// can be in both). Side strips: the sprites over their colour limit, which
+// only a flip leaves (their colour rows do not mirror onto each other).
 struct RedFrameSet {
     QList<QRect> top;
     QList<QRect> bottom;
+    QList<QRect> sides;
 
-    QList<QRect> all() const { return top + bottom; }
-    bool isEmpty() const { return top.isEmpty() && bottom.isEmpty(); }
+    QList<QRect> all() const { return top + bottom + sides; }
+    bool isEmpty() const { return top.isEmpty() && bottom.isEmpty() && sides.isEmpty(); }
 };
 RedFrameSet redFrameSet(const ClashContext &context, const Colormap &colormap);
 

@@ -9,6 +9,7 @@
 #include "rules/clashcontext.h"
 #include "rules/clashrules.h"
 #include "rules/ruleedits.h"
+#include "rules/spritebudget.h"
 #include "rules/wholecanvasedits.h"
 
 #include <QRandomGenerator>
@@ -41,6 +42,14 @@ Colormap mirrored(const Colormap &map, Qt::Orientation orientation)
     return out;
 }
 
+QList<QRect> sortedRects(QList<QRect> rects)
+{
+    std::sort(rects.begin(), rects.end(), [](const QRect &a, const QRect &b) {
+        return std::pair(a.top(), a.left()) < std::pair(b.top(), b.left());
+    });
+    return rects;
+}
+
 // A flip never writes a locked pixel and keeps cells and top/bottom strips
 // legal (side-strip colour rows are uneven, so only those may clash); a
 // second flip restores everything, and both undo and redo exactly.
@@ -59,8 +68,12 @@ void flipTwice(Project &project, Qt::Orientation orientation)
     }
     for (const QRect &locked : project.lockedRects())
         QVERIFY(project.colormap().copy(locked) == before.pixels.copy(locked));
+    const ClashContext context = ClashContext::forSweep(project);
     if (project.layout() != CanvasLayout::SideBorderSprites)
-        QVERIFY(!canvasHasClash(ClashContext::forSweep(project), project.colormap()));
+        QVERIFY(!canvasHasClash(context, project.colormap()));
+    else // every side sprite a flip leaves over its limit is framed in red, and only those
+        QCOMPARE(sortedRects(redFrameSet(context, project.colormap()).sides),
+                 sortedRects(clashingUnits(context, project.colormap())));
     flipCanvas(project, orientation);
     QVERIFY(stateOf(project) == before);
     QCOMPARE(project.history().nodeCount(), nodes + 2);
