@@ -31,14 +31,12 @@
 
 #include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
-#include "canvas/shapetool.h"
 #include "paint/paintsettings.h"
 #include "widgets/previewarea.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>

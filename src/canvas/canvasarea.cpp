@@ -68,7 +68,7 @@ QPoint CanvasArea::canvasPixelAt(QPointF widgetPosition) const
     return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
 }
 
-// ---- options -------------------------------------------------------------
+// ---- options ----
 
 void CanvasArea::setBackdropColor(const QColor &color)
 {
@@ -196,8 +196,7 @@ void CanvasArea::setPreviewRect(const QRect &canvasRect)
         repaintCanvasRect(canvasRect);
 }
 
-// ---- view
-// --------------------------------------------------------------------
+// ---- view ----
 
 QPointF CanvasArea::widgetCenter() const
 {
@@ -377,8 +376,7 @@ void CanvasArea::refreshHover()
     m_hoverValid = true;
 }
 
-// ---- images
-// --------------------------------------------------------------------
+// ---- images ----
 
 void CanvasArea::renderArtwork()
 {
@@ -472,8 +470,7 @@ void CanvasArea::print()
     paintPrintPage(painter, painter.viewport());
 }
 
-// ---- painting
-// --------------------------------------------------------------------
+// ---- painting ----
 
 QRectF CanvasArea::visibleCanvasRect(const QRect &widgetRect) const
 {
@@ -533,8 +530,7 @@ void CanvasArea::resizeEvent(QResizeEvent *event)
         applyBestFit();
 }
 
-// ---- input
-// ---------------------------------------------------------------------
+// ---- input ----
 
 void CanvasArea::mousePressEvent(QMouseEvent *event)
 {
