@@ -600,21 +600,19 @@ int ScriptApi::flood(lua_State *L, bool contour)
 
 int ScriptApi::swap(lua_State *L)
 {
-    const quint8 a = checkColor(L, 1), b = checkColor(L, 2);
-    const bool inSelection = lua_toboolean(L, 3);
-    beginOtherEdit();
-    QList<QRect> rects;
-    if (inSelection)
-        for (const QRect &r : m_env.selection)
-            rects << r;
-    if (inSelection && rects.isEmpty())
-        return pushChanged(L, QRect());
-    return pushChanged(L, swapOrReplaceColors(m_work, true, a, b, rects));
+    return swapOrReplace(L, true);
 }
 
 int ScriptApi::replace(lua_State *L)
 {
-    const quint8 from = checkColor(L, 1), to = checkColor(L, 2);
+    return swapOrReplace(L, false);
+}
+
+// swap(a, b) exchanges two colours; replace(from, to) turns one into the
+// other. Either stays inside the selection when its third argument is true.
+int ScriptApi::swapOrReplace(lua_State *L, bool swap)
+{
+    const quint8 first = checkColor(L, 1), second = checkColor(L, 2);
     const bool inSelection = lua_toboolean(L, 3);
     beginOtherEdit();
     QList<QRect> rects;
@@ -623,7 +621,8 @@ int ScriptApi::replace(lua_State *L)
             rects << r;
     if (inSelection && rects.isEmpty())
         return pushChanged(L, QRect());
-    return pushChanged(L, swapOrReplaceColors(m_work, false, to, from, rects));
+    return pushChanged(L, swap ? swapOrReplaceColors(m_work, true, first, second, rects)
+                               : swapOrReplaceColors(m_work, false, second, first, rects));
 }
 
 int ScriptApi::flip(lua_State *L)

@@ -52,6 +52,7 @@ private:
     int contour(lua_State *L);
     int swap(lua_State *L);
     int replace(lua_State *L);
+    int swapOrReplace(lua_State *L, bool swap);
     int flip(lua_State *L);
     int clear(lua_State *L);
     int align(lua_State *L);
