@@ -516,7 +516,7 @@ void CanvasArea::paintEvent(QPaintEvent *event)
         m_overlays.paintSymmetryGuides(painter, m_settings.symmetry());
     if (m_safeFramesVisible && m_project.layoutSpec().isSpriteLayout())
         m_overlays.paintSafeFrames(painter, updateRect, rect());
-    if (m_project.layout() == CanvasLayout::TopBottomBorderSprites)
+    if (m_project.layout() != CanvasLayout::BitmapOnly)
         m_overlays.paintRedFlags(painter);
     if (CanvasTool *tool = activeTool())
         tool->paintOverlay(painter);

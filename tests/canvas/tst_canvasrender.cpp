@@ -234,8 +234,8 @@ private slots:
     }
     void redSpriteFlags()
     {
-        // Two free colours in top border column 0 break its colour limit; other
-        // layouts draw no flags, whatever the pixels.
+        // Two free colours in top border column 0 break its colour limit; a
+        // bitmap canvas draws no flags, whatever the pixels.
         CanvasFixture f(withLayout(CanvasMode::Hires, CanvasLayout::TopBottomBorderSprites),
                         Widget);
         CanvasFixture plain(Project(CanvasMode::Hires), Widget);
@@ -254,6 +254,23 @@ private slots:
         f.project.colormap().setPixel(6, 5, 2);
         f.canvas->refreshImageRegion(QRect(6, 5, 1, 1));
         QCOMPARE(grabbed(f).pixelColor(178, 58), pal(0));
+        // A side sprite over its limit (a flip can leave one) is framed as well.
+        CanvasFixture side(withLayout(CanvasMode::Hires, CanvasLayout::SideBorderSprites), Widget);
+        const auto redPixels = [&] {
+            const QImage image = grabbed(side).convertToFormat(QImage::Format_RGB32);
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    count += image.pixelColor(x, y) == red;
+            return count;
+        };
+        side.project.colormap().setPixel(5, 5, 2);
+        side.project.colormap().setPixel(6, 5, 5);
+        side.canvas->refreshWholeImage();
+        QVERIFY(redPixels() > 0);
+        side.project.colormap().setPixel(6, 5, 2);
+        side.canvas->refreshImageRegion(QRect(6, 5, 1, 1));
+        QCOMPARE(redPixels(), 0);
     }
 };
 
