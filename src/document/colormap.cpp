@@ -151,32 +151,6 @@ QRect Colormap::difference(const Colormap &a, const Colormap &b)
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-QImage Colormap::toImage(PaletteVariant variant) const
-{
-    if (isEmpty())
-        return QImage();
-    QImage image(m_width, m_height, QImage::Format_RGB32);
-    render(image, rect(), variant);
-    return image;
-}
-
-void Colormap::render(QImage &image, const QRect &rect, PaletteVariant variant) const
-{
-    const QRect r = rect & image.rect() & this->rect();
-    if (r.isEmpty() || image.depth() != 32)
-        return;
-    QRgb lut[256];
-    for (int i = 0; i < 256; ++i)
-        lut[i] = paletteRgb(variant, i);
-    const quint8 *src = constBits();
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        const quint8 *s = src + qsizetype(y) * m_width;
-        QRgb *d = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = r.left(); x <= r.right(); ++x)
-            d[x] = lut[s[x]];
-    }
-}
-
 bool Colormap::setBytes(int width, int height, const QByteArray &bytes)
 {
     if (width < 0 || height < 0 || bytes.size() != qsizetype(width) * height)

@@ -38,7 +38,10 @@ public:
     void render(QImage &image, const QRect &rect, PaletteVariant variant) const;
 
     // Raw row access for hot loops; the caller keeps within the bounds.
-    const quint8 *constBits() const { return reinterpret_cast<const quint8 *>(m_pixels.constData()); }
+    const quint8 *constBits() const
+    {
+        return reinterpret_cast<const quint8 *>(m_pixels.constData());
+    }
     quint8 *bits() { return reinterpret_cast<quint8 *>(m_pixels.data()); }
     const QByteArray &bytes() const { return m_pixels; }
     // Adopts bytes of exactly width × height entries; returns false otherwise.
@@ -54,3 +57,30 @@ private:
     qint32 m_height = 0;
     QByteArray m_pixels;
 };
+
+// Inline so that code which never draws a colormap never links Qt GUI.
+inline QImage Colormap::toImage(PaletteVariant variant) const
+{
+    if (isEmpty())
+        return QImage();
+    QImage image(m_width, m_height, QImage::Format_RGB32);
+    render(image, rect(), variant);
+    return image;
+}
+
+inline void Colormap::render(QImage &image, const QRect &rect, PaletteVariant variant) const
+{
+    const QRect r = rect & image.rect() & this->rect();
+    if (r.isEmpty() || image.depth() != 32)
+        return;
+    QRgb lut[256];
+    for (int i = 0; i < 256; ++i)
+        lut[i] = paletteRgb(variant, i);
+    const quint8 *src = constBits();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const quint8 *s = src + qsizetype(y) * m_width;
+        QRgb *d = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x)
+            d[x] = lut[s[x]];
+    }
+}

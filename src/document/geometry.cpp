@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <array>
 
-namespace {
+namespace
+{
 
 constexpr std::array<int, 8> SideRowStart = {0, 13, 34, 55, 76, 118, 139, 181};
 constexpr std::array<int, 8> SideRowHeight = {13, 21, 21, 21, 42, 21, 42, 19};
 
-bool isMulticolor(CanvasMode mode) { return mode == CanvasMode::Multicolor; }
+bool isMulticolor(CanvasMode mode)
+{
+    return mode == CanvasMode::Multicolor;
+}
 
 // Left edge of a top/bottom border column relative to the region's left.
 int borderColumnStart(const SpriteGrid &grid, int column)
@@ -22,18 +26,31 @@ int borderColumnEnd(const SpriteGrid &grid, int column)
 {
     if (!grid.rightAligned)
         return column * grid.spriteWidth + grid.spriteWidth - 1;
-    return column == 0 ? grid.sliverWidth - 1 : borderColumnStart(grid, column) + grid.spriteWidth - 1;
+    return column == 0 ? grid.sliverWidth - 1
+                       : borderColumnStart(grid, column) + grid.spriteWidth - 1;
 }
 
 } // namespace
 
-QSize cellSize(CanvasMode mode) { return isMulticolor(mode) ? QSize(4, 8) : QSize(8, 8); }
+QSize cellSize(CanvasMode mode)
+{
+    return isMulticolor(mode) ? QSize(4, 8) : QSize(8, 8);
+}
 
-double modePixelWidth(CanvasMode mode) { return isMulticolor(mode) ? 2.0 : 1.0; }
+double modePixelWidth(CanvasMode mode)
+{
+    return isMulticolor(mode) ? 2.0 : 1.0;
+}
 
-int colorsPerCell(CanvasMode mode) { return isMulticolor(mode) ? 4 : 2; }
+int colorsPerCell(CanvasMode mode)
+{
+    return isMulticolor(mode) ? 4 : 2;
+}
 
-int spriteWidth(CanvasMode mode) { return isMulticolor(mode) ? 12 : 24; }
+int spriteWidth(CanvasMode mode)
+{
+    return isMulticolor(mode) ? 12 : 24;
+}
 
 QSize defaultCanvasSize(CanvasMode mode, const LayoutSpec &layout, int screens)
 {
@@ -114,7 +131,8 @@ SpriteGrid spriteGridOf(const CanvasRegion &region, CanvasMode mode, const Layou
     grid.rect = region.rect;
     grid.spriteWidth = spriteWidth(mode);
     const int rw = region.rect.width();
-    grid.topBottom = region.kind == RegionKind::TopBorder || region.kind == RegionKind::BottomBorder;
+    grid.topBottom =
+        region.kind == RegionKind::TopBorder || region.kind == RegionKind::BottomBorder;
     if (!grid.topBottom) {
         grid.columns = rw / grid.spriteWidth;
         grid.colorRows = 8;
@@ -247,9 +265,11 @@ SafeFrames safeFrames(CanvasMode mode, QSize size, const LayoutSpec &layout)
     return frames;
 }
 
-namespace {
+namespace
+{
 
-void addLine(QList<QLineF> &lines, const QRectF &visible, double x1, double y1, double x2, double y2)
+void addLine(QList<QLineF> &lines, const QRectF &visible, double x1, double y1, double x2,
+             double y2)
 {
     const QRectF box = QRectF(QPointF(std::min(x1, x2), std::min(y1, y2)),
                               QPointF(std::max(x1, x2), std::max(y1, y2)));
@@ -300,7 +320,9 @@ ReferenceGrid referenceGrid(CanvasMode mode, QSize size, const LayoutSpec &layou
         for (const auto &[x, dx] : {std::pair{x1, -2.5}, std::pair{x2, 2.5}}) {
             const QPolygonF bracket({QPointF(x, y1 + 10.5), QPointF(x + dx, y1 + 10.5),
                                      QPointF(x + dx, y1 + 31.5), QPointF(x, y1 + 31.5)});
-            if (bracket.boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5).intersects(visible))
+            const QRectF bounds(QPointF(std::min(x, x + dx), y1 + 10.5),
+                                QPointF(std::max(x, x + dx), y1 + 31.5));
+            if (bounds.adjusted(-0.5, -0.5, 0.5, 0.5).intersects(visible))
                 grid.brackets.append(bracket);
         }
     }

@@ -25,17 +25,6 @@ void ViewTransform::setOffset(QPointF offset)
     m_offsetY = offset.y();
 }
 
-QTransform ViewTransform::widgetFromCanvas() const
-{
-    QTransform t;
-    t.translate(m_offsetX, m_offsetY);
-    t.rotate(m_rotation);
-    t.scale(m_zoom * m_pixelWidth, m_zoom / m_displayAspect);
-    return t;
-}
-
-QTransform ViewTransform::canvasFromWidget() const { return widgetFromCanvas().inverted(); }
-
 double ViewTransform::normalizeRotation(double degrees)
 {
     if (!std::isfinite(degrees))
@@ -65,18 +54,4 @@ double ViewTransform::zoomOutStep(double zoom)
     if (zoom <= 1.0)
         return zoom;
     return std::min(std::ceil(zoom - ZoomEpsilon) - 1.0, MaxZoom);
-}
-
-bool ViewTransform::fitInto(const QRectF &rect, const QSizeF &widgetSize)
-{
-    if (rect.isEmpty() || widgetSize.width() < 1 || widgetSize.height() < 1)
-        return false;
-    QTransform shape;
-    shape.rotate(m_rotation);
-    shape.scale(m_pixelWidth, 1.0 / m_displayAspect);
-    const QRectF mapped = shape.mapRect(rect);
-    setZoom(std::min(widgetSize.height() / mapped.height(), widgetSize.width() / mapped.width()));
-    const QPointF center(widgetSize.width() / 2.0, widgetSize.height() / 2.0);
-    setOffset(offset() + center - toWidget(rect.center()));
-    return true;
 }

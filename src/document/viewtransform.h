@@ -5,6 +5,8 @@
 #include <QSizeF>
 #include <QTransform>
 
+#include <algorithm>
+
 // How the canvas is shown: zoom, rotation, pixel shape and offset. Held by
 // the Project so a document and its view travel together.
 class ViewTransform
@@ -62,3 +64,33 @@ private:
     double m_offsetX = 0.0;
     double m_offsetY = 0.0;
 };
+
+// Inline, like every use of QTransform here, so that a program which holds
+// projects but never shows one does not load Qt GUI.
+inline QTransform ViewTransform::widgetFromCanvas() const
+{
+    QTransform t;
+    t.translate(m_offsetX, m_offsetY);
+    t.rotate(m_rotation);
+    t.scale(m_zoom * m_pixelWidth, m_zoom / m_displayAspect);
+    return t;
+}
+
+inline QTransform ViewTransform::canvasFromWidget() const
+{
+    return widgetFromCanvas().inverted();
+}
+
+inline bool ViewTransform::fitInto(const QRectF &rect, const QSizeF &widgetSize)
+{
+    if (rect.isEmpty() || widgetSize.width() < 1 || widgetSize.height() < 1)
+        return false;
+    QTransform shape;
+    shape.rotate(m_rotation);
+    shape.scale(m_pixelWidth, 1.0 / m_displayAspect);
+    const QRectF mapped = shape.mapRect(rect);
+    setZoom(std::min(widgetSize.height() / mapped.height(), widgetSize.width() / mapped.width()));
+    const QPointF center(widgetSize.width() / 2.0, widgetSize.height() / 2.0);
+    setOffset(offset() + center - toWidget(rect.center()));
+    return true;
+}

@@ -6,7 +6,8 @@
 #include "document/geometry.h"
 #include "document/project.h"
 
-#include <QRegion>
+#include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -139,26 +140,33 @@ QRect swapOrReplaceColors(Project &project, bool swap, quint8 a, quint8 b,
         return {};
     Colormap &pixels = project.colormap();
     const QRect canvas = pixels.rect();
-    QRegion area(canvas);
-    if (!selection.isEmpty()) {
-        QRegion chosen;
-        for (const QRect &rect : selection)
-            chosen |= rect;
-        area = chosen & canvas;
-        if (area.isEmpty())
-            return {};
+    // One flag per pixel, so overlapping selection rectangles count once.
+    const qsizetype width = canvas.width();
+    std::vector<bool> chosen(size_t(width * canvas.height()), selection.isEmpty());
+    QRect bounds = selection.isEmpty() ? canvas : QRect();
+    for (const QRect &rect : selection) {
+        const QRect r = rect & canvas;
+        bounds |= r;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::fill_n(chosen.begin() + y * width + r.left(), r.width(), true);
     }
-    const QRect bounds = area.boundingRect();
+    if (bounds.isEmpty())
+        return {};
     // The sweep repairs whole cells and sprites, also beyond the selection.
     const QRect reach =
         (bounds | unitRectsTouching(bounds, project.mode(), project.size(), project.layoutSpec())) &
         canvas;
     const Colormap before = pixels.copy(reach);
-    for (const QRect &rect : area) {
-        if (swap)
-            pixels.swap(rect, a, b);
-        else
-            pixels.replace(rect, b, a);
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+        quint8 *row = pixels.bits() + y * width;
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            if (!chosen[size_t(y * width + x)])
+                continue;
+            if (row[x] == b)
+                row[x] = a;
+            else if (swap && row[x] == a)
+                row[x] = b;
+        }
     }
 
     HistoryNode node;
@@ -167,7 +175,13 @@ QRect swapOrReplaceColors(Project &project, bool swap, quint8 a, quint8 b,
     };
     const auto covered = [&](RegionKind kind) {
         const QRect rect = project.regionRect(kind);
-        return !rect.isEmpty() && QRegion(rect).subtracted(area).isEmpty();
+        if (rect.isEmpty() || !canvas.contains(rect))
+            return false;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                if (!chosen[size_t(y * width + x)])
+                    return false;
+        return true;
     };
     if (selection.isEmpty()) {
         for (int slot = 0; slot < ColorSlotCount; ++slot)
