@@ -73,11 +73,17 @@ public:
         i32(qint32(data.size()));
         m_out.append(data);
     }
-    // Raw when compressing does not make the pixels smaller.
+    // Raw when compressing does not make the pixels smaller. The state and
+    // the newest history record often hold the same pixels: they are
+    // deflated once.
     void pixels(const Colormap &colormap)
     {
         const QByteArray &raw = colormap.bytes();
-        const QByteArray packed = qCompress(raw);
+        if (m_lastPacked.isNull() || raw != m_lastRaw) {
+            m_lastRaw = raw;
+            m_lastPacked = qCompress(raw);
+        }
+        const QByteArray &packed = m_lastPacked;
         if (raw.size() <= packed.size())
             blob(RawBlob, raw);
         else
@@ -95,6 +101,7 @@ public:
 private:
     QByteArray m_out;
     qsizetype m_recordStart = 0;
+    QByteArray m_lastRaw, m_lastPacked;
 };
 
 void writeState(RecordWriter &w, const Project &project, qint32 recordCount)
