@@ -8,8 +8,6 @@
 #include "rules/clashrules.h"
 #include "rules/spritebudget.h"
 
-#include <QPainter>
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -35,13 +33,13 @@ std::array<CurvesModel::Table, 3> combinedTables(const CurvesModel &curves)
 }
 
 // The curved picture as three doubles per colormap pixel.
-std::vector<double> workingBuffer(const QImage &rgb, QSize size, bool multicolor,
+std::vector<double> workingBuffer(const RgbPicture &rgb, QSize size, bool multicolor,
                                   const std::array<CurvesModel::Table, 3> &tables)
 {
     std::vector<double> buffer(size_t(size.width()) * size_t(size.height()) * 3);
     double *out = buffer.data();
     for (int y = 0; y < size.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        const QRgb *line = rgb.constScanLine(y);
         for (int x = 0; x < size.width(); ++x, out += 3) {
             int r, g, b;
             if (multicolor) {
@@ -63,12 +61,13 @@ std::vector<double> workingBuffer(const QImage &rgb, QSize size, bool multicolor
 }
 
 // The curved picture at screen resolution, for the refinement.
-std::vector<float> screenPicture(const QImage &rgb, const std::array<CurvesModel::Table, 3> &tables)
+std::vector<float> screenPicture(const RgbPicture &rgb,
+                                 const std::array<CurvesModel::Table, 3> &tables)
 {
     std::vector<float> picture(size_t(rgb.width()) * size_t(rgb.height()) * 3);
     float *out = picture.data();
     for (int y = 0; y < rgb.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        const QRgb *line = rgb.constScanLine(y);
         for (int x = 0; x < rgb.width(); ++x, out += 3) {
             out[0] = tables[0][size_t(qRed(line[x]))];
             out[1] = tables[1][size_t(qGreen(line[x]))];
@@ -857,29 +856,12 @@ QSize conversionSourceSize(CanvasMode mode, QSize canvasSize)
                  canvasSize.height());
 }
 
-QImage fitToCanvas(const QImage &image, QSize target, bool keepAspect, QRgb margin, bool smooth)
-{
-    QImage scaled(target, QImage::Format_ARGB32_Premultiplied);
-    scaled.fill(QColor::fromRgba(margin));
-    QRect place(QPoint(0, 0), target);
-    if (keepAspect) {
-        place.setSize(image.size().scaled(target, Qt::KeepAspectRatio));
-        place.moveTopLeft(
-            QPoint((target.width() - place.width()) / 2, (target.height() - place.height()) / 2));
-    }
-    QPainter painter(&scaled);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    painter.drawImage(place, image);
-    return scaled;
-}
-
-Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+Colormap ditherToPalette(const RgbPicture &rgb, QSize canvasSize, const CurvesModel &curves,
                          const ConversionOptions &options)
 {
-    if (source.isNull() || canvasSize.isEmpty() ||
-        source.size() != conversionSourceSize(options.mode, canvasSize))
+    if (rgb.isNull() || canvasSize.isEmpty() ||
+        rgb.size() != conversionSourceSize(options.mode, canvasSize))
         return {};
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
     QRgb palette[16];
     MetricPoint points[16];
     for (int i = 0; i < 16; ++i) {
@@ -944,7 +926,7 @@ namespace
 
 // After the most-used sweep each pixel may change only among the colours its
 // unit already shows, so no unit gains a colour and no border a sprite.
-void refineWithinUnits(const QImage &source, const CurvesModel &curves,
+void refineWithinUnits(const RgbPicture &rgb, const CurvesModel &curves,
                        const ConversionOptions &options, const ClashContext &context,
                        Colormap &colormap)
 {
@@ -962,7 +944,6 @@ void refineWithinUnits(const QImage &source, const CurvesModel &curves,
         for (int y = locked.top(); y <= locked.bottom(); ++y)
             for (int x = locked.left(); x <= locked.right(); ++x)
                 allowed[size_t(y) * size_t(colormap.width()) + size_t(x)] = 0;
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
     const int wide = options.mode == CanvasMode::Multicolor ? 2 : 1;
     BlurMatchRefiner(screenPicture(rgb, combinedTables(curves)), rgb.size(), wide,
                      paletteOf(options.paletteVariant), options.distance)
@@ -971,7 +952,7 @@ void refineWithinUnits(const QImage &source, const CurvesModel &curves,
 
 } // namespace
 
-ConversionResult convertImage(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+ConversionResult convertImage(const RgbPicture &source, QSize canvasSize, const CurvesModel &curves,
                               const ConversionOptions &options)
 {
     ConversionResult result;
@@ -995,16 +976,16 @@ ConversionResult convertImage(const QImage &source, QSize canvasSize, const Curv
     if (source.isNull() || canvasSize.isEmpty() ||
         source.size() != conversionSourceSize(options.mode, canvasSize))
         return result;
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
     const auto tables = combinedTables(curves);
     const std::vector<double> buffer =
-        workingBuffer(rgb, canvasSize, options.mode == CanvasMode::Multicolor, tables);
-    const std::vector<float> screen =
-        options.dither == DitherKind::Refined ? screenPicture(rgb, tables) : std::vector<float>();
+        workingBuffer(source, canvasSize, options.mode == CanvasMode::Multicolor, tables);
+    const std::vector<float> screen = options.dither == DitherKind::Refined
+                                          ? screenPicture(source, tables)
+                                          : std::vector<float>();
     return CellConverter(buffer, canvasSize, options, screen).run();
 }
 
-Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+Colormap convert(const RgbPicture &source, QSize canvasSize, const CurvesModel &curves,
                  const ConversionOptions &options)
 {
     return convertImage(source, canvasSize, curves, options).colormap;

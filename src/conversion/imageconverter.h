@@ -3,6 +3,8 @@
 #include "document/canvastypes.h"
 #include "document/colormap.h"
 #include "document/palette.h"
+#include "fittocanvas.h"
+#include "rgbpicture.h"
 
 #include <QImage>
 #include <array>
@@ -60,21 +62,34 @@ struct ConversionResult {
 // image pixels wide.
 QSize conversionSourceSize(CanvasMode mode, QSize canvasSize);
 
-// A picture brought to `target`: stretched over it, or fitted inside it
-// keeping its aspect ratio and centred on `margin`; smooth or sharp filtering.
-QImage fitToCanvas(const QImage &image, QSize target, bool keepAspect, QRgb margin, bool smooth);
-
 // The dithered picture before any colour rule: every pixel one of all 16
 // colours, visited row by row from the top. Empty when the picture does not fit.
-Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+Colormap ditherToPalette(const RgbPicture &source, QSize canvasSize, const CurvesModel &curves,
                          const ConversionOptions &options);
 
 // Turns a picture of the canvas's on-screen size into a colormap of
 // `canvasSize` that keeps every colour rule, locked pixel and, on top/bottom
 // border canvases, the 8-sprite budget of each border (CellColorsFirst).
 // The colormap is empty when the picture does not fit.
-ConversionResult convertImage(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+ConversionResult convertImage(const RgbPicture &source, QSize canvasSize, const CurvesModel &curves,
                               const ConversionOptions &options);
 // The colormap of convertImage.
-Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+Colormap convert(const RgbPicture &source, QSize canvasSize, const CurvesModel &curves,
                  const ConversionOptions &options);
+
+// The same for a QImage, composed over black.
+inline Colormap ditherToPalette(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+                                const ConversionOptions &options)
+{
+    return ditherToPalette(RgbPicture::fromImage(source), canvasSize, curves, options);
+}
+inline ConversionResult convertImage(const QImage &source, QSize canvasSize,
+                                     const CurvesModel &curves, const ConversionOptions &options)
+{
+    return convertImage(RgbPicture::fromImage(source), canvasSize, curves, options);
+}
+inline Colormap convert(const QImage &source, QSize canvasSize, const CurvesModel &curves,
+                        const ConversionOptions &options)
+{
+    return convertImage(source, canvasSize, curves, options).colormap;
+}

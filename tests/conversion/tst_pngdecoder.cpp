@@ -1,0 +1,224 @@
+#include "conversion/pngdecoder.h"
+
+#include <QBuffer>
+#include <QDirIterator>
+#include <QImageWriter>
+#include <QRandomGenerator>
+#include <QtEndian>
+#include <QtTest>
+
+#include <zlib.h>
+
+namespace
+{
+
+QByteArray chunk(const char *type, const QByteArray &body)
+{
+    QByteArray out(4, '\0');
+    qToBigEndian(quint32(body.size()), out.data());
+    const QByteArray typed = QByteArray(type) + body;
+    out += typed;
+    char crc[4];
+    qToBigEndian(
+        quint32(crc32(0, reinterpret_cast<const Bytef *>(typed.constData()), uInt(typed.size()))),
+        crc);
+    return out + QByteArray(crc, 4);
+}
+
+// A PNG file made by hand: the header's fields and the filtered rows as bytes.
+QByteArray handMade(int width, int height, int depth, int colorType, const QByteArray &rows,
+                    const QByteArray &palette = {}, const QByteArray &extra = {})
+{
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(width), header.data());
+    qToBigEndian(quint32(height), header.data() + 4);
+    header[8] = char(depth);
+    header[9] = char(colorType);
+    QByteArray file("\x89PNG\r\n\x1a\n", 8);
+    file += chunk("IHDR", header) + extra;
+    if (!palette.isEmpty())
+        file += chunk("PLTE", palette);
+    return file + chunk("IDAT", qCompress(rows).mid(4)) + chunk("IEND", {});
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+QImage opaque(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage pictureImage(const RgbPicture &picture)
+{
+    return picture.toImage();
+}
+
+} // namespace
+
+class TestPngDecoder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Pixels worked out by hand, one filter or bit depth per row.
+    void handMadeFiles_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<QRgb>>("pixels");
+        // 2 x 4 RGB, rows filtered Sub, Up, Average and Paeth in turn.
+        QTest::newRow("rgb, every filter")
+            << handMade(2, 4, 8, 2,
+                        bytes({1, 10,  20, 30,  30,  30,  30, 2, 1,  2,   3, 4,   5,   6,
+                               3, 195, 89, 240, 134, 178, 95, 4, 63, 164, 9, 250, 157, 205}))
+            << QList<QRgb>{qRgb(10, 20, 30), qRgb(40, 50, 60),  qRgb(11, 22, 33),
+                           qRgb(44, 55, 66), qRgb(200, 100, 0), qRgb(0, 255, 128),
+                           qRgb(7, 8, 9),    qRgb(250, 1, 77)};
+        QTest::newRow("palette, 2 bits")
+            << handMade(3, 1, 2, 3, bytes({0, 0xC8}),
+                        bytes({255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9}))
+            << QList<QRgb>{qRgb(9, 9, 9), qRgb(255, 0, 0), qRgb(0, 0, 255)};
+        QTest::newRow("gray, 1 bit")
+            << handMade(3, 1, 1, 0, bytes({0, 0xA0}))
+            << QList<QRgb>{qRgb(255, 255, 255), 0xff000000, qRgb(255, 255, 255)};
+        QTest::newRow("gray, 4 bits") << handMade(2, 1, 4, 0, bytes({0, 0xF3}))
+                                      << QList<QRgb>{qRgb(255, 255, 255), qRgb(51, 51, 51)};
+        QTest::newRow("gray and opaque alpha")
+            << handMade(1, 1, 8, 4, bytes({0, 77, 255})) << QList<QRgb>{qRgb(77, 77, 77)};
+        QTest::newRow("an ancillary chunk is skipped")
+            << handMade(1, 1, 8, 6, bytes({0, 1, 2, 3, 255}), {}, chunk("tEXt", "Comment\0x"))
+            << QList<QRgb>{qRgb(1, 2, 3)};
+    }
+    void handMadeFiles()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<QRgb>, pixels);
+        const std::optional<RgbPicture> picture = PngDecoder::decode(file);
+        QVERIFY(picture);
+        QList<QRgb> read;
+        for (int y = 0; y < picture->height(); ++y)
+            for (int x = 0; x < picture->width(); ++x)
+                read << picture->pixel(x, y);
+        QCOMPARE(read, pixels);
+        // Qt's reader is the second opinion on the same bytes.
+        QCOMPARE(pictureImage(*picture), opaque(QImage::fromData(file, "png")));
+    }
+
+    // What the decoder leaves to Qt's reader, and damage, give nothing.
+    void declines_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray rgb = bytes({0, 1, 2, 3});
+        QTest::newRow("see-through pixel") << handMade(1, 1, 8, 6, bytes({0, 1, 2, 3, 254}));
+        QTest::newRow("transparency chunk")
+            << handMade(1, 1, 8, 2, rgb, {}, chunk("tRNS", bytes({0, 1, 0, 2, 0, 3})));
+        QTest::newRow("orientation") << handMade(1, 1, 8, 2, rgb, {}, chunk("eXIf", "MM"));
+        QTest::newRow("16 bits") << handMade(1, 1, 16, 2, bytes({0, 1, 1, 2, 2, 3, 3}));
+        QTest::newRow("index past the palette")
+            << handMade(1, 1, 8, 3, bytes({0, 1}), bytes({1, 2, 3}));
+        QTest::newRow("unknown filter") << handMade(1, 1, 8, 2, bytes({5, 1, 2, 3}));
+        QTest::newRow("short pixel data") << handMade(2, 1, 8, 2, rgb);
+        QByteArray interlaced = handMade(1, 1, 8, 2, rgb);
+        interlaced[8 + 8 + 12] = 1;
+        QTest::newRow("interlaced") << interlaced;
+        QByteArray badCrc = handMade(1, 1, 8, 2, rgb);
+        badCrc[8 + 8 + 13] = badCrc[8 + 8 + 13] ^ 1;
+        QTest::newRow("damaged header checksum") << badCrc;
+        QByteArray huge = handMade(1, 1, 8, 2, rgb);
+        qToBigEndian(quint32(60000), huge.data() + 16);
+        qToBigEndian(quint32(60000), huge.data() + 20);
+        QTest::newRow("size the data cannot fill") << huge;
+    }
+    void declines()
+    {
+        QFETCH(QByteArray, file);
+        QVERIFY(!PngDecoder::decode(file));
+    }
+
+    // Every cut of a good file is refused, never read past its end.
+    void truncatedFiles()
+    {
+        const QByteArray file = handMade(2, 4, 8, 2, QByteArray(4 * 7, '\x01'));
+        QVERIFY(PngDecoder::decode(file));
+        for (qsizetype length = 0; length < file.size(); ++length)
+            QVERIFY2(!PngDecoder::decode(file.left(length)), qPrintable(QString::number(length)));
+    }
+
+    // Pictures Qt's writer made from seeded random pixels, in every layout it
+    // writes, read back the same as Qt's reader reads them.
+    void agreesWithQtOnRandomPictures_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("colors");
+        QTest::addColumn<int>("seed");
+        for (int seed = 0; seed < 3; ++seed) {
+            const auto row = [&](const char *name, QImage::Format format, int colors = 0) {
+                QTest::addRow("%s, seed %d", name, seed) << int(format) << colors << seed;
+            };
+            row("mono", QImage::Format_Mono);
+            row("indexed, 3 colours", QImage::Format_Indexed8, 3);
+            row("indexed, 16 colours", QImage::Format_Indexed8, 16);
+            row("indexed, 256 colours", QImage::Format_Indexed8, 256);
+            row("gray", QImage::Format_Grayscale8);
+            row("rgb", QImage::Format_RGB888);
+            row("opaque argb", QImage::Format_ARGB32);
+        }
+    }
+    void agreesWithQtOnRandomPictures()
+    {
+        QFETCH(int, format);
+        QFETCH(int, colors);
+        QFETCH(int, seed);
+        QRandomGenerator random(quint32(format * 1000 + colors * 10 + seed));
+        const int width = random.bounded(1, 90), height = random.bounded(1, 60);
+        QImage image(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, random.generate() | 0xff000000u);
+        if (format == QImage::Format_Indexed8) {
+            QList<QRgb> table;
+            for (int i = 0; i < colors; ++i)
+                table << (random.generate() | 0xff000000u);
+            image = image.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
+        } else {
+            image = image.convertToFormat(QImage::Format(format), Qt::ThresholdDither);
+        }
+        QByteArray file;
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(QImageWriter(&buffer, "png").write(image));
+        const std::optional<RgbPicture> picture = PngDecoder::decode(file);
+        QVERIFY(picture);
+        QCOMPARE(pictureImage(*picture), opaque(image));
+    }
+
+    // The shared photographs and reference pictures: what the decoder reads
+    // it reads exactly as Qt does, and it reads the plain ones.
+    void agreesWithQtOnRealFiles()
+    {
+        int read = 0, files = 0;
+        QDirIterator it(QStringLiteral(KORVEN_TESTDATA_DIR), {"*.png"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const std::optional<RgbPicture> picture = PngDecoder::decode(file.readAll());
+            ++files;
+            if (!picture)
+                continue;
+            ++read;
+            QVERIFY2(pictureImage(*picture) == opaque(QImage(path)), qPrintable(path));
+        }
+        QVERIFY(files >= 20);
+        QCOMPARE(read, files);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPngDecoder)
+#include "tst_pngdecoder.moc"
