@@ -24,7 +24,8 @@ if(TARGET korven)
           RENAME ${korven_app_id}.svg)
 endif()
 
-install(TARGETS korven-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# korven-cli hands every command but the quick ones to korven-cli-full beside it.
+install(TARGETS korven-cli korven-cli-full RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The PRG export's cruncher, looked for beside the program as exomizer.exe.
 install(TARGETS exomizer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${korven_desktop_dir}/${korven_app_id}.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)

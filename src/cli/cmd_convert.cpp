@@ -1,12 +1,10 @@
 #include "clicommand.h"
+#include "clipicture.h"
 
 #include "conversion/curvesmodel.h"
 #include "conversion/imageconverter.h"
 #include "document/project.h"
 #include "rules/wholecanvasedits.h"
-
-#include <QFileInfo>
-#include <QImageReader>
 
 namespace
 {
@@ -86,28 +84,6 @@ bool applyCurve(const QString &text, CurvesModel &curves)
     return true;
 }
 
-// Reads a picture, turned as its metadata says. A picture whose suffix names
-// a built-in format is read as that format first, so the reader does not
-// load every image plugin to ask which one knows the file.
-QImage readPicture(const QString &path, QString &error)
-{
-    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
-    if (suffix == "png" || suffix == "bmp" || suffix == "ppm" || suffix == "pbm" ||
-        suffix == "pgm" || suffix == "xpm" || suffix == "xbm") {
-        QImageReader reader(path, suffix);
-        reader.setAutoTransform(true);
-        reader.setAutoDetectImageFormat(false);
-        const QImage image = reader.read();
-        if (!image.isNull())
-            return image;
-    }
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    error = reader.errorString();
-    return image;
-}
-
 int runConvert(const QStringList &args)
 {
     QStringList files;
@@ -168,12 +144,6 @@ int runConvert(const QStringList &args)
     if (files.size() != 2 || mode < 0)
         return cliUsageError(command);
 
-    QString readError;
-    QImage image = readPicture(files.at(0), readError);
-    if (image.isNull()) {
-        cliErr(QStringLiteral("cannot read %1: %2").arg(files.at(0), readError));
-        return 1;
-    }
     Project project(
         CanvasMode(mode), -1, -1,
         LayoutSpec{CanvasLayout(layout), BorderAlignment(top), BorderAlignment(bottom)});
@@ -187,10 +157,19 @@ int runConvert(const QStringList &args)
     options.paletteVariant = palette;
     options.method = ConversionMethod(method);
     options.chooseBackground = !backgroundGiven && project.mode() == CanvasMode::Multicolor;
-    const QSize target = conversionSourceSize(project.mode(), project.size());
-    if (image.size() != target)
-        image = fitToCanvas(image, target, fit, qRgb(0, 0, 0), smooth);
-    const ConversionResult result = convertImage(image, project.size(), curves, options);
+    RgbPicture picture;
+    QString readError;
+    switch (cliReadPicture(files.at(0), conversionSourceSize(project.mode(), project.size()), fit,
+                           smooth, picture, readError)) {
+    case CliPictureRead::Read:
+        break;
+    case CliPictureRead::Failed:
+        cliErr(QStringLiteral("cannot read %1: %2").arg(files.at(0), readError));
+        return 1;
+    case CliPictureRead::NeedsFullReader:
+        return CliNeedsFullProgram;
+    }
+    const ConversionResult result = convertImage(picture, project.size(), curves, options);
     const QRect changed =
         applyConversion(project, result.colormap, result.slotBytes, options.layout);
     if (!cliSaveProject(project, files.at(1)))

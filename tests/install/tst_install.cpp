@@ -48,7 +48,7 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         for (const char *name :
-             {"bin/korven", "bin/korven-cli", "bin/exomizer.exe",
+             {"bin/korven", "bin/korven-cli", "bin/korven-cli-full", "bin/exomizer.exe",
               "share/applications/net.korvensoft.korven.desktop",
               "share/metainfo/net.korvensoft.korven.metainfo.xml",
               "share/icons/hicolor/scalable/apps/net.korvensoft.korven.svg",
