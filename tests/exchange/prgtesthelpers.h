@@ -1,13 +1,14 @@
 #pragma once
 
 // Test canvases for the PRG export: one screen of a layout with seeded
-// random pixels.
+// random pixels, and rows of them for data-driven tests.
 
 #include "document/project.h"
 #include "exchange/prgbuilder.h"
 #include "rules/ruleedits.h"
 
 #include <QRandomGenerator>
+#include <QTest>
 
 namespace prgtest
 {
@@ -35,4 +36,31 @@ inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed)
     return project;
 }
 
+// One row of a test over random canvases; `ntsc` for the tests that run
+// the program on both video standards.
+struct CanvasRow {
+    int mode;
+    int layout;
+    quint32 seed;
+    bool ntsc;
+    Project project() const { return randomProject(CanvasMode(mode), CanvasLayout(layout), seed); }
+};
+
+// A row for every mode, layout, seed and standard given; the test reads
+// QFETCH(prgtest::CanvasRow, row).
+inline void addCanvasRows(std::initializer_list<int> layouts, std::initializer_list<quint32> seeds,
+                          std::initializer_list<bool> standards = {false})
+{
+    QTest::addColumn<CanvasRow>("row");
+    for (const bool ntsc : standards)
+        for (const int layout : layouts)
+            for (const int mode : {0, 1})
+                for (const quint32 seed : seeds)
+                    QTest::addRow("%s layout %d seed %u%s", mode ? "multicolor" : "hires", layout,
+                                  seed, ntsc ? " NTSC" : "")
+                        << CanvasRow{mode, layout, seed, ntsc};
+}
+
 } // namespace prgtest
+
+Q_DECLARE_METATYPE(prgtest::CanvasRow)
