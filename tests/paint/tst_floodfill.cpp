@@ -5,6 +5,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "pixelsets.h"
 #include "randomdocument.h"
 
 #include "paint/floodfill.h"
@@ -21,26 +22,22 @@ namespace
 
 using Marks = QList<bool>;
 
-// The 4-connected area of the start's colour, by a breadth-first walk.
+// The 4-connected area of the start's colour, by a plain walk.
 Marks walkRegion(const Project &p, QPoint start)
 {
     const Colormap &map = p.colormap();
-    Marks marks(map.width() * map.height(), false);
-    if (p.isLocked(start.x(), start.y()))
-        return marks;
-    QList<QPoint> queue{start};
-    marks[start.y() * map.width() + start.x()] = true;
-    for (qsizetype i = 0; i < queue.size(); ++i) {
-        for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
-            const QPoint n = queue[i] + d;
-            const qsizetype k = n.y() * map.width() + n.x();
-            if (map.rect().contains(n) && !marks[k] && !p.isLocked(n.x(), n.y()) &&
-                map.pixel(n.x(), n.y()) == map.pixel(start.x(), start.y())) {
-                marks[k] = true;
-                queue.append(n);
-            }
-        }
-    }
+    const quint8 colour = map.pixel(start.x(), start.y());
+    const Pixels area =
+        p.isLocked(start.x(), start.y())
+            ? Pixels()
+            : reach(pixelsWhere(map.rect(),
+                                [&](int x, int y) {
+                                    return !p.isLocked(x, y) && map.pixel(x, y) == colour;
+                                }),
+                    {start.x(), start.y()}, false);
+    Marks marks;
+    for (int i = 0; i < map.width() * map.height(); ++i)
+        marks.append(area.contains({i % map.width(), i / map.width()}));
     return marks;
 }
 

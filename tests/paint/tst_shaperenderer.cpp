@@ -1,13 +1,13 @@
 // Shape outlines and their rasterisation through the paint pipeline.
 
 #include "../common/paintrows.h"
+#include "pixelsets.h"
 
 #include "paint/shaperenderer.h"
 
 #include "document/project.h"
 #include "document/viewtransform.h"
 
-#include <QSet>
 #include <QtTest>
 
 namespace
@@ -42,36 +42,11 @@ struct Desk {
     }
 };
 
-using Pixels = QSet<std::pair<int, int>>;
-
 // The pixels holding colour 1.
 Pixels paintedPixels(const Desk &desk, const QRect &rect)
 {
-    Pixels out;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (desk.project.colormap().pixel(x, y) == 1)
-                out.insert({x, y});
-    return out;
-}
-
-// The pixels 4-connected (8-connected with `diagonal`) to `from` within `set`.
-Pixels reach(const Pixels &set, std::pair<int, int> from, bool diagonal)
-{
-    Pixels seen{from};
-    QList<std::pair<int, int>> todo{from};
-    while (!todo.isEmpty()) {
-        const auto [x, y] = todo.takeLast();
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                const std::pair<int, int> n{x + dx, y + dy};
-                if ((diagonal || dx == 0 || dy == 0) && set.contains(n) && !seen.contains(n)) {
-                    seen.insert(n);
-                    todo << n;
-                }
-            }
-    }
-    return seen;
+    return pixelsWhere(rect,
+                       [&](int x, int y) { return desk.project.colormap().pixel(x, y) == 1; });
 }
 
 StagedShape shapeOf(ShapeKind kind, QPointF half, double radius = 0.0)
@@ -143,14 +118,12 @@ private slots:
                         QVERIFY2(set.contains({c.x() + y - c.y(), c.y() - (x - c.x())}),
                                  qPrintable(what));
                 }
-            QVERIFY2(reach(ring, *ring.begin(), true) == ring, qPrintable(what));
+            QVERIFY2(eightConnected(ring), qPrintable(what));
             QVERIFY2(ring - solid == Pixels(), qPrintable(what));
-            Pixels gaps;
             const QRect frame = filledRect.adjusted(-1, -1, 1, 1);
-            for (int y = frame.top(); y <= frame.bottom(); ++y)
-                for (int x = frame.left(); x <= frame.right(); ++x)
-                    if (!solid.contains({x, y}))
-                        gaps.insert({x, y});
+            const Pixels gaps = pixelsWhere(frame, [&](int x, int y) {
+                return !solid.contains({x, y});
+            });
             QVERIFY2(reach(gaps, {frame.left(), frame.top()}, false) == gaps, qPrintable(what));
             if (width == 1) {
                 QRect box;

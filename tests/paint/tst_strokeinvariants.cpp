@@ -7,6 +7,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "pixelsets.h"
 #include "randomdocument.h"
 
 #include "paint/floodfill.h"
@@ -68,34 +69,12 @@ QByteArray coverageBytes(const AntialiasCoverage &coverage)
     return bytes;
 }
 
-using PixelSet = QSet<std::pair<int, int>>;
-PixelSet paintedPixels(const Colormap &before, const Colormap &after,
-                       const AntialiasCoverage *coverage)
+Pixels paintedPixels(const Colormap &before, const Colormap &after,
+                     const AntialiasCoverage *coverage)
 {
-    PixelSet set;
-    for (int y = 0; y < after.height(); ++y)
-        for (int x = 0; x < after.width(); ++x)
-            if (coverage ? coverage->coverage(x, y) > 0 : before.pixel(x, y) != after.pixel(x, y))
-                set.insert({x, y});
-    return set;
-}
-
-bool eightConnected(const PixelSet &set)
-{
-    if (set.isEmpty())
-        return false;
-    PixelSet seen{*set.begin()};
-    QList<std::pair<int, int>> todo{*set.begin()};
-    while (!todo.isEmpty()) {
-        const auto [x, y] = todo.takeLast();
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (set.contains({x + dx, y + dy}) && !seen.contains({x + dx, y + dy})) {
-                    seen.insert({x + dx, y + dy});
-                    todo.append({x + dx, y + dy});
-                }
-    }
-    return seen.size() == set.size();
+    return pixelsWhere(after.rect(), [&](int x, int y) {
+        return coverage ? coverage->coverage(x, y) > 0 : before.pixel(x, y) != after.pixel(x, y);
+    });
 }
 
 } // namespace
@@ -226,13 +205,13 @@ private slots:
                                  aa ? &renderer.realCoverage() : nullptr);
         };
         const QByteArray what = QByteArray("width ") + QByteArray::number(settings.brush.width);
-        const PixelSet painted = stroke(settings);
+        const Pixels painted = stroke(settings);
         QVERIFY2(eightConnected(painted), what);
         for (const QPoint p : drag)
             QVERIFY2(painted.contains({p.x(), p.y()}), what);
         PenSettings thin = settings;
         thin.brush.setWidth(1);
-        const PixelSet line = stroke(thin);
+        const Pixels line = stroke(thin);
         QVERIFY(eightConnected(line));
         QVERIFY2(painted.contains(line), what);
 
