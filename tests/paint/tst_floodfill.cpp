@@ -20,35 +20,22 @@
 namespace
 {
 
-using Marks = QList<bool>;
-
 // The 4-connected area of the start's colour, by a plain walk.
-Marks walkRegion(const Project &p, QPoint start)
+Pixels walkRegion(const Project &p, QPoint start)
 {
     const Colormap &map = p.colormap();
     const quint8 colour = map.pixel(start.x(), start.y());
-    const Pixels area =
-        p.isLocked(start.x(), start.y())
-            ? Pixels()
-            : reach(pixelsWhere(map.rect(),
-                                [&](int x, int y) {
-                                    return !p.isLocked(x, y) && map.pixel(x, y) == colour;
-                                }),
-                    {start.x(), start.y()}, false);
-    Marks marks;
-    for (int i = 0; i < map.width() * map.height(); ++i)
-        marks.append(area.contains({i % map.width(), i / map.width()}));
-    return marks;
+    const auto open = [&](int x, int y) { return !p.isLocked(x, y) && map.pixel(x, y) == colour; };
+    return open(start.x(), start.y())
+               ? reach(pixelsWhere(map.rect(), open), {start.x(), start.y()}, false)
+               : Pixels();
 }
 
-Marks maskMarks(const Project &p, const QImage &mask)
+Pixels maskPixels(const Project &p, const QImage &mask)
 {
     const int pw = mask.width() / p.width();
-    Marks marks;
-    for (int y = 0; y < p.height(); ++y)
-        for (int x = 0; x < p.width(); ++x)
-            marks.append(mask.constScanLine(y)[x * pw] != 0);
-    return marks;
+    return pixelsWhere(p.colormap().rect(),
+                       [&](int x, int y) { return mask.constScanLine(y)[x * pw] != 0; });
 }
 
 } // namespace
@@ -69,21 +56,20 @@ private slots:
         renderer.prepare(p);
         FloodFill fill(renderer);
         for (const QPoint click : {QPoint(12, 12), QPoint(100, 100)}) {
-            const Marks region = walkRegion(p, click);
+            const Pixels region = walkRegion(p, click);
             for (const int placement : {0, 1, 2}) {
                 QVERIFY(!fill.buildBand(p, p.colormap(), click, BrushSettings(),
                                         ContourPlacement(placement), false)
                              .isEmpty());
-                Marks expected;
-                for (int i = 0; i < p.width() * p.height(); ++i) {
-                    const QPoint at(i % p.width(), i / p.width());
+                const Pixels expected = pixelsWhere(p.colormap().rect(), [&](int x, int y) {
+                    const bool in = region.contains({x, y});
                     bool edge = false;
                     for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
-                        edge |= p.colormap().rect().contains(at + d) &&
-                                region[i + d.y() * p.width() + d.x()] != region[i];
-                    expected.append(edge && region[i] == (placement != 1));
-                }
-                QCOMPARE(maskMarks(p, fill.bandMask()), expected);
+                        edge |= p.colormap().rect().contains(QPoint(x, y) + d) &&
+                                region.contains({x + d.x(), y + d.y()}) != in;
+                    return edge && in == (placement != 1);
+                });
+                QCOMPARE(maskPixels(p, fill.bandMask()), expected);
             }
         }
     }
@@ -156,9 +142,9 @@ private slots:
             const QPoint at(x, dice.below(p.height()));
             QImage mask(StrokeRenderer::maskSize(p), QImage::Format_Alpha8);
             const QRect bounds = searchRegion(p, p.colormap(), at, mask);
-            const Marks region = walkRegion(p, at);
-            QCOMPARE(bounds.isEmpty(), !region.contains(true));
-            QVERIFY(bounds.isEmpty() || maskMarks(p, mask) == region);
+            const Pixels region = walkRegion(p, at);
+            QCOMPARE(bounds.isEmpty(), region.isEmpty());
+            QVERIFY(bounds.isEmpty() || maskPixels(p, mask) == region);
             const bool ctrl = dice.below(2);
             // Now and then the click's own colour, which must change nothing.
             const bool own = dice.below(4) == 0;
