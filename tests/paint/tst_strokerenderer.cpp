@@ -40,6 +40,15 @@ struct Desk {
         return pen.release(project, settings, e);
     }
     StrokeCommit click(QPoint p, StrokeColors colors = {1, 0}) { return stroke({p}, colors); }
+    // The renderer's mask of one segment of the brush in `shape`.
+    QRect segment(QPoint a, QPoint b, bool aa, BrushShape shape, double nibAngle = 0.0)
+    {
+        PaintParams params;
+        params.brush = settings.brush;
+        params.brush.shape = shape;
+        params.nibAngle = nibAngle;
+        return renderer.rasterize(project, params, {}, a, b, aa);
+    }
     quint8 at(int x, int y) const { return project.colormap().pixel(x, y); }
 };
 
@@ -148,9 +157,7 @@ private slots:
         const QPoint pixel = pointOf(row[1]);
         Desk desk(CanvasMode::Hires, row[0].toInt());
         const QPoint c(20, 20);
-        PaintParams params;
-        params.brush = desk.settings.brush;
-        QVERIFY(desk.renderer.rasterize(desk.project, params, {}, c, c, true).contains(c));
+        QVERIFY(desk.segment(c, c, true, BrushShape::Round).contains(c));
         QCOMPARE(int(desk.renderer.mask().constScanLine(pixel.y())[pixel.x()]), row[2].toInt());
     }
     void longAntialiasedSegments()
@@ -163,12 +170,8 @@ private slots:
                 for (const bool vertical : {false, true})
                     for (const BrushShape shape : {BrushShape::Round, BrushShape::Square}) {
                         Desk desk(mode, width);
-                        PaintParams params;
-                        params.brush = desk.settings.brush;
-                        params.brush.shape = shape;
                         const QPoint a(30, 30), b = vertical ? QPoint(30, 150) : QPoint(120, 30);
-                        const QRect box =
-                            desk.renderer.rasterize(desk.project, params, {}, a, b, true);
+                        const QRect box = desk.segment(a, b, true, shape);
                         const QImage &mask = desk.renderer.mask();
                         const int pw = mask.width() / desk.project.width();
                         QSet<int> values;
@@ -208,19 +211,16 @@ private slots:
                 Desk desk(CanvasMode(n % 2), width);
                 const double aspect = aa || n % 3 == 0 ? 1.0 : 0.9375;
                 desk.project.view().setDisplayAspect(aspect);
-                PaintParams params;
-                params.brush = desk.settings.brush;
-                params.brush.shape = shape;
-                params.nibAngle = aa || n % 5 == 0 ? 0.0 : dice.bounded(360.0);
+                const double nibAngle = aa || n % 5 == 0 ? 0.0 : dice.bounded(360.0);
                 const int spread = aa ? 20 : 30;
                 const QPoint a(spread + dice.bounded(40), 40 + dice.bounded(60));
                 const QPoint b = a + QPoint(dice.bounded(2 * spread + 1) - spread,
                                             dice.bounded(2 * spread + 1) - spread);
-                const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, aa);
+                const QRect box = desk.segment(a, b, aa, shape, nibAngle);
                 const QImage &mask = desk.renderer.mask();
                 const double pw = desk.project.view().pixelWidth();
                 const NibOffset off = nibCentringOffset(width, pw, aspect);
-                const double rad = params.nibAngle * M_PI / 180.0;
+                const double rad = nibAngle * M_PI / 180.0;
                 // Display units, turned into the nib's frame.
                 const auto turned = [&](double x, double y) {
                     const double fx = x * pw, fy = y / aspect;
