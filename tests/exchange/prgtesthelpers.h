@@ -3,7 +3,9 @@
 // Test canvases for the PRG export: one screen of a layout with seeded
 // random pixels, and rows of them for data-driven tests.
 
+#include "document/geometry.h"
 #include "document/project.h"
+#include "exchange/nativeformats.h"
 #include "exchange/prgbuilder.h"
 #include "rules/ruleedits.h"
 
@@ -12,6 +14,16 @@
 
 namespace prgtest
 {
+
+// Blocks of random colours, 1 to `size` pixels a side, over the canvas.
+inline void scatterBlocks(Colormap &pixels, QRandomGenerator &dice, int count, int size)
+{
+    for (int i = 0; i < count; ++i) {
+        const QRect block(dice.bounded(pixels.width()), dice.bounded(pixels.height()),
+                          1 + dice.bounded(size), 1 + dice.bounded(size));
+        pixels.fillRect(block & pixels.rect(), quint8(dice.bounded(16)));
+    }
+}
 
 // Random blocks of colour over the whole canvas and random slot colours,
 // with the clashes swept away and the borders trimmed to the budget.
@@ -25,15 +37,18 @@ inline Project randomProject(CanvasMode mode, CanvasLayout layout, quint32 seed)
     Project project(mode, -1, -1, spec);
     for (int s = 0; s < ColorSlotCount; ++s)
         project.setSlot(ColorSlot(s), quint8(dice.bounded(16)));
-    Colormap &pixels = project.colormap();
-    for (int i = 0; i < 400; ++i) {
-        const QRect block(dice.bounded(pixels.width()), dice.bounded(pixels.height()),
-                          1 + dice.bounded(12), 1 + dice.bounded(12));
-        pixels.fillRect(block & pixels.rect(), quint8(dice.bounded(16)));
-    }
+    scatterBlocks(project.colormap(), dice, 400, 12);
     resolveAllClashes(project);
     reduceBorderSprites(project);
     return project;
+}
+
+// The bitmap, screen and colour RAM the canvas's bitmap area encodes to.
+inline QByteArray screenOf(const Project &p)
+{
+    return NativeFormats::encodeScreen(p.colormap(), p.mode(),
+                                       bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
+                                       p.slotBytes());
 }
 
 // One row of a test over random canvases; `ntsc` for the tests that run

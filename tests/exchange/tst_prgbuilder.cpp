@@ -5,9 +5,6 @@
 #include "../common/paintrows.h"
 #include "prgtesthelpers.h"
 
-#include "document/geometry.h"
-#include "exchange/nativeformats.h"
-
 #include <QTest>
 
 using namespace prgtest;
@@ -48,9 +45,7 @@ private slots:
         QCOMPARE(quint8(prg[0]) | quint8(prg[1]) << 8, layout ? 0x3400 : 0x1e00);
         const KorvenAsmProgram &program = PrgBuilder::displayProgram(p.mode(), p.layout());
         QCOMPARE(prg.mid(2, 16), QByteArray(reinterpret_cast<const char *>(program.bytes), 16));
-        const QByteArray screen = NativeFormats::encodeScreen(
-            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
-            p.slotBytes());
+        const QByteArray screen = screenOf(p);
         QCOMPARE(prg.mid(bitmap, single - bitmap), screen.left(single - bitmap));
         QCOMPARE(int(prg[single]), int(p.slot(mode ? ColorSlot::Background : ColorSlot::Border)));
         const int gap = bitmap - 2 - program.size, end = layout ? SpriteOffset : size;

@@ -7,7 +7,6 @@
 
 #include "c64machine.h"
 
-#include "document/geometry.h"
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
 #include "exchange/nativeformats.h"
@@ -83,9 +82,7 @@ private slots:
         // state.
         machine.runToLine(layout == 1 ? 260 : 120);
         const bool multi = mode == 1, sprites = layout != 0, side = layout == 1;
-        const QByteArray screen = NativeFormats::encodeScreen(
-            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
-            p.slotBytes());
+        const QByteArray screen = screenOf(p);
         QCOMPARE(machine.port01() & 7, 5);
         QCOMPARE(machine.ram[machine.ram[0xfffb] << 8 | machine.ram[0xfffa]], 0x40); // RTI
         QVERIFY(machine.nmiHeld());
@@ -158,15 +155,15 @@ private slots:
         }
         const quint8 transparent = r.project.slot(mode ? ColorSlot::Background : ColorSlot::Border);
         const auto screens = machine.writesTo(0x18);
-        for (int row = 1; row < 10; ++row) {
-            const int last = 42 + 21 * row; // the previous row's last line
-            QCOMPARE(screens[size_t(row - 1)].line, last);
-            QVERIFY(screens[size_t(row - 1)].cycle >= 11);
-            QCOMPARE(screens[size_t(row - 1)].value, row & 1 ? 0xe0 : 0xd0);
-            for (int k = 0; k < 4 && row != 5 && row != 8; ++k) {
-                int color = r.sprites[64 * (4 * row + k) + 63];
-                if ((row == 4 || row == 7) && color == transparent)
-                    color = r.sprites[64 * (4 * row + 4 + k) + 63];
+        for (int band = 1; band < 10; ++band) { // the sprite rows down the strips
+            const int last = 42 + 21 * band;    // the previous row's last line
+            QCOMPARE(screens[size_t(band - 1)].line, last);
+            QVERIFY(screens[size_t(band - 1)].cycle >= 11);
+            QCOMPARE(screens[size_t(band - 1)].value, band & 1 ? 0xe0 : 0xd0);
+            for (int k = 0; k < 4 && band != 5 && band != 8; ++k) {
+                int color = r.sprites[64 * (4 * band + k) + 63];
+                if ((band == 4 || band == 7) && color == transparent)
+                    color = r.sprites[64 * (4 * band + 4 + k) + 63];
                 QVERIFY(writtenOn(machine.writesTo(0x2b + k), last + k / 2, color));
             }
         }
@@ -213,12 +210,7 @@ private slots:
         const Project before = row.project();
         Project after = before;
         QRandomGenerator dice(seed * 31);
-        Colormap &pixels = after.colormap();
-        for (int i = 0; i < 1 + 20 * int(seed - 1); ++i) {
-            const QRect block(dice.bounded(pixels.width()), dice.bounded(pixels.height()),
-                              1 + dice.bounded(6), 1 + dice.bounded(6));
-            pixels.fillRect(block & pixels.rect(), quint8(dice.bounded(16)));
-        }
+        scatterBlocks(after.colormap(), dice, 1 + 20 * int(seed - 1), 6);
         // Border backgrounds stay: they decide which columns hold sprites.
         for (ColorSlot slot :
              {ColorSlot::Background, ColorSlot::Border, ColorSlot::SpriteMulticolor0,
