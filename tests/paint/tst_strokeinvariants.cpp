@@ -59,8 +59,6 @@ quint8 randomColor(Dice &dice, const Project &project)
                            : quint8(dice.below(16));
 }
 
-// The pixels a paint touched: those it changed, or for an anti-aliased
-// paint every pixel it gave some coverage (a faint edge may keep its colour).
 QByteArray coverageBytes(const AntialiasCoverage &coverage)
 {
     QByteArray bytes;
@@ -69,11 +67,16 @@ QByteArray coverageBytes(const AntialiasCoverage &coverage)
     return bytes;
 }
 
-Pixels paintedPixels(const Colormap &before, const Colormap &after,
-                     const AntialiasCoverage *coverage)
+// The pixels the last paint with `brush` touched: those it changed, or for
+// an anti-aliased paint every pixel it gave some coverage (a faint edge may
+// keep its colour).
+Pixels paintedPixels(const Colormap &before, const Project &project, StrokeRenderer &renderer,
+                     const BrushSettings &brush)
 {
-    return pixelsWhere(after.rect(), [&](int x, int y) {
-        return coverage ? coverage->coverage(x, y) > 0 : before.pixel(x, y) != after.pixel(x, y);
+    const bool aa = paintIsAntialiased(project, brush);
+    return pixelsWhere(before.rect(), [&](int x, int y) {
+        return aa ? renderer.realCoverage().coverage(x, y) > 0
+                  : before.pixel(x, y) != project.colormap().pixel(x, y);
     });
 }
 
@@ -200,9 +203,7 @@ private slots:
                 stroke.move(project, pen, e);
             }
             stroke.release(project, pen, e);
-            const bool aa = paintIsAntialiased(project, pen.brush);
-            return paintedPixels(blank, project.colormap(),
-                                 aa ? &renderer.realCoverage() : nullptr);
+            return paintedPixels(blank, project, renderer, pen.brush);
         };
         const QByteArray what = QByteArray("width ") + QByteArray::number(settings.brush.width);
         const Pixels painted = stroke(settings);
@@ -257,9 +258,7 @@ private slots:
         fill.placement = ContourPlacement(dice.below(3));
         FloodFill(renderer).apply(project, fill, box.center(), true,
                                   {ink == 0 ? quint8(3) : ink, 0});
-        const bool aa = paintIsAntialiased(project, fill.brush);
-        QVERIFY2(eightConnected(paintedPixels(withBox, project.colormap(),
-                                              aa ? &renderer.realCoverage() : nullptr)),
+        QVERIFY2(eightConnected(paintedPixels(withBox, project, renderer, fill.brush)),
                  what + " contour " + QByteArray::number(int(fill.placement)));
     }
 };
