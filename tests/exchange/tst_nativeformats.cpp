@@ -8,7 +8,6 @@
 #include "exchange/nativeformats.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTest>

@@ -11,7 +11,6 @@
 #include "exchange/spritefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSet>
 #include <QTest>
 

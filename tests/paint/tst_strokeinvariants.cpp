@@ -15,14 +15,11 @@
 #include "paint/shaperenderer.h"
 #include "paint/strokerenderer.h"
 
-#include "document/geometry.h"
 #include "document/project.h"
 #include "rules/clashrules.h"
-#include "rules/spritebudget.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
-#include <bit>
 #include <cmath>
 
 namespace
