@@ -49,12 +49,12 @@ Pixels paintedPixels(const Desk &desk, const QRect &rect)
                        [&](int x, int y) { return desk.project.colormap().pixel(x, y) == 1; });
 }
 
-StagedShape shapeOf(ShapeKind kind, QPointF half, double radius = 0.0)
+StagedShape shapeOf(ShapeKind kind, QPointF half, QPointF centre = {})
 {
     StagedShape s;
     s.kind = kind;
     s.halfSize = half;
-    s.cornerRadius = radius;
+    s.centre = centre;
     return s;
 }
 
@@ -71,9 +71,8 @@ private slots:
         // Hand-worked masks of shapes dragged between pixel centres on hires.
         QFETCH(QStringList, row);
         Desk desk(CanvasMode::Hires);
-        StagedShape s = shapeOf(ShapeKind(row[0].toInt()), pointFOf(row[2]));
+        StagedShape s = shapeOf(ShapeKind(row[0].toInt()), pointFOf(row[2]), {20.5, 20.5});
         s.filled = row[1] == u'1';
-        s.centre = {20.5, 20.5};
         const QRect changed = desk.paint(s);
         QCOMPARE(desk.rows(changed).join(u'/'), row[3]);
     }
@@ -94,9 +93,8 @@ private slots:
             const QPoint drag((random.bounded(2) ? 2 : -2) * (1 + round / 2 % 12),
                               (random.bounded(2) ? 2 : -2) * (1 + round / 24 % 12));
             const QPointF p = QPointF(press) + QPointF(0.5, 0.5), q = p + QPointF(drag);
-            StagedShape s =
-                shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle, (q - p) / 2.0);
-            s.centre = (p + q) / 2.0;
+            StagedShape s = shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle,
+                                    (q - p) / 2.0, (p + q) / 2.0);
             // A multicolor pixel is two display units wide.
             s.centre.rx() *= hires ? 1 : 2;
             s.halfSize.rx() *= hires ? 1 : 2;
@@ -171,8 +169,7 @@ private slots:
         const int kind = row[0].toInt();
         const bool fills = row[1] == u'1';
         Desk open(CanvasMode::Hires), filled(CanvasMode::Hires);
-        StagedShape s = shapeOf(ShapeKind(kind), {12, 9});
-        s.centre = {40.5, 40.5};
+        StagedShape s = shapeOf(ShapeKind(kind), {12, 9}, {40.5, 40.5});
         s.points = {{-12, -9}, {0, 9}, {12, -9}};
         s.capturedHalfSize = s.halfSize;
         const QRect openRect = open.paint(s);
@@ -187,8 +184,8 @@ private slots:
         // hires it paints exactly what the hard-edged one does.
         for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor}) {
             Desk hard(mode), soft(mode);
-            StagedShape s = shapeOf(ShapeKind::Circle, {20, 10});
-            s.centre = {40.5 * hard.project.view().pixelWidth(), 40.5};
+            StagedShape s = shapeOf(ShapeKind::Circle, {20, 10},
+                                    {40.5 * hard.project.view().pixelWidth(), 40.5});
             s.width = 4;
             hard.paint(s);
             s.antialiased = true;
@@ -200,8 +197,7 @@ private slots:
     {
         // Each copy paints the shape's corner pixel mapped through it.
         Desk desk(CanvasMode::Hires);
-        StagedShape s = shapeOf(ShapeKind::Rectangle, {5, 4});
-        s.centre = {30.5, 30.5};
+        StagedShape s = shapeOf(ShapeKind::Rectangle, {5, 4}, {30.5, 30.5});
         const QList<SymmetryTransform> copies = symmetryTransforms(
             SymmetryMode::Quadrant, SymmetryAxes::centreOf(desk.project.size()), 1, 1.0);
         desk.paint(s, copies);
