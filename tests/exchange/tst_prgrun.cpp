@@ -73,7 +73,7 @@ private slots:
     {
         QFETCH(CanvasRow, row);
         const int mode = row.mode, layout = row.layout;
-        row.seed += mode + layout;
+        row.seed += mode + layout; // the rows name the base seed
         Run r(row);
         C64Machine &machine = r.machine;
         const Project &p = r.project;
@@ -129,7 +129,8 @@ private slots:
     }
 
     // Seeds vary the set-up's length, so the interrupts meet the main loop
-    // at every phase: eight seeds over the two modes and standards.
+    // at every phase: eight seeds over the two modes and standards (the
+    // rows name 0 or 1, the run takes 4 x that + 2 x mode + standard).
     void sideBorderLines_data() { addCanvasRows({1}, {0, 1}, {false, true}); }
     // Every sprite line opens the side border with its write at cycle 56
     // and restores $D016 before the next line's cycle 55; each row change
