@@ -1,13 +1,13 @@
 // The classic C64 picture formats: recognition with its messages, the
 // decoding conventions, and encoding round trips over real artists' files.
 
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 
 #include "document/palette.h"
 #include "exchange/nativeformats.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTest>
@@ -42,34 +42,16 @@ class TestNativeFormats : public QObject
     Q_OBJECT
 
 private slots:
-    void recognition_data()
-    {
-        QTest::addColumn<int>("load");
-        QTest::addColumn<int>("size");
-        QTest::addColumn<int>("forced");
-        QTest::addColumn<QString>("result"); // the format's name, or the message
-        QTest::newRow("one byte") << 0 << 1 << 0 << "Unknown image format.";
-        QTest::newRow("Koala at $2000") << 0x2000 << 10003 << 0 << "Koala Painter";
-        QTest::newRow("Koala at $4000") << 0x4000 << 10003 << 0 << "Koala Painter";
-        QTest::newRow("short Doodle") << 0x5C00 << 9217 << 0 << "Doodle";
-        QTest::newRow("Image System") << 0x4000 << 9194 << 0 << "Image System";
-        QTest::newRow("unknown") << 0x1234 << 9009 << 0 << "Unknown picture format.";
-        QTest::newRow("forced Interpaint at $6000")
-            << 0x6000 << 10003 << 2 << "Wrong load address\nExpected: $4000\nActual: $6000.";
-        QTest::newRow("forced Koala, short")
-            << 0x4000 << 9000 << 6 << "Wrong file size\nExpected: 10003\nActual: 9000.";
-        QTest::newRow("forced short Doodle") << 0x5C00 << 9217 << 4 << "Doodle";
-    }
+    void recognition_data() { addTextRows("exchange/nativeformats.txt", "recognition"); }
     void recognition()
     {
-        QFETCH(int, load);
-        QFETCH(int, size);
-        QFETCH(int, forced);
-        QFETCH(QString, result);
+        QFETCH(QStringList, row);
         NativeImage image;
         QString error;
-        const bool ok = NativeFormats::recognizeAndDecode(fileOf(load, size), forced, image, error);
-        QCOMPARE(ok ? NativeFormats::formatName(image.format) : error, result);
+        const QByteArray file = fileOf(row[0].toInt(nullptr, 0), row[1].toInt());
+        const bool ok = NativeFormats::recognizeAndDecode(file, row[2].toInt(), image, error);
+        QCOMPARE(ok ? NativeFormats::formatName(image.format) : error,
+                 QString(row[3]).replace(QLatin1String("\\n"), QLatin1String("\n")));
     }
 
     // Background and border bytes keep their low nibble only (the other

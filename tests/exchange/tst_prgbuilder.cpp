@@ -2,10 +2,8 @@
 // refusals with their messages and the sprite block read back against the
 // canvas.
 
+#include "../common/paintrows.h"
 #include "prgtesthelpers.h"
-
-#include "document/geometry.h"
-#include "exchange/nativeformats.h"
 
 #include <QTest>
 
@@ -33,36 +31,21 @@ class TestPrgBuilder : public QObject
     Q_OBJECT
 
 private slots:
-    void layouts_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<int>("size");
-        QTest::addColumn<int>("bitmap"); // file offsets
-        QTest::addColumn<int>("single");
-        QTest::newRow("hires bitmap") << 0 << 0 << 9515 << 514 << 9514;
-        QTest::newRow("multi bitmap") << 1 << 0 << 10515 << 514 << 10514;
-        QTest::newRow("hires side") << 0 << 1 << 15874 << 3074 << 12074;
-        QTest::newRow("multi top/bottom") << 1 << 2 << 15874 << 3074 << 13074;
-    }
+    void layouts_data() { addTextRows("exchange/prgbuilder.txt", "layout"); }
     // Load address, program, bitmap, screen and colour RAM, the single
     // colour byte, and zeros everywhere else before the sprites.
     void layouts()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(int, size);
-        QFETCH(int, bitmap);
-        QFETCH(int, single);
+        QFETCH(QStringList, row);
+        const int mode = row[0].toInt(), layout = row[1].toInt(), size = row[2].toInt();
+        const int bitmap = row[3].toInt(), single = row[4].toInt();
         const Project p = randomProject(CanvasMode(mode), CanvasLayout(layout), 3);
         const QByteArray prg = PrgBuilder::buildPrg(p);
         QCOMPARE(prg.size(), size);
         QCOMPARE(quint8(prg[0]) | quint8(prg[1]) << 8, layout ? 0x3400 : 0x1e00);
         const KorvenAsmProgram &program = PrgBuilder::displayProgram(p.mode(), p.layout());
         QCOMPARE(prg.mid(2, 16), QByteArray(reinterpret_cast<const char *>(program.bytes), 16));
-        const QByteArray screen = NativeFormats::encodeScreen(
-            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
-            p.slotBytes());
+        const QByteArray screen = screenOf(p);
         QCOMPARE(prg.mid(bitmap, single - bitmap), screen.left(single - bitmap));
         QCOMPARE(int(prg[single]), int(p.slot(mode ? ColorSlot::Background : ColorSlot::Border)));
         const int gap = bitmap - 2 - program.size, end = layout ? SpriteOffset : size;
@@ -70,32 +53,12 @@ private slots:
         QCOMPARE(prg.mid(single + 1, end - single - 1).count('\0'), end - single - 1);
     }
 
-    void refusals_data()
-    {
-        QTest::addColumn<int>("top");
-        QTest::addColumn<int>("bottom");
-        QTest::addColumn<int>("screens");
-        QTest::addColumn<QString>("error");
-        const QString limit =
-            QStringLiteral(", but the hardware shows at most 8 sprites per border.");
-        QTest::newRow("both over")
-            << 9 << 10 << 1
-            << "Over the sprite budget: the top border holds sprites in 9 unit columns and the "
-               "bottom border holds sprites in 10 unit columns" +
-                   limit;
-        QTest::newRow("bottom over")
-            << 8 << 12 << 1
-            << "Over the sprite budget: the bottom border holds sprites in 12 unit columns" + limit;
-        QTest::newRow("within") << 8 << 8 << 1 << QString();
-        QTest::newRow("dual screen")
-            << 0 << 0 << 2 << "The canvas is not a single C64 screen of this layout's size.";
-    }
+    void refusals_data() { addTextRows("exchange/prgbuilder.txt", "refusal"); }
     void refusals()
     {
-        QFETCH(int, top);
-        QFETCH(int, bottom);
-        QFETCH(int, screens);
-        QFETCH(QString, error);
+        QFETCH(QStringList, row);
+        const int top = row[0].toInt(), bottom = row[1].toInt(), screens = row[2].toInt();
+        const QString &error = row[3];
         Project p(CanvasMode::Hires, -1, -1,
                   {screens > 1 ? CanvasLayout::BitmapOnly : CanvasLayout::TopBottomBorderSprites},
                   screens);
@@ -108,19 +71,11 @@ private slots:
         QCOMPARE(message, error);
     }
 
-    // One colour shows down a top/bottom pair: an empty half takes the
-    // other's (upper, lower: -1 for empty).
-    void pairedColours_data()
-    {
-        QTest::addColumn<int>("upper");
-        QTest::addColumn<int>("lower");
-        QTest::newRow("upper empty") << -1 << 5;
-        QTest::newRow("lower empty") << 2 << -1;
-    }
+    void pairedColours_data() { addTextRows("exchange/prgbuilder.txt", "paired"); }
     void pairedColours()
     {
-        QFETCH(int, upper);
-        QFETCH(int, lower);
+        QFETCH(QStringList, row);
+        const int upper = row[0].toInt(), lower = row[1].toInt();
         Project p(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites});
         const int top = p.regionRect(RegionKind::BottomBorder).top();
         for (const auto &[color, y] : {std::pair{upper, 4}, std::pair{lower, 30}})
@@ -136,38 +91,28 @@ private slots:
     // its place, shows exactly the canvas pixels it was cut from; the two
     // sprites of a top/bottom pair carry one colour, and unused positions are
     // $F0 | the border's background.
-    void spritesShowTheCanvas_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<quint32>("seed");
-        for (quint32 n = 0; n < 12; ++n)
-            QTest::addRow("mode %u layout %u seed %u", n & 1, 1 + (n >> 1 & 1), n / 4)
-                << int(n & 1) << int(1 + (n >> 1 & 1)) << n / 4;
-    }
+    void spritesShowTheCanvas_data() { addCanvasRows({1, 2}, {0, 1, 2}); }
     void spritesShowTheCanvas()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(quint32, seed);
-        const Project p = randomProject(CanvasMode(mode), CanvasLayout(layout), seed);
+        QFETCH(CanvasRow, row);
+        const Project p = row.project();
         const QByteArray prg = PrgBuilder::buildPrg(p);
         QVERIFY(!prg.isEmpty());
-        const bool multi = mode == 1;
+        const bool multi = row.mode == 1;
         const int step = multi ? 2 : 1, across = 24 / step;
         const auto check = [&](int index, const QRect &region, int x, int y, ColorSlot bg,
                                ColorSlot m0) {
             const QByteArray sprite = prg.mid(SpriteOffset + 64 * index, 64);
             const std::array<quint8, 3> shared = {p.slot(bg), p.slot(m0),
                                                   p.slot(ColorSlot(int(m0) + 1))};
-            for (int row = 0; row < 21; ++row)
+            for (int line = 0; line < 21; ++line)
                 for (int i = 0; i < across; ++i)
-                    if (region.contains(x + i, y + row))
-                        QCOMPARE(spritePixel(sprite, multi, i, row, shared),
-                                 p.colormap().pixel(x + i, y + row));
+                    if (region.contains(x + i, y + line))
+                        QCOMPARE(spritePixel(sprite, multi, i, line, shared),
+                                 p.colormap().pixel(x + i, y + line));
         };
-        for (int s = 0; s < (layout == 1 ? 40 : 32); ++s) {
-            if (layout == 1) {
+        for (int s = 0; s < (row.layout == 1 ? 40 : 32); ++s) {
+            if (row.layout == 1) {
                 const QRect strip =
                     p.regionRect(s % 4 < 2 ? RegionKind::LeftStrip : RegionKind::RightStrip);
                 check(s, strip, strip.left() + (s % 2) * across, 21 * (s / 4) - 8,

@@ -2,11 +2,11 @@
 // leaves, the register writes of their raster interrupts line by line on
 // PAL and NTSC, and the crunched file unpacking to the same memory image.
 
+#include "../common/wholefiles.h"
 #include "prgtesthelpers.h"
 
 #include "c64machine.h"
 
-#include "document/geometry.h"
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
 #include "exchange/nativeformats.h"
@@ -23,31 +23,34 @@ Q_DECLARE_METATYPE(Standard)
 namespace
 {
 
-struct Run {
-    Project project;
-    QByteArray prg;
-    QByteArray sprites; // the program's sprite block
-};
+// Loads the program of `project` and runs its set-up into the main loop.
+bool boot(C64Machine &machine, const Project &project)
+{
+    machine.loadPrg(PrgBuilder::buildPrg(project));
+    machine.cpu.pc = uint16_t(PrgBuilder::startAddress(project.layout()));
+    const KorvenAsmProgram &program = PrgBuilder::displayProgram(project.mode(), project.layout());
+    return machine.runUntil(uint16_t(program.address("forever")), 40'000'000);
+}
 
 // Exports a random canvas, runs the program through its set-up and two
 // frames, then records the VIC writes of one frame from line 0.
-Run runRandom(C64Machine &machine, int mode, int layout, quint32 seed)
-{
-    Run r{randomProject(CanvasMode(mode), CanvasLayout(layout), seed), {}, {}};
-    r.prg = PrgBuilder::buildPrg(r.project);
-    r.sprites = r.prg.mid(2 + 0x6800 - 0x3400, 2560);
-    const KorvenAsmProgram &program =
-        PrgBuilder::displayProgram(r.project.mode(), r.project.layout());
-    machine.loadPrg(r.prg);
-    machine.cpu.pc = uint16_t(PrgBuilder::startAddress(r.project.layout()));
-    if (machine.runUntil(uint16_t(program.address("forever")), 40'000'000)) {
-        machine.runFrames(2);
-        machine.runToLine(0);
-        machine.recordVicWrites = true;
-        machine.runFrames(1);
+struct Run {
+    C64Machine machine;
+    Project project;
+    QByteArray sprites; // the program's sprite block
+
+    explicit Run(const CanvasRow &row)
+        : machine(row.ntsc ? Standard::Ntsc : Standard::Pal), project(row.project()),
+          sprites(PrgBuilder::buildPrg(project).mid(2 + 0x6800 - 0x3400, 2560))
+    {
+        if (boot(machine, project)) {
+            machine.runFrames(2);
+            machine.runToLine(0);
+            machine.recordVicWrites = true;
+            machine.runFrames(1);
+        }
     }
-    return r;
-}
+};
 
 bool writtenOn(const std::vector<C64Machine::VicWrite> &writes, int line, int value)
 {
@@ -64,32 +67,22 @@ class TestPrgRun : public QObject
     Q_OBJECT
 
 private slots:
-    void setupState_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<Standard>("standard");
-        for (int n = 0; n < 12; ++n)
-            QTest::addRow("mode %d layout %d %s", n & 1, n / 4, n & 2 ? "NTSC" : "PAL")
-                << (n & 1) << n / 4 << (n & 2 ? Standard::Ntsc : Standard::Pal);
-    }
+    void setupState_data() { addCanvasRows({0, 1, 2}, {40}, {false, true}); }
     // What the set-up leaves in memory and registers, against the canvas.
     void setupState()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(Standard, standard);
-        C64Machine machine(standard);
-        const Run r = runRandom(machine, mode, layout, 40 + mode + layout);
+        QFETCH(CanvasRow, row);
+        const int mode = row.mode, layout = row.layout;
+        row.seed += mode + layout; // the rows name the base seed
+        Run r(row);
+        C64Machine &machine = r.machine;
         const Project &p = r.project;
         QVERIFY(!machine.cpu.jammed && machine.recordVicWrites);
         // Side borders: past the sprite lines; top/bottom: in the bitmap, in the top border's
         // state.
         machine.runToLine(layout == 1 ? 260 : 120);
         const bool multi = mode == 1, sprites = layout != 0, side = layout == 1;
-        const QByteArray screen = NativeFormats::encodeScreen(
-            p.colormap(), p.mode(), bitmapRegionRect(p.mode(), p.size(), p.layoutSpec()),
-            p.slotBytes());
+        const QByteArray screen = screenOf(p);
         QCOMPARE(machine.port01() & 7, 5);
         QCOMPARE(machine.ram[machine.ram[0xfffb] << 8 | machine.ram[0xfffa]], 0x40); // RTI
         QVERIFY(machine.nmiHeld());
@@ -117,8 +110,7 @@ private slots:
         QCOMPARE(machine.vic[0x25], p.slot(ColorSlot(m0)));
         QCOMPARE(machine.vic[0x26], p.slot(ColorSlot(m0 + 1)));
         const int rightX = multi ? 0x158 : 0x150;
-        const QList<int> sideX = {standard == Standard::Pal ? 0x1e0 : 0x1e8, 0, rightX,
-                                  rightX + 24};
+        const QList<int> sideX = {row.ntsc ? 0x1e8 : 0x1e0, 0, rightX, rightX + 24};
         const bool right = p.layoutSpec().topAlignment == BorderAlignment::Right;
         for (int i = side ? 4 : 0; i < 8; ++i) {
             // Side: row 0's sprites 4-7; top/bottom: the top border's lower row, sprites 24-31.
@@ -137,27 +129,20 @@ private slots:
     }
 
     // Seeds vary the set-up's length, so the interrupts meet the main loop
-    // at every phase.
-    void sideBorderLines_data()
-    {
-        QTest::addColumn<Standard>("standard");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("seed");
-        for (int i = 0; i < 8; ++i)
-            QTest::addRow("%s mode %d seed %d", i & 1 ? "NTSC" : "PAL", i >> 1 & 1, i)
-                << (i & 1 ? Standard::Ntsc : Standard::Pal) << (i >> 1 & 1) << i;
-    }
+    // at every phase: eight seeds over the two modes and standards (the
+    // rows name 0 or 1, the run takes 4 x that + 2 x mode + standard).
+    void sideBorderLines_data() { addCanvasRows({1}, {0, 1}, {false, true}); }
     // Every sprite line opens the side border with its write at cycle 56
     // and restores $D016 before the next line's cycle 55; each row change
     // sets the next pointer screen after the last pointer fetch, and the
     // colours of the next point (rows 4+5 and 7+8 share one).
     void sideBorderLines()
     {
-        QFETCH(Standard, standard);
-        QFETCH(int, mode);
-        QFETCH(int, seed);
-        C64Machine machine(standard);
-        const Run r = runRandom(machine, mode, 1, seed);
+        QFETCH(CanvasRow, row);
+        const int mode = row.mode;
+        row.seed = 4 * row.seed + 2 * mode + row.ntsc;
+        Run r(row);
+        C64Machine &machine = r.machine;
         const int normal = mode ? 0xd8 : 0xc8;
         const auto writes = machine.writesTo(0x16);
         for (int line = 43; line <= 252; ++line) {
@@ -171,39 +156,31 @@ private slots:
         }
         const quint8 transparent = r.project.slot(mode ? ColorSlot::Background : ColorSlot::Border);
         const auto screens = machine.writesTo(0x18);
-        for (int row = 1; row < 10; ++row) {
-            const int last = 42 + 21 * row; // the previous row's last line
-            QCOMPARE(screens[size_t(row - 1)].line, last);
-            QVERIFY(screens[size_t(row - 1)].cycle >= 11);
-            QCOMPARE(screens[size_t(row - 1)].value, row & 1 ? 0xe0 : 0xd0);
-            for (int k = 0; k < 4 && row != 5 && row != 8; ++k) {
-                int color = r.sprites[64 * (4 * row + k) + 63];
-                if ((row == 4 || row == 7) && color == transparent)
-                    color = r.sprites[64 * (4 * row + 4 + k) + 63];
+        for (int band = 1; band < 10; ++band) { // the sprite rows down the strips
+            const int last = 42 + 21 * band;    // the previous row's last line
+            QCOMPARE(screens[size_t(band - 1)].line, last);
+            QVERIFY(screens[size_t(band - 1)].cycle >= 11);
+            QCOMPARE(screens[size_t(band - 1)].value, band & 1 ? 0xe0 : 0xd0);
+            for (int k = 0; k < 4 && band != 5 && band != 8; ++k) {
+                int color = r.sprites[64 * (4 * band + k) + 63];
+                if ((band == 4 || band == 7) && color == transparent)
+                    color = r.sprites[64 * (4 * band + 4 + k) + 63];
                 QVERIFY(writtenOn(machine.writesTo(0x2b + k), last + k / 2, color));
             }
         }
     }
 
-    void topBottomLines_data()
-    {
-        QTest::addColumn<Standard>("standard");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("seed");
-        for (int i = 0; i < 8; ++i)
-            QTest::addRow("%s mode %d seed %d", i & 1 ? "NTSC" : "PAL", i >> 1 & 1, i)
-                << (i & 1 ? Standard::Ntsc : Standard::Pal) << (i >> 1 & 1) << i;
-    }
+    void topBottomLines_data() { addCanvasRows({2}, {0, 1}, {false, true}); }
     // The border stays open: 24 rows before line 251, the bottom border's
     // background (or text mode) at cycle 12 of line 251, the bitmap's state
     // back between lines 50 and 51.
     void topBottomLines()
     {
-        QFETCH(Standard, standard);
-        QFETCH(int, mode);
-        QFETCH(int, seed);
-        C64Machine machine(standard);
-        const Run r = runRandom(machine, mode, 2, seed);
+        QFETCH(CanvasRow, row);
+        const int mode = row.mode;
+        row.seed = 4 * row.seed + 2 * mode + row.ntsc;
+        Run r(row);
+        C64Machine &machine = r.machine;
         const auto control = machine.writesTo(0x11);
         const auto colour = machine.writesTo(mode ? 0x21 : 0x11);
         QVERIFY(writtenOn(control, 250, 0x33) || writtenOn(control, 249, 0x33));
@@ -221,92 +198,72 @@ private slots:
         QVERIFY(back->line == 50 ? back->cycle >= 57 : back->cycle <= 14);
     }
 
-    void liveWrites_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        for (int n = 0; n < 6; ++n)
-            QTest::addRow("mode %d layout %d", n & 1, n / 2) << (n & 1) << n / 2;
-    }
+    void liveWrites_data() { addCanvasRows({0, 1, 2}, {1, 2, 3}); }
     // A running program given the writes between two canvases holds what a
     // fresh run of the second canvas sets up: all memory above the stack,
     // colour RAM and the colours the set-up loaded once. The image the
     // writes come from is what the program itself sets up.
     void liveWrites()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        const auto runUp = [](C64Machine &machine, const Project &project) {
-            machine.loadPrg(PrgBuilder::buildPrg(project));
-            machine.cpu.pc = uint16_t(PrgBuilder::startAddress(project.layout()));
-            const KorvenAsmProgram &program =
-                PrgBuilder::displayProgram(project.mode(), project.layout());
-            return machine.runUntil(uint16_t(program.address("forever")), 40'000'000);
-        };
-        for (quint32 seed = 1; seed <= 3; ++seed) {
-            const Project before = randomProject(CanvasMode(mode), CanvasLayout(layout), seed);
-            Project after = before;
-            QRandomGenerator dice(seed * 31);
-            Colormap &pixels = after.colormap();
-            for (int i = 0; i < 1 + 20 * int(seed - 1); ++i) {
-                const QRect block(dice.bounded(pixels.width()), dice.bounded(pixels.height()),
-                                  1 + dice.bounded(6), 1 + dice.bounded(6));
-                pixels.fillRect(block & pixels.rect(), quint8(dice.bounded(16)));
-            }
-            // Border backgrounds stay: they decide which columns hold sprites.
-            for (ColorSlot slot :
-                 {ColorSlot::Background, ColorSlot::Border, ColorSlot::SpriteMulticolor0,
-                  ColorSlot::TopMulticolor1, ColorSlot::BottomMulticolor0})
-                after.setSlot(slot, quint8(dice.bounded(16)));
-            resolveAllClashes(after);
-            reduceBorderSprites(after);
+        QFETCH(CanvasRow, row);
+        const int layout = row.layout;
+        const quint32 seed = row.seed;
+        const Project before = row.project();
+        Project after = before;
+        QRandomGenerator dice(seed * 31);
+        scatterBlocks(after.colormap(), dice, 1 + 20 * int(seed - 1), 6);
+        // Border backgrounds stay: they decide which columns hold sprites.
+        for (ColorSlot slot :
+             {ColorSlot::Background, ColorSlot::Border, ColorSlot::SpriteMulticolor0,
+              ColorSlot::TopMulticolor1, ColorSlot::BottomMulticolor0})
+            after.setSlot(slot, quint8(dice.bounded(16)));
+        resolveAllClashes(after);
+        reduceBorderSprites(after);
 
-            C64Machine live, fresh;
-            QVERIFY(runUp(live, before) && runUp(fresh, after));
-            live.runFrames(1);
-            const LiveImage shown = LiveImage::fromProject(before);
-            const LiveImage next = LiveImage::fromProject(after);
-            const bool sameColumns = shown.canBecome(next);
-            QVERIFY(sameColumns || layout == 2);
-            if (!sameColumns)
+        C64Machine live, fresh;
+        QVERIFY(boot(live, before) && boot(fresh, after));
+        live.runFrames(1);
+        const LiveImage shown = LiveImage::fromProject(before);
+        const LiveImage next = LiveImage::fromProject(after);
+        const bool sameColumns = shown.canBecome(next);
+        QVERIFY(sameColumns || layout == 2);
+        if (!sameColumns)
+            return;
+        // The image is what the set-up leaves: RAM, colour RAM, and on
+        // bitmap-only canvases (no interrupt reloads them) the registers.
+        int registers = 0;
+        for (int a = 0; a < 0x10000; ++a) {
+            const int expected = shown.byteAt(a);
+            if (expected < 0)
                 continue;
-            // The image is what the set-up leaves: RAM, colour RAM, and on
-            // bitmap-only canvases (no interrupt reloads them) the registers.
-            int registers = 0;
-            for (int a = 0; a < 0x10000; ++a) {
-                const int expected = shown.byteAt(a);
-                if (expected < 0)
-                    continue;
-                if (a >= 0xd800 && a < 0xdc00) {
-                    QCOMPARE(live.colorAt(a - 0xd800), expected & 15);
-                } else if (a >= 0xd000 && a < 0xd400) {
-                    ++registers;
-                    if (layout == 0)
-                        QCOMPARE(live.vic[size_t(a & 0x3f)] & 15, expected & 15);
-                } else {
-                    QCOMPARE(live.ram[size_t(a)], quint8(expected));
-                }
+            if (a >= 0xd800 && a < 0xdc00) {
+                QCOMPARE(live.colorAt(a - 0xd800), expected & 15);
+            } else if (a >= 0xd000 && a < 0xd400) {
+                ++registers;
+                if (layout == 0)
+                    QCOMPARE(live.vic[size_t(a & 0x3f)] & 15, expected & 15);
+            } else {
+                QCOMPARE(live.ram[size_t(a)], quint8(expected));
             }
-            QVERIFY(registers > 0);
-            const QList<LiveImage::Block> blocks = shown.writesTo(next, LiveSession::MergeGap);
-            for (const LiveImage::Block &block : blocks) {
-                for (int i = 0; i < block.bytes.size(); ++i)
-                    live.write(uint16_t(block.address + i), quint8(block.bytes[i]));
-            }
-            live.runFrames(2);
-            fresh.runFrames(2);
-            QCOMPARE(live.memory(0x200, 0x10000 - 0x200), fresh.memory(0x200, 0x10000 - 0x200));
-            QCOMPARE(live.colorRamBytes(), fresh.colorRamBytes());
-            if (layout == 0) {
-                QCOMPARE(live.vic[0x20] & 15, fresh.vic[0x20] & 15);
-                QCOMPARE(live.vic[0x21] & 15, fresh.vic[0x21] & 15);
-            }
-            // Nothing but the changes travels: no write repeats what is there.
-            for (const LiveImage::Block &block : blocks) {
-                QVERIFY(block.bytes.at(0) != char(shown.byteAt(block.address)));
-                QVERIFY(block.bytes.back() !=
-                        char(shown.byteAt(block.address + int(block.bytes.size()) - 1)));
-            }
+        }
+        QVERIFY(registers > 0);
+        const QList<LiveImage::Block> blocks = shown.writesTo(next, LiveSession::MergeGap);
+        for (const LiveImage::Block &block : blocks)
+            for (int i = 0; i < block.bytes.size(); ++i)
+                live.write(uint16_t(block.address + i), quint8(block.bytes[i]));
+        live.runFrames(2);
+        fresh.runFrames(2);
+        QCOMPARE(live.memory(0x200, 0x10000 - 0x200), fresh.memory(0x200, 0x10000 - 0x200));
+        QCOMPARE(live.colorRamBytes(), fresh.colorRamBytes());
+        if (layout == 0) {
+            QCOMPARE(live.vic[0x20] & 15, fresh.vic[0x20] & 15);
+            QCOMPARE(live.vic[0x21] & 15, fresh.vic[0x21] & 15);
+        }
+        // Nothing but the changes travels: no write repeats what is there.
+        for (const LiveImage::Block &block : blocks) {
+            QVERIFY(block.bytes.at(0) != char(shown.byteAt(block.address)));
+            QVERIFY(block.bytes.back() !=
+                    char(shown.byteAt(block.address + int(block.bytes.size()) - 1)));
         }
     }
 
@@ -330,11 +287,9 @@ private slots:
         QFETCH(QString, koala);
         Project project = randomProject(CanvasMode(mode), CanvasLayout(layout), 77 + layout);
         if (!koala.isEmpty()) {
-            QFile file(koala);
             NativeImage image;
             QString error;
-            QVERIFY(file.open(QIODevice::ReadOnly) &&
-                    NativeFormats::recognizeAndDecode(file.readAll(), 0, image, error));
+            QVERIFY(NativeFormats::recognizeAndDecode(readBytes(koala), 0, image, error));
             project = Project(CanvasMode::Multicolor);
             project.colormap() = NativeFormats::decodeToColormap(image);
             project.setSlot(ColorSlot::Background, image.background);
@@ -342,17 +297,14 @@ private slots:
         const QByteArray prg = PrgBuilder::buildPrg(project);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("x.prg"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.write(prg) == prg.size());
-        file.close();
+        QVERIFY(writeBytes(path, prg));
         const int start = PrgBuilder::startAddress(CanvasLayout(layout));
         QProcess cruncher;
         cruncher.start(QStringLiteral(KORVEN_EXOMIZER),
                        {"sfx", QString::number(start), path, "-o", path, "-n"});
         QVERIFY(cruncher.waitForFinished(30000) && cruncher.exitCode() == 0);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray crunched = file.readAll();
-        QVERIFY(crunched.size() < prg.size() * 9 / 10);
+        const QByteArray crunched = readBytes(path);
+        QVERIFY(!crunched.isEmpty() && crunched.size() < prg.size() * 9 / 10);
         if (!koala.isEmpty())
             qInfo("%s: %lld bytes crunched from %lld", qPrintable(QFileInfo(koala).fileName()),
                   qlonglong(crunched.size()), qlonglong(prg.size()));

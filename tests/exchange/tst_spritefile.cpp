@@ -2,6 +2,7 @@
 // an exported program coming back exactly, and the file-size and capacity
 // refusals.
 
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 #include "prgtesthelpers.h"
 
@@ -10,7 +11,6 @@
 #include "exchange/spritefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSet>
 #include <QTest>
 
@@ -19,25 +19,13 @@ class TestSpriteFile : public QObject
     Q_OBJECT
 
 private slots:
-    void exportedBlockComesBack_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<quint32>("seed");
-        for (int mode : {0, 1})
-            for (int layout : {1, 2})
-                for (quint32 seed : {1u, 2u, 3u})
-                    QTest::addRow("%s %s seed %u", mode ? "multicolor" : "hires",
-                                  layout == 1 ? "side" : "top/bottom", seed)
-                        << mode << layout << seed;
-    }
+    void exportedBlockComesBack_data() { prgtest::addCanvasRows({1, 2}, {1, 2, 3}); }
     void exportedBlockComesBack()
     {
-        QFETCH(int, mode);
-        QFETCH(int, layout);
-        QFETCH(quint32, seed);
-        Project p = prgtest::randomProject(CanvasMode(mode), CanvasLayout(layout), seed);
-        if (layout == 2 && seed != 2) // a top border of few columns, padded with empty sprites
+        QFETCH(prgtest::CanvasRow, row);
+        Project p = row.project();
+        if (row.layout == 2 &&
+            row.seed != 2) // a top border of few columns, padded with empty sprites
             p.colormap().fillRect(QRect(60, 0, 260, 42), p.slot(ColorSlot::TopBackground));
         const QByteArray prg = PrgBuilder::buildPrg(p);
         QVERIFY(!prg.isEmpty());
@@ -59,7 +47,7 @@ private slots:
             expected.fillRect(locked, 5);
         }
         const SpriteAttributes convention =
-            layout == 1 ? SpriteAttributes::Color : SpriteAttributes::ColorPosition;
+            row.layout == 1 ? SpriteAttributes::Color : SpriteAttributes::ColorPosition;
         QCOMPARE(SpriteFile::spritesToStrips(blank, sprites, convention, 1), expected);
     }
 
@@ -91,27 +79,13 @@ private slots:
         }
     }
 
-    void pairsShareTheUpperColour_data()
-    {
-        QTest::addColumn<int>("layout");
-        QTest::addColumn<int>("upper");
-        QTest::addColumn<int>("lower");
-        QTest::addColumn<bool>("upperEmpty");
-        QTest::addColumn<int>("lowerColour");
-        // Bottom border: sprites 0 and 8 are one column's two rows.
-        QTest::newRow("top/bottom pair") << 2 << 0 << 8 << false << 2;
-        QTest::newRow("top/bottom, upper empty") << 2 << 0 << 8 << true << 5;
-        // Side rows 4 and 5 share a colour row; rows 3 and 4 do not.
-        QTest::newRow("side rows 4 and 5") << 1 << 16 << 20 << false << 2;
-        QTest::newRow("side rows 3 and 4") << 1 << 12 << 16 << false << 5;
-    }
+    void pairsShareTheUpperColour_data() { addTextRows("exchange/spritefile.txt", "pair"); }
     void pairsShareTheUpperColour()
     {
-        QFETCH(int, layout);
-        QFETCH(int, upper);
-        QFETCH(int, lower);
-        QFETCH(bool, upperEmpty);
-        QFETCH(int, lowerColour);
+        QFETCH(QStringList, row);
+        const int layout = row[0].toInt(), upper = row[1].toInt(), lower = row[2].toInt();
+        const bool upperEmpty = row[3] == u'1';
+        const int lowerColour = row[4].toInt();
         QByteArray file(2 + 32 * 64, '\0');
         const auto record = [&](int i) { return 2 + i * 64; };
         file[record(upper) + 63] = char(2);

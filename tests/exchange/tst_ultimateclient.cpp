@@ -2,6 +2,8 @@
 // device: the clamped timeout, the two requests as the device sees them,
 // every outcome's words, and cancelling a request the device never answers.
 
+#include "../common/paintrows.h"
+
 #include "exchange/ultimateclient.h"
 
 #include "standindevice.h"
@@ -161,34 +163,13 @@ private slots:
     }
 
     // Every outcome's words; a behaviour of -1 is a port nobody listens on.
-    void outcomes_data()
-    {
-        using D = StandInDevice;
-        QTest::addColumn<bool>("run"); // runPrg, else checkDevice
-        QTest::addColumn<int>("behaviour");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("withCancelCheck");
-        QTest::addColumn<QString>("error");
-        const auto row = [](const char *name, bool run, D::Answer answer, bool cancelCheck,
-                            const QString &error) {
-            QTest::newRow(name) << run << int(answer.behaviour) << answer.status << cancelCheck
-                                << error;
-        };
-        row("check answered", false, D::reply(200), false, {});
-        row("run answered 201", true, D::reply(201), false, {});
-        row("check 404", false, D::reply(404), false, "Device reported an error (HTTP 404).");
-        row("run 500", true, D::reply(500), true, "Device reported an error (HTTP 500).");
-        row("check closed", false, D::close(), false, "Could not connect to device.");
-        row("run closed", true, D::close(), true, "Could not connect to device.");
-        row("check refused", false, {D::Behaviour(-1), 0, 0}, true, "Could not connect to device.");
-    }
+    void outcomes_data() { addTextRows("exchange/ultimateclient.txt", "outcome"); }
     void outcomes()
     {
-        QFETCH(bool, run);
-        QFETCH(int, behaviour);
-        QFETCH(int, status);
-        QFETCH(bool, withCancelCheck);
-        QFETCH(QString, error);
+        QFETCH(QStringList, row);
+        const bool run = row[0] == u'1', withCancelCheck = row[3] == u'1';
+        const int behaviour = row[1].toInt(), status = row[2].toInt();
+        const QString &error = row[4];
         StandInDevice device;
         QVERIFY(device.start());
         const bool refused = behaviour < 0;
@@ -213,22 +194,13 @@ private slots:
     // and a negative value both mean a tenth of a second, far below the
     // watchdog's patience), or at the first poll after the user cancels
     // once the device has the whole request.
-    void stalled_data()
-    {
-        QTest::addColumn<bool>("run");
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("check, 0 s") << false << 0.0 << "Timeout connecting to device.";
-        QTest::newRow("run, 0 s") << true << 0.0 << "Timeout connecting to device.";
-        QTest::newRow("check, -1 s") << false << -1.0 << "Timeout connecting to device.";
-        QTest::newRow("check, cancelled") << false << 60.0 << "Cancelled.";
-        QTest::newRow("run, cancelled") << true << 60.0 << "Cancelled.";
-    }
+    void stalled_data() { addTextRows("exchange/ultimateclient.txt", "stall"); }
     void stalled()
     {
-        QFETCH(bool, run);
-        QFETCH(double, seconds);
-        QFETCH(QString, error);
+        QFETCH(QStringList, row);
+        const bool run = row[0] == u'1';
+        const double seconds = row[1].toDouble();
+        const QString &error = row[2];
         StandInDevice device;
         QVERIFY(device.start());
         const QByteArray path = run ? RunPath : VersionPath;

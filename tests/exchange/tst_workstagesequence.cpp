@@ -1,6 +1,8 @@
 // The time-lapse sequence: which workstages a subset takes, and frames that
 // show each stage with the border colour it had then.
 
+#include "../common/paintrows.h"
+
 #include "document/palette.h"
 #include "document/project.h"
 #include "exchange/workstagesequence.h"
@@ -18,23 +20,13 @@ class TestWorkstageSequence : public QObject
     Q_OBJECT
 
 private slots:
-    void selectFrames_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("total");
-        QTest::addColumn<int>("method");
-        QTest::addColumn<QList<int>>("frames");
-        QTest::newRow("all of 4") << 4 << 4 << 0 << QList<int>{0, 1, 2, 3};
-        QTest::newRow("2 of 101 uniform") << 2 << 101 << 0 << QList<int>{50, 100};
-        QTest::newRow("2 of 101 smart") << 2 << 101 << 1 << QList<int>{17, 100};
-        QTest::newRow("5 of 3 repeats") << 5 << 3 << 0 << QList<int>{0, 0, 1, 1, 2};
-    }
+    void selectFrames_data() { addTextRows("exchange/workstagesequence.txt", "frames"); }
     void selectFrames()
     {
-        QFETCH(int, count);
-        QFETCH(int, total);
-        QFETCH(int, method);
-        QTEST(WorkstageSequence::selectFrames(count, total, Reduction(method)), "frames");
+        QFETCH(QStringList, row);
+        QCOMPARE(WorkstageSequence::selectFrames(row[0].toInt(), row[1].toInt(),
+                                                 Reduction(row[2].toInt())),
+                 intsOf(row[3]));
     }
 
     void framesShowTheirStage()

@@ -5,6 +5,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "pixelsets.h"
 #include "randomdocument.h"
 
 #include "paint/floodfill.h"
@@ -19,39 +20,22 @@
 namespace
 {
 
-using Marks = QList<bool>;
-
-// The 4-connected area of the start's colour, by a breadth-first walk.
-Marks walkRegion(const Project &p, QPoint start)
+// The 4-connected area of the start's colour, by a plain walk.
+Pixels walkRegion(const Project &p, QPoint start)
 {
     const Colormap &map = p.colormap();
-    Marks marks(map.width() * map.height(), false);
-    if (p.isLocked(start.x(), start.y()))
-        return marks;
-    QList<QPoint> queue{start};
-    marks[start.y() * map.width() + start.x()] = true;
-    for (qsizetype i = 0; i < queue.size(); ++i) {
-        for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
-            const QPoint n = queue[i] + d;
-            const qsizetype k = n.y() * map.width() + n.x();
-            if (map.rect().contains(n) && !marks[k] && !p.isLocked(n.x(), n.y()) &&
-                map.pixel(n.x(), n.y()) == map.pixel(start.x(), start.y())) {
-                marks[k] = true;
-                queue.append(n);
-            }
-        }
-    }
-    return marks;
+    const quint8 colour = map.pixel(start.x(), start.y());
+    const auto open = [&](int x, int y) { return !p.isLocked(x, y) && map.pixel(x, y) == colour; };
+    return open(start.x(), start.y())
+               ? reach(pixelsWhere(map.rect(), open), {start.x(), start.y()}, false)
+               : Pixels();
 }
 
-Marks maskMarks(const Project &p, const QImage &mask)
+Pixels maskPixels(const Project &p, const QImage &mask)
 {
     const int pw = mask.width() / p.width();
-    Marks marks;
-    for (int y = 0; y < p.height(); ++y)
-        for (int x = 0; x < p.width(); ++x)
-            marks.append(mask.constScanLine(y)[x * pw] != 0);
-    return marks;
+    return pixelsWhere(p.colormap().rect(),
+                       [&](int x, int y) { return mask.constScanLine(y)[x * pw] != 0; });
 }
 
 } // namespace
@@ -72,21 +56,20 @@ private slots:
         renderer.prepare(p);
         FloodFill fill(renderer);
         for (const QPoint click : {QPoint(12, 12), QPoint(100, 100)}) {
-            const Marks region = walkRegion(p, click);
+            const Pixels region = walkRegion(p, click);
             for (const int placement : {0, 1, 2}) {
                 QVERIFY(!fill.buildBand(p, p.colormap(), click, BrushSettings(),
                                         ContourPlacement(placement), false)
                              .isEmpty());
-                Marks expected;
-                for (int i = 0; i < p.width() * p.height(); ++i) {
-                    const QPoint at(i % p.width(), i / p.width());
+                const Pixels expected = pixelsWhere(p.colormap().rect(), [&](int x, int y) {
+                    const bool in = region.contains({x, y});
                     bool edge = false;
                     for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
-                        edge |= p.colormap().rect().contains(at + d) &&
-                                region[i + d.y() * p.width() + d.x()] != region[i];
-                    expected.append(edge && region[i] == (placement != 1));
-                }
-                QCOMPARE(maskMarks(p, fill.bandMask()), expected);
+                        edge |= p.colormap().rect().contains(QPoint(x, y) + d) &&
+                                region.contains({x + d.x(), y + d.y()}) != in;
+                    return edge && in == (placement != 1);
+                });
+                QCOMPARE(maskPixels(p, fill.bandMask()), expected);
             }
         }
     }
@@ -159,9 +142,9 @@ private slots:
             const QPoint at(x, dice.below(p.height()));
             QImage mask(StrokeRenderer::maskSize(p), QImage::Format_Alpha8);
             const QRect bounds = searchRegion(p, p.colormap(), at, mask);
-            const Marks region = walkRegion(p, at);
-            QCOMPARE(bounds.isEmpty(), !region.contains(true));
-            QVERIFY(bounds.isEmpty() || maskMarks(p, mask) == region);
+            const Pixels region = walkRegion(p, at);
+            QCOMPARE(bounds.isEmpty(), region.isEmpty());
+            QVERIFY(bounds.isEmpty() || maskPixels(p, mask) == region);
             const bool ctrl = dice.below(2);
             // Now and then the click's own colour, which must change nothing.
             const bool own = dice.below(4) == 0;

@@ -5,6 +5,7 @@
 // picture and where a paste lands.
 
 #include "../common/borderoccupancy.h"
+#include "../common/paintrows.h"
 #include "../common/seedrows.h"
 #include "randomdocument.h"
 
@@ -137,16 +138,14 @@ private slots:
         }
     }
 
+    void antsDashes_data() { addTextRows("paint/selection.txt", "ants"); }
     void antsDashes()
     {
-        // The start projected on the direction, modulo 8; the phase adds 4.
-        const std::pair<QLineF, qreal> rows[] = {{QLineF(3, 9, 20, 9), 3},
-                                                 {QLineF(4, -3, 4, -20), 3},
-                                                 {QLineF(-3, 1, 5, 1), 5},
-                                                 {QLineF(0, 19, 0, 30), 3}};
-        for (const auto &[segment, offset] : rows)
-            QCOMPARE(std::pair(antsDashOffset(segment, false), antsDashOffset(segment, true)),
-                     std::pair(offset, offset + 4));
+        QFETCH(QStringList, row);
+        const QLineF segment(pointFOf(row[0]), pointFOf(row[1]));
+        const qreal offset = row[2].toDouble();
+        QCOMPARE(std::pair(antsDashOffset(segment, false), antsDashOffset(segment, true)),
+                 std::pair(offset, offset + 4));
     }
 
     void pasteLanding_data() { addSeedRows("KORVEN_PAINT_SEEDS", 12, 2654435761u); }

@@ -1,13 +1,13 @@
 // Shape outlines and their rasterisation through the paint pipeline.
 
 #include "../common/paintrows.h"
+#include "pixelsets.h"
 
 #include "paint/shaperenderer.h"
 
 #include "document/project.h"
 #include "document/viewtransform.h"
 
-#include <QSet>
 #include <QtTest>
 
 namespace
@@ -42,44 +42,19 @@ struct Desk {
     }
 };
 
-using Pixels = QSet<std::pair<int, int>>;
-
 // The pixels holding colour 1.
 Pixels paintedPixels(const Desk &desk, const QRect &rect)
 {
-    Pixels out;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (desk.project.colormap().pixel(x, y) == 1)
-                out.insert({x, y});
-    return out;
+    return pixelsWhere(rect,
+                       [&](int x, int y) { return desk.project.colormap().pixel(x, y) == 1; });
 }
 
-// The pixels 4-connected (8-connected with `diagonal`) to `from` within `set`.
-Pixels reach(const Pixels &set, std::pair<int, int> from, bool diagonal)
-{
-    Pixels seen{from};
-    QList<std::pair<int, int>> todo{from};
-    while (!todo.isEmpty()) {
-        const auto [x, y] = todo.takeLast();
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                const std::pair<int, int> n{x + dx, y + dy};
-                if ((diagonal || dx == 0 || dy == 0) && set.contains(n) && !seen.contains(n)) {
-                    seen.insert(n);
-                    todo << n;
-                }
-            }
-    }
-    return seen;
-}
-
-StagedShape shapeOf(ShapeKind kind, QPointF half, double radius = 0.0)
+StagedShape shapeOf(ShapeKind kind, QPointF half, QPointF centre = {})
 {
     StagedShape s;
     s.kind = kind;
     s.halfSize = half;
-    s.cornerRadius = radius;
+    s.centre = centre;
     return s;
 }
 
@@ -96,9 +71,8 @@ private slots:
         // Hand-worked masks of shapes dragged between pixel centres on hires.
         QFETCH(QStringList, row);
         Desk desk(CanvasMode::Hires);
-        StagedShape s = shapeOf(ShapeKind(row[0].toInt()), pointFOf(row[2]));
+        StagedShape s = shapeOf(ShapeKind(row[0].toInt()), pointFOf(row[2]), {20.5, 20.5});
         s.filled = row[1] == u'1';
-        s.centre = {20.5, 20.5};
         const QRect changed = desk.paint(s);
         QCOMPARE(desk.rows(changed).join(u'/'), row[3]);
     }
@@ -119,9 +93,8 @@ private slots:
             const QPoint drag((random.bounded(2) ? 2 : -2) * (1 + round / 2 % 12),
                               (random.bounded(2) ? 2 : -2) * (1 + round / 24 % 12));
             const QPointF p = QPointF(press) + QPointF(0.5, 0.5), q = p + QPointF(drag);
-            StagedShape s =
-                shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle, (q - p) / 2.0);
-            s.centre = (p + q) / 2.0;
+            StagedShape s = shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle,
+                                    (q - p) / 2.0, (p + q) / 2.0);
             // A multicolor pixel is two display units wide.
             s.centre.rx() *= hires ? 1 : 2;
             s.halfSize.rx() *= hires ? 1 : 2;
@@ -143,14 +116,12 @@ private slots:
                         QVERIFY2(set.contains({c.x() + y - c.y(), c.y() - (x - c.x())}),
                                  qPrintable(what));
                 }
-            QVERIFY2(reach(ring, *ring.begin(), true) == ring, qPrintable(what));
+            QVERIFY2(eightConnected(ring), qPrintable(what));
             QVERIFY2(ring - solid == Pixels(), qPrintable(what));
-            Pixels gaps;
             const QRect frame = filledRect.adjusted(-1, -1, 1, 1);
-            for (int y = frame.top(); y <= frame.bottom(); ++y)
-                for (int x = frame.left(); x <= frame.right(); ++x)
-                    if (!solid.contains({x, y}))
-                        gaps.insert({x, y});
+            const Pixels gaps = pixelsWhere(frame, [&](int x, int y) {
+                return !solid.contains({x, y});
+            });
             QVERIFY2(reach(gaps, {frame.left(), frame.top()}, false) == gaps, qPrintable(what));
             if (width == 1) {
                 QRect box;
@@ -198,8 +169,7 @@ private slots:
         const int kind = row[0].toInt();
         const bool fills = row[1] == u'1';
         Desk open(CanvasMode::Hires), filled(CanvasMode::Hires);
-        StagedShape s = shapeOf(ShapeKind(kind), {12, 9});
-        s.centre = {40.5, 40.5};
+        StagedShape s = shapeOf(ShapeKind(kind), {12, 9}, {40.5, 40.5});
         s.points = {{-12, -9}, {0, 9}, {12, -9}};
         s.capturedHalfSize = s.halfSize;
         const QRect openRect = open.paint(s);
@@ -214,8 +184,8 @@ private slots:
         // hires it paints exactly what the hard-edged one does.
         for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor}) {
             Desk hard(mode), soft(mode);
-            StagedShape s = shapeOf(ShapeKind::Circle, {20, 10});
-            s.centre = {40.5 * hard.project.view().pixelWidth(), 40.5};
+            StagedShape s = shapeOf(ShapeKind::Circle, {20, 10},
+                                    {40.5 * hard.project.view().pixelWidth(), 40.5});
             s.width = 4;
             hard.paint(s);
             s.antialiased = true;
@@ -227,8 +197,7 @@ private slots:
     {
         // Each copy paints the shape's corner pixel mapped through it.
         Desk desk(CanvasMode::Hires);
-        StagedShape s = shapeOf(ShapeKind::Rectangle, {5, 4});
-        s.centre = {30.5, 30.5};
+        StagedShape s = shapeOf(ShapeKind::Rectangle, {5, 4}, {30.5, 30.5});
         const QList<SymmetryTransform> copies = symmetryTransforms(
             SymmetryMode::Quadrant, SymmetryAxes::centreOf(desk.project.size()), 1, 1.0);
         desk.paint(s, copies);

@@ -7,6 +7,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
+#include "pixelsets.h"
 #include "randomdocument.h"
 
 #include "paint/floodfill.h"
@@ -14,14 +15,11 @@
 #include "paint/shaperenderer.h"
 #include "paint/strokerenderer.h"
 
-#include "document/geometry.h"
 #include "document/project.h"
 #include "rules/clashrules.h"
-#include "rules/spritebudget.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
-#include <bit>
 #include <cmath>
 
 namespace
@@ -58,8 +56,6 @@ quint8 randomColor(Dice &dice, const Project &project)
                            : quint8(dice.below(16));
 }
 
-// The pixels a paint touched: those it changed, or for an anti-aliased
-// paint every pixel it gave some coverage (a faint edge may keep its colour).
 QByteArray coverageBytes(const AntialiasCoverage &coverage)
 {
     QByteArray bytes;
@@ -68,34 +64,17 @@ QByteArray coverageBytes(const AntialiasCoverage &coverage)
     return bytes;
 }
 
-using PixelSet = QSet<std::pair<int, int>>;
-PixelSet paintedPixels(const Colormap &before, const Colormap &after,
-                       const AntialiasCoverage *coverage)
+// The pixels the last paint with `brush` touched: those it changed, or for
+// an anti-aliased paint every pixel it gave some coverage (a faint edge may
+// keep its colour).
+Pixels paintedPixels(const Colormap &before, const Project &project, StrokeRenderer &renderer,
+                     const BrushSettings &brush)
 {
-    PixelSet set;
-    for (int y = 0; y < after.height(); ++y)
-        for (int x = 0; x < after.width(); ++x)
-            if (coverage ? coverage->coverage(x, y) > 0 : before.pixel(x, y) != after.pixel(x, y))
-                set.insert({x, y});
-    return set;
-}
-
-bool eightConnected(const PixelSet &set)
-{
-    if (set.isEmpty())
-        return false;
-    PixelSet seen{*set.begin()};
-    QList<std::pair<int, int>> todo{*set.begin()};
-    while (!todo.isEmpty()) {
-        const auto [x, y] = todo.takeLast();
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (set.contains({x + dx, y + dy}) && !seen.contains({x + dx, y + dy})) {
-                    seen.insert({x + dx, y + dy});
-                    todo.append({x + dx, y + dy});
-                }
-    }
-    return seen.size() == set.size();
+    const bool aa = paintIsAntialiased(project, brush);
+    return pixelsWhere(before.rect(), [&](int x, int y) {
+        return aa ? renderer.realCoverage().coverage(x, y) > 0
+                  : before.pixel(x, y) != project.colormap().pixel(x, y);
+    });
 }
 
 } // namespace
@@ -221,18 +200,16 @@ private slots:
                 stroke.move(project, pen, e);
             }
             stroke.release(project, pen, e);
-            const bool aa = paintIsAntialiased(project, pen.brush);
-            return paintedPixels(blank, project.colormap(),
-                                 aa ? &renderer.realCoverage() : nullptr);
+            return paintedPixels(blank, project, renderer, pen.brush);
         };
         const QByteArray what = QByteArray("width ") + QByteArray::number(settings.brush.width);
-        const PixelSet painted = stroke(settings);
+        const Pixels painted = stroke(settings);
         QVERIFY2(eightConnected(painted), what);
         for (const QPoint p : drag)
             QVERIFY2(painted.contains({p.x(), p.y()}), what);
         PenSettings thin = settings;
         thin.brush.setWidth(1);
-        const PixelSet line = stroke(thin);
+        const Pixels line = stroke(thin);
         QVERIFY(eightConnected(line));
         QVERIFY2(painted.contains(line), what);
 
@@ -278,9 +255,7 @@ private slots:
         fill.placement = ContourPlacement(dice.below(3));
         FloodFill(renderer).apply(project, fill, box.center(), true,
                                   {ink == 0 ? quint8(3) : ink, 0});
-        const bool aa = paintIsAntialiased(project, fill.brush);
-        QVERIFY2(eightConnected(paintedPixels(withBox, project.colormap(),
-                                              aa ? &renderer.realCoverage() : nullptr)),
+        QVERIFY2(eightConnected(paintedPixels(withBox, project, renderer, fill.brush)),
                  what + " contour " + QByteArray::number(int(fill.placement)));
     }
 };

@@ -1,6 +1,7 @@
 // Single strokes whose exact outcome the random stroke test cannot know.
 
 #include "../common/paintrows.h"
+#include "pixelsets.h"
 
 #include "paint/brushsettings.h"
 #include "paint/penstroke.h"
@@ -39,6 +40,15 @@ struct Desk {
         return pen.release(project, settings, e);
     }
     StrokeCommit click(QPoint p, StrokeColors colors = {1, 0}) { return stroke({p}, colors); }
+    // The renderer's mask of one segment of the brush in `shape`.
+    QRect segment(QPoint a, QPoint b, bool aa, BrushShape shape, double nibAngle = 0.0)
+    {
+        PaintParams params;
+        params.brush = settings.brush;
+        params.brush.shape = shape;
+        params.nibAngle = nibAngle;
+        return renderer.rasterize(project, params, {}, a, b, aa);
+    }
     quint8 at(int x, int y) const { return project.colormap().pixel(x, y); }
 };
 
@@ -147,9 +157,7 @@ private slots:
         const QPoint pixel = pointOf(row[1]);
         Desk desk(CanvasMode::Hires, row[0].toInt());
         const QPoint c(20, 20);
-        PaintParams params;
-        params.brush = desk.settings.brush;
-        QVERIFY(desk.renderer.rasterize(desk.project, params, {}, c, c, true).contains(c));
+        QVERIFY(desk.segment(c, c, true, BrushShape::Round).contains(c));
         QCOMPARE(int(desk.renderer.mask().constScanLine(pixel.y())[pixel.x()]), row[2].toInt());
     }
     void longAntialiasedSegments()
@@ -162,12 +170,8 @@ private slots:
                 for (const bool vertical : {false, true})
                     for (const BrushShape shape : {BrushShape::Round, BrushShape::Square}) {
                         Desk desk(mode, width);
-                        PaintParams params;
-                        params.brush = desk.settings.brush;
-                        params.brush.shape = shape;
                         const QPoint a(30, 30), b = vertical ? QPoint(30, 150) : QPoint(120, 30);
-                        const QRect box =
-                            desk.renderer.rasterize(desk.project, params, {}, a, b, true);
+                        const QRect box = desk.segment(a, b, true, shape);
                         const QImage &mask = desk.renderer.mask();
                         const int pw = mask.width() / desk.project.width();
                         QSet<int> values;
@@ -185,141 +189,120 @@ private slots:
                         QVERIFY(values.contains(255) && values.contains(0));
                     }
     }
-    void antialiasedSamplesAtAnyAngle()
+    void samplesAtAnyAngle()
     {
-        // Every sample of an anti-aliased segment on an upright view follows
-        // the coverage rule: full within half the width less half a pixel of
-        // the segment's nearest point (the larger axis distance for a square
-        // nib), empty beyond half the width plus half a pixel, a ramp between;
-        // and full on every pixel the one-pixel pen paints between the same
-        // pixels (its centre within half a unit of the line between their
-        // centres, or on the strict line), so the stroke never thins below it.
-        QRandomGenerator dice(7);
-        for (int n = 0; n < 60; ++n) {
-            const CanvasMode mode = CanvasMode(n % 2);
-            const int width = 2 + dice.bounded(30);
-            const BrushShape shape = n % 4 < 2 ? BrushShape::Round : BrushShape::Square;
-            Desk desk(mode, width);
-            desk.project.view().setDisplayAspect(1.0);
-            PaintParams params;
-            params.brush = desk.settings.brush;
-            params.brush.shape = shape;
-            const QPoint a(20 + dice.bounded(40), 40 + dice.bounded(60));
-            const QPoint b = a + QPoint(dice.bounded(41) - 20, dice.bounded(41) - 20);
-            const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, true);
-            const QImage &mask = desk.renderer.mask();
-            const double pw = desk.project.view().pixelWidth();
-            const NibOffset off = nibCentringOffset(width, pw, 1.0);
-            const QPointF p0((a.x() + off.x) * pw, a.y() + off.y),
-                p1((b.x() + off.x) * pw, b.y() + off.y);
-            const QPointF d = p1 - p0;
-            const double r = width / 2.0 + 1e-6;
-            QSet<std::pair<int, int>> thin;
-            const int steps = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
-            for (int i = 0; i <= steps; ++i)
-                thin.insert(
-                    {a.x() + (steps ? int(std::round(double(i) / steps * (b.x() - a.x()))) : 0),
-                     a.y() + (steps ? int(std::round(double(i) / steps * (b.y() - a.y()))) : 0)});
-            const QPointF c0((a.x() + 0.5) * pw, a.y() + 0.5),
-                cd = QPointF((b - a).x() * pw, (b - a).y());
-            for (int y = box.top(); y <= box.bottom(); ++y)
-                for (int x = box.left(); x <= box.right(); ++x) {
-                    const QPointF q = fromSegment(QPointF((x + 0.5) * pw, y + 0.5), c0, cd);
-                    if (std::hypot(q.x(), q.y()) <= 0.5 + 1e-6)
-                        thin.insert({x, y});
-                }
-            for (int y = box.top(); y <= box.bottom(); ++y)
-                for (int k = box.left() * int(pw); k < (box.right() + 1) * int(pw); ++k) {
-                    const QPointF q = fromSegment(QPointF(k + 0.5, y + 0.5), p0, d);
-                    const double dist = shape == BrushShape::Square
-                                            ? std::max(std::abs(q.x()), std::abs(q.y()))
-                                            : std::hypot(q.x(), q.y());
-                    const double e = r + 0.5 - dist;
-                    const int expected = e > 1.0 || thin.contains({k / int(pw), y}) ? 255
-                                         : e >= 0.0 ? int(std::round(255.0 * e))
-                                                    : 0;
-                    QVERIFY2(mask.constScanLine(y)[k] == expected,
-                             qPrintable(
-                                 QStringLiteral("segment %1: sample %2,%3").arg(n).arg(k).arg(y)));
-                }
-        }
-    }
-    void hardEdgedSamplesAtAnyAngle()
-    {
-        // Without anti-aliasing a pixel is painted exactly when its centre,
-        // in display units and turned into the nib's frame, lies inside the
-        // nib swept along the segment: within half the width of the segment
-        // (round), or of some point of it along both frame axes (square).
-        QRandomGenerator dice(11);
-        for (int n = 0; n < 80; ++n) {
-            const CanvasMode mode = CanvasMode(n % 2);
-            const int width = 2 + dice.bounded(31);
-            const BrushShape shape = n % 4 < 2 ? BrushShape::Round : BrushShape::Square;
-            Desk desk(mode, width);
-            const double aspect = n % 3 == 0 ? 1.0 : 0.9375;
-            desk.project.view().setDisplayAspect(aspect);
-            PaintParams params;
-            params.brush = desk.settings.brush;
-            params.brush.shape = shape;
-            params.nibAngle = n % 5 == 0 ? 0.0 : dice.bounded(360.0);
-            const QPoint a(30 + dice.bounded(40), 40 + dice.bounded(60));
-            const QPoint b = a + QPoint(dice.bounded(61) - 30, dice.bounded(61) - 30);
-            const QRect box = desk.renderer.rasterize(desk.project, params, {}, a, b, false);
-            const QImage &mask = desk.renderer.mask();
-            const double pw = desk.project.view().pixelWidth();
-            const int bytes = mask.width() / desk.project.width();
-            const NibOffset off = nibCentringOffset(width, pw, aspect);
-            const double rad = params.nibAngle * M_PI / 180.0;
-            const auto turned = [&](double x, double y) {
-                const double fx = x * pw, fy = y / aspect;
-                return QPointF(fx * std::cos(rad) - fy * std::sin(rad),
-                               fx * std::sin(rad) + fy * std::cos(rad));
-            };
-            const QPointF p0 = turned(a.x() + off.x, a.y() + off.y);
-            const QPointF d = turned(b.x() + off.x, b.y() + off.y) - p0;
-            const double r = width / 2.0 + 1e-6;
-            // The distance along the larger axis to the nearest point of the
-            // segment: the smallest of a convex piecewise-linear function,
-            // found at an end, a kink of either axis or where the axes cross.
-            const auto squareDistance = [&](QPointF q) {
-                QList<double> ts = {0.0, 1.0};
-                const QPointF u = q - p0;
-                if (d.x() != 0)
-                    ts << u.x() / d.x();
-                if (d.y() != 0)
-                    ts << u.y() / d.y();
-                if (d.x() != d.y())
-                    ts << (u.x() - u.y()) / (d.x() - d.y());
-                if (d.x() != -d.y())
-                    ts << (u.x() + u.y()) / (d.x() + d.y());
-                double best = std::numeric_limits<double>::infinity();
-                for (double t : ts) {
-                    t = std::clamp(t, 0.0, 1.0);
-                    const QPointF e = u - t * d;
-                    best = std::min(best, std::max(std::abs(e.x()), std::abs(e.y())));
-                }
-                return best;
-            };
-            int painted = 0;
-            for (int y = std::max(0, box.top() - 2); y <= box.bottom() + 2; ++y)
-                for (int x = std::max(0, box.left() - 2); x <= box.right() + 2; ++x) {
-                    if (x >= desk.project.width() || y >= desk.project.height())
-                        continue;
-                    const QPointF q = turned(x + 0.5, y + 0.5);
-                    bool inside;
-                    if (shape == BrushShape::Square) {
-                        inside = squareDistance(q) <= r;
-                    } else {
-                        const QPointF e = fromSegment(q, p0, d);
-                        inside = QPointF::dotProduct(e, e) <= r * r;
+        // Random segments, both modes and nibs. Anti-aliased on an upright
+        // view, every sample follows the coverage rule: full within half the
+        // width less half a pixel of the segment's nearest point (the larger
+        // axis distance for a square nib), empty beyond half the width plus
+        // half a pixel, a ramp between; and full on every pixel the one-pixel
+        // pen paints between the same pixels (its centre within half a unit
+        // of the line between their centres, or on the strict line), so the
+        // stroke never thins below it. Hard-edged, at any aspect and nib
+        // turn, a pixel is painted exactly when its centre, in display units
+        // and turned into the nib's frame, lies inside the nib swept along the
+        // segment: within half the width of the segment (round), or of some
+        // point of it along both frame axes (square).
+        for (const bool aa : {true, false}) {
+            QRandomGenerator dice(aa ? 7 : 11);
+            for (int n = 0; n < (aa ? 60 : 80); ++n) {
+                const int width = 2 + dice.bounded(aa ? 30 : 31);
+                const BrushShape shape = n % 4 < 2 ? BrushShape::Round : BrushShape::Square;
+                Desk desk(CanvasMode(n % 2), width);
+                const double aspect = aa || n % 3 == 0 ? 1.0 : 0.9375;
+                desk.project.view().setDisplayAspect(aspect);
+                const double nibAngle = aa || n % 5 == 0 ? 0.0 : dice.bounded(360.0);
+                const int spread = aa ? 20 : 30;
+                const QPoint a(spread + dice.bounded(40), 40 + dice.bounded(60));
+                const QPoint b = a + QPoint(dice.bounded(2 * spread + 1) - spread,
+                                            dice.bounded(2 * spread + 1) - spread);
+                const QRect box = desk.segment(a, b, aa, shape, nibAngle);
+                const QImage &mask = desk.renderer.mask();
+                const double pw = desk.project.view().pixelWidth();
+                const NibOffset off = nibCentringOffset(width, pw, aspect);
+                const double rad = nibAngle * M_PI / 180.0;
+                // Display units, turned into the nib's frame.
+                const auto turned = [&](double x, double y) {
+                    const double fx = x * pw, fy = y / aspect;
+                    return QPointF(fx * std::cos(rad) - fy * std::sin(rad),
+                                   fx * std::sin(rad) + fy * std::cos(rad));
+                };
+                const QPointF p0 = turned(a.x() + off.x, a.y() + off.y);
+                const QPointF d = turned(b.x() + off.x, b.y() + off.y) - p0;
+                const double r = width / 2.0 + 1e-6;
+                const auto where = [&](int x, int y) {
+                    return QStringLiteral("%1 segment %2: sample %3,%4")
+                        .arg(aa ? "anti-aliased" : "hard-edged")
+                        .arg(n)
+                        .arg(x)
+                        .arg(y)
+                        .toUtf8();
+                };
+                if (aa) {
+                    const int steps = std::max(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()));
+                    const QPointF c0((a.x() + 0.5) * pw, a.y() + 0.5),
+                        cd = QPointF((b - a).x() * pw, (b - a).y());
+                    Pixels thin = pixelsWhere(box, [&](int x, int y) {
+                        const QPointF q = fromSegment(QPointF((x + 0.5) * pw, y + 0.5), c0, cd);
+                        return std::hypot(q.x(), q.y()) <= 0.5 + 1e-6;
+                    });
+                    for (int i = 0; i <= steps; ++i) {
+                        const double t = steps ? double(i) / steps : 0.0;
+                        thin.insert({a.x() + int(std::round(t * (b.x() - a.x()))),
+                                     a.y() + int(std::round(t * (b.y() - a.y())))});
                     }
-                    const bool onMask = box.contains(x, y) && mask.constScanLine(y)[x * bytes];
-                    painted += onMask;
-                    QVERIFY2(
-                        onMask == inside,
-                        qPrintable(QStringLiteral("segment %1: pixel %2,%3").arg(n).arg(x).arg(y)));
+                    for (int y = box.top(); y <= box.bottom(); ++y)
+                        for (int k = box.left() * int(pw); k < (box.right() + 1) * int(pw); ++k) {
+                            const QPointF q = fromSegment(QPointF(k + 0.5, y + 0.5), p0, d);
+                            const double dist = shape == BrushShape::Square
+                                                    ? std::max(std::abs(q.x()), std::abs(q.y()))
+                                                    : std::hypot(q.x(), q.y());
+                            const double e = r + 0.5 - dist;
+                            const int expected = e > 1.0 || thin.contains({k / int(pw), y}) ? 255
+                                                 : e >= 0.0 ? int(std::round(255.0 * e))
+                                                            : 0;
+                            QVERIFY2(mask.constScanLine(y)[k] == expected, where(k, y));
+                        }
+                    continue;
                 }
-            QVERIFY(painted > 0);
+                // The distance along the larger axis to the nearest point of
+                // the segment: the smallest of a convex piecewise-linear
+                // function, found at an end, a kink of either axis or where
+                // the axes cross.
+                const auto squareDistance = [&](QPointF q) {
+                    QList<double> ts = {0.0, 1.0};
+                    const QPointF u = q - p0;
+                    if (d.x() != 0)
+                        ts << u.x() / d.x();
+                    if (d.y() != 0)
+                        ts << u.y() / d.y();
+                    if (d.x() != d.y())
+                        ts << (u.x() - u.y()) / (d.x() - d.y());
+                    if (d.x() != -d.y())
+                        ts << (u.x() + u.y()) / (d.x() + d.y());
+                    double best = std::numeric_limits<double>::infinity();
+                    for (double t : ts) {
+                        t = std::clamp(t, 0.0, 1.0);
+                        const QPointF e = u - t * d;
+                        best = std::min(best, std::max(std::abs(e.x()), std::abs(e.y())));
+                    }
+                    return best;
+                };
+                const int bytes = mask.width() / desk.project.width();
+                int painted = 0;
+                const QRect around = box.adjusted(-2, -2, 2, 2) & desk.project.colormap().rect();
+                for (int y = around.top(); y <= around.bottom(); ++y)
+                    for (int x = around.left(); x <= around.right(); ++x) {
+                        const QPointF q = turned(x + 0.5, y + 0.5), e = fromSegment(q, p0, d);
+                        const bool inside = shape == BrushShape::Square
+                                                ? squareDistance(q) <= r
+                                                : QPointF::dotProduct(e, e) <= r * r;
+                        const bool onMask = box.contains(x, y) && mask.constScanLine(y)[x * bytes];
+                        painted += onMask;
+                        QVERIFY2(onMask == inside, where(x, y));
+                    }
+                QVERIFY(painted > 0);
+            }
         }
     }
     void symmetryCopiesMirrorTheDab()
