@@ -5,6 +5,7 @@
 #include "document/project.h"
 #include "history/projectfile.h"
 
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 #include "../history/filebytes.h"
 
@@ -37,6 +38,20 @@ Run runCli(const QStringList &args)
     run.out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     run.err = QString::fromUtf8(process.readAllStandardError()).trimmed();
     return run;
+}
+
+bool succeeds(const QStringList &args)
+{
+    return runCli(args).exitCode == 0;
+}
+
+// The project saved at `path`; one that does not load fails the test.
+Project loaded(const QString &path)
+{
+    Project project;
+    if (const ProjectFileResult result = loadProjectFile(path, project); !result.ok)
+        QTest::qFail(qPrintable(path + u' ' + result.errorMessage), __FILE__, __LINE__);
+    return project;
 }
 
 void paintNode(Project &project, const QRect &rect, quint8 color)
@@ -95,48 +110,20 @@ private slots:
         QVERIFY(saveProjectFile(m_project, path("multi.kvn")).ok);
     }
 
-    void usageAndErrors_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        // "@" is the saved project, followed by an output picture.
-        const std::pair<const char *, int> rows[] = {
-            {"no-such-command", 2},
-            {"resolve a.kvn", 2},
-            {"resolve /nonexistent/x.kvn y.kvn", 1},
-            {"render @ --stage 3", 1},
-            {"render @ --palette 10", 1},
-            {"render @ --smooth", 2},
-            {"assign-slot @ 10 3", 2},
-            {"swap-colors @ 16 1", 2},
-            {"flip @ diagonal", 2},
-            {"align @ middle left", 2},
-            {"export-prg @", 1}, // a free-sized canvas
-            {"export-prg @ --fast", 2},
-            {"convert @", 2},
-            {"convert @ --mode hires --dither random", 2},
-            {"convert @ --mode hires --curve r=10:0,255:255", 2}, // no end point at 0
-            {"convert @ --mode hires --slot 10=1", 2},
-            {"convert @ --mode hires", 1}, // a project is no picture
-            {"thumbnail @ 0", 2},
-            {"export-native @ --screen 1", 1},
-            {"import @", 1},
-            {"send @ --host h", 2},
-            {"live x.kvn", 2},
-            {"workstages @ --smart", 2}};
-        for (const auto &[line, exitCode] : rows)
-            QTest::newRow(line) << QString::fromLatin1(line).split(u' ') << exitCode;
-    }
+    // The row's name is the command line; "@" stands for the saved project,
+    // followed by an output picture.
+    void usageAndErrors_data() { addTextRows("cli/cli.txt", "usage"); }
     void usageAndErrors()
     {
-        QFETCH(QStringList, args);
+        QFETCH(QStringList, row);
+        QStringList args = QString::fromLatin1(QTest::currentDataTag()).split(u' ');
         const QString out = path("rejected.png");
         if (args.value(1) == QLatin1String("@")) {
             args[1] = path("multi.kvn");
             args.insert(2, out);
         }
         const Run run = runCli(args);
-        QTEST(run.exitCode, "exitCode");
+        QCOMPARE(run.exitCode, row[0].toInt());
         QVERIFY(run.out.isEmpty() && !run.err.isEmpty());
         QVERIFY(!QFile::exists(out));
     }
@@ -265,13 +252,9 @@ private slots:
     void exportImage()
     {
         const QString palette = QString::number(int(m_project.paletteVariant()));
-        QCOMPARE(runCli({"render", path("multi.kvn"), path("render.png"), "--palette", palette})
-                     .exitCode,
-                 0);
-        QCOMPARE(runCli({"export-image", path("multi.kvn"), path("plain.png")}).exitCode, 0);
-        QCOMPARE(
-            runCli({"export-image", path("multi.kvn"), path("framed.png"), "--borders"}).exitCode,
-            0);
+        QVERIFY(succeeds({"render", path("multi.kvn"), path("render.png"), "--palette", palette}));
+        QVERIFY(succeeds({"export-image", path("multi.kvn"), path("plain.png")}));
+        QVERIFY(succeeds({"export-image", path("multi.kvn"), path("framed.png"), "--borders"}));
         const auto read = [this](const char *name) {
             return QImage(path(name)).convertToFormat(QImage::Format_RGB32);
         };
@@ -291,20 +274,14 @@ private slots:
         const Run plain = runCli({"export-prg", path("tb.kvn"), path("plain.prg"), "--no-crunch"});
         QCOMPARE(plain.exitCode, 0);
         QCOMPARE(plain.out, QStringLiteral("An NTSC machine does not show rows 0-20 and 263-283."));
-        QCOMPARE(runCli({"export-prg", path("tb.kvn"), path("basic.prg"), "--basic-start",
-                         "--no-crunch"})
-                     .exitCode,
-                 0);
-        const auto read = [this](const char *name) {
-            QFile file(path(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
-        const QByteArray basic = read("basic.prg");
+        QVERIFY(succeeds(
+            {"export-prg", path("tb.kvn"), path("basic.prg"), "--basic-start", "--no-crunch"}));
+        const QByteArray basic = readBytes(path("basic.prg"));
         // Load address, link to $080C, line 10, SYS, the digits, line end, program end.
         QCOMPARE(basic.left(15), QByteArray("\x01\x08\x0c\x08\x0a\x00\x9e"
                                             "13312\0\0\0",
                                             15));
-        QCOMPARE(basic.mid(2 + 0x3400 - 0x0801), read("plain.prg").mid(2));
+        QCOMPARE(basic.mid(2 + 0x3400 - 0x0801), readBytes(path("plain.prg")).mid(2));
     }
 
     // Each edit command saves one more node of its kind, with results worked
@@ -334,9 +311,8 @@ private slots:
             command.insert(2, path("edited.kvn"));
             command.move(0, 1);
             command[1] = m_dir.filePath(command[1] + QStringLiteral(".kvn"));
-            QCOMPARE(runCli(command).exitCode, 0);
-            Project saved;
-            QVERIFY(loadProjectFile(path("edited.kvn"), saved).ok);
+            QVERIFY(succeeds(command));
+            const Project saved = loaded(path("edited.kvn"));
             QCOMPARE(saved.history().nodeCount(), 3);
             QCOMPARE(saved.history().nodes().last().kind, kind);
             checkProject(saved, line, expected);
@@ -350,8 +326,7 @@ private slots:
         Run run = runCli({"script", path("good.lua"), path("multi.kvn"), path("s.kvn"), "hi", "x"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("hi\t2"));
-        Project saved;
-        QVERIFY(loadProjectFile(path("s.kvn"), saved).ok);
+        const Project saved = loaded(path("s.kvn"));
         QCOMPARE(saved.history().nodeCount(), 3);
         QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
         // The canvas of 6 turns 9, in the borders and the bitmap (y 42-57).
@@ -392,8 +367,7 @@ private slots:
             const Run run = runCli(QStringList{"convert", path("white.png"), path("c.kvn")} +
                                    QString::fromLatin1(options).split(u' '));
             QCOMPARE(run.exitCode, 0);
-            Project saved;
-            QVERIFY(loadProjectFile(path("c.kvn"), saved).ok);
+            const Project saved = loaded(path("c.kvn"));
             QCOMPARE(saved.history().nodeCount(), 1);
             QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
             checkProject(saved, options, expected);
@@ -438,8 +412,7 @@ private slots:
         QVERIFY2(command == QLatin1String("resolve") ? run.out.startsWith("{\"hasClash\":false")
                                                      : run.out.endsWith("\"bottom\":[]}}"),
                  qPrintable(run.out));
-        Project repaired;
-        QVERIFY(loadProjectFile(path("out.kvn"), repaired).ok);
+        Project repaired = loaded(path("out.kvn"));
         QCOMPARE(repaired.history().nodeCount(), 1);
         // The saved history undoes back to the file as it was.
         repaired.history().undo(repaired);
@@ -457,14 +430,11 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("mode");
-        QTest::newRow("koala") << "koala/abydos.koa"
-                               << "";
-        QTest::newRow("art studio") << "artstudio/frontpic.art"
-                                    << "";
-        QTest::newRow("koala forced") << "koala/ninja3.koa"
-                                      << "multicolor";
-        QTest::newRow("koala as hires") << "koala/pvm.koa"
-                                        << "hires";
+        for (const auto &[name, file, mode] : {std::array{"koala", "koala/abydos.koa", ""},
+                                               {"art studio", "artstudio/frontpic.art", ""},
+                                               {"koala forced", "koala/ninja3.koa", "multicolor"},
+                                               {"koala as hires", "koala/pvm.koa", "hires"}})
+            QTest::newRow(name) << QString::fromLatin1(file) << QString::fromLatin1(mode);
     }
     void nativeFiles()
     {
@@ -487,32 +457,26 @@ private slots:
         QVERIFY(
             run.out.startsWith(QStringLiteral("{\"format\":\"%1\",\"changed\":[")
                                    .arg(file.startsWith(u'k') ? "Koala Painter" : "Art Studio")));
-        Project imported;
-        QVERIFY(loadProjectFile(path("imported.kvn"), imported).ok);
+        const Project imported = loaded(path("imported.kvn"));
         QCOMPARE(imported.history().nodeCount(), 1);
         QCOMPARE(imported.history().nodes().first().kind, HistoryEntryKind::ImportImage);
-        QCOMPARE(runCli({"render", path("imported.kvn"), path("render.png")}).exitCode, 0);
+        QVERIFY(succeeds({"render", path("imported.kvn"), path("render.png")}));
         const QImage rendered = QImage(path("render.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(rendered, QImage(picture).convertToFormat(QImage::Format_RGB32));
 
         const QString modeName = imported.mode() == CanvasMode::Multicolor ? "multicolor" : "hires";
         const QString background = QString::number(imported.slot(ColorSlot::Background));
-        QCOMPARE(runCli({"convert", picture, path("converted.kvn"), "--mode", modeName, "--scaling",
-                         "sharp", "--background", background})
-                     .exitCode,
-                 0);
-        Project converted;
-        QVERIFY(loadProjectFile(path("converted.kvn"), converted).ok);
-        QCOMPARE(converted.colormap(), imported.colormap());
+        QVERIFY(succeeds({"convert", picture, path("converted.kvn"), "--mode", modeName,
+                          "--scaling", "sharp", "--background", background}));
+        QCOMPARE(loaded(path("converted.kvn")).colormap(), imported.colormap());
 
-        QCOMPARE(runCli({"export-native", path("imported.kvn"), path("native.bin")}).exitCode, 0);
-        QCOMPARE(runCli({"import", path("native.bin"), path("again.kvn")}).exitCode, 0);
-        Project again;
-        QVERIFY(loadProjectFile(path("again.kvn"), again).ok);
+        QVERIFY(succeeds({"export-native", path("imported.kvn"), path("native.bin")}));
+        QVERIFY(succeeds({"import", path("native.bin"), path("again.kvn")}));
+        const Project again = loaded(path("again.kvn"));
         QCOMPARE(again.colormap(), imported.colormap());
         QCOMPARE(again.slotBytes(), imported.slotBytes());
 
-        QCOMPARE(runCli({"thumbnail", path("imported.kvn"), path("thumb.png"), "256"}).exitCode, 0);
+        QVERIFY(succeeds({"thumbnail", path("imported.kvn"), path("thumb.png"), "256"}));
         const QImage expected =
             rendered.scaled(256, 160, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QCOMPARE(QImage(path("thumb.png")).convertToFormat(expected.format()), expected);
