@@ -3,6 +3,7 @@
 // cancelled, undo, and the bundled scripts on every canvas kind.
 
 #include "../common/paintrows.h"
+#include "../common/projectstate.h"
 #include "../common/wholefiles.h"
 
 #include "document/canvaspreset.h"
@@ -188,10 +189,7 @@ void TstScriptRunner::failedAndCancelledRunsChangeNothing()
 void TstScriptRunner::undoAndRedoTheRun()
 {
     Project project(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::TopBottomBorderSprites});
-    const auto state = [&] {
-        return std::tuple(project.colormap(), project.slotBytes(), project.layoutSpec());
-    };
-    const auto before = state();
+    const auto before = projectState(project);
     QVERIFY(runOn(project, QStringLiteral("print(get(0, 0))")).outcome.ok());
     QCOMPARE(project.history().nodeCount(), 0); // nothing changed, nothing recorded
 
@@ -204,11 +202,11 @@ void TstScriptRunner::undoAndRedoTheRun()
     QCOMPARE(project.colormap().pixel(100, 100), quint8(1));
     QCOMPARE(project.slot(ColorSlot::Border), quint8(3));
     QCOMPARE(project.layoutSpec().bottomAlignment, BorderAlignment::Right);
-    const auto after = state();
+    const auto after = projectState(project);
     project.history().undo(project);
-    QVERIFY(state() == before);
+    QVERIFY(projectState(project) == before);
     project.history().redo(project);
-    QVERIFY(state() == after);
+    QVERIFY(projectState(project) == after);
 }
 
 void TstScriptRunner::bundledScriptsStayClashFree()
