@@ -7,6 +7,7 @@
 
 #include "../common/paintrows.h"
 #include "../common/wholefiles.h"
+#include "../history/edits.h"
 #include "../history/filebytes.h"
 
 #include "exchange/prgbuilder.h"
@@ -54,15 +55,6 @@ Project loaded(const QString &path)
     return project;
 }
 
-void paintNode(Project &project, const QRect &rect, quint8 color)
-{
-    const Colormap before = project.colormap().copy(rect);
-    project.colormap().fillRect(rect, color);
-    HistoryNode node;
-    recordRegionChange(project, node, rect, before);
-    project.history().push(node);
-}
-
 // Checks words of `expected` against a saved project: "x,y=c" a pixel (b:
 // the background slot's colour), "sN=c" slot N, "align=TB" the top and
 // bottom alignments (1: right).
@@ -103,9 +95,9 @@ private slots:
         m_project.setSpriteCountPolicy(SpriteCountPolicy::Enforce);
         m_project.setHiresClashResolution(HiresClashResolution::PreserveMostUsed);
         m_project.colormap().fill(6);
-        paintNode(m_project, QRect(0, 0, 10, 10), 1);
-        paintNode(m_project, QRect(5, 5, 10, 10), 2);
-        paintNode(m_project, QRect(100, 50, 3, 3), 5);
+        testedits::paint(m_project, QRect(0, 0, 10, 10), 1);
+        testedits::paint(m_project, QRect(5, 5, 10, 10), 2);
+        testedits::paint(m_project, QRect(100, 50, 3, 3), 5);
         m_project.history().undo(m_project);
         QVERIFY(saveProjectFile(m_project, path("multi.kvn")).ok);
 
@@ -113,8 +105,8 @@ private slots:
         // at x 8-15, and a 100 x 60 picture of white, for the edit commands.
         Project cells(CanvasMode::Hires, 64, 16);
         cells.colormap().fill(6);
-        paintNode(cells, QRect(0, 0, 8, 8), 1);
-        paintNode(cells, QRect(8, 0, 8, 8), 2);
+        testedits::paint(cells, QRect(0, 0, 8, 8), 1);
+        testedits::paint(cells, QRect(8, 0, 8, 8), 2);
         QVERIFY(saveProjectFile(cells, path("cells.kvn")).ok);
         QImage white(100, 60, QImage::Format_RGB32);
         white.fill(Qt::white);
@@ -147,27 +139,28 @@ private slots:
         QVERIFY(device.start());
         device.setPassword("pw 1");
         Project project(CanvasMode::Hires);
-        paintNode(project, QRect(10, 10, 30, 20), 1);
+        testedits::paint(project, QRect(10, 10, 30, 20), 1);
         const QString file = path("live.kvn");
         QVERIFY(saveProjectFile(project, file).ok);
         const QStringList target{file, "--host", device.host(), "--timeout", "30"};
+        const QStringList password{"--password", "pw 1"};
         QProcess cli;
-        cli.start(QStringLiteral(KORVEN_CLI), QStringList{"send"} + target);
-        QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 30000);
+        const auto start = [&cli](const QStringList &args) {
+            cli.start(QStringLiteral(KORVEN_CLI), args);
+            return QTest::qWaitFor([&cli] { return cli.state() == QProcess::NotRunning; }, 30000);
+        };
+        QVERIFY(start(QStringList{"send"} + target));
         QCOMPARE(cli.exitCode(), 1);
         QVERIFY(cli.readAllStandardError().contains("wants its network password"));
         QCOMPARE(device.requestCount("/v1/runners:run_prg"), 0);
-        cli.start(QStringLiteral(KORVEN_CLI),
-                  QStringList{"send"} + target + QStringList{"--password", "pw 1"});
-        QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 30000);
+        QVERIFY(start(QStringList{"send"} + target + password));
         QCOMPARE(cli.exitCode(), 0);
         QCOMPARE(device.requestCount("/v1/runners:run_prg"), 1);
 
         device.setRunsPrograms(true);
-        cli.start(QStringLiteral(KORVEN_CLI),
-                  QStringList{"live"} + target + QStringList{"--password", "pw 1"});
+        cli.start(QStringLiteral(KORVEN_CLI), QStringList{"live"} + target + password);
         QTRY_VERIFY_WITH_TIMEOUT(device.programIdles(), 30000);
-        paintNode(project, QRect(100, 50, 40, 40), 2);
+        testedits::paint(project, QRect(100, 50, 40, 40), 2);
         project.setSlot(ColorSlot::Border, 7);
         QVERIFY(saveProjectFile(project, file).ok);
         const QByteArray expected = PrgBuilder::buildPrg(project);
@@ -214,17 +207,11 @@ private slots:
         QVERIFY(!QFile::exists(path("never.png")));
     }
 
-    void render_data()
-    {
-        QTest::addColumn<int>("palette");
-        QTest::addColumn<int>("stage"); // -1: the canvas as it is
-        QTest::newRow("as it is, palette 4") << 4 << -1;
-        QTest::newRow("stage 1, palette 2") << 2 << 1;
-    }
+    void render_data() { addTextRows("cli/cli.txt", "render"); }
     void render()
     {
-        QFETCH(int, palette);
-        QFETCH(int, stage);
+        QFETCH(QStringList, row);
+        const int palette = row[0].toInt(), stage = row[1].toInt();
         Project project = m_project;
         while (stage >= 0 && project.history().position() > stage)
             project.history().undo(project);
@@ -340,8 +327,8 @@ private slots:
     void reportsAndRepairs_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("resolve") << "resolve";
-        QTest::newRow("reduce-borders") << "reduce-borders";
+        for (const char *command : {"resolve", "reduce-borders"})
+            QTest::newRow(command) << QString::fromLatin1(command);
     }
     void reportsAndRepairs()
     {
@@ -389,20 +376,11 @@ private slots:
     // converter makes the same canvas of that picture; written back out
     // natively and imported again, the pixels survive; its thumbnail is the
     // render fitted to the box.
-    void nativeFiles_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("mode");
-        for (const auto &[name, file, mode] : {std::array{"koala", "koala/abydos.koa", ""},
-                                               {"art studio", "artstudio/frontpic.art", ""},
-                                               {"koala forced", "koala/ninja3.koa", "multicolor"},
-                                               {"koala as hires", "koala/pvm.koa", "hires"}})
-            QTest::newRow(name) << QString::fromLatin1(file) << QString::fromLatin1(mode);
-    }
+    void nativeFiles_data() { addTextRows("cli/cli.txt", "native"); }
     void nativeFiles()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, mode);
+        QFETCH(QStringList, row);
+        const QString &file = row[0], &mode = row[1];
         const QString source = QStringLiteral(KORVEN_TESTDATA_DIR "/real/") + file;
         const QString picture = QStringLiteral(KORVEN_TESTDATA_DIR "/real-expected/") +
                                 file.section(u'.', 0, 0) + QStringLiteral(".png");
