@@ -107,26 +107,21 @@ private slots:
             const quint8 a = quint8(rng.bounded(16)), b = quint8(rng.bounded(16));
             const QRect pick(rng.bounded(project.width()), rng.bounded(project.height()),
                              1 + rng.bounded(200), 1 + rng.bounded(150));
-            switch (rng.bounded(6)) {
-            case 0:
-                assignColorSlot(project, ColorSlot(rng.bounded(ColorSlotCount)), a);
-                break;
-            case 1:
-                swapOrReplaceColors(project, rng.bounded(2), a, b);
-                break;
-            case 2:
-                swapOrReplaceColors(project, rng.bounded(2), a, b, {pick});
-                break;
-            case 3:
+            // The draws from the generator keep their order, so the found seeds stay found.
+            const int op = rng.bounded(6);
+            if (op == 3) {
                 flipTwice(project, rng.bounded(2) ? Qt::Horizontal : Qt::Vertical);
                 continue;
-            case 4:
-                clearScreen(project, a);
-                break;
-            default:
-                setBorderAlignment(project, rng.bounded(2), BorderAlignment(rng.bounded(2)), true);
-                break;
             }
+            if (op == 0)
+                assignColorSlot(project, ColorSlot(rng.bounded(ColorSlotCount)), a);
+            else if (op < 3)
+                swapOrReplaceColors(project, rng.bounded(2), a, b,
+                                    op == 2 ? QList<QRect>{pick} : QList<QRect>{});
+            else if (op == 4)
+                clearScreen(project, a);
+            else
+                setBorderAlignment(project, rng.bounded(2), BorderAlignment(rng.bounded(2)), true);
             QVERIFY(!canvasHasClash(ClashContext::forSweep(project), project.colormap()));
             QVERIFY(lockedPixelsHold(project.colormap(), project.lockedRects(),
                                      project.slot(ColorSlot::Border)));
