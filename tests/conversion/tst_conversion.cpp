@@ -260,30 +260,29 @@ private slots:
             for (auto &channel : wave)
                 for (double &v : channel)
                     v = rng.generateDouble();
+            const auto level = [&wave](int c, int x, int y) {
+                return int(127.5 + 127.5 * std::sin(wave[c][0] * x / 20.0 + wave[c][1] * y / 15.0 +
+                                                    6.0 * wave[c][2] +
+                                                    wave[c][3] * std::cos(x * y / 3000.0)));
+            };
             for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x) {
-                    int rgb[3];
-                    for (int c = 0; c < 3; ++c)
-                        rgb[c] =
-                            int(127.5 + 127.5 * std::sin(wave[c][0] * x / 20.0 +
-                                                         wave[c][1] * y / 15.0 + 6.0 * wave[c][2] +
-                                                         wave[c][3] * std::cos(x * y / 3000.0)));
-                    image.setPixel(x, y, qRgb(rgb[0], rgb[1], rgb[2]));
-                }
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y, qRgb(level(0, x, y), level(1, x, y), level(2, x, y)));
+            // Per channel (shift 16 red, 8 green, 0 blue): the 3 x 3 sums of
+            // shown and wanted levels differ by the sum of their differences.
             auto blurredError = [&](const Colormap &result) {
                 double sum = 0.0;
                 for (int y = 1; y + 1 < size.height(); ++y)
                     for (int x = 1; x + 1 < size.width(); ++x)
-                        for (int c = 0; c < 3; ++c) {
-                            double shown = 0.0, wanted = 0.0;
-                            for (int dy = -1; dy <= 1; ++dy)
-                                for (int dx = -1; dx <= 1; ++dx) {
-                                    const QRgb a = paletteRgb(0, result.pixel(x + dx, y + dy));
-                                    const QRgb b = image.pixel((x + dx) * wide, y + dy);
-                                    shown += c == 0 ? qRed(a) : c == 1 ? qGreen(a) : qBlue(a);
-                                    wanted += c == 0 ? qRed(b) : c == 1 ? qGreen(b) : qBlue(b);
-                                }
-                            sum += (shown - wanted) * (shown - wanted) / 81.0;
+                        for (int shift : {16, 8, 0}) {
+                            double difference = 0.0;
+                            for (int d = 0; d < 9; ++d) {
+                                const int px = x + d % 3 - 1, py = y + d / 3 - 1;
+                                difference +=
+                                    int(paletteRgb(0, result.pixel(px, py)) >> shift & 255) -
+                                    int(image.pixel(px * wide, py) >> shift & 255);
+                            }
+                            sum += difference * difference / 81.0;
                         }
                 return sum / (size.width() * size.height());
             };
