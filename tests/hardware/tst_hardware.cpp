@@ -296,9 +296,7 @@ private slots:
                             (older &&
                              (start == Start::Crunched || spec.layout == CanvasLayout::BitmapOnly)))
                             continue;
-                        const char *suffix = start == Start::Crunched ? " crunched"
-                                             : start == Start::Basic  ? " RUN"
-                                                                      : "";
+                        const char *suffix = std::array{"", " crunched", " RUN"}[size_t(start)];
                         const QString name = QStringLiteral("%1 %2%3").arg(
                             caseName(project, top, bottom), chip.name, suffix);
                         if (only.match(name).hasMatch())
