@@ -5,7 +5,9 @@
 #include "document/project.h"
 #include "history/projectfile.h"
 
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
+#include "../history/edits.h"
 #include "../history/filebytes.h"
 
 #include "exchange/prgbuilder.h"
@@ -39,21 +41,26 @@ Run runCli(const QStringList &args)
     return run;
 }
 
-void paintNode(Project &project, const QRect &rect, quint8 color)
+bool succeeds(const QStringList &args)
 {
-    const Colormap before = project.colormap().copy(rect);
-    project.colormap().fillRect(rect, color);
-    HistoryNode node;
-    recordRegionChange(project, node, rect, before);
-    project.history().push(node);
+    return runCli(args).exitCode == 0;
+}
+
+// The project saved at `path`; one that does not load fails the test.
+Project loaded(const QString &path)
+{
+    Project project;
+    if (const ProjectFileResult result = loadProjectFile(path, project); !result.ok)
+        QTest::qFail(qPrintable(path + u' ' + result.errorMessage), __FILE__, __LINE__);
+    return project;
 }
 
 // Checks words of `expected` against a saved project: "x,y=c" a pixel (b:
 // the background slot's colour), "sN=c" slot N, "align=TB" the top and
 // bottom alignments (1: right).
-void checkProject(const Project &saved, const char *line, const char *expected)
+void checkProject(const Project &saved, const QString &line, const QString &expected)
 {
-    for (const QString &check : QString::fromLatin1(expected).split(u' ')) {
+    for (const QString &check : expected.split(u' ')) {
         const QString key = check.section(u'=', 0, 0), value = check.section(u'=', 1);
         const QStringList xy = key.split(u',');
         const int got = key == QLatin1String("align") ? int(saved.layoutSpec().topAlignment) * 10 +
@@ -88,55 +95,38 @@ private slots:
         m_project.setSpriteCountPolicy(SpriteCountPolicy::Enforce);
         m_project.setHiresClashResolution(HiresClashResolution::PreserveMostUsed);
         m_project.colormap().fill(6);
-        paintNode(m_project, QRect(0, 0, 10, 10), 1);
-        paintNode(m_project, QRect(5, 5, 10, 10), 2);
-        paintNode(m_project, QRect(100, 50, 3, 3), 5);
+        testedits::paint(m_project, QRect(0, 0, 10, 10), 1);
+        testedits::paint(m_project, QRect(5, 5, 10, 10), 2);
+        testedits::paint(m_project, QRect(100, 50, 3, 3), 5);
         m_project.history().undo(m_project);
         QVERIFY(saveProjectFile(m_project, path("multi.kvn")).ok);
+
+        // A 64 x 16 hires canvas of 6 with a cell of 1 at x 0-7 and one of 2
+        // at x 8-15, and a 100 x 60 picture of white, for the edit commands.
+        Project cells(CanvasMode::Hires, 64, 16);
+        cells.colormap().fill(6);
+        testedits::paint(cells, QRect(0, 0, 8, 8), 1);
+        testedits::paint(cells, QRect(8, 0, 8, 8), 2);
+        QVERIFY(saveProjectFile(cells, path("cells.kvn")).ok);
+        QImage white(100, 60, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QVERIFY(white.save(path("white.png")));
     }
 
-    void usageAndErrors_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        // "@" is the saved project, followed by an output picture.
-        const std::pair<const char *, int> rows[] = {
-            {"no-such-command", 2},
-            {"resolve a.kvn", 2},
-            {"resolve /nonexistent/x.kvn y.kvn", 1},
-            {"render @ --stage 3", 1},
-            {"render @ --palette 10", 1},
-            {"render @ --smooth", 2},
-            {"assign-slot @ 10 3", 2},
-            {"swap-colors @ 16 1", 2},
-            {"flip @ diagonal", 2},
-            {"align @ middle left", 2},
-            {"export-prg @", 1}, // a free-sized canvas
-            {"export-prg @ --fast", 2},
-            {"convert @", 2},
-            {"convert @ --mode hires --dither random", 2},
-            {"convert @ --mode hires --curve r=10:0,255:255", 2}, // no end point at 0
-            {"convert @ --mode hires --slot 10=1", 2},
-            {"convert @ --mode hires", 1}, // a project is no picture
-            {"thumbnail @ 0", 2},
-            {"export-native @ --screen 1", 1},
-            {"import @", 1},
-            {"send @ --host h", 2},
-            {"live x.kvn", 2},
-            {"workstages @ --smart", 2}};
-        for (const auto &[line, exitCode] : rows)
-            QTest::newRow(line) << QString::fromLatin1(line).split(u' ') << exitCode;
-    }
+    // The row's name is the command line; "@" stands for the saved project,
+    // followed by an output picture.
+    void usageAndErrors_data() { addTextRows("cli/cli.txt", "usage"); }
     void usageAndErrors()
     {
-        QFETCH(QStringList, args);
+        QFETCH(QStringList, row);
+        QStringList args = QString::fromLatin1(QTest::currentDataTag()).split(u' ');
         const QString out = path("rejected.png");
         if (args.value(1) == QLatin1String("@")) {
             args[1] = path("multi.kvn");
             args.insert(2, out);
         }
         const Run run = runCli(args);
-        QTEST(run.exitCode, "exitCode");
+        QCOMPARE(run.exitCode, row[0].toInt());
         QVERIFY(run.out.isEmpty() && !run.err.isEmpty());
         QVERIFY(!QFile::exists(out));
     }
@@ -149,27 +139,28 @@ private slots:
         QVERIFY(device.start());
         device.setPassword("pw 1");
         Project project(CanvasMode::Hires);
-        paintNode(project, QRect(10, 10, 30, 20), 1);
+        testedits::paint(project, QRect(10, 10, 30, 20), 1);
         const QString file = path("live.kvn");
         QVERIFY(saveProjectFile(project, file).ok);
         const QStringList target{file, "--host", device.host(), "--timeout", "30"};
+        const QStringList password{"--password", "pw 1"};
         QProcess cli;
-        cli.start(QStringLiteral(KORVEN_CLI), QStringList{"send"} + target);
-        QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 30000);
+        const auto start = [&cli](const QStringList &args) {
+            cli.start(QStringLiteral(KORVEN_CLI), args);
+            return QTest::qWaitFor([&cli] { return cli.state() == QProcess::NotRunning; }, 30000);
+        };
+        QVERIFY(start(QStringList{"send"} + target));
         QCOMPARE(cli.exitCode(), 1);
         QVERIFY(cli.readAllStandardError().contains("wants its network password"));
         QCOMPARE(device.requestCount("/v1/runners:run_prg"), 0);
-        cli.start(QStringLiteral(KORVEN_CLI),
-                  QStringList{"send"} + target + QStringList{"--password", "pw 1"});
-        QTRY_COMPARE_WITH_TIMEOUT(cli.state(), QProcess::NotRunning, 30000);
+        QVERIFY(start(QStringList{"send"} + target + password));
         QCOMPARE(cli.exitCode(), 0);
         QCOMPARE(device.requestCount("/v1/runners:run_prg"), 1);
 
         device.setRunsPrograms(true);
-        cli.start(QStringLiteral(KORVEN_CLI),
-                  QStringList{"live"} + target + QStringList{"--password", "pw 1"});
+        cli.start(QStringLiteral(KORVEN_CLI), QStringList{"live"} + target + password);
         QTRY_VERIFY_WITH_TIMEOUT(device.programIdles(), 30000);
-        paintNode(project, QRect(100, 50, 40, 40), 2);
+        testedits::paint(project, QRect(100, 50, 40, 40), 2);
         project.setSlot(ColorSlot::Border, 7);
         QVERIFY(saveProjectFile(project, file).ok);
         const QByteArray expected = PrgBuilder::buildPrg(project);
@@ -216,17 +207,11 @@ private slots:
         QVERIFY(!QFile::exists(path("never.png")));
     }
 
-    void render_data()
-    {
-        QTest::addColumn<int>("palette");
-        QTest::addColumn<int>("stage"); // -1: the canvas as it is
-        QTest::newRow("as it is, palette 4") << 4 << -1;
-        QTest::newRow("stage 1, palette 2") << 2 << 1;
-    }
+    void render_data() { addTextRows("cli/cli.txt", "render"); }
     void render()
     {
-        QFETCH(int, palette);
-        QFETCH(int, stage);
+        QFETCH(QStringList, row);
+        const int palette = row[0].toInt(), stage = row[1].toInt();
         Project project = m_project;
         while (stage >= 0 && project.history().position() > stage)
             project.history().undo(project);
@@ -265,13 +250,9 @@ private slots:
     void exportImage()
     {
         const QString palette = QString::number(int(m_project.paletteVariant()));
-        QCOMPARE(runCli({"render", path("multi.kvn"), path("render.png"), "--palette", palette})
-                     .exitCode,
-                 0);
-        QCOMPARE(runCli({"export-image", path("multi.kvn"), path("plain.png")}).exitCode, 0);
-        QCOMPARE(
-            runCli({"export-image", path("multi.kvn"), path("framed.png"), "--borders"}).exitCode,
-            0);
+        QVERIFY(succeeds({"render", path("multi.kvn"), path("render.png"), "--palette", palette}));
+        QVERIFY(succeeds({"export-image", path("multi.kvn"), path("plain.png")}));
+        QVERIFY(succeeds({"export-image", path("multi.kvn"), path("framed.png"), "--borders"}));
         const auto read = [this](const char *name) {
             return QImage(path(name)).convertToFormat(QImage::Format_RGB32);
         };
@@ -291,56 +272,32 @@ private slots:
         const Run plain = runCli({"export-prg", path("tb.kvn"), path("plain.prg"), "--no-crunch"});
         QCOMPARE(plain.exitCode, 0);
         QCOMPARE(plain.out, QStringLiteral("An NTSC machine does not show rows 0-20 and 263-283."));
-        QCOMPARE(runCli({"export-prg", path("tb.kvn"), path("basic.prg"), "--basic-start",
-                         "--no-crunch"})
-                     .exitCode,
-                 0);
-        const auto read = [this](const char *name) {
-            QFile file(path(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
-        const QByteArray basic = read("basic.prg");
+        QVERIFY(succeeds(
+            {"export-prg", path("tb.kvn"), path("basic.prg"), "--basic-start", "--no-crunch"}));
+        const QByteArray basic = readBytes(path("basic.prg"));
         // Load address, link to $080C, line 10, SYS, the digits, line end, program end.
         QCOMPARE(basic.left(15), QByteArray("\x01\x08\x0c\x08\x0a\x00\x9e"
                                             "13312\0\0\0",
                                             15));
-        QCOMPARE(basic.mid(2 + 0x3400 - 0x0801), read("plain.prg").mid(2));
+        QCOMPARE(basic.mid(2 + 0x3400 - 0x0801), readBytes(path("plain.prg")).mid(2));
     }
 
-    // Each edit command saves one more node of its kind, with results worked
-    // out by hand: recolourings on a 64 x 16 hires canvas of 6 (no frame, no
-    // locked pixels) with a cell of 1 at x 0-7 and one of 2 at x 8-15; slots
-    // and alignment on the bordered project.
-    void canvasEdits()
+    // Each edit command saves one more node of its kind, a conversion a new
+    // project holding the converter's result as its one edit; the results
+    // are worked out by hand in cli/cli.txt.
+    void editCommands_data() { addTextRows("cli/cli.txt", "edit"); }
+    void editCommands()
     {
-        Project cells(CanvasMode::Hires, 64, 16);
-        cells.colormap().fill(6);
-        paintNode(cells, QRect(0, 0, 8, 8), 1);
-        paintNode(cells, QRect(8, 0, 8, 8), 2);
-        QVERIFY(saveProjectFile(cells, path("cells.kvn")).ok);
-        using K = HistoryEntryKind;
-        const std::tuple<const char *, K, const char *> rows[] = {
-            {"cells swap-colors 6 1", K::SwapColors, "0,0=6 8,0=2 20,0=1 63,15=1"},
-            {"cells replace-colors 1 6", K::ReplaceColors, "0,0=1 8,0=2 20,0=1 63,15=1"},
-            {"cells flip horizontal", K::FlipCanvas, "63,0=1 55,0=2 0,0=6 0,15=6"},
-            {"cells flip vertical", K::FlipCanvas, "0,15=1 8,8=2 0,0=6 63,15=6"},
-            {"cells clear", K::ClearScreen, "0,0=b 8,0=b 63,15=b"},
-            {"multi assign-slot background 3", K::AssignSlot, "s0=3"},
-            {"multi assign-slot 5 7", K::AssignSlot, "s5=7"},
-            {"multi align bottom right", K::SetBorderAlignment, "align=11"},
-        };
-        for (const auto &[line, kind, expected] : rows) {
-            QStringList command = QString::fromLatin1(line).split(u' ');
-            command.insert(2, path("edited.kvn"));
-            command.move(0, 1);
-            command[1] = m_dir.filePath(command[1] + QStringLiteral(".kvn"));
-            QCOMPARE(runCli(command).exitCode, 0);
-            Project saved;
-            QVERIFY(loadProjectFile(path("edited.kvn"), saved).ok);
-            QCOMPARE(saved.history().nodeCount(), 3);
-            QCOMPARE(saved.history().nodes().last().kind, kind);
-            checkProject(saved, line, expected);
-        }
+        QFETCH(QStringList, row);
+        QStringList args = row[1].split(u' ');
+        args.insert(1, m_dir.filePath(row[0]));
+        args.insert(2, path("edited.kvn"));
+        QFile::remove(args[2]); // no earlier row's result may pass for this one
+        QVERIFY(succeeds(args));
+        const Project saved = loaded(path("edited.kvn"));
+        QCOMPARE(saved.history().nodeCount(), row[2].toInt());
+        QCOMPARE(int(saved.history().nodes().last().kind), row[3].toInt());
+        checkProject(saved, row[1], row[4]);
     }
     // A script run is one saved edit; a failing one writes nothing.
     void scriptCommand()
@@ -350,8 +307,7 @@ private slots:
         Run run = runCli({"script", path("good.lua"), path("multi.kvn"), path("s.kvn"), "hi", "x"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("hi\t2"));
-        Project saved;
-        QVERIFY(loadProjectFile(path("s.kvn"), saved).ok);
+        const Project saved = loaded(path("s.kvn"));
         QCOMPARE(saved.history().nodeCount(), 3);
         QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
         // The canvas of 6 turns 9, in the borders and the bitmap (y 42-57).
@@ -368,43 +324,11 @@ private slots:
                  qPrintable(run.out));
     }
 
-    // A picture becomes a new project holding the converter's result as its
-    // one edit, with the choices worked out by hand on a 100 x 60 picture of
-    // white: stretched it is white (1) throughout, fitted it keeps black bars
-    // of 4 lines above and below (scaled by 3.2 to 320 x 192); a curve that
-    // takes the blue out turns it yellow (7); slots and alignments are kept.
-    // That a real picture comes back exactly is checked with the imports.
-    void convertCommand()
-    {
-        QImage white(100, 60, QImage::Format_RGB32);
-        white.fill(Qt::white);
-        QVERIFY(white.save(path("white.png")));
-        const std::pair<const char *, const char *> rows[] = {
-            {"--mode hires --dither atkinson", "0,0=1 160,100=1 319,199=1"},
-            {"--mode hires --fit --scaling sharp", "0,3=0 0,4=1 319,195=1 319,196=0"},
-            {"--mode hires --curve rgb=0:0,100:120,255:255 --curve b=0:0,100:20,255:0",
-             "160,100=7"},
-            {"--mode multicolor --layout 2 --align-bottom right --slot 4=11 --palette 3 "
-             "--background 6 --border 14 --distance euclidean --method most-used --dither refined",
-             "align=1 s0=6 s1=14 s4=11 80,142=1"},
-        };
-        for (const auto &[options, expected] : rows) {
-            const Run run = runCli(QStringList{"convert", path("white.png"), path("c.kvn")} +
-                                   QString::fromLatin1(options).split(u' '));
-            QCOMPARE(run.exitCode, 0);
-            Project saved;
-            QVERIFY(loadProjectFile(path("c.kvn"), saved).ok);
-            QCOMPARE(saved.history().nodeCount(), 1);
-            QCOMPARE(saved.history().nodes().last().kind, HistoryEntryKind::ConvertImage);
-            checkProject(saved, options, expected);
-        }
-    }
-
     void reportsAndRepairs_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("resolve") << "resolve";
-        QTest::newRow("reduce-borders") << "reduce-borders";
+        for (const char *command : {"resolve", "reduce-borders"})
+            QTest::newRow(command) << QString::fromLatin1(command);
     }
     void reportsAndRepairs()
     {
@@ -438,8 +362,7 @@ private slots:
         QVERIFY2(command == QLatin1String("resolve") ? run.out.startsWith("{\"hasClash\":false")
                                                      : run.out.endsWith("\"bottom\":[]}}"),
                  qPrintable(run.out));
-        Project repaired;
-        QVERIFY(loadProjectFile(path("out.kvn"), repaired).ok);
+        Project repaired = loaded(path("out.kvn"));
         QCOMPARE(repaired.history().nodeCount(), 1);
         // The saved history undoes back to the file as it was.
         repaired.history().undo(repaired);
@@ -453,23 +376,11 @@ private slots:
     // converter makes the same canvas of that picture; written back out
     // natively and imported again, the pixels survive; its thumbnail is the
     // render fitted to the box.
-    void nativeFiles_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("koala") << "koala/abydos.koa"
-                               << "";
-        QTest::newRow("art studio") << "artstudio/frontpic.art"
-                                    << "";
-        QTest::newRow("koala forced") << "koala/ninja3.koa"
-                                      << "multicolor";
-        QTest::newRow("koala as hires") << "koala/pvm.koa"
-                                        << "hires";
-    }
+    void nativeFiles_data() { addTextRows("cli/cli.txt", "native"); }
     void nativeFiles()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, mode);
+        QFETCH(QStringList, row);
+        const QString &file = row[0], &mode = row[1];
         const QString source = QStringLiteral(KORVEN_TESTDATA_DIR "/real/") + file;
         const QString picture = QStringLiteral(KORVEN_TESTDATA_DIR "/real-expected/") +
                                 file.section(u'.', 0, 0) + QStringLiteral(".png");
@@ -487,32 +398,26 @@ private slots:
         QVERIFY(
             run.out.startsWith(QStringLiteral("{\"format\":\"%1\",\"changed\":[")
                                    .arg(file.startsWith(u'k') ? "Koala Painter" : "Art Studio")));
-        Project imported;
-        QVERIFY(loadProjectFile(path("imported.kvn"), imported).ok);
+        const Project imported = loaded(path("imported.kvn"));
         QCOMPARE(imported.history().nodeCount(), 1);
         QCOMPARE(imported.history().nodes().first().kind, HistoryEntryKind::ImportImage);
-        QCOMPARE(runCli({"render", path("imported.kvn"), path("render.png")}).exitCode, 0);
+        QVERIFY(succeeds({"render", path("imported.kvn"), path("render.png")}));
         const QImage rendered = QImage(path("render.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(rendered, QImage(picture).convertToFormat(QImage::Format_RGB32));
 
         const QString modeName = imported.mode() == CanvasMode::Multicolor ? "multicolor" : "hires";
         const QString background = QString::number(imported.slot(ColorSlot::Background));
-        QCOMPARE(runCli({"convert", picture, path("converted.kvn"), "--mode", modeName, "--scaling",
-                         "sharp", "--background", background})
-                     .exitCode,
-                 0);
-        Project converted;
-        QVERIFY(loadProjectFile(path("converted.kvn"), converted).ok);
-        QCOMPARE(converted.colormap(), imported.colormap());
+        QVERIFY(succeeds({"convert", picture, path("converted.kvn"), "--mode", modeName,
+                          "--scaling", "sharp", "--background", background}));
+        QCOMPARE(loaded(path("converted.kvn")).colormap(), imported.colormap());
 
-        QCOMPARE(runCli({"export-native", path("imported.kvn"), path("native.bin")}).exitCode, 0);
-        QCOMPARE(runCli({"import", path("native.bin"), path("again.kvn")}).exitCode, 0);
-        Project again;
-        QVERIFY(loadProjectFile(path("again.kvn"), again).ok);
+        QVERIFY(succeeds({"export-native", path("imported.kvn"), path("native.bin")}));
+        QVERIFY(succeeds({"import", path("native.bin"), path("again.kvn")}));
+        const Project again = loaded(path("again.kvn"));
         QCOMPARE(again.colormap(), imported.colormap());
         QCOMPARE(again.slotBytes(), imported.slotBytes());
 
-        QCOMPARE(runCli({"thumbnail", path("imported.kvn"), path("thumb.png"), "256"}).exitCode, 0);
+        QVERIFY(succeeds({"thumbnail", path("imported.kvn"), path("thumb.png"), "256"}));
         const QImage expected =
             rendered.scaled(256, 160, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QCOMPARE(QImage(path("thumb.png")).convertToFormat(expected.format()), expected);

@@ -1,6 +1,8 @@
 // The converter's widgets as the artist meets them: the curve editor under
 // real mouse gestures, and the dialog's live result following its controls.
 
+#include "../common/paintrows.h"
+
 #include "convertdialog/convertimagedialog.h"
 #include "convertdialog/curveswidget.h"
 
@@ -23,30 +25,10 @@ private slots:
         QSettings().clear();
     }
 
-    // Gestures in curve values ("p" press, "m" move, "r" release); on a
-    // 268 px square widget one level is one pixel.
-    void curveGestures_data()
-    {
-        QTest::addColumn<QString>("gestures");
-        QTest::addColumn<QString>("points");
-        QTest::addColumn<int>("changes");
-        QTest::newRow("add and drag") << "p 100 50; m 120 80; r 120 80"
-                                      << "0,0 120,80 255,255" << 2;
-        QTest::newRow("end point moves vertically") << "p 2 3; m 40 60; r 40 60"
-                                                    << "0,60 255,255" << 1;
-        QTest::newRow("released off the widget") << "p 100 50; m 100 -2; r 100 -40"
-                                                 << "0,0 255,255" << 3;
-        QTest::newRow("kept from its neighbour") << "p 100 50; r 100 50; p 150 60; m 90 60; r 90 60"
-                                                 << "0,0 100,50 107,60 255,255" << 3;
-        QTest::newRow("too near an end") << "p 5 100; r 5 100"
-                                         << "0,0 255,255" << 0;
-        QTest::newRow("end point stays") << "p 255 255; m 300 300; r 300 300"
-                                         << "0,0 255,255" << 0;
-    }
-
+    void curveGestures_data() { addTextRows("convertdialog/convertdialog.txt", "gestures"); }
     void curveGestures()
     {
-        QFETCH(QString, gestures);
+        QFETCH(QStringList, row);
         CurvesWidget widget;
         widget.setChannel(CurvesModel::Blue);
         widget.resize(268, 268);
@@ -54,7 +36,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&widget));
         QCOMPARE(widget.plotRect(), QRect(6, 7, 256, 256));
         QSignalSpy changed(&widget, &CurvesWidget::curvesChanged);
-        for (const QString &gesture : gestures.split(u';')) {
+        for (const QString &gesture : row[0].split(u';')) {
             const QStringList part = gesture.split(u' ', Qt::SkipEmptyParts);
             const QPoint at =
                 widget.widgetPoint(QPoint(part[1].toInt(), part[2].toInt())).toPoint();
@@ -68,8 +50,8 @@ private slots:
         QStringList points;
         for (const QPoint &p : widget.curves().points(CurvesModel::Blue))
             points << QStringLiteral("%1,%2").arg(p.x()).arg(p.y());
-        QTEST(points.join(u' '), "points");
-        QTEST(int(changed.count()), "changes");
+        QCOMPARE(points.join(u' '), row[1]);
+        QCOMPARE(int(changed.count()), row[2].toInt());
     }
 
     // The result always equals the engine's on the dialog's current choices,

@@ -7,6 +7,7 @@
 // KORVEN_X64SC (an installed x64sc, run with c64-run's options) or the
 // c64-run beside the checkout; without one the test skips.
 
+#include "../common/wholefiles.h"
 #include "../exchange/prgtesthelpers.h"
 
 #include "document/geometry.h"
@@ -40,19 +41,16 @@ constexpr std::array<QRgb, 16> PalRgb = {
     qRgb(193, 116, 25),  qRgb(123, 89, 0),    qRgb(249, 143, 128), qRgb(106, 106, 106),
     qRgb(160, 160, 160), qRgb(205, 255, 149), qRgb(154, 135, 255), qRgb(214, 214, 214)};
 
+// The first of the nearest measured colours.
 int nearestColor(QRgb rgb)
 {
-    int best = 0, bestDistance = INT_MAX;
-    for (int i = 0; i < 16; ++i) {
-        const int r = qRed(rgb) - qRed(PalRgb[size_t(i)]);
-        const int g = qGreen(rgb) - qGreen(PalRgb[size_t(i)]);
-        const int b = qBlue(rgb) - qBlue(PalRgb[size_t(i)]);
-        if (r * r + g * g + b * b < bestDistance) {
-            bestDistance = r * r + g * g + b * b;
-            best = i;
-        }
-    }
-    return best;
+    const auto distance = [rgb](QRgb c) {
+        const int r = qRed(rgb) - qRed(c), g = qGreen(rgb) - qGreen(c), b = qBlue(rgb) - qBlue(c);
+        return r * r + g * g + b * b;
+    };
+    return int(std::min_element(PalRgb.begin(), PalRgb.end(),
+                                [&](QRgb a, QRgb b) { return distance(a) < distance(b); }) -
+               PalRgb.begin());
 }
 
 // The chips c64-run offers: where the frame's raster line 0 and the 320 x
@@ -86,7 +84,7 @@ struct Case {
     const Chip *chip = nullptr;
     Start start = Start::Sys;
     QString prgPath, shotPath;
-    QString runError;
+    QString runError = {};
 };
 
 // Seeded noise in every pixel, slots all different and none black, the
@@ -103,10 +101,9 @@ Project noiseProject(CanvasMode mode, LayoutSpec spec, int topColumns, int botto
     for (int s = 0; s < ColorSlotCount; ++s)
         project.setSlot(ColorSlot(s), colors[size_t(s)]);
     Colormap &pixels = project.colormap();
-    for (int y = 0; y < pixels.height(); ++y) {
+    for (int y = 0; y < pixels.height(); ++y)
         for (int x = 0; x < pixels.width(); ++x)
             pixels.setPixel(x, y, quint8(dice.bounded(16)));
-    }
     for (const CanvasRegion &region : project.regions()) {
         if (region.kind != RegionKind::TopBorder && region.kind != RegionKind::BottomBorder)
             continue;
@@ -263,6 +260,7 @@ private slots:
         // sprite columns, crunched on PAL and NTSC and uncrunched: behind a
         // BASIC line started with RUN on PAL, with SYS on NTSC and, for the
         // sprite layouts, on the two older chips.
+        const QRegularExpression only(qEnvironmentVariable("KORVEN_HARDWARE_CASES"));
         quint32 seed = 4000;
         int index = 0;
         for (int kind = 0; kind < 6; ++kind) {
@@ -283,9 +281,7 @@ private slots:
                     const QByteArray bytes =
                         start == Start::Basic ? PrgBuilder::withBasicStart(prg) : prg;
                     const QString path = m_dir.filePath(QStringLiteral("p%1.prg").arg(index++));
-                    QFile file(path);
-                    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-                    file.close();
+                    QVERIFY(writeBytes(path, bytes));
                     if (start == Start::Crunched) {
                         QProcess cruncher;
                         cruncher.start(
@@ -300,23 +296,13 @@ private slots:
                             (older &&
                              (start == Start::Crunched || spec.layout == CanvasLayout::BitmapOnly)))
                             continue;
-                        const char *suffix = start == Start::Crunched ? " crunched"
-                                             : start == Start::Basic  ? " RUN"
-                                                                      : "";
-                        Case c{QStringLiteral("%1 %2%3").arg(caseName(project, top, bottom),
-                                                             chip.name, suffix),
-                               project,
-                               &chip,
-                               start,
-                               path,
-                               {},
-                               {}};
-                        if (!QRegularExpression(qEnvironmentVariable("KORVEN_HARDWARE_CASES"))
-                                 .match(c.name)
-                                 .hasMatch())
-                            continue;
-                        c.shotPath = m_dir.filePath(QStringLiteral("s%1.png").arg(m_cases.size()));
-                        m_cases.append(c);
+                        const char *suffix = std::array{"", " crunched", " RUN"}[size_t(start)];
+                        const QString name = QStringLiteral("%1 %2%3").arg(
+                            caseName(project, top, bottom), chip.name, suffix);
+                        if (only.match(name).hasMatch())
+                            m_cases.append(
+                                {name, project, &chip, start, path,
+                                 m_dir.filePath(QStringLiteral("s%1.png").arg(m_cases.size()))});
                     }
                 }
             }
@@ -366,27 +352,23 @@ private slots:
                     continue;
                 const QPoint canvas(x / pixelWidth + frameRect.left(), f + frameRect.top());
                 int area = 5;
-                for (const CanvasRegion &region : project.regions()) {
-                    if (region.rect.contains(canvas))
-                        area = int(region.kind);
-                }
+                for (const CanvasRegion &region : project.regions())
+                    area = region.rect.contains(canvas) ? int(region.kind) : area;
                 ++differing[size_t(area)];
             }
         }
         const int total = std::accumulate(differing.begin(), differing.end(), 0);
-        qInfo("bitmap %d, left %d, right %d, top %d, bottom %d, border %d",
-
-              differing[0], differing[1], differing[2], differing[3], differing[4], differing[5]);
+        qInfo("bitmap %d, left %d, right %d, top %d, bottom %d, border %d", differing[0],
+              differing[1], differing[2], differing[3], differing[4], differing[5]);
         if (total > 0)
             QFile::copy(c.shotPath,
                         QDir::temp().filePath(QStringLiteral("korven-hardware-%1.png").arg(index)));
         QCOMPARE(total, 0);
         // The canvas marks exactly the rows this chip leaves out.
         QList<int> marked;
-        for (const QRect &rows : ntscHiddenRows(project.size(), project.layoutSpec())) {
+        for (const QRect &rows : ntscHiddenRows(project.size(), project.layoutSpec()))
             for (int y = rows.top(); y <= rows.bottom() && c.chip->lines < 312; ++y)
                 marked.append(y);
-        }
         hidden.removeIf([&](int y) { return y < 0 || y >= project.height(); });
         QCOMPARE(hidden, marked);
     }

@@ -1,4 +1,5 @@
 #include "../common/paintrows.h"
+#include "../common/projectstate.h"
 #include "../common/seedrows.h"
 #include "edits.h"
 
@@ -161,9 +162,7 @@ private slots:
                  (LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Right,
                              BorderAlignment::Right}));
         QVERIFY(project.history().undo(project).isNull());
-        QCOMPARE(project.slotBytes(), start.slotBytes());
-        QCOMPARE(project.layoutSpec(), start.layoutSpec());
-        QCOMPARE(project.colormap(), start.colormap());
+        QVERIFY(projectState(project) == projectState(start));
     }
 };
 

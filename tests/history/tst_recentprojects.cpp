@@ -1,5 +1,6 @@
 // The Open Recent list and the project previews shown without opening a file.
 
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 #include "edits.h"
 
@@ -92,20 +93,12 @@ private slots:
         QVERIFY(RecentProjects::loadRecent().isEmpty());
     }
 
-    void fitting_data()
-    {
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<QSize>("fitted");
-        QTest::newRow("fits once") << QSize(320, 200) << QSize(320, 200);
-        QTest::newRow("whole twice") << QSize(160, 100) << QSize(320, 200);
-        QTest::newRow("height limits") << QSize(40, 100) << QSize(80, 200);
-        QTest::newRow("too wide shrinks") << QSize(832, 200) << QSize(416, 100);
-        QTest::newRow("too tall shrinks") << QSize(100, 568) << QSize(50, 284);
-    }
+    void fitting_data() { addTextRows("history/recentprojects.txt", "fit"); }
     void fitting()
     {
-        QFETCH(QSize, picture);
-        QFETCH(QSize, fitted);
+        QFETCH(QStringList, row);
+        const QSize picture(pointOf(row[0]).x(), pointOf(row[0]).y());
+        const QSize fitted(pointOf(row[1]).x(), pointOf(row[1]).y());
         QCOMPARE(ProjectPreview::fitScale(picture, ProjectPreview::BubbleBox), fitted);
 
         // Enlarging keeps hard pixel edges; shrinking blends; the right size is untouched.
@@ -132,22 +125,14 @@ private slots:
 
     void previewDescribesTheSavedState_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("screens");
-        QTest::addColumn<int>("undoTo");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("multicolor at 2 of 5")
-            << int(CanvasMode::Multicolor) << 1 << 2 << "Multicolor, 320 x 200, 3 workstages";
-        QTest::newRow("hires, two screens, nothing done")
-            << int(CanvasMode::Hires) << 2 << 0 << "Hires, 640 x 200, 2 screens, 1 workstage";
+        addTextRows("history/recentprojects.txt", "preview");
     }
     void previewDescribesTheSavedState()
     {
-        QFETCH(int, mode);
-        QFETCH(int, screens);
-        QFETCH(int, undoTo);
-        QFETCH(QString, text);
-        Project project(CanvasMode(mode), -1, -1, {}, screens);
+        QFETCH(QStringList, row);
+        const int mode = row[0].toInt(), undoTo = row[2].toInt();
+        const QString &text = row[3];
+        Project project(CanvasMode(mode), -1, -1, {}, row[1].toInt());
         for (int i = 0; i < 5 && undoTo > 0; ++i)
             testedits::paint(project, QRect(i * 3, i, 3 + i, 2), quint8(i + 2));
         while (project.history().position() > undoTo)
@@ -196,15 +181,15 @@ private slots:
         const QString redBubble = cache.bubbleFor(path, 0);
         const qint64 size = QFileInfo(path).size();
         QVERIFY(!saveProject(path, blue).isEmpty());
-        QFile touched(path);
-        QVERIFY(touched.open(QIODevice::ReadWrite) &&
-                touched.setFileTime(time, QFileDevice::FileModificationTime));
-        touched.close();
+        const auto stamp = [&path](const QDateTime &at) {
+            QFile touched(path);
+            return touched.open(QIODevice::ReadWrite) &&
+                   touched.setFileTime(at, QFileDevice::FileModificationTime);
+        };
+        QVERIFY(stamp(time));
         QCOMPARE(QFileInfo(path).size(), size);
         QCOMPARE(cache.bubbleFor(path, 0), redBubble);
-        QVERIFY(touched.open(QIODevice::ReadWrite) &&
-                touched.setFileTime(time.addSecs(5), QFileDevice::FileModificationTime));
-        touched.close();
+        QVERIFY(stamp(time.addSecs(5)));
         const QString blueBubble = cache.bubbleFor(path, 0);
         QVERIFY(blueBubble != redBubble);
         QCOMPARE(blueBubble, ProjectPreview::recentBubbleHtml(path, 0));

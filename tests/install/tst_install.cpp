@@ -2,6 +2,8 @@
 // entry and metainfo valid, the project type recognised by its header, and
 // the installed command line making thumbnails of real projects.
 
+#include "../common/paintrows.h"
+
 #include <QImage>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -46,24 +48,16 @@ private slots:
 
     void files_data()
     {
-        QTest::addColumn<QString>("path");
-        for (const char *name :
-             {"bin/korven", "bin/korven-cli", "bin/korven-cli-full", "bin/exomizer.exe",
-              "share/applications/net.korvensoft.korven.desktop",
-              "share/metainfo/net.korvensoft.korven.metainfo.xml",
-              "share/icons/hicolor/scalable/apps/net.korvensoft.korven.svg",
-              "share/mime/packages/net.korvensoft.korven.xml",
-              "share/thumbnailers/korven.thumbnailer", "share/man/man1/korven-cli.1.gz",
-              "share/man/man1/korven.1.gz", "share/doc/korven/copyright"})
-            QTest::newRow(name) << QString::fromLatin1(name);
+        addTextRows("install/install.txt", "file");
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512})
-            QTest::addRow("icon %d", size)
-                << QStringLiteral("share/icons/hicolor/%1x%1/apps/net.korvensoft.korven.png")
-                       .arg(size);
+            QTest::addRow("icon %d", size) << QStringList{
+                QStringLiteral("share/icons/hicolor/%1x%1/apps/net.korvensoft.korven.png")
+                    .arg(size)};
     }
     void files()
     {
-        QFETCH(QString, path);
+        QFETCH(QStringList, row);
+        const QString &path = row[0];
         const QFileInfo info(file(path));
         QVERIFY2(info.isFile(), qPrintable(path));
         if (path.startsWith(QLatin1String("bin/")))
@@ -74,25 +68,14 @@ private slots:
         }
     }
 
-    void validators_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("desktop entry")
-            << "desktop-file-validate"
-            << QStringList{file("share/applications/net.korvensoft.korven.desktop")};
-        QTest::newRow("metainfo") << "appstreamcli"
-                                  << QStringList{
-                                         "validate", "--no-net", "--pedantic",
-                                         file("share/metainfo/net.korvensoft.korven.metainfo.xml")};
-        QTest::newRow("manual page")
-            << "man"
-            << QStringList{"--warnings", "-l", "-Tutf8", file("share/man/man1/korven-cli.1.gz")};
-    }
+    void validators_data() { addTextRows("install/install.txt", "validator"); }
     void validators()
     {
-        QFETCH(QString, program);
-        QFETCH(QStringList, args);
+        QFETCH(QStringList, row);
+        const QString &program = row[0];
+        QStringList args = row[1].split(u' ');
+        for (QString &arg : args)
+            arg = arg.startsWith(QLatin1String("share/")) ? file(arg) : arg;
         if (QStandardPaths::findExecutable(program).isEmpty())
             QFAIL(qPrintable(program + QStringLiteral(" is missing; scripts/test installs it")));
         QString output;

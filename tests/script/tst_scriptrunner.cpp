@@ -2,6 +2,8 @@
 // canvas or output worked out by hand, the sandbox, runs that fail or are
 // cancelled, undo, and the bundled scripts on every canvas kind.
 
+#include "../common/paintrows.h"
+#include "../common/projectstate.h"
 #include "../common/wholefiles.h"
 
 #include "document/canvaspreset.h"
@@ -39,6 +41,13 @@ struct Run {
     QStringList output;
 };
 
+// Table fields write a line break as \n and a tab as \t.
+QString unescaped(QString text)
+{
+    return text.replace(QLatin1String("\\n"), QLatin1String("\n"))
+        .replace(QLatin1String("\\t"), QLatin1String("\t"));
+}
+
 Run runOn(Project &project, const QString &source, ScriptEnvironment env = {})
 {
     Run run;
@@ -62,6 +71,7 @@ class TstScriptRunner : public QObject
 private slots:
     void interface_data();
     void interface();
+    void sandbox_data();
     void sandbox();
     void setIsAWidthOnePenDab();
     void failedAndCancelledRunsChangeNothing_data();
@@ -72,104 +82,21 @@ private slots:
     void pictureReader();
 };
 
-// Small scripts with their outcome worked out by hand: the canvas kind,
-// the script, "x,y=c" pixels after the run, and what it printed (lines
-// joined by newlines; "!" an error message, WHITE the palette's white).
+// Small scripts with their outcome worked out by hand (script/scripts.txt).
 void TstScriptRunner::interface_data()
 {
-    QTest::addColumn<QString>("canvas");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("pixels");
-    QTest::addColumn<QString>("output");
-    const std::array<const char *, 5> rows[] = {
-        {"facts hires", "hires",
-         "print(canvas.width, canvas.height, canvas.mode, canvas.layout, canvas.screens)", "",
-         "320\t200\thires\tbitmap\t1"},
-        {"facts multicolor", "multi", "print(canvas.width, canvas.mode, canvas.pixelWidth)", "",
-         "160\tmulticolor\t2.0"},
-        {"set then get", "hires", "print(set(5, 6, 7), get(5, 6), get(6, 6))", "5,6=7 6,6=0",
-         "true\t7\t0"},
-        // Like the pen, a hires dab gives the overwritten colour's pixels of
-        // the cell the new colour; a multicolor dab cannot displace the
-        // background and is refused.
-        {"hires overwritten colour gives way", "hires",
-         "set(0, 0, 1) print(set(1, 0, 2), fits(3, 0, 5), fits(3, 0, 1))",
-         "0,0=1 1,0=2 2,0=2 7,7=2 8,0=0", "true\tfalse\ttrue"},
-        {"multicolor fourth colour refused", "multi",
-         "set(0,0,1) set(1,0,2) set(2,0,3) print(set(3,0,4)) print(set(3,0,0))", "2,0=3 3,0=0",
-         "false\tclash\ntrue"},
-        {"fits", "multi",
-         "set(0,0,1) set(1,0,2) set(2,0,3) "
-         "print(fits(3,0,4), fits(3,0,1), fits(2,0,4))",
-         "", "false\ttrue\ttrue"},
-        {"next cell is free", "hires", "set(0,0,1) print(set(8,0,2))", "8,0=2", "true"},
-        {"line width 1", "hires", "line(2, 3, 5, 3, 4)", "1,3=0 2,3=4 5,3=4 6,3=0 3,4=0", ""},
-        {"line uses the pen colour", "hires", "line(0, 0, 0, 2)", "0,0=1 0,2=1 0,3=0", ""},
-        {"textured line", "hires",
-         "local t = {} for i = 1, 16 do t[i] = 0x5555 end "
-         "line(0, 0, 3, 0, 1, {texture = t})",
-         "0,0=1 1,0=0 2,0=1 3,0=0", ""},
-        {"rectangle outline", "hires", "rect(0, 0, 3, 2, 5)",
-         "0,0=5 3,0=5 0,2=5 3,2=5 0,1=5 1,1=0 2,1=0 4,1=0", ""},
-        {"filled rectangle", "hires", "rect(0, 0, 3, 2, 5, {filled = true})",
-         "1,1=5 2,1=5 4,1=0 0,3=0", ""},
-        {"ellipse", "hires", "ellipse(20, 20, 5, 5, 1)", "15,20=1 25,20=1 20,15=1 20,25=1 20,20=0",
-         ""},
-        {"filled ellipse", "hires", "ellipse(20, 20, 5, 5, 1, {filled = true})", "20,20=1 26,20=0",
-         ""},
-        {"star", "hires", "star(40, 40, 10, 10, 1)", "40,30=1 40,40=0", ""},
-        {"path", "hires", "path({0, 0, 5, 0, 5, 5}, 1)", "0,0=1 3,0=1 5,0=1 5,3=1 5,5=1 0,5=0", ""},
-        {"fill", "hires", "rect(0, 0, 9, 9, 1) print(fill(5, 5, 2))",
-         "5,5=2 1,1=2 0,0=1 12,12=2 20,20=0", "true"},
-        {"swap", "hires", "set(0, 0, 1) swap(0, 1)", "0,0=0 1,0=1 319,199=1", ""},
-        {"replace", "hires", "set(0, 0, 1) replace(0, 6)", "0,0=1 1,0=6 319,199=6", ""},
-        {"flip", "hires", "set(0, 0, 1) flip('horizontal')", "0,0=0 319,0=1", ""},
-        {"clear", "hires", "set(0, 0, 1) clear(2)", "0,0=2 100,100=2", ""},
-        {"slot follows", "multi", "setSlot('background', 6) print(slot('background'))", "0,0=6",
-         "6"},
-        {"palette", "hires", "print(rgb(1)) print(nearest(rgb(7)))", "", "WHITE\n7"},
-        {"no selection", "hires", "print(selection(), selected(0, 0))", "", "nil\tfalse"},
-        {"unit", "hires",
-         "set(9, 9, 1) local u = unit(9, 9) "
-         "print(u.kind, u.x, u.y, u.width, u.height, #u.colors, u.limit, "
-         "u.free, u.counts[1])",
-         "", "cell\t8\t8\t8\t8\t2\t2\t2\t1"},
-        {"would clash", "multi",
-         "set(0,0,1) set(1,0,2) set(2,0,3) "
-         "print(wouldClash(3, 0, 4), wouldClash(3, 0, 1))",
-         "", "true\tfalse"},
-        {"no clashes", "hires", "print(#clashes(), hasClash())", "", "0\tfalse"},
-        {"budget", "topbottom", "local n, over = budget('top') print(n, #over)", "", "0\t0"},
-        {"no top border", "hires", "print(budget('top'))", "", "nil"},
-        {"arguments", "hires", "print(#arg)", "", "0"},
-        {"outside", "hires", "\nset(400, 0, 1)", "",
-         "!script:2: pixel (400, 0) is outside the 320 x 200 canvas"},
-        {"bad colour", "hires", "set(0, 0, 16)", "",
-         "!script:1: bad argument #3 to 'set' (a colour is 0 to 15)"},
-        {"bad option", "hires", "flip('sideways')", "",
-         "!script:1: bad argument #1 to 'flip' (invalid option "
-         "'sideways')"},
-        {"no slot there", "hires", "setSlot('topBackground', 3)", "",
-         "!script:1: this canvas has no topBackground slot"},
-        {"error", "hires", "set(0, 0, 1)\n\nerror('boom')", "0,0=0", "!script:3: boom"},
-        {"syntax", "hires", "x = = 1", "", "!script:1: unexpected symbol near '='"},
-    };
-    for (const auto &[name, canvas, script, pixels, output] : rows)
-        QTest::newRow(name) << canvas << script << pixels << output;
+    addTextRows("script/scripts.txt", "interface");
 }
 
 void TstScriptRunner::interface()
 {
-    QFETCH(QString, canvas);
-    QFETCH(QString, script);
-    QFETCH(QString, pixels);
-    QFETCH(QString, output);
-    output.replace(QLatin1String("WHITE"), [] {
-        const QRgb c = paletteRgb(0, 1);
-        return QStringLiteral("%1\t%2\t%3").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
-    }());
-    Project project = canvasOf(canvas);
-    const Run run = runOn(project, script);
+    QFETCH(QStringList, row);
+    const QRgb white = paletteRgb(0, 1);
+    const QString output = unescaped(row[3]).replace(
+        QLatin1String("WHITE"),
+        QStringLiteral("%1\t%2\t%3").arg(qRed(white)).arg(qGreen(white)).arg(qBlue(white)));
+    Project project = canvasOf(row[0]);
+    const Run run = runOn(project, unescaped(row[1]));
     if (output.startsWith(u'!')) {
         QVERIFY(!run.outcome.ok());
         QCOMPARE(run.outcome.message, output.mid(1));
@@ -178,36 +105,27 @@ void TstScriptRunner::interface()
         QVERIFY2(run.outcome.ok(), qPrintable(run.outcome.message));
         QCOMPARE(run.output.join(u'\n'), output);
     }
-    for (const QString &p : pixels.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &p : row[2].split(u' ', Qt::SkipEmptyParts)) {
         const int x = p.section(u',', 0, 0).toInt();
         const int y = p.section(u',', 1).section(u'=', 0, 0).toInt();
         QCOMPARE(int(project.colormap().pixel(x, y)), p.section(u'=', 1).toInt());
     }
 }
 
-// Nothing reaches files, processes, native code or bytecode: each row is
-// a script and the start of its message.
+// Nothing reaches files, processes, native code or bytecode.
+void TstScriptRunner::sandbox_data()
+{
+    addTextRows("script/scripts.txt", "sandbox");
+}
+
 void TstScriptRunner::sandbox()
 {
-    const std::pair<const char *, const char *> rows[] = {
-        {"os.exit(1)", "index a nil value (global 'os')"},
-        {"io.open('x', 'w')", "index a nil value (global 'io')"},
-        {"debug.getinfo(1)", "index a nil value (global 'debug')"},
-        {"package.loadlib('x', 'y')", "index a nil value (global 'package')"},
-        {"require('os')", "call a nil value (global 'require')"},
-        {"dofile('x')", "call a nil value (global 'dofile')"},
-        {"loadfile('x')", "call a nil value (global 'loadfile')"},
-        {"load(string.dump(print))", "call a nil value (field 'dump')"},
-        {"assert(load('\\27Lua', 'x', 'b'))", "load a binary chunk (mode is 't')"},
-        {"assert(load('return os'))() .exit()", "index a nil value"},
-        {"getmetatable('').__index.dump()", "call a nil value (field 'dump')"}};
-    for (const auto &[script, message] : rows) {
-        Project project;
-        const Run run = runOn(project, QString::fromLatin1(script));
-        QVERIFY2(!run.outcome.ok() && run.outcome.message.contains(QLatin1String("attempt to ") +
-                                                                   QLatin1String(message)),
-                 qPrintable(QLatin1String(script) + u' ' + run.outcome.message));
-    }
+    QFETCH(QStringList, row);
+    Project project;
+    const Run run = runOn(project, row[0]);
+    QVERIFY2(!run.outcome.ok() &&
+                 run.outcome.message.contains(QStringLiteral("attempt to ") + row[1]),
+             qPrintable(row[0] + u' ' + run.outcome.message));
 }
 
 // set() paints what a pen dab of width 1 paints, refusals included: two
@@ -243,30 +161,13 @@ void TstScriptRunner::setIsAWidthOnePenDab()
 
 void TstScriptRunner::failedAndCancelledRunsChangeNothing_data()
 {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<bool>("cancel");
-    QTest::addColumn<qint64>("limit");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("error after edits")
-        << "set(1, 1, 3) setSlot('background', 4) clear(5) error('stop')" << false << qint64(0)
-        << "script:1: stop";
-    QTest::newRow("cancelled") << "clear(5) while true do set(0, 0, 1) end" << true << qint64(0)
-                               << "Cancelled.";
-    QTest::newRow("cancel is not caught")
-        << "clear(5) while true do pcall(function() while true do end end) end" << true << qint64(0)
-        << "Cancelled.";
-    QTest::newRow("instruction limit") << "clear(5) while true do end" << false << qint64(100000)
-                                       << "script: the script ran too long";
-    QTest::newRow("memory") << "clear(5) local t = {} while true do t[#t + 1] = {} end" << false
-                            << qint64(0) << "script: not enough memory";
+    addTextRows("script/scripts.txt", "failing");
 }
 
 void TstScriptRunner::failedAndCancelledRunsChangeNothing()
 {
-    QFETCH(QString, script);
-    QFETCH(bool, cancel);
-    QFETCH(qint64, limit);
-    QFETCH(QString, message);
+    QFETCH(QStringList, row);
+    const bool cancel = row[1] == u'1';
     QTemporaryDir dir;
     Project project(CanvasMode::Multicolor);
     runOn(project, QStringLiteral("rect(2, 2, 30, 30, 7, {filled = true})"));
@@ -276,44 +177,36 @@ void TstScriptRunner::failedAndCancelledRunsChangeNothing()
     const std::atomic_bool cancelled(cancel);
     ScriptEnvironment env;
     env.cancel = &cancelled;
-    env.instructionLimit = limit;
+    env.instructionLimit = row[2].toLongLong();
     env.memoryLimit = 8 << 20;
-    const Run run = runOn(project, script, env);
+    const Run run = runOn(project, row[0], env);
     QCOMPARE(run.outcome.status,
              cancel ? ScriptOutcome::Status::Cancelled : ScriptOutcome::Status::Failed);
-    QCOMPARE(run.outcome.message, message);
+    QCOMPARE(run.outcome.message, row[3]);
     QCOMPARE(savedBytes(project, dir), before);
 }
 
 void TstScriptRunner::undoAndRedoTheRun()
 {
     Project project(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::TopBottomBorderSprites});
-    const Colormap colormap = project.colormap();
-    const auto slotsBefore = project.slotBytes();
-    const LayoutSpec layout = project.layoutSpec();
-    Run run = runOn(project, QStringLiteral("print(get(0, 0))"));
-    QVERIFY(run.outcome.ok());
+    const auto before = projectState(project);
+    QVERIFY(runOn(project, QStringLiteral("print(get(0, 0))")).outcome.ok());
     QCOMPARE(project.history().nodeCount(), 0); // nothing changed, nothing recorded
 
-    run = runOn(project, QStringLiteral("set(100, 100, 1) setSlot('border', 3) "
-                                        "setSlot('topBackground', 2) align('bottom', 'right')"));
+    const Run run =
+        runOn(project, QStringLiteral("set(100, 100, 1) setSlot('border', 3) "
+                                      "setSlot('topBackground', 2) align('bottom', 'right')"));
     QVERIFY2(run.outcome.ok(), qPrintable(run.outcome.message));
     QCOMPARE(project.history().nodeCount(), 1);
     QCOMPARE(project.history().nodes().at(0).kind, HistoryEntryKind::ConvertImage);
     QCOMPARE(project.colormap().pixel(100, 100), quint8(1));
     QCOMPARE(project.slot(ColorSlot::Border), quint8(3));
     QCOMPARE(project.layoutSpec().bottomAlignment, BorderAlignment::Right);
-    const Colormap after = project.colormap();
-    const auto slotsAfter = project.slotBytes();
-
-    // Saved and read back, it is the project file round trip of any node.
+    const auto after = projectState(project);
     project.history().undo(project);
-    QVERIFY(project.colormap() == colormap);
-    QCOMPARE(project.slotBytes(), slotsBefore);
-    QCOMPARE(project.layoutSpec(), layout);
+    QVERIFY(projectState(project) == before);
     project.history().redo(project);
-    QVERIFY(project.colormap() == after);
-    QCOMPARE(project.slotBytes(), slotsAfter);
+    QVERIFY(projectState(project) == after);
 }
 
 void TstScriptRunner::bundledScriptsStayClashFree()
@@ -366,10 +259,9 @@ void TstScriptRunner::bundledScriptsStayClashFree()
                 for (int x = 0; x < project.width(); ++x)
                     if (!selection.contains(QPoint(x, y)) &&
                         project.colormap().pixel(x, y) != before.pixel(x, y))
-                        QFAIL(qPrintable(QStringLiteral("%1 changed %2,%3 outside the selection")
-                                             .arg(path)
-                                             .arg(x)
-                                             .arg(y)));
+                        QFAIL(qPrintable(
+                            path +
+                            QStringLiteral(" changed %1,%2 outside the selection").arg(x).arg(y)));
             QVERIFY2(run.outcome.ok(), qPrintable(path + u' ' + run.outcome.message));
             QVERIFY2(!canvasHasClash(ClashContext::forSweep(project), project.colormap()),
                      qPrintable(path + u' ' + QLatin1String(preset.text)));
@@ -399,10 +291,9 @@ void TstScriptRunner::pictureReader()
 {
     QTemporaryDir dir;
     QImage picture(2, 2, QImage::Format_RGB32);
-    picture.setPixel(0, 0, qRgb(255, 0, 0));
-    picture.setPixel(1, 0, qRgb(0, 0, 255));
-    picture.setPixel(0, 1, qRgb(1, 2, 3));
-    picture.setPixel(1, 1, qRgb(255, 255, 255));
+    const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(1, 2, 3), qRgb(255, 255, 255)};
+    for (int i = 0; i < 4; ++i)
+        picture.setPixel(i % 2, i / 2, colours[i]);
     QVERIFY(picture.save(dir.filePath(QStringLiteral("p.png"))));
     ScriptEnvironment env;
     env.folder = dir.path();

@@ -1,0 +1,14 @@
+#pragma once
+
+// What an edit of a project may change, to compare a project before and
+// after an edit, an undo or a redo: the pixels, the colour slots and the
+// layout with its border alignments.
+
+#include "document/project.h"
+
+#include <tuple>
+
+inline auto projectState(const Project &project)
+{
+    return std::tuple(project.colormap(), project.slotBytes(), project.layoutSpec());
+}
