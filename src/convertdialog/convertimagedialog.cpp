@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace
 {
@@ -44,7 +45,7 @@ QWidget *labelled(const QString &text, QWidget *field)
 
 ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &source,
                                        QWidget *parent)
-    : QDialog(parent), m_source(source),
+    : QDialog(parent), m_source(RgbPicture::fromImage(source)),
       m_copy(document.mode(), document.width(), document.height(), document.layoutSpec(),
              document.screensAcross())
 {
@@ -93,7 +94,7 @@ ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &so
     m_logarithmic->setChecked(true);
     auto *reset = new QPushButton(tr("Reset Curves"), this);
     m_curves = new CurvesWidget(this);
-    m_curves->setHistogram(ImageHistogram(m_source));
+    m_curves->setHistogram(ImageHistogram(source));
     m_preview = new ConversionPreviewWidget(m_copy, this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
 
@@ -133,6 +134,8 @@ ConvertImageDialog::ConvertImageDialog(const Project &document, const QImage &so
     m_throttle.setSingleShot(true);
     m_throttle.setInterval(ThrottleMs);
     connect(&m_throttle, &QTimer::timeout, this, &ConvertImageDialog::throttleElapsed);
+    connect(&m_refiner, &QFutureWatcher<ConversionResult>::finished, this,
+            &ConvertImageDialog::refiningFinished);
 
     restoreGeometry(QSettings().value(GeometryKey).toByteArray());
     reconvert();
@@ -195,9 +198,25 @@ void ConvertImageDialog::setColorWidgets(QWidget *palette, QWidget *slotBar)
 
 void ConvertImageDialog::reconvert()
 {
-    const ConversionResult result =
-        convertImage(m_source, m_copy.size(), m_curves->curves(), options());
+    ++m_generation;
+    const ConversionOptions chosen = options();
+    if (chosen.dither != DitherKind::Refined) {
+        showResult(convertImage(m_source, m_copy.size(), m_curves->curves(), chosen), true);
+        return;
+    }
+    // The refinement takes several frames: Floyd-Steinberg within the same
+    // cell colours shows at once, and the refined picture replaces it when
+    // ready, so curves and colours stay live under the hand.
+    ConversionOptions quick = chosen;
+    quick.dither = DitherKind::FloydSteinberg;
+    showResult(convertImage(m_source, m_copy.size(), m_curves->curves(), quick), false);
+    startRefining();
+}
+
+void ConvertImageDialog::showResult(const ConversionResult &result, bool final)
+{
     m_result = result.colormap;
+    m_resultFinal = final;
     // A background the converter chose shows in the slot bar and goes with the result.
     const quint8 background = result.slotBytes[size_t(ColorSlot::Background)];
     if (background != m_copy.slot(ColorSlot::Background)) {
@@ -206,6 +225,27 @@ void ConvertImageDialog::reconvert()
             widget->update();
     }
     m_preview->setResult(m_result);
+}
+
+void ConvertImageDialog::startRefining()
+{
+    if (m_refiner.isRunning()) {
+        m_refineAgain = true;
+        return;
+    }
+    m_refineAgain = false;
+    m_refiningGeneration = m_generation;
+    m_refiner.setFuture(QtConcurrent::run(
+        [picture = m_source, size = m_copy.size(), curves = m_curves->curves(),
+         chosen = options()] { return convertImage(picture, size, curves, chosen); }));
+}
+
+void ConvertImageDialog::refiningFinished()
+{
+    if (m_refiningGeneration == m_generation && !m_resultFinal)
+        showResult(m_refiner.result(), true);
+    else if (m_refineAgain && options().dither == DitherKind::Refined)
+        startRefining();
 }
 
 void ConvertImageDialog::requestConversion()
@@ -262,6 +302,11 @@ void ConvertImageDialog::done(int result)
         m_pending = false;
         m_throttle.stop();
         reconvert();
+    }
+    // OK applies the refined picture, not its stand-in.
+    if (result == Accepted && !m_resultFinal) {
+        m_refiner.waitForFinished();
+        showResult(convertImage(m_source, m_copy.size(), m_curves->curves(), options()), true);
     }
     QSettings settings;
     settings.setValue(GeometryKey, saveGeometry());

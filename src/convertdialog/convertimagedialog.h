@@ -4,6 +4,7 @@
 #include "document/project.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QImage>
 #include <QTimer>
 
@@ -53,8 +54,13 @@ private:
     void changeAlignment(int border, int side);
     void colorsChanged();
     QWidget *alignmentRow();
+    // Shows a result; `final` when it is the conversion the choices ask for
+    // and not the quick stand-in of a refinement still running.
+    void showResult(const ConversionResult &result, bool final);
+    void startRefining();
+    void refiningFinished();
 
-    QImage m_source;
+    RgbPicture m_source;
     Project m_copy;
     Colormap m_result;
     ConversionPreviewWidget *m_preview = nullptr;
@@ -69,6 +75,13 @@ private:
     QList<QWidget *> m_colorWidgets;
     QTimer m_throttle;
     bool m_pending = false;
+    // The Refined dither runs on a worker; each conversion request counts
+    // one generation, and only the newest generation's refinement is shown.
+    QFutureWatcher<ConversionResult> m_refiner;
+    quint64 m_generation = 0;
+    quint64 m_refiningGeneration = 0;
+    bool m_refineAgain = false;
+    bool m_resultFinal = false;
     // Multicolor: the converter picks the background until the artist assigns one.
     bool m_chooseBackground = false;
 };

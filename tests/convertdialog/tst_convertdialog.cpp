@@ -107,6 +107,36 @@ private slots:
         QCOMPARE(dialog.resultColormap(), expected());
         QCOMPARE(QSettings().value(QStringLiteral("convertImageDialog/dither")).toInt(), 1);
     }
+
+    // The Refined dither shows Floyd-Steinberg within the same colours at
+    // once and the refined picture when the worker has it; OK pressed before
+    // then applies the refinement of the newest choices, not the stand-in.
+    void refinedReplacesItsStandIn()
+    {
+        const Project document(CanvasMode::Multicolor);
+        const QImage source = QImage(QStringLiteral(KORVEN_TESTDATA_DIR "/photos/kodim01.png"))
+                                  .scaled(conversionSourceSize(document.mode(), document.size()),
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        ConvertImageDialog dialog(document, source);
+        const auto engine = [&](DitherKind dither) {
+            ConversionOptions options = dialog.options();
+            options.dither = dither;
+            return convert(source, document.size(), dialog.curvesWidget()->curves(), options);
+        };
+        auto *dither = dialog.findChild<QComboBox *>(QStringLiteral("ditherCombo"));
+        dither->setCurrentIndex(dither->findData(int(DitherKind::Refined)));
+        QCOMPARE(dialog.resultColormap(), engine(DitherKind::FloydSteinberg));
+        QVERIFY(engine(DitherKind::Refined) != engine(DitherKind::FloydSteinberg));
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.resultColormap(), engine(DitherKind::Refined), 20000);
+
+        QTest::qWait(40); // past the throttle, so the next change converts at once
+        auto *distance = dialog.findChild<QComboBox *>(QStringLiteral("distanceCombo"));
+        distance->setCurrentIndex(distance->findData(int(ColorMetric::Euclidean)));
+        QCOMPARE(dialog.resultColormap(), engine(DitherKind::FloydSteinberg));
+        dialog.accept();
+        QCOMPARE(dialog.options().distance, ColorMetric::Euclidean);
+        QCOMPARE(dialog.resultColormap(), engine(DitherKind::Refined));
+    }
 };
 
 QTEST_MAIN(TestConvertDialog)
