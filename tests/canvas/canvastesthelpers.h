@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canvas/artworkimage.h"
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/toolcursors.h"
@@ -111,6 +112,13 @@ struct CanvasFixture {
         canvas->installPenTool(std::move(pen));
         raw->calls.clear();
         return raw;
+    }
+    // The artwork image matches one rendered afresh from the document.
+    bool showsDocument() const
+    {
+        return canvas->artworkImage() ==
+               artworkImage(project.colormap(), project.paletteVariant(),
+                            project.mode() == CanvasMode::Multicolor ? 2 : 1);
     }
 
     Project project;
