@@ -1,7 +1,7 @@
 // The view rules a user feels: zoom steps and their guards, the wheel, best
 // fit and fit mode, rotation drags, arrow pans and the widget-to-canvas map.
 
-#include "../common/canvasrows.h"
+#include "../common/paintrows.h"
 #include "canvastesthelpers.h"
 
 #include "document/geometry.h"
@@ -32,86 +32,49 @@ QPointF centreOf(const QWidget *w)
     return QPointF(w->width() / 2.0, w->height() / 2.0);
 }
 
-enum Action { In, Out, Fit, Key };
-struct ViewRow {
-    Action act;
-    double start, zoom;
-    bool fit = false;
-    QPointF point{}; // the fit's centre in canvas pixels, or a pan's offset change
-    int key = 0, mode = 0;
-    double rotation = 0, aspect = 1;
-    int layout = 0, screens = 1;
-    QSize size{}, widget{832, 602};
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(ViewRow)
 
 class TestCanvasView : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void viewActions_data()
-    {
-        // Zoom steps keep the widget centre on the same artwork point; a fit
-        // centres the framed 416 x 301 screen pixels, or an unframed canvas;
-        // arrows pan by one cell, 8 screen pixels at zoom 1.
-        // Fields: action, start zoom, zoom, fit mode after, point, key, mode,
-        // rotation, aspect, layout, screens, canvas size, widget size.
-        const QPointF middle(160, 99.5);
-        addRows<ViewRow>({
-            {"fractional in", {In, 2.37, 3}},
-            {"just under whole in", {In, 2.9999999999, 4}},
-            {"just over whole out", {Out, 4.0000000001, 3}},
-            {"near maximum in", {In, 63.5, 64}},
-            {"at one out", {Out, 1, 1, true}},
-            {"under one in", {In, 0.5, 1}},
-            {"fit framed", {Fit, 7, 2, true, middle}},
-            {"fit side sprites", {Fit, 7, 2, true, {208, 99.5}, 0, 0, 0, 1, 1}},
-            {"fit rotated quarter", {Fit, 7, 602.0 / 416.0, true, middle, 0, 0, 90}},
-            {"fit ntsc pixels", {Fit, 7, 1.5, true, middle, 0, 0, 0, 0.75}},
-            {"fit dual unframed", {Fit, 7, 1.3, true, {320, 100}, 0, 0, 0, 1, 0, 2}},
-            {"fit huge clamps to minimum",
-             {Fit, 7, 0.0625, true, {2048, 2048}, 0, 0, 0, 1, 0, 1, {4096, 4096}, {200, 100}}},
-            {"up", {Key, 2, 2, false, {0, -16}, Qt::Key_Up}},
-            {"right rotated 90 moves down", {Key, 2, 2, false, {0, 16}, Qt::Key_Right, 0, 90}},
-            // A multicolor cell is 4 double-wide pixels: the same 8 screen pixels.
-            {"multicolor right", {Key, 2, 2, false, {16, 0}, Qt::Key_Right, 1}},
-            {"ntsc up", {Key, 2, 2, false, {0, -16 / 0.75}, Qt::Key_Up, 0, 0, 0.75}},
-        });
-    }
+    void viewActions_data() { addTextRows("canvas/canvasview.txt", "view"); }
     void viewActions()
     {
-        QFETCH(ViewRow, row);
+        QFETCH(QStringList, row);
+        const QString act = row[0];
+        const QList<int> size = intsOf(row[10]), widget = intsOf(row[11]);
         LayoutSpec spec;
-        spec.layout = CanvasLayout(row.layout);
-        const int w = row.size.isValid() ? row.size.width() : -1;
-        const int h = row.size.isValid() ? row.size.height() : -1;
-        CanvasFixture f(Project(CanvasMode(row.mode), w, h, spec, row.screens), row.widget);
+        spec.layout = CanvasLayout(row[8].toInt());
+        CanvasFixture f(Project(CanvasMode(row[5].toInt()), size.value(0, -1), size.value(1, -1),
+                                spec, row[9].toInt()),
+                        QSize(widget[0], widget[1]));
         ViewTransform &view = f.project.view();
-        view.setRotation(row.rotation);
-        view.setDisplayAspect(row.aspect);
-        view.setZoom(row.start);
+        view.setRotation(row[6].toDouble());
+        view.setDisplayAspect(row[7].toDouble());
+        view.setZoom(row[1].toDouble());
         view.setOffset(QPointF(13, 7));
         const QPointF centre = centreOf(f.c), canvasAtCentre = view.toCanvas(centre);
+        const QPointF point = pointFOf(row[4]);
+        const Qt::Key key = act == u"up" ? Qt::Key_Up : Qt::Key_Right;
+        const bool fit = row[3] == u'1', arrow = act == u"up" || act == u"right";
         QSignalSpy status(f.c, &CanvasArea::statusChanged);
-        row.act == In    ? f.c->zoomIn()
-        : row.act == Out ? f.c->zoomOut()
-        : row.act == Fit ? f.c->zoomBestFit()
-                         : QTest::keyClick(f.c, Qt::Key(row.key));
-        QVERIFY(qFuzzyCompare(view.zoom(), row.zoom));
-        QCOMPARE(f.c->isFitMode(), row.fit);
-        if (row.act == Fit) {
-            QVERIFY(near(view.toWidget(row.point), centre));
-        } else if (row.act == Key) {
-            QVERIFY(near(view.offset() - QPointF(13, 7), row.point, 1e-9));
+        act == u"in"    ? f.c->zoomIn()
+        : act == u"out" ? f.c->zoomOut()
+        : act == u"fit" ? f.c->zoomBestFit()
+                        : QTest::keyClick(f.c, key);
+        QVERIFY(qFuzzyCompare(view.zoom(), row[2].toDouble()));
+        QCOMPARE(f.c->isFitMode(), fit);
+        if (act == u"fit") {
+            QVERIFY(near(view.toWidget(point), centre));
+        } else if (arrow) {
+            QVERIFY(near(view.offset() - QPointF(13, 7), point, 1e-9));
             // With a modifier the arrow is left to others.
-            QTest::keyClick(f.c, Qt::Key(row.key), Qt::ControlModifier);
-            QVERIFY(near(view.offset() - QPointF(13, 7), row.point, 1e-9));
+            QTest::keyClick(f.c, key, Qt::ControlModifier);
+            QVERIFY(near(view.offset() - QPointF(13, 7), point, 1e-9));
         } else {
-            QCOMPARE(status.count(), row.fit ? 0 : 1);
+            QCOMPARE(status.count(), fit ? 0 : 1);
             QVERIFY(near(view.toWidget(canvasAtCentre), centre));
         }
     }
