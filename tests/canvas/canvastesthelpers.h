@@ -58,6 +58,16 @@ inline void stroke(CanvasArea *canvas, const QList<QPoint> &path,
     release(canvas, at(canvas, path.last()), button, modifiers);
 }
 
+// Modifiers written as letters: s Shift, c Ctrl, a Alt.
+inline Qt::KeyboardModifiers modifiersOf(const QString &text)
+{
+    Qt::KeyboardModifiers mods;
+    mods.setFlag(Qt::ShiftModifier, text.contains(u's'));
+    mods.setFlag(Qt::ControlModifier, text.contains(u'c'));
+    mods.setFlag(Qt::AltModifier, text.contains(u'a'));
+    return mods;
+}
+
 // Whether a widget shows one of the tool cursors.
 inline bool showsCursor(const QWidget *w, ToolCursors::Kind kind)
 {

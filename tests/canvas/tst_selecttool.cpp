@@ -3,7 +3,7 @@
 // floats that are dragged, nudged, dropped or discarded, opaque and
 // transparent.
 
-#include "../common/canvasrows.h"
+#include "../common/paintrows.h"
 #include "canvastesthelpers.h"
 
 #include "canvas/selecttool.h"
@@ -31,81 +31,65 @@ struct SelectFixture : CanvasFixture {
     SelectTool *tool = nullptr;
 };
 
-struct ComposeRow {
-    int kind;
-    QList<QPoint> path;
-    Qt::KeyboardModifiers modifiers;
-    // Replace, Add, Subtract, Intersect as in SelectionCompose; Clear after
-    // a click or a right-click; Turned for a drag on a view turned by 45°.
-    int result;
-};
-
 const QRect First(QPoint(4, 4), QPoint(20, 20));
 enum { Clear = 4, RightClick, Turned };
 
-} // namespace
+// Canvas pixels written "x,y x,y ...".
+QList<QPoint> pathOf(const QString &text)
+{
+    QList<QPoint> path;
+    for (const QString &point : text.split(u' ', Qt::SkipEmptyParts))
+        path << pointOf(point);
+    return path;
+}
 
-Q_DECLARE_METATYPE(ComposeRow)
+} // namespace
 
 class TestSelectTool : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void compose_data()
-    {
-        const Qt::KeyboardModifiers shift = Qt::ShiftModifier, alt = Qt::AltModifier;
-        const QList<QPoint> across{{30, 30}, {20, 25}, {12, 12}};
-        addRows<ComposeRow>({
-            {"replace", {1, across, {}, 0}},
-            {"shift adds", {1, across, shift, 1}},
-            {"alt subtracts", {1, across, alt, 2}},
-            {"shift alt intersects", {1, across, shift | alt, 3}},
-            // Starting inside the selection with Alt does not lift.
-            {"alt inside subtracts", {1, {{6, 6}, {8, 8}, {10, 10}}, alt, 2}},
-            {"click clears", {1, {{30, 30}}, {}, Clear}},
-            {"right click clears", {1, {{10, 10}}, {}, RightClick}},
-            {"shift lasso adds", {2, {{30, 2}, {40, 20}, {25, 25}, {30, 2}}, shift, 1}},
-            {"turned view", {1, {{25, 5}, {30, 8}, {35, 25}}, {}, Turned}},
-            {"turned view, ctrl", {1, across, Qt::ControlModifier, 0}},
-        });
-    }
+    void compose_data() { addTextRows("canvas/selecttool.txt", "compose"); }
     void compose()
     {
-        QFETCH(ComposeRow, row);
-        SelectFixture f(row.kind);
+        QFETCH(QStringList, row);
+        const int kind = row[0].toInt(), result = row[3].toInt();
+        const QList<QPoint> path = pathOf(row[1]);
+        const Qt::KeyboardModifiers modifiers = modifiersOf(row[2]);
+        SelectFixture f(kind);
         f.c->setSelectTool(SelectTool::Rectangle);
         stroke(f.c, {First.topLeft(), First.bottomRight()});
         QCOMPARE(f.tool->selection(), QRegion(First));
-        f.c->setSelectTool(row.kind);
-        if (row.result == Turned || row.modifiers & Qt::ControlModifier) {
+        f.c->setSelectTool(kind);
+        if (result == Turned || modifiers & Qt::ControlModifier) {
             f.project.view().setRotation(45.0);
             f.project.view().setOffset(QPointF(400, 0));
         }
         const Colormap before = f.project.colormap();
-        if (row.result == RightClick) {
-            press(f.c, at(f.c, row.path.first()), Qt::RightButton);
-            release(f.c, at(f.c, row.path.first()), Qt::RightButton);
+        if (result == RightClick) {
+            press(f.c, at(f.c, path.first()), Qt::RightButton);
+            release(f.c, at(f.c, path.first()), Qt::RightButton);
         } else {
-            stroke(f.c, row.path, Qt::LeftButton, row.modifiers);
+            stroke(f.c, path, Qt::LeftButton, modifiers);
         }
-        const QRegion marquee = row.kind == SelectTool::Lasso
-                                    ? lassoRegion(row.path)
-                                    : QRegion(QRect(row.path.first(), QSize(1, 1)) |
-                                              QRect(row.path.last(), QSize(1, 1)));
+        const QRegion marquee =
+            kind == SelectTool::Lasso
+                ? lassoRegion(path)
+                : QRegion(QRect(path.first(), QSize(1, 1)) | QRect(path.last(), QSize(1, 1)));
         const QRegion expected[] = {marquee,
                                     marquee.united(First),
                                     QRegion(First).subtracted(marquee),
                                     marquee.intersected(First),
                                     {},
                                     {}};
-        if (row.result == Turned) {
+        if (result == Turned) {
             // The marquee follows the screen: a diamond on the canvas.
             QVERIFY(f.tool->selection() != marquee);
-            QVERIFY(f.tool->selection().contains(row.path.first()));
-            QVERIFY(f.tool->selection().contains(row.path.last()));
+            QVERIFY(f.tool->selection().contains(path.first()));
+            QVERIFY(f.tool->selection().contains(path.last()));
         } else {
-            QCOMPARE(f.tool->selection(), expected[row.result]);
+            QCOMPARE(f.tool->selection(), expected[result]);
         }
         QCOMPARE(f.project.colormap(), before);
         // The tool's own undo brings the first selection back.
@@ -114,22 +98,13 @@ private slots:
         QCOMPARE(f.tool->selection(), QRegion(First));
     }
 
-    void floats_data()
-    {
-        QTest::addColumn<bool>("transparent");
-        QTest::addColumn<int>("nudges");
-        QTest::addColumn<int>("finish"); // Enter, Escape, or 0 for the tool's undo
-        QTest::newRow("opaque drag, enter") << false << 0 << int(Qt::Key_Enter);
-        QTest::newRow("transparent drag, enter") << true << 0 << int(Qt::Key_Return);
-        QTest::newRow("opaque nudged, enter") << false << 3 << int(Qt::Key_Enter);
-        QTest::newRow("transparent nudged, escape") << true << 3 << int(Qt::Key_Escape);
-        QTest::newRow("opaque, undo") << false << 3 << 0;
-    }
+    void floats_data() { addTextRows("canvas/selecttool.txt", "floats"); }
     void floats()
     {
-        QFETCH(bool, transparent);
-        QFETCH(int, nudges);
-        QFETCH(int, finish);
+        QFETCH(QStringList, row);
+        const bool transparent = row[0] == u'1';
+        const int nudges = row[1].toInt();
+        const QString finish = row[2];
         SelectFixture f;
         const QRect source(8, 8, 16, 8);
         stroke(f.c, {source.topLeft(), source.bottomRight()});
@@ -148,12 +123,14 @@ private slots:
         // Nothing reaches the document before the drop.
         QCOMPARE(f.project.colormap(), first);
         QCOMPARE(f.tool->selection(), QRegion(source.translated(32, 0)));
-        if (finish)
-            QTest::keyClick(f.c, Qt::Key(finish));
-        else
+        if (finish == u"undo")
             QVERIFY(f.tool->undoLocal());
+        else
+            QTest::keyClick(f.c, finish == u"enter"    ? Qt::Key_Enter
+                                 : finish == u"return" ? Qt::Key_Return
+                                                       : Qt::Key_Escape);
         QCOMPARE(f.tool->state(), SelectTool::Idle);
-        if (finish != Qt::Key_Enter && finish != Qt::Key_Return) {
+        if (finish == u"escape" || finish == u"undo") {
             QCOMPARE(f.project.colormap(), first);
             QCOMPARE(f.tool->selection(), QRegion(source));
             QCOMPARE(f.project.history().nodeCount(), 0);

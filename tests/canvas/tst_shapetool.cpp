@@ -45,15 +45,6 @@ struct ShapeFixture : CanvasFixture {
     }
 };
 
-Qt::KeyboardModifiers modifiersOf(const QString &text)
-{
-    Qt::KeyboardModifiers mods;
-    mods.setFlag(Qt::ShiftModifier, text.contains(u's'));
-    mods.setFlag(Qt::ControlModifier, text.contains(u'c'));
-    mods.setFlag(Qt::AltModifier, text.contains(u'a'));
-    return mods;
-}
-
 bool near(QPointF a, QPointF b)
 {
     return QLineF(a, b).length() < 1e-6;
