@@ -1,6 +1,8 @@
 // The palette strip, the texture bar and the colour slot bar driven with
 // real mouse presses.
 
+#include "../common/paintrows.h"
+
 #include "document/project.h"
 #include "paint/texture.h"
 #include "widgets/colorassignmentwidget.h"
@@ -12,8 +14,6 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(Qt::MouseButton)
-Q_DECLARE_METATYPE(CanvasMode)
-Q_DECLARE_METATYPE(CanvasLayout)
 
 namespace
 {
@@ -81,31 +81,12 @@ private slots:
         QCOMPARE(std::pair(palette.primaryIndex(), palette.secondaryIndex()), indices);
         QCOMPARE(primary.size() + secondary.size(), 300);
     }
-    void textureClicks_data()
-    {
-        // Clicks as "L2 R2 ..."; then the slot, the negative flag and the number
-        // of textureSelected signals, the last one carrying what is selected.
-        QTest::addColumn<QString>("clicks");
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<bool>("negative");
-        QTest::addColumn<int>("emitted");
-
-        QTest::newRow("right on the solid pen") << "R0" << 0 << false << 0;
-        QTest::newRow("left on the selected solid") << "L0" << 0 << false << 0;
-        QTest::newRow("left twice is one pick") << "L1 L1" << 1 << false << 1;
-        QTest::newRow("right picks a negative") << "R3" << 3 << true << 1;
-        QTest::newRow("right twice keeps the negative") << "L2 R2 R2" << 2 << true << 2;
-        QTest::newRow("left returns to the pattern") << "L2 R2 R2 L2" << 2 << false << 3;
-        QTest::newRow("right then the solid pen") << "R2 R0" << 0 << false << 2;
-        QTest::newRow("negative to another negative") << "R1 R3" << 3 << true << 2;
-        QTest::newRow("beyond the list") << "L4 R5" << 0 << false << 0;
-    }
+    void textureClicks_data() { addTextRows("widgets/colorwidgets.txt", "texture"); }
     void textureClicks()
     {
-        QFETCH(QString, clicks);
-        QFETCH(int, slot);
-        QFETCH(bool, negative);
-        QFETCH(int, emitted);
+        QFETCH(QStringList, row);
+        const int slot = row[1].toInt(), emitted = row[3].toInt();
+        const bool negative = row[2] == u'1';
 
         QRandomGenerator random(7);
         const QList<Texture> textures = {Texture::solid(), randomPattern(random),
@@ -114,7 +95,7 @@ private slots:
         bar.setTextures(textures, QList<QImage>(4, QImage(16, 16, QImage::Format_RGB32)));
         bar.resize(bar.sizeHint());
         QSignalSpy spy(&bar, &TextureWidget::textureSelected);
-        for (const QString &click : clicks.split(QLatin1Char(' ')))
+        for (const QString &click : row[0].split(u' '))
             QTest::mousePress(&bar, click.startsWith(u'R') ? Qt::RightButton : Qt::LeftButton, {},
                               QPoint(click.mid(1).toInt() * 22 + 11, 11));
         QCOMPARE(bar.selectedIndex(), slot);
@@ -156,47 +137,35 @@ private slots:
 
     // Which slots each canvas shows is the project's (tst_project); the bar
     // lays out all of them, or none.
-    void slotBar_data()
-    {
-        using S = ColorSlot;
-        QTest::addColumn<CanvasMode>("mode");
-        QTest::addColumn<CanvasLayout>("layout");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QList<ColorSlot>>("expected");
-        const auto M = CanvasMode::Multicolor;
-        const auto H = CanvasMode::Hires;
-        QTest::newRow("multicolor top/bottom")
-            << M << CanvasLayout::TopBottomBorderSprites << -1
-            << QList<S>{S::Background,        S::Border,           S::TopBackground,
-                        S::TopMulticolor0,    S::TopMulticolor1,   S::BottomBackground,
-                        S::BottomMulticolor0, S::BottomMulticolor1};
-        QTest::newRow("hires bitmap, wider") << H << CanvasLayout::BitmapOnly << 400 << QList<S>{};
-    }
     void slotBar()
     {
-        QFETCH(CanvasMode, mode);
-        QFETCH(CanvasLayout, layout);
-        QFETCH(int, width);
-        QFETCH(QList<ColorSlot>, expected);
-
-        const Project project = projectWith(mode, layout, width);
-        ColorAssignmentWidget bar(project);
-        QCOMPARE(bar.shownSlots(), expected);
-        const auto count = int(expected.size());
-        QCOMPARE(bar.sizeHint(), QSize(46 * count, 29));
-        bar.resize(bar.sizeHint());
-        QSignalSpy spy(&bar, &ColorAssignmentWidget::slotClicked);
-        for (int i = 0; i < count; ++i) {
-            // The first and last pixel of each slot, left and right buttons.
-            QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(i * 46, 14));
-            QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(i * 46 + 45, 14));
-        }
-        QTest::mousePress(&bar, Qt::MiddleButton, {}, QPoint(10, 14));
-        QCOMPARE(spy.size(), 2 * count);
-        for (int i = 0; i < 2 * count; ++i) {
-            QCOMPARE(spy.at(i).at(0).value<ColorSlot>(), expected.at(i / 2));
-            QCOMPARE(spy.at(i).at(1).value<Qt::MouseButton>(),
-                     i % 2 ? Qt::RightButton : Qt::LeftButton);
+        using S = ColorSlot;
+        const QList<S> topBottom{S::Background,        S::Border,           S::TopBackground,
+                                 S::TopMulticolor0,    S::TopMulticolor1,   S::BottomBackground,
+                                 S::BottomMulticolor0, S::BottomMulticolor1};
+        for (const auto &[mode, layout, width, expected] :
+             {std::tuple{CanvasMode::Multicolor, CanvasLayout::TopBottomBorderSprites, -1,
+                         topBottom},
+              std::tuple{CanvasMode::Hires, CanvasLayout::BitmapOnly, 400, QList<S>{}}}) {
+            const Project project = projectWith(mode, layout, width);
+            ColorAssignmentWidget bar(project);
+            QCOMPARE(bar.shownSlots(), expected);
+            const auto count = int(expected.size());
+            QCOMPARE(bar.sizeHint(), QSize(46 * count, 29));
+            bar.resize(bar.sizeHint());
+            QSignalSpy spy(&bar, &ColorAssignmentWidget::slotClicked);
+            for (int i = 0; i < count; ++i) {
+                // The first and last pixel of each slot, left and right buttons.
+                QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(i * 46, 14));
+                QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(i * 46 + 45, 14));
+            }
+            QTest::mousePress(&bar, Qt::MiddleButton, {}, QPoint(10, 14));
+            QCOMPARE(spy.size(), 2 * count);
+            for (int i = 0; i < 2 * count; ++i) {
+                QCOMPARE(spy.at(i).at(0).value<ColorSlot>(), expected.at(i / 2));
+                QCOMPARE(spy.at(i).at(1).value<Qt::MouseButton>(),
+                         i % 2 ? Qt::RightButton : Qt::LeftButton);
+            }
         }
     }
     // A stretched bar still splits evenly, and each slot wears the colour it assigns.
