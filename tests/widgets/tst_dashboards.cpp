@@ -63,6 +63,18 @@ QPoint globalCentre(const QWidget *widget)
     return widget->mapToGlobal(widget->rect().center());
 }
 
+// Rests the pointer on a dashboard button until its flyout shows.
+bool opens(QWidget *button, const QWidget *flyout)
+{
+    enter(button);
+    return QTest::qWaitFor([flyout] { return flyout->isVisible(); });
+}
+
+QList<DashboardBar *> barsOf(const DashboardController *d)
+{
+    return {d->toolDashboard(), d->brushDashboard(), d->paletteDashboard()};
+}
+
 QImage iconImage(const QIcon &icon)
 {
     return icon.pixmap(QSize(24, 24), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -83,66 +95,61 @@ private slots:
     {
         MainWindow window;
         DashboardController *d = window.dashboards();
-        auto *plus =
-            d->brushDashboard()->findChild<QToolButton *>(QStringLiteral("increasePenWidthButton"));
-        auto *minus =
-            d->brushDashboard()->findChild<QToolButton *>(QStringLiteral("decreasePenWidthButton"));
+        const auto button = [d](const char *name) {
+            return d->brushDashboard()->findChild<QToolButton *>(QLatin1String(name));
+        };
+        QToolButton *plus = button("increasePenWidthButton"),
+                    *minus = button("decreasePenWidthButton");
         QVERIFY(plus->autoRepeat() && minus->autoRepeat());
         // The limits are the width keys' (tst_menus' penWidthKeys).
         plus->click();
         QCOMPARE(window.paintSettings()->brushSettings().width, 2);
         minus->click();
         QCOMPARE(window.paintSettings()->brushSettings().width, 1);
-        const QList<DashboardBar *> bars = {d->toolDashboard(), d->brushDashboard(),
-                                            d->paletteDashboard()};
         for (const bool hidden : {true, false}) {
             entry(window, "showDashboards")->trigger();
-            for (const DashboardBar *bar : bars)
+            for (const DashboardBar *bar : barsOf(d))
                 QCOMPARE(bar->isHidden(), hidden);
         }
     }
 
     // The settings are in seconds, the timers in rounded milliseconds.
-    void flyoutTimesFromSettings()
-    {
-        QSettings().setValue(QStringLiteral("general/toolFlyoutHoverDelaySeconds"), 0.1236);
-        QSettings().setValue(QStringLiteral("general/toolFlyoutLeaveGraceSeconds"), 0.0004);
-        MainWindow window;
-        QCOMPARE(window.dashboards()->hoverDelayMs(), 124);
-        QCOMPARE(window.dashboards()->leaveGraceMs(), 0);
-        // Resting on the button starts the hover timer with that delay.
-        enter(window.dashboards()->shapeButton());
-        QTimer *hoverTimer = timer(window, "flyoutHoverTimer");
-        QVERIFY(hoverTimer->isActive());
-        QCOMPARE(hoverTimer->interval(), 124);
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(window.dashboards()->shapeButton(), &leave);
-        QVERIFY(!hoverTimer->isActive());
-    }
-
-    // Resting on the shape button opens its flyout after the delay, centred
-    // under the button.
+    // Resting on the shape button starts the hover timer, leaving stops it;
+    // resting longer opens the flyout, centred under the button.
     void hoverOpensAfterTheDelay()
     {
-        MainWindow window;
-        QVERIFY(shownAndExposed(window, QSize(1000, 700)));
-        DashboardController *d = window.dashboards();
-        QWidget *flyout = d->shapeFlyout();
-        QCOMPARE(d->leaveGraceMs(), 500);
-        enter(d->shapeButton());
-        QVERIFY(timer(window, "flyoutHoverTimer")->isActive());
-        QCOMPARE(timer(window, "flyoutHoverTimer")->interval(), 500);
-        QVERIFY(!flyout->isVisible());
-        QTRY_VERIFY(flyout->isVisible());
-        // Under the button, with the current kind checked.
-        const QRect button(d->shapeButton()->mapToGlobal(QPoint(0, 0)), d->shapeButton()->size());
-        QVERIFY(std::abs(flyout->geometry().center().x() - button.center().x()) <= 1);
-        QVERIFY(flyout->geometry().top() > button.bottom());
-        QVERIFY(entry(flyout, QStringLiteral("Line"))->isChecked());
-        QTRY_COMPARE(flyout->windowOpacity(), 1.0);
-        // Resting on it again while it is open starts nothing.
-        enter(d->shapeButton());
-        QVERIFY(!timer(window, "flyoutHoverTimer")->isActive());
+        for (auto [hover, grace, hoverMs, graceMs] :
+             {std::tuple{-1.0, -1.0, 500, 500}, std::tuple{0.1236, 0.0004, 124, 0}}) {
+            freshSettings();
+            if (hover >= 0) {
+                QSettings().setValue(QStringLiteral("general/toolFlyoutHoverDelaySeconds"), hover);
+                QSettings().setValue(QStringLiteral("general/toolFlyoutLeaveGraceSeconds"), grace);
+            }
+            MainWindow window;
+            QVERIFY(shownAndExposed(window, QSize(1000, 700)));
+            DashboardController *d = window.dashboards();
+            QWidget *flyout = d->shapeFlyout();
+            QTimer *hoverTimer = timer(window, "flyoutHoverTimer");
+            QCOMPARE(std::pair(d->hoverDelayMs(), d->leaveGraceMs()), std::pair(hoverMs, graceMs));
+            enter(d->shapeButton());
+            QVERIFY(hoverTimer->isActive() && hoverTimer->interval() == hoverMs);
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(d->shapeButton(), &leave);
+            QVERIFY(!hoverTimer->isActive());
+            enter(d->shapeButton());
+            QVERIFY(!flyout->isVisible());
+            QTRY_VERIFY(flyout->isVisible());
+            // Under the button, with the current kind checked.
+            const QRect button(d->shapeButton()->mapToGlobal(QPoint(0, 0)),
+                               d->shapeButton()->size());
+            QVERIFY(std::abs(flyout->geometry().center().x() - button.center().x()) <= 1);
+            QVERIFY(flyout->geometry().top() > button.bottom());
+            QVERIFY(entry(flyout, QStringLiteral("Line"))->isChecked());
+            QTRY_COMPARE(flyout->windowOpacity(), 1.0);
+            // Resting on it again while it is open starts nothing.
+            enter(d->shapeButton());
+            QVERIFY(!hoverTimer->isActive());
+        }
     }
     void pressStopsTheHoverTimer()
     {
@@ -154,8 +161,7 @@ private slots:
         QTest::mouseRelease(d->shapeButton(), Qt::LeftButton);
         // Clicking again leaves the tool on.
         QTest::mouseClick(d->shapeButton(), Qt::LeftButton);
-        QVERIFY(entry(window, "shapeTool")->isChecked());
-        QVERIFY(d->shapeButton()->isChecked());
+        QVERIFY(entry(window, "shapeTool")->isChecked() && d->shapeButton()->isChecked());
         QVERIFY(!d->shapeFlyout()->isVisible());
     }
 
@@ -167,43 +173,35 @@ private slots:
         d->setFlyoutTimes(0, 300);
         QWidget *flyout = d->shapeFlyout();
         QTimer *grace = timer(window, "flyoutLeaveGraceTimer");
-        enter(d->shapeButton());
-        QTRY_VERIFY(flyout->isVisible());
+        QVERIFY(opens(d->shapeButton(), flyout));
 
         // Out into the empty canvas: the grace time starts, the flyout stays.
         const QPoint emptyCanvas = window.canvas()->mapToGlobal(QPoint(30, 300));
         moveTo(flyout, emptyCanvas);
-        QVERIFY(grace->isActive());
-        QVERIFY(flyout->isVisible());
+        QVERIFY(grace->isActive() && flyout->isVisible());
         // Back within the grace time: it stays open.
         moveTo(flyout, globalCentre(flyout));
         QVERIFY(!grace->isActive());
         moveTo(flyout, globalCentre(d->shapeButton()));
-        QVERIFY(!grace->isActive());
-        QVERIFY(flyout->isVisible());
+        QVERIFY(!grace->isActive() && flyout->isVisible());
         // Out again and away for good: it closes after the grace time.
         moveTo(flyout, emptyCanvas);
         QVERIFY(grace->isActive());
-        QTRY_VERIFY(!flyout->isVisible());
-        QVERIFY(!d->openFlyout());
+        QTRY_VERIFY(!flyout->isVisible() && !d->openFlyout());
 
         // Onto another tool button: closed at once.
-        enter(d->shapeButton());
-        QTRY_VERIFY(flyout->isVisible());
+        QVERIFY(opens(d->shapeButton(), flyout));
         moveTo(flyout, globalCentre(buttonOf(d->toolDashboard(), entry(window, "penTool"))));
-        QVERIFY(!flyout->isVisible());
-        QVERIFY(!grace->isActive());
+        QVERIFY(!flyout->isVisible() && !grace->isActive());
 
         // A press on another dashboard button closes the flyout and runs that
         // button's action; the press goes no further.
-        enter(d->selectionButton());
-        QTRY_VERIFY(d->selectionFlyout()->isVisible());
+        QVERIFY(opens(d->selectionButton(), d->selectionFlyout()));
         QAction *eraser = entry(window, "eraserTool");
         QToolButton *eraserButton = buttonOf(d->toolDashboard(), eraser);
         QTest::mousePress(eraserButton, Qt::LeftButton);
-        QVERIFY(!d->selectionFlyout()->isVisible());
-        QVERIFY(eraser->isChecked());
-        QVERIFY(!eraserButton->isDown());
+        QVERIFY(!d->selectionFlyout()->isVisible() && eraser->isChecked() &&
+                !eraserButton->isDown());
     }
     void pickingEntries()
     {
@@ -212,30 +210,26 @@ private slots:
         DashboardController *d = window.dashboards();
         d->setFlyoutTimes(0, 500);
         const qint64 lineFace = d->shapeButton()->icon().cacheKey();
-        enter(d->shapeButton());
-        QTRY_VERIFY(d->shapeFlyout()->isVisible());
+        QVERIFY(opens(d->shapeButton(), d->shapeFlyout()));
         entry(window, "filledShapes")->setChecked(false);
         entry(d->shapeFlyout(), QStringLiteral("Filled Star"))->click();
-        QVERIFY(!d->shapeFlyout()->isVisible());
+        QVERIFY(!d->shapeFlyout()->isVisible() && d->shapeButton()->icon().cacheKey() != lineFace);
         QVERIFY(entry(window, "shapeStar")->isChecked() &&
                 entry(window, "filledShapes")->isChecked());
         QVERIFY(entry(window, "shapeTool")->isChecked() && d->shapeButton()->isChecked());
-        QVERIFY(d->shapeButton()->icon().cacheKey() != lineFace);
 
         // Rectangle, outlined: the check marks follow when it opens again.
-        enter(d->shapeButton());
-        QTRY_VERIFY(d->shapeFlyout()->isVisible());
+        QVERIFY(opens(d->shapeButton(), d->shapeFlyout()));
         QVERIFY(entry(d->shapeFlyout(), QStringLiteral("Filled Star"))->isChecked());
         entry(d->shapeFlyout(), QStringLiteral("Rectangle"))->click();
-        QVERIFY(entry(window, "shapeRectangle")->isChecked());
-        QVERIFY(!entry(window, "filledShapes")->isChecked());
+        QVERIFY(entry(window, "shapeRectangle")->isChecked() &&
+                !entry(window, "filledShapes")->isChecked());
 
         // The selection button wears the last selection tool used.
         const QImage rectangle = iconImage(DashboardIcons::icon(QStringLiteral("tool_selection")));
         const QImage lasso = iconImage(DashboardIcons::icon(QStringLiteral("tool_selectionlasso")));
         QCOMPARE(iconImage(d->selectionButton()->icon()), rectangle);
-        enter(d->selectionButton());
-        QTRY_VERIFY(d->selectionFlyout()->isVisible());
+        QVERIFY(opens(d->selectionButton(), d->selectionFlyout()));
         entry(d->selectionFlyout(), QStringLiteral("Lasso Select"))->click();
         QVERIFY(entry(window, "lassoSelectTool")->isChecked() && d->selectionButton()->isChecked());
         QCOMPARE(iconImage(d->selectionButton()->icon()), lasso);
@@ -266,13 +260,8 @@ private slots:
         // Over a dashboard the brush preview goes: the canvas forgets its hover pixel.
         CanvasArea *canvas = window.canvas();
         const QPoint middle = canvas->rect().center();
-        for (DashboardBar *bar :
-             {window.dashboards()->toolDashboard(), window.dashboards()->brushDashboard(),
-              window.dashboards()->paletteDashboard()}) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(middle),
-                             canvas->mapToGlobal(QPointF(middle)), Qt::NoButton, Qt::NoButton,
-                             Qt::NoModifier);
-            QApplication::sendEvent(canvas, &move);
+        for (DashboardBar *bar : barsOf(d)) {
+            moveTo(canvas, canvas->mapToGlobal(middle));
             QVERIFY(canvas->isHoverValid());
             enter(bar);
             QVERIFY(!canvas->isHoverValid());
