@@ -3,6 +3,8 @@
 // with the CRT filter refreshed only where they landed, and stepping out of
 // the way of dialogs when it floats on top.
 
+#include "../common/paintrows.h"
+
 #include "widgets/crtfilter.h"
 #include "widgets/previewarea.h"
 #include "widgets/previewwindow.h"
@@ -284,26 +286,17 @@ private slots:
     }
     void regionRefreshRepaintsItsRectangle_data()
     {
-        QTest::addColumn<bool>("crt");
-        QTest::addColumn<bool>("bilinear");
-        QTest::addColumn<bool>("mirror");
-        QTest::addColumn<int>("margin");
-        QTest::newRow("plain") << false << false << false << 0;
-        QTest::newRow("bilinear") << false << true << false << 1;
-        QTest::newRow("crt") << true << false << false << 3;
-        QTest::newRow("crt and bilinear") << true << true << false << 3;
-        QTest::newRow("mirrored") << false << false << true << 0;
+        addTextRows("widgets/previewarea.txt", "region");
     }
     void regionRefreshRepaintsItsRectangle()
     {
-        QFETCH(bool, crt);
-        QFETCH(bool, bilinear);
-        QFETCH(bool, mirror);
-        QFETCH(int, margin);
+        QFETCH(QStringList, row);
+        const bool mirror = row[2] == u'1';
+        const int margin = row[3].toInt();
         Rig rig(QSize(832, 602));
         RecordingArea &area = rig.area;
-        area.setCrtFilter(crt);
-        area.setBilinearFiltering(bilinear);
+        area.setCrtFilter(row[0] == u'1');
+        area.setBilinearFiltering(row[1] == u'1');
         area.setMirror(mirror);
         area.show();
         QVERIFY(QTest::qWaitForWindowExposed(&area));
