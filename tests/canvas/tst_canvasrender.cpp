@@ -1,7 +1,7 @@
 // What the canvas paints, checked pixel by pixel on grabs of the widget and
 // on the export image.
 
-#include "../common/canvasrows.h"
+#include "../common/paintrows.h"
 #include "canvastesthelpers.h"
 
 #include "document/geometry.h"
@@ -58,43 +58,25 @@ QImage grabbed(const CanvasFixture &f)
     return f.canvas->grab().toImage();
 }
 
-struct FrameRow {
-    int mode, layout;
-    QPoint origin; // export position of colormap pixel (0, 0)
-    int across;    // export pixels per colormap pixel
-    int frame;     // the colour the frame shows
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(FrameRow)
 
 class TestCanvasRender : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void screenAndExport_data()
-    {
-        // Frame 416 x 301: hires margin 48 px, top margin 51 lines (9 on top/bottom).
-        addRows<FrameRow>({
-            {"hires", {0, 0, QPoint(48, 51), 1, 6}},
-            {"multicolor", {1, 0, QPoint(48, 51), 2, 6}},
-            {"hires side", {0, 1, QPoint(0, 51), 1, 6}},
-            {"multicolor side shows background", {1, 1, QPoint(0, 51), 2, 5}},
-            {"top bottom", {0, 2, QPoint(48, 9), 1, 6}},
-        });
-    }
+    void screenAndExport_data() { addTextRows("canvas/canvasrender.txt", "frame"); }
     void screenAndExport()
     {
-        QFETCH(FrameRow, row);
-        Project project = withLayout(CanvasMode(row.mode), CanvasLayout(row.layout));
+        QFETCH(QStringList, row);
+        const int layout = row[1].toInt(), across = row[3].toInt(), frame = row[4].toInt();
+        Project project = withLayout(CanvasMode(row[0].toInt()), CanvasLayout(layout));
         project.setSlot(ColorSlot::Border, 6);
         project.setSlot(ColorSlot::Background, 5);
         project.setSlot(ColorSlot::TopBackground, 3);
         project.setSlot(ColorSlot::BottomBackground, 8);
         project.colormap().fill(0);
-        if (row.layout == 2) { // empty strips: no sprite flags
+        if (layout == 2) { // empty strips: no sprite flags
             project.colormap().fillRect(QRect(0, 0, 320, 42), 3);
             project.colormap().fillRect(QRect(0, 242, 320, 42), 8);
         }
@@ -105,17 +87,17 @@ private slots:
         const QImage framed = f.canvas->exportImage(true);
         QCOMPARE(framed.size(), QSize(416, 301));
         QCOMPARE(framed.format(), QImage::Format_RGB32);
-        const QPoint o = row.origin, a(row.across, 0), p = o + QPoint(60 * row.across, 100);
+        const QPoint o = pointOf(row[2]), a(across, 0), p = o + QPoint(60 * across, 100);
         QCOMPARE(colorsAt(framed, {p - QPoint(1, 0), p, p + a - QPoint(1, 0), p + a}),
                  (QList<QColor>{pal(0), pal(2), pal(2), pal(7)}));
         // Above and below a top/bottom canvas the open border shows the strip
         // backgrounds between the side borders; the side canvas fills the
         // frame's width, elsewhere the left margin is frame.
-        const bool bands = row.layout == 2;
-        const QPoint side = row.layout == 1 ? QPoint(208, 10) : QPoint(0, 150);
+        const bool bands = layout == 2;
+        const QPoint side = layout == 1 ? QPoint(208, 10) : QPoint(0, 150);
         QCOMPARE(colorsAt(framed, {{208, 0}, {208, 300}, {47, 0}, {368, 300}, side}),
-                 (QList<QColor>{pal(bands ? 3 : row.frame), pal(bands ? 8 : row.frame),
-                                pal(row.frame), pal(row.frame), pal(row.frame)}));
+                 (QList<QColor>{pal(bands ? 3 : frame), pal(bands ? 8 : frame), pal(frame),
+                                pal(frame), pal(frame)}));
         // A workstage frame brings its own border colour.
         QCOMPARE(f.canvas->exportImage(true, 13).pixelColor(side), pal(13));
         // Without borders the export is the canvas part of the framed one.
@@ -234,43 +216,39 @@ private slots:
     }
     void redSpriteFlags()
     {
-        // Two free colours in top border column 0 break its colour limit; a
+        // Two free colours in sprite column 0 of the top border, or of the
+        // side border (a flip can leave one), break its colour limit; a
         // bitmap canvas draws no flags, whatever the pixels.
         CanvasFixture f(withLayout(CanvasMode::Hires, CanvasLayout::TopBottomBorderSprites),
                         Widget);
-        CanvasFixture plain(Project(CanvasMode::Hires), Widget);
-        for (CanvasFixture *x : {&f, &plain}) {
-            x->project.colormap().setPixel(5, 5, 2);
-            x->project.colormap().setPixel(6, 5, 5);
-            x->canvas->refreshWholeImage();
-        }
-        // The outline of unit (0, 0)-(23, 41) from the origin (130, 18): left
-        // edge x = 0, right edge x = 24.
-        const QColor red(255, 0, 0);
-        QCOMPARE(colorsAt(grabbed(f), {{130, 58}, {178, 58}, {150, 102}, {226, 58}}),
-                 (QList<QColor>{red, red, red, pal(0)}));
-        QCOMPARE(grabbed(plain).pixelColor(178, 142), pal(0));
-        // Repairing the column clears the flag on the next repaint.
-        f.project.colormap().setPixel(6, 5, 2);
-        f.canvas->refreshImageRegion(QRect(6, 5, 1, 1));
-        QCOMPARE(grabbed(f).pixelColor(178, 58), pal(0));
-        // A side sprite over its limit (a flip can leave one) is framed as well.
         CanvasFixture side(withLayout(CanvasMode::Hires, CanvasLayout::SideBorderSprites), Widget);
-        const auto redPixels = [&] {
-            const QImage image = grabbed(side).convertToFormat(QImage::Format_RGB32);
+        CanvasFixture plain(Project(CanvasMode::Hires), Widget);
+        const QColor red(255, 0, 0);
+        const auto redPixels = [&](const CanvasFixture *x) {
+            const QImage image = grabbed(*x).convertToFormat(QImage::Format_RGB32);
             int count = 0;
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
                     count += image.pixelColor(x, y) == red;
             return count;
         };
-        side.project.colormap().setPixel(5, 5, 2);
-        side.project.colormap().setPixel(6, 5, 5);
-        side.canvas->refreshWholeImage();
-        QVERIFY(redPixels() > 0);
-        side.project.colormap().setPixel(6, 5, 2);
-        side.canvas->refreshImageRegion(QRect(6, 5, 1, 1));
-        QCOMPARE(redPixels(), 0);
+        for (CanvasFixture *x : {&f, &side, &plain}) {
+            x->project.colormap().setPixel(5, 5, 2);
+            x->project.colormap().setPixel(6, 5, 5);
+            x->canvas->refreshWholeImage();
+        }
+        // The outline of unit (0, 0)-(23, 41) from the origin (130, 18): left
+        // edge x = 0, right edge x = 24.
+        QCOMPARE(colorsAt(grabbed(f), {{130, 58}, {178, 58}, {150, 102}, {226, 58}}),
+                 (QList<QColor>{red, red, red, pal(0)}));
+        QVERIFY(redPixels(&side) > 0);
+        QCOMPARE(redPixels(&plain), 0);
+        // Repairing the column clears the flag on the next repaint.
+        for (CanvasFixture *x : {&f, &side}) {
+            x->project.colormap().setPixel(6, 5, 2);
+            x->canvas->refreshImageRegion(QRect(6, 5, 1, 1));
+            QCOMPARE(redPixels(x), 0);
+        }
     }
 };
 
