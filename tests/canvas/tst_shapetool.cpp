@@ -15,7 +15,7 @@ namespace
 struct ShapeFixture : CanvasFixture {
     ShapeTool *tool = nullptr;
 
-    ShapeFixture() : CanvasFixture(Project(CanvasMode::Hires))
+    explicit ShapeFixture(CanvasMode mode = CanvasMode::Hires) : CanvasFixture(Project(mode))
     {
         canvas->setShapeTool(true);
         paint.setPenIndex(5);
@@ -92,14 +92,10 @@ private slots:
         for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor})
             for (const QPoint d : {QPoint(1, 0), QPoint(1, 1), QPoint(0, 1), QPoint(-1, 1),
                                    QPoint(-1, 0), QPoint(-1, -1), QPoint(0, -1), QPoint(1, -1)}) {
-                CanvasFixture f{Project(mode)};
-                f.c->setShapeTool(true);
-                f.paint.setPenIndex(5);
+                ShapeFixture f(mode);
                 const QPoint from(80, 100), to = from + 31 * d;
-                press(f.c, at(f.c, from));
-                move(f.c, at(f.c, to));
-                release(f.c, at(f.c, to));
-                f.c->shapeTool()->commitStaged();
+                f.drag(at(f.c, from), at(f.c, to));
+                f.tool->commitStaged();
                 for (int y = 0; y < f.project.height(); ++y)
                     for (int x = 0; x < f.project.width(); ++x) {
                         const QPoint p(x, y), off = p - from;
