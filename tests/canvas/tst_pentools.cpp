@@ -1,12 +1,18 @@
-// The pen and the eraser on a live canvas, driven through real mouse and
-// tablet events: what an artist would notice after a click, a drag or a
-// Shift line, and a random soak that must never break the colour rules.
-// The dab shapes, textures and symmetry maps themselves are pinned by the
-// paint tests; here the canvas's wiring of them.
+// The pen, the eraser and the fill tool on a live canvas, driven through
+// real mouse and tablet events: what an artist would notice after a click,
+// a drag or a Shift line, and a random soak that must never break the
+// colour rules. The dab shapes, textures and symmetry maps themselves are
+// pinned by the paint tests; here the canvas's wiring of them. The fill:
+// which colour each button floods with, Ctrl contours on multicolor only,
+// clicks that must record nothing, symmetric copies, and the preview's
+// switch.
 
 #include "../common/borderoccupancy.h"
+#include "../common/paintrows.h"
 #include "../common/seedrows.h"
 #include "canvastesthelpers.h"
+
+#include "canvas/filltool.h"
 
 #include "document/geometry.h"
 #include "document/history.h"
@@ -73,6 +79,28 @@ struct BorderFixture : CanvasFixture {
         const SpriteGrid grid =
             spriteGridOf(project.regions().first(), CanvasMode::Hires, project.layoutSpec());
         return spriteRect(grid, column, row);
+    }
+};
+
+// A square of colour 2 at (16, 16) and its mirror image across the middle;
+// on multicolor a cell at the origin that holds three colours besides the
+// background. The fill tool is active with colours 5 and 6.
+Project shapes(bool multicolor)
+{
+    Project p(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires);
+    p.colormap().fillRect(QRect(16, 16, 16, 16), 2);
+    p.colormap().fillRect(QRect(p.width() - 32, 16, 16, 16), 2);
+    for (int x = 0; x < 3 && multicolor; ++x)
+        p.colormap().setPixel(x, 0, quint8(x + 1));
+    return p;
+}
+
+struct FillFixture : CanvasFixture {
+    explicit FillFixture(bool multicolor) : CanvasFixture(shapes(multicolor), QSize(800, 600))
+    {
+        canvas->setFillTool(true);
+        paint.setPenIndex(5);
+        paint.setSecondaryIndex(6);
     }
 };
 
@@ -436,6 +464,52 @@ private slots:
         while (project.history().canUndo())
             project.history().undo(project);
         QCOMPARE(project.colormap(), first);
+    }
+    void fillClicks_data() { addTextRows("canvas/filltool.txt", "fill"); }
+    void fillClicks()
+    {
+        QFETCH(QStringList, row);
+        const QString flags = row[3];
+        const int expected = row[5].toInt();
+        FillFixture f(row[1] == u'1');
+        const Colormap first = f.project.colormap();
+        f.paint.setPenIndex(quint8(row[2].toInt()));
+        f.paint.setSymmetryMode(int(SymmetryMode::Vertical));
+        f.paint.setSymmetryApplyToFill(flags.contains(u'm'));
+        QSignalSpy history(f.c, &CanvasArea::historyChanged);
+        stroke(f.c, {pointOf(row[0])}, flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton,
+               flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier);
+        const Colormap &map = f.project.colormap();
+        QCOMPARE(history.count(), expected < 0 ? 0 : 1);
+        if (expected < 0) {
+            QCOMPARE(map, first);
+            return;
+        }
+        QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Fill);
+        const QPoint p = pointOf(row[4]), mirror(map.width() - 1 - p.x(), p.y());
+        const quint8 copy = flags.contains(u'm') ? quint8(expected) : quint8(2);
+        QCOMPARE(map.pixel(p.x(), p.y()), quint8(expected));
+        QCOMPARE(map.pixel(mirror.x(), mirror.y()), copy);
+        // The artwork shows the fill at once.
+        QVERIFY(f.showsDocument());
+        f.project.history().undo(f.project);
+        QCOMPARE(map, first);
+    }
+    void fillPreview()
+    {
+        FillFixture f(true);
+        FillTool *tool = f.canvas->fillTool();
+        move(f.c, at(f.c, QPoint(20, 20)), Qt::NoButton);
+        QVERIFY(tool->previewArea().contains(QRect(16, 16, 16, 16)));
+        QCOMPARE(f.canvas->previewRect(), tool->previewArea());
+        f.paint.setFillPreviewEnabled(false);
+        QVERIFY(tool->previewArea().isEmpty());
+        // Ctrl still shows the contour that a click would draw.
+        QTest::keyPress(f.c, Qt::Key_Control);
+        QVERIFY(!tool->previewArea().isEmpty());
+        QTest::keyRelease(f.c, Qt::Key_Control);
+        QVERIFY(tool->previewArea().isEmpty());
+        QCOMPARE(f.project.history().nodeCount(), 0);
     }
 };
 
