@@ -185,10 +185,10 @@ private slots:
         QCOMPARE(image.pixelColor(67, 300), pal(0));
         // At fractional zooms and offsets, upright or turned, the frames
         // cover the pixels of a one-pixel cosmetic outline through the view.
-        for (const auto &[zoom, offset, turn] : {std::tuple{1.37, QPointF(61.3, 40.6), 0.0},
-                                                 std::tuple{0.91, QPointF(120.5, 99.25), 0.0},
-                                                 std::tuple{1.21, QPointF(180.5, 20.0), 30.0},
-                                                 std::tuple{0.8, QPointF(90.0, 260.0), -67.5}}) {
+        using View = std::tuple<double, QPointF, double>;
+        for (const auto &[zoom, offset, turn] :
+             {View{1.37, {61.3, 40.6}, 0}, View{0.91, {120.5, 99.25}, 0},
+              View{1.21, {180.5, 20}, 30}, View{0.8, {90, 260}, -67.5}}) {
             f.project.view().setZoom(zoom);
             f.project.view().setOffset(offset);
             f.project.view().setRotation(turn);

@@ -160,12 +160,10 @@ private slots:
         QTest::keyPress(f.c, Qt::Key_R);
         // Start, drag, Shift, the rotation after: free, snapped to 22.5
         // degrees from the start's angle plus the drag, wrapped past 180.
-        const std::tuple<double, double, bool, double> rows[] = {{0, 30, false, 30},
-                                                                 {0, 30, true, 22.5},
-                                                                 {10, 5, true, 22.5},
-                                                                 {170, 20, false, -170},
-                                                                 {170, 12, true, -180}};
-        for (auto [start, drag, shift, expected] : rows) {
+        using R = std::tuple<double, double, bool, double>;
+        for (auto [start, drag, shift, expected] :
+             {R{0, 30, false, 30}, R{0, 30, true, 22.5}, R{10, 5, true, 22.5},
+              R{170, 20, false, -170}, R{170, 12, true, -180}}) {
             f.project.view().setRotation(start);
             const QPointF canvasAtCentre = f.project.view().toCanvas(centre);
             press(f.c, centre + QPointF(100, 0));
@@ -398,11 +396,10 @@ private slots:
         QVERIFY(showsCursor(f.c, ToolCursors::Pan));
         f.paint.setSymmetryMode(int(SymmetryMode::Quadrant));
         f.c->setSymmetryAxesTool(true);
-        const std::pair<QPointF, Qt::CursorShape> hovers[] = {{{100, 402}, Qt::SplitVCursor},
-                                                              {{643, 100}, Qt::SplitHCursor},
-                                                              {{641, 398}, Qt::SizeAllCursor},
-                                                              {{300, 300}, Qt::ArrowCursor}};
-        for (auto [pos, shape] : hovers) {
+        using H = std::pair<QPointF, Qt::CursorShape>;
+        for (auto [pos, shape] :
+             {H{{100, 402}, Qt::SplitVCursor}, H{{643, 100}, Qt::SplitHCursor},
+              H{{641, 398}, Qt::SizeAllCursor}, H{{300, 300}, Qt::ArrowCursor}}) {
             move(f.c, pos, Qt::NoButton);
             QCOMPARE(f.c->cursor().shape(), shape);
         }

@@ -329,10 +329,10 @@ private slots:
         // Hires erases to the secondary colour (2), multicolor to the
         // background (6), whatever the button; a shortcut switching to the
         // eyedropper mid-stroke lets the stroke finish.
-        const std::tuple<int, Qt::MouseButton, bool, int> rows[] = {{0, Qt::RightButton, false, 2},
-                                                                    {1, Qt::LeftButton, false, 6},
-                                                                    {0, Qt::LeftButton, true, 2}};
-        for (auto [mode, button, switchMidStroke, blank] : rows) {
+        using R = std::tuple<int, Qt::MouseButton, bool, int>;
+        for (auto [mode, button, switchMidStroke, blank] :
+             {R{0, Qt::RightButton, false, 2}, R{1, Qt::LeftButton, false, 6},
+              R{0, Qt::LeftButton, true, 2}}) {
             PenFixture f(mode);
             f.project.setSlot(ColorSlot::Background, 6);
             f.project.colormap().fill(1);

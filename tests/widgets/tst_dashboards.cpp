@@ -163,16 +163,14 @@ private slots:
     {
         const QColor grey(128, 128, 128), light(232, 234, 237), none;
         // The colour painted; invalid: the icon as drawn.
-        const struct {
+        struct Case {
             QColor inactive, active;
             bool checked;
             QColor painted;
-        } cases[] = {{none, none, false, none},
-                     {grey, light, false, grey},
-                     {grey, light, true, light},
-                     {grey, none, true, none},
-                     {none, light, false, none}};
-        for (const auto &c : cases) {
+        };
+        for (const Case &c : {Case{none, none, false, none}, Case{grey, light, false, grey},
+                              Case{grey, light, true, light}, Case{grey, none, true, none},
+                              Case{none, light, false, none}}) {
             DashboardButton button;
             button.setCheckable(true);
             button.setIconSize(QSize(20, 20));
