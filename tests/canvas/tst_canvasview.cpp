@@ -53,8 +53,6 @@ struct Fixture : CanvasFixture {
     RecordingTool *pen = nullptr;
 };
 
-const QStringList PressDragRelease{"pressed", "dragged", "released"};
-
 QColor pal(int index)
 {
     return QColor::fromRgb(paletteRgb(0, index));
@@ -327,7 +325,7 @@ private slots:
         f.c->resetRotation();
         move(f.c, f.at(4, 2), Qt::RightButton);
         release(f.c, f.at(4, 2), Qt::RightButton);
-        QCOMPARE(f.pen->calls, PressDragRelease);
+        QCOMPARE(f.pen->calls, (QStringList{"pressed", "dragged", "released"}));
         QCOMPARE(f.project.view().rotation(), 30.0);
         QTest::keyRelease(f.c, Qt::Key_R);
         f.c->resetRotation();

@@ -260,13 +260,10 @@ private slots:
             StrokeRenderer renderer;
             renderer.prepare(expected);
             PenStroke pen(renderer);
-            PenSettings s{{6, BrushShape::Square},
-                          Texture(checks),
-                          TextureMode::TwoColor,
-                          widening,
-                          30.0,
-                          symmetryTransforms(SymmetryMode::Kaleidoscope,
-                                             SymmetryAxes::centreOf(expected.size()), 2, 0.75)};
+            const QList<SymmetryTransform> sym = symmetryTransforms(
+                SymmetryMode::Kaleidoscope, SymmetryAxes::centreOf(expected.size()), 2, 0.75);
+            const BrushSettings brush{6, BrushShape::Square};
+            const PenSettings s{brush, Texture(checks), TextureMode::TwoColor, widening, 30, sym};
             for (const PenEvent &e : {PenEvent{p, pressure >= 0, pressure, false, ctrl}, {q}}) {
                 pen.press(expected, s, e, {3, 6}, std::nullopt);
                 pen.release(expected, s, e);
