@@ -123,7 +123,7 @@ private slots:
     void singleWhitePixel()
     {
         // On an odd and an even row; B the full channel after dimming and blur.
-        for (const auto [row, B] : {std::pair{5, 251}, std::pair{4, 201}}) {
+        for (const auto &[row, B] : {std::pair{5, 251}, std::pair{4, 201}}) {
             const int column = 6;
             QImage source = filled(13, 11, qRgb(0, 0, 0));
             source.setPixel(column, row, qRgb(255, 255, 255));
