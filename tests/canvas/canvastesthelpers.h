@@ -47,15 +47,25 @@ inline QPointF at(const CanvasArea *canvas, QPoint pixel)
     return canvas->viewTransform().toWidget(QPointF(pixel) + QPointF(0.5, 0.5));
 }
 
-// Press, drag through and release over canvas pixels.
+// Press, drag through and release at widget points.
+inline void drag(QWidget *w, const QList<QPointF> &path, Qt::MouseButton button = Qt::LeftButton,
+                 Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    press(w, path.first(), button, modifiers);
+    for (qsizetype i = 1; i < path.size(); ++i)
+        move(w, path[i], button, modifiers);
+    release(w, path.last(), button, modifiers);
+}
+
+// The same over canvas pixels.
 inline void stroke(CanvasArea *canvas, const QList<QPoint> &path,
                    Qt::MouseButton button = Qt::LeftButton,
                    Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    press(canvas, at(canvas, path.first()), button, modifiers);
-    for (qsizetype i = 1; i < path.size(); ++i)
-        move(canvas, at(canvas, path[i]), button, modifiers);
-    release(canvas, at(canvas, path.last()), button, modifiers);
+    QList<QPointF> points;
+    for (const QPoint p : path)
+        points << at(canvas, p);
+    drag(canvas, points, button, modifiers);
 }
 
 // Modifiers written as letters: s Shift, c Ctrl, a Alt.

@@ -356,8 +356,7 @@ private slots:
         QVERIFY(!f.c->eyedropperTool()->isSampling());
         move(f.c, f.at(6, 6));
         release(f.c, f.at(6, 6));
-        press(f.c, f.at(2, 2));
-        release(f.c, f.at(2, 2));
+        stroke(f.c, {QPoint(2, 2)});
         QCOMPARE(f.paint.penIndex(), quint8(7));
         QCOMPARE(f.pen->calls.mid(4), (QStringList{"activate", "pressed", "clicked"}));
     }
@@ -415,9 +414,7 @@ private slots:
         f.c->setSymmetryAxesTool(true);
         for (auto [mode, pressAt, releaseAt, axes] : rows) {
             f.paint.setSymmetryMode(mode);
-            press(f.c, pressAt);
-            move(f.c, (pressAt + releaseAt) / 2);
-            release(f.c, releaseAt);
+            drag(f.c, {pressAt, (pressAt + releaseAt) / 2, releaseAt});
             QCOMPARE(f.paint.symmetryAxes(), axes);
             f.paint.resetSymmetryAxes();
             QCOMPARE(f.paint.symmetryAxes(), (SymmetryAxes{200, 320}));

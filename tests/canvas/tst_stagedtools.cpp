@@ -61,20 +61,12 @@ struct ShapeFixture : CanvasFixture {
     {
         return c->viewTransform().toWidget(tool->fromDisplay(display));
     }
-    void drag(QPointF from, QPointF to, Qt::KeyboardModifiers mods = {},
-              Qt::MouseButton button = Qt::LeftButton)
-    {
-        press(c, from, button, mods);
-        move(c, to, button, mods);
-        release(c, to, button, mods);
-    }
     // A rectangle from (100, 80) to (160, 120), selected.
     const StagedShape &box()
     {
         tool->setKind(ShapeKind::Rectangle);
-        drag(w({100, 80}), w({160, 120}));
-        press(c, w({130, 100}));
-        release(c, w({130, 100}));
+        drag(c, {w({100, 80}), w({160, 120})});
+        drag(c, {w({130, 100})});
         return tool->stage().last();
     }
 };
@@ -198,8 +190,8 @@ private slots:
         const Colormap before = f.project.colormap();
         f.tool->setKind(ShapeKind(row[0].toInt()));
         const Qt::KeyboardModifiers mods = modifiersOf(row[2]);
-        f.drag(f.w({100, 100}), f.w(pointFOf(row[4])), mods,
-               row[3] == u'r' ? Qt::RightButton : Qt::LeftButton);
+        drag(f.c, {f.w({100, 100}), f.w(pointFOf(row[4]))},
+             row[3] == u'r' ? Qt::RightButton : Qt::LeftButton, mods);
         QCOMPARE(f.tool->stagedCount(), row[5].toInt());
         QVERIFY(f.project.colormap() == before && f.project.history().nodeCount() == 0);
         if (row[5] == u'0')
@@ -226,7 +218,7 @@ private slots:
                                    QPoint(-1, 0), QPoint(-1, -1), QPoint(0, -1), QPoint(1, -1)}) {
                 ShapeFixture f(mode);
                 const QPoint from(80, 100), to = from + 31 * d;
-                f.drag(at(f.c, from), at(f.c, to));
+                stroke(f.c, {from, to});
                 f.tool->commitStaged();
                 for (int y = 0; y < f.project.height(); ++y)
                     for (int x = 0; x < f.project.width(); ++x) {
@@ -254,7 +246,7 @@ private slots:
         QTest::keyClick(f.c, Qt::Key_Escape);
         QVERIFY(f.tool->stage().first() == start && f.tool->stageUndoDepth() == 1);
         release(f.c, from + by);
-        f.drag(from, from + by, mods);
+        drag(f.c, {from, from + by}, Qt::LeftButton, mods);
         const StagedShape &s = f.tool->stage().first();
         QCOMPARE(f.tool->stageUndoDepth(), 2);
         const std::array<QPointF, 4> was = start.corners(), now = s.corners();
@@ -283,7 +275,7 @@ private slots:
         f.tool->setKind(ShapeKind::Circle);
         const StagedShape &s = f.tool->stage().first();
         QVERIFY(s.texture == stripes && s.kind == ShapeKind::Rectangle && s.width == 3);
-        f.drag(f.w({200, 200}), f.w({220, 230}));
+        drag(f.c, {f.w({200, 200}), f.w({220, 230})});
         QCOMPARE(f.tool->stagedCount(), 2);
         // Cycling from nothing selected picks the bottom shape.
         QTest::keyClick(f.c, Qt::Key_QuoteLeft);
