@@ -404,11 +404,9 @@ private slots:
         QTest::mousePress(textures, Qt::RightButton, {}, QPoint(3 * 22 + 5, 5));
         QCOMPARE(canvas->paintSettings().texture(), textures->textures().at(3).negative());
         window.newHiresCanvas();
-        QCOMPARE(textures->textures(), hires);
-        QVERIFY(canvas->paintSettings().texture().isSolid());
+        QVERIFY(textures->textures() == hires && canvas->paintSettings().texture().isSolid());
         window.newMulticolorSpritesCanvas();
-        QCOMPARE(textures->textures(), multi);
-        QVERIFY(canvas->paintSettings().texture().isSolid());
+        QVERIFY(textures->textures() == multi && canvas->paintSettings().texture().isSolid());
         // The slot bar follows the new layout.
         QCOMPARE(window.dashboards()->slotWidget()->shownSlots().size(), 3);
     }

@@ -197,8 +197,7 @@ private slots:
         PreviewWindow window(&canvas);
         PreviewArea *area = window.area();
         QCOMPARE(window.windowTitle(), QStringLiteral("Preview"));
-        QVERIFY(window.isWindow());
-        QVERIFY(area->isFitMode());
+        QVERIFY(window.isWindow() && area->isFitMode());
         // The framed picture at zoom 1, double-wide pixels made whole.
         QCOMPARE(area->sizeHint(), QSize(416, 301));
         QCOMPARE(area->viewTransform().pixelWidth(), pixelWidth);
@@ -224,13 +223,12 @@ private slots:
         window.resize(416, 301);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(area->size(), QSize(416, 301));
-        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        const ViewTransform &view = area->viewTransform();
+        QVERIFY(area->size() == QSize(416, 301) && view.zoom() == 1.0);
         // PAL pixels on the canvas: the preview takes them and fits again.
         canvas.setDisplayPixelAspect(0.9375);
-        QCOMPARE(area->viewTransform().displayAspect(), 0.9375);
-        QCOMPARE(area->viewTransform().zoom(), 0.9375);
-        QCOMPARE(area->viewTransform().rotation(), 0.0);
+        QCOMPARE(std::tuple(view.displayAspect(), view.zoom(), view.rotation()),
+                 std::tuple(0.9375, 0.9375, 0.0));
 
         // Floating on top, it steps aside while a modal dialog is open.
         const auto onTop = [&] { return bool(window.windowFlags() & Qt::WindowStaysOnTopHint); };
