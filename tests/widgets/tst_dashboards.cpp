@@ -462,9 +462,8 @@ private slots:
         for (const QString &click : row[0].split(u' '))
             QTest::mousePress(&bar, click.startsWith(u'R') ? Qt::RightButton : Qt::LeftButton, {},
                               QPoint(click.mid(1).toInt() * 22 + 11, 11));
-        QCOMPARE(bar.selectedIndex(), slot);
-        QCOMPARE(bar.isNegative(), negative);
-        QCOMPARE(spy.size(), emitted);
+        QCOMPARE(std::tuple(bar.selectedIndex(), bar.isNegative(), int(spy.size())),
+                 std::tuple(slot, negative, emitted));
         if (emitted > 0)
             QCOMPARE(spy.last().first().value<Texture>(),
                      negative ? textures.at(slot).negative() : textures.at(slot));
@@ -493,9 +492,8 @@ private slots:
         const QList<Texture> second = {randomPattern(random), Texture::solid(),
                                        randomPattern(random)};
         bar.setTextures(second, {});
-        QCOMPARE(bar.selectedIndex(), 0);
-        QVERIFY(!bar.isNegative());
-        QCOMPARE(spy.size(), 3);
+        QCOMPARE(std::tuple(bar.selectedIndex(), bar.isNegative(), int(spy.size())),
+                 std::tuple(0, false, 3));
         QCOMPARE(spy.last().first().value<Texture>(), second.first());
     }
 
@@ -547,10 +545,9 @@ private slots:
             QCOMPARE(rgbAt(image, i * 46 + 5, 14),
                      paletteRgb(project.paletteVariant(), colors[i]) & 0xFFFFFF);
         bar.resize(100, 29);
-        QCOMPARE(bar.slotIndexAt(33.2), 0);
-        QCOMPARE(bar.slotIndexAt(33.4), 1);
-        QCOMPARE(bar.slotIndexAt(66.7), 2);
-        QCOMPARE(bar.slotIndexAt(100), -1);
+        for (const auto &[x, index] :
+             {std::pair{33.2, 0}, std::pair{33.4, 1}, std::pair{66.7, 2}, std::pair{100.0, -1}})
+            QCOMPARE(bar.slotIndexAt(x), index);
     }
 };
 
