@@ -345,8 +345,8 @@ private slots:
             QVERIFY(!f.c->penStrokeInProgress());
             QCOMPARE(Colormap::difference(before, f.project.colormap()), QRect(20, 20, 7, 1));
             QCOMPARE(f.pixel({23, 20}), quint8(blank));
-            QCOMPARE(f.project.history().nodeCount(), 1);
-            QCOMPARE(f.paint.penIndex(), quint8(5)); // nothing sampled
+            // One entry, and nothing sampled.
+            QVERIFY(f.project.history().nodeCount() == 1 && f.paint.penIndex() == 5);
             // Back on the pen, it paints its own colour.
             f.c->setEyedropperTool(false);
             f.c->setEraserTool(false);

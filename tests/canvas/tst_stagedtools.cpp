@@ -158,9 +158,8 @@ private slots:
                                                        : Qt::Key_Escape);
         QCOMPARE(f.tool->state(), SelectTool::Idle);
         if (finish == u"escape" || finish == u"undo") {
-            QCOMPARE(f.project.colormap(), first);
             QCOMPARE(f.tool->selection(), QRegion(source));
-            QCOMPARE(f.project.history().nodeCount(), 0);
+            QVERIFY(f.project.colormap() == first && f.project.history().nodeCount() == 0);
             return;
         }
         QCOMPARE(f.project.history().nodeCount(), 1);
