@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QStringList>
 #include <QTest>
 
@@ -86,6 +87,17 @@ inline bool showsCursor(const QWidget *w, ToolCursors::Kind kind)
            (a.shape() != Qt::BitmapCursor ||
             (a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage()));
 }
+
+// Collects the region of every paint event of the widgets it watches.
+struct PaintRecorder : QObject {
+    QRegion region;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
 
 // A pen stand-in that takes presses (the middle button pans) through the
 // default handlers and writes down every hook it is given.

@@ -163,15 +163,7 @@ private slots:
             f.project.colormap().setPixel(f.sprite(column).x() + 2, f.sprite(column).y() + 2, 1);
         f.c->refreshWholeImage();
         QCoreApplication::processEvents();
-        struct PaintedArea : QObject {
-            QRegion region;
-            bool eventFilter(QObject *, QEvent *event) override
-            {
-                if (event->type() == QEvent::Paint)
-                    region += static_cast<QPaintEvent *>(event)->region();
-                return false;
-            }
-        } painted;
+        PaintRecorder painted;
         f.c->installEventFilter(&painted);
         const ClashContext rules = ClashContext::forSweep(f.project);
         QCOMPARE(redFrameSet(rules, f.project.colormap()).top, QList<QRect>{});

@@ -7,6 +7,7 @@
 // scanlines; and refiltering a rectangle after a stroke gives exactly what
 // filtering the whole picture would.
 
+#include "../canvas/canvastesthelpers.h"
 #include "../common/paintrows.h"
 
 #include "widgets/crtfilter.h"
@@ -57,21 +58,6 @@ QImage filled(int width, int height, QRgb color)
     return image;
 }
 
-// Remembers which parts of the widget were painted.
-class RecordingArea : public PreviewArea
-{
-public:
-    using PreviewArea::PreviewArea;
-    QRegion painted;
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        painted += event->region();
-        PreviewArea::paintEvent(event);
-    }
-};
-
 // A hires screen in random colours with a border frame in colour 2, its
 // canvas, and a preview of it best-fitted at the given size (416 x 301 is
 // the framed screen at zoom 1).
@@ -92,7 +78,7 @@ struct Rig {
     Project project;
     PaintSettings paint;
     CanvasArea canvas{project, paint};
-    RecordingArea area{project, canvas.artworkImage()};
+    PreviewArea area{project, canvas.artworkImage()};
 };
 
 bool sendWheel(QWidget *widget, QPointF position, int delta)
@@ -385,23 +371,25 @@ private slots:
         const bool mirror = row[2] == u'1';
         const int margin = row[3].toInt();
         Rig rig(QSize(832, 602));
-        RecordingArea &area = rig.area;
+        PreviewArea &area = rig.area;
+        PaintRecorder painted;
+        area.installEventFilter(&painted);
         area.setCrtFilter(row[0] == u'1');
         area.setBilinearFiltering(row[1] == u'1');
         area.setMirror(mirror);
         area.show();
         QVERIFY(QTest::qWaitForWindowExposed(&area));
         QCoreApplication::processEvents();
-        area.painted = QRegion();
+        painted.region = QRegion();
 
         area.refreshImageRegion(QRect(20, 30, 5, 3));
-        QTRY_VERIFY(!area.painted.isEmpty());
+        QTRY_VERIFY(!painted.region.isEmpty());
         // Zoom 2 with the canvas at (96, 102); mirrored, canvas column x is
         // drawn at 96 + 2 * (320 - x - 1).
         const int left = mirror ? 96 + 2 * (320 - 25) : 96 + 2 * (20 - margin);
         const QRect expected(left, 102 + 2 * (30 - margin), 2 * (5 + 2 * margin),
                              2 * (3 + 2 * margin));
-        QCOMPARE(area.painted, QRegion(expected));
+        QCOMPARE(painted.region, QRegion(expected));
     }
 };
 
