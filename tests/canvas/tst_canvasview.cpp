@@ -655,12 +655,14 @@ private slots:
                  (QList<QColor>{red, red, red, pal(0)}));
         QVERIFY(redPixels(&side) > 0);
         QCOMPARE(redPixels(&plain), 0);
+        QCOMPARE(grabbed(plain).pixelColor(178, 142), pal(0));
         // Repairing the column clears the flag on the next repaint.
         for (CanvasFixture *x : {&f, &side}) {
             x->project.colormap().setPixel(6, 5, 2);
             x->canvas->refreshImageRegion(QRect(6, 5, 1, 1));
             QCOMPARE(redPixels(x), 0);
         }
+        QCOMPARE(grabbed(f).pixelColor(178, 58), pal(0));
     }
 };
 
