@@ -183,24 +183,23 @@ private slots:
         // one from the one-pixel pen; the status says so once per stroke,
         // naming the sprite, its colour and the colours it can take.
         BorderFixture f;
-        const QPoint corner = f.sprite(3).topLeft();
+        const QPoint corner = f.sprite(3).topLeft(), p = corner + QPoint(4, 2);
         f.project.colormap().setPixel(corner.x() + 1, corner.y() + 1, 2);
         QSignalSpy said(f.c, &CanvasArea::statusMessage);
         f.paint.setPenIndex(5);
         for (int strokes = 1; strokes <= 2; ++strokes) {
-            stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9), corner + QPoint(6, 14)});
+            stroke(f.c, {p, corner + QPoint(12, 9), corner + QPoint(6, 14)});
             QCOMPARE(said.count(), strokes);
         }
-        QCOMPARE(f.project.colormap().pixel(corner.x() + 4, corner.y() + 2), quint8(0));
-        QCOMPARE(said.last().first().toString(),
-                 QStringLiteral("Nothing painted in the top border sprite in column 3 at (%1, %2): "
-                                "it already has its own colour red and can take only black or "
-                                "red, not green.")
-                     .arg(corner.x() + 4)
-                     .arg(corner.y() + 2));
+        QCOMPARE(f.project.colormap().pixel(p.x(), p.y()), quint8(0));
+        const QString refusal =
+            QStringLiteral("Nothing painted in the top border sprite in column 3 "
+                           "at (%1, %2): it already has its own colour red and "
+                           "can take only black or red, not green.");
+        QCOMPARE(said.last().first().toString(), refusal.arg(p.x()).arg(p.y()));
         // Painting its own colour is fine and says nothing.
         f.paint.setPenIndex(2);
-        stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9)});
+        stroke(f.c, {p, corner + QPoint(12, 9)});
         QCOMPARE(said.count(), 2);
         // A locked pixel of the hires side canvas.
         CanvasFixture side{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites})};
