@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canvas/artworkimage.h"
 #include "canvas/canvasarea.h"
 #include "canvas/canvastool.h"
 #include "canvas/toolcursors.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QStringList>
 #include <QTest>
 
@@ -46,15 +48,35 @@ inline QPointF at(const CanvasArea *canvas, QPoint pixel)
     return canvas->viewTransform().toWidget(QPointF(pixel) + QPointF(0.5, 0.5));
 }
 
-// Press, drag through and release over canvas pixels.
+// Press, drag through and release at widget points.
+inline void drag(QWidget *w, const QList<QPointF> &path, Qt::MouseButton button = Qt::LeftButton,
+                 Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    press(w, path.first(), button, modifiers);
+    for (qsizetype i = 1; i < path.size(); ++i)
+        move(w, path[i], button, modifiers);
+    release(w, path.last(), button, modifiers);
+}
+
+// The same over canvas pixels.
 inline void stroke(CanvasArea *canvas, const QList<QPoint> &path,
                    Qt::MouseButton button = Qt::LeftButton,
                    Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    press(canvas, at(canvas, path.first()), button, modifiers);
-    for (qsizetype i = 1; i < path.size(); ++i)
-        move(canvas, at(canvas, path[i]), button, modifiers);
-    release(canvas, at(canvas, path.last()), button, modifiers);
+    QList<QPointF> points;
+    for (const QPoint p : path)
+        points << at(canvas, p);
+    drag(canvas, points, button, modifiers);
+}
+
+// Modifiers written as letters: s Shift, c Ctrl, a Alt.
+inline Qt::KeyboardModifiers modifiersOf(const QString &text)
+{
+    Qt::KeyboardModifiers mods;
+    mods.setFlag(Qt::ShiftModifier, text.contains(u's'));
+    mods.setFlag(Qt::ControlModifier, text.contains(u'c'));
+    mods.setFlag(Qt::AltModifier, text.contains(u'a'));
+    return mods;
 }
 
 // Whether a widget shows one of the tool cursors.
@@ -65,6 +87,17 @@ inline bool showsCursor(const QWidget *w, ToolCursors::Kind kind)
            (a.shape() != Qt::BitmapCursor ||
             (a.hotSpot() == b.hotSpot() && a.pixmap().toImage() == b.pixmap().toImage()));
 }
+
+// Collects the region of every paint event of the widgets it watches.
+struct PaintRecorder : QObject {
+    QRegion region;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
 
 // A pen stand-in that takes presses (the middle button pans) through the
 // default handlers and writes down every hook it is given.
@@ -111,6 +144,13 @@ struct CanvasFixture {
         canvas->installPenTool(std::move(pen));
         raw->calls.clear();
         return raw;
+    }
+    // The artwork image matches one rendered afresh from the document.
+    bool showsDocument() const
+    {
+        return canvas->artworkImage() ==
+               artworkImage(project.colormap(), project.paletteVariant(),
+                            project.mode() == CanvasMode::Multicolor ? 2 : 1);
     }
 
     Project project;

@@ -1,14 +1,18 @@
-// The pen and the eraser on a live canvas, driven through real mouse and
-// tablet events: what an artist would notice after a click, a drag or a
-// Shift line, and a random soak that must never break the colour rules.
-// The dab shapes, textures and symmetry maps themselves are pinned by the
-// paint tests; here the canvas's wiring of them.
+// The pen, the eraser and the fill tool on a live canvas, driven through
+// real mouse and tablet events: what an artist would notice after a click,
+// a drag or a Shift line, and a random soak that must never break the
+// colour rules. The dab shapes, textures and symmetry maps themselves are
+// pinned by the paint tests; here the canvas's wiring of them. The fill:
+// which colour each button floods with, Ctrl contours on multicolor only,
+// clicks that must record nothing, symmetric copies, and the preview's
+// switch.
 
 #include "../common/borderoccupancy.h"
+#include "../common/paintrows.h"
 #include "../common/seedrows.h"
 #include "canvastesthelpers.h"
 
-#include "canvas/artworkimage.h"
+#include "canvas/filltool.h"
 
 #include "document/geometry.h"
 #include "document/history.h"
@@ -37,13 +41,13 @@ void tablet(CanvasArea *canvas, QEvent::Type type, QPoint pixel, double pressure
     QApplication::sendEvent(canvas, &event);
 }
 
-// Every pixel that differs, row by row; by default from a blank canvas.
-PixelList changedPixels(const Colormap &after, const Colormap &before = Colormap(320, 200))
+// Every pixel that is no longer blank, row by row.
+PixelList changedPixels(const Colormap &map)
 {
     PixelList list;
-    for (int y = 0; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            if (before.pixel(x, y) != after.pixel(x, y))
+    for (int y = 0; y < map.height(); ++y)
+        for (int x = 0; x < map.width(); ++x)
+            if (map.pixel(x, y) != 0)
                 list << QPoint(x, y);
     return list;
 }
@@ -63,6 +67,43 @@ struct PenFixture : CanvasFixture {
     }
 };
 
+// A hires canvas with sprites over the top and bottom borders.
+struct BorderFixture : CanvasFixture {
+    BorderFixture()
+        : CanvasFixture(Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites}))
+    {
+    }
+    // Sprite (column, row) of the top border.
+    QRect sprite(int column, int row = 0) const
+    {
+        const SpriteGrid grid =
+            spriteGridOf(project.regions().first(), CanvasMode::Hires, project.layoutSpec());
+        return spriteRect(grid, column, row);
+    }
+};
+
+// A square of colour 2 at (16, 16) and its mirror image across the middle;
+// on multicolor a cell at the origin that holds three colours besides the
+// background. The fill tool is active with colours 5 and 6.
+Project shapes(bool multicolor)
+{
+    Project p(multicolor ? CanvasMode::Multicolor : CanvasMode::Hires);
+    p.colormap().fillRect(QRect(16, 16, 16, 16), 2);
+    p.colormap().fillRect(QRect(p.width() - 32, 16, 16, 16), 2);
+    for (int x = 0; x < 3 && multicolor; ++x)
+        p.colormap().setPixel(x, 0, quint8(x + 1));
+    return p;
+}
+
+struct FillFixture : CanvasFixture {
+    explicit FillFixture(bool multicolor) : CanvasFixture(shapes(multicolor), QSize(800, 600))
+    {
+        canvas->setFillTool(true);
+        paint.setPenIndex(5);
+        paint.setSecondaryIndex(6);
+    }
+};
+
 } // namespace
 
 class TestPenTools : public QObject
@@ -76,12 +117,10 @@ private slots:
         f.paint.setPenIndex(3);
         QSignalSpy history(f.c, &CanvasArea::historyChanged);
         stroke(f.c, {QPoint(80, 80)});
-        QCOMPARE(changedPixels(f.project.colormap(), Colormap(160, 200)),
-                 PixelList{QPoint(80, 80)});
+        QCOMPARE(changedPixels(f.project.colormap()), PixelList{QPoint(80, 80)});
         QCOMPARE(history.count(), 1);
         QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Stroke);
-        QCOMPARE(f.c->artworkImage(),
-                 artworkImage(f.project.colormap(), f.project.paletteVariant(), 2));
+        QVERIFY(f.showsDocument());
         // The same dab again, or black on black, records nothing.
         stroke(f.c, {QPoint(80, 80)});
         f.paint.setPenIndex(0);
@@ -100,7 +139,7 @@ private slots:
             for (int i = 0; i < 10; ++i)
                 path << QPoint(70 + 2 * i, 5 + 21 * i);
             stroke(f.c, path);
-            const PixelList painted = changedPixels(f.project.colormap(), Colormap(160, 200));
+            const PixelList painted = changedPixels(f.project.colormap());
             for (const QPoint p : path)
                 QVERIFY(painted.contains(p));
             PixelList reached{painted.first()};
@@ -118,40 +157,24 @@ private slots:
         // Eight top-border sprites of one pixel each; a stroke through a ninth
         // column pushes the eighth out of the budget, far from the stroke:
         // its new red frame is repainted at once, not at the next redraw.
-        CanvasFixture f{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites})};
-        const CanvasRegion top = f.project.regions().first();
-        QCOMPARE(top.kind, RegionKind::TopBorder);
-        const SpriteGrid grid = spriteGridOf(top, CanvasMode::Hires, f.project.layoutSpec());
-        for (int column = 0; column < 8; ++column) {
-            const QPoint p = spriteRect(grid, column, 0).topLeft() + QPoint(2, 2);
-            f.project.colormap().setPixel(p.x(), p.y(), 1);
-        }
+        BorderFixture f;
+        QCOMPARE(f.project.regions().first().kind, RegionKind::TopBorder);
+        for (int column = 0; column < 8; ++column)
+            f.project.colormap().setPixel(f.sprite(column).x() + 2, f.sprite(column).y() + 2, 1);
         f.c->refreshWholeImage();
         QCoreApplication::processEvents();
-        struct PaintedArea : QObject {
-            QRegion region;
-            bool eventFilter(QObject *, QEvent *event) override
-            {
-                if (event->type() == QEvent::Paint)
-                    region += static_cast<QPaintEvent *>(event)->region();
-                return false;
-            }
-        } painted;
+        PaintRecorder painted;
         f.c->installEventFilter(&painted);
         const ClashContext rules = ClashContext::forSweep(f.project);
-        const QList<QRect> before = redFrameSet(rules, f.project.colormap()).top;
-        const QPoint corner = spriteRect(grid, 10, 0).topLeft();
+        QCOMPARE(redFrameSet(rules, f.project.colormap()).top, QList<QRect>{});
+        const QPoint corner = f.sprite(10).topLeft();
         stroke(f.c, {corner + QPoint(1, 1), corner + QPoint(12, 16), corner + QPoint(3, 18)});
         QCoreApplication::processEvents();
-        const QList<QRect> after = redFrameSet(rules, f.project.colormap()).top;
-        QCOMPARE(after, QList<QRect>{spriteRect(grid, 7, 0) | spriteRect(grid, 7, 1)});
-        for (const QRect &frame : after) {
-            if (before.contains(frame))
-                continue;
-            const QRect shown =
-                f.c->viewTransform().widgetFromCanvas().mapRect(QRectF(frame)).toAlignedRect();
-            QVERIFY((QRegion(shown) - painted.region).isEmpty());
-        }
+        const QRect frame = f.sprite(7) | f.sprite(7, 1);
+        QCOMPARE(redFrameSet(rules, f.project.colormap()).top, QList<QRect>{frame});
+        const QRect shown =
+            f.c->viewTransform().widgetFromCanvas().mapRect(QRectF(frame)).toAlignedRect();
+        QVERIFY((QRegion(shown) - painted.region).isEmpty());
     }
 
     void refusalsAreExplainedOncePerStroke()
@@ -159,27 +182,24 @@ private slots:
         // A top-border sprite that already has its own colour refuses another
         // one from the one-pixel pen; the status says so once per stroke,
         // naming the sprite, its colour and the colours it can take.
-        CanvasFixture f{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites})};
-        const CanvasRegion top = f.project.regions().first();
-        const SpriteGrid grid = spriteGridOf(top, CanvasMode::Hires, f.project.layoutSpec());
-        const QPoint corner = spriteRect(grid, 3, 0).topLeft();
+        BorderFixture f;
+        const QPoint corner = f.sprite(3).topLeft(), p = corner + QPoint(4, 2);
         f.project.colormap().setPixel(corner.x() + 1, corner.y() + 1, 2);
         QSignalSpy said(f.c, &CanvasArea::statusMessage);
         f.paint.setPenIndex(5);
         for (int strokes = 1; strokes <= 2; ++strokes) {
-            stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9), corner + QPoint(6, 14)});
+            stroke(f.c, {p, corner + QPoint(12, 9), corner + QPoint(6, 14)});
             QCOMPARE(said.count(), strokes);
         }
-        QCOMPARE(f.project.colormap().pixel(corner.x() + 4, corner.y() + 2), quint8(0));
-        QCOMPARE(said.last().first().toString(),
-                 QStringLiteral("Nothing painted in the top border sprite in column 3 at (%1, %2): "
-                                "it already has its own colour red and can take only black or "
-                                "red, not green.")
-                     .arg(corner.x() + 4)
-                     .arg(corner.y() + 2));
+        QCOMPARE(f.project.colormap().pixel(p.x(), p.y()), quint8(0));
+        const QString refusal =
+            QStringLiteral("Nothing painted in the top border sprite in column 3 "
+                           "at (%1, %2): it already has its own colour red and "
+                           "can take only black or red, not green.");
+        QCOMPARE(said.last().first().toString(), refusal.arg(p.x()).arg(p.y()));
         // Painting its own colour is fine and says nothing.
         f.paint.setPenIndex(2);
-        stroke(f.c, {corner + QPoint(4, 2), corner + QPoint(12, 9)});
+        stroke(f.c, {p, corner + QPoint(12, 9)});
         QCOMPARE(said.count(), 2);
         // A locked pixel of the hires side canvas.
         CanvasFixture side{Project(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites})};
@@ -231,13 +251,10 @@ private slots:
             StrokeRenderer renderer;
             renderer.prepare(expected);
             PenStroke pen(renderer);
-            PenSettings s{{6, BrushShape::Square},
-                          Texture(checks),
-                          TextureMode::TwoColor,
-                          widening,
-                          30.0,
-                          symmetryTransforms(SymmetryMode::Kaleidoscope,
-                                             SymmetryAxes::centreOf(expected.size()), 2, 0.75)};
+            const QList<SymmetryTransform> sym = symmetryTransforms(
+                SymmetryMode::Kaleidoscope, SymmetryAxes::centreOf(expected.size()), 2, 0.75);
+            const BrushSettings brush{6, BrushShape::Square};
+            const PenSettings s{brush, Texture(checks), TextureMode::TwoColor, widening, 30, sym};
             for (const PenEvent &e : {PenEvent{p, pressure >= 0, pressure, false, ctrl}, {q}}) {
                 pen.press(expected, s, e, {3, 6}, std::nullopt);
                 pen.release(expected, s, e);
@@ -300,10 +317,10 @@ private slots:
         // Hires erases to the secondary colour (2), multicolor to the
         // background (6), whatever the button; a shortcut switching to the
         // eyedropper mid-stroke lets the stroke finish.
-        const std::tuple<int, Qt::MouseButton, bool, int> rows[] = {{0, Qt::RightButton, false, 2},
-                                                                    {1, Qt::LeftButton, false, 6},
-                                                                    {0, Qt::LeftButton, true, 2}};
-        for (auto [mode, button, switchMidStroke, blank] : rows) {
+        using R = std::tuple<int, Qt::MouseButton, bool, int>;
+        for (auto [mode, button, switchMidStroke, blank] :
+             {R{0, Qt::RightButton, false, 2}, R{1, Qt::LeftButton, false, 6},
+              R{0, Qt::LeftButton, true, 2}}) {
             PenFixture f(mode);
             f.project.setSlot(ColorSlot::Background, 6);
             f.project.colormap().fill(1);
@@ -319,8 +336,8 @@ private slots:
             QVERIFY(!f.c->penStrokeInProgress());
             QCOMPARE(Colormap::difference(before, f.project.colormap()), QRect(20, 20, 7, 1));
             QCOMPARE(f.pixel({23, 20}), quint8(blank));
-            QCOMPARE(f.project.history().nodeCount(), 1);
-            QCOMPARE(f.paint.penIndex(), quint8(5)); // nothing sampled
+            // One entry, and nothing sampled.
+            QVERIFY(f.project.history().nodeCount() == 1 && f.paint.penIndex() == 5);
             // Back on the pen, it paints its own colour.
             f.c->setEyedropperTool(false);
             f.c->setEraserTool(false);
@@ -385,12 +402,6 @@ private slots:
         const Colormap first = project.colormap();
         const QList<QRect> locked = project.lockedRects();
         const quint8 border = project.slot(ColorSlot::Border);
-        // Every changed part of the artwork image has been re-rendered.
-        auto showsDocument = [&] {
-            return f.c->artworkImage() ==
-                   artworkImage(project.colormap(), project.paletteVariant(),
-                                project.mode() == CanvasMode::Multicolor ? 2 : 1);
-        };
         // A little beyond the edges too.
         auto randomPixel = [&] {
             return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
@@ -425,7 +436,7 @@ private slots:
                 move(f.c, at(f.c, p), button, modifiers);
             }
             const QString where = QStringLiteral("stroke %1").arg(s);
-            QVERIFY2(showsDocument(), qPrintable(where + ": stale mid-stroke"));
+            QVERIFY2(f.showsDocument(), qPrintable(where + ": stale mid-stroke"));
             if (stylus)
                 tablet(f.c, QEvent::TabletRelease, p, 0.0);
             release(f.c, at(f.c, p), button, modifiers);
@@ -436,11 +447,57 @@ private slots:
             if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce)
                 QVERIFY2(!opensColumnOverBudget(occupiedBefore, borderOccupancyOf(project)),
                          qPrintable(where + ": a ninth sprite column was opened"));
-            QVERIFY2(showsDocument(), qPrintable(where + ": stale artwork"));
+            QVERIFY2(f.showsDocument(), qPrintable(where + ": stale artwork"));
         }
         while (project.history().canUndo())
             project.history().undo(project);
         QCOMPARE(project.colormap(), first);
+    }
+    void fillClicks_data() { addTextRows("canvas/filltool.txt", "fill"); }
+    void fillClicks()
+    {
+        QFETCH(QStringList, row);
+        const QString flags = row[3];
+        const int expected = row[5].toInt();
+        FillFixture f(row[1] == u'1');
+        const Colormap first = f.project.colormap();
+        f.paint.setPenIndex(quint8(row[2].toInt()));
+        f.paint.setSymmetryMode(int(SymmetryMode::Vertical));
+        f.paint.setSymmetryApplyToFill(flags.contains(u'm'));
+        QSignalSpy history(f.c, &CanvasArea::historyChanged);
+        stroke(f.c, {pointOf(row[0])}, flags.contains(u'r') ? Qt::RightButton : Qt::LeftButton,
+               flags.contains(u'c') ? Qt::ControlModifier : Qt::NoModifier);
+        const Colormap &map = f.project.colormap();
+        QCOMPARE(history.count(), expected < 0 ? 0 : 1);
+        if (expected < 0) {
+            QCOMPARE(map, first);
+            return;
+        }
+        QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Fill);
+        const QPoint p = pointOf(row[4]), mirror(map.width() - 1 - p.x(), p.y());
+        const quint8 copy = flags.contains(u'm') ? quint8(expected) : quint8(2);
+        QCOMPARE(map.pixel(p.x(), p.y()), quint8(expected));
+        QCOMPARE(map.pixel(mirror.x(), mirror.y()), copy);
+        // The artwork shows the fill at once.
+        QVERIFY(f.showsDocument());
+        f.project.history().undo(f.project);
+        QCOMPARE(map, first);
+    }
+    void fillPreview()
+    {
+        FillFixture f(true);
+        FillTool *tool = f.canvas->fillTool();
+        move(f.c, at(f.c, QPoint(20, 20)), Qt::NoButton);
+        QVERIFY(tool->previewArea().contains(QRect(16, 16, 16, 16)));
+        QCOMPARE(f.canvas->previewRect(), tool->previewArea());
+        f.paint.setFillPreviewEnabled(false);
+        QVERIFY(tool->previewArea().isEmpty());
+        // Ctrl still shows the contour that a click would draw.
+        QTest::keyPress(f.c, Qt::Key_Control);
+        QVERIFY(!tool->previewArea().isEmpty());
+        QTest::keyRelease(f.c, Qt::Key_Control);
+        QVERIFY(tool->previewArea().isEmpty());
+        QCOMPARE(f.project.history().nodeCount(), 0);
     }
 };
 

@@ -1,7 +1,14 @@
 // The preview window as an artist uses it beside the canvas: fitted until
 // zoomed by hand, mirrored about the picture's own centre, following strokes
 // with the CRT filter refreshed only where they landed, and stepping out of
-// the way of dialogs when it floats on top.
+// the way of dialogs when it floats on top. The CRT filter itself on the
+// pixels an artist can check by eye: a single white pixel on black fans out
+// into red, green and blue columns with faint halos, dimmed on the even
+// scanlines; and refiltering a rectangle after a stroke gives exactly what
+// filtering the whole picture would.
+
+#include "../canvas/canvastesthelpers.h"
+#include "../common/paintrows.h"
 
 #include "widgets/crtfilter.h"
 #include "widgets/previewarea.h"
@@ -14,6 +21,7 @@
 
 #include <QDialog>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,20 +30,33 @@
 namespace
 {
 
-// Remembers which parts of the widget were painted.
-class RecordingArea : public PreviewArea
+QString rgbText(QRgb c)
 {
-public:
-    using PreviewArea::PreviewArea;
-    QRegion painted;
+    return QStringLiteral("(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
 
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        painted += event->region();
-        PreviewArea::paintEvent(event);
-    }
-};
+// The first pixel where the two images differ, as a short message; empty when
+// they agree.
+QString firstMismatch(const QImage &got, const QImage &want)
+{
+    if (got.size() != want.size() || got.format() != want.format())
+        return QStringLiteral("size or format differs");
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            if (got.pixel(x, y) != want.pixel(x, y))
+                return QStringLiteral("at %1,%2: %3, want %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(rgbText(got.pixel(x, y)), rgbText(want.pixel(x, y)));
+    return {};
+}
+
+QImage filled(int width, int height, QRgb color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
 
 // A hires screen in random colours with a border frame in colour 2, its
 // canvas, and a preview of it best-fitted at the given size (416 x 301 is
@@ -57,7 +78,7 @@ struct Rig {
     Project project;
     PaintSettings paint;
     CanvasArea canvas{project, paint};
-    RecordingArea area{project, canvas.artworkImage()};
+    PreviewArea area{project, canvas.artworkImage()};
 };
 
 bool sendWheel(QWidget *widget, QPointF position, int delta)
@@ -85,6 +106,66 @@ class TestPreviewArea : public QObject
     Q_OBJECT
 
 private slots:
+    void singleWhitePixel()
+    {
+        // On an odd and an even row; B the full channel after dimming and blur.
+        for (const auto &[row, B] : {std::pair{5, 251}, std::pair{4, 201}}) {
+            const int column = 6;
+            QImage source = filled(13, 11, qRgb(0, 0, 0));
+            source.setPixel(column, row, qRgb(255, 255, 255));
+            // Left of the pixel red, on it green, right of it blue; 1 of the same
+            // channel above and below, and the red and blue columns' 1 beside them.
+            const int cells[][5] = {{-2, 0, 1, 0, 0}, {-1, 0, B, 1, 0}, {0, 0, 1, B, 1},
+                                    {1, 0, 0, 1, B},  {2, 0, 0, 0, 1},  {-1, -1, 1, 0, 0},
+                                    {0, -1, 0, 1, 0}, {1, -1, 0, 0, 1}, {-1, 1, 1, 0, 0},
+                                    {0, 1, 0, 1, 0},  {1, 1, 0, 0, 1}};
+            QImage expected = source;
+            for (const auto &[dx, dy, r, g, b] : cells)
+                expected.setPixel(column + dx, row + dy, qRgb(r, g, b));
+            const QString mismatch = firstMismatch(CrtFilter::apply(source), expected);
+            QVERIFY2(mismatch.isEmpty(), qPrintable(QString::number(row) + u' ' + mismatch));
+        }
+    }
+    void edgesAndUnsupportedSources()
+    {
+        // A white first column: in the buffer column 0 is (0, 255, 255) and
+        // column 1 (0, 0, 255) on the odd row 1, both at 204 on the dimmed rows
+        // 0 and 2. The blur of row 1 gathers 2 x 204 x 0.00384 + 255 x 0.99233
+        // = 254.61 from each buffer column; the clamp makes column -1 column 0.
+        QImage source = filled(4, 3, qRgb(0, 0, 0));
+        for (int y = 0; y < 3; ++y)
+            source.setPixel(0, y, qRgb(255, 255, 255));
+        const QImage crt = CrtFilter::apply(source);
+        QCOMPARE(rgbText(crt.pixel(0, 1)), QStringLiteral("(0,254,255)"));
+        QCOMPARE(rgbText(crt.pixel(1, 1)), QStringLiteral("(0,1,254)"));
+        // Only 32-bit RGB is filtered.
+        QVERIFY(CrtFilter::apply(QImage()).isNull());
+        for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_ARGB32_Premultiplied})
+            QVERIFY(CrtFilter::apply(QImage(4, 4, format)).isNull());
+    }
+    void regionEqualsWholeImage()
+    {
+        QRandomGenerator random(0x43525421);
+        for (int round = 0; round < 60; ++round) {
+            QImage source = filled(1 + random.bounded(40), 1 + random.bounded(30), 0);
+            for (int y = 0; y < source.height(); ++y)
+                random.fillRange(reinterpret_cast<quint32 *>(source.scanLine(y)), source.width());
+            // Rectangles that may stick out of the image or miss it entirely.
+            const QRect rect(
+                random.bounded(-3, source.width() + 2), random.bounded(-3, source.height() + 2),
+                1 + random.bounded(source.width() + 2), 1 + random.bounded(source.height() + 2));
+            QImage target = filled(source.width(), source.height(), qRgb(7, 77, 177));
+            QImage expected = target;
+            QPainter painter(&expected);
+            painter.setClipRect(rect);
+            painter.drawImage(0, 0, CrtFilter::apply(source));
+            painter.end();
+            CrtFilter::applyRegion(source, target, rect);
+            const QString mismatch = firstMismatch(target, expected);
+            QVERIFY2(mismatch.isEmpty(),
+                     qPrintable(QStringLiteral("round %1, ").arg(round) + mismatch));
+        }
+    }
     void windowFollowsTheCanvasAndStepsAside_data()
     {
         QTest::addColumn<int>("mode");
@@ -102,8 +183,7 @@ private slots:
         PreviewWindow window(&canvas);
         PreviewArea *area = window.area();
         QCOMPARE(window.windowTitle(), QStringLiteral("Preview"));
-        QVERIFY(window.isWindow());
-        QVERIFY(area->isFitMode());
+        QVERIFY(window.isWindow() && area->isFitMode());
         // The framed picture at zoom 1, double-wide pixels made whole.
         QCOMPARE(area->sizeHint(), QSize(416, 301));
         QCOMPARE(area->viewTransform().pixelWidth(), pixelWidth);
@@ -129,13 +209,12 @@ private slots:
         window.resize(416, 301);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(area->size(), QSize(416, 301));
-        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        const ViewTransform &view = area->viewTransform();
+        QVERIFY(area->size() == QSize(416, 301) && view.zoom() == 1.0);
         // PAL pixels on the canvas: the preview takes them and fits again.
         canvas.setDisplayPixelAspect(0.9375);
-        QCOMPARE(area->viewTransform().displayAspect(), 0.9375);
-        QCOMPARE(area->viewTransform().zoom(), 0.9375);
-        QCOMPARE(area->viewTransform().rotation(), 0.0);
+        QCOMPARE(std::tuple(view.displayAspect(), view.zoom(), view.rotation()),
+                 std::tuple(0.9375, 0.9375, 0.0));
 
         // Floating on top, it steps aside while a modal dialog is open.
         const auto onTop = [&] { return bool(window.windowFlags() & Qt::WindowStaysOnTopHint); };
@@ -284,40 +363,33 @@ private slots:
     }
     void regionRefreshRepaintsItsRectangle_data()
     {
-        QTest::addColumn<bool>("crt");
-        QTest::addColumn<bool>("bilinear");
-        QTest::addColumn<bool>("mirror");
-        QTest::addColumn<int>("margin");
-        QTest::newRow("plain") << false << false << false << 0;
-        QTest::newRow("bilinear") << false << true << false << 1;
-        QTest::newRow("crt") << true << false << false << 3;
-        QTest::newRow("crt and bilinear") << true << true << false << 3;
-        QTest::newRow("mirrored") << false << false << true << 0;
+        addTextRows("widgets/previewarea.txt", "region");
     }
     void regionRefreshRepaintsItsRectangle()
     {
-        QFETCH(bool, crt);
-        QFETCH(bool, bilinear);
-        QFETCH(bool, mirror);
-        QFETCH(int, margin);
+        QFETCH(QStringList, row);
+        const bool mirror = row[2] == u'1';
+        const int margin = row[3].toInt();
         Rig rig(QSize(832, 602));
-        RecordingArea &area = rig.area;
-        area.setCrtFilter(crt);
-        area.setBilinearFiltering(bilinear);
+        PreviewArea &area = rig.area;
+        PaintRecorder painted;
+        area.installEventFilter(&painted);
+        area.setCrtFilter(row[0] == u'1');
+        area.setBilinearFiltering(row[1] == u'1');
         area.setMirror(mirror);
         area.show();
         QVERIFY(QTest::qWaitForWindowExposed(&area));
         QCoreApplication::processEvents();
-        area.painted = QRegion();
+        painted.region = QRegion();
 
         area.refreshImageRegion(QRect(20, 30, 5, 3));
-        QTRY_VERIFY(!area.painted.isEmpty());
+        QTRY_VERIFY(!painted.region.isEmpty());
         // Zoom 2 with the canvas at (96, 102); mirrored, canvas column x is
         // drawn at 96 + 2 * (320 - x - 1).
         const int left = mirror ? 96 + 2 * (320 - 25) : 96 + 2 * (20 - margin);
         const QRect expected(left, 102 + 2 * (30 - margin), 2 * (5 + 2 * margin),
                              2 * (3 + 2 * margin));
-        QCOMPARE(area.painted, QRegion(expected));
+        QCOMPARE(painted.region, QRegion(expected));
     }
 };
 
