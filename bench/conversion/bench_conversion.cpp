@@ -1,6 +1,9 @@
 // The converter re-runs on every curve drag, throttled to one conversion per
-// 33 ms; this prints what one full-screen conversion costs per dither and
-// mode, and a drag of a curve point re-converting at every step.
+// 33 ms; one conversion on the dialog's thread should stay within 15 ms. This
+// prints what one full-screen conversion costs per dither and mode, and a
+// drag of a curve point re-converting at every step. The Refined dither runs
+// on a worker while the dialog shows Floyd-Steinberg within the same colours,
+// so its own time is printed without the goal.
 #include "conversion/curvesmodel.h"
 #include "conversion/imageconverter.h"
 #include "document/project.h"
@@ -14,7 +17,7 @@
 namespace
 {
 
-constexpr double ThrottleMs = 33.0;
+constexpr double GoalMs = 15.0;
 
 // A smooth photo-like picture: gradients with a few rings.
 QImage testPicture(QSize size)
@@ -43,10 +46,12 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void report(const char *what, double ms, double cpu)
+void report(const char *what, double ms, double cpu, bool onTheDialogsThread = true)
 {
-    std::printf("%-44s %8.2f ms  %8.2f ms cpu  (%4.1f%% of the %.0f ms throttle)\n", what, ms, cpu,
-                100.0 * ms / ThrottleMs, ThrottleMs);
+    std::printf("%-44s %8.2f ms  %8.2f ms cpu  %s\n", what, ms, cpu,
+                !onTheDialogsThread ? "(on a worker)"
+                : cpu <= GoalMs     ? "(goal 15 ms: met)"
+                                    : "(goal 15 ms: OVER)");
 }
 
 } // namespace
@@ -59,7 +64,9 @@ int main()
                                  "Bayer 8x8", "refined"};
     for (CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor}) {
         const Project project(mode);
-        const QImage source = picture.scaled(conversionSourceSize(mode, project.size()));
+        // The dialog keeps its picture as an RgbPicture.
+        const RgbPicture source =
+            RgbPicture::fromImage(picture.scaled(conversionSourceSize(mode, project.size())));
         for (int dither = 0; dither < DitherKindCount; ++dither) {
             ConversionOptions options;
             options.mode = mode;
@@ -80,14 +87,15 @@ int main()
             char label[96];
             std::snprintf(label, sizeof label, "320x200 %s, %s",
                           mode == CanvasMode::Hires ? "hires" : "multicolor", ditherNames[dither]);
-            report(label, median(times), median(cpu));
+            report(label, median(times), median(cpu), options.dither != DitherKind::Refined);
         }
     }
 
     // A drag: the point moves one step, the table is rebuilt, the picture
     // converts again, as the dialog does when the throttle lets it.
     const Project project(CanvasMode::Multicolor);
-    const QImage source = picture.scaled(conversionSourceSize(project.mode(), project.size()));
+    const RgbPicture source =
+        RgbPicture::fromImage(picture.scaled(conversionSourceSize(project.mode(), project.size())));
     ConversionOptions options;
     options.mode = project.mode();
     options.dither = DitherKind::ErrorDiffusion;
