@@ -5,12 +5,8 @@
 
 #include "app/dashboardcontroller.h"
 #include "canvas/canvasarea.h"
-#include "document/geometry.h"
 #include "document/history.h"
 #include "widgets/colorassignmentwidget.h"
-
-#include <QAction>
-#include <QTest>
 
 class TestColorSlots : public QObject
 {

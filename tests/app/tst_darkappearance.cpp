@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestDarkAppearance : public QObject
 {
     Q_OBJECT
@@ -31,7 +33,7 @@ private slots:
     void styleSheetAndImages()
     {
         const QString sheet = DarkAppearance::styleSheet();
-        QVERIFY(sheet.contains(QLatin1String("qproperty-backdropColor")));
+        QVERIFY(sheet.contains(u"qproperty-backdropColor"_s));
         const QResource resource(QLatin1String(DarkAppearance::StyleSheetPath));
         QVERIFY(resource.compressionAlgorithm() != QResource::NoCompression);
         QVERIFY(resource.size() < resource.uncompressedSize());
@@ -42,13 +44,13 @@ private slots:
         // The indicators, arrows, menu marks and the chooser's buttons at least.
         QVERIFY(seen.size() >= 30);
         for (const QString &path : seen) {
-            QVERIFY2(path.startsWith(QLatin1String(":/styles/controls/")) ||
-                         path.startsWith(QLatin1String(":/styles/filedialog/")),
+            QVERIFY2(path.startsWith(u":/styles/controls/"_s) ||
+                         path.startsWith(u":/styles/filedialog/"_s),
                      qPrintable(path));
             QImageReader reader(path);
             const QImage image = reader.read();
             QVERIFY2(image.width() >= 8 && image.width() <= 16,
-                     qPrintable(path + QLatin1Char(' ') + reader.errorString()));
+                     qPrintable(path + u' ' + reader.errorString()));
         }
     }
 
@@ -69,11 +71,10 @@ private slots:
 
     void missingStyleSheetKeepsFusionAndPalette()
     {
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression(QStringLiteral("style sheet.*nothing\\.qss")));
-        DarkAppearance::apply(*qApp, QStringLiteral(":/styles/nothing.qss"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"style sheet.*nothing\\.qss"_s));
+        DarkAppearance::apply(*qApp, u":/styles/nothing.qss"_s);
         QVERIFY(qApp->styleSheet().isEmpty());
-        QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
+        QCOMPARE(QApplication::style()->name(), u"fusion"_s);
         // Still dark, disabled text legible on it, the highlight a colour.
         const QPalette palette = qApp->palette();
         const int base = palette.color(QPalette::Base).lightness();
@@ -94,14 +95,14 @@ private slots:
             1);
         for (const bool submenu : {false, true}) {
             QMenu top;
-            QMenu *menu = submenu ? top.addMenu(QStringLiteral("More")) : &top;
+            QMenu *menu = submenu ? top.addMenu(u"More"_s) : &top;
             QVERIFY(!menu->testAttribute(Qt::WA_TranslucentBackground));
             menu->ensurePolished();
             QVERIFY(menu->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::Popup |
                                                   Qt::NoDropShadowWindowHint));
             QVERIFY(menu->testAttribute(Qt::WA_TranslucentBackground));
             // Still so once shown.
-            menu->addAction(QStringLiteral("Entry"));
+            menu->addAction(u"Entry"_s);
             menu->popup(QPoint(20, 20));
             QVERIFY(menu->isVisible() && menu->windowFlags().testFlag(Qt::FramelessWindowHint));
         }

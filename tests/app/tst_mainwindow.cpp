@@ -1,41 +1,26 @@
 #include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
 
+#include "../common/canvasrows.h"
 #include "app/aboutdialog.h"
 #include "app/crashrecovery.h"
-#include "app/firststart.h"
 #include "app/menutable.h"
-
 #include "canvas/borderframe.h"
-#include "canvas/canvasarea.h"
-#include "canvas/canvastool.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
-#include "document/history.h"
 #include "document/palette.h"
 #include "document/pluraltranslator.h"
-#include "document/viewtransform.h"
 #include "history/projectfile.h"
 #include "history/recoverystore.h"
 #include "widgets/dashboardbar.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QDragEnterEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -50,7 +35,19 @@ public:
     bool undoLocal() override { return hasLocalUndo() && --steps >= 0; }
 };
 
+// A close: an edit recorded, a shape staged (in the canvas's own black), the
+// answer to the prompt, a file chosen for Save As; whether it closes, and
+// the status message left.
+struct CloseCase {
+    bool modified, staged;
+    QMessageBox::StandardButton answer;
+    bool chooseFile, closes;
+    QString message;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(CloseCase)
 
 class TestMainWindow : public QObject
 {
@@ -63,21 +60,21 @@ private slots:
     {
         QTemporaryDir folder;
         TestWindow window;
-        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QCOMPARE(window.windowTitle(), u"Untitled[*] - KORVEN"_s);
         QVERIFY(!window.isWindowModified());
         recordEdit(window);
         QVERIFY(window.isWindowModified());
 
         // Save As starts at the last project folder and adds the missing suffix.
-        QSettings().setValue(QStringLiteral("files/lastProjectDir"), folder.path());
-        window.chosenPath = folder.filePath(QStringLiteral("sunset"));
+        QSettings().setValue(u"files/lastProjectDir"_s, folder.path());
+        window.chosenPath = folder.filePath(u"sunset"_s);
         QVERIFY(window.saveProject());
-        QCOMPARE(window.proposals, QStringList{folder.filePath(QStringLiteral("untitled.kvn"))});
-        const QString path = folder.filePath(QStringLiteral("sunset.kvn"));
+        QCOMPARE(window.proposals, QStringList{folder.filePath(u"untitled.kvn"_s)});
+        const QString path = folder.filePath(u"sunset.kvn"_s);
         QCOMPARE(window.projectPath(), path);
-        QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
+        QCOMPARE(window.windowTitle(), u"sunset.kvn[*] - KORVEN"_s);
         QVERIFY(!window.isWindowModified());
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Saved sunset.kvn."));
+        QCOMPARE(statusText(window), u"Saved sunset.kvn."_s);
         Project loaded;
         QVERIFY(loadProjectFile(path, loaded).ok);
         QCOMPARE(loaded.history().nodeCount(), 1);
@@ -86,7 +83,7 @@ private slots:
         window.chosenPath.clear();
         QVERIFY(!window.saveProjectAs());
         QCOMPARE(window.proposals.value(1), path);
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Save cancelled."));
+        QCOMPARE(statusText(window), u"Save cancelled."_s);
         QCOMPARE(window.projectPath(), path);
 
         recordEdit(window);
@@ -140,10 +137,9 @@ private slots:
         QCOMPARE(window.project().mode(), CanvasMode::Hires);
         QCoreApplication::processEvents();
         QCOMPARE(window.project().mode(), accepted ? CanvasMode::Multicolor : CanvasMode::Hires);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 accepted ? QStringLiteral("Opened %1.").arg(files[0]) : FirstStart::hint());
+        QCOMPARE(statusText(window), accepted ? u"Opened %1."_s.arg(files[0]) : FirstStart::hint());
         // A task started before the next turn blocks a pending opening.
-        const QString other = folder.filePath(QStringLiteral("other.kvn"));
+        const QString other = folder.filePath(u"other.kvn"_s);
         QVERIFY(saveProjectFile(Project(CanvasMode::Multicolor), other).ok);
         MainWindow blocked;
         blocked.openProjectLater(other);
@@ -153,35 +149,23 @@ private slots:
     }
     void close_data()
     {
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<bool>("staged"); // a shape in the canvas's own black
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("chooseFile");
-        QTest::addColumn<bool>("closes");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("unmodified")
-            << false << false << int(QMessageBox::Cancel) << false << true << FirstStart::hint();
-        QTest::newRow("cancel") << true << false << int(QMessageBox::Cancel) << false << false
-                                << QString();
-        QTest::newRow("discard") << true << false << int(QMessageBox::Discard) << false << true
-                                 << QString();
-        QTest::newRow("save, chooser cancelled")
-            << true << false << int(QMessageBox::Save) << false << false << "Save cancelled.";
-        QTest::newRow("save") << true << false << int(QMessageBox::Save) << true << true
-                              << "Saved close.kvn.";
-        QTest::newRow("staged, cancel")
-            << true << true << int(QMessageBox::Cancel) << false << false << QString();
-        // Staging records no edit, so the first-start hint still stands.
-        QTest::newRow("only staged, cancel")
-            << false << true << int(QMessageBox::Cancel) << false << false << FirstStart::hint();
+        const QString hint = FirstStart::hint();
+        addRows<CloseCase>({
+            {"unmodified", {false, false, QMessageBox::Cancel, false, true, hint}},
+            {"cancel", {true, false, QMessageBox::Cancel, false, false, {}}},
+            {"discard", {true, false, QMessageBox::Discard, false, true, {}}},
+            {"save, chooser cancelled",
+             {true, false, QMessageBox::Save, false, false, "Save cancelled."}},
+            {"save", {true, false, QMessageBox::Save, true, true, "Saved close.kvn."}},
+            {"staged, cancel", {true, true, QMessageBox::Cancel, false, false, {}}},
+            // Staging records no edit, so the first-start hint still stands.
+            {"only staged, cancel", {false, true, QMessageBox::Cancel, false, false, hint}},
+        });
     }
     void close()
     {
-        QFETCH(bool, modified);
-        QFETCH(bool, staged);
-        QFETCH(int, answer);
-        QFETCH(bool, chooseFile);
-        QFETCH(bool, closes);
+        QFETCH(CloseCase, row);
+        const auto &[modified, staged, answer, chooseFile, closes, message] = row;
         QTemporaryDir folder;
         TestWindow window;
         QVERIFY(shownAndExposed(window));
@@ -195,8 +179,8 @@ private slots:
             QCOMPARE(shapes->stagedCount(), 1);
         }
         if (chooseFile)
-            window.chosenPath = folder.filePath(QStringLiteral("close.kvn"));
-        BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+            window.chosenPath = folder.filePath(u"close.kvn"_s);
+        BoxAnswerer answerer(answer);
         QCOMPARE(window.close(), closes);
         QCOMPARE(answerer.texts, modified || staged ? QStringList{Prompt} : QStringList{});
         // Cancel leaves the stage, the history and the marker as they were.
@@ -204,10 +188,10 @@ private slots:
         QCOMPARE(window.project().history().nodeCount(), int(modified));
         // Save on a project without a path runs Save As.
         QCOMPARE(window.proposals.size(), answer == QMessageBox::Save ? 1 : 0);
-        QCOMPARE(QFileInfo::exists(folder.filePath(QStringLiteral("close.kvn"))), chooseFile);
-        QTEST(fieldText(window, "statusMessage"), "message");
+        QCOMPARE(QFileInfo::exists(folder.filePath(u"close.kvn"_s)), chooseFile);
+        QCOMPARE(statusText(window), message);
         QCOMPARE(window.isWindowModified(), modified && !chooseFile);
-        QCOMPARE(QSettings().contains(QStringLiteral("window/geometry")), closes);
+        QCOMPARE(QSettings().contains(u"window/geometry"_s), closes);
     }
     void saveFailureAndBusy()
     {
@@ -216,33 +200,23 @@ private slots:
         recordEdit(window);
         // A failed Save As leaves the project without a path (the message
         // and the old file are failedSaveKeepsTheOldFile's).
-        window.chosenPath = folder.filePath(QStringLiteral("missing/art.kvn"));
-        {
-            BoxAnswerer answerer(QMessageBox::Ok);
-            QVERIFY(!window.saveProjectAs());
-        }
+        window.chosenPath = folder.filePath(u"missing/art.kvn"_s);
+        boxesDuring(QMessageBox::Ok, [&] { QVERIFY(!window.saveProjectAs()); });
         QVERIFY(window.projectPath().isEmpty() && window.isWindowModified());
 
         // While a project task runs nothing saves, not even from the prompt,
         // no new canvas replaces the document and the window does not close.
-        window.chosenPath = folder.filePath(QStringLiteral("busy.kvn"));
+        window.chosenPath = folder.filePath(u"busy.kvn"_s);
         window.setFileTaskBusy(true);
         QVERIFY(!window.saveProject());
-        {
-            BoxAnswerer answerer(QMessageBox::Discard);
-            QVERIFY(!window.close());
-            QVERIFY(answerer.texts.isEmpty());
-        }
-        {
-            BoxAnswerer answerer(QMessageBox::Save);
-            QVERIFY(!window.maybeSave());
-            QCOMPARE(answerer.texts, QStringList{Prompt});
-        }
-        {
-            BoxAnswerer answerer(QMessageBox::Discard);
-            QVERIFY(QMetaObject::invokeMethod(&window, "newDualHiresCanvas"));
-            QVERIFY(answerer.texts.isEmpty());
-        }
+        QCOMPARE(boxesDuring(QMessageBox::Discard, [&] { QVERIFY(!window.close()); }),
+                 QStringList());
+        QCOMPARE(boxesDuring(QMessageBox::Save, [&] { QVERIFY(!window.maybeSave()); }),
+                 QStringList{Prompt});
+        QCOMPARE(
+            boxesDuring(QMessageBox::Discard,
+                        [&] { QVERIFY(QMetaObject::invokeMethod(&window, "newDualHiresCanvas")); }),
+            QStringList());
         QCOMPARE(window.project().history().nodeCount(), 1);
         QCOMPARE(window.proposals.size(), 1);
         QVERIFY(!QFileInfo::exists(window.chosenPath));
@@ -263,22 +237,22 @@ private slots:
         QStringList texts;
         for (const ElidedLabel *label : labels)
             texts << label->fullText();
-        QCOMPARE(texts.join(QLatin1Char('|')),
+        QCOMPARE(texts.join(u'|'),
                  QStringLiteral("Mode: Hires|Size: 320×200|Aspect: Square|Brush: Square 3|Zoom: "
                                 "250%|Rotation: 0.00°|Char: (12, 6)|Sprite: --|") +
-                     FirstStart::hint() + QStringLiteral("|2 shapes staged"));
+                     FirstStart::hint() + u"|2 shapes staged"_s);
         inputs.stagedShapes = 1;
         window.setStatusInputs(inputs);
-        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
+        QCOMPARE(fieldText(window, "statusStage"), u"1 shape staged"_s);
 
         // Messages clear when their time is up; a new one restarts the timer.
-        window.showStatusMessage(QStringLiteral("first"), 60000);
-        window.showStatusMessage(QStringLiteral("second"), 20);
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("second"));
-        QTRY_VERIFY(fieldText(window, "statusMessage").isEmpty());
+        window.showStatusMessage(u"first"_s, 60000);
+        window.showStatusMessage(u"second"_s, 20);
+        QCOMPARE(statusText(window), u"second"_s);
+        QTRY_VERIFY(statusText(window).isEmpty());
 
         // Narrowed, texts elide and show in full as their tooltip.
-        window.showStatusMessage(QStringLiteral("Saved art.kvn."), 60000);
+        window.showStatusMessage(u"Saved art.kvn."_s, 60000);
         for (const int width : {1600, 420}) {
             QVERIFY(shownAndExposed(window, QSize(width, 400)));
             QTRY_VERIFY(width > 500 ? labels[0]->width() > 200 : labels[0]->width() < 80);
@@ -292,7 +266,7 @@ private slots:
         ElidedLabel label;
         QLabel plain;
         plain.setTextFormat(Qt::PlainText);
-        plain.setText(QStringLiteral("Saved a<b>b</b>.kvn."));
+        plain.setText(u"Saved a<b>b</b>.kvn."_s);
         label.setFullText(plain.text());
         label.resize(400, 30);
         plain.resize(400, 30);
@@ -379,7 +353,7 @@ private slots:
         QCOMPARE(pixel(), shown(7));
 
         // Saved, then undone: modified; redone to the saved point: clean again.
-        window.chosenPath = dir.filePath(QStringLiteral("art.kvn"));
+        window.chosenPath = dir.filePath(u"art.kvn"_s);
         QVERIFY(window.saveProjectAs());
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(window.isWindowModified());
@@ -492,14 +466,13 @@ private slots:
         entry(window, "selectAll")->trigger();
         QVERIFY(entry(window, "rectSelectTool")->isChecked());
         QCOMPARE(tool->selection(), whole);
-        QCOMPARE(entry(window, "flipHorizontally")->text(),
-                 QStringLiteral("Flip Selection Horizontally"));
+        QCOMPARE(entry(window, "flipHorizontally")->text(), u"Flip Selection Horizontally"_s);
         QVERIFY(entry(window, "copy")->isEnabled() && !entry(window, "paste")->isEnabled());
         // A right-click deselects, and Ctrl+Z brings the selection back.
         const QPoint inside = canvas->viewTransform().toWidget(QPointF(10.5, 10.5)).toPoint();
         QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, inside);
         QVERIFY(tool->selection().isEmpty() && !entry(window, "copy")->isEnabled());
-        QCOMPARE(entry(window, "flipHorizontally")->text(), QStringLiteral("Flip Horizontally"));
+        QCOMPARE(entry(window, "flipHorizontally")->text(), u"Flip Horizontally"_s);
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(tool->selection(), whole);
         // With a selection, Ctrl+J flips it as a float; Enter drops it as one edit.
@@ -534,7 +507,7 @@ private slots:
         QVERIFY(shownAndExposed(window));
         CanvasArea *canvas = window.canvas();
         const ShapeTool *shapes = canvas->shapeTool();
-        const QWidget *stage = window.findChild<QWidget *>(QStringLiteral("statusStage"));
+        const QWidget *stage = window.findChild<QWidget *>(u"statusStage"_s);
         Project &project = window.project();
         project.colormap().setPixel(3, 3, 1);
         entry(window, "selectAll")->trigger();
@@ -547,7 +520,7 @@ private slots:
         QVERIFY(entriesOn(false));
         stroke(canvas, {QPoint(20, 20), QPoint(60, 40)});
         QVERIFY(entriesOn(true));
-        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
+        QCOMPARE(fieldText(window, "statusStage"), u"1 shape staged"_s);
 
         // Mid-drag the clipboard entries change nothing and commit nothing.
         const Colormap before = project.colormap();
@@ -559,7 +532,7 @@ private slots:
         QCOMPARE(project.colormap(), before);
         QCOMPARE(project.history().nodeCount(), 0);
         release(canvas, at(canvas, QPoint(140, 120)));
-        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("2 shapes staged"));
+        QCOMPARE(fieldText(window, "statusStage"), u"2 shapes staged"_s);
 
         // Discard asks, Cancel the default; Cancel keeps the stage and says so.
         const auto discard = [&](const char *answer) {
@@ -582,7 +555,7 @@ private slots:
                               "undone. Commit with Enter to keep the shapes.",
                               "Cancel"}));
         QCOMPARE(shapes->stagedCount(), 2);
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Discard shapes cancelled."));
+        QCOMPARE(statusText(window), u"Discard shapes cancelled."_s);
         entry(window, "commitShapes")->trigger();
         QCOMPARE(project.history().nodeCount(), 1);
         QVERIFY(entriesOn(false));
@@ -598,17 +571,16 @@ private slots:
         // The hat goes on in December only, over the logo's top corner.
         const QImage plain = AboutDialog::logo(QDate(2026, 11, 30)).toImage();
         const QImage december = AboutDialog::logo(QDate(2026, 12, 1)).toImage();
-        QCOMPARE(plain,
-                 QImage(QStringLiteral(":/icons/korven-128.png")).convertToFormat(plain.format()));
+        QCOMPARE(plain, QImage(u":/icons/korven-128.png"_s).convertToFormat(plain.format()));
         QVERIFY(december != plain);
         QCOMPARE(december.copy(0, plain.height() / 2, plain.width(), plain.height() / 2),
                  plain.copy(0, plain.height() / 2, plain.width(), plain.height() / 2));
         QCOMPARE(AboutDialog::versionHtml("3.2.1-rc<1>"),
-                 QStringLiteral("KORVEN 3.2.1<span style=\"color:#F6811A\">-rc&lt;1&gt;</span>"));
+                 u"KORVEN 3.2.1<span style=\"color:#F6811A\">-rc&lt;1&gt;</span>"_s);
         const QStringList info = AboutDialog::buildInfo().split(u'\n');
         QCOMPARE(info.size(), 3);
-        QVERIFY(!info[0].contains(QLatin1String("  ")));
-        QVERIFY(info[2].startsWith(QStringLiteral("Qt runtime in use: %1").arg(qVersion())));
+        QVERIFY(!info[0].contains(u"  "_s));
+        QVERIFY(info[2].startsWith(u"Qt runtime in use: %1"_s.arg(qVersion())));
     }
 
     void firstStart()
@@ -648,9 +620,9 @@ private slots:
         QVERIFY(outlined);
         QCOMPARE(shot.pixelColor(int(corner.x()) + 1, int(corner.y())), QColor(Qt::black));
         // How to begin stands in the status bar until the first edit.
-        QCOMPARE(fieldText(window, "statusMessage"), FirstStart::hint());
+        QCOMPARE(statusText(window), FirstStart::hint());
         recordEdit(window);
-        QCOMPARE(fieldText(window, "statusMessage"), QString());
+        QCOMPARE(statusText(window), QString());
     }
     void recoveryFiles()
     {
@@ -677,7 +649,7 @@ private slots:
                 QVERIFY(other.claimOrphans().isEmpty());
             }
             // A save removes the window's file; the next edit writes one again.
-            one.chosenPath = folder.filePath(QStringLiteral("saved.kvn"));
+            one.chosenPath = folder.filePath(u"saved.kvn"_s);
             QVERIFY(one.saveProject());
             QVERIFY(!QFileInfo::exists(oneFile));
             recordEdit(one);
@@ -707,7 +679,7 @@ private slots:
         const QList<QTextBrowser *> browsers = window.findChildren<QTextBrowser *>();
         QCOMPARE(browsers.size(), 1);
         QWidget *manual = browsers.first()->window();
-        QCOMPARE(manual->windowTitle(), QStringLiteral("KORVEN User Manual"));
+        QCOMPARE(manual->windowTitle(), u"KORVEN User Manual"_s);
         QVERIFY(manual->isVisible());
         for (const QKeySequence &close : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W")}) {
             manual->activateWindow();
@@ -718,11 +690,11 @@ private slots:
             QVERIFY(manual->isVisible());
         }
         QCOMPARE(window.findChildren<QTextBrowser *>().size(), 1);
-        QFile source(QStringLiteral(":/doc/user-manual.md"));
+        QFile source(u":/doc/user-manual.md"_s);
         QVERIFY(source.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(source.readAll());
-        QVERIFY(browsers.first()->toPlainText().startsWith(QStringLiteral("KORVEN User Manual")));
-        const QRegularExpression picture(QStringLiteral("!\\[[^\\]]*\\]\\(([^)]+)\\)"));
+        QVERIFY(browsers.first()->toPlainText().startsWith(u"KORVEN User Manual"_s));
+        const QRegularExpression picture(u"!\\[[^\\]]*\\]\\(([^)]+)\\)"_s);
         int pictures = 0;
         for (auto match = picture.globalMatch(text); match.hasNext(); ++pictures) {
             const QString name = match.next().captured(1);
@@ -740,16 +712,14 @@ private slots:
         // by its keys in parentheses, is in the menu table with those keys.
         QHash<QString, QString> names; // the text an artist reads -> object name
         const auto readable = [](QString t) {
-            return t.replace(QLatin1String("&&"), QLatin1String("\x01"))
-                .remove(QLatin1Char('&'))
-                .replace(QLatin1Char('\x01'), QLatin1Char('&'));
+            return t.replace(u"&&"_s, u"\x01"_s).remove(u'&').replace(QLatin1Char('\x01'), u'&');
         };
         for (const MenuEntry &e : MenuTable::entries()) {
             if (!e.name || !e.menu || !*e.menu)
                 continue;
-            const QString path = readable(QString::fromLatin1(e.menu) + QLatin1Char('>') +
-                                          QString::fromLatin1(e.text))
-                                     .replace(QLatin1Char('>'), QStringLiteral(" → "));
+            const QString path =
+                readable(QString::fromLatin1(e.menu) + u'>' + QString::fromLatin1(e.text))
+                    .replace(u'>', u" → "_s);
             names.insert(path, QLatin1String(e.name));
         }
         for (const MenuEntry &e : MenuTable::hiddenEntries())
@@ -760,14 +730,14 @@ private slots:
             QStringLiteral("\\*\\*([^*]+)\\*\\*(?: \\(((?:`[^`]+`(?: or )?)+)\\))?|"
                            "^\\| ((?:`[^`]+`(?: or )?)+) \\| \\*\\*([^*]+)\\*\\* \\|$"),
             QRegularExpression::MultilineOption);
-        const QRegularExpression key(QStringLiteral("`([^`]+)`"));
+        const QRegularExpression key(u"`([^`]+)`"_s);
         QSet<QString> keyed; // object names named with their keys
         int entries = 0;
         for (auto match = named.globalMatch(text); match.hasNext();) {
             const auto m = match.next();
             const QString name = m.hasCaptured(4) ? m.captured(4) : m.captured(1);
             const QString keys = m.hasCaptured(4) ? m.captured(3) : m.captured(2);
-            if (!name.contains(QStringLiteral(" → ")) && keys.isEmpty())
+            if (!name.contains(u" → "_s) && keys.isEmpty())
                 continue; // plain emphasis
             ++entries;
             QVERIFY2(names.contains(name), qPrintable(name));
@@ -779,7 +749,7 @@ private slots:
             for (auto k = key.globalMatch(keys); k.hasNext();) {
                 const QKeySequence sequence(k.next().captured(1));
                 QVERIFY2(entry->shortcuts().contains(sequence),
-                         qPrintable(name + QLatin1String(": ") + sequence.toString()));
+                         qPrintable(name + u": "_s + sequence.toString()));
                 keyed.insert(entry->objectName());
             }
         }
@@ -788,7 +758,7 @@ private slots:
         // which the manual describes as a range.
         for (const QAction *a : window.findChildren<QAction *>())
             if (!a->shortcuts().isEmpty() && !a->objectName().isEmpty() &&
-                !a->text().startsWith(QLatin1String("Pen Color")))
+                !a->text().startsWith(u"Pen Color"_s))
                 QVERIFY2(keyed.contains(a->objectName()), qPrintable(a->text()));
     }
 };

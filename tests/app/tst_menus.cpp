@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace
 {
 
@@ -26,8 +28,7 @@ namespace
 void collect(QMenu *menu, const QString &path, QList<std::pair<QString, QAction *>> &out)
 {
     for (QAction *action : menu->actions()) {
-        const QString entry = path + QLatin1Char('>') +
-                              (action->isSeparator() ? QStringLiteral("---") : action->text());
+        const QString entry = path + u'>' + (action->isSeparator() ? u"---"_s : action->text());
         out.append({entry, action});
         if (action->menu())
             collect(action->menu(), entry, out);
@@ -40,8 +41,8 @@ QList<std::pair<QString, QAction *>> menuEntries(MainWindow &window)
     for (QAction *top : window.menuBar()->actions())
         collect(top->menu(), top->text(), entries);
     for (QAction *hidden : window.actions())
-        if (!hidden->text().startsWith(QLatin1String("Pen Color")))
-            entries.append({QStringLiteral("(hidden)>") + hidden->text(), hidden});
+        if (!hidden->text().startsWith(u"Pen Color"_s))
+            entries.append({u"(hidden)>"_s + hidden->text(), hidden});
     return entries;
 }
 
@@ -92,12 +93,12 @@ private slots:
         Shown shown;
         MainWindow &window = *shown.window;
         CanvasArea *canvas = shown.canvas();
-        QAction *smooth = entry(window, QStringLiteral("&Options>Anti-Aliased Strokes"));
+        QAction *smooth = entry(window, "&Options>Anti-Aliased Strokes");
         const auto state = [&] {
             return std::pair(canvas->paintSettings().brushSettings().width, smooth->isEnabled());
         };
-        entry(window, QStringLiteral("&File>Presets>Multicolor Canvas"))->trigger();
-        QAction *pressure = entry(window, QStringLiteral("&Options>Pressure-Widened Strokes"));
+        entry(window, "&File>Presets>Multicolor Canvas")->trigger();
+        QAction *pressure = entry(window, "&Options>Pressure-Widened Strokes");
         pressure->trigger();
         // No edge to smooth on a one-pixel nib that pressure cannot widen.
         QCOMPARE(state(), std::pair(1, false));
@@ -112,7 +113,7 @@ private slots:
             QTest::keyClick(canvas, Qt::Key_BracketRight);
         QCOMPARE(canvas->paintSettings().brushSettings().width, 32);
         // Hires has no anti-aliasing at any width.
-        entry(window, QStringLiteral("&File>Presets>Hires Canvas"))->trigger();
+        entry(window, "&File>Presets>Hires Canvas")->trigger();
         QVERIFY(!smooth->isEnabled());
     }
     void toolKeys_data()
@@ -137,7 +138,7 @@ private slots:
         CanvasArea *c = shown.canvas();
         for (QChar key : keys)
             QTest::keyClick(c, Qt::Key(key.unicode()));
-        QAction *chosen = entry(*shown.window, QStringLiteral("&Options>") + tool);
+        QAction *chosen = entry(*shown.window, u"&Options>"_s + tool);
         QVERIFY(chosen->isChecked());
         const QMap<QString, CanvasTool *> tools = {{"Pen Tool", c->penTool()},
                                                    {"Eraser Tool", c->eraserTool()},
@@ -153,7 +154,7 @@ private slots:
         for (const char *path :
              {"Fill Contour Placement>Outside", "Symmetry>Kaleidoscope",
               "Symmetry>Apply to Flood Fill", "Square Brush", "Two-Color Texture"})
-            entry(window, QStringLiteral("&Options>") + QLatin1String(path))->trigger();
+            entry(window, u"&Options>"_s + QLatin1String(path))->trigger();
         const PaintSettings *c = window.paintSettings();
         QCOMPARE(std::tuple(c->contourPlacement(), c->symmetryMode(), c->symmetry().applyToFill(),
                             c->brushSettings().shape, c->textureMode()),
@@ -163,19 +164,16 @@ private slots:
     void newCanvasTakesMenuChoices()
     {
         MainWindow window;
-        entry(window, QStringLiteral("&Palette>CCS64"))->trigger();
-        entry(window, QStringLiteral("&View>PAL Pixels"))->trigger();
-        entry(window, QStringLiteral("&Options>Border Sprites>Enforce 8-Sprite Border Limit"))
-            ->trigger();
-        entry(window, QStringLiteral("&Options>Hires Clash Resolution>Preserve Most-Used Color"))
-            ->trigger();
+        entry(window, "&Palette>CCS64")->trigger();
+        entry(window, "&View>PAL Pixels")->trigger();
+        entry(window, "&Options>Border Sprites>Enforce 8-Sprite Border Limit")->trigger();
+        entry(window, "&Options>Hires Clash Resolution>Preserve Most-Used Color")->trigger();
         QCOMPARE(window.project().paletteVariant(), 3);
         // The choices live in the menus: a document that lost them gets them back.
         window.project().setPaletteVariant(0);
         window.project().setSpriteCountPolicy(SpriteCountPolicy::Flag);
         const Project *before = &window.project();
-        entry(window, QStringLiteral("&File>Presets>Multicolor + Top/Bottom Sprites Canvas"))
-            ->trigger();
+        entry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
         // The same document object with new content, shown whole on the canvas.
         const Project &project = window.project();
         QCOMPARE(&project, before);
@@ -186,20 +184,18 @@ private slots:
                             project.spriteCountPolicy(), project.hiresClashResolution()),
                  std::tuple(3, 0.9375, SpriteCountPolicy::Enforce,
                             HiresClashResolution::PreserveMostUsed));
-        QVERIFY(entry(window, QStringLiteral("&Options>Border Sprites"))->isEnabled());
-        entry(window, QStringLiteral("&File>Presets>Dual Multicolor Canvas"))->trigger();
-        QVERIFY(!entry(window, QStringLiteral("&Options>Border Sprites"))->isEnabled());
-        QVERIFY(!entry(window, QStringLiteral("&Options>Hires Clash Resolution"))->isEnabled());
-        QVERIFY(entry(window, QStringLiteral("&Options>Fill Contour Placement"))->isEnabled());
+        QVERIFY(entry(window, "&Options>Border Sprites")->isEnabled());
+        entry(window, "&File>Presets>Dual Multicolor Canvas")->trigger();
+        QVERIFY(!entry(window, "&Options>Border Sprites")->isEnabled());
+        QVERIFY(!entry(window, "&Options>Hires Clash Resolution")->isEnabled());
+        QVERIFY(entry(window, "&Options>Fill Contour Placement")->isEnabled());
     }
     void wholeCanvasEditsWaitForStroke()
     {
         Shown shown;
         MainWindow &window = *shown.window;
-        entry(window, QStringLiteral("&File>Presets>Multicolor + Top/Bottom Sprites Canvas"))
-            ->trigger();
-        entry(window, QStringLiteral("&Options>Border Sprites>Flag Sprites over the Border Limit"))
-            ->trigger();
+        entry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        entry(window, "&Options>Border Sprites>Flag Sprites over the Border Limit")->trigger();
         CanvasArea *canvas = shown.canvas();
         QTest::keyClick(canvas, Qt::Key_BracketRight);
         for (int i = 0; i < 6; ++i)
@@ -208,8 +204,7 @@ private slots:
         const QRect top = canvas->rect();
         QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(top.left() + 5, top.top() + 60));
         QTest::mouseMove(canvas, QPoint(top.right() - 5, top.top() + 60));
-        QAction *reduce =
-            entry(window, QStringLiteral("&Options>Border Sprites>Reduce Borders to 8 Sprites"));
+        QAction *reduce = entry(window, "&Options>Border Sprites>Reduce Borders to 8 Sprites");
         const int before = window.project().history().nodeCount();
         reduce->trigger();
         QCOMPARE(window.project().history().nodeCount(), before);

@@ -9,12 +9,9 @@
 #include "widgets/previewarea.h"
 #include "widgets/previewwindow.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QSettings>
-#include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -161,7 +158,7 @@ private slots:
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
                 box->accept();
         });
-        QMessageBox::information(&window, QStringLiteral("KORVEN"), QStringLiteral("Noted."));
+        QMessageBox::information(&window, u"KORVEN"_s, u"Noted."_s);
         QTest::qWait(50);
         QCOMPARE(QApplication::activeWindow(), &window);
     }
@@ -209,8 +206,8 @@ private slots:
         }
         // Each toggle's key round trip is tst_settings' persistedRoundTrip.
         QSettings settings;
-        QVERIFY(!settings.value(QStringLiteral("preview/geometry")).toByteArray().isEmpty());
-        settings.setValue(QStringLiteral("general/invertZoomWheel"), true);
+        QVERIFY(!settings.value(u"preview/geometry"_s).toByteArray().isEmpty());
+        settings.setValue(u"general/invertZoomWheel"_s, true);
         settings.sync();
 
         ShowWatcher watcher;
@@ -225,7 +222,7 @@ private slots:
         // A window restored before it was ever shown may be placed by its frame.
         QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||
                      preview->frameGeometry().topLeft() == geometry.topLeft(),
-                 qPrintable(QStringLiteral("at %1,%2").arg(preview->x()).arg(preview->y())));
+                 qPrintable(u"at %1,%2"_s.arg(preview->x()).arg(preview->y())));
         // Shown last, with its look already chosen.
         QCOMPARE(watcher.shown.value(0), std::tuple(true, false, true));
         QVERIFY(preview->area()->invertWheel() &&

@@ -6,10 +6,7 @@
 #include "app/prgexportflow.h"
 #include "rules/clashrules.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -69,22 +66,21 @@ private slots:
                                                  columns < 0 ? 50 : 10, quint8(c + 1));
         QTemporaryDir dir;
         AnsweredFlow flow(&window);
-        flow.answer = dir.filePath(QStringLiteral("x.prg"));
+        flow.answer = dir.filePath(u"x.prg"_s);
         {
             BoxAnswerer answerer(QMessageBox::Ok);
             flow.run();
             QCOMPARE(answerer.texts.join(u'\n'), box.arg(QDir::toNativeSeparators(beside)));
         }
         // The entry the refusal names is there, under that menu.
-        const QAction *reduce = window.findChild<QAction *>(QStringLiteral("reduceBorders"));
-        QVERIFY(box.contains(QLatin1String("Options -> Border Sprites -> ") + reduce->text()) ||
-                columns <= 8);
+        const QAction *reduce = window.findChild<QAction *>(u"reduceBorders"_s);
+        QVERIFY(box.contains(u"Options -> Border Sprites -> "_s + reduce->text()) || columns <= 8);
         QFile::remove(beside);
         const bool written = columns <= 8;
         QVERIFY(
             !canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap()));
         // Hand count: 284 lines, the strips' outer 21-line rows.
-        QCOMPARE(fieldText(window, "statusMessage"),
+        QCOMPARE(statusText(window),
                  written ? "Exported x.prg. An NTSC machine does not show rows 0-20 and 263-283."
                          : FirstStart::hint());
         QFile file(flow.answer);
@@ -105,8 +101,8 @@ private slots:
         TestWindow window;
         QTemporaryDir dir;
         AnsweredFlow flow(&window);
-        flow.answer = dir.filePath(QStringLiteral("x.prg"));
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("x.prg/old")));
+        flow.answer = dir.filePath(u"x.prg"_s);
+        QVERIFY(QDir(dir.path()).mkpath(u"x.prg/old"_s));
         BoxAnswerer answerer(QMessageBox::Ok);
         flow.run();
         QCOMPARE(answerer.texts.size(), 2); // the missing cruncher, then the failure

@@ -2,6 +2,7 @@
 // background task, its progress dialog and the program's own choosers.
 
 #include "../canvas/canvastesthelpers.h"
+#include "../common/wholefiles.h"
 #include "windowtesthelpers.h"
 
 #include "app/importimagedialog.h"
@@ -12,7 +13,6 @@
 #include "app/projectfiletask.h"
 #include "app/referenceopacitydialog.h"
 #include "app/saveworkstagesdialog.h"
-#include "canvas/canvasarea.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
 #include "convertdialog/convertimagedialog.h"
@@ -23,56 +23,24 @@
 #include "history/recentprojects.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace
 {
-
-// Runs `act` on the first modal dialog of type T that opens while it lives.
-template <typename T> class WhenModal : public QObject
-{
-public:
-    explicit WhenModal(std::function<void(T *)> act)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this, act] {
-            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-                dialog && !seen) {
-                seen = true;
-                act(dialog);
-            }
-        });
-        m_timer.start(10);
-    }
-    bool seen = false;
-
-private:
-    QTimer m_timer;
-};
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Root ignores permissions; the immutable flag holds even for root.
 bool setImmutable(const QString &folder, bool on)
@@ -87,41 +55,14 @@ bool setImmutable(const QString &folder, bool on)
     return ok;
 }
 
-// Clicks a file in a chooser once the folder's listing has arrived.
-void clickFile(QFileDialog *dialog, const QString &name)
+// The picture a native file holds; empty when it does not decode.
+Colormap decodedFile(const QString &path)
 {
-    auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
-    QModelIndex item;
-    QVERIFY(QTest::qWaitFor([&] {
-        item = list->model()
-                   ->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name, 1,
-                           Qt::MatchExactly)
-                   .value(0);
-        return item.isValid();
-    }));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
-}
-
-// Picks `name` in the chooser of type T once it opens, after `first` has
-// set the chooser up.
-template <typename T>
-WhenModal<T> choosing(const char *name, std::function<void(T *)> first = nullptr)
-{
-    return WhenModal<T>([name, first](T *dialog) {
-        if (first)
-            first(dialog);
-        clickFile(dialog, QLatin1String(name));
-        static_cast<QDialog *>(dialog)->accept();
-    });
-}
-
-void clickButton(QMessageBox *box, const char *text)
-{
-    for (QAbstractButton *button : box->buttons())
-        if (button->text() == QLatin1String(text))
-            button->click();
-    if (box->isVisible())
-        box->reject();
+    NativeImage image;
+    QString error;
+    return NativeFormats::recognizeAndDecode(readBytes(path), 0, image, error)
+               ? NativeFormats::decodeToColormap(image)
+               : Colormap();
 }
 
 // Cells of a multicolor screen holding more than three colours besides the
@@ -184,8 +125,7 @@ private slots:
                 ++presses, QLineEdit::mousePressEvent(event);
             }
         } other;
-        other.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QVERIFY(shownAndExposed(other));
         QTimer repaint;
         connect(&repaint, &QTimer::timeout, &other, [&] { other.update(); });
         repaint.start(20);
@@ -199,19 +139,19 @@ private slots:
             shown = true;
             range = dialog->maximum();
             other.paints = 0;
-            QTest::keyClicks(&other, QStringLiteral("typed"));
+            QTest::keyClicks(&other, u"typed"_s);
             QTest::mouseClick(&other, Qt::LeftButton);
-            if (how == QLatin1String("Esc"))
+            if (how == u"Esc"_s)
                 QTest::keyClick(dialog, Qt::Key_Escape);
-            else if (how == QLatin1String("close"))
+            else if (how == u"close"_s)
                 dialog->close();
             else
                 QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
         });
         watch.start(10);
-        const bool quick = how == QLatin1String("quick");
+        const bool quick = how == u"quick"_s;
         const ProjectFileResult result =
-            ProjectFileTask::run(nullptr, QStringLiteral("Working..."), [&](const auto &progress) {
+            ProjectFileTask::run(nullptr, u"Working..."_s, [&](const auto &progress) {
                 // A quick task takes a fraction of the dialog's delay.
                 const int steps = quick ? 3 : 1000;
                 for (int i = 0; i < steps; ++i) {
@@ -233,16 +173,16 @@ private slots:
 
     void openFromChooserAndRecent()
     {
-        const QString sunset = saved(QStringLiteral("sunset.kvn"), 5, 3);
-        const QString broken = m_dir.filePath(QStringLiteral("broken.kvn"));
+        const QString sunset = saved(u"sunset.kvn"_s, 5, 3);
+        const QString broken = m_dir.filePath(u"broken.kvn"_s);
         QVERIFY(QFile::copy(sunset, broken));
-        QSettings().setValue(QStringLiteral("files/lastProjectDir"), m_dir.path());
+        QSettings().setValue(u"files/lastProjectDir"_s, m_dir.path());
         TestWindow window;
         QStringList previews;
         {
             WhenModal<OpenProjectDialog> chooser([&](OpenProjectDialog *dialog) {
                 previews << dialog->infoLabel()->text() << dialog->directory().path();
-                clickFile(dialog, QStringLiteral("sunset.kvn"));
+                clickFile(dialog, u"sunset.kvn"_s);
                 previews << dialog->infoLabel()->text();
                 previews << QString::number(dialog->previewLabel()->pixmap().width());
                 static_cast<QDialog *>(dialog)->accept();
@@ -253,36 +193,32 @@ private slots:
                                         "Multicolor, 320 x 200, 3 workstages", "320"}));
         QCOMPARE(window.project().colormap().pixel(12, 12), quint8(7));
         QCOMPARE(window.project().history().position(), 2);
-        QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Opened sunset.kvn."));
+        QCOMPARE(window.windowTitle(), u"sunset.kvn[*] - KORVEN"_s);
+        QCOMPARE(statusText(window), u"Opened sunset.kvn."_s);
         {
             WhenModal<OpenProjectDialog> chooser(
                 [](OpenProjectDialog *dialog) { dialog->reject(); });
             window.openProject();
         }
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Open cancelled."));
+        QCOMPARE(statusText(window), u"Open cancelled."_s);
 
         // Open Recent lists what still exists; an entry that fails to open leaves it.
         RecentProjects::addRecent(broken);
-        RecentProjects::addRecent(m_dir.filePath(QStringLiteral("gone.kvn")));
+        RecentProjects::addRecent(m_dir.filePath(u"gone.kvn"_s));
         QVERIFY(QFile::resize(broken, 20));
-        QMenu *file = window.findChild<QMenu *>(QStringLiteral("fileMenu"));
-        QMenu *recent = window.findChild<QMenu *>(QStringLiteral("openRecentMenu"));
+        QMenu *file = window.findChild<QMenu *>(u"fileMenu"_s);
+        QMenu *recent = window.findChild<QMenu *>(u"openRecentMenu"_s);
         emit file->aboutToShow();
-        QStringList texts;
-        for (QAction *entry : recent->actions())
-            texts << entry->text();
-        QCOMPARE(texts,
+        QCOMPARE(textsOf(recent->actions()),
                  (QStringList{"&1  broken.kvn", "&2  sunset.kvn", "", "Clear Recent File List"}));
         emit recent->hovered(recent->actions()[1]);
-        QVERIFY(
-            recent->actions()[1]->toolTip().startsWith(QStringLiteral("<img src='data:image/png")));
+        QVERIFY(recent->actions()[1]->toolTip().startsWith(u"<img src='data:image/png"_s));
         {
             BoxAnswerer boxes(QMessageBox::Ok);
             recent->actions()[0]->trigger();
             QCOMPARE(boxes.texts.size(), 1);
-            QVERIFY(boxes.texts[0].startsWith(QStringLiteral("KORVEN|Could not open %1: ")
-                                                  .arg(QDir::toNativeSeparators(broken))));
+            QVERIFY(boxes.texts[0].startsWith(
+                u"KORVEN|Could not open %1: "_s.arg(QDir::toNativeSeparators(broken))));
         }
         QCOMPARE(window.projectPath(), sunset);
         QCOMPARE(RecentProjects::loadRecent(), QStringList{sunset});
@@ -306,12 +242,11 @@ private slots:
         for (const auto &[name, pixels, background] :
              {std::tuple{"pic.koa", &picture, 11}, std::tuple{"crowd.koa", &crowding, 1},
               std::tuple{"other.art", &hires, 11}}) {
-            QFile out(folder.filePath(QLatin1String(name)));
-            QVERIFY(out.open(QIODevice::WriteOnly));
             const CanvasMode mode = pixels == &hires ? CanvasMode::Hires : CanvasMode::Multicolor;
-            out.write(NativeFormats::writeNative(*pixels, mode, 0, {quint8(background)}));
+            QVERIFY(writeBytes(folder.filePath(QLatin1String(name)),
+                               NativeFormats::writeNative(*pixels, mode, 0, {quint8(background)})));
         }
-        QSettings().setValue(QStringLiteral("files/lastImportImageDir"), folder.path());
+        QSettings().setValue(u"files/lastImportImageDir"_s, folder.path());
         TestWindow window;
         window.newMulticolorCanvas();
         QStringList infos;
@@ -330,9 +265,8 @@ private slots:
         QCOMPARE(window.project().colormap(), picture);
         QCOMPARE(window.project().slot(ColorSlot::Background), quint8(11));
         QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportImage);
-        QCOMPARE(window.windowTitle(), QStringLiteral("pic[*] - KORVEN"));
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Imported pic.koa (Koala Painter)."));
+        QCOMPARE(window.windowTitle(), u"pic[*] - KORVEN"_s);
+        QCOMPARE(statusText(window), u"Imported pic.koa (Koala Painter)."_s);
 
         // On a dual canvas the chooser asks for the screen; the undrawn one
         // comes out in the picture's background. A second picture keeps the
@@ -342,7 +276,7 @@ private slots:
         const Project &dual = window.project();
         for (const auto &[screen, name] : {std::pair{1, "pic.koa"}, std::pair{0, "crowd.koa"}}) {
             auto chooser = choosing<ImportImageDialog>(name, [screen](ImportImageDialog *dialog) {
-                dialog->findChild<QComboBox *>(QStringLiteral("importTargetScreenCombo"))
+                dialog->findChild<QComboBox *>(u"importTargetScreenCombo"_s)
                     ->setCurrentIndex(screen);
             });
             window.importImage();
@@ -363,7 +297,7 @@ private slots:
         {
             auto chooser = choosing<QFileDialog>("other.art");
             WhenModal<ImportOptionsDialog> screen([&](ImportOptionsDialog *dialog) {
-                asked << QStringLiteral("screen");
+                asked << u"screen"_s;
                 dialog->reject();
             });
             WhenModal<QMessageBox> offer([&](QMessageBox *box) {
@@ -377,8 +311,7 @@ private slots:
                                     "Import it into a new hires canvas instead?"});
         QCOMPARE(window.project().mode(), CanvasMode::Hires);
         QCOMPARE(window.project().colormap(), hires);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Imported other.art (Art Studio)."));
+        QCOMPARE(statusText(window), u"Imported other.art (Art Studio)."_s);
     }
 
     // Import Sprites: the chooser previews each sheet with its count or the
@@ -391,16 +324,15 @@ private slots:
         for (const char *name : {"rozne", "tfight"})
             QVERIFY(
                 QFile::copy(QStringLiteral(KORVEN_TESTDATA_DIR "/real/sprites/%1.spr").arg(name),
-                            folder.filePath(QStringLiteral("%1.prg").arg(name))));
-        QSettings().setValue(QStringLiteral("files/lastImportSpritesDir"), folder.path());
+                            folder.filePath(u"%1.prg"_s.arg(name))));
+        QSettings().setValue(u"files/lastImportSpritesDir"_s, folder.path());
         TestWindow window;
         window.newMulticolorTopBottomSpritesCanvas();
         const Project before = window.project();
         QStringList infos;
         const auto pick = [&](const char *name) {
             WhenModal<ImportSpritesDialog> chooser([&](ImportSpritesDialog *dialog) {
-                dialog->findChild<QComboBox *>(QStringLiteral("importSpriteAttributeCombo"))
-                    ->setCurrentIndex(2);
+                dialog->findChild<QComboBox *>(u"importSpriteAttributeCombo"_s)->setCurrentIndex(2);
                 for (const char *file : {"tfight.prg", name}) {
                     clickFile(dialog, QLatin1String(file));
                     infos << dialog->infoLabel()->text();
@@ -412,17 +344,15 @@ private slots:
         pick("rozne.prg");
         QCOMPARE(infos, (QStringList{"The file holds 64 sprites; this canvas takes at most 32.",
                                      "13 sprites"}));
-        QFile sheet(folder.filePath(QStringLiteral("rozne.prg")));
-        QVERIFY(sheet.open(QIODevice::ReadOnly));
         QList<QByteArray> sprites;
         QString error;
-        QVERIFY(SpriteFile::readSpriteFile(sheet.readAll(), sprites, error));
+        QVERIFY(
+            SpriteFile::readSpriteFile(readBytes(folder.filePath(u"rozne.prg"_s)), sprites, error));
         QCOMPARE(window.project().colormap(),
                  SpriteFile::spritesToStrips(before, sprites, SpriteAttributes::ColorPosition,
                                              window.paintSettings()->penIndex()));
         QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportSprites);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Imported 13 sprites from rozne.prg."));
+        QCOMPARE(statusText(window), u"Imported 13 sprites from rozne.prg."_s);
 
         QString warning;
         WhenModal<QMessageBox> refusal([&](QMessageBox *box) {
@@ -430,8 +360,7 @@ private slots:
             box->accept();
         });
         pick("tfight.prg");
-        QCOMPARE(warning,
-                 QStringLiteral("The file holds 64 sprites; this canvas takes at most 32."));
+        QCOMPARE(warning, u"The file holds 64 sprites; this canvas takes at most 32."_s);
         QCOMPARE(window.project().history().nodeCount(), 1);
     }
 
@@ -443,9 +372,9 @@ private slots:
         QTemporaryDir folder;
         QImage picture(100, 50, QImage::Format_RGB32);
         picture.fill(qRgb(200, 180, 40));
-        QVERIFY(picture.save(folder.filePath(QStringLiteral("sunrise.png"))));
-        QVERIFY(picture.scaled(640, 400).save(folder.filePath(QStringLiteral("wide.png"))));
-        QSettings().setValue(QStringLiteral("files/lastConvertImageDir"), folder.path());
+        QVERIFY(picture.save(folder.filePath(u"sunrise.png"_s)));
+        QVERIFY(picture.scaled(640, 400).save(folder.filePath(u"wide.png"_s)));
+        QSettings().setValue(u"files/lastConvertImageDir"_s, folder.path());
         TestWindow window;
         window.newHiresCanvas();
         const Project &project = window.project();
@@ -461,8 +390,7 @@ private slots:
                 clickButton(box, "Keep Aspect Ratio");
             });
             WhenModal<ConvertImageDialog> converter([&](ConvertImageDialog *dialog) {
-                dialog->findChild<QComboBox *>(QStringLiteral("paletteCombo"))
-                    ->setCurrentIndex(palette);
+                dialog->findChild<QComboBox *>(u"paletteCombo"_s)->setCurrentIndex(palette);
                 const size_t border = size_t(ColorSlot::Border);
                 dialog->assignSlot(ColorSlot::Border,
                                    quint8((dialog->slotBytes()[border] + 1) % 16));
@@ -484,8 +412,8 @@ private slots:
         QCOMPARE(project.paletteVariant(), 5);
         QCOMPARE(project.history().nodeCount(), 1);
         QCOMPARE(project.history().nodes().value(0).kind, HistoryEntryKind::ConvertImage);
-        QCOMPARE(window.windowTitle(), QStringLiteral("sunrise[*] - KORVEN"));
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted sunrise.png."));
+        QCOMPARE(window.windowTitle(), u"sunrise[*] - KORVEN"_s);
+        QCOMPARE(statusText(window), u"Converted sunrise.png."_s);
         // One undo takes back the pixels and the slots alike.
         window.undo();
         QCOMPARE(project.colormap(), before.colormap());
@@ -494,7 +422,7 @@ private slots:
         // A picture of the canvas's own shape fills it without a question.
         convert("wide.png", 0);
         QCOMPARE(question, QString());
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Converted wide.png."));
+        QCOMPARE(statusText(window), u"Converted wide.png."_s);
         QCOMPARE(shown.pixel(160, 2), shown.pixel(160, 100));
     }
 
@@ -505,11 +433,11 @@ private slots:
         QTemporaryDir folder;
         QImage picture(64, 40, QImage::Format_RGB32);
         picture.fill(qRgb(30, 160, 90));
-        QVERIFY(picture.save(folder.filePath(QStringLiteral("trace.png"))));
-        QSettings().setValue(QStringLiteral("files/lastReferenceImageDir"), folder.path());
+        QVERIFY(picture.save(folder.filePath(u"trace.png"_s)));
+        QSettings().setValue(u"files/lastReferenceImageDir"_s, folder.path());
         TestWindow window;
         window.newMulticolorCanvas();
-        auto *show = window.findChild<QAction *>(QStringLiteral("showReferenceLayer"));
+        auto *show = window.findChild<QAction *>(u"showReferenceLayer"_s);
         QVERIFY(!show->isEnabled());
         {
             auto chooser = choosing<QFileDialog>("trace.png");
@@ -544,7 +472,7 @@ private slots:
     void exportImage()
     {
         QTemporaryDir folder;
-        QSettings().setValue(QStringLiteral("files/lastExportDir"), folder.path());
+        QSettings().setValue(u"files/lastExportDir"_s, folder.path());
         TestWindow window;
         window.newDualMulticolorCanvas();
         Colormap &pixels = window.project().colormap();
@@ -557,43 +485,33 @@ private slots:
                     dialog->accept();
             });
             WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
-                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(name);
                 static_cast<QDialog *>(dialog)->accept();
             });
-            BoxAnswerer boxes(answer);
-            window.exportImage();
-            return boxes.texts;
+            return boxesDuring(answer, [&] { window.exportImage(); });
         };
-        save(QStringLiteral("pair.koa"), QMessageBox::Yes);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Exported 2 screens: pair-0.koa ... pair-1.koa."));
-        for (int screen = 0; screen < 2; ++screen) {
-            QFile file(folder.filePath(QStringLiteral("pair-%1.koa").arg(screen)));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            NativeImage image;
-            QString error;
-            QVERIFY(NativeFormats::recognizeAndDecode(file.readAll(), 0, image, error));
-            QCOMPARE(NativeFormats::decodeToColormap(image),
+        save(u"pair.koa"_s, QMessageBox::Yes);
+        QCOMPARE(statusText(window), u"Exported 2 screens: pair-0.koa ... pair-1.koa."_s);
+        for (int screen = 0; screen < 2; ++screen)
+            QCOMPARE(decodedFile(folder.filePath(u"pair-%1.koa"_s.arg(screen))),
                      pixels.copy(window.project().screenRect(screen)));
-        }
         // A name typed without a suffix takes the format's.
-        save(QStringLiteral("solo"), QMessageBox::Yes);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Exported 2 screens: solo-0.koa ... solo-1.koa."));
-        const QStringList asked = save(QStringLiteral("pair.koa"), QMessageBox::Cancel);
-        QVERIFY(asked.value(0).contains(QLatin1String("The export would replace:")));
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Export to image cancelled."));
+        save(u"solo"_s, QMessageBox::Yes);
+        QCOMPARE(statusText(window), u"Exported 2 screens: solo-0.koa ... solo-1.koa."_s);
+        const QStringList asked = save(u"pair.koa"_s, QMessageBox::Cancel);
+        QVERIFY(asked.value(0).contains(u"The export would replace:"_s));
+        QCOMPARE(statusText(window), u"Export to image cancelled."_s);
 
         window.project().history().markClean();
         window.newHiresSpritesCanvas();
-        save(QStringLiteral("framed.png"), QMessageBox::Yes);
+        save(u"framed.png"_s, QMessageBox::Yes);
         // With the borders: taller than the canvas, its corner the border colour.
-        const QImage framed(folder.filePath(QStringLiteral("framed.png")));
+        const QImage framed(folder.filePath(u"framed.png"_s));
         QVERIFY(framed.height() > window.project().height());
         QCOMPARE(framed.pixelColor(0, 0).rgb(),
                  paletteRgb(window.project().paletteVariant(),
                             window.project().slot(ColorSlot::Border)));
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Exported framed.png."));
+        QCOMPARE(statusText(window), u"Exported framed.png."_s);
     }
 
     // Save Workstages: a subset of the applied stages, chosen in the dialog,
@@ -624,20 +542,16 @@ private slots:
                 dialog->setDirectory(folder.path());
                 static_cast<QDialog *>(dialog)->accept();
             });
-            BoxAnswerer borders(QMessageBox::No);
-            window.saveWorkstages();
-            return borders.texts;
+            return boxesDuring(QMessageBox::No, [&] { window.saveWorkstages(); });
         };
         QCOMPARE(save(3), QStringList{"Save Workstages|Include all borders?"});
         // Stages 2, 4 and 6 of 7, uniformly.
         QCOMPARE(
             QDir(folder.path()).entryList(QDir::Files),
             (QStringList{"untitled-000000.png", "untitled-000001.png", "untitled-000002.png"}));
-        QCOMPARE(QImage(folder.filePath(QStringLiteral("untitled-000002.png"))).size(),
-                 QSize(320, 200));
-        QCOMPARE(
-            fieldText(window, "statusMessage"),
-            QStringLiteral("Saved 3 workstage frames to %1.").arg(QDir(folder.path()).dirName()));
+        QCOMPARE(QImage(folder.filePath(u"untitled-000002.png"_s)).size(), QSize(320, 200));
+        QCOMPARE(statusText(window),
+                 u"Saved 3 workstage frames to %1."_s.arg(QDir(folder.path()).dirName()));
 
         // While the frames are written, undo waits; a cancel before the
         // first frame says so.
@@ -653,8 +567,7 @@ private slots:
         meanwhile.start(0);
         save(0);
         QCOMPARE(positions, QList<int>{6});
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Saving workstages cancelled after 0 of 5 frames."));
+        QCOMPARE(statusText(window), u"Saving workstages cancelled after 0 of 5 frames."_s);
     }
 
     // Every export lands staged shapes and a floating selection first, so
@@ -674,22 +587,22 @@ private slots:
         QFETCH(QString, route);
         QFETCH(bool, shape);
         QTemporaryDir folder;
-        const QString path = folder.filePath(route == QLatin1String("native") ? "art.ocp"
-                                             : route == QLatin1String("prg")  ? "art.prg"
-                                                                              : "art.png");
+        const QString path = folder.filePath(route == u"native"_s ? "art.ocp"
+                                             : route == u"prg"_s  ? "art.prg"
+                                                                  : "art.png");
         TestWindow window;
         QVERIFY(shownAndExposed(window));
         CanvasArea *canvas = window.canvas();
         Project &project = window.project();
         QPoint lit(40, 20), dark(40, 30);
         if (shape) {
-            window.findChild<QAction *>(QStringLiteral("shapeTool"))->setChecked(true);
+            window.findChild<QAction *>(u"shapeTool"_s)->setChecked(true);
             canvas->paintSettings().setPenIndex(1);
             stroke(canvas, {QPoint(20, 20), QPoint(60, 20)});
             QCOMPARE(canvas->shapeTool()->stagedCount(), 1);
         } else {
             project.colormap().setPixel(0, 5, 1);
-            window.findChild<QAction *>(QStringLiteral("selectAll"))->trigger();
+            window.findChild<QAction *>(u"selectAll"_s)->trigger();
             window.flipCanvas(Qt::Horizontal);
             QVERIFY(canvas->selectTool()->hasFloat());
             lit = QPoint(319, 5), dark = QPoint(0, 5);
@@ -707,18 +620,18 @@ private slots:
                 if (chooser->fileMode() == QFileDialog::Directory)
                     chooser->setDirectory(folder.path());
                 else
-                    chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                    chooser->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(path);
                 static_cast<QDialog *>(chooser)->accept();
             } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
                 // All workstages, or the native or modern family.
-                dialog->findChildren<QRadioButton *>()[route == QLatin1String("modern")]->click();
+                dialog->findChildren<QRadioButton *>()[route == u"modern"_s]->click();
                 dialog->accept();
             }
         });
         answer.start(10);
-        if (route == QLatin1String("prg"))
+        if (route == u"prg"_s)
             window.exportPrg();
-        else if (route == QLatin1String("workstages"))
+        else if (route == u"workstages"_s)
             window.saveWorkstages();
         else
             window.exportImage();
@@ -728,21 +641,15 @@ private slots:
         QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(1));
         // The colour written at a pixel.
         const auto written = [&](QPoint at) {
-            NativeImage image;
-            QString error;
-            if (route == QLatin1String("native"))
-                return NativeFormats::recognizeAndDecode(bytesOf(path), 0, image, error)
-                           ? paletteRgb(
-                                 project.paletteVariant(),
-                                 NativeFormats::decodeToColormap(image).pixel(at.x(), at.y()))
-                           : 0u;
-            return QImage(route == QLatin1String("workstages")
-                              ? folder.filePath(QStringLiteral("untitled-000001.png"))
-                              : path)
+            if (route == u"native"_s)
+                return paletteRgb(project.paletteVariant(),
+                                  decodedFile(path).pixel(at.x(), at.y()));
+            return QImage(route == u"workstages"_s ? folder.filePath(u"untitled-000001.png"_s)
+                                                   : path)
                 .pixelColor(at)
                 .rgb();
         };
-        if (route == QLatin1String("prg")) // built from the document, checked above
+        if (route == u"prg"_s) // built from the document, checked above
             QVERIFY(QFileInfo(path).size() > 0);
         else
             QCOMPARE(std::pair(written(lit), written(dark)),
@@ -761,11 +668,11 @@ private slots:
     {
         QFETCH(bool, cancel);
         QTemporaryDir folder;
-        const QString path = folder.filePath(QStringLiteral("keep.kvn"));
+        const QString path = folder.filePath(u"keep.kvn"_s);
         TestWindow window;
         window.chosenPath = path;
         QVERIFY(window.saveProject());
-        const QByteArray before = bytesOf(path);
+        const QByteArray before = readBytes(path);
         // Enough noisy strokes that the save is still running when cancelled.
         QRandomGenerator random(11);
         for (int i = 0; i < (cancel ? 150 : 1); ++i) {
@@ -788,14 +695,12 @@ private slots:
         canceller.start(0);
         QVERIFY(!window.saveProject());
         setImmutable(folder.path(), false);
-        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(readBytes(path), before);
         QVERIFY(window.isWindowModified());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 cancel ? QStringLiteral("Save cancelled.") : QStringLiteral("Saved keep.kvn."));
+        QCOMPARE(statusText(window), cancel ? u"Save cancelled."_s : u"Saved keep.kvn."_s);
         QCOMPARE(boxes.texts.size(), cancel ? 0 : 1);
-        QVERIFY(cancel ||
-                boxes.texts[0].startsWith(QStringLiteral("KORVEN|Could not save %1: cannot write")
-                                              .arg(QDir::toNativeSeparators(path))));
+        QVERIFY(cancel || boxes.texts[0].startsWith(u"KORVEN|Could not save %1: cannot write"_s.arg(
+                              QDir::toNativeSeparators(path))));
     }
 
     // The presets and the New Canvas dialog ask before replacing a modified
@@ -803,7 +708,7 @@ private slots:
     void newCanvas()
     {
         TestWindow window;
-        window.chosenPath = m_dir.filePath(QStringLiteral("before.kvn"));
+        window.chosenPath = m_dir.filePath(u"before.kvn"_s);
         QVERIFY(window.saveProject());
         recordEdit(window);
         {
@@ -828,7 +733,7 @@ private slots:
         QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
         QCOMPARE(window.project().size(), QSize(320, 200));
         QCOMPARE(window.project().history().nodeCount(), 0);
-        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QCOMPARE(window.windowTitle(), u"Untitled[*] - KORVEN"_s);
         QVERIFY(!window.isWindowModified());
         recordEdit(window);
         {
@@ -836,11 +741,11 @@ private slots:
             QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
             QCOMPARE(boxes.texts, QStringList{Prompt});
         }
-        QCOMPARE(fieldText(window, "statusSize"), QStringLiteral("Size: 160×284"));
+        QCOMPARE(fieldText(window, "statusSize"), u"Size: 160×284"_s);
         QCOMPARE(window.project().history().nodeCount(), 0);
         WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
         window.newCanvasFromDialog();
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("New canvas cancelled."));
+        QCOMPARE(statusText(window), u"New canvas cancelled."_s);
     }
 
     // Steps: M multicolor, H hires, S<n> screens, L<n> layout, W<n> and E<n>
@@ -885,13 +790,12 @@ private slots:
                     emit boxes[step[0] == u'W' ? 1 : 2]->editingFinished();
         }
         const auto yn = [](QWidget *w) { return QLatin1String(w->isEnabled() ? "y" : "n"); };
-        QCOMPARE(QStringLiteral("%1 %2 %3%4%5 %6")
-                     .arg(boxes[1]->value())
+        QCOMPARE(u"%1 %2 %3%4%5 %6"_s.arg(boxes[1]->value())
                      .arg(boxes[2]->value())
                      .arg(yn(boxes[1]))
                      .arg(yn(boxes[2]))
                      .arg(yn(boxes[0]))
-                     .arg(dialog.findChild<QLabel *>(QStringLiteral("displaySize"))->text()),
+                     .arg(dialog.findChild<QLabel *>(u"displaySize"_s)->text()),
                  shown);
         QCOMPARE(dialog.canvasSize(), QSize(boxes[1]->value(), boxes[2]->value()));
     }

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 class TestScriptFlow : public QObject
 {
     Q_OBJECT
@@ -37,11 +39,11 @@ class TestScriptFlow : public QObject
     {
         QAction *edit = nullptr;
         for (QAction *top : window.menuBar()->actions())
-            if (top->text() == QLatin1String("&Edit"))
+            if (top->text() == u"&Edit"_s)
                 edit = top;
         emit edit->menu()->aboutToShow();
-        return {window.findChild<QAction *>(QStringLiteral("undo"))->text(),
-                window.findChild<QAction *>(QStringLiteral("redo"))->text()};
+        return {window.findChild<QAction *>(u"undo"_s)->text(),
+                window.findChild<QAction *>(u"redo"_s)->text()};
     }
 
 private slots:
@@ -57,21 +59,20 @@ private slots:
         QCOMPARE(window.project().colormap().pixel(3, 4), quint8(5));
         QCOMPARE(window.project().history().nodeCount(), 1);
         QVERIFY(flow->consolePane()->isVisibleTo(&window));
-        QVERIFY(flow->console()->toPlainText().contains(QLatin1String("hello\t2")));
+        QVERIFY(flow->console()->toPlainText().contains(u"hello\t2"_s));
         QCOMPARE(undoTexts(window), (QStringList{"Undo Test Dots", "Redo"}));
-        window.findChild<QAction *>(QStringLiteral("undo"))->trigger();
+        window.findChild<QAction *>(u"undo"_s)->trigger();
         QCOMPARE(window.project().colormap().pixel(3, 4), quint8(0));
         QCOMPARE(undoTexts(window), (QStringList{"Undo", "Redo Test Dots"}));
 
         // A bundled script from the menu.
         const auto actions = window.findChildren<QAction *>();
-        const auto starfield = std::find_if(actions.begin(), actions.end(), [](QAction *a) {
-            return a->text() == QLatin1String("Starfield");
-        });
+        const auto starfield = std::find_if(actions.begin(), actions.end(),
+                                            [](QAction *a) { return a->text() == u"Starfield"_s; });
         QVERIFY(starfield != actions.end());
         (*starfield)->trigger();
         QCOMPARE(window.project().history().nodeCount(), 1);
-        QCOMPARE(undoTexts(window).first(), QStringLiteral("Undo Starfield"));
+        QCOMPARE(undoTexts(window).first(), u"Undo Starfield"_s);
     }
 
     void errorAndCancelChangeNothing()
@@ -80,7 +81,7 @@ private slots:
         auto *flow = window.findChild<ScriptFlow *>();
         const Colormap before = window.project().colormap();
         flow->runScript(script("broken.lua", "set(1, 1, 1)\nerror('nope')\n"));
-        QVERIFY(flow->console()->toPlainText().contains(QLatin1String("broken.lua:2: nope")));
+        QVERIFY(flow->console()->toPlainText().contains(u"broken.lua:2: nope"_s));
 
         // Cancel in the dialog that shows once the run takes long.
         bool clicked = false;
@@ -98,7 +99,7 @@ private slots:
         flow->runScript(script("endless.lua", "clear(3)\nwhile true do end\n"));
         poll.stop();
         QVERIFY(clicked);
-        QVERIFY(flow->console()->toPlainText().contains(QLatin1String("cancelled")));
+        QVERIFY(flow->console()->toPlainText().contains(u"cancelled"_s));
         QVERIFY(window.project().colormap() == before);
         QCOMPARE(window.project().history().nodeCount(), 0);
     }

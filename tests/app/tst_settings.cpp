@@ -2,28 +2,20 @@
 
 #include "app/exportimageflow.h"
 #include "app/generalsettings.h"
-#include "app/mainwindow.h"
 #include "app/settingsdialog.h"
 #include "app/settingsflow.h"
-
 #include "canvas/canvasarea.h"
-#include "document/project.h"
 #include "document/viewtransform.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 #include <climits>
-#include <functional>
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -100,21 +92,17 @@ private slots:
         QCOMPARE(GeneralSettings::read().ultimateTimeoutMs(), 2500);
 
         // An on/off key reads as on or off only when it says so.
-        for (const auto &[stored, read] : {std::pair<QVariant, int>{QStringLiteral("true"), 1},
-                                           {QStringLiteral("FALSE"), 0},
-                                           {1, 1},
-                                           {QStringLiteral("0"), 0},
-                                           {QStringLiteral("maybe"), -1},
-                                           {2.5, -1},
-                                           {{}, -1}})
+        const QVariantList stored = {u"true"_s, u"FALSE"_s, 1, u"0"_s, u"maybe"_s, 2.5, {}};
+        const int read[] = {1, 0, 1, 0, -1, -1, -1}; // -1: the fallback
+        for (int i = 0; i < stored.size(); ++i)
             for (const bool fallback : {false, true})
-                QCOMPARE(GeneralSettings::toBool(stored, fallback),
-                         read < 0 ? fallback : read == 1);
+                QCOMPARE(GeneralSettings::toBool(stored[i], fallback),
+                         read[i] < 0 ? fallback : read[i] == 1);
         QSettings settings;
         for (const char *key :
              {GeneralSettings::InvertZoomWheelKey, GeneralSettings::NativeFileDialogsKey,
               "tools/pressureWidening", "view/showPixelGrid", "files/exportIncludeBorders"})
-            settings.setValue(QLatin1String(key), QStringLiteral("maybe"));
+            settings.setValue(QLatin1String(key), u"maybe"_s);
         QCOMPARE(GeneralSettings::read(), defaults);
         // The window and its canvas start as on a first start.
         MainWindow window;
@@ -141,8 +129,8 @@ private slots:
             box->button(QMessageBox::Cancel)->click();
         });
         bool include = true;
-        QVERIFY(!ExportImageFlow::askIncludeBorders(&window, QStringLiteral("Export"), include));
-        QCOMPARE(chosen, QStringLiteral("No"));
+        QVERIFY(!ExportImageFlow::askIncludeBorders(&window, u"Export"_s, include));
+        QCOMPARE(chosen, u"No"_s);
     }
 
     // The timeout's clamp and the seconds-to-milliseconds rounding (halves

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -34,9 +36,9 @@ private slots:
         const QString key = QString::fromLatin1(LastFolders::ProjectKey);
         QCOMPARE(LastFolders::lastDir(key), QDir::currentPath());
         auto folder = std::make_unique<QTemporaryDir>();
-        LastFolders::storeDir(key, folder->filePath(QStringLiteral("art.kvn")));
+        LastFolders::storeDir(key, folder->filePath(u"art.kvn"_s));
         QCOMPARE(LastFolders::lastDir(key), folder->path());
-        QCOMPARE(LastFolders::lastDir(QStringLiteral("files/lastExportDir")), QDir::currentPath());
+        QCOMPARE(LastFolders::lastDir(u"files/lastExportDir"_s), QDir::currentPath());
         // A remembered folder that has gone away no longer counts.
         folder.reset();
         QCOMPARE(LastFolders::lastDir(key), QDir::currentPath());

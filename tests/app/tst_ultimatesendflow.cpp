@@ -7,11 +7,11 @@
 #include "windowtesthelpers.h"
 
 #include "../canvas/canvastesthelpers.h"
+#include "../common/canvasrows.h"
+#include "../common/wholefiles.h"
 
 #include "app/liveultimateflow.h"
 #include "app/ultimatesendflow.h"
-#include "canvas/canvasarea.h"
-#include "document/viewtransform.h"
 #include "exchange/exomizercall.h"
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
@@ -20,17 +20,13 @@
 #include "c64machine.h"
 #include "standindevice.h"
 
-#include <QAction>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -40,7 +36,7 @@ const QByteArray RunPath = QByteArrayLiteral("/v1/runners:run_prg");
 
 QString beside()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/exomizer.exe");
+    return QCoreApplication::applicationDirPath() + u"/exomizer.exe"_s;
 }
 
 // The cruncher is beside this test only while a test wants it there.
@@ -54,16 +50,13 @@ bool placeCruncher(bool present)
 QByteArray crunched(const Project &project)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("expected.prg"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(PrgBuilder::buildPrg(project)) <= 0)
-        return {};
-    file.close();
-    if (QProcess::execute(
-            QStringLiteral(KORVEN_EXOMIZER),
-            ExomizerCall::arguments(path, PrgBuilder::startAddress(project.layout()))) != 0)
-        return {};
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QString path = dir.filePath(u"expected.prg"_s);
+    const QStringList arguments =
+        ExomizerCall::arguments(path, PrgBuilder::startAddress(project.layout()));
+    return writeBytes(path, PrgBuilder::buildPrg(project)) &&
+                   QProcess::execute(QStringLiteral(KORVEN_EXOMIZER), arguments) == 0
+               ? readBytes(path)
+               : QByteArray();
 }
 
 void setDevice(const QString &host, double timeoutSeconds)
@@ -101,7 +94,7 @@ struct LiveWindow : TestWindow {
         QMetaObject::invokeMethod(this, preset);
         findChild<LiveUltimateFlow *>()->setSettleMs(0);
     }
-    QAction *live() { return findChild<QAction *>(QStringLiteral("liveOnUltimate")); }
+    QAction *live() { return findChild<QAction *>(u"liveOnUltimate"_s); }
     // A send that fails says so in a box, which must never hang the test.
     BoxAnswerer answerer{QMessageBox::Ok};
     LiveSession *session() { return findChild<LiveUltimateFlow *>()->session(); }
@@ -121,6 +114,11 @@ struct LiveWindow : TestWindow {
     }
 };
 
+void send(MainWindow &window)
+{
+    entry(window, "sendToUltimate")->trigger();
+}
+
 // A few pixels so the program is not all background.
 void scribble(MainWindow &window)
 {
@@ -134,33 +132,22 @@ void scribble(MainWindow &window)
 // flow adds: the upload made or not, the timeout and the password read from
 // the settings.
 struct Failure {
-    const char *name;
     StandInDevice::Answer version, run;
     double timeout;
     int uploads;
     const char *reason;
     const char *password = ""; // the device's; the settings have none at first
 };
-const Failure Failures[] = {
-    {"run 500", StandInDevice::reply(200), StandInDevice::reply(500), 10, 1,
-     "Device reported an error (HTTP 500)."},
-    {"version stalled, timeout 0", StandInDevice::stall(), StandInDevice::reply(200), 0, 0,
-     "Timeout connecting to device."},
-    {"password wanted", StandInDevice::reply(200), StandInDevice::reply(200), 10, 0,
-     "The device wants its network password (HTTP 403).", "se cret"},
-};
-
 } // namespace
+
+Q_DECLARE_METATYPE(Failure)
 
 class TestUltimateSendFlow : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setOrganizationName(QStringLiteral("korvensoft-test"));
-    }
+    void initTestCase() { QCoreApplication::setOrganizationName(u"korvensoft-test"_s); }
     void init() { freshSettings(); }
     void cleanupTestCase() { QFile::remove(beside()); }
 
@@ -168,7 +155,7 @@ private slots:
     void gatedLikePrgExport()
     {
         TestWindow window;
-        QAction *prg = window.findChild<QAction *>(QStringLiteral("exportPrg"));
+        QAction *prg = window.findChild<QAction *>(u"exportPrg"_s);
         for (const char *preset :
              {"newHiresCanvas", "newMulticolorTopBottomSpritesCanvas", "newDualHiresCanvas",
               "newMulticolorSpritesCanvas", "newDualMulticolorCanvas"}) {
@@ -207,14 +194,9 @@ private slots:
             cruncher ? crunched(window.project())
                      : PrgBuilder::withBasicStart(PrgBuilder::buildPrg(window.project()));
         QVERIFY(!expected.isEmpty());
-        {
-            BoxAnswerer answerer(QMessageBox::Ok);
-            entry(window, "sendToUltimate")->trigger();
-            QCOMPARE(answerer.texts.join(u'\n').section(u'\n', 0, 0),
-                     box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(beside())));
-        }
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Sent to the Ultimate device at %1.").arg(device.host()));
+        QCOMPARE(boxesDuring(QMessageBox::Ok, [&] { send(window); }).value(0).section(u'\n', 0, 0),
+                 box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(beside())));
+        QCOMPARE(statusText(window), u"Sent to the Ultimate device at %1."_s.arg(device.host()));
         QCOMPARE(device.requests().size(), 2);
         QCOMPARE(device.requests().at(1).body, expected);
         QCOMPARE(window.isWindowModified(), modified);
@@ -226,14 +208,20 @@ private slots:
     // alone; the host and the timeout are read again at the next send.
     void failed_data()
     {
-        QTest::addColumn<int>("row");
-        for (int row = 0; row < int(std::size(Failures)); ++row)
-            QTest::newRow(Failures[row].name) << row;
+        const auto reply = [](int status) { return StandInDevice::reply(status); };
+        addRows<Failure>({
+            {"run 500", {reply(200), reply(500), 10, 1, "Device reported an error (HTTP 500)."}},
+            {"version stalled, timeout 0",
+             {StandInDevice::stall(), reply(200), 0, 0, "Timeout connecting to device."}},
+            {"password wanted",
+             {reply(200), reply(200), 10, 0, "The device wants its network password (HTTP 403).",
+              "se cret"}},
+        });
     }
     void failed()
     {
-        QFETCH(int, row);
-        const Failure &failure = Failures[row];
+        QFETCH(Failure, row);
+        const Failure &failure = row;
         Device good, device(failure.timeout);
         QVERIFY(device.ok && good.ok);
         device.setAnswer(VersionPath, failure.version);
@@ -243,7 +231,7 @@ private slots:
         TestWindow window;
         {
             BoxAnswerer answerer(QMessageBox::Ok);
-            entry(window, "sendToUltimate")->trigger();
+            send(window);
             QCOMPARE(answerer.texts,
                      QStringList(QStringLiteral("KORVEN|Could not send to the Ultimate device at "
                                                 "%1.\n%2")
@@ -251,7 +239,7 @@ private slots:
             QCOMPARE(answerer.looks.constFirst().first, QMessageBox::Warning);
         }
         QCOMPARE(device.requestCount(RunPath), failure.uploads);
-        QCOMPARE(fieldText(window, "statusMessage"), FirstStart::hint());
+        QCOMPARE(statusText(window), FirstStart::hint());
         QVERIFY(!window.isFileTaskBusy());
 
         setDevice(good.host(), 10);
@@ -259,10 +247,9 @@ private slots:
         good.setPassword(failure.password);
         QSettings().setValue(QLatin1String(UltimateSendFlow::PasswordKey),
                              QString::fromLatin1(failure.password));
-        entry(window, "sendToUltimate")->trigger();
+        send(window);
         QCOMPARE(good.requestCount(RunPath), 1);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Sent to the Ultimate device at %1.").arg(good.host()));
+        QCOMPARE(statusText(window), u"Sent to the Ultimate device at %1."_s.arg(good.host()));
     }
 
     // Refused before anything is built or sent: clashes the user will not
@@ -295,13 +282,10 @@ private slots:
         for (int c = 0; c < qAbs(columns); ++c)
             window.project().colormap().setPixel(columns < 0 ? c : 24 * c + 5,
                                                  columns < 0 ? 50 : 10, quint8(c + 1));
-        {
-            BoxAnswerer answerer(QMessageBox::Cancel);
-            entry(window, "sendToUltimate")->trigger();
-            QCOMPARE(answerer.texts.size(), 1);
-            QCOMPARE(answerer.texts.constFirst().left(box.size()), box);
-        }
-        QCOMPARE(fieldText(window, "statusMessage"), status);
+        const QStringList texts = boxesDuring(QMessageBox::Cancel, [&] { send(window); });
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts.constFirst().left(box.size()), box);
+        QCOMPARE(statusText(window), status);
         QVERIFY(device.requests().isEmpty());
         QCOMPARE(window.project().history().nodeCount(), 0);
         QVERIFY(!window.isFileTaskBusy());
@@ -343,26 +327,24 @@ private slots:
             // The artist tries to pan and to paint; neither may reach the canvas.
             QTest::keyClick(canvas, Qt::Key_Left);
             QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
-            if (how == QLatin1String("Cancel button"))
+            if (how == u"Cancel button"_s)
                 QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
-            else if (how == QLatin1String("Esc"))
+            else if (how == u"Esc"_s)
                 QTest::keyClick(dialog, Qt::Key_Escape);
             else
                 dialog->close();
         });
         user.start(10);
         BoxAnswerer answerer(QMessageBox::Ok);
-        entry(window, "sendToUltimate")->trigger();
+        send(window);
         user.stop();
 
         QVERIFY(acted);
         QVERIFY(busy);
-        QCOMPARE(label,
-                 QStringLiteral("Sending to the Ultimate device at %1...").arg(device.host()));
+        QCOMPARE(label, u"Sending to the Ultimate device at %1..."_s.arg(device.host()));
         QCOMPARE(modality, Qt::ApplicationModal);
         QCOMPARE(answerer.texts, QStringList());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Send to the Ultimate device cancelled."));
+        QCOMPARE(statusText(window), u"Send to the Ultimate device cancelled."_s);
         QCOMPARE(canvas->viewTransform().offset(), offset);
         QCOMPARE(window.project().colormap().pixel(100, 60), quint8(0));
         QCOMPARE(window.project().history().nodeCount(), 0);
@@ -395,8 +377,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.live()->trigger();
         QVERIFY(window.live()->isChecked() && device.programIdles());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Live on the Ultimate device at %1.").arg(device.host()));
+        QCOMPARE(statusText(window), u"Live on the Ultimate device at %1."_s.arg(device.host()));
         // Requests leave one interval apart at the least, 25 a second at most.
         QElapsedTimer clock;
         clock.start();
@@ -462,15 +443,14 @@ private slots:
             bytes += payload(device.requests().at(i));
         const qsizetype requests = device.requests().size() - sent;
         QVERIFY2(requests >= 1 && requests <= 3 * least.size() + 2,
-                 qPrintable(QStringLiteral("%1 requests").arg(requests)));
+                 qPrintable(u"%1 requests"_s.arg(requests)));
         QVERIFY2(bytes <= 3 * leastBytes,
-                 qPrintable(QStringLiteral("%1 bytes, %2 least").arg(bytes).arg(leastBytes)));
+                 qPrintable(u"%1 bytes, %2 least"_s.arg(bytes).arg(leastBytes)));
 
         for (qsizetype i = 1; i < leaving.size(); ++i)
             QVERIFY(leaving[i] - leaving[i - 1] >= (LiveSession::IntervalMs - 1) * 1000000LL);
         window.live()->trigger();
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Live on the Ultimate device ended."));
+        QCOMPARE(statusText(window), u"Live on the Ultimate device ended."_s);
         const qsizetype after = device.requests().size();
         window.scrawl(dice, 30, canvasRect);
         QTest::qWait(4 * LiveSession::IntervalMs);
@@ -512,8 +492,7 @@ private slots:
         QRandomGenerator dice(5);
         window.scrawl(dice, 10, QRect(40, 40, 100, 100));
         QTRY_VERIFY(!window.live()->isChecked());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Live on the Ultimate device stopped: %1").arg(reason));
+        QCOMPARE(statusText(window), u"Live on the Ultimate device stopped: %1"_s.arg(reason));
         QVERIFY(!window.session());
         QCOMPARE(window.project().history().nodeCount(), nodes + 1);
         QVERIFY(window.project().colormap() != before);
