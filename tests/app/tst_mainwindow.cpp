@@ -1,20 +1,39 @@
+// The main window as an artist meets it: titles, saving and closing, the
+// status bar, the menus and their keys, the Edit entries, colour slots,
+// scripts, the preview window beside it, the manual and crash recovery.
+
 #include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
 
 #include "../common/canvasrows.h"
 #include "app/aboutdialog.h"
 #include "app/crashrecovery.h"
+#include "app/dashboardcontroller.h"
 #include "app/menutable.h"
+#include "app/scriptflow.h"
 #include "canvas/borderframe.h"
+#include "canvas/erasertool.h"
+#include "canvas/eyedroppertool.h"
+#include "canvas/filltool.h"
+#include "canvas/pantool.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
+#include "canvas/symmetrytool.h"
 #include "document/palette.h"
 #include "document/pluraltranslator.h"
 #include "history/projectfile.h"
 #include "history/recoverystore.h"
+#include "widgets/colorassignmentwidget.h"
 #include "widgets/dashboardbar.h"
+#include "widgets/previewarea.h"
+#include "widgets/previewwindow.h"
 
+#include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -45,6 +64,77 @@ struct CloseCase {
     QString message;
 };
 
+// The preview counts as part of the main window's activation, so waiting for
+// "active" would not wait; the application's active window tells them apart.
+bool activate(QWidget *window)
+{
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Notes the preview's look at the moment it is shown.
+class ShowWatcher : public QObject
+{
+public:
+    QList<std::tuple<bool, bool, bool>> shown; // stay on top, mirror, CRT
+    QSize mainSize;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *preview = qobject_cast<PreviewWindow *>(watched)) {
+                shown.append({preview->stayOnTop(), preview->area()->mirror(),
+                              preview->area()->crtFilter()});
+                mainSize = preview->parentWidget()->size();
+            }
+        return false;
+    }
+};
+
+// Walks the menus in order: "Menu>Sub>Text" for entries, "Menu>---" for separators.
+void collect(QMenu *menu, const QString &path, QList<std::pair<QString, QAction *>> &out)
+{
+    for (QAction *action : menu->actions()) {
+        const QString entry = path + u'>' + (action->isSeparator() ? u"---"_s : action->text());
+        out.append({entry, action});
+        if (action->menu())
+            collect(action->menu(), entry, out);
+    }
+}
+
+QList<std::pair<QString, QAction *>> menuEntries(MainWindow &window)
+{
+    QList<std::pair<QString, QAction *>> entries;
+    for (QAction *top : window.menuBar()->actions())
+        collect(top->menu(), top->text(), entries);
+    for (QAction *hidden : window.actions())
+        if (!hidden->text().startsWith(u"Pen Color"_s))
+            entries.append({u"(hidden)>"_s + hidden->text(), hidden});
+    return entries;
+}
+
+// The entry at a menu path, or at "(hidden)>Text" outside the menus.
+QAction *menuEntry(MainWindow &window, const QString &path)
+{
+    for (const auto &[entryPath, action] : menuEntries(window))
+        if (entryPath == path)
+            return action;
+    qFatal("no menu entry %s", qPrintable(path));
+}
+
+struct Shown {
+    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
+    Shown()
+    {
+        window->resize(640, 480);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    CanvasArea *canvas() const { return window->canvas(); }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(CloseCase)
@@ -52,6 +142,28 @@ Q_DECLARE_METATYPE(CloseCase)
 class TestMainWindow : public QObject
 {
     Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString script(const char *name, const QByteArray &text)
+    {
+        QFile file(m_dir.filePath(QLatin1String(name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write %s", name);
+        return file.fileName();
+    }
+
+    // The texts Undo and Redo show once the Edit menu opens.
+    static QStringList undoTexts(MainWindow &window)
+    {
+        QAction *edit = nullptr;
+        for (QAction *top : window.menuBar()->actions())
+            if (top->text() == u"&Edit"_s)
+                edit = top;
+        emit edit->menu()->aboutToShow();
+        return {window.findChild<QAction *>(u"undo"_s)->text(),
+                window.findChild<QAction *>(u"redo"_s)->text()};
+    }
 
 private slots:
     void initTestCase() { PluralTranslator::install(); }
@@ -760,6 +872,427 @@ private slots:
             if (!a->shortcuts().isEmpty() && !a->objectName().isEmpty() &&
                 !a->text().startsWith(u"Pen Color"_s))
                 QVERIFY2(keyed.contains(a->objectName()), qPrintable(a->text()));
+    }
+
+    // The slot bar on the palette dashboard assigns the pen colours as one
+    // undoable edit.
+    void colorSlotClicksAssignAndUndo()
+    {
+        TestWindow window;
+        QVERIFY(shownAndExposed(window, QSize(1000, 700)));
+        window.newMulticolorSpritesCanvas();
+        Project &project = window.project();
+        // Background, sprite multicolour 0 and 1.
+        ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
+        const Colormap before = project.colormap();
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+
+        window.paintSettings()->setPenIndex(6);
+        window.paintSettings()->setSecondaryIndex(2);
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(20, 14));
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.history().nodes().first().kind, HistoryEntryKind::AssignSlot);
+        // The background follows over the whole side-border canvas.
+        QCOMPARE(project.colormap().pixel(0, 0), quint8(6));
+        QCOMPARE(project.colormap().pixel(project.size().width() - 1, 100), quint8(6));
+        QVERIFY(window.isWindowModified());
+
+        // The same colour again records nothing.
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(30, 14));
+        QCOMPARE(project.history().nodeCount(), 1);
+        // The right button assigns the secondary colour, to the slot clicked.
+        QTest::mouseClick(slotBar, Qt::RightButton, {}, QPoint(46 * 2 + 20, 14));
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor1), quint8(2));
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor0), quint8(4));
+        QCOMPARE(project.history().nodeCount(), 2);
+
+        window.undo();
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor1), quint8(10));
+        window.undo();
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+        QVERIFY(project.colormap().bytes() == before.bytes());
+        QCOMPARE(project.history().position(), 0);
+    }
+
+    // The Scripts menu: a run is one named undo step with its output in the
+    // console; an error or Cancel in the progress dialog leaves the document
+    // as it was.
+    void scriptRunIsOneNamedUndoStep()
+    {
+        MainWindow window;
+        auto *flow = window.findChild<ScriptFlow *>();
+        flow->runScript(
+            script("dots.lua", "-- Title: Test Dots\nprint('hello', 2)\nset(3, 4, 5)\n"));
+        QCoreApplication::processEvents();
+        QCOMPARE(window.project().colormap().pixel(3, 4), quint8(5));
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        QVERIFY(flow->consolePane()->isVisibleTo(&window));
+        QVERIFY(flow->console()->toPlainText().contains(u"hello\t2"_s));
+        QCOMPARE(undoTexts(window), (QStringList{"Undo Test Dots", "Redo"}));
+        window.findChild<QAction *>(u"undo"_s)->trigger();
+        QCOMPARE(window.project().colormap().pixel(3, 4), quint8(0));
+        QCOMPARE(undoTexts(window), (QStringList{"Undo", "Redo Test Dots"}));
+
+        // A bundled script from the menu.
+        const auto actions = window.findChildren<QAction *>();
+        const auto starfield = std::find_if(actions.begin(), actions.end(),
+                                            [](QAction *a) { return a->text() == u"Starfield"_s; });
+        QVERIFY(starfield != actions.end());
+        (*starfield)->trigger();
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        QCOMPARE(undoTexts(window).first(), u"Undo Starfield"_s);
+    }
+
+    void scriptErrorAndCancelChangeNothing()
+    {
+        MainWindow window;
+        auto *flow = window.findChild<ScriptFlow *>();
+        const Colormap before = window.project().colormap();
+        flow->runScript(script("broken.lua", "set(1, 1, 1)\nerror('nope')\n"));
+        QVERIFY(flow->console()->toPlainText().contains(u"broken.lua:2: nope"_s));
+
+        // Cancel in the dialog that shows once the run takes long.
+        bool clicked = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QProgressDialog *>(w);
+                    dialog && dialog->isVisible())
+                    if (auto *cancel = dialog->findChild<QPushButton *>(); cancel && !clicked) {
+                        clicked = true;
+                        QTest::mouseClick(cancel, Qt::LeftButton);
+                    }
+        });
+        poll.start(50);
+        flow->runScript(script("endless.lua", "clear(3)\nwhile true do end\n"));
+        poll.stop();
+        QVERIFY(clicked);
+        QVERIFY(flow->console()->toPlainText().contains(u"cancelled"_s));
+        QVERIFY(window.project().colormap() == before);
+        QCOMPARE(window.project().history().nodeCount(), 0);
+    }
+
+    // The preview window beside the main window: the View entries drive it,
+    // F8 and the view keys work from either window and act on the active
+    // one, the preview never rotates, and it comes back as it was left.
+    void entriesDriveThePreview()
+    {
+        MainWindow window;
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        PreviewArea *area = preview->area();
+        QCOMPARE(preview->parentWidget(), &window);
+        // A first start leaves it closed and plain; each entry turns one thing on.
+        QVERIFY(!preview->isVisible() && !area->invertWheel() && !area->bilinearFiltering());
+        QAction *show = action(window, "Show Preview Window");
+        show->trigger();
+        QVERIFY(preview->isVisible());
+        action(window, "Preview Stays on Top")->trigger();
+        QVERIFY(preview->stayOnTop() && (preview->windowFlags() & Qt::WindowStaysOnTopHint));
+        action(window, "Mirror Preview Horizontally")->trigger();
+        QVERIFY(area->mirror());
+        action(window, "Enable CRT Filter in Preview Window")->trigger();
+        QVERIFY(area->crtFilter() && !area->crtImage().isNull());
+        action(window, "Bilinear Filtering")->trigger();
+        QVERIFY(area->bilinearFiltering() && window.canvas()->bilinearFiltering());
+
+        // The preview shows the document the window holds now.
+        action(window, "Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        QCOMPARE(area->crtImage().size(), window.canvas()->artworkImage().size());
+        QCOMPARE(area->viewTransform().pixelWidth(), 2.0);
+        QVERIFY(area->isFitMode());
+
+        // Closing the window takes the check mark away.
+        preview->close();
+        QVERIFY(!show->isChecked() && !preview->isVisible());
+        show->trigger();
+        QVERIFY(preview->isVisible());
+    }
+    void keysDriveTheActiveWindow()
+    {
+        MainWindow window;
+        window.resize(640, 480);
+        window.show();
+        QVERIFY(activate(&window));
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        PreviewArea *area = preview->area();
+        CanvasArea *canvas = window.canvas();
+        QTest::keyClick(canvas, Qt::Key_F8);
+        QVERIFY(preview->isVisible());
+        preview->resize(416, 301);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(activate(preview));
+        QTest::keyClick(area, Qt::Key_W);
+        QVERIFY(area->mirror());
+        QTest::keyClick(area, Qt::Key_F8, Qt::AltModifier);
+        QVERIFY(area->crtFilter());
+        // A turned canvas is left alone by the preview's keys.
+        window.project().view().setRotation(30);
+        const ViewTransform canvasView = canvas->viewTransform();
+        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 2.0);
+        QTest::keyClick(area, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier);
+        QVERIFY(area->viewTransform().zoom() == 1.0 && !area->isFitMode());
+        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(area->isFitMode());
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        // The preview never turns: Ctrl+Home only fits it, and Ctrl+R is the
+        // main window's alone.
+        QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
+        QCOMPARE(area->viewTransform().rotation(), 0.0);
+        QTest::keyClick(area, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(canvas->viewTransform(), canvasView);
+
+        // Back in the main window the same keys drive the canvas.
+        QVERIFY(activate(&window));
+        const ViewTransform previewView = area->viewTransform();
+        QTest::keyClick(canvas, Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(canvas->viewTransform().rotation() == 0.0 && canvas->isFitMode());
+        QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(!canvas->isFitMode());
+        QCOMPARE(area->viewTransform(), previewView);
+        // F8 from the preview closes it.
+        QVERIFY(activate(preview));
+        QTest::keyClick(area, Qt::Key_F8);
+        QVERIFY(!preview->isVisible() && !action(window, "Show Preview Window")->isChecked());
+    }
+    // Without a remembered place the preview first shows at the picture's
+    // size, clear of the menus, and leaves the keyboard with the main window,
+    // also when a dialog has come and gone.
+    void firstShowAndFocus()
+    {
+        MainWindow window;
+        window.setGeometry(40, 60, 560, 420);
+        window.show();
+        QVERIFY(activate(&window));
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        action(window, "Preview Stays on Top")->trigger();
+        action(window, "Show Preview Window")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(preview->width() >= 384 && preview->height() >= 272);
+        const QRect menus(window.menuBar()->mapToGlobal(QPoint(0, 0)), window.menuBar()->size());
+        QVERIFY(!preview->frameGeometry().intersects(menus));
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QTimer::singleShot(0, &window, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        QMessageBox::information(&window, u"KORVEN"_s, u"Noted."_s);
+        QTest::qWait(50);
+        QCOMPARE(QApplication::activeWindow(), &window);
+    }
+    // An undone slot edit changes no pixel, yet the preview's border repaints.
+    void slotUndoRepaintsThePreview()
+    {
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        MainWindow window;
+        window.show();
+        action(window, "Show Preview Window")->trigger();
+        PreviewArea *area = window.findChild<PreviewWindow *>()->area();
+        QVERIFY(QTest::qWaitForWindowExposed(area));
+        area->installEventFilter(&paints);
+        window.paintSettings()->setPenIndex(2);
+        window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
+        QTRY_VERIFY(paints.count > 0);
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        for (const bool undo : {true, false}) {
+            paints.count = 0;
+            undo ? window.undo() : window.redo();
+            QTRY_VERIFY(paints.count > 0);
+        }
+    }
+    void rememberedBetweenRuns()
+    {
+        QRect geometry;
+        {
+            MainWindow window;
+            PreviewWindow *preview = window.findChild<PreviewWindow *>();
+            action(window, "Show Preview Window")->trigger();
+            preview->setGeometry(120, 90, 333, 222);
+            QVERIFY(QTest::qWaitForWindowExposed(preview));
+            geometry = preview->geometry();
+            action(window, "Preview Stays on Top")->trigger();
+            action(window, "Enable CRT Filter in Preview Window")->trigger();
+            window.resize(620, 410);
+            window.close();
+        }
+        // Each toggle's key round trip is tst_settings' persistedRoundTrip.
+        QSettings settings;
+        QVERIFY(!settings.value(u"preview/geometry"_s).toByteArray().isEmpty());
+        settings.setValue(u"general/invertZoomWheel"_s, true);
+        settings.sync();
+
+        ShowWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        MainWindow next;
+        qApp->removeEventFilter(&watcher);
+        PreviewWindow *preview = next.findChild<PreviewWindow *>();
+        QVERIFY(preview->isVisible() && action(next, "Show Preview Window")->isChecked());
+        // The main window is placed as well, before the preview shows.
+        QCOMPARE(watcher.mainSize, QSize(620, 410));
+        QCOMPARE(preview->size(), geometry.size());
+        // A window restored before it was ever shown may be placed by its frame.
+        QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||
+                     preview->frameGeometry().topLeft() == geometry.topLeft(),
+                 qPrintable(u"at %1,%2"_s.arg(preview->x()).arg(preview->y())));
+        // Shown last, with its look already chosen.
+        QCOMPARE(watcher.shown.value(0), std::tuple(true, false, true));
+        QVERIFY(preview->area()->invertWheel() &&
+                action(next, "Enable CRT Filter in Preview Window")->isChecked() &&
+                !action(next, "Mirror Preview Horizontally")->isChecked());
+    }
+
+    // The menu bar and the keys as an artist meets them: the commands behind
+    // the keys and entries, reached through the menus by their paths.
+    void penColorKeys()
+    {
+        Shown shown;
+        CanvasArea *canvas = shown.canvas();
+        // 1-8 pick colors 0-7, Shift with them 8-15; the secondary color stays.
+        for (const auto &[key, shift, index] :
+             {std::tuple{Qt::Key_1, false, 0}, {Qt::Key_8, false, 7}, {Qt::Key_3, true, 10}}) {
+            QTest::keyClick(canvas, key, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(std::pair(int(canvas->paintSettings().penIndex()),
+                               int(canvas->paintSettings().secondaryIndex())),
+                     std::pair(index, 0));
+        }
+    }
+    void penWidthKeys()
+    {
+        Shown shown;
+        MainWindow &window = *shown.window;
+        CanvasArea *canvas = shown.canvas();
+        QAction *smooth = menuEntry(window, "&Options>Anti-Aliased Strokes");
+        const auto state = [&] {
+            return std::pair(canvas->paintSettings().brushSettings().width, smooth->isEnabled());
+        };
+        menuEntry(window, "&File>Presets>Multicolor Canvas")->trigger();
+        QAction *pressure = menuEntry(window, "&Options>Pressure-Widened Strokes");
+        pressure->trigger();
+        // No edge to smooth on a one-pixel nib that pressure cannot widen.
+        QCOMPARE(state(), std::pair(1, false));
+        QTest::keyClick(canvas, Qt::Key_Period);
+        QCOMPARE(state(), std::pair(2, true));
+        QTest::keyClick(canvas, Qt::Key_Comma);
+        QTest::keyClick(canvas, Qt::Key_BracketLeft);
+        QCOMPARE(state(), std::pair(1, false));
+        pressure->trigger();
+        QCOMPARE(state(), std::pair(1, true));
+        for (int i = 0; i < 40; ++i)
+            QTest::keyClick(canvas, Qt::Key_BracketRight);
+        QCOMPARE(canvas->paintSettings().brushSettings().width, 32);
+        // Hires has no anti-aliasing at any width.
+        menuEntry(window, "&File>Presets>Hires Canvas")->trigger();
+        QVERIFY(!smooth->isEnabled());
+    }
+    void toolKeys_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("tool");
+        const auto row = [](const char *keys, const char *tool) {
+            QTest::newRow(keys) << QString::fromLatin1(keys) << QString::fromLatin1(tool);
+        };
+        row("GG", "Fill Tool"); // a second press keeps the tool
+        row("GE", "Eraser Tool");
+        row("I", "Eyedropper Tool");
+        row("H", "Pan Tool");
+        row("Y", "Symmetry>Move Axes");
+        row("GB", "Pen Tool");
+    }
+    void toolKeys()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, tool);
+        Shown shown;
+        CanvasArea *c = shown.canvas();
+        for (QChar key : keys)
+            QTest::keyClick(c, Qt::Key(key.unicode()));
+        QAction *chosen = menuEntry(*shown.window, u"&Options>"_s + tool);
+        QVERIFY(chosen->isChecked());
+        const QMap<QString, CanvasTool *> tools = {{"Pen Tool", c->penTool()},
+                                                   {"Eraser Tool", c->eraserTool()},
+                                                   {"Fill Tool", c->fillTool()},
+                                                   {"Pan Tool", c->panTool()},
+                                                   {"Eyedropper Tool", c->eyedropperTool()},
+                                                   {"Symmetry>Move Axes", c->symmetryTool()}};
+        QCOMPARE(c->activeTool(), tools.value(tool));
+    }
+    void radioEntriesReachTheCanvas()
+    {
+        MainWindow window;
+        for (const char *path :
+             {"Fill Contour Placement>Outside", "Symmetry>Kaleidoscope",
+              "Symmetry>Apply to Flood Fill", "Square Brush", "Two-Color Texture"})
+            menuEntry(window, u"&Options>"_s + QLatin1String(path))->trigger();
+        const PaintSettings *c = window.paintSettings();
+        QCOMPARE(std::tuple(c->contourPlacement(), c->symmetryMode(), c->symmetry().applyToFill(),
+                            c->brushSettings().shape, c->textureMode()),
+                 std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
+                            BrushShape::Square, TextureMode::TwoColor));
+    }
+    void newCanvasTakesMenuChoices()
+    {
+        MainWindow window;
+        menuEntry(window, "&Palette>CCS64")->trigger();
+        menuEntry(window, "&View>PAL Pixels")->trigger();
+        menuEntry(window, "&Options>Border Sprites>Enforce 8-Sprite Border Limit")->trigger();
+        menuEntry(window, "&Options>Hires Clash Resolution>Preserve Most-Used Color")->trigger();
+        QCOMPARE(window.project().paletteVariant(), 3);
+        // The choices live in the menus: a document that lost them gets them back.
+        window.project().setPaletteVariant(0);
+        window.project().setSpriteCountPolicy(SpriteCountPolicy::Flag);
+        const Project *before = &window.project();
+        menuEntry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        // The same document object with new content, shown whole on the canvas.
+        const Project &project = window.project();
+        QCOMPARE(&project, before);
+        QCOMPARE(project.size(), QSize(160, 284));
+        QCOMPARE(window.canvas()->artworkImage().size(), QSize(320, 284)); // widened pixels
+        QVERIFY(window.canvas()->isFitMode());
+        QCOMPARE(std::tuple(project.paletteVariant(), project.view().displayAspect(),
+                            project.spriteCountPolicy(), project.hiresClashResolution()),
+                 std::tuple(3, 0.9375, SpriteCountPolicy::Enforce,
+                            HiresClashResolution::PreserveMostUsed));
+        QVERIFY(menuEntry(window, "&Options>Border Sprites")->isEnabled());
+        menuEntry(window, "&File>Presets>Dual Multicolor Canvas")->trigger();
+        QVERIFY(!menuEntry(window, "&Options>Border Sprites")->isEnabled());
+        QVERIFY(!menuEntry(window, "&Options>Hires Clash Resolution")->isEnabled());
+        QVERIFY(menuEntry(window, "&Options>Fill Contour Placement")->isEnabled());
+    }
+    void wholeCanvasEditsWaitForStroke()
+    {
+        Shown shown;
+        MainWindow &window = *shown.window;
+        menuEntry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        menuEntry(window, "&Options>Border Sprites>Flag Sprites over the Border Limit")->trigger();
+        CanvasArea *canvas = shown.canvas();
+        QTest::keyClick(canvas, Qt::Key_BracketRight);
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(canvas, Qt::Key_Period);
+        // Nine sprite columns of the top border in use: one over the limit.
+        const QRect top = canvas->rect();
+        QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(top.left() + 5, top.top() + 60));
+        QTest::mouseMove(canvas, QPoint(top.right() - 5, top.top() + 60));
+        QAction *reduce = menuEntry(window, "&Options>Border Sprites>Reduce Borders to 8 Sprites");
+        const int before = window.project().history().nodeCount();
+        reduce->trigger();
+        QCOMPARE(window.project().history().nodeCount(), before);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(top.right() - 5, top.top() + 60));
+        QCOMPARE(window.project().history().nodeCount(), before + 1);
+        reduce->trigger();
+        QCOMPARE(window.project().history().nodeCount(), before + 2);
     }
 };
 
