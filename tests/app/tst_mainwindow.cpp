@@ -7,6 +7,7 @@
 
 #include "../common/canvasrows.h"
 #include "../common/paintrows.h"
+#include "../common/wholefiles.h"
 #include "app/aboutdialog.h"
 #include "app/crashrecovery.h"
 #include "app/dashboardcontroller.h"
@@ -96,48 +97,28 @@ protected:
     }
 };
 
-// Walks the menus in order: "Menu>Sub>Text" for entries, "Menu>---" for separators.
-void collect(QMenu *menu, const QString &path, QList<std::pair<QString, QAction *>> &out)
+// The entry at a path of menu texts, "Menu>Sub>Text", among `actions`
+// (whose texts follow `at`).
+QAction *menuEntry(const QList<QAction *> &actions, const QString &path, const QString &at = {})
 {
-    for (QAction *action : menu->actions()) {
-        const QString entry = path + u'>' + (action->isSeparator() ? u"---"_s : action->text());
-        out.append({entry, action});
-        if (action->menu())
-            collect(action->menu(), entry, out);
+    for (QAction *action : actions) {
+        const QString here = at + action->text();
+        if (here == path)
+            return action;
+        if (QMenu *menu = action->menu(); menu && path.startsWith(here + u'>'))
+            if (QAction *found = menuEntry(menu->actions(), path, here + u'>'))
+                return found;
     }
+    return nullptr;
 }
 
-QList<std::pair<QString, QAction *>> menuEntries(MainWindow &window)
-{
-    QList<std::pair<QString, QAction *>> entries;
-    for (QAction *top : window.menuBar()->actions())
-        collect(top->menu(), top->text(), entries);
-    for (QAction *hidden : window.actions())
-        if (!hidden->text().startsWith(u"Pen Color"_s))
-            entries.append({u"(hidden)>"_s + hidden->text(), hidden});
-    return entries;
-}
-
-// The entry at a menu path, or at "(hidden)>Text" outside the menus.
 QAction *menuEntry(MainWindow &window, const QString &path)
 {
-    for (const auto &[entryPath, action] : menuEntries(window))
-        if (entryPath == path)
-            return action;
-    qFatal("no menu entry %s", qPrintable(path));
+    QAction *found = menuEntry(window.menuBar()->actions(), path);
+    if (!found)
+        qFatal("no menu entry %s", qPrintable(path));
+    return found;
 }
-
-struct Shown {
-    std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
-    Shown()
-    {
-        window->resize(640, 480);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    }
-    CanvasArea *canvas() const { return window->canvas(); }
-};
 
 } // namespace
 
@@ -151,20 +132,16 @@ class TestMainWindow : public QObject
 
     QString script(const char *name, const QByteArray &text)
     {
-        QFile file(m_dir.filePath(QLatin1String(name)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        const QString path = m_dir.filePath(QLatin1String(name));
+        if (!writeBytes(path, text))
             qFatal("cannot write %s", name);
-        return file.fileName();
+        return path;
     }
 
     // The texts Undo and Redo show once the Edit menu opens.
     static QStringList undoTexts(MainWindow &window)
     {
-        QAction *edit = nullptr;
-        for (QAction *top : window.menuBar()->actions())
-            if (top->text() == u"&Edit"_s)
-                edit = top;
-        emit edit->menu()->aboutToShow();
+        emit menuEntry(window, u"&Edit"_s)->menu()->aboutToShow();
         return {window.findChild<QAction *>(u"undo"_s)->text(),
                 window.findChild<QAction *>(u"redo"_s)->text()};
     }
@@ -435,9 +412,7 @@ private slots:
     {
         QTemporaryDir dir;
         TestWindow window;
-        QVERIFY(shownAndExposed(window));
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shownAndActive(window));
         CanvasArea *canvas = window.canvas();
         canvas->paintSettings().setPenIndex(7);
         QAction *undo = action(window, "Undo");
@@ -570,9 +545,7 @@ private slots:
     void selectionEntries()
     {
         TestWindow window;
-        QVERIFY(shownAndExposed(window));
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shownAndActive(window));
         CanvasArea *canvas = window.canvas();
         const SelectTool *tool = canvas->selectTool();
         Project &project = window.project();
@@ -788,9 +761,7 @@ private slots:
         // F1 opens one manual window, Esc and Ctrl+W put it away; every
         // picture the manual names loads from the resources.
         MainWindow window;
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shownAndActive(window));
         QTest::keyClick(&window, Qt::Key_F1);
         const QList<QTextBrowser *> browsers = window.findChildren<QTextBrowser *>();
         QCOMPARE(browsers.size(), 1);
@@ -806,9 +777,7 @@ private slots:
             QVERIFY(manual->isVisible());
         }
         QCOMPARE(window.findChildren<QTextBrowser *>().size(), 1);
-        QFile source(u":/doc/user-manual.md"_s);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(source.readAll());
+        const QString text = QString::fromUtf8(readBytes(u":/doc/user-manual.md"_s));
         QVERIFY(browsers.first()->toPlainText().startsWith(u"KORVEN User Manual"_s));
         const QRegularExpression picture(u"!\\[[^\\]]*\\]\\(([^)]+)\\)"_s);
         int pictures = 0;
@@ -857,10 +826,7 @@ private slots:
                 continue; // plain emphasis
             ++entries;
             QVERIFY2(names.contains(name), qPrintable(name));
-            const QAction *entry = nullptr;
-            for (QAction *a : window.findChildren<QAction *>())
-                if (a->objectName() == names.value(name))
-                    entry = a;
+            const auto *entry = window.findChild<QAction *>(names.value(name));
             QVERIFY2(entry, qPrintable(name));
             for (auto k = key.globalMatch(keys); k.hasNext();) {
                 const QKeySequence sequence(k.next().captured(1));
@@ -1162,8 +1128,9 @@ private slots:
     // the keys and entries, reached through the menus by their paths.
     void penColorKeys()
     {
-        Shown shown;
-        CanvasArea *canvas = shown.canvas();
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        CanvasArea *canvas = window.canvas();
         // 1-8 pick colors 0-7, Shift with them 8-15; the secondary color stays.
         for (const auto &[key, shift, index] :
              {std::tuple{Qt::Key_1, false, 0}, {Qt::Key_8, false, 7}, {Qt::Key_3, true, 10}}) {
@@ -1175,9 +1142,9 @@ private slots:
     }
     void penWidthKeys()
     {
-        Shown shown;
-        MainWindow &window = *shown.window;
-        CanvasArea *canvas = shown.canvas();
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        CanvasArea *canvas = window.canvas();
         QAction *smooth = menuEntry(window, "&Options>Anti-Aliased Strokes");
         const auto state = [&] {
             return std::pair(canvas->paintSettings().brushSettings().width, smooth->isEnabled());
@@ -1219,11 +1186,12 @@ private slots:
     {
         QFETCH(QString, keys);
         QFETCH(QString, tool);
-        Shown shown;
-        CanvasArea *c = shown.canvas();
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        CanvasArea *c = window.canvas();
         for (QChar key : keys)
             QTest::keyClick(c, Qt::Key(key.unicode()));
-        QAction *chosen = menuEntry(*shown.window, u"&Options>"_s + tool);
+        QAction *chosen = menuEntry(window, u"&Options>"_s + tool);
         QVERIFY(chosen->isChecked());
         const QMap<QString, CanvasTool *> tools = {{"Pen Tool", c->penTool()},
                                                    {"Eraser Tool", c->eraserTool()},
@@ -1277,11 +1245,11 @@ private slots:
     }
     void wholeCanvasEditsWaitForStroke()
     {
-        Shown shown;
-        MainWindow &window = *shown.window;
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
         menuEntry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
         menuEntry(window, "&Options>Border Sprites>Flag Sprites over the Border Limit")->trigger();
-        CanvasArea *canvas = shown.canvas();
+        CanvasArea *canvas = window.canvas();
         QTest::keyClick(canvas, Qt::Key_BracketRight);
         for (int i = 0; i < 6; ++i)
             QTest::keyClick(canvas, Qt::Key_Period);

@@ -186,6 +186,14 @@ inline bool shownAndExposed(QWidget &window, QSize size = QSize(800, 600))
     return QTest::qWaitForWindowExposed(&window);
 }
 
+inline bool shownAndActive(QWidget &window, QSize size = QSize(800, 600))
+{
+    if (!shownAndExposed(window, size))
+        return false;
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 inline QString fieldText(const MainWindow &window, const char *name)
 {
     return window.findChild<ElidedLabel *>(QLatin1String(name))->fullText();
