@@ -186,23 +186,12 @@ private slots:
         QCOMPARE(window.proposals.size(), 2);
         QVERIFY(!window.isWindowModified());
     }
-    void dragAndDrop_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("one project") << QStringList{"a.kvn"} << false << true;
-        QTest::newRow("capitals") << QStringList{"A.KVN"} << false << true;
-        QTest::newRow("two projects") << QStringList{"a.kvn", "b.kvn"} << false << false;
-        QTest::newRow("remote") << QStringList{"https://example.com/a.kvn"} << false << false;
-        QTest::newRow("suffix inside") << QStringList{"a.kvn.png"} << false << false;
-        QTest::newRow("while saving") << QStringList{"a.kvn"} << true << false;
-    }
+    void dragAndDrop_data() { addTextRows("app/windowrows.txt", "drops"); }
     void dragAndDrop()
     {
-        QFETCH(QStringList, files);
-        QFETCH(bool, busy);
-        QFETCH(bool, accepted);
+        QFETCH(QStringList, row);
+        const QStringList files = row[0].split(u' ');
+        const bool busy = row[1] == u"yes"_s, accepted = row[2] == u"yes"_s;
         QTemporaryDir folder;
         MainWindow window;
         QVERIFY(window.acceptDrops());
@@ -1168,24 +1157,11 @@ private slots:
         menuEntry(window, "&File>Presets>Hires Canvas")->trigger();
         QVERIFY(!smooth->isEnabled());
     }
-    void toolKeys_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("tool");
-        const auto row = [](const char *keys, const char *tool) {
-            QTest::newRow(keys) << QString::fromLatin1(keys) << QString::fromLatin1(tool);
-        };
-        row("GG", "Fill Tool"); // a second press keeps the tool
-        row("GE", "Eraser Tool");
-        row("I", "Eyedropper Tool");
-        row("H", "Pan Tool");
-        row("Y", "Symmetry>Move Axes");
-        row("GB", "Pen Tool");
-    }
+    void toolKeys_data() { addTextRows("app/windowrows.txt", "tool keys"); }
     void toolKeys()
     {
-        QFETCH(QString, keys);
-        QFETCH(QString, tool);
+        QFETCH(QStringList, row);
+        const QString &keys = row[0], &tool = row[1];
         MainWindow window;
         QVERIFY(shownAndActive(window, QSize(640, 480)));
         CanvasArea *c = window.canvas();
@@ -1267,20 +1243,11 @@ private slots:
         QCOMPARE(window.project().history().nodeCount(), before + 2);
     }
 
-    void projectArgument_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("program only") << QStringList{"korven"} << QString();
-        QTest::newRow("option, project") << QStringList{"korven", "--x", "a.kvn"} << "a.kvn";
-        QTest::newRow("two projects") << QStringList{"korven", "a.kvn", "b.kvn"} << "a.kvn";
-        QTest::newRow("options only") << QStringList{"korven", "-a", "--b", "-"} << QString();
-        QTest::newRow("dash inside a name") << QStringList{"korven", "my-art.kvn"} << "my-art.kvn";
-    }
+    void projectArgument_data() { addTextRows("app/windowrows.txt", "arguments"); }
     void projectArgument()
     {
-        QFETCH(QStringList, arguments);
-        QTEST(Startup::projectArgument(arguments), "expected");
+        QFETCH(QStringList, row);
+        QCOMPARE(Startup::projectArgument(row[0].split(u' ')), row[1]);
     }
     void lastDir()
     {

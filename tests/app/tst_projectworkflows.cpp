@@ -2,6 +2,7 @@
 // background task, its progress dialog and the program's own choosers.
 
 #include "../canvas/canvastesthelpers.h"
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 #include "windowtesthelpers.h"
 
@@ -751,29 +752,11 @@ private slots:
     // Steps: M multicolor, H hires, S<n> screens, L<n> layout, W<n> and E<n>
     // typed width and height.
     // Expected: width, height, which of width/height/screens are enabled, label.
-    void newCanvasDialogRules_data()
-    {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("shown");
-        const auto row = [](const char *name, const char *steps, const char *shown) {
-            QTest::newRow(name) << QString::fromUtf8(steps) << QString::fromUtf8(shown);
-        };
-        row("start", "", "320 200 yyy 320 × 200 pixels on screen");
-        row("width snaps", "W333", "336 200 yyy 336 × 200 pixels on screen");
-        row("mode keeps screen width", "W333 M", "168 200 yyy 336 × 200 pixels on screen");
-        row("small snaps to a cell", "M W1", "4 200 yyy 8 × 200 pixels on screen");
-        row("screens fix the width", "W333 S3", "960 200 nyy 960 × 200 pixels on screen");
-        row("back to one screen", "S3 W0 S1", "320 200 yyy 320 × 200 pixels on screen");
-        row("one screen keeps the height", "S3 E96 S1", "320 96 yyy 320 × 96 pixels on screen");
-        row("sprites back to bitmap", "L1 L0", "320 200 yyy 320 × 200 pixels on screen");
-        row("top/bottom back to bitmap", "M L2 L0", "160 200 yyy 320 × 200 pixels on screen");
-        row("side sprites", "S3 L1", "416 200 nnn 416 × 200 pixels on screen");
-        row("top/bottom multicolor", "M L2", "160 284 nnn 320 × 284 pixels on screen");
-    }
+    void newCanvasDialogRules_data() { addTextRows("app/windowrows.txt", "new canvas"); }
     void newCanvasDialogRules()
     {
-        QFETCH(QString, steps);
-        QFETCH(QString, shown);
+        QFETCH(QStringList, row);
+        const QString &steps = row[0], &shown = row[1];
         NewCanvasDialog dialog;
         const QList<QRadioButton *> radios = dialog.findChildren<QRadioButton *>();
         const QList<QSpinBox *> boxes = dialog.findChildren<QSpinBox *>(); // screens, width, height
