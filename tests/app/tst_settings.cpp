@@ -1,3 +1,4 @@
+#include "../common/paintrows.h"
 #include "windowtesthelpers.h"
 
 #include "app/exportimageflow.h"
@@ -12,8 +13,6 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <climits>
-#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -135,61 +134,29 @@ private slots:
 
     // The timeout's clamp and the seconds-to-milliseconds rounding (halves
     // away from zero, never to even), with the flyouts never negative.
-    void timeConversions_data()
-    {
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<double>("clamped");
-        QTest::addColumn<int>("ms");
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double infinity = std::numeric_limits<double>::infinity();
-        QTest::newRow("0.5") << 0.5 << 0.5 << 500;
-        QTest::newRow("0.0004 down") << 0.0004 << 0.1 << 0;
-        QTest::newRow("0.0005 half up") << 0.0005 << 0.1 << 1;
-        QTest::newRow("0.0025 not to even") << 0.0025 << 0.1 << 3;
-        QTest::newRow("1.2345") << 1.2345 << 1.2345 << 1235;
-        QTest::newRow("-0.0025 away from zero") << -0.0025 << 0.1 << -3;
-        QTest::newRow("60") << 60.0 << 60.0 << 60000;
-        QTest::newRow("above 60") << 60.01 << 60.0 << 60010;
-        QTest::newRow("infinite") << infinity << 60.0 << INT_MAX;
-        QTest::newRow("not a number") << nan << 2.5 << 0;
-    }
+    void timeConversions_data() { addTextRows("app/windowrows.txt", "times"); }
     void timeConversions()
     {
-        QFETCH(double, seconds);
-        QFETCH(int, ms);
+        QFETCH(QStringList, row);
+        const double seconds = row[0].toDouble(), clamped = row[1].toDouble();
+        const int ms = row[2].toInt();
         QCOMPARE(GeneralSettings::secondsToMilliseconds(seconds), ms);
         GeneralSettings general;
         general.ultimateTimeoutSeconds = general.flyoutLeaveGraceSeconds = seconds;
-        QTEST(GeneralSettings::clampTimeout(seconds), "clamped");
-        QTEST(general.clampedTimeoutSeconds(), "clamped");
+        QCOMPARE(GeneralSettings::clampTimeout(seconds), clamped);
+        QCOMPARE(general.clampedTimeoutSeconds(), clamped);
         QCOMPARE(general.flyoutLeaveGraceMs(), std::max(0, ms));
     }
 
     // The dialog opens on what is stored (the defaults at first start). OK
     // stores what it shows, the host trimmed, and applies it at once;
     // Cancel leaves every key as it was and applies nothing.
-    void dialogOutcome_data()
-    {
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("storedBefore");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("host");
-        const auto row = [](const char *name, bool ok, bool storedBefore, const char *typed,
-                            const char *host) {
-            QTest::newRow(name) << ok << storedBefore << QString(typed) << QString(host);
-        };
-        row("OK, spaces around", true, false, "  192.168.1.20  ", "192.168.1.20");
-        row("OK, over stored", true, true, "   u64.local", "u64.local");
-        row("OK, inner space kept", true, false, " my c64 ", "my c64");
-        row("OK, only spaces", true, false, "    ", "");
-        row("Cancel, first start", false, false, "elsewhere", "");
-        row("Cancel, stored before", false, true, " elsewhere ", "");
-    }
+    void dialogOutcome_data() { addTextRows("app/windowrows.txt", "settings dialog"); }
     void dialogOutcome()
     {
-        QFETCH(bool, ok);
-        QFETCH(bool, storedBefore);
-        QFETCH(QString, typed);
+        QFETCH(QStringList, row);
+        const bool ok = row[0] == u"OK"_s, storedBefore = row[1] == u"yes"_s;
+        const QString typed = row[2].mid(1).chopped(1), host = row[3];
         if (storedBefore)
             GeneralSettings{false, true, false, false, 0.5, 1.5, "10.1.1.1", 9.0, "old"}.write();
         const GeneralSettings before = GeneralSettings::read();
@@ -224,7 +191,6 @@ private slots:
             QCOMPARE(canvas->bindZoomToCanvas(), storedBefore);
             return;
         }
-        QFETCH(QString, host);
         QCOMPARE(GeneralSettings::read(), (GeneralSettings{true, !storedBefore, true, true, 1.3,
                                                            0.0, host, 12.5, typed, true}));
         QVERIFY(canvas->invertWheel() && canvas->smoothReferenceScaling());
@@ -238,35 +204,15 @@ private slots:
 
     // Each persisted entry is checked from its key at start, its handler
     // applies it, and the close writes it back.
-    void persistedRoundTrip_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("checked"); // the entry that shows it
-        const auto row = [](const char *key, QVariant stored, const char *checked) {
-            QTest::newRow(checked) << QString::fromLatin1(key) << stored << checked;
-        };
-        row("view/showReferenceGrid", true, "showReferenceGrids");
-        row("view/showPixelGrid", true, "showPixelGrids");
-        row("view/showSafeFrames", true, "showSafeFrames");
-        row("view/bilinearFiltering", true, "bilinearFiltering");
-        row("tools/pixelPerfectStrokes", true, "pixelPerfect");
-        row("tools/pressureWidening", false, "pressureWidening");
-        row("tools/disableFillPreview", true, "disableFillPreview");
-        row("view/displayPixelAspect", 0.9375, "palPixels");
-        row("view/displayPixelAspect", 0.75, "ntscPixels");
-        row("view/displayPixelAspect", 1.0, "squarePixels");
-        row("preview/visible", true, "showPreview");
-        row("preview/stayOnTop", true, "previewOnTop");
-        row("preview/mirrorHorizontally", true, "mirrorPreview");
-        row("preview/crtEmulation", true, "previewCrt");
-        row("view/referenceLayerOpacity", 30, "");
-    }
+    void persistedRoundTrip_data() { addTextRows("app/windowrows.txt", "persisted"); }
     void persistedRoundTrip()
     {
-        QFETCH(QString, key);
-        QFETCH(QVariant, stored);
-        QFETCH(QString, checked);
+        QFETCH(QStringList, row);
+        const QString &key = row[0], &checked = row[2];
+        const QVariant stored = row[1] == u"true"_s || row[1] == u"false"_s
+                                    ? QVariant(row[1] == u"true"_s)
+                                : row[1].contains(u'.') ? QVariant(row[1].toDouble())
+                                                        : QVariant(row[1].toInt());
         const bool flag = stored.typeId() == QMetaType::Bool;
         QSettings().setValue(key, stored);
         {
