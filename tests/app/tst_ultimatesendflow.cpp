@@ -8,6 +8,7 @@
 
 #include "../canvas/canvastesthelpers.h"
 #include "../common/canvasrows.h"
+#include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 
 #include "app/liveultimateflow.h"
@@ -136,6 +137,13 @@ struct LiveWindow : TestWindow {
     }
 };
 
+// The box at the end of a row of windowrows.txt, its title and text parted
+// by | and its line breaks written \n.
+QString boxOf(const QStringList &row, int from)
+{
+    return row.mid(from).join(u'|').replace(u"\\n"_s, u"\n"_s);
+}
+
 void send(MainWindow &window)
 {
     entry(window, "sendToUltimate")->trigger();
@@ -188,23 +196,12 @@ private slots:
         }
     }
 
-    void sent_data()
-    {
-        QTest::addColumn<QString>("preset");
-        QTest::addColumn<bool>("cruncher");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("hires, crunched") << "newHiresCanvas" << true << QString();
-        QTest::newRow("multicolor sprites, crunched")
-            << "newMulticolorSpritesCanvas" << true << QString();
-        QTest::newRow("no cruncher: sent as it is")
-            << "newHiresCanvas" << false
-            << "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).";
-    }
+    void sent_data() { addTextRows("app/windowrows.txt", "sent"); }
     void sent()
     {
-        QFETCH(QString, preset);
-        QFETCH(bool, cruncher);
-        QFETCH(QString, box);
+        QFETCH(QStringList, row);
+        const QString &preset = row[0], box = boxOf(row, 2);
+        const bool cruncher = row[1] == u"yes"_s;
         Device device(10, cruncher);
         QVERIFY(device.ok);
         TestWindow window;
@@ -276,27 +273,13 @@ private slots:
 
     // Refused before anything is built or sent: clashes the user will not
     // resolve, and a border over its sprite budget.
-    void refusedBeforeSending_data()
-    {
-        QTest::addColumn<int>("columns"); // top border columns in use; negative: a clash
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("clashes kept")
-            << -3
-            << "KORVEN|Could not export to the Ultimate device: the canvas holds unresolved "
-               "color clashes."
-            << "Send to the Ultimate device cancelled.";
-        QTest::newRow("over budget")
-            << 9
-            << "KORVEN|Could not send to the Ultimate device.\nOver the sprite budget: the top "
-               "border holds sprites in 9 unit columns"
-            << FirstStart::hint(); // no message: the hint still stands
-    }
+    void refusedBeforeSending_data() { addTextRows("app/windowrows.txt", "refused"); }
     void refusedBeforeSending()
     {
-        QFETCH(int, columns);
-        QFETCH(QString, box);
-        QFETCH(QString, status);
+        QFETCH(QStringList, row);
+        const int columns = row[0].toInt();
+        const QString status = row[1] == u"(hint)"_s ? FirstStart::hint() : row[1];
+        const QString box = boxOf(row, 2);
         Device device;
         QVERIFY(device.ok);
         TestWindow window;
@@ -380,16 +363,11 @@ private slots:
     // redos, whole-canvas edits and slot changes, the machine holds over the
     // program's data what a fresh run of the canvas sets up. A stroke
     // travels in a few writes, and nothing leaves once live mode is off.
-    void liveMirrorsEdits_data()
-    {
-        QTest::addColumn<QString>("preset");
-        QTest::newRow("hires") << "newHiresCanvas";
-        QTest::newRow("multicolor side sprites") << "newMulticolorSpritesCanvas";
-        QTest::newRow("multicolor top/bottom sprites") << "newMulticolorTopBottomSpritesCanvas";
-    }
+    void liveMirrorsEdits_data() { addTextRows("app/windowrows.txt", "live"); }
     void liveMirrorsEdits()
     {
-        QFETCH(QString, preset);
+        QFETCH(QStringList, row);
+        const QString &preset = row[0];
         Device device(30);
         QVERIFY(device.ok);
         device.setRunsPrograms(true);
@@ -480,33 +458,23 @@ private slots:
     // A device that refuses, stalls or wants a password ends live mode with
     // the reason; the stroke stays on the canvas, nothing more is sent, and
     // going live again sends the program afresh.
-    void liveFailures_data()
-    {
-        QTest::addColumn<int>("behaviour"); // -1: a password appears on the device
-        QTest::addColumn<double>("timeout");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("refusing") << int(StandInDevice::Behaviour::Reply) << 10.0
-                                  << "Device reported an error (HTTP 500).";
-        QTest::newRow("stalling") << int(StandInDevice::Behaviour::Stall) << 0.0
-                                  << "Timeout connecting to device.";
-        QTest::newRow("password") << -1 << 10.0
-                                  << "The device wants its network password (HTTP 403).";
-    }
+    void liveFailures_data() { addTextRows("app/windowrows.txt", "live failures"); }
     void liveFailures()
     {
-        QFETCH(int, behaviour);
-        QFETCH(double, timeout);
-        QFETCH(QString, reason);
+        QFETCH(QStringList, row);
+        const QString &how = row[0], &reason = row[2];
+        const double timeout = row[1].toDouble();
         Device device(timeout);
         QVERIFY(device.ok);
         LiveWindow window("newHiresCanvas");
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.live()->trigger();
         QVERIFY(window.live()->isChecked());
-        if (behaviour < 0)
+        if (how == u"password"_s)
             device.setPassword("secret");
         else
-            device.setAnswer(WritePath, {StandInDevice::Behaviour(behaviour), 500, 0});
+            device.setAnswer(WritePath, how == u"stall"_s ? StandInDevice::stall()
+                                                          : StandInDevice::reply(500));
         const Colormap before = window.project().colormap();
         const int nodes = window.project().history().nodeCount();
         QRandomGenerator dice(5);
@@ -532,33 +500,13 @@ private slots:
 
     // Export to PRG: the budget refusal, the export with and without the
     // cruncher beside the program, and the SYS hint.
-    void exportPrg_data()
-    {
-        QTest::addColumn<bool>("cruncher");
-        QTest::addColumn<int>("columns"); // used top border columns
-        QTest::addColumn<QString>("box"); // the warnings shown, empty for none
-        const QString missing =
-            "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).\nThe "
-            "file is exported uncompressed instead; start it with SYS 13312 rather than RUN.";
-        QTest::newRow("no cruncher") << false << 3 << missing;
-        QTest::newRow("clashes resolved first")
-            << false << -3
-            << "KORVEN|Could not export an executable PRG file: the canvas holds unresolved color "
-               "clashes.\n" +
-                   missing;
-        QTest::newRow("crunched") << true << 3 << QString();
-        QTest::newRow("over budget")
-            << true << 9
-            << "KORVEN|Could not export an executable PRG file.\nOver the sprite budget: the top "
-               "border holds sprites in 9 unit columns, but the hardware shows at most 8 sprites "
-               "per border.\nOptions -> Border Sprites -> Reduce Borders to 8 Sprites trims the "
-               "strips as one undoable edit.";
-    }
+    void exportPrg_data() { addTextRows("app/windowrows.txt", "prg"); }
     void exportPrg()
     {
-        QFETCH(bool, cruncher);
-        QFETCH(int, columns);
-        QFETCH(QString, box);
+        QFETCH(QStringList, row);
+        const bool cruncher = row[0] == u"yes"_s;
+        const int columns = row[1].toInt();
+        const QString box = boxOf(row, 2);
         QVERIFY(placeCruncher(cruncher));
         TestWindow window;
         window.project() =
