@@ -180,27 +180,22 @@ private slots:
         QSettings().setValue(u"files/lastProjectDir"_s, m_dir.path());
         TestWindow window;
         QStringList previews;
-        {
-            WhenModal<OpenProjectDialog> chooser([&](OpenProjectDialog *dialog) {
-                previews << dialog->infoLabel()->text() << dialog->directory().path();
-                clickFile(dialog, u"sunset.kvn"_s);
-                previews << dialog->infoLabel()->text();
-                previews << QString::number(dialog->previewLabel()->pixmap().width());
-                static_cast<QDialog *>(dialog)->accept();
-            });
-            window.openProject();
-        }
+        WhenModal<OpenProjectDialog> chooser([&](OpenProjectDialog *dialog) {
+            previews << dialog->infoLabel()->text() << dialog->directory().path();
+            clickFile(dialog, u"sunset.kvn"_s);
+            previews << dialog->infoLabel()->text()
+                     << QString::number(dialog->previewLabel()->pixmap().width());
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        window.openProject();
         QCOMPARE(previews, (QStringList{"Select a project to preview it.", m_dir.path(),
                                         "Multicolor, 320 x 200, 3 workstages", "320"}));
         QCOMPARE(window.project().colormap().pixel(12, 12), quint8(7));
         QCOMPARE(window.project().history().position(), 2);
         QCOMPARE(window.windowTitle(), u"sunset.kvn[*] - KORVEN"_s);
         QCOMPARE(statusText(window), u"Opened sunset.kvn."_s);
-        {
-            WhenModal<OpenProjectDialog> chooser(
-                [](OpenProjectDialog *dialog) { dialog->reject(); });
-            window.openProject();
-        }
+        WhenModal<OpenProjectDialog> cancel([](OpenProjectDialog *dialog) { dialog->reject(); });
+        window.openProject();
         QCOMPARE(statusText(window), u"Open cancelled."_s);
 
         // Open Recent lists what still exists; an entry that fails to open leaves it.
@@ -251,16 +246,14 @@ private slots:
         TestWindow window;
         window.newMulticolorCanvas();
         QStringList infos;
-        {
-            WhenModal<ImportImageDialog> chooser([&](ImportImageDialog *dialog) {
-                for (const char *name : {"other.art", "pic.koa"}) {
-                    clickFile(dialog, QLatin1String(name));
-                    infos << dialog->infoLabel()->text();
-                }
-                static_cast<QDialog *>(dialog)->accept();
-            });
-            window.importImage();
-        }
+        WhenModal<ImportImageDialog> previewing([&](ImportImageDialog *dialog) {
+            for (const char *name : {"other.art", "pic.koa"}) {
+                clickFile(dialog, QLatin1String(name));
+                infos << dialog->infoLabel()->text();
+            }
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        window.importImage();
         QCOMPARE(infos, (QStringList{"Art Studio is a hires format; this canvas is multicolor.",
                                      "Koala Painter"}));
         QCOMPARE(window.project().colormap(), picture);
@@ -295,18 +288,16 @@ private slots:
         window.project().history().markClean();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
         QStringList asked;
-        {
-            auto chooser = choosing<QFileDialog>("other.art");
-            WhenModal<ImportOptionsDialog> screen([&](ImportOptionsDialog *dialog) {
-                asked << u"screen"_s;
-                dialog->reject();
-            });
-            WhenModal<QMessageBox> offer([&](QMessageBox *box) {
-                asked << box->text() + u'|' + box->informativeText();
-                clickButton(box, "New Hires Canvas");
-            });
-            window.importImage();
-        }
+        auto system = choosing<QFileDialog>("other.art");
+        WhenModal<ImportOptionsDialog> screen([&](ImportOptionsDialog *dialog) {
+            asked << u"screen"_s;
+            dialog->reject();
+        });
+        WhenModal<QMessageBox> offer([&](QMessageBox *box) {
+            asked << box->text() + u'|' + box->informativeText();
+            clickButton(box, "New Hires Canvas");
+        });
+        window.importImage();
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
         QCOMPARE(asked, QStringList{"Art Studio is a hires format; this canvas is multicolor.|"
                                     "Import it into a new hires canvas instead?"});
@@ -440,12 +431,9 @@ private slots:
         window.newMulticolorCanvas();
         auto *show = window.findChild<QAction *>(u"showReferenceLayer"_s);
         QVERIFY(!show->isEnabled());
-        {
-            auto chooser = choosing<QFileDialog>("trace.png");
-            WhenModal<QMessageBox> scale(
-                [](QMessageBox *box) { clickButton(box, "Stretch to Fit"); });
-            window.importReferenceImage();
-        }
+        auto chooser = choosing<QFileDialog>("trace.png");
+        WhenModal<QMessageBox> scale([](QMessageBox *box) { clickButton(box, "Stretch to Fit"); });
+        window.importReferenceImage();
         const QImage reference = window.canvas()->referenceImage();
         QCOMPARE(reference.size(), QSize(320, 200));
         QCOMPARE(reference.pixel(0, 0), picture.pixel(0, 0));
