@@ -307,12 +307,7 @@ private slots:
     {
         MainWindow window;
         window.project().view().setZoom(2.5);
-        StatusInputs inputs;
-        inputs.roundBrush = false;
-        inputs.penWidth = 3;
-        inputs.hoverValid = true;
-        inputs.hoverPixel = QPoint(100, 50);
-        inputs.stagedShapes = 2;
+        StatusInputs inputs{false, 3, true, QPoint(100, 50), 2}; // square 3, hovering, 2 staged
         window.setStatusInputs(inputs);
         const QList<ElidedLabel *> labels =
             window.QMainWindow::statusBar()->findChildren<ElidedLabel *>();
@@ -378,17 +373,13 @@ private slots:
         const bool modified = window.isWindowModified();
         BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
         QVERIFY(QMetaObject::invokeMethod(&window, "clearHistory"));
-        if (edits == 0) {
-            QVERIFY(answerer.texts.isEmpty());
-        } else {
-            QCOMPARE(
-                answerer.texts,
-                QStringList{QStringLiteral(
-                    "KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current "
-                    "content, but every workstage behind it is discarded and this cannot be "
-                    "undone.")});
-            QCOMPARE(answerer.looks, (QList{std::pair(QMessageBox::Warning, QMessageBox::Cancel)}));
-        }
+        const QString question =
+            u"KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current content, "
+            "but every workstage behind it is discarded and this cannot be undone."_s;
+        QCOMPARE(answerer.texts, edits ? QStringList{question} : QStringList());
+        using Look = std::pair<QMessageBox::Icon, QMessageBox::StandardButton>;
+        const QList<Look> warned{{QMessageBox::Warning, QMessageBox::Cancel}};
+        QCOMPARE(answerer.looks, edits ? warned : QList<Look>());
         const History &history = window.project().history();
         QCOMPARE(history.nodeCount(), cleared ? 0 : edits);
         // The canvas keeps what it shows; only the steps behind it go.
@@ -894,11 +885,7 @@ private slots:
         QCOMPARE(undoTexts(window), (QStringList{"Undo", "Redo Test Dots"}));
 
         // A bundled script from the menu.
-        const auto actions = window.findChildren<QAction *>();
-        const auto starfield = std::find_if(actions.begin(), actions.end(),
-                                            [](QAction *a) { return a->text() == u"Starfield"_s; });
-        QVERIFY(starfield != actions.end());
-        (*starfield)->trigger();
+        action(window, "Starfield")->trigger();
         QCOMPARE(window.project().history().nodeCount(), 1);
         QCOMPARE(undoTexts(window).first(), u"Undo Starfield"_s);
     }
