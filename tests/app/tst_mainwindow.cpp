@@ -6,7 +6,6 @@
 #include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
 
-#include "../common/canvasrows.h"
 #include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 #include "app/aboutdialog.h"
@@ -67,16 +66,6 @@ public:
     int steps = 0;
     bool hasLocalUndo() const override { return steps > 0; }
     bool undoLocal() override { return hasLocalUndo() && --steps >= 0; }
-};
-
-// A close: an edit recorded, a shape staged (in the canvas's own black), the
-// answer to the prompt, a file chosen for Save As; whether it closes, and
-// the status message left.
-struct CloseCase {
-    bool modified, staged;
-    QMessageBox::StandardButton answer;
-    bool chooseFile, closes;
-    QString message;
 };
 
 // The preview counts as part of the main window's activation, so waiting for
@@ -179,8 +168,6 @@ void clickCheckBoxes(SettingsDialog &dialog)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(CloseCase)
 
 class TestMainWindow : public QObject
 {
@@ -287,25 +274,14 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(blocked.project().mode(), CanvasMode::Hires);
     }
-    void close_data()
-    {
-        const QString hint = FirstStart::hint();
-        addRows<CloseCase>({
-            {"unmodified", {false, false, QMessageBox::Cancel, false, true, hint}},
-            {"cancel", {true, false, QMessageBox::Cancel, false, false, {}}},
-            {"discard", {true, false, QMessageBox::Discard, false, true, {}}},
-            {"save, chooser cancelled",
-             {true, false, QMessageBox::Save, false, false, "Save cancelled."}},
-            {"save", {true, false, QMessageBox::Save, true, true, "Saved close.kvn."}},
-            {"staged, cancel", {true, true, QMessageBox::Cancel, false, false, {}}},
-            // Staging records no edit, so the first-start hint still stands.
-            {"only staged, cancel", {false, true, QMessageBox::Cancel, false, false, hint}},
-        });
-    }
+    void close_data() { addTextRows("app/windowrows.txt", "close"); }
     void close()
     {
-        QFETCH(CloseCase, row);
-        const auto &[modified, staged, answer, chooseFile, closes, message] = row;
+        QFETCH(QStringList, row);
+        const bool modified = row[0] == u"yes"_s, staged = row[1] == u"yes"_s;
+        const QMessageBox::StandardButton answer = buttonOf(row[2]);
+        const bool chooseFile = row[3] == u"yes"_s, closes = row[4] == u"yes"_s;
+        const QString message = hintOr(row[5]);
         QTemporaryDir folder;
         TestWindow window;
         QVERIFY(shownAndExposed(window));
@@ -408,20 +384,12 @@ private slots:
         QCOMPARE(label.text(), plain.text());
         QCOMPARE(label.grab().toImage(), plain.grab().toImage());
     }
-    void clearHistory_data()
-    {
-        QTest::addColumn<int>("edits");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("cleared");
-        QTest::newRow("empty history asks nothing") << 0 << int(QMessageBox::Yes) << false;
-        QTest::newRow("cancel keeps the edits") << 2 << int(QMessageBox::Cancel) << false;
-        QTest::newRow("yes clears") << 2 << int(QMessageBox::Yes) << true;
-    }
+    void clearHistory_data() { addTextRows("app/windowrows.txt", "clear history"); }
     void clearHistory()
     {
-        QFETCH(int, edits);
-        QFETCH(int, answer);
-        QFETCH(bool, cleared);
+        QFETCH(QStringList, row);
+        const int edits = row[0].toInt();
+        const bool cleared = row[2] == u"yes"_s;
         TestWindow window;
         for (int i = 0; i < edits; ++i)
             recordEdit(window);
@@ -429,7 +397,7 @@ private slots:
         window.refreshUndoActions();
         const quint8 background = window.project().slot(ColorSlot::Background);
         const bool modified = window.isWindowModified();
-        BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+        BoxAnswerer answerer(buttonOf(row[1]));
         QVERIFY(QMetaObject::invokeMethod(&window, "clearHistory"));
         const QString question =
             u"KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current content, "

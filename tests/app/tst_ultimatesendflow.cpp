@@ -7,7 +7,6 @@
 #include "windowtesthelpers.h"
 
 #include "../canvas/canvastesthelpers.h"
-#include "../common/canvasrows.h"
 #include "../common/paintrows.h"
 #include "../common/wholefiles.h"
 
@@ -157,20 +156,7 @@ void scribble(MainWindow &window)
         colormap.setPixel(8 * i % colormap.width(), 3 * i % colormap.height(), 1);
 }
 
-// How a send fails: the device's answers to the check and to the upload.
-// Every reason's words are the client's test; these rows check what the
-// flow adds: the upload made or not, the timeout and the password read from
-// the settings.
-struct Failure {
-    StandInDevice::Answer version, run;
-    double timeout;
-    int uploads;
-    const char *reason;
-    const char *password = ""; // the device's; the settings have none at first
-};
 } // namespace
-
-Q_DECLARE_METATYPE(Failure)
 
 class TestUltimateSendFlow : public QObject
 {
@@ -225,27 +211,21 @@ private slots:
 
     // A failed send says why in a warning box and leaves the status bar
     // alone; the host and the timeout are read again at the next send.
-    void failed_data()
-    {
-        const auto reply = [](int status) { return StandInDevice::reply(status); };
-        addRows<Failure>({
-            {"run 500", {reply(200), reply(500), 10, 1, "Device reported an error (HTTP 500)."}},
-            {"version stalled, timeout 0",
-             {StandInDevice::stall(), reply(200), 0, 0, "Timeout connecting to device."}},
-            {"password wanted",
-             {reply(200), reply(200), 10, 0, "The device wants its network password (HTTP 403).",
-              "se cret"}},
-        });
-    }
+    void failed_data() { addTextRows("app/windowrows.txt", "failures"); }
     void failed()
     {
-        QFETCH(Failure, row);
-        const Failure &failure = row;
-        Device good, device(failure.timeout);
+        QFETCH(QStringList, row);
+        const auto answer = [](const QString &field) {
+            return field == u"stall"_s ? StandInDevice::stall()
+                                       : StandInDevice::reply(field.toInt());
+        };
+        const QByteArray password = row[4].toLatin1();
+        const QString &reason = row[5];
+        Device good, device(row[2].toDouble());
         QVERIFY(device.ok && good.ok);
-        device.setAnswer(VersionPath, failure.version);
-        device.setAnswer(RunPath, failure.run);
-        device.setPassword(failure.password);
+        device.setAnswer(VersionPath, answer(row[0]));
+        device.setAnswer(RunPath, answer(row[1]));
+        device.setPassword(password);
         const QString host = device.host();
         TestWindow window;
         {
@@ -254,18 +234,18 @@ private slots:
             QCOMPARE(answerer.texts,
                      QStringList(QStringLiteral("KORVEN|Could not send to the Ultimate device at "
                                                 "%1.\n%2")
-                                     .arg(host, QLatin1String(failure.reason))));
+                                     .arg(host, reason)));
             QCOMPARE(answerer.looks.constFirst().first, QMessageBox::Warning);
         }
-        QCOMPARE(device.requestCount(RunPath), failure.uploads);
+        QCOMPARE(device.requestCount(RunPath), row[3].toInt());
         QCOMPARE(statusText(window), FirstStart::hint());
         QVERIFY(!window.isFileTaskBusy());
 
         setDevice(good.host(), 10);
         // Once the setting holds the device's password, both requests carry it.
-        good.setPassword(failure.password);
+        good.setPassword(password);
         QSettings().setValue(QLatin1String(UltimateSendFlow::PasswordKey),
-                             QString::fromLatin1(failure.password));
+                             QString::fromLatin1(password));
         send(window);
         QCOMPARE(good.requestCount(RunPath), 1);
         QCOMPARE(statusText(window), u"Sent to the Ultimate device at %1."_s.arg(good.host()));

@@ -164,12 +164,20 @@ inline QAction *entry(const QObject &window, const char *name)
     return found;
 }
 
-inline QStringList textsOf(const QList<QAction *> &actions)
+// A box's button by the name a row of windowrows.txt gives it.
+inline QMessageBox::StandardButton buttonOf(const QString &name)
 {
-    QStringList texts;
-    for (const QAction *action : actions)
-        texts << action->text();
-    return texts;
+    const QHash<QString, QMessageBox::StandardButton> buttons = {{"Save", QMessageBox::Save},
+                                                                 {"Discard", QMessageBox::Discard},
+                                                                 {"Cancel", QMessageBox::Cancel},
+                                                                 {"Yes", QMessageBox::Yes}};
+    return buttons.value(name, QMessageBox::NoButton);
+}
+
+// A row's field that reads "(hint)" stands for the first-start hint.
+inline QString hintOr(const QString &field)
+{
+    return field == QLatin1String("(hint)") ? FirstStart::hint() : field;
 }
 
 // Settings of the test's own, empty at the start of each test.
