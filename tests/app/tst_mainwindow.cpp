@@ -1,7 +1,7 @@
 // The main window as an artist meets it: titles, saving and closing, the
 // status bar, the menus and their keys, the Edit entries, colour slots,
 // scripts, the preview window beside it, the settings and what persists,
-// the manual and crash recovery.
+// the manual, crash recovery and the dark look.
 
 #include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
@@ -10,10 +10,12 @@
 #include "../common/wholefiles.h"
 #include "app/aboutdialog.h"
 #include "app/crashrecovery.h"
+#include "app/darkappearance.h"
 #include "app/dashboardcontroller.h"
 #include "app/exportimageflow.h"
 #include "app/generalsettings.h"
 #include "app/lastfolders.h"
+#include "app/menupolishfilter.h"
 #include "app/menutable.h"
 #include "app/scriptflow.h"
 #include "app/settingsdialog.h"
@@ -41,6 +43,7 @@
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QDoubleSpinBox>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,8 +52,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QResource>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextBrowser>
 
 using namespace Qt::StringLiterals;
@@ -194,6 +199,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase() { PluralTranslator::install(); }
     void init() { freshSettings(); }
+    void cleanup() { qApp->setStyleSheet(QString()); }
     void titleAndModifiedMarker()
     {
         QTemporaryDir folder;
@@ -1507,6 +1513,91 @@ private slots:
         // Nothing checked: the stored value stays for the next start.
         QCOMPARE(QSettings().value(QLatin1String(SettingsFlow::DisplayPixelAspectKey)).toDouble(),
                  stored);
+    }
+
+    // Last, for they restyle the whole application: the dark look.
+    // The sheet is stored compressed, and every image it names is in the
+    // resources and can be drawn.
+    void styleSheetAndImages()
+    {
+        const QString sheet = DarkAppearance::styleSheet();
+        QVERIFY(sheet.contains(u"qproperty-backdropColor"_s));
+        const QResource resource(QLatin1String(DarkAppearance::StyleSheetPath));
+        QVERIFY(resource.compressionAlgorithm() != QResource::NoCompression);
+        QVERIFY(resource.size() < resource.uncompressedSize());
+        QSet<QString> seen;
+        for (auto it = QRegularExpression(QStringLiteral(R"(url\(([^)]+)\))")).globalMatch(sheet);
+             it.hasNext();)
+            seen.insert(it.next().captured(1));
+        // The indicators, arrows, menu marks and the chooser's buttons at least.
+        QVERIFY(seen.size() >= 30);
+        for (const QString &path : seen) {
+            QVERIFY2(path.startsWith(u":/styles/controls/"_s) ||
+                         path.startsWith(u":/styles/filedialog/"_s),
+                     qPrintable(path));
+            QImageReader reader(path);
+            const QImage image = reader.read();
+            QVERIFY2(image.width() >= 8 && image.width() <= 16,
+                     qPrintable(path + u' ' + reader.errorString()));
+        }
+    }
+
+    // The look set on a running window reaches the drawing area's backdrop.
+    void backdropOnARealWindow()
+    {
+        MainWindow window;
+        window.canvas()->setBackdropColor(Qt::red);
+        DarkAppearance::apply(*qApp);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // The sheet's dark grey replaces what was set before.
+        const QColor backdrop = window.canvas()->backdropColor();
+        QVERIFY(backdrop.saturation() == 0 && backdrop.lightness() < 64);
+        QVERIFY(qApp->palette().color(QPalette::Window).lightness() < 80);
+        QVERIFY(!qApp->styleSheet().isEmpty());
+    }
+
+    void missingStyleSheetKeepsFusionAndPalette()
+    {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"style sheet.*nothing\\.qss"_s));
+        DarkAppearance::apply(*qApp, u":/styles/nothing.qss"_s);
+        QVERIFY(qApp->styleSheet().isEmpty());
+        QCOMPARE(QApplication::style()->name(), u"fusion"_s);
+        // Still dark, disabled text legible on it, the highlight a colour.
+        const QPalette palette = qApp->palette();
+        const int base = palette.color(QPalette::Base).lightness();
+        QVERIFY(base < 64);
+        QVERIFY(palette.color(QPalette::Disabled, QPalette::Text).lightness() > base + 80);
+        QVERIFY(palette.color(QPalette::Highlight).hslSaturation() > 128);
+    }
+
+    // Menus and sub-menus lose their frame and shadow and draw on a clear
+    // background; other windows are left as they are.
+    void menusBecomeFramelessAndTranslucent()
+    {
+        DarkAppearance::apply(*qApp);
+        DarkAppearance::apply(*qApp);
+        // One filter, however often the look is applied.
+        QCOMPARE(
+            qApp->findChildren<MenuPolishFilter *>(QString(), Qt::FindDirectChildrenOnly).size(),
+            1);
+        for (const bool submenu : {false, true}) {
+            QMenu top;
+            QMenu *menu = submenu ? top.addMenu(u"More"_s) : &top;
+            QVERIFY(!menu->testAttribute(Qt::WA_TranslucentBackground));
+            menu->ensurePolished();
+            QVERIFY(menu->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::Popup |
+                                                  Qt::NoDropShadowWindowHint));
+            QVERIFY(menu->testAttribute(Qt::WA_TranslucentBackground));
+            // Still so once shown.
+            menu->addAction(u"Entry"_s);
+            menu->popup(QPoint(20, 20));
+            QVERIFY(menu->isVisible() && menu->windowFlags().testFlag(Qt::FramelessWindowHint));
+        }
+        QWidget plain;
+        plain.ensurePolished();
+        QVERIFY(!plain.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!plain.testAttribute(Qt::WA_TranslucentBackground));
     }
 };
 
