@@ -1565,15 +1565,11 @@ private slots:
 
     // A stored pixel aspect no entry carries leaves the group unchecked and
     // the view where it was; a new canvas keeps that view too.
-    void unmatchedAspect_data()
-    {
-        QTest::addColumn<double>("stored");
-        QTest::newRow("0.5") << 0.5;
-        QTest::newRow("near PAL") << 0.94;
-    }
+    void unmatchedAspect_data() { addTextRows("app/windowrows.txt", "unmatched aspect"); }
     void unmatchedAspect()
     {
-        QFETCH(double, stored);
+        QFETCH(QStringList, row);
+        const double stored = row[0].toDouble();
         QSettings().setValue(QLatin1String(SettingsFlow::DisplayPixelAspectKey), stored);
         MainWindow window;
         for (const char *name : {"squarePixels", "palPixels", "ntscPixels"})
@@ -1595,15 +1591,11 @@ private slots:
     // background task, its progress dialog and the program's own choosers.
     // The dialog shows only for slow tasks; Esc, its Cancel button and
     // closing it cancel; other windows paint but take no input meanwhile.
-    void taskBehindProgressDialog_data()
-    {
-        QTest::addColumn<QString>("how");
-        for (const char *how : {"quick", "Esc", "Cancel button", "close"})
-            QTest::newRow(how) << how;
-    }
+    void taskBehindProgressDialog_data() { addTextRows("app/windowrows.txt", "progress"); }
     void taskBehindProgressDialog()
     {
-        QFETCH(QString, how);
+        QFETCH(QStringList, row);
+        const QString how = row[0];
         struct Painted : QLineEdit {
             int paints = 0, presses = 0;
             void paintEvent(QPaintEvent *event) override { ++paints, QLineEdit::paintEvent(event); }
@@ -2051,19 +2043,12 @@ private slots:
     // Every export lands staged shapes and a floating selection first, so
     // the file holds what the canvas shows: a staged line over row 20, or
     // pixel (0, 5) flipped by a float to the right edge.
-    void exportsHoldWhatTheCanvasShows_data()
-    {
-        QTest::addColumn<QString>("route");
-        QTest::addColumn<bool>("shape"); // else a flipped float
-        for (const char *route : {"native", "modern", "workstages", "prg"})
-            QTest::addRow("shape, %s", route) << route << true;
-        for (const char *route : {"selection", "workstages"})
-            QTest::addRow("float, %s", route) << route << false;
-    }
+    void exportsHoldWhatTheCanvasShows_data() { addTextRows("app/windowrows.txt", "exports"); }
     void exportsHoldWhatTheCanvasShows()
     {
-        QFETCH(QString, route);
-        QFETCH(bool, shape);
+        QFETCH(QStringList, row);
+        const QString route = row[0];
+        const bool shape = row[1] == u"yes"_s;
         QTemporaryDir folder;
         const QString path = folder.filePath(route == u"native"_s ? "art.ocp"
                                              : route == u"prg"_s  ? "art.prg"
@@ -2136,15 +2121,11 @@ private slots:
     }
 
     // A cancelled or failed save leaves the previous file byte for byte.
-    void failedSaveKeepsTheOldFile_data()
-    {
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("cancelled") << true;
-        QTest::newRow("read-only folder") << false;
-    }
+    void failedSaveKeepsTheOldFile_data() { addTextRows("app/windowrows.txt", "failed save"); }
     void failedSaveKeepsTheOldFile()
     {
-        QFETCH(bool, cancel);
+        QFETCH(QStringList, row);
+        const bool cancel = row[0] == u"yes"_s;
         QTemporaryDir folder;
         const QString path = folder.filePath(u"keep.kvn"_s);
         TestWindow window;

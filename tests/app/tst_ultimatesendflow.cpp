@@ -276,15 +276,11 @@ private slots:
 
     // While the device holds the upload, the window ignores keys and clicks;
     // the dialog's Cancel, Esc or close still end the send, quietly.
-    void cancelledDuringUpload_data()
-    {
-        QTest::addColumn<QString>("how");
-        for (const char *how : {"Cancel button", "Esc", "close"})
-            QTest::newRow(how) << how;
-    }
+    void cancelledDuringUpload_data() { addTextRows("app/windowrows.txt", "cancelled send"); }
     void cancelledDuringUpload()
     {
-        QFETCH(QString, how);
+        QFETCH(QStringList, row);
+        const QString how = row[0];
         Device device(60);
         QVERIFY(device.ok);
         device.setAnswer(RunPath, StandInDevice::stall());
