@@ -65,7 +65,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>

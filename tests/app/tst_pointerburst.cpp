@@ -5,18 +5,14 @@
 // gives its unsaved work, history and all, back to the next start.
 
 #include "../canvas/canvastesthelpers.h"
+#include "windowtesthelpers.h"
+
 #include "app/crashrecovery.h"
-#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "history/projectfile.h"
 
-#include <QDir>
-#include <QMessageBox>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 

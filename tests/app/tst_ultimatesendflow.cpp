@@ -25,7 +25,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
