@@ -1006,21 +1006,11 @@ private slots:
         QVERIFY(flow->console()->toPlainText().contains(u"broken.lua:2: nope"_s));
 
         // Cancel in the dialog that shows once the run takes long.
-        bool clicked = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (auto *dialog = qobject_cast<QProgressDialog *>(w);
-                    dialog && dialog->isVisible())
-                    if (auto *cancel = dialog->findChild<QPushButton *>(); cancel && !clicked) {
-                        clicked = true;
-                        QTest::mouseClick(cancel, Qt::LeftButton);
-                    }
+        WhenModal<QProgressDialog> cancel([](QProgressDialog *dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
         });
-        poll.start(50);
         flow->runScript(script("endless.lua", "clear(3)\nwhile true do end\n"));
-        poll.stop();
-        QVERIFY(clicked);
+        QVERIFY(cancel.seen);
         QVERIFY(flow->console()->toPlainText().contains(u"cancelled"_s));
         QVERIFY(window.project().colormap() == before);
         QCOMPARE(window.project().history().nodeCount(), 0);
@@ -1607,14 +1597,8 @@ private slots:
         QTimer repaint;
         connect(&repaint, &QTimer::timeout, &other, [&] { other.update(); });
         repaint.start(20);
-        bool shown = false;
         int range = -1;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, this, [&] {
-            auto *dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible() || shown)
-                return;
-            shown = true;
+        WhenModal<QProgressDialog> watch([&](QProgressDialog *dialog) {
             range = dialog->maximum();
             other.paints = 0;
             QTest::keyClicks(&other, u"typed"_s);
@@ -1626,7 +1610,6 @@ private slots:
             else
                 QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
         });
-        watch.start(10);
         const bool quick = how == u"quick"_s;
         const ProjectFileResult result =
             ProjectFileTask::run(nullptr, u"Working..."_s, [&](const auto &progress) {
@@ -1639,7 +1622,7 @@ private slots:
                 }
                 return ProjectFileResult{true, false, {}};
             });
-        QCOMPARE(shown, !quick);
+        QCOMPARE(watch.seen, !quick);
         QCOMPARE(result.ok, quick);
         QCOMPARE(result.cancelled, !quick);
         if (!quick) {
