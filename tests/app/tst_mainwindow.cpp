@@ -713,9 +713,7 @@ private slots:
         // Discard asks, Cancel the default; Cancel keeps the stage and says so.
         const auto discard = [&](const char *answer) {
             QStringList seen;
-            QTimer::singleShot(0, this, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QVERIFY(box);
+            WhenModal<QMessageBox> asked([&](QMessageBox *box) {
                 seen << box->text() << box->informativeText()
                      << box->defaultButton()->text().remove(u'&');
                 for (QAbstractButton *button : box->buttons())
@@ -1054,9 +1052,7 @@ private slots:
     void keysDriveTheActiveWindow()
     {
         MainWindow window;
-        window.resize(640, 480);
-        window.show();
-        QVERIFY(activate(&window));
+        QVERIFY(shownAndExposed(window, QSize(640, 480)) && activate(&window));
         PreviewWindow *preview = window.findChild<PreviewWindow *>();
         PreviewArea *area = preview->area();
         CanvasArea *canvas = window.canvas();
