@@ -1167,7 +1167,7 @@ private slots:
             window.resize(620, 410);
             window.close();
         }
-        // Each toggle's key round trip is tst_settings' persistedRoundTrip.
+        // Each toggle's key round trip is persistedRoundTrip's.
         QSettings settings;
         QVERIFY(!settings.value(u"preview/geometry"_s).toByteArray().isEmpty());
         settings.setValue(u"general/invertZoomWheel"_s, true);
