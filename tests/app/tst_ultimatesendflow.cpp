@@ -228,9 +228,8 @@ private slots:
             BoxAnswerer answerer(QMessageBox::Ok);
             send(window);
             QCOMPARE(answerer.texts,
-                     QStringList(QStringLiteral("KORVEN|Could not send to the Ultimate device at "
-                                                "%1.\n%2")
-                                     .arg(host, reason)));
+                     QStringList(u"KORVEN|Could not send to the Ultimate device at %1.\n%2"_s.arg(
+                         host, reason)));
             QCOMPARE(answerer.looks.constFirst().first, QMessageBox::Warning);
         }
         QCOMPARE(device.requestCount(RunPath), row[3].toInt());
