@@ -1,41 +1,87 @@
+// The main window as an artist meets it: titles, saving and closing, the
+// status bar, the menus and their keys, the Edit entries, colour slots,
+// scripts, the preview window beside it, the settings and what persists,
+// opening, saving and creating projects, the manual, crash recovery and the
+// dark look.
+
 #include "../canvas/canvastesthelpers.h"
 #include "windowtesthelpers.h"
 
+#include "../common/paintrows.h"
+#include "../common/wholefiles.h"
 #include "app/aboutdialog.h"
 #include "app/crashrecovery.h"
-#include "app/firststart.h"
+#include "app/darkappearance.h"
+#include "app/dashboardcontroller.h"
+#include "app/exportimageflow.h"
+#include "app/generalsettings.h"
+#include "app/importimagedialog.h"
+#include "app/importoptionsdialog.h"
+#include "app/importspritesdialog.h"
+#include "app/lastfolders.h"
+#include "app/menupolishfilter.h"
 #include "app/menutable.h"
-
+#include "app/newcanvasdialog.h"
+#include "app/openprojectdialog.h"
+#include "app/projectfiletask.h"
+#include "app/referenceopacitydialog.h"
+#include "app/saveworkstagesdialog.h"
+#include "app/scriptflow.h"
+#include "app/settingsdialog.h"
+#include "app/settingsflow.h"
+#include "app/startup.h"
+#include "app/statustexts.h"
 #include "canvas/borderframe.h"
-#include "canvas/canvasarea.h"
-#include "canvas/canvastool.h"
+#include "canvas/erasertool.h"
+#include "canvas/eyedroppertool.h"
+#include "canvas/filltool.h"
+#include "canvas/pantool.h"
 #include "canvas/selecttool.h"
 #include "canvas/shapetool.h"
-#include "document/history.h"
+#include "canvas/symmetrytool.h"
+#include "convertdialog/convertimagedialog.h"
 #include "document/palette.h"
 #include "document/pluraltranslator.h"
-#include "document/viewtransform.h"
+#include "exchange/nativeformats.h"
+#include "exchange/spritefile.h"
 #include "history/projectfile.h"
+#include "history/recentprojects.h"
 #include "history/recoverystore.h"
+#include "widgets/colorassignmentwidget.h"
 #include "widgets/dashboardbar.h"
+#include "widgets/previewarea.h"
+#include "widgets/previewwindow.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QDragEnterEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QMessageBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPushButton>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QStandardPaths>
+#include <QResource>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QStyle>
 #include <QTextBrowser>
+#include <QThread>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -50,34 +96,204 @@ public:
     bool undoLocal() override { return hasLocalUndo() && --steps >= 0; }
 };
 
+// The preview counts as part of the main window's activation, so waiting for
+// "active" would not wait; the application's active window tells them apart.
+bool activate(QWidget *window)
+{
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Notes the preview's look at the moment it is shown.
+class ShowWatcher : public QObject
+{
+public:
+    QList<std::tuple<bool, bool, bool>> shown; // stay on top, mirror, CRT
+    QSize mainSize;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto *preview = qobject_cast<PreviewWindow *>(watched)) {
+                shown.append({preview->stayOnTop(), preview->area()->mirror(),
+                              preview->area()->crtFilter()});
+                mainSize = preview->parentWidget()->size();
+            }
+        return false;
+    }
+};
+
+// The entry at a path of menu texts, "Menu>Sub>Text", among `actions`
+// (whose texts follow `at`).
+QAction *menuEntry(const QList<QAction *> &actions, const QString &path, const QString &at = {})
+{
+    for (QAction *action : actions) {
+        const QString here = at + action->text();
+        if (here == path)
+            return action;
+        if (QMenu *menu = action->menu(); menu && path.startsWith(here + u'>'))
+            if (QAction *found = menuEntry(menu->actions(), path, here + u'>'))
+                return found;
+    }
+    return nullptr;
+}
+
+QAction *menuEntry(MainWindow &window, const QString &path)
+{
+    QAction *found = menuEntry(window.menuBar()->actions(), path);
+    if (!found)
+        qFatal("no menu entry %s", qPrintable(path));
+    return found;
+}
+
+const char *const CheckBoxes[] = {"invertZoomWheel", "bindZoomToCanvas", "smoothImageScaling",
+                                  "nativeFileDialogs", "prgBasicStart"};
+
+template <class T> T *child(const QWidget &parent, const char *name)
+{
+    auto *found = parent.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no widget %s", name);
+    return found;
+}
+
+// Opens Edit > Settings... on the window, lets `use` look at and edit the
+// dialog while it runs, then closes it with OK or Cancel.
+void runSettingsDialog(MainWindow &window, const std::function<void(SettingsDialog &)> &use,
+                       bool ok)
+{
+    bool ran = false;
+    QTimer::singleShot(0, &window, [&] {
+        auto *dialog = window.findChild<SettingsDialog *>();
+        QVERIFY(dialog);
+        ran = true;
+        use(*dialog);
+        auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        QTest::mouseClick(buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel),
+                          Qt::LeftButton);
+        // Never leave it open, whatever the buttons did.
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    entry(window, "settings")->trigger();
+    QVERIFY(ran);
+}
+
+// Replaces a spin box's value as a user would: select it all and type over it.
+void typeInto(QDoubleSpinBox *box, const QString &text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+// Flips every check box of the dialog with the mouse.
+void clickCheckBoxes(SettingsDialog &dialog)
+{
+    for (const char *name : CheckBoxes)
+        QTest::mouseClick(child<QCheckBox>(dialog, name), Qt::LeftButton, {}, QPoint(8, 8));
+}
+
+// Root ignores permissions; the immutable flag holds even for root.
+bool setImmutable(const QString &folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                    ioctl(fd, FS_IOC_SETFLAGS,
+                          &(flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// The picture a native file holds; empty when it does not decode.
+Colormap decodedFile(const QString &path)
+{
+    NativeImage image;
+    QString error;
+    return NativeFormats::recognizeAndDecode(readBytes(path), 0, image, error)
+               ? NativeFormats::decodeToColormap(image)
+               : Colormap();
+}
+
+// Cells of a multicolor screen holding more than three colours besides the
+// background, counted from the pixels.
+int crowdedCells(const Project &project, const QRect &screen)
+{
+    int crowded = 0;
+    for (int y = screen.top(); y <= screen.bottom(); y += 8)
+        for (int x = screen.left(); x <= screen.right(); x += 4) {
+            QSet<quint8> colours;
+            for (int dy = 0; dy < 8; ++dy)
+                for (int dx = 0; dx < 4; ++dx)
+                    colours.insert(project.colormap().pixel(x + dx, y + dy));
+            colours.remove(project.slot(ColorSlot::Background));
+            crowded += colours.size() > 3;
+        }
+    return crowded;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
+    QString script(const char *name, const QByteArray &text)
+    {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        if (!writeBytes(path, text))
+            qFatal("cannot write %s", name);
+        return path;
+    }
+
+    // The texts Undo and Redo show once the Edit menu opens.
+    static QStringList undoTexts(MainWindow &window)
+    {
+        emit menuEntry(window, u"&Edit"_s)->menu()->aboutToShow();
+        return {window.findChild<QAction *>(u"undo"_s)->text(),
+                window.findChild<QAction *>(u"redo"_s)->text()};
+    }
+
+    QString saved(const QString &name, int nodes, int undo = 0)
+    {
+        Project project(CanvasMode::Multicolor);
+        project.colormap().fillRect(QRect(10, 10, 60, 40), 7);
+        for (int i = 0; i < nodes; ++i)
+            recordEdit(project);
+        for (int i = 0; i < undo; ++i)
+            project.history().undo(project);
+        const QString path = m_dir.filePath(name);
+        return saveProjectFile(project, path).ok ? path : QString();
+    }
+
 private slots:
     void initTestCase() { PluralTranslator::install(); }
     void init() { freshSettings(); }
+    void cleanup() { qApp->setStyleSheet(QString()); }
     void titleAndModifiedMarker()
     {
         QTemporaryDir folder;
         TestWindow window;
-        QCOMPARE(window.windowTitle(), QStringLiteral("Untitled[*] - KORVEN"));
+        QCOMPARE(window.windowTitle(), u"Untitled[*] - KORVEN"_s);
         QVERIFY(!window.isWindowModified());
         recordEdit(window);
         QVERIFY(window.isWindowModified());
 
         // Save As starts at the last project folder and adds the missing suffix.
-        QSettings().setValue(QStringLiteral("files/lastProjectDir"), folder.path());
-        window.chosenPath = folder.filePath(QStringLiteral("sunset"));
+        QSettings().setValue(u"files/lastProjectDir"_s, folder.path());
+        window.chosenPath = folder.filePath(u"sunset"_s);
         QVERIFY(window.saveProject());
-        QCOMPARE(window.proposals, QStringList{folder.filePath(QStringLiteral("untitled.kvn"))});
-        const QString path = folder.filePath(QStringLiteral("sunset.kvn"));
+        QCOMPARE(window.proposals, QStringList{folder.filePath(u"untitled.kvn"_s)});
+        const QString path = folder.filePath(u"sunset.kvn"_s);
         QCOMPARE(window.projectPath(), path);
-        QCOMPARE(window.windowTitle(), QStringLiteral("sunset.kvn[*] - KORVEN"));
+        QCOMPARE(window.windowTitle(), u"sunset.kvn[*] - KORVEN"_s);
         QVERIFY(!window.isWindowModified());
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Saved sunset.kvn."));
+        QCOMPARE(statusText(window), u"Saved sunset.kvn."_s);
         Project loaded;
         QVERIFY(loadProjectFile(path, loaded).ok);
         QCOMPARE(loaded.history().nodeCount(), 1);
@@ -86,7 +302,7 @@ private slots:
         window.chosenPath.clear();
         QVERIFY(!window.saveProjectAs());
         QCOMPARE(window.proposals.value(1), path);
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Save cancelled."));
+        QCOMPARE(statusText(window), u"Save cancelled."_s);
         QCOMPARE(window.projectPath(), path);
 
         recordEdit(window);
@@ -96,23 +312,12 @@ private slots:
         QCOMPARE(window.proposals.size(), 2);
         QVERIFY(!window.isWindowModified());
     }
-    void dragAndDrop_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<bool>("busy");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("one project") << QStringList{"a.kvn"} << false << true;
-        QTest::newRow("capitals") << QStringList{"A.KVN"} << false << true;
-        QTest::newRow("two projects") << QStringList{"a.kvn", "b.kvn"} << false << false;
-        QTest::newRow("remote") << QStringList{"https://example.com/a.kvn"} << false << false;
-        QTest::newRow("suffix inside") << QStringList{"a.kvn.png"} << false << false;
-        QTest::newRow("while saving") << QStringList{"a.kvn"} << true << false;
-    }
+    void dragAndDrop_data() { addTextRows("app/windowrows.txt", "drops"); }
     void dragAndDrop()
     {
-        QFETCH(QStringList, files);
-        QFETCH(bool, busy);
-        QFETCH(bool, accepted);
+        QFETCH(QStringList, row);
+        const QStringList files = row[0].split(u' ');
+        const bool busy = row[1] == u"yes"_s, accepted = row[2] == u"yes"_s;
         QTemporaryDir folder;
         MainWindow window;
         QVERIFY(window.acceptDrops());
@@ -140,10 +345,9 @@ private slots:
         QCOMPARE(window.project().mode(), CanvasMode::Hires);
         QCoreApplication::processEvents();
         QCOMPARE(window.project().mode(), accepted ? CanvasMode::Multicolor : CanvasMode::Hires);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 accepted ? QStringLiteral("Opened %1.").arg(files[0]) : FirstStart::hint());
+        QCOMPARE(statusText(window), accepted ? u"Opened %1."_s.arg(files[0]) : FirstStart::hint());
         // A task started before the next turn blocks a pending opening.
-        const QString other = folder.filePath(QStringLiteral("other.kvn"));
+        const QString other = folder.filePath(u"other.kvn"_s);
         QVERIFY(saveProjectFile(Project(CanvasMode::Multicolor), other).ok);
         MainWindow blocked;
         blocked.openProjectLater(other);
@@ -151,37 +355,14 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(blocked.project().mode(), CanvasMode::Hires);
     }
-    void close_data()
-    {
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<bool>("staged"); // a shape in the canvas's own black
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("chooseFile");
-        QTest::addColumn<bool>("closes");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("unmodified")
-            << false << false << int(QMessageBox::Cancel) << false << true << FirstStart::hint();
-        QTest::newRow("cancel") << true << false << int(QMessageBox::Cancel) << false << false
-                                << QString();
-        QTest::newRow("discard") << true << false << int(QMessageBox::Discard) << false << true
-                                 << QString();
-        QTest::newRow("save, chooser cancelled")
-            << true << false << int(QMessageBox::Save) << false << false << "Save cancelled.";
-        QTest::newRow("save") << true << false << int(QMessageBox::Save) << true << true
-                              << "Saved close.kvn.";
-        QTest::newRow("staged, cancel")
-            << true << true << int(QMessageBox::Cancel) << false << false << QString();
-        // Staging records no edit, so the first-start hint still stands.
-        QTest::newRow("only staged, cancel")
-            << false << true << int(QMessageBox::Cancel) << false << false << FirstStart::hint();
-    }
+    void close_data() { addTextRows("app/windowrows.txt", "close"); }
     void close()
     {
-        QFETCH(bool, modified);
-        QFETCH(bool, staged);
-        QFETCH(int, answer);
-        QFETCH(bool, chooseFile);
-        QFETCH(bool, closes);
+        QFETCH(QStringList, row);
+        const bool modified = row[0] == u"yes"_s, staged = row[1] == u"yes"_s;
+        const QMessageBox::StandardButton answer = buttonOf(row[2]);
+        const bool chooseFile = row[3] == u"yes"_s, closes = row[4] == u"yes"_s;
+        const QString message = hintOr(row[5]);
         QTemporaryDir folder;
         TestWindow window;
         QVERIFY(shownAndExposed(window));
@@ -195,8 +376,8 @@ private slots:
             QCOMPARE(shapes->stagedCount(), 1);
         }
         if (chooseFile)
-            window.chosenPath = folder.filePath(QStringLiteral("close.kvn"));
-        BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+            window.chosenPath = folder.filePath(u"close.kvn"_s);
+        BoxAnswerer answerer(answer);
         QCOMPARE(window.close(), closes);
         QCOMPARE(answerer.texts, modified || staged ? QStringList{Prompt} : QStringList{});
         // Cancel leaves the stage, the history and the marker as they were.
@@ -204,10 +385,10 @@ private slots:
         QCOMPARE(window.project().history().nodeCount(), int(modified));
         // Save on a project without a path runs Save As.
         QCOMPARE(window.proposals.size(), answer == QMessageBox::Save ? 1 : 0);
-        QCOMPARE(QFileInfo::exists(folder.filePath(QStringLiteral("close.kvn"))), chooseFile);
-        QTEST(fieldText(window, "statusMessage"), "message");
+        QCOMPARE(QFileInfo::exists(folder.filePath(u"close.kvn"_s)), chooseFile);
+        QCOMPARE(statusText(window), message);
         QCOMPARE(window.isWindowModified(), modified && !chooseFile);
-        QCOMPARE(QSettings().contains(QStringLiteral("window/geometry")), closes);
+        QCOMPARE(QSettings().contains(u"window/geometry"_s), closes);
     }
     void saveFailureAndBusy()
     {
@@ -216,33 +397,23 @@ private slots:
         recordEdit(window);
         // A failed Save As leaves the project without a path (the message
         // and the old file are failedSaveKeepsTheOldFile's).
-        window.chosenPath = folder.filePath(QStringLiteral("missing/art.kvn"));
-        {
-            BoxAnswerer answerer(QMessageBox::Ok);
-            QVERIFY(!window.saveProjectAs());
-        }
+        window.chosenPath = folder.filePath(u"missing/art.kvn"_s);
+        boxesDuring(QMessageBox::Ok, [&] { QVERIFY(!window.saveProjectAs()); });
         QVERIFY(window.projectPath().isEmpty() && window.isWindowModified());
 
         // While a project task runs nothing saves, not even from the prompt,
         // no new canvas replaces the document and the window does not close.
-        window.chosenPath = folder.filePath(QStringLiteral("busy.kvn"));
+        window.chosenPath = folder.filePath(u"busy.kvn"_s);
         window.setFileTaskBusy(true);
         QVERIFY(!window.saveProject());
-        {
-            BoxAnswerer answerer(QMessageBox::Discard);
-            QVERIFY(!window.close());
-            QVERIFY(answerer.texts.isEmpty());
-        }
-        {
-            BoxAnswerer answerer(QMessageBox::Save);
-            QVERIFY(!window.maybeSave());
-            QCOMPARE(answerer.texts, QStringList{Prompt});
-        }
-        {
-            BoxAnswerer answerer(QMessageBox::Discard);
-            QVERIFY(QMetaObject::invokeMethod(&window, "newDualHiresCanvas"));
-            QVERIFY(answerer.texts.isEmpty());
-        }
+        QCOMPARE(boxesDuring(QMessageBox::Discard, [&] { QVERIFY(!window.close()); }),
+                 QStringList());
+        QCOMPARE(boxesDuring(QMessageBox::Save, [&] { QVERIFY(!window.maybeSave()); }),
+                 QStringList{Prompt});
+        QCOMPARE(
+            boxesDuring(QMessageBox::Discard,
+                        [&] { QVERIFY(QMetaObject::invokeMethod(&window, "newDualHiresCanvas")); }),
+            QStringList());
         QCOMPARE(window.project().history().nodeCount(), 1);
         QCOMPARE(window.proposals.size(), 1);
         QVERIFY(!QFileInfo::exists(window.chosenPath));
@@ -251,34 +422,29 @@ private slots:
     {
         MainWindow window;
         window.project().view().setZoom(2.5);
-        StatusInputs inputs;
-        inputs.roundBrush = false;
-        inputs.penWidth = 3;
-        inputs.hoverValid = true;
-        inputs.hoverPixel = QPoint(100, 50);
-        inputs.stagedShapes = 2;
+        StatusInputs inputs{false, 3, true, QPoint(100, 50), 2}; // square 3, hovering, 2 staged
         window.setStatusInputs(inputs);
         const QList<ElidedLabel *> labels =
             window.QMainWindow::statusBar()->findChildren<ElidedLabel *>();
         QStringList texts;
         for (const ElidedLabel *label : labels)
             texts << label->fullText();
-        QCOMPARE(texts.join(QLatin1Char('|')),
+        QCOMPARE(texts.join(u'|'),
                  QStringLiteral("Mode: Hires|Size: 320×200|Aspect: Square|Brush: Square 3|Zoom: "
                                 "250%|Rotation: 0.00°|Char: (12, 6)|Sprite: --|") +
-                     FirstStart::hint() + QStringLiteral("|2 shapes staged"));
+                     FirstStart::hint() + u"|2 shapes staged"_s);
         inputs.stagedShapes = 1;
         window.setStatusInputs(inputs);
-        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
+        QCOMPARE(fieldText(window, "statusStage"), u"1 shape staged"_s);
 
         // Messages clear when their time is up; a new one restarts the timer.
-        window.showStatusMessage(QStringLiteral("first"), 60000);
-        window.showStatusMessage(QStringLiteral("second"), 20);
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("second"));
-        QTRY_VERIFY(fieldText(window, "statusMessage").isEmpty());
+        window.showStatusMessage(u"first"_s, 60000);
+        window.showStatusMessage(u"second"_s, 20);
+        QCOMPARE(statusText(window), u"second"_s);
+        QTRY_VERIFY(statusText(window).isEmpty());
 
         // Narrowed, texts elide and show in full as their tooltip.
-        window.showStatusMessage(QStringLiteral("Saved art.kvn."), 60000);
+        window.showStatusMessage(u"Saved art.kvn."_s, 60000);
         for (const int width : {1600, 420}) {
             QVERIFY(shownAndExposed(window, QSize(width, 400)));
             QTRY_VERIFY(width > 500 ? labels[0]->width() > 200 : labels[0]->width() < 80);
@@ -292,27 +458,19 @@ private slots:
         ElidedLabel label;
         QLabel plain;
         plain.setTextFormat(Qt::PlainText);
-        plain.setText(QStringLiteral("Saved a<b>b</b>.kvn."));
+        plain.setText(u"Saved a<b>b</b>.kvn."_s);
         label.setFullText(plain.text());
         label.resize(400, 30);
         plain.resize(400, 30);
         QCOMPARE(label.text(), plain.text());
         QCOMPARE(label.grab().toImage(), plain.grab().toImage());
     }
-    void clearHistory_data()
-    {
-        QTest::addColumn<int>("edits");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("cleared");
-        QTest::newRow("empty history asks nothing") << 0 << int(QMessageBox::Yes) << false;
-        QTest::newRow("cancel keeps the edits") << 2 << int(QMessageBox::Cancel) << false;
-        QTest::newRow("yes clears") << 2 << int(QMessageBox::Yes) << true;
-    }
+    void clearHistory_data() { addTextRows("app/windowrows.txt", "clear history"); }
     void clearHistory()
     {
-        QFETCH(int, edits);
-        QFETCH(int, answer);
-        QFETCH(bool, cleared);
+        QFETCH(QStringList, row);
+        const int edits = row[0].toInt();
+        const bool cleared = row[2] == u"yes"_s;
         TestWindow window;
         for (int i = 0; i < edits; ++i)
             recordEdit(window);
@@ -320,19 +478,15 @@ private slots:
         window.refreshUndoActions();
         const quint8 background = window.project().slot(ColorSlot::Background);
         const bool modified = window.isWindowModified();
-        BoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+        BoxAnswerer answerer(buttonOf(row[1]));
         QVERIFY(QMetaObject::invokeMethod(&window, "clearHistory"));
-        if (edits == 0) {
-            QVERIFY(answerer.texts.isEmpty());
-        } else {
-            QCOMPARE(
-                answerer.texts,
-                QStringList{QStringLiteral(
-                    "KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current "
-                    "content, but every workstage behind it is discarded and this cannot be "
-                    "undone.")});
-            QCOMPARE(answerer.looks, (QList{std::pair(QMessageBox::Warning, QMessageBox::Cancel)}));
-        }
+        const QString question =
+            u"KORVEN|Clear the whole history of changes?\n\nThe canvas keeps its current content, "
+            "but every workstage behind it is discarded and this cannot be undone."_s;
+        QCOMPARE(answerer.texts, edits ? QStringList{question} : QStringList());
+        using Look = std::pair<QMessageBox::Icon, QMessageBox::StandardButton>;
+        const QList<Look> warned{{QMessageBox::Warning, QMessageBox::Cancel}};
+        QCOMPARE(answerer.looks, edits ? warned : QList<Look>());
         const History &history = window.project().history();
         QCOMPARE(history.nodeCount(), cleared ? 0 : edits);
         // The canvas keeps what it shows; only the steps behind it go.
@@ -345,9 +499,7 @@ private slots:
     {
         QTemporaryDir dir;
         TestWindow window;
-        QVERIFY(shownAndExposed(window));
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shownAndActive(window));
         CanvasArea *canvas = window.canvas();
         canvas->paintSettings().setPenIndex(7);
         QAction *undo = action(window, "Undo");
@@ -379,7 +531,7 @@ private slots:
         QCOMPARE(pixel(), shown(7));
 
         // Saved, then undone: modified; redone to the saved point: clean again.
-        window.chosenPath = dir.filePath(QStringLiteral("art.kvn"));
+        window.chosenPath = dir.filePath(u"art.kvn"_s);
         QVERIFY(window.saveProjectAs());
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(window.isWindowModified());
@@ -480,9 +632,7 @@ private slots:
     void selectionEntries()
     {
         TestWindow window;
-        QVERIFY(shownAndExposed(window));
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shownAndActive(window));
         CanvasArea *canvas = window.canvas();
         const SelectTool *tool = canvas->selectTool();
         Project &project = window.project();
@@ -492,14 +642,13 @@ private slots:
         entry(window, "selectAll")->trigger();
         QVERIFY(entry(window, "rectSelectTool")->isChecked());
         QCOMPARE(tool->selection(), whole);
-        QCOMPARE(entry(window, "flipHorizontally")->text(),
-                 QStringLiteral("Flip Selection Horizontally"));
+        QCOMPARE(entry(window, "flipHorizontally")->text(), u"Flip Selection Horizontally"_s);
         QVERIFY(entry(window, "copy")->isEnabled() && !entry(window, "paste")->isEnabled());
         // A right-click deselects, and Ctrl+Z brings the selection back.
         const QPoint inside = canvas->viewTransform().toWidget(QPointF(10.5, 10.5)).toPoint();
         QTest::mouseClick(canvas, Qt::RightButton, Qt::NoModifier, inside);
         QVERIFY(tool->selection().isEmpty() && !entry(window, "copy")->isEnabled());
-        QCOMPARE(entry(window, "flipHorizontally")->text(), QStringLiteral("Flip Horizontally"));
+        QCOMPARE(entry(window, "flipHorizontally")->text(), u"Flip Horizontally"_s);
         QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(tool->selection(), whole);
         // With a selection, Ctrl+J flips it as a float; Enter drops it as one edit.
@@ -534,7 +683,7 @@ private slots:
         QVERIFY(shownAndExposed(window));
         CanvasArea *canvas = window.canvas();
         const ShapeTool *shapes = canvas->shapeTool();
-        const QWidget *stage = window.findChild<QWidget *>(QStringLiteral("statusStage"));
+        const QWidget *stage = window.findChild<QWidget *>(u"statusStage"_s);
         Project &project = window.project();
         project.colormap().setPixel(3, 3, 1);
         entry(window, "selectAll")->trigger();
@@ -547,7 +696,7 @@ private slots:
         QVERIFY(entriesOn(false));
         stroke(canvas, {QPoint(20, 20), QPoint(60, 40)});
         QVERIFY(entriesOn(true));
-        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("1 shape staged"));
+        QCOMPARE(fieldText(window, "statusStage"), u"1 shape staged"_s);
 
         // Mid-drag the clipboard entries change nothing and commit nothing.
         const Colormap before = project.colormap();
@@ -559,14 +708,12 @@ private slots:
         QCOMPARE(project.colormap(), before);
         QCOMPARE(project.history().nodeCount(), 0);
         release(canvas, at(canvas, QPoint(140, 120)));
-        QCOMPARE(fieldText(window, "statusStage"), QStringLiteral("2 shapes staged"));
+        QCOMPARE(fieldText(window, "statusStage"), u"2 shapes staged"_s);
 
         // Discard asks, Cancel the default; Cancel keeps the stage and says so.
         const auto discard = [&](const char *answer) {
             QStringList seen;
-            QTimer::singleShot(0, this, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QVERIFY(box);
+            WhenModal<QMessageBox> asked([&](QMessageBox *box) {
                 seen << box->text() << box->informativeText()
                      << box->defaultButton()->text().remove(u'&');
                 for (QAbstractButton *button : box->buttons())
@@ -582,7 +729,7 @@ private slots:
                               "undone. Commit with Enter to keep the shapes.",
                               "Cancel"}));
         QCOMPARE(shapes->stagedCount(), 2);
-        QCOMPARE(fieldText(window, "statusMessage"), QStringLiteral("Discard shapes cancelled."));
+        QCOMPARE(statusText(window), u"Discard shapes cancelled."_s);
         entry(window, "commitShapes")->trigger();
         QCOMPARE(project.history().nodeCount(), 1);
         QVERIFY(entriesOn(false));
@@ -598,17 +745,16 @@ private slots:
         // The hat goes on in December only, over the logo's top corner.
         const QImage plain = AboutDialog::logo(QDate(2026, 11, 30)).toImage();
         const QImage december = AboutDialog::logo(QDate(2026, 12, 1)).toImage();
-        QCOMPARE(plain,
-                 QImage(QStringLiteral(":/icons/korven-128.png")).convertToFormat(plain.format()));
+        QCOMPARE(plain, QImage(u":/icons/korven-128.png"_s).convertToFormat(plain.format()));
         QVERIFY(december != plain);
         QCOMPARE(december.copy(0, plain.height() / 2, plain.width(), plain.height() / 2),
                  plain.copy(0, plain.height() / 2, plain.width(), plain.height() / 2));
         QCOMPARE(AboutDialog::versionHtml("3.2.1-rc<1>"),
-                 QStringLiteral("KORVEN 3.2.1<span style=\"color:#F6811A\">-rc&lt;1&gt;</span>"));
+                 u"KORVEN 3.2.1<span style=\"color:#F6811A\">-rc&lt;1&gt;</span>"_s);
         const QStringList info = AboutDialog::buildInfo().split(u'\n');
         QCOMPARE(info.size(), 3);
-        QVERIFY(!info[0].contains(QLatin1String("  ")));
-        QVERIFY(info[2].startsWith(QStringLiteral("Qt runtime in use: %1").arg(qVersion())));
+        QVERIFY(!info[0].contains(u"  "_s));
+        QVERIFY(info[2].startsWith(u"Qt runtime in use: %1"_s.arg(qVersion())));
     }
 
     void firstStart()
@@ -648,9 +794,9 @@ private slots:
         QVERIFY(outlined);
         QCOMPARE(shot.pixelColor(int(corner.x()) + 1, int(corner.y())), QColor(Qt::black));
         // How to begin stands in the status bar until the first edit.
-        QCOMPARE(fieldText(window, "statusMessage"), FirstStart::hint());
+        QCOMPARE(statusText(window), FirstStart::hint());
         recordEdit(window);
-        QCOMPARE(fieldText(window, "statusMessage"), QString());
+        QCOMPARE(statusText(window), QString());
     }
     void recoveryFiles()
     {
@@ -677,7 +823,7 @@ private slots:
                 QVERIFY(other.claimOrphans().isEmpty());
             }
             // A save removes the window's file; the next edit writes one again.
-            one.chosenPath = folder.filePath(QStringLiteral("saved.kvn"));
+            one.chosenPath = folder.filePath(u"saved.kvn"_s);
             QVERIFY(one.saveProject());
             QVERIFY(!QFileInfo::exists(oneFile));
             recordEdit(one);
@@ -700,14 +846,12 @@ private slots:
         // F1 opens one manual window, Esc and Ctrl+W put it away; every
         // picture the manual names loads from the resources.
         MainWindow window;
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shownAndActive(window));
         QTest::keyClick(&window, Qt::Key_F1);
         const QList<QTextBrowser *> browsers = window.findChildren<QTextBrowser *>();
         QCOMPARE(browsers.size(), 1);
         QWidget *manual = browsers.first()->window();
-        QCOMPARE(manual->windowTitle(), QStringLiteral("KORVEN User Manual"));
+        QCOMPARE(manual->windowTitle(), u"KORVEN User Manual"_s);
         QVERIFY(manual->isVisible());
         for (const QKeySequence &close : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W")}) {
             manual->activateWindow();
@@ -718,11 +862,9 @@ private slots:
             QVERIFY(manual->isVisible());
         }
         QCOMPARE(window.findChildren<QTextBrowser *>().size(), 1);
-        QFile source(QStringLiteral(":/doc/user-manual.md"));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(source.readAll());
-        QVERIFY(browsers.first()->toPlainText().startsWith(QStringLiteral("KORVEN User Manual")));
-        const QRegularExpression picture(QStringLiteral("!\\[[^\\]]*\\]\\(([^)]+)\\)"));
+        const QString text = QString::fromUtf8(readBytes(u":/doc/user-manual.md"_s));
+        QVERIFY(browsers.first()->toPlainText().startsWith(u"KORVEN User Manual"_s));
+        const QRegularExpression picture(u"!\\[[^\\]]*\\]\\(([^)]+)\\)"_s);
         int pictures = 0;
         for (auto match = picture.globalMatch(text); match.hasNext(); ++pictures) {
             const QString name = match.next().captured(1);
@@ -740,16 +882,14 @@ private slots:
         // by its keys in parentheses, is in the menu table with those keys.
         QHash<QString, QString> names; // the text an artist reads -> object name
         const auto readable = [](QString t) {
-            return t.replace(QLatin1String("&&"), QLatin1String("\x01"))
-                .remove(QLatin1Char('&'))
-                .replace(QLatin1Char('\x01'), QLatin1Char('&'));
+            return t.replace(u"&&"_s, u"\x01"_s).remove(u'&').replace(QLatin1Char('\x01'), u'&');
         };
         for (const MenuEntry &e : MenuTable::entries()) {
             if (!e.name || !e.menu || !*e.menu)
                 continue;
-            const QString path = readable(QString::fromLatin1(e.menu) + QLatin1Char('>') +
-                                          QString::fromLatin1(e.text))
-                                     .replace(QLatin1Char('>'), QStringLiteral(" → "));
+            const QString path =
+                readable(QString::fromLatin1(e.menu) + u'>' + QString::fromLatin1(e.text))
+                    .replace(u'>', u" → "_s);
             names.insert(path, QLatin1String(e.name));
         }
         for (const MenuEntry &e : MenuTable::hiddenEntries())
@@ -760,26 +900,23 @@ private slots:
             QStringLiteral("\\*\\*([^*]+)\\*\\*(?: \\(((?:`[^`]+`(?: or )?)+)\\))?|"
                            "^\\| ((?:`[^`]+`(?: or )?)+) \\| \\*\\*([^*]+)\\*\\* \\|$"),
             QRegularExpression::MultilineOption);
-        const QRegularExpression key(QStringLiteral("`([^`]+)`"));
+        const QRegularExpression key(u"`([^`]+)`"_s);
         QSet<QString> keyed; // object names named with their keys
         int entries = 0;
         for (auto match = named.globalMatch(text); match.hasNext();) {
             const auto m = match.next();
             const QString name = m.hasCaptured(4) ? m.captured(4) : m.captured(1);
             const QString keys = m.hasCaptured(4) ? m.captured(3) : m.captured(2);
-            if (!name.contains(QStringLiteral(" → ")) && keys.isEmpty())
+            if (!name.contains(u" → "_s) && keys.isEmpty())
                 continue; // plain emphasis
             ++entries;
             QVERIFY2(names.contains(name), qPrintable(name));
-            const QAction *entry = nullptr;
-            for (QAction *a : window.findChildren<QAction *>())
-                if (a->objectName() == names.value(name))
-                    entry = a;
+            const auto *entry = window.findChild<QAction *>(names.value(name));
             QVERIFY2(entry, qPrintable(name));
             for (auto k = key.globalMatch(keys); k.hasNext();) {
                 const QKeySequence sequence(k.next().captured(1));
                 QVERIFY2(entry->shortcuts().contains(sequence),
-                         qPrintable(name + QLatin1String(": ") + sequence.toString()));
+                         qPrintable(name + u": "_s + sequence.toString()));
                 keyed.insert(entry->objectName());
             }
         }
@@ -788,8 +925,1383 @@ private slots:
         // which the manual describes as a range.
         for (const QAction *a : window.findChildren<QAction *>())
             if (!a->shortcuts().isEmpty() && !a->objectName().isEmpty() &&
-                !a->text().startsWith(QLatin1String("Pen Color")))
+                !a->text().startsWith(u"Pen Color"_s))
                 QVERIFY2(keyed.contains(a->objectName()), qPrintable(a->text()));
+    }
+
+    // The slot bar on the palette dashboard assigns the pen colours as one
+    // undoable edit.
+    void colorSlotClicksAssignAndUndo()
+    {
+        TestWindow window;
+        QVERIFY(shownAndExposed(window, QSize(1000, 700)));
+        window.newMulticolorSpritesCanvas();
+        Project &project = window.project();
+        // Background, sprite multicolour 0 and 1.
+        ColorAssignmentWidget *slotBar = window.dashboards()->slotWidget();
+        const Colormap before = project.colormap();
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+
+        window.paintSettings()->setPenIndex(6);
+        window.paintSettings()->setSecondaryIndex(2);
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(20, 14));
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.history().nodes().first().kind, HistoryEntryKind::AssignSlot);
+        // The background follows over the whole side-border canvas.
+        QCOMPARE(project.colormap().pixel(0, 0), quint8(6));
+        QCOMPARE(project.colormap().pixel(project.size().width() - 1, 100), quint8(6));
+        QVERIFY(window.isWindowModified());
+
+        // The same colour again records nothing.
+        QTest::mouseClick(slotBar, Qt::LeftButton, {}, QPoint(30, 14));
+        QCOMPARE(project.history().nodeCount(), 1);
+        // The right button assigns the secondary colour, to the slot clicked.
+        QTest::mouseClick(slotBar, Qt::RightButton, {}, QPoint(46 * 2 + 20, 14));
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor1), quint8(2));
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor0), quint8(4));
+        QCOMPARE(project.history().nodeCount(), 2);
+
+        window.undo();
+        QCOMPARE(project.slot(ColorSlot::SpriteMulticolor1), quint8(10));
+        window.undo();
+        QCOMPARE(project.slot(ColorSlot::Background), quint8(0));
+        QVERIFY(project.colormap().bytes() == before.bytes());
+        QCOMPARE(project.history().position(), 0);
+    }
+
+    // The Scripts menu: a run is one named undo step with its output in the
+    // console; an error or Cancel in the progress dialog leaves the document
+    // as it was.
+    void scriptRunIsOneNamedUndoStep()
+    {
+        MainWindow window;
+        auto *flow = window.findChild<ScriptFlow *>();
+        flow->runScript(
+            script("dots.lua", "-- Title: Test Dots\nprint('hello', 2)\nset(3, 4, 5)\n"));
+        QCoreApplication::processEvents();
+        QCOMPARE(window.project().colormap().pixel(3, 4), quint8(5));
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        QVERIFY(flow->consolePane()->isVisibleTo(&window));
+        QVERIFY(flow->console()->toPlainText().contains(u"hello\t2"_s));
+        QCOMPARE(undoTexts(window), (QStringList{"Undo Test Dots", "Redo"}));
+        window.findChild<QAction *>(u"undo"_s)->trigger();
+        QCOMPARE(window.project().colormap().pixel(3, 4), quint8(0));
+        QCOMPARE(undoTexts(window), (QStringList{"Undo", "Redo Test Dots"}));
+
+        // A bundled script from the menu.
+        action(window, "Starfield")->trigger();
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        QCOMPARE(undoTexts(window).first(), u"Undo Starfield"_s);
+    }
+
+    void scriptErrorAndCancelChangeNothing()
+    {
+        MainWindow window;
+        auto *flow = window.findChild<ScriptFlow *>();
+        const Colormap before = window.project().colormap();
+        flow->runScript(script("broken.lua", "set(1, 1, 1)\nerror('nope')\n"));
+        QVERIFY(flow->console()->toPlainText().contains(u"broken.lua:2: nope"_s));
+
+        // Cancel in the dialog that shows once the run takes long.
+        WhenModal<QProgressDialog> cancel([](QProgressDialog *dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+        });
+        flow->runScript(script("endless.lua", "clear(3)\nwhile true do end\n"));
+        QVERIFY(cancel.seen);
+        QVERIFY(flow->console()->toPlainText().contains(u"cancelled"_s));
+        QVERIFY(window.project().colormap() == before);
+        QCOMPARE(window.project().history().nodeCount(), 0);
+    }
+
+    // The preview window beside the main window: the View entries drive it,
+    // F8 and the view keys work from either window and act on the active
+    // one, the preview never rotates, and it comes back as it was left.
+    void entriesDriveThePreview()
+    {
+        MainWindow window;
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        PreviewArea *area = preview->area();
+        QCOMPARE(preview->parentWidget(), &window);
+        // A first start leaves it closed and plain; each entry turns one thing on.
+        QVERIFY(!preview->isVisible() && !area->invertWheel() && !area->bilinearFiltering());
+        QAction *show = action(window, "Show Preview Window");
+        show->trigger();
+        QVERIFY(preview->isVisible());
+        action(window, "Preview Stays on Top")->trigger();
+        QVERIFY(preview->stayOnTop() && (preview->windowFlags() & Qt::WindowStaysOnTopHint));
+        action(window, "Mirror Preview Horizontally")->trigger();
+        QVERIFY(area->mirror());
+        action(window, "Enable CRT Filter in Preview Window")->trigger();
+        QVERIFY(area->crtFilter() && !area->crtImage().isNull());
+        action(window, "Bilinear Filtering")->trigger();
+        QVERIFY(area->bilinearFiltering() && window.canvas()->bilinearFiltering());
+
+        // The preview shows the document the window holds now.
+        action(window, "Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        QCOMPARE(area->crtImage().size(), window.canvas()->artworkImage().size());
+        QCOMPARE(area->viewTransform().pixelWidth(), 2.0);
+        QVERIFY(area->isFitMode());
+
+        // Closing the window takes the check mark away.
+        preview->close();
+        QVERIFY(!show->isChecked() && !preview->isVisible());
+        show->trigger();
+        QVERIFY(preview->isVisible());
+    }
+    void keysDriveTheActiveWindow()
+    {
+        MainWindow window;
+        QVERIFY(shownAndExposed(window, QSize(640, 480)) && activate(&window));
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        PreviewArea *area = preview->area();
+        CanvasArea *canvas = window.canvas();
+        QTest::keyClick(canvas, Qt::Key_F8);
+        QVERIFY(preview->isVisible());
+        preview->resize(416, 301);
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(activate(preview));
+        QTest::keyClick(area, Qt::Key_W);
+        QVERIFY(area->mirror());
+        QTest::keyClick(area, Qt::Key_F8, Qt::AltModifier);
+        QVERIFY(area->crtFilter());
+        // A turned canvas is left alone by the preview's keys.
+        window.project().view().setRotation(30);
+        const ViewTransform canvasView = canvas->viewTransform();
+        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 2.0);
+        QTest::keyClick(area, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(area->viewTransform().zoom(), 1.0);
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier);
+        QVERIFY(area->viewTransform().zoom() == 1.0 && !area->isFitMode());
+        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(area->isFitMode());
+        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
+        // The preview never turns: Ctrl+Home only fits it, and Ctrl+R is the
+        // main window's alone.
+        QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
+        QCOMPARE(area->viewTransform().rotation(), 0.0);
+        QTest::keyClick(area, Qt::Key_R, Qt::ControlModifier);
+        QCOMPARE(canvas->viewTransform(), canvasView);
+
+        // Back in the main window the same keys drive the canvas.
+        QVERIFY(activate(&window));
+        const ViewTransform previewView = area->viewTransform();
+        QTest::keyClick(canvas, Qt::Key_Home, Qt::ControlModifier);
+        QVERIFY(canvas->viewTransform().rotation() == 0.0 && canvas->isFitMode());
+        QTest::keyClick(canvas, Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(!canvas->isFitMode());
+        QCOMPARE(area->viewTransform(), previewView);
+        // F8 from the preview closes it.
+        QVERIFY(activate(preview));
+        QTest::keyClick(area, Qt::Key_F8);
+        QVERIFY(!preview->isVisible() && !action(window, "Show Preview Window")->isChecked());
+    }
+    // Without a remembered place the preview first shows at the picture's
+    // size, clear of the menus, and leaves the keyboard with the main window,
+    // also when a dialog has come and gone.
+    void firstShowAndFocus()
+    {
+        MainWindow window;
+        window.setGeometry(40, 60, 560, 420);
+        window.show();
+        QVERIFY(activate(&window));
+        PreviewWindow *preview = window.findChild<PreviewWindow *>();
+        action(window, "Preview Stays on Top")->trigger();
+        action(window, "Show Preview Window")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
+        QVERIFY(preview->width() >= 384 && preview->height() >= 272);
+        const QRect menus(window.menuBar()->mapToGlobal(QPoint(0, 0)), window.menuBar()->size());
+        QVERIFY(!preview->frameGeometry().intersects(menus));
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        QTimer::singleShot(0, &window, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        QMessageBox::information(&window, u"KORVEN"_s, u"Noted."_s);
+        QTest::qWait(50);
+        QCOMPARE(QApplication::activeWindow(), &window);
+    }
+    // An undone slot edit changes no pixel, yet the preview's border repaints.
+    void slotUndoRepaintsThePreview()
+    {
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        MainWindow window;
+        window.show();
+        action(window, "Show Preview Window")->trigger();
+        PreviewArea *area = window.findChild<PreviewWindow *>()->area();
+        QVERIFY(QTest::qWaitForWindowExposed(area));
+        area->installEventFilter(&paints);
+        window.paintSettings()->setPenIndex(2);
+        window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
+        QTRY_VERIFY(paints.count > 0);
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        for (const bool undo : {true, false}) {
+            paints.count = 0;
+            undo ? window.undo() : window.redo();
+            QTRY_VERIFY(paints.count > 0);
+        }
+    }
+    void rememberedBetweenRuns()
+    {
+        QRect geometry;
+        {
+            MainWindow window;
+            PreviewWindow *preview = window.findChild<PreviewWindow *>();
+            action(window, "Show Preview Window")->trigger();
+            preview->setGeometry(120, 90, 333, 222);
+            QVERIFY(QTest::qWaitForWindowExposed(preview));
+            geometry = preview->geometry();
+            action(window, "Preview Stays on Top")->trigger();
+            action(window, "Enable CRT Filter in Preview Window")->trigger();
+            window.resize(620, 410);
+            window.close();
+        }
+        // Each toggle's key round trip is persistedRoundTrip's.
+        QSettings settings;
+        QVERIFY(!settings.value(u"preview/geometry"_s).toByteArray().isEmpty());
+        settings.setValue(u"general/invertZoomWheel"_s, true);
+        settings.sync();
+
+        ShowWatcher watcher;
+        qApp->installEventFilter(&watcher);
+        MainWindow next;
+        qApp->removeEventFilter(&watcher);
+        PreviewWindow *preview = next.findChild<PreviewWindow *>();
+        QVERIFY(preview->isVisible() && action(next, "Show Preview Window")->isChecked());
+        // The main window is placed as well, before the preview shows.
+        QCOMPARE(watcher.mainSize, QSize(620, 410));
+        QCOMPARE(preview->size(), geometry.size());
+        // A window restored before it was ever shown may be placed by its frame.
+        QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||
+                     preview->frameGeometry().topLeft() == geometry.topLeft(),
+                 qPrintable(u"at %1,%2"_s.arg(preview->x()).arg(preview->y())));
+        // Shown last, with its look already chosen.
+        QCOMPARE(watcher.shown.value(0), std::tuple(true, false, true));
+        QVERIFY(preview->area()->invertWheel() &&
+                action(next, "Enable CRT Filter in Preview Window")->isChecked() &&
+                !action(next, "Mirror Preview Horizontally")->isChecked());
+    }
+
+    // The menu bar and the keys as an artist meets them: the commands behind
+    // the keys and entries, reached through the menus by their paths.
+    void penColorKeys()
+    {
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        CanvasArea *canvas = window.canvas();
+        // 1-8 pick colors 0-7, Shift with them 8-15; the secondary color stays.
+        for (const auto &[key, shift, index] :
+             {std::tuple{Qt::Key_1, false, 0}, {Qt::Key_8, false, 7}, {Qt::Key_3, true, 10}}) {
+            QTest::keyClick(canvas, key, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(std::pair(int(canvas->paintSettings().penIndex()),
+                               int(canvas->paintSettings().secondaryIndex())),
+                     std::pair(index, 0));
+        }
+    }
+    void penWidthKeys()
+    {
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        CanvasArea *canvas = window.canvas();
+        QAction *smooth = menuEntry(window, "&Options>Anti-Aliased Strokes");
+        const auto state = [&] {
+            return std::pair(canvas->paintSettings().brushSettings().width, smooth->isEnabled());
+        };
+        menuEntry(window, "&File>Presets>Multicolor Canvas")->trigger();
+        QAction *pressure = menuEntry(window, "&Options>Pressure-Widened Strokes");
+        pressure->trigger();
+        // No edge to smooth on a one-pixel nib that pressure cannot widen.
+        QCOMPARE(state(), std::pair(1, false));
+        QTest::keyClick(canvas, Qt::Key_Period);
+        QCOMPARE(state(), std::pair(2, true));
+        QTest::keyClick(canvas, Qt::Key_Comma);
+        QTest::keyClick(canvas, Qt::Key_BracketLeft);
+        QCOMPARE(state(), std::pair(1, false));
+        pressure->trigger();
+        QCOMPARE(state(), std::pair(1, true));
+        for (int i = 0; i < 40; ++i)
+            QTest::keyClick(canvas, Qt::Key_BracketRight);
+        QCOMPARE(canvas->paintSettings().brushSettings().width, 32);
+        // Hires has no anti-aliasing at any width.
+        menuEntry(window, "&File>Presets>Hires Canvas")->trigger();
+        QVERIFY(!smooth->isEnabled());
+    }
+    void toolKeys_data() { addTextRows("app/windowrows.txt", "tool keys"); }
+    void toolKeys()
+    {
+        QFETCH(QStringList, row);
+        const QString &keys = row[0], &tool = row[1];
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        CanvasArea *c = window.canvas();
+        for (QChar key : keys)
+            QTest::keyClick(c, Qt::Key(key.unicode()));
+        QAction *chosen = menuEntry(window, u"&Options>"_s + tool);
+        QVERIFY(chosen->isChecked());
+        const QMap<QString, CanvasTool *> tools = {{"Pen Tool", c->penTool()},
+                                                   {"Eraser Tool", c->eraserTool()},
+                                                   {"Fill Tool", c->fillTool()},
+                                                   {"Pan Tool", c->panTool()},
+                                                   {"Eyedropper Tool", c->eyedropperTool()},
+                                                   {"Symmetry>Move Axes", c->symmetryTool()}};
+        QCOMPARE(c->activeTool(), tools.value(tool));
+    }
+    void radioEntriesReachTheCanvas()
+    {
+        MainWindow window;
+        for (const char *path :
+             {"Fill Contour Placement>Outside", "Symmetry>Kaleidoscope",
+              "Symmetry>Apply to Flood Fill", "Square Brush", "Two-Color Texture"})
+            menuEntry(window, u"&Options>"_s + QLatin1String(path))->trigger();
+        const PaintSettings *c = window.paintSettings();
+        QCOMPARE(std::tuple(c->contourPlacement(), c->symmetryMode(), c->symmetry().applyToFill(),
+                            c->brushSettings().shape, c->textureMode()),
+                 std::tuple(ContourPlacement::Outside, SymmetryMode::Kaleidoscope, true,
+                            BrushShape::Square, TextureMode::TwoColor));
+    }
+    void newCanvasTakesMenuChoices()
+    {
+        MainWindow window;
+        menuEntry(window, "&Palette>CCS64")->trigger();
+        menuEntry(window, "&View>PAL Pixels")->trigger();
+        menuEntry(window, "&Options>Border Sprites>Enforce 8-Sprite Border Limit")->trigger();
+        menuEntry(window, "&Options>Hires Clash Resolution>Preserve Most-Used Color")->trigger();
+        QCOMPARE(window.project().paletteVariant(), 3);
+        // The choices live in the menus: a document that lost them gets them back.
+        window.project().setPaletteVariant(0);
+        window.project().setSpriteCountPolicy(SpriteCountPolicy::Flag);
+        const Project *before = &window.project();
+        menuEntry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        // The same document object with new content, shown whole on the canvas.
+        const Project &project = window.project();
+        QCOMPARE(&project, before);
+        QCOMPARE(project.size(), QSize(160, 284));
+        QCOMPARE(window.canvas()->artworkImage().size(), QSize(320, 284)); // widened pixels
+        QVERIFY(window.canvas()->isFitMode());
+        QCOMPARE(std::tuple(project.paletteVariant(), project.view().displayAspect(),
+                            project.spriteCountPolicy(), project.hiresClashResolution()),
+                 std::tuple(3, 0.9375, SpriteCountPolicy::Enforce,
+                            HiresClashResolution::PreserveMostUsed));
+        QVERIFY(menuEntry(window, "&Options>Border Sprites")->isEnabled());
+        menuEntry(window, "&File>Presets>Dual Multicolor Canvas")->trigger();
+        QVERIFY(!menuEntry(window, "&Options>Border Sprites")->isEnabled());
+        QVERIFY(!menuEntry(window, "&Options>Hires Clash Resolution")->isEnabled());
+        QVERIFY(menuEntry(window, "&Options>Fill Contour Placement")->isEnabled());
+    }
+    void wholeCanvasEditsWaitForStroke()
+    {
+        MainWindow window;
+        QVERIFY(shownAndActive(window, QSize(640, 480)));
+        menuEntry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
+        menuEntry(window, "&Options>Border Sprites>Flag Sprites over the Border Limit")->trigger();
+        CanvasArea *canvas = window.canvas();
+        QTest::keyClick(canvas, Qt::Key_BracketRight);
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(canvas, Qt::Key_Period);
+        // Nine sprite columns of the top border in use: one over the limit.
+        const QRect top = canvas->rect();
+        QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(top.left() + 5, top.top() + 60));
+        QTest::mouseMove(canvas, QPoint(top.right() - 5, top.top() + 60));
+        QAction *reduce = menuEntry(window, "&Options>Border Sprites>Reduce Borders to 8 Sprites");
+        const int before = window.project().history().nodeCount();
+        reduce->trigger();
+        QCOMPARE(window.project().history().nodeCount(), before);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(top.right() - 5, top.top() + 60));
+        QCOMPARE(window.project().history().nodeCount(), before + 1);
+        reduce->trigger();
+        QCOMPARE(window.project().history().nodeCount(), before + 2);
+    }
+
+    void projectArgument_data() { addTextRows("app/windowrows.txt", "arguments"); }
+    void projectArgument()
+    {
+        QFETCH(QStringList, row);
+        QCOMPARE(Startup::projectArgument(row[0].split(u' ')), row[1]);
+    }
+    void lastDir()
+    {
+        const QString key = QString::fromLatin1(LastFolders::ProjectKey);
+        QCOMPARE(LastFolders::lastDir(key), QDir::currentPath());
+        auto folder = std::make_unique<QTemporaryDir>();
+        LastFolders::storeDir(key, folder->filePath(u"art.kvn"_s));
+        QCOMPARE(LastFolders::lastDir(key), folder->path());
+        QCOMPARE(LastFolders::lastDir(u"files/lastExportDir"_s), QDir::currentPath());
+        // A remembered folder that has gone away no longer counts.
+        folder.reset();
+        QCOMPARE(LastFolders::lastDir(key), QDir::currentPath());
+    }
+    void valueTexts()
+    {
+        // PAL only at its exact ratio; zoom rounds half up; no minus on a zero angle.
+        QCOMPARE((QStringList{StatusTexts::aspectText(0.9375), StatusTexts::aspectText(0.9376),
+                              StatusTexts::zoomText(0.125), StatusTexts::rotationText(-0.0)}),
+                 (QStringList{"Aspect: PAL", "Aspect: Square", "Zoom: 13%", "Rotation: 0.00°"}));
+    }
+    void hover_data() { addTextRows("app/statustexts.txt", "hover"); }
+    void hover()
+    {
+        QFETCH(QStringList, row);
+        const QList<int> canvas = intsOf(row[0]);
+        LayoutSpec spec;
+        spec.layout = CanvasLayout(canvas[1]);
+        if (canvas[3] == 1)
+            spec.topAlignment = BorderAlignment::Right;
+        if (canvas[3] == 2)
+            spec.bottomAlignment = BorderAlignment::Right;
+        const Project project{CanvasMode(canvas[0]), -1, -1, spec, canvas[2]};
+        const StatusTexts::HoverTexts texts =
+            StatusTexts::hoverTexts(project, !row[1].isEmpty(), pointOf(row[1]));
+        QCOMPARE((QStringList{texts.charCell, texts.sprite}), row.mid(2));
+    }
+
+    // Nothing stored, or garbage in a key, reads as the defaults.
+    void defaultsAndUnreadableKeys()
+    {
+        // The window is to set the chooser attribute from the settings.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+        const GeneralSettings defaults{false, false, false, false, 0.5, 0.5, "192.168.0.64", 2.5};
+        QCOMPARE(GeneralSettings::read(), defaults);
+        QSettings().setValue(QLatin1String(GeneralSettings::UltimateTimeoutKey), "soon");
+        QSettings().setValue(QLatin1String(GeneralSettings::FlyoutHoverDelayKey), "later");
+        QCOMPARE(GeneralSettings::read(), defaults);
+        QCOMPARE(GeneralSettings::read().ultimateTimeoutMs(), 2500);
+
+        // An on/off key reads as on or off only when it says so.
+        const QVariantList stored = {u"true"_s, u"FALSE"_s, 1, u"0"_s, u"maybe"_s, 2.5, {}};
+        const int read[] = {1, 0, 1, 0, -1, -1, -1}; // -1: the fallback
+        for (int i = 0; i < stored.size(); ++i)
+            for (const bool fallback : {false, true})
+                QCOMPARE(GeneralSettings::toBool(stored[i], fallback),
+                         read[i] < 0 ? fallback : read[i] == 1);
+        QSettings settings;
+        for (const char *key :
+             {GeneralSettings::InvertZoomWheelKey, GeneralSettings::NativeFileDialogsKey,
+              "tools/pressureWidening", "view/showPixelGrid", "files/exportIncludeBorders"})
+            settings.setValue(QLatin1String(key), u"maybe"_s);
+        QCOMPARE(GeneralSettings::read(), defaults);
+        // The window and its canvas start as on a first start.
+        MainWindow window;
+        for (const char *name :
+             {"showReferenceGrids", "showPixelGrids", "showSafeFrames", "bilinearFiltering",
+              "pixelPerfect", "disableFillPreview", "palPixels", "ntscPixels", "showPreview",
+              "previewOnTop", "mirrorPreview", "previewCrt"})
+            QVERIFY2(!entry(window, name)->isChecked(), name);
+        QVERIFY(entry(window, "pressureWidening")->isChecked());
+        QVERIFY(entry(window, "squarePixels")->isChecked());
+        const CanvasArea *canvas = window.canvas();
+        const PaintSettings &paint = canvas->paintSettings();
+        QVERIFY(paint.pressureWidening() && paint.fillPreviewEnabled());
+        QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
+        QVERIFY(!canvas->smoothReferenceScaling());
+        QCOMPARE(canvas->referenceOpacity(), 50);
+        QCOMPARE(window.project().view().displayAspect(), 1.0);
+        QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+        // Borders are left out unless the artist once asked for them.
+        QString chosen;
+        QTimer::singleShot(0, &window, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            chosen = box->defaultButton()->text().remove(u'&');
+            box->button(QMessageBox::Cancel)->click();
+        });
+        bool include = true;
+        QVERIFY(!ExportImageFlow::askIncludeBorders(&window, u"Export"_s, include));
+        QCOMPARE(chosen, u"No"_s);
+    }
+
+    // The timeout's clamp and the seconds-to-milliseconds rounding (halves
+    // away from zero, never to even), with the flyouts never negative.
+    void timeConversions_data() { addTextRows("app/windowrows.txt", "times"); }
+    void timeConversions()
+    {
+        QFETCH(QStringList, row);
+        const double seconds = row[0].toDouble(), clamped = row[1].toDouble();
+        const int ms = row[2].toInt();
+        QCOMPARE(GeneralSettings::secondsToMilliseconds(seconds), ms);
+        GeneralSettings general;
+        general.ultimateTimeoutSeconds = general.flyoutLeaveGraceSeconds = seconds;
+        QCOMPARE(GeneralSettings::clampTimeout(seconds), clamped);
+        QCOMPARE(general.clampedTimeoutSeconds(), clamped);
+        QCOMPARE(general.flyoutLeaveGraceMs(), std::max(0, ms));
+    }
+
+    // The dialog opens on what is stored (the defaults at first start). OK
+    // stores what it shows, the host trimmed, and applies it at once;
+    // Cancel leaves every key as it was and applies nothing.
+    void dialogOutcome_data() { addTextRows("app/windowrows.txt", "settings dialog"); }
+    void dialogOutcome()
+    {
+        QFETCH(QStringList, row);
+        const bool ok = row[0] == u"OK"_s, storedBefore = row[1] == u"yes"_s;
+        const QString typed = row[2].mid(1).chopped(1), host = row[3];
+        if (storedBefore)
+            GeneralSettings{false, true, false, false, 0.5, 1.5, "10.1.1.1", 9.0, "old"}.write();
+        const GeneralSettings before = GeneralSettings::read();
+        const QStringList keysBefore = QSettings().allKeys();
+        MainWindow window;
+        QSignalSpy wheel(window.settingsFlow(), &SettingsFlow::invertZoomWheelApplied);
+        QSignalSpy flyout(window.settingsFlow(), &SettingsFlow::flyoutTimesApplied);
+        runSettingsDialog(
+            window,
+            [&](SettingsDialog &dialog) {
+                QCOMPARE(dialog.settings(), before);
+                clickCheckBoxes(dialog);
+                auto *host = child<QLineEdit>(dialog, "ultimateHost");
+                host->selectAll();
+                QTest::keyClicks(host, typed);
+                // A password is kept as typed, spaces and all, and never shown.
+                auto *password = child<QLineEdit>(dialog, "ultimatePassword");
+                QCOMPARE(password->echoMode(), QLineEdit::Password);
+                password->selectAll();
+                QTest::keyClicks(password, typed);
+                typeInto(child<QDoubleSpinBox>(dialog, "toolFlyoutHoverDelay"), "1.3");
+                typeInto(child<QDoubleSpinBox>(dialog, "toolFlyoutLeaveGrace"), "0");
+                typeInto(child<QDoubleSpinBox>(dialog, "ultimateTimeout"), "12.5");
+            },
+            ok);
+        const CanvasArea *canvas = window.canvas();
+        if (!ok) {
+            QCOMPARE(QSettings().allKeys(), keysBefore);
+            QCOMPARE(GeneralSettings::read(), before);
+            QCOMPARE(wheel.size() + flyout.size(), 0);
+            QVERIFY(!canvas->invertWheel());
+            QCOMPARE(canvas->bindZoomToCanvas(), storedBefore);
+            return;
+        }
+        QCOMPARE(GeneralSettings::read(), (GeneralSettings{true, !storedBefore, true, true, 1.3,
+                                                           0.0, host, 12.5, typed, true}));
+        QVERIFY(canvas->invertWheel() && canvas->smoothReferenceScaling());
+        QCOMPARE(canvas->bindZoomToCanvas(), !storedBefore);
+        QVERIFY(!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 1300);
+        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 0);
+        QCOMPARE(wheel, (QList<QVariantList>{{true}}));
+        QCOMPARE(flyout, (QList<QVariantList>{{1300, 0}}));
+    }
+
+    // Each persisted entry is checked from its key at start, its handler
+    // applies it, and the close writes it back.
+    void persistedRoundTrip_data() { addTextRows("app/windowrows.txt", "persisted"); }
+    void persistedRoundTrip()
+    {
+        QFETCH(QStringList, row);
+        const QString &key = row[0], &checked = row[2];
+        const QVariant stored = row[1] == u"true"_s || row[1] == u"false"_s
+                                    ? QVariant(row[1] == u"true"_s)
+                                : row[1].contains(u'.') ? QVariant(row[1].toDouble())
+                                                        : QVariant(row[1].toInt());
+        const bool flag = stored.typeId() == QMetaType::Bool;
+        QSettings().setValue(key, stored);
+        {
+            MainWindow window;
+            const CanvasArea *canvas = window.canvas();
+            if (!checked.isEmpty())
+                QCOMPARE(entry(window, checked.toLatin1().constData())->isChecked(),
+                         !flag || stored.toBool());
+            const auto on = [&](const char *name) { return entry(window, name)->isChecked(); };
+            // The handlers ran: the canvas shows what the entries say.
+            QCOMPARE(canvas->isGridVisible(), on("showReferenceGrids"));
+            QCOMPARE(canvas->isPixelGridVisible(), on("showPixelGrids"));
+            QCOMPARE(canvas->areSafeFramesVisible(), on("showSafeFrames"));
+            QCOMPARE(canvas->bilinearFiltering(), on("bilinearFiltering"));
+            QCOMPARE(canvas->paintSettings().brushSettings().pixelPerfect, on("pixelPerfect"));
+            QCOMPARE(canvas->paintSettings().pressureWidening(), on("pressureWidening"));
+            QCOMPARE(canvas->paintSettings().fillPreviewEnabled(), !on("disableFillPreview"));
+            if (key == QLatin1String(SettingsFlow::DisplayPixelAspectKey))
+                QCOMPARE(window.project().view().displayAspect(), stored.toDouble());
+            QCOMPARE(canvas->referenceOpacity(), checked.isEmpty() ? stored.toInt() : 50);
+            QSettings().clear();
+            // Toggling an entry writes nothing until the window closes.
+            if (flag) {
+                QAction *toggled = entry(window, checked.toLatin1().constData());
+                toggled->toggle();
+                QCOMPARE(toggled->isChecked(), !stored.toBool());
+                toggled->toggle();
+            }
+            QVERIFY(QSettings().allKeys().isEmpty());
+            window.close();
+        }
+        // Everything persisted is written back, this key with its value.
+        const QSettings settings;
+        if (flag)
+            QCOMPARE(settings.value(key).toBool(), stored.toBool());
+        else
+            QCOMPARE(settings.value(key).toDouble(), stored.toDouble());
+        QList<const char *> written =
+            SettingsFlow::viewAndToolToggleKeys() + SettingsFlow::previewToggleKeys();
+        written << SettingsFlow::WindowGeometryKey << SettingsFlow::ReferenceOpacityKey
+                << SettingsFlow::DisplayPixelAspectKey;
+        for (const char *one : written)
+            QVERIFY2(settings.contains(QLatin1String(one)), one);
+        // The general group is the dialog's to write, not the close's.
+        QVERIFY(!settings.childGroups().contains("general"));
+        QVERIFY(!settings.childGroups().contains("ultimate"));
+    }
+
+    // A stored pixel aspect no entry carries leaves the group unchecked and
+    // the view where it was; a new canvas keeps that view too.
+    void unmatchedAspect_data() { addTextRows("app/windowrows.txt", "unmatched aspect"); }
+    void unmatchedAspect()
+    {
+        QFETCH(QStringList, row);
+        const double stored = row[0].toDouble();
+        QSettings().setValue(QLatin1String(SettingsFlow::DisplayPixelAspectKey), stored);
+        MainWindow window;
+        for (const char *name : {"squarePixels", "palPixels", "ntscPixels"})
+            QVERIFY2(!entry(window, name)->isChecked(), name);
+        QCOMPARE(window.project().view().displayAspect(), 1.0);
+        window.newMulticolorCanvas();
+        QCOMPARE(window.project().view().displayAspect(), 1.0);
+        // Choosing one afterwards works as ever.
+        entry(window, "ntscPixels")->trigger();
+        QCOMPARE(window.project().view().displayAspect(), 0.75);
+        entry(window, "ntscPixels")->setChecked(false);
+        window.close();
+        // Nothing checked: the stored value stays for the next start.
+        QCOMPARE(QSettings().value(QLatin1String(SettingsFlow::DisplayPixelAspectKey)).toDouble(),
+                 stored);
+    }
+
+    // Opening, saving and creating projects through the window, with the
+    // background task, its progress dialog and the program's own choosers.
+    // The dialog shows only for slow tasks; Esc, its Cancel button and
+    // closing it cancel; other windows paint but take no input meanwhile.
+    void taskBehindProgressDialog_data() { addTextRows("app/windowrows.txt", "progress"); }
+    void taskBehindProgressDialog()
+    {
+        QFETCH(QStringList, row);
+        const QString how = row[0];
+        struct Painted : QLineEdit {
+            int paints = 0, presses = 0;
+            void paintEvent(QPaintEvent *event) override { ++paints, QLineEdit::paintEvent(event); }
+            void mousePressEvent(QMouseEvent *event) override
+            {
+                ++presses, QLineEdit::mousePressEvent(event);
+            }
+        } other;
+        QVERIFY(shownAndExposed(other));
+        QTimer repaint;
+        connect(&repaint, &QTimer::timeout, &other, [&] { other.update(); });
+        repaint.start(20);
+        int range = -1;
+        WhenModal<QProgressDialog> watch([&](QProgressDialog *dialog) {
+            range = dialog->maximum();
+            other.paints = 0;
+            QTest::keyClicks(&other, u"typed"_s);
+            QTest::mouseClick(&other, Qt::LeftButton);
+            if (how == u"Esc"_s)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else if (how == u"close"_s)
+                dialog->close();
+            else
+                QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
+        });
+        const bool quick = how == u"quick"_s;
+        const ProjectFileResult result =
+            ProjectFileTask::run(nullptr, u"Working..."_s, [&](const auto &progress) {
+                // A quick task takes a fraction of the dialog's delay.
+                const int steps = quick ? 3 : 1000;
+                for (int i = 0; i < steps; ++i) {
+                    if (!progress(i, steps))
+                        return ProjectFileResult{false, true, {}};
+                    QThread::msleep(10);
+                }
+                return ProjectFileResult{true, false, {}};
+            });
+        QCOMPARE(watch.seen, !quick);
+        QCOMPARE(result.ok, quick);
+        QCOMPARE(result.cancelled, !quick);
+        if (!quick) {
+            QCOMPARE(range, 1000);
+            QVERIFY(other.text().isEmpty() && other.presses == 0);
+            QTRY_VERIFY(other.paints > 0);
+        }
+    }
+
+    void openFromChooserAndRecent()
+    {
+        const QString sunset = saved(u"sunset.kvn"_s, 5, 3);
+        const QString broken = m_dir.filePath(u"broken.kvn"_s);
+        QVERIFY(QFile::copy(sunset, broken));
+        QSettings().setValue(u"files/lastProjectDir"_s, m_dir.path());
+        TestWindow window;
+        QStringList previews;
+        WhenModal<OpenProjectDialog> chooser([&](OpenProjectDialog *dialog) {
+            previews << dialog->infoLabel()->text() << dialog->directory().path();
+            clickFile(dialog, u"sunset.kvn"_s);
+            previews << dialog->infoLabel()->text()
+                     << QString::number(dialog->previewLabel()->pixmap().width());
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        window.openProject();
+        QCOMPARE(previews, (QStringList{"Select a project to preview it.", m_dir.path(),
+                                        "Multicolor, 320 x 200, 3 workstages", "320"}));
+        QCOMPARE(window.project().colormap().pixel(12, 12), quint8(7));
+        QCOMPARE(window.project().history().position(), 2);
+        QCOMPARE(window.windowTitle(), u"sunset.kvn[*] - KORVEN"_s);
+        QCOMPARE(statusText(window), u"Opened sunset.kvn."_s);
+        WhenModal<OpenProjectDialog> cancel([](OpenProjectDialog *dialog) { dialog->reject(); });
+        window.openProject();
+        QCOMPARE(statusText(window), u"Open cancelled."_s);
+
+        // Open Recent lists what still exists; an entry that fails to open leaves it.
+        RecentProjects::addRecent(broken);
+        RecentProjects::addRecent(m_dir.filePath(u"gone.kvn"_s));
+        QVERIFY(QFile::resize(broken, 20));
+        QMenu *file = window.findChild<QMenu *>(u"fileMenu"_s);
+        QMenu *recent = window.findChild<QMenu *>(u"openRecentMenu"_s);
+        emit file->aboutToShow();
+        QStringList texts;
+        for (const QAction *entry : recent->actions())
+            texts << entry->text();
+        QCOMPARE(texts,
+                 (QStringList{"&1  broken.kvn", "&2  sunset.kvn", "", "Clear Recent File List"}));
+        emit recent->hovered(recent->actions()[1]);
+        QVERIFY(recent->actions()[1]->toolTip().startsWith(u"<img src='data:image/png"_s));
+        {
+            BoxAnswerer boxes(QMessageBox::Ok);
+            recent->actions()[0]->trigger();
+            QCOMPARE(boxes.texts.size(), 1);
+            QVERIFY(boxes.texts[0].startsWith(
+                u"KORVEN|Could not open %1: "_s.arg(QDir::toNativeSeparators(broken))));
+        }
+        QCOMPARE(window.projectPath(), sunset);
+        QCOMPARE(RecentProjects::loadRecent(), QStringList{sunset});
+        recent->actions().last()->trigger();
+        QVERIFY(!recent->menuAction()->isEnabled());
+    }
+
+    void importImage()
+    {
+        QTemporaryDir folder;
+        Colormap picture(160, 200), crowding(160, 200), hires(320, 200);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x) {
+                hires.setPixel(x, y, quint8((x / 8 + y) % 2 ? 1 : 6));
+                if (x < 160) {
+                    picture.setPixel(x, y, quint8(x / 4 % 2 ? 11 : (y / 8 + x / 4) % 3 + 1));
+                    // Colours 1-4 in every cell, 1 the file's background.
+                    crowding.setPixel(x, y, quint8((x + y) % 4 + 1));
+                }
+            }
+        for (const auto &[name, pixels, background] :
+             {std::tuple{"pic.koa", &picture, 11}, std::tuple{"crowd.koa", &crowding, 1},
+              std::tuple{"other.art", &hires, 11}}) {
+            const CanvasMode mode = pixels == &hires ? CanvasMode::Hires : CanvasMode::Multicolor;
+            QVERIFY(writeBytes(folder.filePath(QLatin1String(name)),
+                               NativeFormats::writeNative(*pixels, mode, 0, {quint8(background)})));
+        }
+        QSettings().setValue(u"files/lastImportImageDir"_s, folder.path());
+        TestWindow window;
+        window.newMulticolorCanvas();
+        QStringList infos;
+        WhenModal<ImportImageDialog> previewing([&](ImportImageDialog *dialog) {
+            for (const char *name : {"other.art", "pic.koa"}) {
+                clickFile(dialog, QLatin1String(name));
+                infos << dialog->infoLabel()->text();
+            }
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        window.importImage();
+        QCOMPARE(infos, (QStringList{"Art Studio is a hires format; this canvas is multicolor.",
+                                     "Koala Painter"}));
+        QCOMPARE(window.project().colormap(), picture);
+        QCOMPARE(window.project().slot(ColorSlot::Background), quint8(11));
+        QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportImage);
+        QCOMPARE(window.windowTitle(), u"pic[*] - KORVEN"_s);
+        QCOMPARE(statusText(window), u"Imported pic.koa (Koala Painter)."_s);
+
+        // On a dual canvas the chooser asks for the screen; the undrawn one
+        // comes out in the picture's background. A second picture keeps the
+        // canvas's background, so the cells it crowds are swept.
+        window.project().history().markClean();
+        window.newDualMulticolorCanvas();
+        const Project &dual = window.project();
+        for (const auto &[screen, name] : {std::pair{1, "pic.koa"}, std::pair{0, "crowd.koa"}}) {
+            auto chooser = choosing<ImportImageDialog>(name, [screen](ImportImageDialog *dialog) {
+                dialog->findChild<QComboBox *>(u"importTargetScreenCombo"_s)
+                    ->setCurrentIndex(screen);
+            });
+            window.importImage();
+            if (screen == 1)
+                QCOMPARE(dual.colormap().pixel(0, 0), quint8(11));
+        }
+        QCOMPARE(dual.colormap().copy(dual.screenRect(1)), picture);
+        QCOMPARE(dual.slot(ColorSlot::Background), quint8(11));
+        QCOMPARE(dual.history().nodeCount(), 2);
+        QVERIFY(dual.colormap().copy(dual.screenRect(0)).bytes().count(char(11)) < 160 * 100);
+        QCOMPARE(crowdedCells(dual, dual.screenRect(0)), 0);
+
+        // Through the system's chooser the file is checked before the screen
+        // is asked for, and a hires picture is offered a hires canvas.
+        window.project().history().markClean();
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
+        QStringList asked;
+        auto system = choosing<QFileDialog>("other.art");
+        WhenModal<ImportOptionsDialog> screen([&](ImportOptionsDialog *dialog) {
+            asked << u"screen"_s;
+            dialog->reject();
+        });
+        WhenModal<QMessageBox> offer([&](QMessageBox *box) {
+            asked << box->text() + u'|' + box->informativeText();
+            clickButton(box, "New Hires Canvas");
+        });
+        window.importImage();
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, true);
+        QCOMPARE(asked, QStringList{"Art Studio is a hires format; this canvas is multicolor.|"
+                                    "Import it into a new hires canvas instead?"});
+        QCOMPARE(window.project().mode(), CanvasMode::Hires);
+        QCOMPARE(window.project().colormap(), hires);
+        QCOMPARE(statusText(window), u"Imported other.art (Art Studio)."_s);
+    }
+
+    // Import Sprites: the chooser previews each sheet with its count or the
+    // capacity refusal, the attribute choice is read, and the sheet replaces
+    // the strips as one edit; a sheet too large is refused with a warning.
+    void importSprites()
+    {
+        QTemporaryDir folder;
+        // Saved under the chooser's sprite file extension.
+        for (const char *name : {"rozne", "tfight"})
+            QVERIFY(
+                QFile::copy(QStringLiteral(KORVEN_TESTDATA_DIR "/real/sprites/%1.spr").arg(name),
+                            folder.filePath(u"%1.prg"_s.arg(name))));
+        QSettings().setValue(u"files/lastImportSpritesDir"_s, folder.path());
+        TestWindow window;
+        window.newMulticolorTopBottomSpritesCanvas();
+        const Project before = window.project();
+        QStringList infos;
+        const auto pick = [&](const char *name) {
+            WhenModal<ImportSpritesDialog> chooser([&](ImportSpritesDialog *dialog) {
+                dialog->findChild<QComboBox *>(u"importSpriteAttributeCombo"_s)->setCurrentIndex(2);
+                for (const char *file : {"tfight.prg", name}) {
+                    clickFile(dialog, QLatin1String(file));
+                    infos << dialog->infoLabel()->text();
+                }
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            window.importSprites();
+        };
+        pick("rozne.prg");
+        QCOMPARE(infos, (QStringList{"The file holds 64 sprites; this canvas takes at most 32.",
+                                     "13 sprites"}));
+        QList<QByteArray> sprites;
+        QString error;
+        QVERIFY(
+            SpriteFile::readSpriteFile(readBytes(folder.filePath(u"rozne.prg"_s)), sprites, error));
+        QCOMPARE(window.project().colormap(),
+                 SpriteFile::spritesToStrips(before, sprites, SpriteAttributes::ColorPosition,
+                                             window.paintSettings()->penIndex()));
+        QCOMPARE(window.project().history().nodes().value(0).kind, HistoryEntryKind::ImportSprites);
+        QCOMPARE(statusText(window), u"Imported 13 sprites from rozne.prg."_s);
+
+        QString warning;
+        WhenModal<QMessageBox> refusal([&](QMessageBox *box) {
+            warning = box->text();
+            box->accept();
+        });
+        pick("tfight.prg");
+        QCOMPARE(warning, u"The file holds 64 sprites; this canvas takes at most 32."_s);
+        QCOMPARE(window.project().history().nodeCount(), 1);
+    }
+
+    // Convert Image: a picture of another size is fitted after the scale
+    // question, the dialog's result and slots land as one edit, and the
+    // window takes the picture's name and the dialog's palette.
+    void convertImage()
+    {
+        QTemporaryDir folder;
+        QImage picture(100, 50, QImage::Format_RGB32);
+        picture.fill(qRgb(200, 180, 40));
+        QVERIFY(picture.save(folder.filePath(u"sunrise.png"_s)));
+        QVERIFY(picture.scaled(640, 400).save(folder.filePath(u"wide.png"_s)));
+        QSettings().setValue(u"files/lastConvertImageDir"_s, folder.path());
+        TestWindow window;
+        window.newHiresCanvas();
+        const Project &project = window.project();
+        const Project before = project;
+        QString question;
+        Colormap shown;
+        std::array<quint8, ColorSlotCount> chosen{};
+        const auto convert = [&](const char *name, int palette) {
+            question.clear();
+            auto chooser = choosing<QFileDialog>(name);
+            WhenModal<QMessageBox> scale([&](QMessageBox *box) {
+                question = box->text();
+                clickButton(box, "Keep Aspect Ratio");
+            });
+            WhenModal<ConvertImageDialog> converter([&](ConvertImageDialog *dialog) {
+                dialog->findChild<QComboBox *>(u"paletteCombo"_s)->setCurrentIndex(palette);
+                const size_t border = size_t(ColorSlot::Border);
+                dialog->assignSlot(ColorSlot::Border,
+                                   quint8((dialog->slotBytes()[border] + 1) % 16));
+                dialog->accept();
+                shown = dialog->resultColormap();
+                chosen = dialog->slotBytes();
+            });
+            window.convertImage();
+        };
+        convert("sunrise.png", 5);
+        QVERIFY(question.startsWith(QLatin1String(
+            "sunrise.png is 100 x 50 pixels; the canvas displays at 320 x 200 pixels.")));
+        QCOMPARE(project.colormap(), shown);
+        QCOMPARE(project.slotBytes(), chosen);
+        QVERIFY(chosen != before.slotBytes());
+        // Kept aspect: black bands above and below the picture.
+        QCOMPARE(shown.copy(QRect(0, 0, 320, 20)).bytes().count(char(0)), 320 * 20);
+        QVERIFY(shown.pixel(160, 100) != 0);
+        QCOMPARE(project.paletteVariant(), 5);
+        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE(project.history().nodes().value(0).kind, HistoryEntryKind::ConvertImage);
+        QCOMPARE(window.windowTitle(), u"sunrise[*] - KORVEN"_s);
+        QCOMPARE(statusText(window), u"Converted sunrise.png."_s);
+        // One undo takes back the pixels and the slots alike.
+        window.undo();
+        QCOMPARE(project.colormap(), before.colormap());
+        QCOMPARE(project.slotBytes(), before.slotBytes());
+
+        // A picture of the canvas's own shape fills it without a question.
+        convert("wide.png", 0);
+        QCOMPARE(question, QString());
+        QCOMPARE(statusText(window), u"Converted wide.png."_s);
+        QCOMPARE(shown.pixel(160, 2), shown.pixel(160, 100));
+    }
+
+    // Import Reference Image: a picture of another size, stretched, becomes
+    // the shown reference layer and leaves the document as it was.
+    void importReferenceImage()
+    {
+        QTemporaryDir folder;
+        QImage picture(64, 40, QImage::Format_RGB32);
+        picture.fill(qRgb(30, 160, 90));
+        QVERIFY(picture.save(folder.filePath(u"trace.png"_s)));
+        QSettings().setValue(u"files/lastReferenceImageDir"_s, folder.path());
+        TestWindow window;
+        window.newMulticolorCanvas();
+        auto *show = window.findChild<QAction *>(u"showReferenceLayer"_s);
+        QVERIFY(!show->isEnabled());
+        auto chooser = choosing<QFileDialog>("trace.png");
+        WhenModal<QMessageBox> scale([](QMessageBox *box) { clickButton(box, "Stretch to Fit"); });
+        window.importReferenceImage();
+        const QImage reference = window.canvas()->referenceImage();
+        QCOMPARE(reference.size(), QSize(320, 200));
+        QCOMPARE(reference.pixel(0, 0), picture.pixel(0, 0));
+        QVERIFY(show->isEnabled() && show->isChecked());
+        QCOMPARE(window.project().history().nodeCount(), 0);
+
+        // The opacity follows the slider at once; Cancel takes it back.
+        const int opening = window.canvas()->referenceOpacity();
+        for (const bool keep : {false, true}) {
+            int live = -1;
+            WhenModal<ReferenceOpacityDialog> opacity([&](ReferenceOpacityDialog *dialog) {
+                dialog->findChild<QSlider *>()->setValue(opening / 2 + 3);
+                live = window.canvas()->referenceOpacity();
+                keep ? dialog->accept() : dialog->reject();
+            });
+            window.showReferenceOpacityDialog();
+            QCOMPARE(live, opening / 2 + 3);
+            QCOMPARE(window.canvas()->referenceOpacity(), keep ? live : opening);
+        }
+    }
+
+    // Export to Image: a dual bitmap canvas goes out natively as one file per
+    // screen, asks before replacing them, and a border canvas goes out as a
+    // modern picture with its borders.
+    void exportImage()
+    {
+        QTemporaryDir folder;
+        QSettings().setValue(u"files/lastExportDir"_s, folder.path());
+        TestWindow window;
+        window.newDualMulticolorCanvas();
+        Colormap &pixels = window.project().colormap();
+        for (int x = 0; x < pixels.width(); ++x)
+            pixels.fillRect(QRect(x, x % 200, 1, 3), quint8(x / 160 ? 2 : 7));
+        const auto save = [&](const QString &name, QMessageBox::StandardButton answer) {
+            // The format dialog, where the canvas offers one, keeps its choice.
+            WhenModal<QDialog> family([](QDialog *dialog) {
+                if (!qobject_cast<QFileDialog *>(dialog) && !qobject_cast<QMessageBox *>(dialog))
+                    dialog->accept();
+            });
+            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(name);
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            return boxesDuring(answer, [&] { window.exportImage(); });
+        };
+        save(u"pair.koa"_s, QMessageBox::Yes);
+        QCOMPARE(statusText(window), u"Exported 2 screens: pair-0.koa ... pair-1.koa."_s);
+        for (int screen = 0; screen < 2; ++screen)
+            QCOMPARE(decodedFile(folder.filePath(u"pair-%1.koa"_s.arg(screen))),
+                     pixels.copy(window.project().screenRect(screen)));
+        // A name typed without a suffix takes the format's.
+        save(u"solo"_s, QMessageBox::Yes);
+        QCOMPARE(statusText(window), u"Exported 2 screens: solo-0.koa ... solo-1.koa."_s);
+        const QStringList asked = save(u"pair.koa"_s, QMessageBox::Cancel);
+        QVERIFY(asked.value(0).contains(u"The export would replace:"_s));
+        QCOMPARE(statusText(window), u"Export to image cancelled."_s);
+
+        window.project().history().markClean();
+        window.newHiresSpritesCanvas();
+        save(u"framed.png"_s, QMessageBox::Yes);
+        // With the borders: taller than the canvas, its corner the border colour.
+        const QImage framed(folder.filePath(u"framed.png"_s));
+        QVERIFY(framed.height() > window.project().height());
+        QCOMPARE(framed.pixelColor(0, 0).rgb(),
+                 paletteRgb(window.project().paletteVariant(),
+                            window.project().slot(ColorSlot::Border)));
+        QCOMPARE(statusText(window), u"Exported framed.png."_s);
+    }
+
+    // Save Workstages: a subset of the applied stages, chosen in the dialog,
+    // goes into the chosen folder under the project's name.
+    void saveWorkstages()
+    {
+        QTemporaryDir folder;
+        TestWindow window;
+        window.newHiresCanvas();
+        for (int i = 0; i < 6; ++i) {
+            const QRect rect(10 * i, 10, 8, 8);
+            HistoryNode node;
+            const Colormap before = window.project().colormap().copy(rect);
+            window.project().colormap().fillRect(rect, quint8(1 + i));
+            recordRegionChange(window.project(), node, rect, before);
+            window.project().history().push(node);
+        }
+        window.refreshUndoActions();
+        // Saves this many frames (0: as many as the dialog offers) into the
+        // folder without the borders; gives back what the border question said.
+        const auto save = [&](int frames) {
+            WhenModal<SaveWorkstagesDialog> amount([frames](SaveWorkstagesDialog *dialog) {
+                if (frames > 0)
+                    dialog->findChild<QSpinBox *>()->setValue(frames);
+                dialog->accept();
+            });
+            WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+                dialog->setDirectory(folder.path());
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            return boxesDuring(QMessageBox::No, [&] { window.saveWorkstages(); });
+        };
+        QCOMPARE(save(3), QStringList{"Save Workstages|Include all borders?"});
+        // Stages 2, 4 and 6 of 7, uniformly.
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::Files),
+            (QStringList{"untitled-000000.png", "untitled-000001.png", "untitled-000002.png"}));
+        QCOMPARE(QImage(folder.filePath(u"untitled-000002.png"_s)).size(), QSize(320, 200));
+        QCOMPARE(statusText(window),
+                 u"Saved 3 workstage frames to %1."_s.arg(QDir(folder.path()).dirName()));
+
+        // While the frames are written, undo waits; a cancel before the
+        // first frame says so.
+        QList<int> positions;
+        QTimer meanwhile;
+        connect(&meanwhile, &QTimer::timeout, this, [&] {
+            if (auto *progress = window.findChild<QProgressDialog *>()) {
+                window.undo();
+                positions << window.project().history().position();
+                progress->cancel();
+            }
+        });
+        meanwhile.start(0);
+        save(0);
+        QCOMPARE(positions, QList<int>{6});
+        QCOMPARE(statusText(window), u"Saving workstages cancelled after 0 of 5 frames."_s);
+    }
+
+    // Every export lands staged shapes and a floating selection first, so
+    // the file holds what the canvas shows: a staged line over row 20, or
+    // pixel (0, 5) flipped by a float to the right edge.
+    void exportsHoldWhatTheCanvasShows_data() { addTextRows("app/windowrows.txt", "exports"); }
+    void exportsHoldWhatTheCanvasShows()
+    {
+        QFETCH(QStringList, row);
+        const QString route = row[0];
+        const bool shape = row[1] == u"yes"_s;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(route == u"native"_s ? "art.ocp"
+                                             : route == u"prg"_s  ? "art.prg"
+                                                                  : "art.png");
+        TestWindow window;
+        QVERIFY(shownAndExposed(window));
+        CanvasArea *canvas = window.canvas();
+        Project &project = window.project();
+        QPoint lit(40, 20), dark(40, 30);
+        if (shape) {
+            window.findChild<QAction *>(u"shapeTool"_s)->setChecked(true);
+            canvas->paintSettings().setPenIndex(1);
+            stroke(canvas, {QPoint(20, 20), QPoint(60, 20)});
+            QCOMPARE(canvas->shapeTool()->stagedCount(), 1);
+        } else {
+            project.colormap().setPixel(0, 5, 1);
+            window.findChild<QAction *>(u"selectAll"_s)->trigger();
+            window.flipCanvas(Qt::Horizontal);
+            QVERIFY(canvas->selectTool()->hasFloat());
+            lit = QPoint(319, 5), dark = QPoint(0, 5);
+        }
+        QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(0)); // on screen only, so far
+
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                (box->button(QMessageBox::No) ? box->button(QMessageBox::No)
+                                              : box->buttons().constFirst())
+                    ->click();
+            } else if (auto *chooser = qobject_cast<QFileDialog *>(modal)) {
+                if (chooser->fileMode() == QFileDialog::Directory)
+                    chooser->setDirectory(folder.path());
+                else
+                    chooser->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(path);
+                static_cast<QDialog *>(chooser)->accept();
+            } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+                // All workstages, or the native or modern family.
+                dialog->findChildren<QRadioButton *>()[route == u"modern"_s]->click();
+                dialog->accept();
+            }
+        });
+        answer.start(10);
+        if (route == u"prg"_s)
+            window.exportPrg();
+        else if (route == u"workstages"_s)
+            window.saveWorkstages();
+        else
+            window.exportImage();
+        answer.stop();
+
+        QVERIFY(!canvas->selectTool()->hasFloat() && canvas->shapeTool()->stagedCount() == 0);
+        QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(1));
+        // The colour written at a pixel.
+        const auto written = [&](QPoint at) {
+            if (route == u"native"_s)
+                return paletteRgb(project.paletteVariant(),
+                                  decodedFile(path).pixel(at.x(), at.y()));
+            return QImage(route == u"workstages"_s ? folder.filePath(u"untitled-000001.png"_s)
+                                                   : path)
+                .pixelColor(at)
+                .rgb();
+        };
+        if (route == u"prg"_s) // built from the document, checked above
+            QVERIFY(QFileInfo(path).size() > 0);
+        else
+            QCOMPARE(std::pair(written(lit), written(dark)),
+                     std::pair(paletteRgb(project.paletteVariant(), 1),
+                               paletteRgb(project.paletteVariant(), 0)));
+    }
+
+    // A cancelled or failed save leaves the previous file byte for byte.
+    void failedSaveKeepsTheOldFile_data() { addTextRows("app/windowrows.txt", "failed save"); }
+    void failedSaveKeepsTheOldFile()
+    {
+        QFETCH(QStringList, row);
+        const bool cancel = row[0] == u"yes"_s;
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"keep.kvn"_s);
+        TestWindow window;
+        window.chosenPath = path;
+        QVERIFY(window.saveProject());
+        const QByteArray before = readBytes(path);
+        // Enough noisy strokes that the save is still running when cancelled.
+        QRandomGenerator random(11);
+        for (int i = 0; i < (cancel ? 150 : 1); ++i) {
+            Colormap &pixels = window.project().colormap();
+            const Colormap old = pixels;
+            for (int p = 0; p < 320 * 200; ++p)
+                pixels.setPixel(p % 320, p / 320, quint8(random.bounded(16)));
+            HistoryNode node;
+            recordRegionChange(window.project(), node, pixels.rect(), old);
+            window.project().history().push(node);
+        }
+        window.updateWindowTitle();
+        QVERIFY(cancel || setImmutable(folder.path(), true));
+        BoxAnswerer boxes(QMessageBox::Ok);
+        QTimer canceller;
+        connect(&canceller, &QTimer::timeout, this, [&] {
+            if (auto *dialog = window.findChild<QProgressDialog *>(); dialog && cancel)
+                dialog->reject();
+        });
+        canceller.start(0);
+        QVERIFY(!window.saveProject());
+        setImmutable(folder.path(), false);
+        QCOMPARE(readBytes(path), before);
+        QVERIFY(window.isWindowModified());
+        QCOMPARE(statusText(window), cancel ? u"Save cancelled."_s : u"Saved keep.kvn."_s);
+        QCOMPARE(boxes.texts.size(), cancel ? 0 : 1);
+        QVERIFY(cancel || boxes.texts[0].startsWith(u"KORVEN|Could not save %1: cannot write"_s.arg(
+                              QDir::toNativeSeparators(path))));
+    }
+
+    // The presets and the New Canvas dialog ask before replacing a modified
+    // project; Cancel keeps it and the dialog never opens.
+    void newCanvas()
+    {
+        TestWindow window;
+        window.chosenPath = m_dir.filePath(u"before.kvn"_s);
+        QVERIFY(window.saveProject());
+        recordEdit(window);
+        {
+            BoxAnswerer boxes(QMessageBox::Cancel);
+            WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
+            window.newCanvasFromDialog();
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(boxes.texts, (QStringList{Prompt, Prompt}));
+            QVERIFY(!dialog.seen);
+            QCOMPARE(window.project().history().nodeCount(), 1);
+        }
+        {
+            BoxAnswerer boxes(QMessageBox::Discard);
+            WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) {
+                d->findChildren<QRadioButton *>()[1]->click(); // Multicolor
+                d->findChild<QSpinBox *>()->setValue(2);
+                d->accept();
+            });
+            window.newCanvasFromDialog();
+            QCOMPARE(boxes.texts, QStringList{Prompt});
+        }
+        QCOMPARE(window.project().mode(), CanvasMode::Multicolor);
+        QCOMPARE(window.project().size(), QSize(320, 200));
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        QCOMPARE(window.windowTitle(), u"Untitled[*] - KORVEN"_s);
+        QVERIFY(!window.isWindowModified());
+        recordEdit(window);
+        {
+            BoxAnswerer boxes(QMessageBox::Discard);
+            QVERIFY(QMetaObject::invokeMethod(&window, "newMulticolorTopBottomSpritesCanvas"));
+            QCOMPARE(boxes.texts, QStringList{Prompt});
+        }
+        QCOMPARE(fieldText(window, "statusSize"), u"Size: 160×284"_s);
+        QCOMPARE(window.project().history().nodeCount(), 0);
+        WhenModal<NewCanvasDialog> dialog([](NewCanvasDialog *d) { d->reject(); });
+        window.newCanvasFromDialog();
+        QCOMPARE(statusText(window), u"New canvas cancelled."_s);
+    }
+
+    // Steps: M multicolor, H hires, S<n> screens, L<n> layout, W<n> and E<n>
+    // typed width and height.
+    // Expected: width, height, which of width/height/screens are enabled, label.
+    void newCanvasDialogRules_data() { addTextRows("app/windowrows.txt", "new canvas"); }
+    void newCanvasDialogRules()
+    {
+        QFETCH(QStringList, row);
+        const QString &steps = row[0], &shown = row[1];
+        NewCanvasDialog dialog;
+        const QList<QRadioButton *> radios = dialog.findChildren<QRadioButton *>();
+        const QList<QSpinBox *> boxes = dialog.findChildren<QSpinBox *>(); // screens, width, height
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            const int n = step.mid(1).toInt();
+            if (step[0] == u'M' || step[0] == u'H')
+                radios[step[0] == u'M' ? 1 : 0]->click();
+            else if (step[0] == u'L')
+                radios[2 + n]->click();
+            else if (step[0] == u'S')
+                boxes[0]->setValue(n);
+            else if ((step[0] == u'W' || step[0] == u'E') && n > 0)
+                boxes[step[0] == u'W' ? 1 : 2]->setValue(n),
+                    emit boxes[step[0] == u'W' ? 1 : 2]->editingFinished();
+        }
+        const auto yn = [](QWidget *w) { return QLatin1String(w->isEnabled() ? "y" : "n"); };
+        QCOMPARE(u"%1 %2 %3%4%5 %6"_s.arg(boxes[1]->value())
+                     .arg(boxes[2]->value())
+                     .arg(yn(boxes[1]))
+                     .arg(yn(boxes[2]))
+                     .arg(yn(boxes[0]))
+                     .arg(dialog.findChild<QLabel *>(u"displaySize"_s)->text()),
+                 shown);
+        QCOMPARE(dialog.canvasSize(), QSize(boxes[1]->value(), boxes[2]->value()));
+    }
+
+    // Last, for they restyle the whole application: the dark look.
+    // The sheet is stored compressed, and every image it names is in the
+    // resources and can be drawn.
+    void styleSheetAndImages()
+    {
+        const QString sheet = DarkAppearance::styleSheet();
+        QVERIFY(sheet.contains(u"qproperty-backdropColor"_s));
+        const QResource resource(QLatin1String(DarkAppearance::StyleSheetPath));
+        QVERIFY(resource.compressionAlgorithm() != QResource::NoCompression);
+        QVERIFY(resource.size() < resource.uncompressedSize());
+        QSet<QString> seen;
+        for (auto it = QRegularExpression(QStringLiteral(R"(url\(([^)]+)\))")).globalMatch(sheet);
+             it.hasNext();)
+            seen.insert(it.next().captured(1));
+        // The indicators, arrows, menu marks and the chooser's buttons at least.
+        QVERIFY(seen.size() >= 30);
+        for (const QString &path : seen) {
+            QVERIFY2(path.startsWith(u":/styles/controls/"_s) ||
+                         path.startsWith(u":/styles/filedialog/"_s),
+                     qPrintable(path));
+            QImageReader reader(path);
+            const QImage image = reader.read();
+            QVERIFY2(image.width() >= 8 && image.width() <= 16,
+                     qPrintable(path + u' ' + reader.errorString()));
+        }
+    }
+
+    // The look set on a running window reaches the drawing area's backdrop.
+    void backdropOnARealWindow()
+    {
+        MainWindow window;
+        window.canvas()->setBackdropColor(Qt::red);
+        DarkAppearance::apply(*qApp);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // The sheet's dark grey replaces what was set before.
+        const QColor backdrop = window.canvas()->backdropColor();
+        QVERIFY(backdrop.saturation() == 0 && backdrop.lightness() < 64);
+        QVERIFY(qApp->palette().color(QPalette::Window).lightness() < 80);
+        QVERIFY(!qApp->styleSheet().isEmpty());
+    }
+
+    void missingStyleSheetKeepsFusionAndPalette()
+    {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"style sheet.*nothing\\.qss"_s));
+        DarkAppearance::apply(*qApp, u":/styles/nothing.qss"_s);
+        QVERIFY(qApp->styleSheet().isEmpty());
+        QCOMPARE(QApplication::style()->name(), u"fusion"_s);
+        // Still dark, disabled text legible on it, the highlight a colour.
+        const QPalette palette = qApp->palette();
+        const int base = palette.color(QPalette::Base).lightness();
+        QVERIFY(base < 64);
+        QVERIFY(palette.color(QPalette::Disabled, QPalette::Text).lightness() > base + 80);
+        QVERIFY(palette.color(QPalette::Highlight).hslSaturation() > 128);
+    }
+
+    // Menus and sub-menus lose their frame and shadow and draw on a clear
+    // background; other windows are left as they are.
+    void menusBecomeFramelessAndTranslucent()
+    {
+        DarkAppearance::apply(*qApp);
+        DarkAppearance::apply(*qApp);
+        // One filter, however often the look is applied.
+        QCOMPARE(
+            qApp->findChildren<MenuPolishFilter *>(QString(), Qt::FindDirectChildrenOnly).size(),
+            1);
+        for (const bool submenu : {false, true}) {
+            QMenu top;
+            QMenu *menu = submenu ? top.addMenu(u"More"_s) : &top;
+            QVERIFY(!menu->testAttribute(Qt::WA_TranslucentBackground));
+            menu->ensurePolished();
+            QVERIFY(menu->windowFlags().testFlags(Qt::FramelessWindowHint | Qt::Popup |
+                                                  Qt::NoDropShadowWindowHint));
+            QVERIFY(menu->testAttribute(Qt::WA_TranslucentBackground));
+            // Still so once shown.
+            menu->addAction(u"Entry"_s);
+            menu->popup(QPoint(20, 20));
+            QVERIFY(menu->isVisible() && menu->windowFlags().testFlag(Qt::FramelessWindowHint));
+        }
+        QWidget plain;
+        plain.ensurePolished();
+        QVERIFY(!plain.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!plain.testAttribute(Qt::WA_TranslucentBackground));
     }
 };
 

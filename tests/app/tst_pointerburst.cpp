@@ -5,42 +5,32 @@
 // gives its unsaved work, history and all, back to the next start.
 
 #include "../canvas/canvastesthelpers.h"
+#include "windowtesthelpers.h"
+
 #include "app/crashrecovery.h"
-#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "history/projectfile.h"
 
-#include <QDir>
-#include <QMessageBox>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
 
 bool xdotool(const QStringList &args)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), args) == 0;
+    return QProcess::execute(u"xdotool"_s, args) == 0;
 }
 
 QStringList stroke(QPoint from, QPoint to)
 {
-    return {"mousemove",
-            QString::number(from.x()),
-            QString::number(from.y()),
-            "mousedown",
-            "1",
-            "mousemove",
-            QString::number((from.x() + to.x()) / 2),
-            QString::number((from.y() + to.y()) / 2),
-            "mousemove",
-            QString::number(to.x()),
-            QString::number(to.y()),
-            "mouseup",
-            "1"};
+    const auto xy = [](int x, int y) { return u"%1 %2"_s.arg(x).arg(y); };
+    return u"mousemove %1 mousedown 1 mousemove %2 mousemove %3 mouseup 1"_s
+        .arg(xy(from.x(), from.y()), xy((from.x() + to.x()) / 2, (from.y() + to.y()) / 2),
+             xy(to.x(), to.y()))
+        .split(u' ');
 }
 
 // Steps both projects back to the blank canvas and forward to the end of
@@ -74,7 +64,7 @@ class TestPointerBurst : public QObject
 private slots:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        if (QGuiApplication::platformName() != u"xcb"_s)
             QFAIL("runs on an X display (ctest starts it under xvfb-run)");
     }
     void burstKeepsCorners()
@@ -88,21 +78,18 @@ private slots:
         QStringList args;
         for (qsizetype i = 0; i < path.size(); ++i) {
             const QPoint global = f.c->mapToGlobal(at(f.c, path[i]).toPoint());
-            args << "mousemove" << QString::number(global.x()) << QString::number(global.y());
+            args << u"mousemove %1 %2"_s.arg(global.x()).arg(global.y()).split(u' ');
             if (i == 0)
-                args << "mousedown"
-                     << "1";
+                args << u"mousedown"_s << u"1"_s;
         }
-        args << "mouseup"
-             << "1";
+        args << u"mouseup"_s << u"1"_s;
         QSignalSpy history(f.c, &CanvasArea::historyChanged);
         // The program does not run while xdotool queues the whole burst.
         QVERIFY(xdotool(args));
         QTRY_VERIFY(!history.isEmpty());
         for (const QPoint corner : path)
             QVERIFY2(f.project.colormap().pixel(corner.x(), corner.y()) != 0,
-                     qPrintable(
-                         QStringLiteral("corner %1,%2 not drawn").arg(corner.x()).arg(corner.y())));
+                     qPrintable(u"corner %1,%2 not drawn"_s.arg(corner.x()).arg(corner.y())));
     }
     void unsavedWorkSurvivesKill()
     {
@@ -111,18 +98,15 @@ private slots:
         qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
         const QDir recovery(CrashRecovery::defaultFolder());
         QVERIFY(recovery.path().startsWith(data.path()));
-        const auto recoveryProjects = [&] {
-            return recovery.entryList({QStringLiteral("*.kvn")}, QDir::Files);
-        };
+        const auto recoveryProjects = [&] { return recovery.entryList({u"*.kvn"_s}, QDir::Files); };
 
         qputenv("KORVEN_RECOVERY_IDLE_MS", "100");
         QProcess korven;
         korven.start(QStringLiteral(KORVEN_BINARY), {});
         QVERIFY(korven.waitForStarted());
         QProcess search;
-        search.start(QStringLiteral("xdotool"),
-                     {"search", "--sync", "--onlyvisible", "--pid",
-                      QString::number(korven.processId()), "--name", "KORVEN$"});
+        search.start(u"xdotool"_s, {"search", "--sync", "--onlyvisible", "--pid",
+                                    QString::number(korven.processId()), "--name", "KORVEN$"});
         QVERIFY(search.waitForFinished(30000));
         const QString windowId = QString::fromLatin1(search.readAllStandardOutput()).trimmed();
         QVERIFY(!windowId.isEmpty());
@@ -162,14 +146,14 @@ private slots:
                 return;
             asked << box->text();
             for (QAbstractButton *button : box->buttons())
-                if (button->text() == QLatin1String("Restore"))
+                if (button->text() == u"Restore"_s)
                     button->click();
         });
         answer.start(20);
         window.crashRecovery()->offerRestore();
         answer.stop();
         QCOMPARE(asked.size(), 1);
-        QVERIFY(asked[0].contains(QLatin1String("untitled")));
+        QVERIFY(asked[0].contains(u"untitled"_s));
         QVERIFY(window.isWindowModified());
         QCOMPARE(window.project().slotBytes(), written.slotBytes());
         compareEveryWorkstage(written, window.project());

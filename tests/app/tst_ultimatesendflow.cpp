@@ -1,4 +1,4 @@
-// Export to Ultimate Device through the main window against the stand-in
+// Export to PRG from the main window, and to the Ultimate Device against the stand-in
 // device on the loopback interface: what arrives at the device, the outcome
 // in the status bar or a warning box, the refusals before anything is sent,
 // and a send cancelled while the device holds the upload, with the window
@@ -7,30 +7,27 @@
 #include "windowtesthelpers.h"
 
 #include "../canvas/canvastesthelpers.h"
+#include "../common/paintrows.h"
+#include "../common/wholefiles.h"
 
 #include "app/liveultimateflow.h"
+#include "app/prgexportflow.h"
 #include "app/ultimatesendflow.h"
-#include "canvas/canvasarea.h"
-#include "document/viewtransform.h"
 #include "exchange/exomizercall.h"
 #include "exchange/liveimage.h"
 #include "exchange/livesession.h"
 #include "exchange/prgbuilder.h"
+#include "rules/clashrules.h"
 
 #include "c64machine.h"
 #include "standindevice.h"
 
-#include <QAction>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QRandomGenerator>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -40,7 +37,7 @@ const QByteArray RunPath = QByteArrayLiteral("/v1/runners:run_prg");
 
 QString beside()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/exomizer.exe");
+    return QCoreApplication::applicationDirPath() + u"/exomizer.exe"_s;
 }
 
 // The cruncher is beside this test only while a test wants it there.
@@ -54,17 +51,34 @@ bool placeCruncher(bool present)
 QByteArray crunched(const Project &project)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("expected.prg"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(PrgBuilder::buildPrg(project)) <= 0)
-        return {};
-    file.close();
-    if (QProcess::execute(
-            QStringLiteral(KORVEN_EXOMIZER),
-            ExomizerCall::arguments(path, PrgBuilder::startAddress(project.layout()))) != 0)
-        return {};
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QString path = dir.filePath(u"expected.prg"_s);
+    const QStringList arguments =
+        ExomizerCall::arguments(path, PrgBuilder::startAddress(project.layout()));
+    return writeBytes(path, PrgBuilder::buildPrg(project)) &&
+                   QProcess::execute(QStringLiteral(KORVEN_EXOMIZER), arguments) == 0
+               ? readBytes(path)
+               : QByteArray();
 }
+
+// On a hires canvas with top and bottom border sprites: a pixel in each of
+// `columns` unit columns of the top border, or, for a negative count, that
+// many colours in one bitmap cell.
+void paintColumns(Project &project, int columns)
+{
+    for (int c = 0; c < qAbs(columns); ++c)
+        project.colormap().setPixel(columns < 0 ? c : 24 * c + 5, columns < 0 ? 50 : 10,
+                                    quint8(c + 1));
+}
+
+class AnsweredFlow : public PrgExportFlow
+{
+public:
+    using PrgExportFlow::PrgExportFlow;
+    QString answer;
+
+protected:
+    QString choosePath(const QString &) override { return answer; }
+};
 
 void setDevice(const QString &host, double timeoutSeconds)
 {
@@ -77,10 +91,9 @@ void setDevice(const QString &host, double timeoutSeconds)
 struct Device : StandInDevice {
     explicit Device(double timeout = 10, bool cruncher = true)
     {
-        ok = placeCruncher(cruncher) && start();
+        QVERIFY(placeCruncher(cruncher) && start());
         setDevice(host(), timeout);
     }
-    bool ok = false;
 };
 
 const QByteArray WritePath = QByteArrayLiteral("/v1/machine:writemem");
@@ -101,7 +114,7 @@ struct LiveWindow : TestWindow {
         QMetaObject::invokeMethod(this, preset);
         findChild<LiveUltimateFlow *>()->setSettleMs(0);
     }
-    QAction *live() { return findChild<QAction *>(QStringLiteral("liveOnUltimate")); }
+    QAction *live() { return findChild<QAction *>(u"liveOnUltimate"_s); }
     // A send that fails says so in a box, which must never hang the test.
     BoxAnswerer answerer{QMessageBox::Ok};
     LiveSession *session() { return findChild<LiveUltimateFlow *>()->session(); }
@@ -121,6 +134,18 @@ struct LiveWindow : TestWindow {
     }
 };
 
+// The box at the end of a row of windowrows.txt, its title and text parted
+// by | and its line breaks written \n.
+QString boxOf(const QStringList &row, int from)
+{
+    return row.mid(from).join(u'|').replace(u"\\n"_s, u"\n"_s);
+}
+
+void send(MainWindow &window)
+{
+    entry(window, "sendToUltimate")->trigger();
+}
+
 // A few pixels so the program is not all background.
 void scribble(MainWindow &window)
 {
@@ -129,27 +154,6 @@ void scribble(MainWindow &window)
         colormap.setPixel(8 * i % colormap.width(), 3 * i % colormap.height(), 1);
 }
 
-// How a send fails: the device's answers to the check and to the upload.
-// Every reason's words are the client's test; these rows check what the
-// flow adds: the upload made or not, the timeout and the password read from
-// the settings.
-struct Failure {
-    const char *name;
-    StandInDevice::Answer version, run;
-    double timeout;
-    int uploads;
-    const char *reason;
-    const char *password = ""; // the device's; the settings have none at first
-};
-const Failure Failures[] = {
-    {"run 500", StandInDevice::reply(200), StandInDevice::reply(500), 10, 1,
-     "Device reported an error (HTTP 500)."},
-    {"version stalled, timeout 0", StandInDevice::stall(), StandInDevice::reply(200), 0, 0,
-     "Timeout connecting to device."},
-    {"password wanted", StandInDevice::reply(200), StandInDevice::reply(200), 10, 0,
-     "The device wants its network password (HTTP 403).", "se cret"},
-};
-
 } // namespace
 
 class TestUltimateSendFlow : public QObject
@@ -157,10 +161,7 @@ class TestUltimateSendFlow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setOrganizationName(QStringLiteral("korvensoft-test"));
-    }
+    void initTestCase() { QCoreApplication::setOrganizationName(u"korvensoft-test"_s); }
     void init() { freshSettings(); }
     void cleanupTestCase() { QFile::remove(beside()); }
 
@@ -168,7 +169,7 @@ private slots:
     void gatedLikePrgExport()
     {
         TestWindow window;
-        QAction *prg = window.findChild<QAction *>(QStringLiteral("exportPrg"));
+        QAction *prg = window.findChild<QAction *>(u"exportPrg"_s);
         for (const char *preset :
              {"newHiresCanvas", "newMulticolorTopBottomSpritesCanvas", "newDualHiresCanvas",
               "newMulticolorSpritesCanvas", "newDualMulticolorCanvas"}) {
@@ -179,25 +180,13 @@ private slots:
         }
     }
 
-    void sent_data()
-    {
-        QTest::addColumn<QString>("preset");
-        QTest::addColumn<bool>("cruncher");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("hires, crunched") << "newHiresCanvas" << true << QString();
-        QTest::newRow("multicolor sprites, crunched")
-            << "newMulticolorSpritesCanvas" << true << QString();
-        QTest::newRow("no cruncher: sent as it is")
-            << "newHiresCanvas" << false
-            << "KORVEN|Could not compress the export: the bundled Exomizer is missing (%1).";
-    }
+    void sent_data() { addTextRows("app/windowrows.txt", "sent"); }
     void sent()
     {
-        QFETCH(QString, preset);
-        QFETCH(bool, cruncher);
-        QFETCH(QString, box);
+        QFETCH(QStringList, row);
+        const QString &preset = row[0], box = boxOf(row, 2);
+        const bool cruncher = row[1] == u"yes"_s;
         Device device(10, cruncher);
-        QVERIFY(device.ok);
         TestWindow window;
         QVERIFY(QMetaObject::invokeMethod(&window, preset.toLatin1().constData()));
         scribble(window);
@@ -207,14 +196,9 @@ private slots:
             cruncher ? crunched(window.project())
                      : PrgBuilder::withBasicStart(PrgBuilder::buildPrg(window.project()));
         QVERIFY(!expected.isEmpty());
-        {
-            BoxAnswerer answerer(QMessageBox::Ok);
-            entry(window, "sendToUltimate")->trigger();
-            QCOMPARE(answerer.texts.join(u'\n').section(u'\n', 0, 0),
-                     box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(beside())));
-        }
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Sent to the Ultimate device at %1.").arg(device.host()));
+        QCOMPARE(boxesDuring(QMessageBox::Ok, [&] { send(window); }).value(0).section(u'\n', 0, 0),
+                 box.isEmpty() ? box : box.arg(QDir::toNativeSeparators(beside())));
+        QCOMPARE(statusText(window), u"Sent to the Ultimate device at %1."_s.arg(device.host()));
         QCOMPARE(device.requests().size(), 2);
         QCOMPARE(device.requests().at(1).body, expected);
         QCOMPARE(window.isWindowModified(), modified);
@@ -224,84 +208,61 @@ private slots:
 
     // A failed send says why in a warning box and leaves the status bar
     // alone; the host and the timeout are read again at the next send.
-    void failed_data()
-    {
-        QTest::addColumn<int>("row");
-        for (int row = 0; row < int(std::size(Failures)); ++row)
-            QTest::newRow(Failures[row].name) << row;
-    }
+    void failed_data() { addTextRows("app/windowrows.txt", "failures"); }
     void failed()
     {
-        QFETCH(int, row);
-        const Failure &failure = Failures[row];
-        Device good, device(failure.timeout);
-        QVERIFY(device.ok && good.ok);
-        device.setAnswer(VersionPath, failure.version);
-        device.setAnswer(RunPath, failure.run);
-        device.setPassword(failure.password);
+        QFETCH(QStringList, row);
+        const auto answer = [](const QString &field) {
+            return field == u"stall"_s ? StandInDevice::stall()
+                                       : StandInDevice::reply(field.toInt());
+        };
+        const QByteArray password = row[4].toLatin1();
+        const QString &reason = row[5];
+        Device good, device(row[2].toDouble());
+        device.setAnswer(VersionPath, answer(row[0]));
+        device.setAnswer(RunPath, answer(row[1]));
+        device.setPassword(password);
         const QString host = device.host();
         TestWindow window;
         {
             BoxAnswerer answerer(QMessageBox::Ok);
-            entry(window, "sendToUltimate")->trigger();
+            send(window);
             QCOMPARE(answerer.texts,
-                     QStringList(QStringLiteral("KORVEN|Could not send to the Ultimate device at "
-                                                "%1.\n%2")
-                                     .arg(host, QLatin1String(failure.reason))));
+                     QStringList(u"KORVEN|Could not send to the Ultimate device at %1.\n%2"_s.arg(
+                         host, reason)));
             QCOMPARE(answerer.looks.constFirst().first, QMessageBox::Warning);
         }
-        QCOMPARE(device.requestCount(RunPath), failure.uploads);
-        QCOMPARE(fieldText(window, "statusMessage"), FirstStart::hint());
+        QCOMPARE(device.requestCount(RunPath), row[3].toInt());
+        QCOMPARE(statusText(window), FirstStart::hint());
         QVERIFY(!window.isFileTaskBusy());
 
         setDevice(good.host(), 10);
         // Once the setting holds the device's password, both requests carry it.
-        good.setPassword(failure.password);
+        good.setPassword(password);
         QSettings().setValue(QLatin1String(UltimateSendFlow::PasswordKey),
-                             QString::fromLatin1(failure.password));
-        entry(window, "sendToUltimate")->trigger();
+                             QString::fromLatin1(password));
+        send(window);
         QCOMPARE(good.requestCount(RunPath), 1);
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Sent to the Ultimate device at %1.").arg(good.host()));
+        QCOMPARE(statusText(window), u"Sent to the Ultimate device at %1."_s.arg(good.host()));
     }
 
     // Refused before anything is built or sent: clashes the user will not
     // resolve, and a border over its sprite budget.
-    void refusedBeforeSending_data()
-    {
-        QTest::addColumn<int>("columns"); // top border columns in use; negative: a clash
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("clashes kept")
-            << -3
-            << "KORVEN|Could not export to the Ultimate device: the canvas holds unresolved "
-               "color clashes."
-            << "Send to the Ultimate device cancelled.";
-        QTest::newRow("over budget")
-            << 9
-            << "KORVEN|Could not send to the Ultimate device.\nOver the sprite budget: the top "
-               "border holds sprites in 9 unit columns"
-            << FirstStart::hint(); // no message: the hint still stands
-    }
+    void refusedBeforeSending_data() { addTextRows("app/windowrows.txt", "refused"); }
     void refusedBeforeSending()
     {
-        QFETCH(int, columns);
-        QFETCH(QString, box);
-        QFETCH(QString, status);
+        QFETCH(QStringList, row);
+        const int columns = row[0].toInt();
+        const QString status = row[1] == u"(hint)"_s ? FirstStart::hint() : row[1];
+        const QString box = boxOf(row, 2);
         Device device;
-        QVERIFY(device.ok);
         TestWindow window;
         QVERIFY(QMetaObject::invokeMethod(&window, "newHiresTopBottomSpritesCanvas"));
-        for (int c = 0; c < qAbs(columns); ++c)
-            window.project().colormap().setPixel(columns < 0 ? c : 24 * c + 5,
-                                                 columns < 0 ? 50 : 10, quint8(c + 1));
-        {
-            BoxAnswerer answerer(QMessageBox::Cancel);
-            entry(window, "sendToUltimate")->trigger();
-            QCOMPARE(answerer.texts.size(), 1);
-            QCOMPARE(answerer.texts.constFirst().left(box.size()), box);
-        }
-        QCOMPARE(fieldText(window, "statusMessage"), status);
+        paintColumns(window.project(), columns);
+        const QStringList texts = boxesDuring(QMessageBox::Cancel, [&] { send(window); });
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts.constFirst().left(box.size()), box);
+        QCOMPARE(statusText(window), status);
         QVERIFY(device.requests().isEmpty());
         QCOMPARE(window.project().history().nodeCount(), 0);
         QVERIFY(!window.isFileTaskBusy());
@@ -309,17 +270,12 @@ private slots:
 
     // While the device holds the upload, the window ignores keys and clicks;
     // the dialog's Cancel, Esc or close still end the send, quietly.
-    void cancelledDuringUpload_data()
-    {
-        QTest::addColumn<QString>("how");
-        for (const char *how : {"Cancel button", "Esc", "close"})
-            QTest::newRow(how) << how;
-    }
+    void cancelledDuringUpload_data() { addTextRows("app/windowrows.txt", "cancelled send"); }
     void cancelledDuringUpload()
     {
-        QFETCH(QString, how);
+        QFETCH(QStringList, row);
+        const QString how = row[0];
         Device device(60);
-        QVERIFY(device.ok);
         device.setAnswer(RunPath, StandInDevice::stall());
         TestWindow window;
         QVERIFY(shownAndExposed(window));
@@ -343,26 +299,24 @@ private slots:
             // The artist tries to pan and to paint; neither may reach the canvas.
             QTest::keyClick(canvas, Qt::Key_Left);
             QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
-            if (how == QLatin1String("Cancel button"))
+            if (how == u"Cancel button"_s)
                 QTest::mouseClick(dialog->findChild<QPushButton *>(), Qt::LeftButton);
-            else if (how == QLatin1String("Esc"))
+            else if (how == u"Esc"_s)
                 QTest::keyClick(dialog, Qt::Key_Escape);
             else
                 dialog->close();
         });
         user.start(10);
         BoxAnswerer answerer(QMessageBox::Ok);
-        entry(window, "sendToUltimate")->trigger();
+        send(window);
         user.stop();
 
         QVERIFY(acted);
         QVERIFY(busy);
-        QCOMPARE(label,
-                 QStringLiteral("Sending to the Ultimate device at %1...").arg(device.host()));
+        QCOMPARE(label, u"Sending to the Ultimate device at %1..."_s.arg(device.host()));
         QCOMPARE(modality, Qt::ApplicationModal);
         QCOMPARE(answerer.texts, QStringList());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Send to the Ultimate device cancelled."));
+        QCOMPARE(statusText(window), u"Send to the Ultimate device cancelled."_s);
         QCOMPARE(canvas->viewTransform().offset(), offset);
         QCOMPARE(window.project().colormap().pixel(100, 60), quint8(0));
         QCOMPARE(window.project().history().nodeCount(), 0);
@@ -378,25 +332,18 @@ private slots:
     // redos, whole-canvas edits and slot changes, the machine holds over the
     // program's data what a fresh run of the canvas sets up. A stroke
     // travels in a few writes, and nothing leaves once live mode is off.
-    void liveMirrorsEdits_data()
-    {
-        QTest::addColumn<QString>("preset");
-        QTest::newRow("hires") << "newHiresCanvas";
-        QTest::newRow("multicolor side sprites") << "newMulticolorSpritesCanvas";
-        QTest::newRow("multicolor top/bottom sprites") << "newMulticolorTopBottomSpritesCanvas";
-    }
+    void liveMirrorsEdits_data() { addTextRows("app/windowrows.txt", "live"); }
     void liveMirrorsEdits()
     {
-        QFETCH(QString, preset);
+        QFETCH(QStringList, row);
+        const QString &preset = row[0];
         Device device(30);
-        QVERIFY(device.ok);
         device.setRunsPrograms(true);
         LiveWindow window(preset.toLatin1().constData());
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.live()->trigger();
         QVERIFY(window.live()->isChecked() && device.programIdles());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Live on the Ultimate device at %1.").arg(device.host()));
+        QCOMPARE(statusText(window), u"Live on the Ultimate device at %1."_s.arg(device.host()));
         // Requests leave one interval apart at the least, 25 a second at most.
         QElapsedTimer clock;
         clock.start();
@@ -442,35 +389,31 @@ private slots:
         // they come: its writes are few and carry little beyond the change.
         const LiveImage before = LiveImage::fromProject(window.project());
         const qsizetype sent = device.requests().size();
-        QList<QPoint> path;
-        for (int i = 0; i <= 120; ++i)
-            path << QPoint(20 + i, 100 + (i % 20));
-        press(window.canvas(), at(window.canvas(), path.first()));
-        for (const QPoint &p : path) {
-            move(window.canvas(), at(window.canvas(), p));
+        CanvasArea *canvas = window.canvas();
+        press(canvas, at(canvas, QPoint(20, 100)));
+        for (int i = 0; i <= 120; ++i) {
+            move(canvas, at(canvas, QPoint(20 + i, 100 + (i % 20))));
             QCoreApplication::processEvents();
         }
-        release(window.canvas(), at(window.canvas(), path.last()));
+        release(canvas, at(canvas, QPoint(140, 100))); // the last point: 120 % 20 is 0
         QTRY_VERIFY(window.session()->isSettled());
         const QList<LiveImage::Block> least =
             before.writesTo(LiveImage::fromProject(window.project()), LiveSession::MergeGap);
-        int leastBytes = 0;
+        int leastBytes = 0, bytes = 0;
         for (const LiveImage::Block &block : least)
             leastBytes += int(block.bytes.size());
-        int bytes = 0;
         for (qsizetype i = sent; i < device.requests().size(); ++i)
             bytes += payload(device.requests().at(i));
         const qsizetype requests = device.requests().size() - sent;
         QVERIFY2(requests >= 1 && requests <= 3 * least.size() + 2,
-                 qPrintable(QStringLiteral("%1 requests").arg(requests)));
+                 qPrintable(u"%1 requests"_s.arg(requests)));
         QVERIFY2(bytes <= 3 * leastBytes,
-                 qPrintable(QStringLiteral("%1 bytes, %2 least").arg(bytes).arg(leastBytes)));
+                 qPrintable(u"%1 bytes, %2 least"_s.arg(bytes).arg(leastBytes)));
 
         for (qsizetype i = 1; i < leaving.size(); ++i)
             QVERIFY(leaving[i] - leaving[i - 1] >= (LiveSession::IntervalMs - 1) * 1000000LL);
         window.live()->trigger();
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Live on the Ultimate device ended."));
+        QCOMPARE(statusText(window), u"Live on the Ultimate device ended."_s);
         const qsizetype after = device.requests().size();
         window.scrawl(dice, 30, canvasRect);
         QTest::qWait(4 * LiveSession::IntervalMs);
@@ -480,40 +423,28 @@ private slots:
     // A device that refuses, stalls or wants a password ends live mode with
     // the reason; the stroke stays on the canvas, nothing more is sent, and
     // going live again sends the program afresh.
-    void liveFailures_data()
-    {
-        QTest::addColumn<int>("behaviour"); // -1: a password appears on the device
-        QTest::addColumn<double>("timeout");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("refusing") << int(StandInDevice::Behaviour::Reply) << 10.0
-                                  << "Device reported an error (HTTP 500).";
-        QTest::newRow("stalling") << int(StandInDevice::Behaviour::Stall) << 0.0
-                                  << "Timeout connecting to device.";
-        QTest::newRow("password") << -1 << 10.0
-                                  << "The device wants its network password (HTTP 403).";
-    }
+    void liveFailures_data() { addTextRows("app/windowrows.txt", "live failures"); }
     void liveFailures()
     {
-        QFETCH(int, behaviour);
-        QFETCH(double, timeout);
-        QFETCH(QString, reason);
+        QFETCH(QStringList, row);
+        const QString &how = row[0], &reason = row[2];
+        const double timeout = row[1].toDouble();
         Device device(timeout);
-        QVERIFY(device.ok);
         LiveWindow window("newHiresCanvas");
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.live()->trigger();
         QVERIFY(window.live()->isChecked());
-        if (behaviour < 0)
+        if (how == u"password"_s)
             device.setPassword("secret");
         else
-            device.setAnswer(WritePath, {StandInDevice::Behaviour(behaviour), 500, 0});
+            device.setAnswer(WritePath, how == u"stall"_s ? StandInDevice::stall()
+                                                          : StandInDevice::reply(500));
         const Colormap before = window.project().colormap();
         const int nodes = window.project().history().nodeCount();
         QRandomGenerator dice(5);
         window.scrawl(dice, 10, QRect(40, 40, 100, 100));
         QTRY_VERIFY(!window.live()->isChecked());
-        QCOMPARE(fieldText(window, "statusMessage"),
-                 QStringLiteral("Live on the Ultimate device stopped: %1").arg(reason));
+        QCOMPARE(statusText(window), u"Live on the Ultimate device stopped: %1"_s.arg(reason));
         QVERIFY(!window.session());
         QCOMPARE(window.project().history().nodeCount(), nodes + 1);
         QVERIFY(window.project().colormap() != before);
@@ -529,6 +460,68 @@ private slots:
         QVERIFY(window.live()->isChecked());
         QCOMPARE(device.requestCount(RunPath), 2);
         window.live()->trigger();
+    }
+
+    // Export to PRG: the budget refusal, the export with and without the
+    // cruncher beside the program, and the SYS hint.
+    void exportPrg_data() { addTextRows("app/windowrows.txt", "prg"); }
+    void exportPrg()
+    {
+        QFETCH(QStringList, row);
+        const bool cruncher = row[0] == u"yes"_s;
+        const int columns = row[1].toInt();
+        const QString box = boxOf(row, 2);
+        QVERIFY(placeCruncher(cruncher));
+        TestWindow window;
+        window.project() =
+            Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites});
+        paintColumns(window.project(), columns);
+        QTemporaryDir dir;
+        AnsweredFlow flow(&window);
+        flow.answer = dir.filePath(u"x.prg"_s);
+        {
+            BoxAnswerer answerer(QMessageBox::Ok);
+            flow.run();
+            QCOMPARE(answerer.texts.join(u'\n'), box.arg(QDir::toNativeSeparators(beside())));
+        }
+        // The entry the refusal names is there, under that menu.
+        const QAction *reduce = window.findChild<QAction *>(u"reduceBorders"_s);
+        QVERIFY(box.contains(u"Options -> Border Sprites -> "_s + reduce->text()) || columns <= 8);
+        QFile::remove(beside());
+        const bool written = columns <= 8;
+        QVERIFY(
+            !canvasHasClash(ClashContext::forSweep(window.project()), window.project().colormap()));
+        // Hand count: 284 lines, the strips' outer 21-line rows.
+        QCOMPARE(statusText(window),
+                 written ? "Exported x.prg. An NTSC machine does not show rows 0-20 and 263-283."
+                         : FirstStart::hint());
+        QFile file(flow.answer);
+        QCOMPARE(file.open(QIODevice::ReadOnly), written);
+        if (!written)
+            return;
+        // Uncompressed: the program at $3400; crunched: a smaller BASIC program at $0801.
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.left(2), QByteArray(cruncher ? "\x01\x08" : "\x00\x34", 2));
+        QCOMPARE(bytes.size() < 15874, cruncher);
+    }
+
+    // A target that cannot be replaced stays as it was, and the message
+    // names it, not a temporary copy.
+    void unwritableTargetKept()
+    {
+        QVERIFY(placeCruncher(false));
+        TestWindow window;
+        QTemporaryDir dir;
+        AnsweredFlow flow(&window);
+        flow.answer = dir.filePath(u"x.prg"_s);
+        QVERIFY(QDir(dir.path()).mkpath(u"x.prg/old"_s));
+        BoxAnswerer answerer(QMessageBox::Ok);
+        flow.run();
+        QCOMPARE(answerer.texts.size(), 2); // the missing cruncher, then the failure
+        QVERIFY2(answerer.texts.last().startsWith("KORVEN|Could not write " +
+                                                  QDir::toNativeSeparators(flow.answer)),
+                 qPrintable(answerer.texts.last()));
+        QVERIFY(QDir(flow.answer + "/old").exists());
     }
 };
 

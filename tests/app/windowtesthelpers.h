@@ -10,12 +10,17 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 // A main window whose Save As chooser answers from the test.
 class TestWindow : public MainWindow
@@ -58,6 +63,73 @@ private:
     QTimer m_timer;
 };
 
+// What the message boxes said while `act` ran, each answered with `answer`.
+inline QStringList boxesDuring(QMessageBox::StandardButton answer, const std::function<void()> &act)
+{
+    BoxAnswerer boxes(answer);
+    act();
+    return boxes.texts;
+}
+
+// Runs `act` on the first modal dialog of type T that opens while it lives.
+template <typename T> class WhenModal : public QObject
+{
+public:
+    explicit WhenModal(std::function<void(T *)> act)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this, act] {
+            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+                dialog && !seen) {
+                seen = true;
+                act(dialog);
+            }
+        });
+        m_timer.start(10);
+    }
+    bool seen = false;
+
+private:
+    QTimer m_timer;
+};
+
+// Clicks a file in a chooser once the folder's listing has arrived.
+inline void clickFile(QFileDialog *dialog, const QString &name)
+{
+    auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    QModelIndex item;
+    QVERIFY(QTest::qWaitFor([&] {
+        item = list->model()
+                   ->match(list->model()->index(0, 0, list->rootIndex()), Qt::DisplayRole, name, 1,
+                           Qt::MatchExactly)
+                   .value(0);
+        return item.isValid();
+    }));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+}
+
+// Picks `name` in the chooser of type T once it opens, after `first` has
+// set the chooser up.
+template <typename T>
+WhenModal<T> choosing(const char *name, std::function<void(T *)> first = nullptr)
+{
+    return WhenModal<T>([name, first](T *dialog) {
+        if (first)
+            first(dialog);
+        clickFile(dialog, QLatin1String(name));
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+// Clicks the box's button with this text, or rejects the box.
+inline void clickButton(QMessageBox *box, const char *text)
+{
+    for (QAbstractButton *button : box->buttons())
+        if (button->text() == QLatin1String(text))
+            button->click();
+    if (box->isVisible())
+        box->reject();
+}
+
 inline void recordEdit(Project &project)
 {
     const quint8 old = project.slot(ColorSlot::Background);
@@ -92,6 +164,22 @@ inline QAction *entry(const QObject &window, const char *name)
     return found;
 }
 
+// A box's button by the name a row of windowrows.txt gives it.
+inline QMessageBox::StandardButton buttonOf(const QString &name)
+{
+    const QHash<QString, QMessageBox::StandardButton> buttons = {{"Save", QMessageBox::Save},
+                                                                 {"Discard", QMessageBox::Discard},
+                                                                 {"Cancel", QMessageBox::Cancel},
+                                                                 {"Yes", QMessageBox::Yes}};
+    return buttons.value(name, QMessageBox::NoButton);
+}
+
+// A row's field that reads "(hint)" stands for the first-start hint.
+inline QString hintOr(const QString &field)
+{
+    return field == QLatin1String("(hint)") ? FirstStart::hint() : field;
+}
+
 // Settings of the test's own, empty at the start of each test.
 inline void freshSettings()
 {
@@ -106,9 +194,22 @@ inline bool shownAndExposed(QWidget &window, QSize size = QSize(800, 600))
     return QTest::qWaitForWindowExposed(&window);
 }
 
+inline bool shownAndActive(QWidget &window, QSize size = QSize(800, 600))
+{
+    if (!shownAndExposed(window, size))
+        return false;
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 inline QString fieldText(const MainWindow &window, const char *name)
 {
     return window.findChild<ElidedLabel *>(QLatin1String(name))->fullText();
+}
+
+inline QString statusText(const MainWindow &window)
+{
+    return fieldText(window, "statusMessage");
 }
 
 inline const QString Prompt =
