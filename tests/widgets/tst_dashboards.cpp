@@ -203,7 +203,7 @@ private slots:
         QToolButton *plus = button("increasePenWidthButton"),
                     *minus = button("decreasePenWidthButton");
         QVERIFY(plus->autoRepeat() && minus->autoRepeat());
-        // The limits are the width keys' (tst_menus' penWidthKeys).
+        // The limits are the width keys' (tst_mainwindow's penWidthKeys).
         plus->click();
         QCOMPARE(window.paintSettings()->brushSettings().width, 2);
         minus->click();
