@@ -99,8 +99,9 @@ bool UltimateSendFlow::run()
             return false;
         }
     }
+    // The program always goes out behind a BASIC line, so the warning says RUN.
     const PrgExportFlow::CompressOutcome crunched = PrgExportFlow::compressUnder(
-        progress, path, PrgBuilder::startAddress(m_session->project().layout()));
+        progress, path, PrgBuilder::startAddress(m_session->project().layout()), true);
     if (crunched.cancelled) {
         m_session->showStatusMessage(cancelled, StatusMs);
         return false;
