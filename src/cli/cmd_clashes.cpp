@@ -8,7 +8,8 @@ namespace
 {
 
 // The clash report of a project: whether it clashes, every clashing unit and
-// the red frames of its top and bottom borders, as one JSON line.
+// the red frames of its top and bottom borders and its side sprites, as one
+// JSON line.
 int runClashes(const QStringList &args);
 
 const CliCommand command{QStringLiteral("clashes"), QStringLiteral("clashes FILE.kvn"), runClashes};
@@ -38,9 +39,10 @@ int runClashes(const QStringList &args)
     const QList<QRect> units = clashingUnits(context, project.colormap());
     const RedFrameSet frames = redFrameSet(context, project.colormap());
     cliOut(QStringLiteral("{\"hasClash\":%1,\"clashingUnits\":%2,\"redFrames\":{\"top\":%3,"
-                          "\"bottom\":%4}}")
+                          "\"bottom\":%4,\"sides\":%5}}")
                .arg(units.isEmpty() ? QStringLiteral("false") : QStringLiteral("true"),
-                    rectList(units), rectList(frames.top), rectList(frames.bottom)));
+                    rectList(units), rectList(frames.top), rectList(frames.bottom),
+                    rectList(frames.sides)));
     return 0;
 }
 

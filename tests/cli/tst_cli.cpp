@@ -354,13 +354,13 @@ private slots:
         QCOMPARE(run.out, QStringLiteral("{\"hasClash\":true,\"clashingUnits\":[[72,0,95,41],"
                                          "[48,58,55,65],[48,66,55,73]],\"redFrames\":{\"top\":"
                                          "[[72,0,95,41]],\"bottom\":[[96,242,119,283],"
-                                         "[216,242,239,283]]}}"));
+                                         "[216,242,239,283]],\"sides\":[]}}"));
         run = runCli({command, path("in.kvn"), path("out.kvn")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.startsWith("{\"changed\":["));
         run = runCli({QStringLiteral("clashes"), path("out.kvn")});
         QVERIFY2(command == QLatin1String("resolve") ? run.out.startsWith("{\"hasClash\":false")
-                                                     : run.out.endsWith("\"bottom\":[]}}"),
+                                                     : run.out.endsWith("\"bottom\":[],\"sides\":[]}}"),
                  qPrintable(run.out));
         Project repaired = loaded(path("out.kvn"));
         QCOMPARE(repaired.history().nodeCount(), 1);
@@ -370,6 +370,26 @@ private slots:
         // Repaired, there is nothing more to do.
         run = runCli({command, path("out.kvn"), path("again.kvn")});
         QCOMPARE(run.out, QStringLiteral("{\"changed\":null}"));
+    }
+    void clashesFrameSideSprites()
+    {
+        // Worked out by hand: a hires side sprite takes one colour. The left
+        // strip's first sprite (x 0-23) holds two in its first colour row
+        // (y 0-12); the right strip starts at x 416 - 56 = 360 and holds two
+        // in its second row (y 13-33).
+        Project project(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
+        Colormap &map = project.colormap();
+        map.setPixel(0, 0, 2);
+        map.setPixel(1, 12, 5);
+        map.setPixel(370, 20, 3);
+        map.setPixel(383, 33, 4);
+        map.setPixel(384, 33, 6); // the next sprite, alone in its row
+        QVERIFY(saveProjectFile(project, path("sides.kvn")).ok);
+        const QString frames = QStringLiteral("[[0,0,23,12],[360,13,383,33]]");
+        QCOMPARE(runCli({QStringLiteral("clashes"), path("sides.kvn")}).out,
+                 QStringLiteral("{\"hasClash\":true,\"clashingUnits\":%1,\"redFrames\":{"
+                                "\"top\":[],\"bottom\":[],\"sides\":%1}}")
+                     .arg(frames));
     }
     // A real paint file becomes a one-screen project holding it as one
     // import, which renders as the independent decoder's picture; the
