@@ -359,8 +359,9 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.startsWith("{\"changed\":["));
         run = runCli({QStringLiteral("clashes"), path("out.kvn")});
-        QVERIFY2(command == QLatin1String("resolve") ? run.out.startsWith("{\"hasClash\":false")
-                                                     : run.out.endsWith("\"bottom\":[],\"sides\":[]}}"),
+        QVERIFY2(command == QLatin1String("resolve")
+                     ? run.out.startsWith("{\"hasClash\":false")
+                     : run.out.endsWith("\"bottom\":[],\"sides\":[]}}"),
                  qPrintable(run.out));
         Project repaired = loaded(path("out.kvn"));
         QCOMPARE(repaired.history().nodeCount(), 1);
