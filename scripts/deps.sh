@@ -2,7 +2,7 @@
 # machine lacks to build and test KORVEN (Lua 5.4 for scripts comes from
 # the distribution's liblua5.4-dev).
 korven_packages=(cmake g++ make 64tass qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools
-  qt6-image-formats-plugins libgl-dev zlib1g-dev pkg-config liblua5.4-dev ccache)
+  qt6-image-formats-plugins libgl-dev zlib1g-dev libdeflate-dev pkg-config liblua5.4-dev ccache)
 
 korven_install_deps() {
   local missing=()

@@ -308,11 +308,22 @@ float mixCost(const Point3 &p, const Point3 &a, const Point3 &b, float ab2, floa
     return pa2 - 2.0f * t * u + t * t * ab2 + grain * t * (1.0f - t) * ab2;
 }
 
+// What one unit's colour choice works on.
+struct UnitScratch {
+    std::vector<int> pixels;
+    std::array<std::vector<float>, 3> points; // the unit's pixels, axis by axis
+    bool locked = false;
+    std::array<std::vector<float>, 16> distance; // to each colour, pixel by pixel
+    std::vector<float> triples, nearestFixed, pairCost, accumulator;
+    std::vector<int> nearest;
+};
+
 // The CellColorsFirst conversion.
 class CellConverter
 {
 public:
-    CellConverter(const std::vector<double> &buffer, QSize size, const ConversionOptions &options,
+    // The diffusing dithers spread their error through `buffer` itself.
+    CellConverter(std::vector<double> &buffer, QSize size, const ConversionOptions &options,
                   const std::vector<float> &screen)
         : m_buffer(buffer), m_width(size.width()), m_height(size.height()), m_options(options),
           m_screen(screen)
@@ -360,21 +371,22 @@ public:
         std::vector<BorderColumn> borderColumns[2];
         const QList<ColorUnit> units = colorUnits(context, QSize(m_width, m_height));
         std::vector<quint16> masks(size_t(units.size()));
+        UnitScratch &s = m_scratch;
         for (qsizetype u = 0; u < units.size(); ++u) {
             const ColorUnit &unit = units[u];
-            gatherPixels(unit.rect);
+            gatherPixels(s, unit.rect);
             quint16 fixed = unit.commons;
             int limit = unit.limit;
-            if (m_lockedInUnit && !(fixed & (1u << border))) {
+            if (s.locked && !(fixed & (1u << border))) {
                 fixed |= quint16(1u << border);
                 --limit;
             }
             float cost = 0.0f;
-            masks[size_t(u)] = chooseColors(fixed, std::max(0, limit), &cost);
+            masks[size_t(u)] = chooseColors(s, fixed, std::max(0, limit), &cost);
             if (unit.column >= 0) {
                 const quint8 background = borderBackground(context, unit.kind) & 15;
                 borderColumns[unit.kind == RegionKind::TopBorder ? 0 : 1].push_back(
-                    {int(u), sum(m_unitDistance[background].data()) - cost});
+                    {int(u), sum(s.distance[background].data(), s.pixels.size()) - cost});
             }
         }
         // Only the 8 columns that gain most from a sprite keep one; the others
@@ -413,40 +425,46 @@ private:
     {
         const int wide = m_options.mode == CanvasMode::Multicolor ? 2 : 1;
         std::vector<BlurMatchRefiner::Unit> cells;
-        for (const ColorUnit &unit : units) {
-            gatherPixels(unit.rect);
-            if (unit.kind == RegionKind::Bitmap && !m_lockedInUnit)
+        for (const ColorUnit &unit : units)
+            if (unit.kind == RegionKind::Bitmap && !holdsLocked(unit.rect))
                 cells.push_back({unit.rect, unit.commons, unit.limit});
-        }
         BlurMatchRefiner(m_screen, QSize(m_width * wide, m_height), wide,
                          paletteOf(m_options.paletteVariant), m_options.distance)
             .refine(colormap, m_allowed, RefinePasses, cells);
     }
 
+    bool holdsLocked(const QRect &r) const
+    {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (m_locked[size_t(y) * size_t(m_width) + size_t(x)])
+                    return true;
+        return false;
+    }
+
     // The unit's pixels (locked ones aside), their coordinates axis by axis
     // and their squared distances to all 16 colours, colour by colour.
-    void gatherPixels(const QRect &r)
+    void gatherPixels(UnitScratch &s, const QRect &r) const
     {
-        m_pixels.clear();
-        for (auto &axis : m_unitPoints)
+        s.pixels.clear();
+        for (auto &axis : s.points)
             axis.clear();
-        m_lockedInUnit = false;
+        s.locked = false;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) {
                 const int p = y * m_width + x;
                 if (m_locked[size_t(p)]) {
-                    m_lockedInUnit = true;
+                    s.locked = true;
                     continue;
                 }
-                m_pixels.push_back(p);
+                s.pixels.push_back(p);
                 for (int c = 0; c < 3; ++c)
-                    m_unitPoints[size_t(c)].push_back(m_points[size_t(p)].v[c]);
+                    s.points[size_t(c)].push_back(m_points[size_t(p)].v[c]);
             }
-        const size_t n = m_pixels.size();
-        const float *x = m_unitPoints[0].data(), *y = m_unitPoints[1].data(),
-                    *z = m_unitPoints[2].data();
+        const size_t n = s.pixels.size();
+        const float *x = s.points[0].data(), *y = s.points[1].data(), *z = s.points[2].data();
         for (int c = 0; c < 16; ++c) {
-            std::vector<float> &out = m_unitDistance[size_t(c)];
+            std::vector<float> &out = s.distance[size_t(c)];
             out.resize(n);
             const Point3 &q = m_palettePoint[c];
             for (size_t i = 0; i < n; ++i) {
@@ -456,9 +474,8 @@ private:
         }
     }
 
-    float sum(const float *values) const
+    static float sum(const float *values, size_t n)
     {
-        const size_t n = m_pixels.size();
         float total = 0.0f;
 #pragma omp simd reduction(+ : total)
         for (size_t i = 0; i < n; ++i)
@@ -467,9 +484,8 @@ private:
     }
 
     // Sum over the unit of the smaller of two values per pixel.
-    float sumOfMin(const float *a, const float *b) const
+    static float sumOfMin(const float *a, const float *b, size_t n)
     {
-        const size_t n = m_pixels.size();
         float total = 0.0f;
 #pragma omp simd reduction(+ : total)
         for (size_t i = 0; i < n; ++i)
@@ -477,11 +493,11 @@ private:
         return total;
     }
 
-    // The colours of the unit under m_pixels: `fixed` plus up to `free`
+    // The colours of the unit under s.pixels: `fixed` plus up to `free`
     // others, those whose mixes come nearest the picture.
-    quint16 chooseColors(quint16 fixed, int free, float *bestCost)
+    quint16 chooseColors(UnitScratch &s, quint16 fixed, int free, float *bestCost) const
     {
-        const size_t n = m_pixels.size();
+        const size_t n = s.pixels.size();
         int colors[16];
         int count = 0;
         for (int c = 0; c < 16; ++c)
@@ -489,35 +505,45 @@ private:
                 colors[count++] = c;
         const int fixedCount = count;
         if (free == 0 || n == 0) {
-            *bestCost = setCost(colors, count);
+            *bestCost = setCost(s, colors, count);
             return fixed;
         }
         // Rank the other colours by how well each alone would serve beside the
         // fixed ones, and search the best few exhaustively.
-        m_nearestFixed.assign(n, 1e30f);
+        s.nearestFixed.assign(n, 1e30f);
         for (int k = 0; k < fixedCount; ++k) {
-            const float *d = m_unitDistance[size_t(colors[k])].data();
+            const float *d = s.distance[size_t(colors[k])].data();
             for (size_t i = 0; i < n; ++i)
-                m_nearestFixed[i] = std::min(m_nearestFixed[i], d[i]);
+                s.nearestFixed[i] = std::min(s.nearestFixed[i], d[i]);
         }
         std::array<std::pair<float, int>, 16> ranked;
         int rankedCount = 0;
         for (int c = 0; c < 16; ++c)
             if (!(fixed & (1u << c)))
                 ranked[size_t(rankedCount++)] = {
-                    sumOfMin(m_nearestFixed.data(), m_unitDistance[size_t(c)].data()), c};
+                    sumOfMin(s.nearestFixed.data(), s.distance[size_t(c)].data(), n), c};
         std::sort(ranked.begin(), ranked.begin() + rankedCount);
         const int searched = std::min(rankedCount, free == 1 ? 8 : free == 2 ? 7 : 6);
         // Colours some pixel matches best come first, most matched first, so
         // a unit already within its limits keeps exactly its own colours.
-        std::array<int, 16> matched{};
-        for (size_t i = 0; i < n; ++i) {
-            int nearest = 0;
-            for (int c = 1; c < 16; ++c)
-                if (m_unitDistance[size_t(c)][i] < m_unitDistance[size_t(nearest)][i])
-                    nearest = c;
-            ++matched[size_t(nearest)];
+        // Colour by colour over all pixels, so the loops vectorise; a tie
+        // goes to the lower colour.
+        s.accumulator.assign(s.distance[0].begin(), s.distance[0].begin() + qsizetype(n));
+        s.nearest.assign(n, 0);
+        for (int c = 1; c < 16; ++c) {
+            const float *d = s.distance[size_t(c)].data();
+            float *best = s.accumulator.data();
+            int *nearest = s.nearest.data();
+#pragma omp simd
+            for (size_t i = 0; i < n; ++i) {
+                const int nearer = -int(d[i] < best[i]); // all ones or zero
+                nearest[i] = (nearest[i] & ~nearer) | (c & nearer);
+                best[i] = std::min(best[i], d[i]);
+            }
         }
+        std::array<int, 16> matched{};
+        for (size_t i = 0; i < n; ++i)
+            ++matched[size_t(s.nearest[i])];
         quint16 taken = fixed;
         for (int k = 0; k < searched; ++k) {
             int most = -1;
@@ -537,13 +563,13 @@ private:
 
         // Every pair's mix cost per pixel, then every choice of `free` of the
         // searched colours: each pixel takes the best pair within the set.
-        m_pairCost.resize(size_t(count * count) * n);
+        s.pairCost.resize(size_t(count * count) * n);
         std::array<float, 256> pairSum{};
         for (int a = 0; a < count; ++a)
             for (int b = a; b < count; ++b) {
-                float *out = &m_pairCost[size_t(a * count + b) * n];
-                pairCosts(colors[a], colors[b], out);
-                pairSum[size_t(a * count + b)] = sum(out);
+                float *out = &s.pairCost[size_t(a * count + b) * n];
+                pairCosts(s, colors[a], colors[b], out);
+                pairSum[size_t(a * count + b)] = sum(out, n);
             }
         float best = 1e30f;
         quint16 bestMask = fixed;
@@ -551,7 +577,7 @@ private:
         int set[16];
         for (int k = 0; k < fixedCount; ++k)
             set[k] = k;
-        m_accumulator.resize(n);
+        s.accumulator.resize(n);
         while (true) {
             for (int k = 0; k < free; ++k)
                 set[fixedCount + k] = pick[k];
@@ -560,22 +586,22 @@ private:
             if (size <= 2) {
                 cost = pairSum[size_t(set[0] * count + set[size - 1])];
             } else {
-                const float *first = &m_pairCost[size_t(set[0] * count + set[1]) * n];
-                std::copy(first, first + n, m_accumulator.begin());
+                const float *first = &s.pairCost[size_t(set[0] * count + set[1]) * n];
+                std::copy(first, first + n, s.accumulator.begin());
                 for (int a = 0; a < size; ++a)
                     for (int b = a + 1; b < size; ++b) {
                         if (a == 0 && b == 1)
                             continue;
-                        const float *pair = &m_pairCost[size_t(set[a] * count + set[b]) * n];
-                        float *acc = m_accumulator.data();
+                        const float *pair = &s.pairCost[size_t(set[a] * count + set[b]) * n];
+                        float *acc = s.accumulator.data();
                         if (a == size - 2 && b == size - 1) {
-                            cost = sumOfMin(acc, pair);
+                            cost = sumOfMin(acc, pair, n);
                             goto summed;
                         }
                         for (size_t i = 0; i < n; ++i)
                             acc[i] = std::min(acc[i], pair[i]);
                     }
-                cost = sum(m_accumulator.data());
+                cost = sum(s.accumulator.data(), n);
             }
         summed:
             if (cost < best) {
@@ -600,17 +626,15 @@ private:
 
     // mixCost of every pixel of the unit for one pair, in plain loops over
     // the unit's coordinates that the compiler can vectorise.
-    void pairCosts(int a, int b, float *out) const
+    void pairCosts(const UnitScratch &s, int a, int b, float *out) const
     {
-        const size_t n = m_pixels.size();
-        const float *x = m_unitPoints[0].data(), *y = m_unitPoints[1].data(),
-                    *z = m_unitPoints[2].data();
+        const size_t n = s.pixels.size();
+        const float *x = s.points[0].data(), *y = s.points[1].data(), *z = s.points[2].data();
         const Point3 &pa = m_palettePoint[a], &pb = m_palettePoint[b];
         const float ab2 = m_between[a][b];
         const float ex = pb.v[0] - pa.v[0], ey = pb.v[1] - pa.v[1], ez = pb.v[2] - pa.v[2];
         if (ab2 <= 0.0f || m_grain >= 1.0f) {
-            const float *da = m_unitDistance[size_t(a)].data(),
-                        *db = m_unitDistance[size_t(b)].data();
+            const float *da = s.distance[size_t(a)].data(), *db = s.distance[size_t(b)].data();
             for (size_t i = 0; i < n; ++i)
                 out[i] = std::min(da[i], db[i]);
             return;
@@ -625,10 +649,10 @@ private:
         }
     }
 
-    float setCost(const int *colors, int count)
+    float setCost(const UnitScratch &s, const int *colors, int count) const
     {
         float cost = 0.0f;
-        for (int p : m_pixels) {
+        for (int p : s.pixels) {
             float best = 1e30f;
             for (int a = 0; a < count; ++a)
                 for (int b = a; b < count; ++b)
@@ -649,39 +673,42 @@ private:
             bitmapRegionRect(m_options.mode, QSize(m_width, m_height), m_options.layout);
         if (bitmap.isEmpty())
             return m_options.slotBytes[size_t(ColorSlot::Background)];
-        std::array<double, 16> total{};
         const QSize cell = cellSize(m_options.mode);
+        const auto cellAt = [&](int x, int y) {
+            return QRect(x, y, std::min(cell.width(), bitmap.right() - x + 1),
+                         std::min(cell.height(), bitmap.bottom() - y + 1));
+        };
+        // First a cheap ranking: each cell takes its best three of its six
+        // nearest colours beside every candidate.
         constexpr int Few = 6;
+        std::array<double, 16> total{};
+        UnitScratch &s = m_scratch;
         for (int y = bitmap.top(); y <= bitmap.bottom(); y += cell.height())
             for (int x = bitmap.left(); x <= bitmap.right(); x += cell.width()) {
-                gatherPixels(QRect(x, y, std::min(cell.width(), bitmap.right() - x + 1),
-                                   std::min(cell.height(), bitmap.bottom() - y + 1)));
-                const size_t n = m_pixels.size();
+                gatherPixels(s, cellAt(x, y));
+                const size_t n = s.pixels.size();
                 if (n == 0)
                     continue;
                 std::array<std::pair<float, int>, 16> ranked;
                 for (int c = 0; c < 16; ++c)
-                    ranked[size_t(c)] = {sum(m_unitDistance[size_t(c)].data()), c};
+                    ranked[size_t(c)] = {sum(s.distance[size_t(c)].data(), n), c};
                 std::partial_sort(ranked.begin(), ranked.begin() + Few, ranked.end());
-                m_triples.resize(size_t(20) * n);
-                float *triple = m_triples.data();
+                s.triples.resize(size_t(20) * n);
+                float *triple = s.triples.data();
                 for (int a = 0; a < Few; ++a)
                     for (int b = a + 1; b < Few; ++b)
                         for (int c = b + 1; c < Few; ++c, triple += n) {
-                            const float *da =
-                                            m_unitDistance[size_t(ranked[size_t(a)].second)].data(),
-                                        *db =
-                                            m_unitDistance[size_t(ranked[size_t(b)].second)].data(),
-                                        *dc =
-                                            m_unitDistance[size_t(ranked[size_t(c)].second)].data();
+                            const float *da = s.distance[size_t(ranked[size_t(a)].second)].data(),
+                                        *db = s.distance[size_t(ranked[size_t(b)].second)].data(),
+                                        *dc = s.distance[size_t(ranked[size_t(c)].second)].data();
                             for (size_t i = 0; i < n; ++i)
                                 triple[i] = std::min(std::min(da[i], db[i]), dc[i]);
                         }
                 for (int background = 0; background < 16; ++background) {
                     float best = 1e30f;
                     for (int t = 0; t < 20; ++t)
-                        best = std::min(best, sumOfMin(&m_triples[size_t(t) * n],
-                                                       m_unitDistance[size_t(background)].data()));
+                        best = std::min(best, sumOfMin(&s.triples[size_t(t) * n],
+                                                       s.distance[size_t(background)].data(), n));
                     total[size_t(background)] += best;
                 }
             }
@@ -696,23 +723,28 @@ private:
         const int tried = thorough ? 16 : 3;
         const int rowStep = thorough ? 2 : 4;
         std::partial_sort(likely.begin(), likely.begin() + tried, likely.end());
+        std::vector<QRect> sample;
+        for (int y = bitmap.top(); y <= bitmap.bottom(); y += rowStep * cell.height())
+            for (int x = bitmap.left() + (y / cell.height() / rowStep % 2) * cell.width();
+                 x <= bitmap.right(); x += 2 * cell.width())
+                sample.push_back(cellAt(x, y));
+        // Each sampled cell is gathered once and tried beside every candidate.
+        std::vector<float> sampleCost(sample.size() * size_t(tried));
+        for (size_t k = 0; k < sample.size(); ++k) {
+            gatherPixels(s, sample[k]);
+            for (int t = 0; t < tried; ++t)
+                chooseColors(s, quint16(1u << likely[size_t(t)].second), 3,
+                             &sampleCost[k * size_t(tried) + size_t(t)]);
+        }
         int best = likely[0].second;
         double bestCost = 1e300;
-        for (int k = 0; k < tried; ++k) {
-            const int background = likely[size_t(k)].second;
+        for (int t = 0; t < tried; ++t) {
             double cost = 0.0;
-            for (int y = bitmap.top(); y <= bitmap.bottom(); y += rowStep * cell.height())
-                for (int x = bitmap.left() + (y / cell.height() / rowStep % 2) * cell.width();
-                     x <= bitmap.right(); x += 2 * cell.width()) {
-                    gatherPixels(QRect(x, y, std::min(cell.width(), bitmap.right() - x + 1),
-                                       std::min(cell.height(), bitmap.bottom() - y + 1)));
-                    float cellCost = 0.0f;
-                    chooseColors(quint16(1u << background), 3, &cellCost);
-                    cost += cellCost;
-                }
+            for (size_t k = 0; k < sample.size(); ++k)
+                cost += sampleCost[k * size_t(tried) + size_t(t)];
             if (cost < bestCost) {
                 bestCost = cost;
-                best = background;
+                best = likely[size_t(t)].second;
             }
         }
         return quint8(best);
@@ -734,18 +766,17 @@ private:
     }
 
     // Dithers every pixel against its unit's colours, row by row; diffused
-    // error crosses unit borders like any other.
+    // error crosses unit borders like any other. Runs once: the diffusing
+    // dithers use up the working buffer.
     Colormap dither()
     {
         Colormap result(m_width, m_height);
         quint8 *bits = result.bits();
         const Kernel kernel = kernelOf(m_options.dither, m_options.mode);
         const Pattern pattern = patternOf(m_options.dither, m_options.mode);
-        std::vector<double> work;
-        if (!kernel.empty()) {
-            work = m_buffer;
+        std::vector<double> &work = m_buffer;
+        if (!kernel.empty())
             mapIntoUnits(work);
-        }
         for (int y = 0; y < m_height; ++y)
             for (int x = 0; x < m_width; ++x) {
                 const size_t i = size_t(y) * size_t(m_width) + size_t(x);
@@ -829,7 +860,7 @@ private:
         return share > threshold ? bestB : bestA;
     }
 
-    const std::vector<double> &m_buffer;
+    std::vector<double> &m_buffer;
     const int m_width, m_height;
     const ConversionOptions &m_options;
     const std::vector<float> &m_screen;
@@ -839,13 +870,8 @@ private:
     std::vector<Point3> m_points;
     std::vector<quint8> m_locked;
     std::vector<quint16> m_allowed;
-    std::vector<int> m_pixels;
-    std::array<std::vector<float>, 3> m_unitPoints; // the unit's pixels, axis by axis
-    bool m_lockedInUnit = false;
     float m_grain = 1.0f;
-    std::array<std::vector<float>, 16> m_unitDistance;
-    std::vector<float> m_triples;
-    std::vector<float> m_nearestFixed, m_pairCost, m_accumulator;
+    UnitScratch m_scratch;
 };
 
 } // namespace
@@ -977,7 +1003,7 @@ ConversionResult convertImage(const RgbPicture &source, QSize canvasSize, const 
         source.size() != conversionSourceSize(options.mode, canvasSize))
         return result;
     const auto tables = combinedTables(curves);
-    const std::vector<double> buffer =
+    std::vector<double> buffer =
         workingBuffer(source, canvasSize, options.mode == CanvasMode::Multicolor, tables);
     const std::vector<float> screen = options.dither == DitherKind::Refined
                                           ? screenPicture(source, tables)

@@ -1,6 +1,6 @@
 #include "pngdecoder.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -49,19 +49,17 @@ struct Header {
     qsizetype rowBytes() const { return (qsizetype(width) * channels() * depth + 7) / 8; }
 };
 
+// Fills `out` exactly: a stream that ends short or runs long is declined.
 bool inflateAll(const QByteArray &compressed, QByteArray &out)
 {
-    z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
+    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
+    if (!decompressor)
         return false;
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(compressed.constData()));
-    stream.avail_in = uInt(compressed.size());
-    stream.next_out = reinterpret_cast<Bytef *>(out.data());
-    stream.avail_out = uInt(out.size());
-    const int status = inflate(&stream, Z_FINISH);
-    const bool complete = status == Z_STREAM_END && stream.avail_out == 0;
-    inflateEnd(&stream);
-    return complete;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress(decompressor, compressed.constData(), size_t(compressed.size()),
+                                   out.data(), size_t(out.size()), nullptr);
+    libdeflate_free_decompressor(decompressor);
+    return result == LIBDEFLATE_SUCCESS;
 }
 
 uchar paeth(int a, int b, int c)
@@ -128,8 +126,7 @@ std::optional<RgbPicture> PngDecoder::decode(const QByteArray &data)
             return std::nullopt;
         const char *type = data.constData() + at + 4;
         const char *body = type + 4;
-        if (quint32(crc32(0, reinterpret_cast<const Bytef *>(type), length + 4)) !=
-            bigEndian(body + length))
+        if (quint32(libdeflate_crc32(0, type, length + 4)) != bigEndian(body + length))
             return std::nullopt;
         const QByteArray name(type, 4);
         if (at == 8 && name != "IHDR")

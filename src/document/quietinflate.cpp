@@ -1,6 +1,6 @@
 #include "quietinflate.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 QByteArray quietUncompress(const QByteArray &compressed, qsizetype expectedSize)
 {
@@ -12,10 +12,14 @@ QByteArray quietUncompress(const QByteArray &compressed, qsizetype expectedSize)
     if (expected == 0 || qsizetype(expected) != expectedSize)
         return {};
     QByteArray out(qsizetype(expected), Qt::Uninitialized);
-    uLongf outLength = expected;
-    const int status = uncompress(reinterpret_cast<Bytef *>(out.data()), &outLength, bytes + 4,
-                                  uLong(compressed.size() - 4));
-    if (status != Z_OK || outLength != expected)
+    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
+    if (!decompressor)
+        return {};
+    // Without an actual-size pointer, anything but exactly `expected` bytes fails.
+    const libdeflate_result result = libdeflate_zlib_decompress(
+        decompressor, bytes + 4, size_t(compressed.size() - 4), out.data(), expected, nullptr);
+    libdeflate_free_decompressor(decompressor);
+    if (result != LIBDEFLATE_SUCCESS)
         return {};
     return out;
 }

@@ -1,5 +1,6 @@
 #include "projectfile.h"
 
+#include "document/pixeldeflate.h"
 #include "document/project.h"
 #include "document/quietinflate.h"
 
@@ -81,7 +82,7 @@ public:
         const QByteArray &raw = colormap.bytes();
         if (m_lastPacked.isNull() || raw != m_lastRaw) {
             m_lastRaw = raw;
-            m_lastPacked = qCompress(raw);
+            m_lastPacked = deflatePixels(raw);
         }
         const QByteArray &packed = m_lastPacked;
         if (raw.size() <= packed.size())
