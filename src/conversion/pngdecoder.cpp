@@ -64,8 +64,8 @@ bool inflateAll(const QByteArray &compressed, QByteArray &out)
 
 uchar paeth(int a, int b, int c)
 {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    // The distances of a + b - c to a, b and c.
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
     return uchar(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
 }
 
@@ -91,15 +91,23 @@ bool unfilter(QByteArray &raw, const Header &header)
             for (qsizetype i = 0; i < stride; ++i)
                 row[i] = uchar(row[i] + up[i]);
             break;
-        case 3:
-            for (qsizetype i = 0; i < stride; ++i)
-                row[i] = uchar(row[i] + ((i >= bpp ? row[i - bpp] : 0) + up[i]) / 2);
+        case 3: {
+            const qsizetype first = std::min<qsizetype>(bpp, stride);
+            for (qsizetype i = 0; i < first; ++i)
+                row[i] = uchar(row[i] + up[i] / 2);
+            for (qsizetype i = first; i < stride; ++i)
+                row[i] = uchar(row[i] + (row[i - bpp] + up[i]) / 2);
             break;
-        case 4:
-            for (qsizetype i = 0; i < stride; ++i)
-                row[i] = uchar(row[i] + (i >= bpp ? paeth(row[i - bpp], up[i], up[i - bpp])
-                                                  : paeth(0, up[i], 0)));
+        }
+        case 4: {
+            // Left of the first pixel, a and c are 0: the predictor is the byte above.
+            const qsizetype first = std::min<qsizetype>(bpp, stride);
+            for (qsizetype i = 0; i < first; ++i)
+                row[i] = uchar(row[i] + up[i]);
+            for (qsizetype i = first; i < stride; ++i)
+                row[i] = uchar(row[i] + paeth(row[i - bpp], up[i], up[i - bpp]));
             break;
+        }
         default:
             return false;
         }
