@@ -228,17 +228,27 @@ public:
 
     Point3 operator()(double r, double g, double b) const
     {
-        const float lr = lookup(m_linear, float(clampChannel(r)) * LinearSteps),
-                    lg = lookup(m_linear, float(clampChannel(g)) * LinearSteps),
-                    lb = lookup(m_linear, float(clampChannel(b)) * LinearSteps);
+        return lab(lookup(m_linear, float(clampChannel(r)) * LinearSteps),
+                   lookup(m_linear, float(clampChannel(g)) * LinearSteps),
+                   lookup(m_linear, float(clampChannel(b)) * LinearSteps));
+    }
+
+    // The same for whole levels 0..255, the linear values looked up once.
+    Point3 ofLevels(int r, int g, int b) const
+    {
+        return lab(m_level[size_t(r)], m_level[size_t(g)], m_level[size_t(b)]);
+    }
+
+private:
+    static constexpr int LinearSteps = 16, RootSteps = 4096;
+
+    Point3 lab(float lr, float lg, float lb) const
+    {
         const float fx = root((0.4124564f * lr + 0.3575761f * lg + 0.1804375f * lb) / 0.95047f);
         const float fy = root(0.2126729f * lr + 0.7151522f * lg + 0.0721750f * lb);
         const float fz = root((0.0193339f * lr + 0.1191920f * lg + 0.9503041f * lb) / 1.08883f);
         return {{116.0f * fy - 16.0f, 500.0f * (fx - fy), 200.0f * (fy - fz)}};
     }
-
-private:
-    static constexpr int LinearSteps = 16, RootSteps = 4096;
 
     LabTable()
     {
@@ -252,6 +262,8 @@ private:
             m_root[size_t(i)] =
                 float(t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0);
         }
+        for (int v = 0; v < 256; ++v)
+            m_level[size_t(v)] = lookup(m_linear, float(v) * LinearSteps);
     }
 
     template <size_t N> static float lookup(const std::array<float, N> &table, float x)
@@ -263,6 +275,7 @@ private:
 
     std::array<float, 255 * LinearSteps + 1> m_linear{};
     std::array<float, RootSteps + 1> m_root{};
+    std::array<float, 256> m_level{};
 };
 
 Point3 pointOf(double r, double g, double b, ColorMetric metric)
@@ -338,9 +351,17 @@ public:
                 m_between[i][j] = squaredDistance(m_palettePoint[i], m_palettePoint[j]);
         const size_t count = size_t(m_width) * size_t(m_height);
         m_points.resize(count);
-        for (size_t i = 0; i < count; ++i)
-            m_points[i] =
-                pointOf(buffer[i * 3], buffer[i * 3 + 1], buffer[i * 3 + 2], options.distance);
+        // The working buffer holds whole levels: the curves map levels to levels.
+        if (options.distance == ColorMetric::Perceptual) {
+            const LabTable &lab = LabTable::instance();
+            for (size_t i = 0; i < count; ++i)
+                m_points[i] = lab.ofLevels(int(buffer[i * 3]), int(buffer[i * 3 + 1]),
+                                           int(buffer[i * 3 + 2]));
+        } else {
+            for (size_t i = 0; i < count; ++i)
+                m_points[i] =
+                    pointOf(buffer[i * 3], buffer[i * 3 + 1], buffer[i * 3 + 2], options.distance);
+        }
         m_grain = grainOf(options.dither);
         m_locked.assign(count, 0);
         for (const QRect &rect : lockedRects(options.mode, size, options.layout))
