@@ -15,25 +15,10 @@
 
 #include <QPainter>
 #include <QSignalSpy>
-#include <QWheelEvent>
 #include <cmath>
 
 namespace
 {
-
-bool sendWheel(QWidget *w, QPointF pos, int delta)
-{
-    QWheelEvent event(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    event.setAccepted(false);
-    QApplication::sendEvent(w, &event);
-    return event.isAccepted();
-}
-
-bool near(QPointF a, QPointF b, double eps = 1e-6)
-{
-    return std::abs(a.x() - b.x()) < eps && std::abs(a.y() - b.y()) < eps;
-}
 
 QPointF centreOf(const QWidget *w)
 {

@@ -71,11 +71,6 @@ struct ShapeFixture : CanvasFixture {
     }
 };
 
-bool near(QPointF a, QPointF b)
-{
-    return QLineF(a, b).length() < 1e-6;
-}
-
 } // namespace
 
 class TestStagedTools : public QObject

@@ -25,7 +25,6 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWheelEvent>
 
 namespace
 {
@@ -81,22 +80,13 @@ struct Rig {
     PreviewArea area{project, canvas.artworkImage()};
 };
 
-bool sendWheel(QWidget *widget, QPointF position, int delta)
-{
-    QWheelEvent event(position, widget->mapToGlobal(position), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
-    return event.isAccepted();
-}
-
 // Whether the picture point under the widget position stays there across the change.
 template <typename Change>
 bool keepsPointAt(const PreviewArea &area, QPointF position, Change change)
 {
     const QPointF before = area.paintTransform().inverted().map(position);
     change();
-    const QPointF after = area.paintTransform().inverted().map(position);
-    return std::abs(after.x() - before.x()) < 1e-9 && std::abs(after.y() - before.y()) < 1e-9;
+    return near(area.paintTransform().inverted().map(position), before, 1e-9);
 }
 
 } // namespace
