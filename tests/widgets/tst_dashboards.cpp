@@ -124,13 +124,6 @@ quint32 rgbAt(const QImage &image, int x, int y)
     return image.pixel(x, y) & 0xFFFFFF;
 }
 
-Project projectWith(CanvasMode mode, CanvasLayout layout, int width = -1)
-{
-    LayoutSpec spec;
-    spec.layout = layout;
-    return Project(mode, width, -1, spec, 1);
-}
-
 } // namespace
 
 class TestDashboards : public QObject
@@ -496,7 +489,8 @@ private slots:
     }
 
     // Which slots each canvas shows is the project's (tst_project); the bar
-    // lays out all of them, or none.
+    // lays out all of them, or none, each wearing the colour it assigns, and
+    // stretched it still splits evenly.
     void slotBar()
     {
         using S = ColorSlot;
@@ -507,14 +501,19 @@ private slots:
              {std::tuple{CanvasMode::Multicolor, CanvasLayout::TopBottomBorderSprites, -1,
                          topBottom},
               std::tuple{CanvasMode::Hires, CanvasLayout::BitmapOnly, 400, QList<S>{}}}) {
-            const Project project = projectWith(mode, layout, width);
+            Project project(mode, width, -1, LayoutSpec{layout}, 1);
+            for (int slot = 0; slot < ColorSlotCount; ++slot)
+                project.setSlot(S(slot), quint8(slot + 3));
             ColorAssignmentWidget bar(project);
             QCOMPARE(bar.shownSlots(), expected);
             const auto count = int(expected.size());
             QCOMPARE(bar.sizeHint(), QSize(46 * count, 29));
             bar.resize(bar.sizeHint());
+            const QImage image = bar.grab().toImage();
             QSignalSpy spy(&bar, &ColorAssignmentWidget::slotClicked);
             for (int i = 0; i < count; ++i) {
+                QCOMPARE(rgbAt(image, i * 46 + 5, 14),
+                         paletteRgb(project.paletteVariant(), int(expected[i]) + 3) & 0xFFFFFF);
                 // The first and last pixel of each slot, left and right buttons.
                 QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(i * 46, 14));
                 QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(i * 46 + 45, 14));
@@ -526,26 +525,11 @@ private slots:
                 QCOMPARE(spy.at(i).at(1).value<Qt::MouseButton>(),
                          i % 2 ? Qt::RightButton : Qt::LeftButton);
             }
+            bar.resize(100, 29);
+            for (const auto &[x, index] :
+                 {std::pair{12.4, 0}, std::pair{12.6, 1}, std::pair{87.6, 7}, std::pair{100.0, -1}})
+                QCOMPARE(bar.slotIndexAt(x), count ? index : -1);
         }
-    }
-    // A stretched bar still splits evenly, and each slot wears the colour it assigns.
-    void slotBarStretchedAndPainted()
-    {
-        Project project = projectWith(CanvasMode::Multicolor, CanvasLayout::SideBorderSprites);
-        project.setSlot(ColorSlot::Background, 2);
-        project.setSlot(ColorSlot::SpriteMulticolor0, 5);
-        project.setSlot(ColorSlot::SpriteMulticolor1, 7);
-        ColorAssignmentWidget bar(project);
-        bar.resize(bar.sizeHint());
-        const QImage image = bar.grab().toImage();
-        const int colors[] = {2, 5, 7};
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(rgbAt(image, i * 46 + 5, 14),
-                     paletteRgb(project.paletteVariant(), colors[i]) & 0xFFFFFF);
-        bar.resize(100, 29);
-        for (const auto &[x, index] :
-             {std::pair{33.2, 0}, std::pair{33.4, 1}, std::pair{66.7, 2}, std::pair{100.0, -1}})
-            QCOMPARE(bar.slotIndexAt(x), index);
     }
 };
 
