@@ -262,11 +262,9 @@ private slots:
     {
         Rig rig;
         PreviewArea &area = rig.area;
-        const QImage pan = ToolCursors::cursor(ToolCursors::Pan).pixmap().toImage();
-        QVERIFY(!pan.isNull());
         QEnterEvent enter(QPointF(50, 50), QPointF(50, 50), area.mapToGlobal(QPointF(50, 50)));
         QApplication::sendEvent(&area, &enter);
-        QCOMPARE(area.cursor().pixmap().toImage(), pan);
+        QVERIFY(showsCursor(&area, ToolCursors::Pan));
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
             const QPointF origin = area.viewTransform().offset();
             QTest::mousePress(&area, button, {}, QPoint(50, 50));
@@ -276,7 +274,7 @@ private slots:
             QTest::mouseRelease(&area, button, {}, QPoint(70, 47));
             QVERIFY(!area.isPanning() && !area.isFitMode());
             QCOMPARE(area.viewTransform().offset(), origin + QPointF(20, -3));
-            QCOMPARE(area.cursor().pixmap().toImage(), pan);
+            QVERIFY(showsCursor(&area, ToolCursors::Pan));
         }
         QTest::mousePress(&area, Qt::RightButton, {}, QPoint(50, 50));
         QVERIFY(!area.isPanning());
@@ -288,7 +286,7 @@ private slots:
         QApplication::sendEvent(&area, &enter);
         QTest::mousePress(&area, Qt::MiddleButton, {}, QPoint(5, 5));
         QApplication::sendEvent(&area, &leave);
-        QCOMPARE(area.cursor().pixmap().toImage(), pan);
+        QVERIFY(showsCursor(&area, ToolCursors::Pan));
         QTest::mouseMove(&area, QPoint(-40, 5));
         QTest::mouseRelease(&area, Qt::MiddleButton, {}, QPoint(-40, 5));
         QCOMPARE(area.cursor().shape(), Qt::ArrowCursor);
