@@ -10,6 +10,7 @@
 #include "../common/borderoccupancy.h"
 #include "../common/paintrows.h"
 #include "../common/seedrows.h"
+#include "../paint/randomdocument.h"
 #include "canvastesthelpers.h"
 
 #include "canvas/filltool.h"
@@ -22,7 +23,6 @@
 #include "rules/spritebudget.h"
 
 #include <QPointingDevice>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTabletEvent>
 
@@ -365,55 +365,46 @@ private slots:
         // The stroke engine's own soak covers the settings in depth; this one
         // drives it through the canvas's events, tools and refreshes.
         QFETCH(quint32, seed);
-        QRandomGenerator dice(seed);
-        auto below = [&](int n) { return int(dice.bounded(n)); };
-        auto chance = [&](int percent) { return below(100) < percent; };
-        LayoutSpec layout;
-        layout.layout = CanvasLayout(below(3));
-        Project start(chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires, -1, -1, layout, 1);
-        start.setSpriteCountPolicy(chance(75) ? SpriteCountPolicy::Enforce
-                                              : SpriteCountPolicy::Flag);
-        for (int s = 0; s < ColorSlotCount; ++s)
-            start.setSlot(ColorSlot(s), quint8(below(16)));
-        start.repaintLockedPixels();
-        CanvasFixture f(std::move(start), QSize(700, 500));
+        Dice dice{QRandomGenerator(seed)};
+        CanvasFixture f(randomProject(dice), QSize(700, 500));
         Project &project = f.project;
         const ClashContext rules = ClashContext::forSweep(project);
         const QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
         const Colormap first = project.colormap();
-        const QList<QRect> locked = project.lockedRects();
-        const quint8 border = project.slot(ColorSlot::Border);
         // A little beyond the edges too.
         auto randomPixel = [&] {
-            return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
+            return QPoint(dice.below(project.width() + 16) - 8,
+                          dice.below(project.height() + 16) - 8);
         };
         for (int s = 0; s < 20; ++s) {
-            f.paint.setPenWidth(1 + below(2) * below(33));
-            f.paint.setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
-            f.paint.setPixelPerfectStrokes(chance(30));
-            f.paint.setAntialiasedStrokes(chance(40));
-            f.paint.setTexture(chance(50) ? Texture::solid() : textures[below(textures.size())]);
-            f.paint.setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
-            f.paint.setSymmetryMode(chance(40) ? 0 : 1 + below(5));
+            f.paint.setPenWidth(1 + dice.below(2) * dice.below(33));
+            f.paint.setBrushShape(dice.chance(50) ? BrushShape::Square : BrushShape::Round);
+            f.paint.setPixelPerfectStrokes(dice.chance(30));
+            f.paint.setAntialiasedStrokes(dice.chance(40));
+            f.paint.setTexture(dice.chance(50) ? Texture::solid()
+                                               : textures[dice.below(textures.size())]);
+            f.paint.setTextureMode(dice.chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
+            f.paint.setSymmetryMode(dice.chance(40) ? 0 : 1 + dice.below(5));
             f.paint.setSymmetryAxes(
-                {below(2 * project.height() + 1), below(2 * project.width() + 1)});
-            f.c->setEraserTool(chance(20));
-            f.paint.setPenIndex(quint8(below(16)));
-            f.paint.setSecondaryIndex(quint8(below(16)));
-            const Qt::MouseButton button = chance(70) ? Qt::LeftButton : Qt::RightButton;
+                {dice.below(2 * project.height() + 1), dice.below(2 * project.width() + 1)});
+            f.c->setEraserTool(dice.chance(20));
+            f.paint.setPenIndex(quint8(dice.below(16)));
+            f.paint.setSecondaryIndex(quint8(dice.below(16)));
+            const Qt::MouseButton button = dice.chance(70) ? Qt::LeftButton : Qt::RightButton;
             const Qt::KeyboardModifiers modifiers =
-                chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
+                dice.chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
             const BorderOccupancy occupiedBefore = borderOccupancyOf(project);
-            project.view().setRotation(chance(20) ? below(360) - 180 : 0);
-            const bool stylus = chance(25);
+            project.view().setRotation(dice.chance(20) ? dice.below(360) - 180 : 0);
+            const bool stylus = dice.chance(25);
             QPoint p = randomPixel();
             if (stylus)
-                tablet(f.c, QEvent::TabletPress, p, below(101) / 100.0);
+                tablet(f.c, QEvent::TabletPress, p, dice.below(101) / 100.0);
             press(f.c, at(f.c, p), button, modifiers);
-            for (int m = below(7); m > 0; --m) {
-                p = chance(50) ? p + QPoint(below(7) - 3, below(7) - 3) : randomPixel();
+            for (int m = dice.below(7); m > 0; --m) {
+                p = dice.chance(50) ? p + QPoint(dice.below(7) - 3, dice.below(7) - 3)
+                                    : randomPixel();
                 if (stylus)
-                    tablet(f.c, QEvent::TabletMove, p, below(101) / 100.0);
+                    tablet(f.c, QEvent::TabletMove, p, dice.below(101) / 100.0);
                 move(f.c, at(f.c, p), button, modifiers);
             }
             const QString where = QStringLiteral("stroke %1").arg(s);
@@ -423,7 +414,8 @@ private slots:
             release(f.c, at(f.c, p), button, modifiers);
             QVERIFY2(!f.c->penStrokeInProgress(), qPrintable(where));
             QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
-            QVERIFY2(lockedPixelsHold(project.colormap(), locked, border),
+            QVERIFY2(lockedPixelsHold(project.colormap(), project.lockedRects(),
+                                      project.slot(ColorSlot::Border)),
                      qPrintable(where + ": locked pixel painted"));
             if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce)
                 QVERIFY2(!opensColumnOverBudget(occupiedBefore, borderOccupancyOf(project)),
