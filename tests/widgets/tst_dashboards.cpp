@@ -209,8 +209,8 @@ private slots:
     }
 
     // The settings are in seconds, the timers in rounded milliseconds.
-    // Resting on the shape button starts the hover timer, leaving stops it;
-    // resting longer opens the flyout, centred under the button.
+    // Resting on the shape button starts the hover timer, leaving or a press
+    // stops it; resting longer opens the flyout, centred under the button.
     void hoverOpensAfterTheDelay()
     {
         for (auto [hover, grace, hoverMs, graceMs] :
@@ -231,6 +231,13 @@ private slots:
             QEvent leave(QEvent::Leave);
             QApplication::sendEvent(d->shapeButton(), &leave);
             QVERIFY(!hoverTimer->isActive());
+            // A press stops it too; clicking again leaves the tool on.
+            enter(d->shapeButton());
+            QTest::mousePress(d->shapeButton(), Qt::LeftButton);
+            QVERIFY(!hoverTimer->isActive());
+            QTest::mouseRelease(d->shapeButton(), Qt::LeftButton);
+            QTest::mouseClick(d->shapeButton(), Qt::LeftButton);
+            QVERIFY(entry(window, "shapeTool")->isChecked() && d->shapeButton()->isChecked());
             enter(d->shapeButton());
             QVERIFY(!flyout->isVisible());
             QTRY_VERIFY(flyout->isVisible());
@@ -246,20 +253,6 @@ private slots:
             QVERIFY(!hoverTimer->isActive());
         }
     }
-    void pressStopsTheHoverTimer()
-    {
-        MainWindow window;
-        DashboardController *d = window.dashboards();
-        enter(d->shapeButton());
-        QTest::mousePress(d->shapeButton(), Qt::LeftButton);
-        QVERIFY(!timer(window, "flyoutHoverTimer")->isActive());
-        QTest::mouseRelease(d->shapeButton(), Qt::LeftButton);
-        // Clicking again leaves the tool on.
-        QTest::mouseClick(d->shapeButton(), Qt::LeftButton);
-        QVERIFY(entry(window, "shapeTool")->isChecked() && d->shapeButton()->isChecked());
-        QVERIFY(!d->shapeFlyout()->isVisible());
-    }
-
     void leavingTheFlyout()
     {
         MainWindow window;
