@@ -222,13 +222,13 @@ private slots:
 
     void rotationNormalised()
     {
-        const std::pair<double, double> rows[] = {
-            {1e-20, 1e-20}, {180.0, -180.0}, {-180.0, -180.0}, {719.5, -0.5}, {qQNaN(), 0.0}};
-        for (auto [degrees, expected] : rows) {
+        QList<double> normalised;
+        for (const double degrees : {1e-20, 180.0, -180.0, 719.5, qQNaN()}) {
             ViewTransform view;
             view.setRotation(degrees);
-            QVERIFY2(view.rotation() == expected, qPrintable(QString::number(degrees)));
+            normalised << view.rotation();
         }
+        QCOMPARE(normalised, (QList<double>{1e-20, -180.0, -180.0, -0.5, 0.0}));
     }
 
     void canvasPixelMapping()

@@ -153,33 +153,31 @@ private slots:
     void buttonTints()
     {
         const QColor grey(128, 128, 128), light(232, 234, 237), none;
-        // The colour painted; invalid: the icon as drawn.
-        struct Case {
-            QColor inactive, active;
-            bool checked;
-            QColor painted;
-        };
-        for (const Case &c : {Case{none, none, false, none}, Case{grey, light, false, grey},
-                              Case{grey, light, true, light}, Case{grey, none, true, none},
-                              Case{none, light, false, none}}) {
+        // Inactive and active tint, checked, the colour painted; invalid:
+        // the icon as drawn.
+        using Case = std::tuple<QColor, QColor, bool, QColor>;
+        for (const auto &[inactive, active, checked, painted] :
+             {Case{none, none, false, none}, Case{grey, light, false, grey},
+              Case{grey, light, true, light}, Case{grey, none, true, none},
+              Case{none, light, false, none}}) {
             DashboardButton button;
             button.setCheckable(true);
             button.setIconSize(QSize(20, 20));
             button.setIcon(whiteSquare());
-            button.setInactiveIconColor(c.inactive);
-            button.setActiveIconColor(c.active);
-            button.setChecked(c.checked);
+            button.setInactiveIconColor(inactive);
+            button.setActiveIconColor(active);
+            button.setChecked(checked);
             const auto shown = [&button] {
                 return button.paintedIcon().pixmap(QSize(20, 20), 1.0).toImage();
             };
-            QCOMPARE(QColor(shown().pixel(10, 10)), c.painted.isValid() ? c.painted : Qt::white);
+            QCOMPARE(QColor(shown().pixel(10, 10)), painted.isValid() ? painted : Qt::white);
             QCOMPARE(qAlpha(shown().pixel(1, 1)), 0); // transparent stays transparent
             // A new icon is tinted afresh, at both device pixel ratios.
             QPixmap other(40, 40);
             other.setDevicePixelRatio(2);
             other.fill(Qt::blue);
             button.setIcon(QIcon(other));
-            QCOMPARE(QColor(shown().pixel(10, 10)), c.painted.isValid() ? c.painted : Qt::blue);
+            QCOMPARE(QColor(shown().pixel(10, 10)), painted.isValid() ? painted : Qt::blue);
             QCOMPARE(button.paintedIcon().pixmap(QSize(20, 20), 2.0).size(), QSize(40, 40));
         }
     }
