@@ -85,8 +85,7 @@ private slots:
         const int kind = row[0].toInt(), result = row[3].toInt();
         const QList<QPoint> path = pathOf(row[1]);
         const Qt::KeyboardModifiers modifiers = modifiersOf(row[2]);
-        SelectFixture f(kind);
-        f.c->setSelectTool(SelectTool::Rectangle);
+        SelectFixture f;
         stroke(f.c, {First.topLeft(), First.bottomRight()});
         QCOMPARE(f.tool->selection(), QRegion(First));
         f.c->setSelectTool(kind);

@@ -389,8 +389,6 @@ private slots:
         QVERIFY(textures->textures() == hires && canvas->paintSettings().texture().isSolid());
         window.newMulticolorSpritesCanvas();
         QVERIFY(textures->textures() == multi && canvas->paintSettings().texture().isSolid());
-        // The slot bar follows the new layout.
-        QCOMPARE(window.dashboards()->slotWidget()->shownSlots().size(), 3);
     }
     // Any width, any x: the left button makes column floor(16 x / width) the
     // primary colour, the right one the secondary, with a signal on every
