@@ -72,13 +72,6 @@ QList<QColor> colorsAt(const QImage &image, const QList<QPoint> &points)
 // canvas starts at (130, 102).
 constexpr QSize Widget(900, 602);
 
-Project withLayout(CanvasMode mode, CanvasLayout layout)
-{
-    LayoutSpec spec;
-    spec.layout = layout;
-    return Project(mode, -1, -1, spec);
-}
-
 QImage grabbed(const CanvasFixture &f)
 {
     return f.canvas->grab().toImage();
@@ -453,7 +446,7 @@ private slots:
     {
         QFETCH(QStringList, row);
         const int layout = row[1].toInt(), across = row[3].toInt(), frame = row[4].toInt();
-        Project project = withLayout(CanvasMode(row[0].toInt()), CanvasLayout(layout));
+        Project project(CanvasMode(row[0].toInt()), -1, -1, {CanvasLayout(layout)});
         project.setSlot(ColorSlot::Border, 6);
         project.setSlot(ColorSlot::Background, 5);
         project.setSlot(ColorSlot::TopBackground, 3);
@@ -554,7 +547,8 @@ private slots:
     }
     void safeFrames()
     {
-        CanvasFixture f(withLayout(CanvasMode::Hires, CanvasLayout::SideBorderSprites), Widget);
+        CanvasFixture f(Project(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites}),
+                        Widget);
         // At whole and fractional zooms and offsets, upright or turned, the
         // frames (placed by tst_geometry) cover the pixels of a one-pixel
         // cosmetic outline through the view.
@@ -592,9 +586,10 @@ private slots:
         // Two free colours in sprite column 0 of the top border, or of the
         // side border (a flip can leave one), break its colour limit; a
         // bitmap canvas draws no flags, whatever the pixels.
-        CanvasFixture f(withLayout(CanvasMode::Hires, CanvasLayout::TopBottomBorderSprites),
+        CanvasFixture f(Project(CanvasMode::Hires, -1, -1, {CanvasLayout::TopBottomBorderSprites}),
                         Widget);
-        CanvasFixture side(withLayout(CanvasMode::Hires, CanvasLayout::SideBorderSprites), Widget);
+        CanvasFixture side(Project(CanvasMode::Hires, -1, -1, {CanvasLayout::SideBorderSprites}),
+                           Widget);
         CanvasFixture plain(Project(CanvasMode::Hires), Widget);
         const QColor red(255, 0, 0);
         const auto redPixels = [](const CanvasFixture *x) {
