@@ -53,11 +53,6 @@ QIcon whiteSquare()
     return QIcon(pixmap);
 }
 
-QTimer *timer(const MainWindow &window, const char *name)
-{
-    return window.findChild<QTimer *>(QLatin1String(name));
-}
-
 QToolButton *buttonOf(DashboardBar *bar, QAction *defaultAction)
 {
     for (QToolButton *button : bar->findChildren<QToolButton *>())
@@ -222,7 +217,7 @@ private slots:
             QVERIFY(shownAndExposed(window, QSize(1000, 700)));
             DashboardController *d = window.dashboards();
             QWidget *flyout = d->shapeFlyout();
-            QTimer *hoverTimer = timer(window, "flyoutHoverTimer");
+            QTimer *hoverTimer = window.findChild<QTimer *>(QStringLiteral("flyoutHoverTimer"));
             QCOMPARE(std::pair(d->hoverDelayMs(), d->leaveGraceMs()), std::pair(hoverMs, graceMs));
             enter(d->shapeButton());
             QVERIFY(hoverTimer->isActive() && hoverTimer->interval() == hoverMs);
@@ -258,7 +253,7 @@ private slots:
         DashboardController *d = window.dashboards();
         d->setFlyoutTimes(0, 300);
         QWidget *flyout = d->shapeFlyout();
-        QTimer *grace = timer(window, "flyoutLeaveGraceTimer");
+        QTimer *grace = window.findChild<QTimer *>(QStringLiteral("flyoutLeaveGraceTimer"));
         QVERIFY(opens(d->shapeButton(), flyout));
 
         // Out into the empty canvas: the grace time starts, the flyout stays.

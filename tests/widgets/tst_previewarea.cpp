@@ -107,9 +107,9 @@ private slots:
         QCOMPARE(crt.pixel(0, 1), qRgb(0, 254, 255));
         QCOMPARE(crt.pixel(1, 1), qRgb(0, 1, 254));
         // Only 32-bit RGB is filtered.
-        QVERIFY(CrtFilter::apply(QImage()).isNull());
-        for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_ARGB32_Premultiplied})
-            QVERIFY(CrtFilter::apply(QImage(4, 4, format)).isNull());
+        for (const QImage &image : {QImage(), QImage(4, 4, QImage::Format_Indexed8),
+                                    QImage(4, 4, QImage::Format_ARGB32_Premultiplied)})
+            QVERIFY(CrtFilter::apply(image).isNull());
     }
     void regionEqualsWholeImage()
     {
