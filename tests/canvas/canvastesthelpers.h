@@ -10,10 +10,12 @@
 #include "paint/paintsettings.h"
 
 #include <QApplication>
+#include <QLineF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QStringList>
 #include <QTest>
+#include <QWheelEvent>
 
 // Sends a mouse event through the application like a real pointer would,
 // with explicit held buttons and modifiers.
@@ -40,6 +42,21 @@ inline void release(QWidget *w, QPointF pos, Qt::MouseButton button = Qt::LeftBu
                     Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     sendMouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton, modifiers);
+}
+
+// A vertical wheel step; whether the widget took it.
+inline bool sendWheel(QWidget *w, QPointF pos, int delta)
+{
+    QWheelEvent event(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    event.setAccepted(false);
+    QApplication::sendEvent(w, &event);
+    return event.isAccepted();
+}
+
+inline bool near(QPointF a, QPointF b, double eps = 1e-6)
+{
+    return QLineF(a, b).length() < eps;
 }
 
 // The widget point at the centre of a canvas pixel in the current view.

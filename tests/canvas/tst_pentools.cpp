@@ -10,6 +10,7 @@
 #include "../common/borderoccupancy.h"
 #include "../common/paintrows.h"
 #include "../common/seedrows.h"
+#include "../paint/randomdocument.h"
 #include "canvastesthelpers.h"
 
 #include "canvas/filltool.h"
@@ -22,7 +23,6 @@
 #include "rules/spritebudget.h"
 
 #include <QPointingDevice>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTabletEvent>
 
@@ -111,47 +111,6 @@ class TestPenTools : public QObject
     Q_OBJECT
 
 private slots:
-    void clickRecordsOneStroke()
-    {
-        PenFixture f(1);
-        f.paint.setPenIndex(3);
-        QSignalSpy history(f.c, &CanvasArea::historyChanged);
-        stroke(f.c, {QPoint(80, 80)});
-        QCOMPARE(changedPixels(f.project.colormap()), PixelList{QPoint(80, 80)});
-        QCOMPARE(history.count(), 1);
-        QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Stroke);
-        QVERIFY(f.showsDocument());
-        // The same dab again, or black on black, records nothing.
-        stroke(f.c, {QPoint(80, 80)});
-        f.paint.setPenIndex(0);
-        stroke(f.c, {QPoint(20, 20)});
-        QCOMPARE(f.project.history().nodeCount(), 1);
-    }
-
-    void fastDragPaintsAConnectedLine()
-    {
-        // Ten pointer events from top to bottom of a multicolor canvas: the
-        // line lands whole, every pointer pixel on it, with no gaps.
-        for (const double aspect : {1.0, 0.75}) {
-            PenFixture f(1);
-            f.project.view().setDisplayAspect(aspect);
-            PixelList path;
-            for (int i = 0; i < 10; ++i)
-                path << QPoint(70 + 2 * i, 5 + 21 * i);
-            stroke(f.c, path);
-            const PixelList painted = changedPixels(f.project.colormap());
-            for (const QPoint p : path)
-                QVERIFY(painted.contains(p));
-            PixelList reached{painted.first()};
-            for (qsizetype i = 0; i < reached.size(); ++i)
-                for (const QPoint p : painted)
-                    if (!reached.contains(p) && std::abs(p.x() - reached[i].x()) <= 1 &&
-                        std::abs(p.y() - reached[i].y()) <= 1)
-                        reached << p;
-            QCOMPARE(reached.size(), painted.size());
-        }
-    }
-
     void spriteFramesRepaintWhereverTheyChange()
     {
         // Eight top-border sprites of one pixel each; a stroke through a ninth
@@ -215,13 +174,15 @@ private slots:
     {
         // A textured square dab with kaleidoscope copies on a turned view of
         // NTSC multicolor pixels, by mouse, with Ctrl, and by a half-pressed
-        // stylus with widening on and off, then a plain click: the canvas
-        // paints what the stroke engine paints when handed those settings
-        // itself (the paint tests pin what that is).
+        // stylus with widening on and off, then a fast drag of a few pointer
+        // events far apart: the canvas paints what the stroke engine paints
+        // when handed those settings and events itself (the paint tests pin
+        // what that is, the drag's connected line included).
         std::array<quint16, Texture::Size> checks;
         for (int y = 0; y < Texture::Size; ++y)
             checks[size_t(y)] = y % 2 ? 0xAAAA : 0x5555;
-        const QPoint p(50, 70), q(120, 40);
+        const QPoint p(50, 70);
+        const QList<QPoint> path{{120, 40}, {60, 130}, {140, 180}, {20, 195}};
         const std::tuple<bool, double, bool> rows[] = {
             {false, -1, true}, {true, -1, true}, {false, 0.5, true}, {false, 0.5, false}};
         for (auto [ctrl, pressure, widening] : rows) {
@@ -244,7 +205,7 @@ private slots:
             if (pressure >= 0)
                 tablet(f.c, QEvent::TabletRelease, p, 0.0);
             release(f.c, at(f.c, p), Qt::LeftButton, mods);
-            stroke(f.c, {q});
+            stroke(f.c, path);
 
             Project expected{CanvasMode::Multicolor};
             expected.view().setDisplayAspect(0.75);
@@ -255,10 +216,13 @@ private slots:
                 SymmetryMode::Kaleidoscope, SymmetryAxes::centreOf(expected.size()), 2, 0.75);
             const BrushSettings brush{6, BrushShape::Square};
             const PenSettings s{brush, Texture(checks), TextureMode::TwoColor, widening, 30, sym};
-            for (const PenEvent &e : {PenEvent{p, pressure >= 0, pressure, false, ctrl}, {q}}) {
-                pen.press(expected, s, e, {3, 6}, std::nullopt);
-                pen.release(expected, s, e);
-            }
+            const PenEvent click{p, pressure >= 0, pressure, false, ctrl};
+            pen.press(expected, s, click, {3, 6}, std::nullopt);
+            pen.release(expected, s, click);
+            pen.press(expected, s, {path.first()}, {3, 6}, std::nullopt);
+            for (const QPoint q : path.mid(1))
+                pen.move(expected, s, {q});
+            pen.release(expected, s, {path.last()});
             QCOMPARE(f.project.colormap(), expected.colormap());
         }
     }
@@ -267,7 +231,15 @@ private slots:
     {
         PenFixture f;
         const QPoint a(40, 50), b(80, 50), c(40, 90);
+        QSignalSpy history(f.c, &CanvasArea::historyChanged);
+        // A click records one stroke of one pixel, shown at once; the same
+        // dab again records nothing.
         stroke(f.c, {a});
+        stroke(f.c, {a});
+        QCOMPARE(changedPixels(f.project.colormap()), PixelList{a});
+        QCOMPARE(history.count(), 1);
+        QCOMPARE(f.project.history().nodes().first().kind, HistoryEntryKind::Stroke);
+        QVERIFY(f.showsDocument());
         // Shift over the canvas previews the line from the connect point, with
         // Ctrl only a dab; neither touches the document.
         move(f.c, at(f.c, b), Qt::NoButton, Qt::ShiftModifier);
@@ -300,6 +272,7 @@ private slots:
         // Black on black records nothing but leaves a pending connect point.
         f.paint.setPenIndex(0);
         stroke(f.c, {QPoint(40, 50)});
+        QCOMPARE(f.project.history().nodeCount(), 0);
         f.c->reloadProject();
         f.paint.setPenIndex(1);
         // After a reload a Shift click paints a dab, not a line from before.
@@ -384,55 +357,46 @@ private slots:
         // The stroke engine's own soak covers the settings in depth; this one
         // drives it through the canvas's events, tools and refreshes.
         QFETCH(quint32, seed);
-        QRandomGenerator dice(seed);
-        auto below = [&](int n) { return int(dice.bounded(n)); };
-        auto chance = [&](int percent) { return below(100) < percent; };
-        LayoutSpec layout;
-        layout.layout = CanvasLayout(below(3));
-        Project start(chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires, -1, -1, layout, 1);
-        start.setSpriteCountPolicy(chance(75) ? SpriteCountPolicy::Enforce
-                                              : SpriteCountPolicy::Flag);
-        for (int s = 0; s < ColorSlotCount; ++s)
-            start.setSlot(ColorSlot(s), quint8(below(16)));
-        start.repaintLockedPixels();
-        CanvasFixture f(std::move(start), QSize(700, 500));
+        Dice dice{QRandomGenerator(seed)};
+        CanvasFixture f(randomProject(dice), QSize(700, 500));
         Project &project = f.project;
         const ClashContext rules = ClashContext::forSweep(project);
         const QList<Texture> textures = Texture::fromStripFile(textureSheetPath(false));
         const Colormap first = project.colormap();
-        const QList<QRect> locked = project.lockedRects();
-        const quint8 border = project.slot(ColorSlot::Border);
         // A little beyond the edges too.
         auto randomPixel = [&] {
-            return QPoint(below(project.width() + 16) - 8, below(project.height() + 16) - 8);
+            return QPoint(dice.below(project.width() + 16) - 8,
+                          dice.below(project.height() + 16) - 8);
         };
         for (int s = 0; s < 20; ++s) {
-            f.paint.setPenWidth(1 + below(2) * below(33));
-            f.paint.setBrushShape(chance(50) ? BrushShape::Square : BrushShape::Round);
-            f.paint.setPixelPerfectStrokes(chance(30));
-            f.paint.setAntialiasedStrokes(chance(40));
-            f.paint.setTexture(chance(50) ? Texture::solid() : textures[below(textures.size())]);
-            f.paint.setTextureMode(chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
-            f.paint.setSymmetryMode(chance(40) ? 0 : 1 + below(5));
+            f.paint.setPenWidth(1 + dice.below(2) * dice.below(33));
+            f.paint.setBrushShape(dice.chance(50) ? BrushShape::Square : BrushShape::Round);
+            f.paint.setPixelPerfectStrokes(dice.chance(30));
+            f.paint.setAntialiasedStrokes(dice.chance(40));
+            f.paint.setTexture(dice.chance(50) ? Texture::solid()
+                                               : textures[dice.below(textures.size())]);
+            f.paint.setTextureMode(dice.chance(50) ? TextureMode::TwoColor : TextureMode::Stencil);
+            f.paint.setSymmetryMode(dice.chance(40) ? 0 : 1 + dice.below(5));
             f.paint.setSymmetryAxes(
-                {below(2 * project.height() + 1), below(2 * project.width() + 1)});
-            f.c->setEraserTool(chance(20));
-            f.paint.setPenIndex(quint8(below(16)));
-            f.paint.setSecondaryIndex(quint8(below(16)));
-            const Qt::MouseButton button = chance(70) ? Qt::LeftButton : Qt::RightButton;
+                {dice.below(2 * project.height() + 1), dice.below(2 * project.width() + 1)});
+            f.c->setEraserTool(dice.chance(20));
+            f.paint.setPenIndex(quint8(dice.below(16)));
+            f.paint.setSecondaryIndex(quint8(dice.below(16)));
+            const Qt::MouseButton button = dice.chance(70) ? Qt::LeftButton : Qt::RightButton;
             const Qt::KeyboardModifiers modifiers =
-                chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
+                dice.chance(15) ? Qt::KeyboardModifiers(Qt::ShiftModifier) : Qt::NoModifier;
             const BorderOccupancy occupiedBefore = borderOccupancyOf(project);
-            project.view().setRotation(chance(20) ? below(360) - 180 : 0);
-            const bool stylus = chance(25);
+            project.view().setRotation(dice.chance(20) ? dice.below(360) - 180 : 0);
+            const bool stylus = dice.chance(25);
             QPoint p = randomPixel();
             if (stylus)
-                tablet(f.c, QEvent::TabletPress, p, below(101) / 100.0);
+                tablet(f.c, QEvent::TabletPress, p, dice.below(101) / 100.0);
             press(f.c, at(f.c, p), button, modifiers);
-            for (int m = below(7); m > 0; --m) {
-                p = chance(50) ? p + QPoint(below(7) - 3, below(7) - 3) : randomPixel();
+            for (int m = dice.below(7); m > 0; --m) {
+                p = dice.chance(50) ? p + QPoint(dice.below(7) - 3, dice.below(7) - 3)
+                                    : randomPixel();
                 if (stylus)
-                    tablet(f.c, QEvent::TabletMove, p, below(101) / 100.0);
+                    tablet(f.c, QEvent::TabletMove, p, dice.below(101) / 100.0);
                 move(f.c, at(f.c, p), button, modifiers);
             }
             const QString where = QStringLiteral("stroke %1").arg(s);
@@ -442,7 +406,8 @@ private slots:
             release(f.c, at(f.c, p), button, modifiers);
             QVERIFY2(!f.c->penStrokeInProgress(), qPrintable(where));
             QVERIFY2(!canvasHasClash(rules, project.colormap()), qPrintable(where + ": clash"));
-            QVERIFY2(lockedPixelsHold(project.colormap(), locked, border),
+            QVERIFY2(lockedPixelsHold(project.colormap(), project.lockedRects(),
+                                      project.slot(ColorSlot::Border)),
                      qPrintable(where + ": locked pixel painted"));
             if (project.spriteCountPolicy() == SpriteCountPolicy::Enforce)
                 QVERIFY2(!opensColumnOverBudget(occupiedBefore, borderOccupancyOf(project)),

@@ -72,9 +72,9 @@ private slots:
             return convert(source, document.size(), dialog.curvesWidget()->curves(),
                            dialog.options());
         };
-        QCOMPARE(int(dialog.options().dither), 2);
-        QCOMPARE(dialog.options().distance, ColorMetric::Perceptual);
-        QCOMPARE(dialog.options().method, ConversionMethod::CellColorsFirst);
+        const ConversionOptions chosen = dialog.options();
+        QCOMPARE(std::tuple(int(chosen.dither), chosen.distance, chosen.method),
+                 std::tuple(2, ColorMetric::Perceptual, ConversionMethod::CellColorsFirst));
         QCOMPARE(dialog.findChild<QComboBox *>(QStringLiteral("ditherCombo"))->count(),
                  DitherKindCount);
         QCOMPARE(dialog.paletteVariant(), 3);

@@ -53,11 +53,6 @@ QIcon whiteSquare()
     return QIcon(pixmap);
 }
 
-QTimer *timer(const MainWindow &window, const char *name)
-{
-    return window.findChild<QTimer *>(QLatin1String(name));
-}
-
 QToolButton *buttonOf(DashboardBar *bar, QAction *defaultAction)
 {
     for (QToolButton *button : bar->findChildren<QToolButton *>())
@@ -124,13 +119,6 @@ quint32 rgbAt(const QImage &image, int x, int y)
     return image.pixel(x, y) & 0xFFFFFF;
 }
 
-Project projectWith(CanvasMode mode, CanvasLayout layout, int width = -1)
-{
-    LayoutSpec spec;
-    spec.layout = layout;
-    return Project(mode, width, -1, spec, 1);
-}
-
 } // namespace
 
 class TestDashboards : public QObject
@@ -160,33 +148,31 @@ private slots:
     void buttonTints()
     {
         const QColor grey(128, 128, 128), light(232, 234, 237), none;
-        // The colour painted; invalid: the icon as drawn.
-        struct Case {
-            QColor inactive, active;
-            bool checked;
-            QColor painted;
-        };
-        for (const Case &c : {Case{none, none, false, none}, Case{grey, light, false, grey},
-                              Case{grey, light, true, light}, Case{grey, none, true, none},
-                              Case{none, light, false, none}}) {
+        // Inactive and active tint, checked, the colour painted; invalid:
+        // the icon as drawn.
+        using Case = std::tuple<QColor, QColor, bool, QColor>;
+        for (const auto &[inactive, active, checked, painted] :
+             {Case{none, none, false, none}, Case{grey, light, false, grey},
+              Case{grey, light, true, light}, Case{grey, none, true, none},
+              Case{none, light, false, none}}) {
             DashboardButton button;
             button.setCheckable(true);
             button.setIconSize(QSize(20, 20));
             button.setIcon(whiteSquare());
-            button.setInactiveIconColor(c.inactive);
-            button.setActiveIconColor(c.active);
-            button.setChecked(c.checked);
+            button.setInactiveIconColor(inactive);
+            button.setActiveIconColor(active);
+            button.setChecked(checked);
             const auto shown = [&button] {
                 return button.paintedIcon().pixmap(QSize(20, 20), 1.0).toImage();
             };
-            QCOMPARE(QColor(shown().pixel(10, 10)), c.painted.isValid() ? c.painted : Qt::white);
+            QCOMPARE(QColor(shown().pixel(10, 10)), painted.isValid() ? painted : Qt::white);
             QCOMPARE(qAlpha(shown().pixel(1, 1)), 0); // transparent stays transparent
             // A new icon is tinted afresh, at both device pixel ratios.
             QPixmap other(40, 40);
             other.setDevicePixelRatio(2);
             other.fill(Qt::blue);
             button.setIcon(QIcon(other));
-            QCOMPARE(QColor(shown().pixel(10, 10)), c.painted.isValid() ? c.painted : Qt::blue);
+            QCOMPARE(QColor(shown().pixel(10, 10)), painted.isValid() ? painted : Qt::blue);
             QCOMPARE(button.paintedIcon().pixmap(QSize(20, 20), 2.0).size(), QSize(40, 40));
         }
     }
@@ -216,8 +202,8 @@ private slots:
     }
 
     // The settings are in seconds, the timers in rounded milliseconds.
-    // Resting on the shape button starts the hover timer, leaving stops it;
-    // resting longer opens the flyout, centred under the button.
+    // Resting on the shape button starts the hover timer, leaving or a press
+    // stops it; resting longer opens the flyout, centred under the button.
     void hoverOpensAfterTheDelay()
     {
         for (auto [hover, grace, hoverMs, graceMs] :
@@ -231,13 +217,20 @@ private slots:
             QVERIFY(shownAndExposed(window, QSize(1000, 700)));
             DashboardController *d = window.dashboards();
             QWidget *flyout = d->shapeFlyout();
-            QTimer *hoverTimer = timer(window, "flyoutHoverTimer");
+            QTimer *hoverTimer = window.findChild<QTimer *>(QStringLiteral("flyoutHoverTimer"));
             QCOMPARE(std::pair(d->hoverDelayMs(), d->leaveGraceMs()), std::pair(hoverMs, graceMs));
             enter(d->shapeButton());
             QVERIFY(hoverTimer->isActive() && hoverTimer->interval() == hoverMs);
             QEvent leave(QEvent::Leave);
             QApplication::sendEvent(d->shapeButton(), &leave);
             QVERIFY(!hoverTimer->isActive());
+            // A press stops it too; clicking again leaves the tool on.
+            enter(d->shapeButton());
+            QTest::mousePress(d->shapeButton(), Qt::LeftButton);
+            QVERIFY(!hoverTimer->isActive());
+            QTest::mouseRelease(d->shapeButton(), Qt::LeftButton);
+            QTest::mouseClick(d->shapeButton(), Qt::LeftButton);
+            QVERIFY(entry(window, "shapeTool")->isChecked() && d->shapeButton()->isChecked());
             enter(d->shapeButton());
             QVERIFY(!flyout->isVisible());
             QTRY_VERIFY(flyout->isVisible());
@@ -253,20 +246,6 @@ private slots:
             QVERIFY(!hoverTimer->isActive());
         }
     }
-    void pressStopsTheHoverTimer()
-    {
-        MainWindow window;
-        DashboardController *d = window.dashboards();
-        enter(d->shapeButton());
-        QTest::mousePress(d->shapeButton(), Qt::LeftButton);
-        QVERIFY(!timer(window, "flyoutHoverTimer")->isActive());
-        QTest::mouseRelease(d->shapeButton(), Qt::LeftButton);
-        // Clicking again leaves the tool on.
-        QTest::mouseClick(d->shapeButton(), Qt::LeftButton);
-        QVERIFY(entry(window, "shapeTool")->isChecked() && d->shapeButton()->isChecked());
-        QVERIFY(!d->shapeFlyout()->isVisible());
-    }
-
     void leavingTheFlyout()
     {
         MainWindow window;
@@ -274,7 +253,7 @@ private slots:
         DashboardController *d = window.dashboards();
         d->setFlyoutTimes(0, 300);
         QWidget *flyout = d->shapeFlyout();
-        QTimer *grace = timer(window, "flyoutLeaveGraceTimer");
+        QTimer *grace = window.findChild<QTimer *>(QStringLiteral("flyoutLeaveGraceTimer"));
         QVERIFY(opens(d->shapeButton(), flyout));
 
         // Out into the empty canvas: the grace time starts, the flyout stays.
@@ -405,8 +384,6 @@ private slots:
         QVERIFY(textures->textures() == hires && canvas->paintSettings().texture().isSolid());
         window.newMulticolorSpritesCanvas();
         QVERIFY(textures->textures() == multi && canvas->paintSettings().texture().isSolid());
-        // The slot bar follows the new layout.
-        QCOMPARE(window.dashboards()->slotWidget()->shownSlots().size(), 3);
     }
     // Any width, any x: the left button makes column floor(16 x / width) the
     // primary colour, the right one the secondary, with a signal on every
@@ -496,7 +473,8 @@ private slots:
     }
 
     // Which slots each canvas shows is the project's (tst_project); the bar
-    // lays out all of them, or none.
+    // lays out all of them, or none, each wearing the colour it assigns, and
+    // stretched it still splits evenly.
     void slotBar()
     {
         using S = ColorSlot;
@@ -507,14 +485,19 @@ private slots:
              {std::tuple{CanvasMode::Multicolor, CanvasLayout::TopBottomBorderSprites, -1,
                          topBottom},
               std::tuple{CanvasMode::Hires, CanvasLayout::BitmapOnly, 400, QList<S>{}}}) {
-            const Project project = projectWith(mode, layout, width);
+            Project project(mode, width, -1, LayoutSpec{layout}, 1);
+            for (int slot = 0; slot < ColorSlotCount; ++slot)
+                project.setSlot(S(slot), quint8(slot + 3));
             ColorAssignmentWidget bar(project);
             QCOMPARE(bar.shownSlots(), expected);
             const auto count = int(expected.size());
             QCOMPARE(bar.sizeHint(), QSize(46 * count, 29));
             bar.resize(bar.sizeHint());
+            const QImage image = bar.grab().toImage();
             QSignalSpy spy(&bar, &ColorAssignmentWidget::slotClicked);
             for (int i = 0; i < count; ++i) {
+                QCOMPARE(rgbAt(image, i * 46 + 5, 14),
+                         paletteRgb(project.paletteVariant(), int(expected[i]) + 3) & 0xFFFFFF);
                 // The first and last pixel of each slot, left and right buttons.
                 QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(i * 46, 14));
                 QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(i * 46 + 45, 14));
@@ -526,26 +509,11 @@ private slots:
                 QCOMPARE(spy.at(i).at(1).value<Qt::MouseButton>(),
                          i % 2 ? Qt::RightButton : Qt::LeftButton);
             }
+            bar.resize(100, 29);
+            for (const auto &[x, index] :
+                 {std::pair{12.4, 0}, std::pair{12.6, 1}, std::pair{87.6, 7}, std::pair{100.0, -1}})
+                QCOMPARE(bar.slotIndexAt(x), count ? index : -1);
         }
-    }
-    // A stretched bar still splits evenly, and each slot wears the colour it assigns.
-    void slotBarStretchedAndPainted()
-    {
-        Project project = projectWith(CanvasMode::Multicolor, CanvasLayout::SideBorderSprites);
-        project.setSlot(ColorSlot::Background, 2);
-        project.setSlot(ColorSlot::SpriteMulticolor0, 5);
-        project.setSlot(ColorSlot::SpriteMulticolor1, 7);
-        ColorAssignmentWidget bar(project);
-        bar.resize(bar.sizeHint());
-        const QImage image = bar.grab().toImage();
-        const int colors[] = {2, 5, 7};
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(rgbAt(image, i * 46 + 5, 14),
-                     paletteRgb(project.paletteVariant(), colors[i]) & 0xFFFFFF);
-        bar.resize(100, 29);
-        for (const auto &[x, index] :
-             {std::pair{33.2, 0}, std::pair{33.4, 1}, std::pair{66.7, 2}, std::pair{100.0, -1}})
-            QCOMPARE(bar.slotIndexAt(x), index);
     }
 };
 

@@ -25,31 +25,9 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWheelEvent>
 
 namespace
 {
-
-QString rgbText(QRgb c)
-{
-    return QStringLiteral("(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
-}
-
-// The first pixel where the two images differ, as a short message; empty when
-// they agree.
-QString firstMismatch(const QImage &got, const QImage &want)
-{
-    if (got.size() != want.size() || got.format() != want.format())
-        return QStringLiteral("size or format differs");
-    for (int y = 0; y < want.height(); ++y)
-        for (int x = 0; x < want.width(); ++x)
-            if (got.pixel(x, y) != want.pixel(x, y))
-                return QStringLiteral("at %1,%2: %3, want %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(rgbText(got.pixel(x, y)), rgbText(want.pixel(x, y)));
-    return {};
-}
 
 QImage filled(int width, int height, QRgb color)
 {
@@ -81,22 +59,13 @@ struct Rig {
     PreviewArea area{project, canvas.artworkImage()};
 };
 
-bool sendWheel(QWidget *widget, QPointF position, int delta)
-{
-    QWheelEvent event(position, widget->mapToGlobal(position), QPoint(), QPoint(0, delta),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(widget, &event);
-    return event.isAccepted();
-}
-
 // Whether the picture point under the widget position stays there across the change.
 template <typename Change>
 bool keepsPointAt(const PreviewArea &area, QPointF position, Change change)
 {
     const QPointF before = area.paintTransform().inverted().map(position);
     change();
-    const QPointF after = area.paintTransform().inverted().map(position);
-    return std::abs(after.x() - before.x()) < 1e-9 && std::abs(after.y() - before.y()) < 1e-9;
+    return near(area.paintTransform().inverted().map(position), before, 1e-9);
 }
 
 } // namespace
@@ -122,8 +91,7 @@ private slots:
             QImage expected = source;
             for (const auto &[dx, dy, r, g, b] : cells)
                 expected.setPixel(column + dx, row + dy, qRgb(r, g, b));
-            const QString mismatch = firstMismatch(CrtFilter::apply(source), expected);
-            QVERIFY2(mismatch.isEmpty(), qPrintable(QString::number(row) + u' ' + mismatch));
+            QCOMPARE(CrtFilter::apply(source), expected);
         }
     }
     void edgesAndUnsupportedSources()
@@ -136,12 +104,12 @@ private slots:
         for (int y = 0; y < 3; ++y)
             source.setPixel(0, y, qRgb(255, 255, 255));
         const QImage crt = CrtFilter::apply(source);
-        QCOMPARE(rgbText(crt.pixel(0, 1)), QStringLiteral("(0,254,255)"));
-        QCOMPARE(rgbText(crt.pixel(1, 1)), QStringLiteral("(0,1,254)"));
+        QCOMPARE(crt.pixel(0, 1), qRgb(0, 254, 255));
+        QCOMPARE(crt.pixel(1, 1), qRgb(0, 1, 254));
         // Only 32-bit RGB is filtered.
-        QVERIFY(CrtFilter::apply(QImage()).isNull());
-        for (QImage::Format format : {QImage::Format_Indexed8, QImage::Format_ARGB32_Premultiplied})
-            QVERIFY(CrtFilter::apply(QImage(4, 4, format)).isNull());
+        for (const QImage &image : {QImage(), QImage(4, 4, QImage::Format_Indexed8),
+                                    QImage(4, 4, QImage::Format_ARGB32_Premultiplied)})
+            QVERIFY(CrtFilter::apply(image).isNull());
     }
     void regionEqualsWholeImage()
     {
@@ -161,9 +129,7 @@ private slots:
             painter.drawImage(0, 0, CrtFilter::apply(source));
             painter.end();
             CrtFilter::applyRegion(source, target, rect);
-            const QString mismatch = firstMismatch(target, expected);
-            QVERIFY2(mismatch.isEmpty(),
-                     qPrintable(QStringLiteral("round %1, ").arg(round) + mismatch));
+            QCOMPARE(target, expected);
         }
     }
     void windowFollowsTheCanvasAndStepsAside_data()
@@ -291,21 +257,14 @@ private slots:
         QVERIFY(keepsPointAt(area, QPointF(area.width(), area.height()) / 2,
                              [&] { area.zoomActualSize(); }));
         QCOMPARE(rig.zoom(), 1.0);
-        area.zoomOut();
-        QCOMPARE(rig.zoom(), 1.0); // not below
-        for (int i = 0; i < 70; ++i)
-            area.zoomIn();
-        QCOMPARE(rig.zoom(), 64.0);
     }
     void dragPansUnderThePanCursor()
     {
         Rig rig;
         PreviewArea &area = rig.area;
-        const QImage pan = ToolCursors::cursor(ToolCursors::Pan).pixmap().toImage();
-        QVERIFY(!pan.isNull());
         QEnterEvent enter(QPointF(50, 50), QPointF(50, 50), area.mapToGlobal(QPointF(50, 50)));
         QApplication::sendEvent(&area, &enter);
-        QCOMPARE(area.cursor().pixmap().toImage(), pan);
+        QVERIFY(showsCursor(&area, ToolCursors::Pan));
         for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
             const QPointF origin = area.viewTransform().offset();
             QTest::mousePress(&area, button, {}, QPoint(50, 50));
@@ -315,7 +274,7 @@ private slots:
             QTest::mouseRelease(&area, button, {}, QPoint(70, 47));
             QVERIFY(!area.isPanning() && !area.isFitMode());
             QCOMPARE(area.viewTransform().offset(), origin + QPointF(20, -3));
-            QCOMPARE(area.cursor().pixmap().toImage(), pan);
+            QVERIFY(showsCursor(&area, ToolCursors::Pan));
         }
         QTest::mousePress(&area, Qt::RightButton, {}, QPoint(50, 50));
         QVERIFY(!area.isPanning());
@@ -327,7 +286,7 @@ private slots:
         QApplication::sendEvent(&area, &enter);
         QTest::mousePress(&area, Qt::MiddleButton, {}, QPoint(5, 5));
         QApplication::sendEvent(&area, &leave);
-        QCOMPARE(area.cursor().pixmap().toImage(), pan);
+        QVERIFY(showsCursor(&area, ToolCursors::Pan));
         QTest::mouseMove(&area, QPoint(-40, 5));
         QTest::mouseRelease(&area, Qt::MiddleButton, {}, QPoint(-40, 5));
         QCOMPARE(area.cursor().shape(), Qt::ArrowCursor);
