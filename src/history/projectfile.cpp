@@ -1,6 +1,6 @@
 #include "projectfile.h"
 
-#include "document/pixeldeflate.h"
+#include "document/pixeldeflater.h"
 #include "document/project.h"
 #include "document/quietinflate.h"
 
@@ -82,7 +82,7 @@ public:
         const QByteArray &raw = colormap.bytes();
         if (m_lastPacked.isNull() || raw != m_lastRaw) {
             m_lastRaw = raw;
-            m_lastPacked = deflatePixels(raw);
+            m_lastPacked = m_deflater.deflate(raw);
         }
         const QByteArray &packed = m_lastPacked;
         if (raw.size() <= packed.size())
@@ -103,6 +103,7 @@ private:
     QByteArray m_out;
     qsizetype m_recordStart = 0;
     QByteArray m_lastRaw, m_lastPacked;
+    PixelDeflater m_deflater;
 };
 
 void writeState(RecordWriter &w, const Project &project, qint32 recordCount)

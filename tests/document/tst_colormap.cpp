@@ -2,7 +2,7 @@
 
 #include "document/colormap.h"
 #include "document/colormapcrop.h"
-#include "document/pixeldeflate.h"
+#include "document/pixeldeflater.h"
 #include "document/quietinflate.h"
 
 #include <QRandomGenerator>
@@ -149,7 +149,7 @@ private slots:
         QByteArray raw(size, Qt::Uninitialized);
         for (int i = 0; i < size; ++i)
             raw[i] = i % runLength ? raw[i - 1] : char(random.bounded(16));
-        const QByteArray blob = deflatePixels(raw);
+        const QByteArray blob = PixelDeflater().deflate(raw);
         QCOMPARE(blob.left(4),
                  QByteArray::fromHex(QByteArray::number(size, 16).rightJustified(8, '0')));
         QCOMPARE(qUncompress(blob), raw);
