@@ -857,7 +857,7 @@ private:
     // share. A pixel of one of the colours stays that colour.
     int patternChoice(const Point3 &p, quint16 mask, double threshold) const
     {
-        int colors[16];
+        int colors[16] = {}; // a mask always holds a colour; the compiler cannot know
         int count = 0;
         for (quint32 m = mask; m; m &= m - 1)
             colors[count++] = std::countr_zero(m);
