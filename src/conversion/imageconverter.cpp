@@ -661,8 +661,11 @@ private:
             return;
         }
         const float g = m_grain, scale = 1.0f / (2.0f * ab2 * (1.0f - g));
+        // Copied out of the member: read through `pa` inside the loop, they
+        // might alias `out`, and the loop would not vectorise.
+        const float px = pa.v[0], py = pa.v[1], pz = pa.v[2];
         for (size_t i = 0; i < n; ++i) {
-            const float ax = x[i] - pa.v[0], ay = y[i] - pa.v[1], az = z[i] - pa.v[2];
+            const float ax = x[i] - px, ay = y[i] - py, az = z[i] - pz;
             const float u = ax * ex + ay * ey + az * ez;
             const float t = std::min(std::max((2.0f * u - g * ab2) * scale, 0.0f), 1.0f);
             out[i] =
