@@ -584,14 +584,20 @@ private:
 
         // Every pair's mix cost per pixel, then every choice of `free` of the
         // searched colours: each pixel takes the best pair within the set.
-        s.pairCost.resize(size_t(count * count) * n);
+        // Without a dither nothing mixes and a pair costs the nearer of its
+        // two colours, so the set's cost is its nearest colour's and no pair
+        // need be worked out.
+        const bool mixes = m_grain < 1.0f;
         std::array<float, 256> pairSum{};
-        for (int a = 0; a < count; ++a)
-            for (int b = a; b < count; ++b) {
-                float *out = &s.pairCost[size_t(a * count + b) * n];
-                pairCosts(s, colors[a], colors[b], out);
-                pairSum[size_t(a * count + b)] = sum(out, n);
-            }
+        if (mixes) {
+            s.pairCost.resize(size_t(count * count) * n);
+            for (int a = 0; a < count; ++a)
+                for (int b = a; b < count; ++b) {
+                    float *out = &s.pairCost[size_t(a * count + b) * n];
+                    pairCosts(s, colors[a], colors[b], out);
+                    pairSum[size_t(a * count + b)] = sum(out, n);
+                }
+        }
         float best = 1e30f;
         quint16 bestMask = fixed;
         int pick[3] = {fixedCount, fixedCount + 1, fixedCount + 2};
@@ -604,7 +610,9 @@ private:
                 set[fixedCount + k] = pick[k];
             const int size = fixedCount + free;
             float cost;
-            if (size <= 2) {
+            if (!mixes) {
+                cost = nearestCost(s, colors, set, size);
+            } else if (size <= 2) {
                 cost = pairSum[size_t(set[0] * count + set[size - 1])];
             } else {
                 const float *first = &s.pairCost[size_t(set[0] * count + set[1]) * n];
@@ -643,6 +651,29 @@ private:
         }
         *bestCost = best;
         return bestMask;
+    }
+
+    // The unit's summed distance to the nearest of the set's colours
+    // (indices into `colors`), folded in the order the pair costs would fold
+    // them, so the sums come out as theirs would.
+    float nearestCost(UnitScratch &s, const int *colors, const int *set, int size) const
+    {
+        const size_t n = s.pixels.size();
+        const float *first = s.distance[size_t(colors[set[0]])].data();
+        if (size == 1)
+            return sum(first, n);
+        float *acc = s.accumulator.data();
+        const float *second = s.distance[size_t(colors[set[1]])].data();
+        for (size_t i = 0; i < n; ++i)
+            acc[i] = std::min(first[i], second[i]);
+        if (size == 2)
+            return sum(acc, n);
+        for (int k = 2; k < size - 1; ++k) {
+            const float *d = s.distance[size_t(colors[set[k]])].data();
+            for (size_t i = 0; i < n; ++i)
+                acc[i] = std::min(acc[i], d[i]);
+        }
+        return sumOfMin(acc, s.distance[size_t(colors[set[size - 1]])].data(), n);
     }
 
     // mixCost of every pixel of the unit for one pair, in plain loops over
