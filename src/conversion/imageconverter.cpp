@@ -695,12 +695,13 @@ private:
         // Copied out of the member: read through `pa` inside the loop, they
         // might alias `out`, and the loop would not vectorise.
         const float px = pa.v[0], py = pa.v[1], pz = pa.v[2];
+        // The squared distance to a is the one gathered, worked out alike.
+        const float *da = s.distance[size_t(a)].data();
         for (size_t i = 0; i < n; ++i) {
             const float ax = x[i] - px, ay = y[i] - py, az = z[i] - pz;
             const float u = ax * ex + ay * ey + az * ez;
             const float t = std::min(std::max((2.0f * u - g * ab2) * scale, 0.0f), 1.0f);
-            out[i] =
-                ax * ax + ay * ay + az * az - 2.0f * t * u + t * t * ab2 + g * t * (1.0f - t) * ab2;
+            out[i] = da[i] - 2.0f * t * u + t * t * ab2 + g * t * (1.0f - t) * ab2;
         }
     }
 
