@@ -1,34 +1,13 @@
 // korven-cli is a quick front end that converts plain PNG pictures itself and
 // hands everything else to korven-cli-full: both routes must give the same
 // project, and the front end must start without Qt GUI.
+#include "../common/programrun.h"
 #include "../common/wholefiles.h"
 
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace
-{
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-};
-
-Run run(const QString &program, const QStringList &args)
-{
-    QProcess process;
-    process.start(program, args);
-    Run result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    return result;
-}
-
-} // namespace
 
 class TestQuickCli : public QObject
 {
@@ -46,8 +25,8 @@ class TestQuickCli : public QObject
         QStringList quick = args, full = args;
         quick[2] = path("quick.kvn");
         full[2] = path("full.kvn");
-        const Run viaQuick = run(QStringLiteral(KORVEN_CLI), quick);
-        const Run viaFull = run(QStringLiteral(KORVEN_CLI_FULL), full);
+        const auto viaQuick = runProgram(QStringLiteral(KORVEN_CLI), quick);
+        const auto viaFull = runProgram(QStringLiteral(KORVEN_CLI_FULL), full);
         QVERIFY(viaQuick.exitCode == 0 && viaFull.exitCode == 0);
         QCOMPARE(viaQuick.out, viaFull.out);
         const QByteArray written = readBytes(path("quick.kvn"));
@@ -99,12 +78,12 @@ private slots:
     // Every command is still there, and an unreadable file still fails.
     void everyCommandAnswers()
     {
-        const Run help = run(QStringLiteral(KORVEN_CLI), {"--help"});
+        const auto help = runProgram(QStringLiteral(KORVEN_CLI), {"--help"});
         QCOMPARE(help.exitCode, 0);
         for (const char *command : {"convert IMAGE", "render ", "export-prg ", "info "})
-            QVERIFY2(help.out.contains("\n  " + QByteArray(command)), command);
-        QCOMPARE(run(QStringLiteral(KORVEN_CLI),
-                     {"convert", path("missing.png"), path("x.kvn"), "--mode", "hires"})
+            QVERIFY2(help.out.contains(QLatin1String("\n  ") + QLatin1String(command)), command);
+        QCOMPARE(runProgram(QStringLiteral(KORVEN_CLI),
+                            {"convert", path("missing.png"), path("x.kvn"), "--mode", "hires"})
                      .exitCode,
                  1);
         QVERIFY(!QFile::exists(path("x.kvn")));
@@ -113,13 +92,11 @@ private slots:
     // The front end's point: it does not load Qt GUI.
     void startsWithoutQtGui()
     {
-        QProcess ldd;
-        ldd.start(QStringLiteral("ldd"), {QStringLiteral(KORVEN_CLI)});
-        if (!ldd.waitForFinished(10000) || ldd.exitCode() != 0)
+        const auto ldd = runProgram(QStringLiteral("ldd"), {QStringLiteral(KORVEN_CLI)});
+        if (ldd.exitCode != 0)
             QSKIP("ldd is not available to list the libraries a program loads");
-        const QByteArray libraries = ldd.readAllStandardOutput();
-        QVERIFY(libraries.contains("libQt6Core"));
-        QVERIFY2(!libraries.contains("libQt6Gui"), libraries.constData());
+        QVERIFY(ldd.out.contains(QLatin1String("libQt6Core")));
+        QVERIFY2(!ldd.out.contains(QLatin1String("libQt6Gui")), qPrintable(ldd.out));
     }
 };
 

@@ -2,6 +2,7 @@
 // leaves, the register writes of their raster interrupts line by line on
 // PAL and NTSC, and the crunched file unpacking to the same memory image.
 
+#include "../common/programrun.h"
 #include "../common/wholefiles.h"
 #include "prgtesthelpers.h"
 
@@ -12,7 +13,6 @@
 #include "exchange/nativeformats.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -299,10 +299,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("x.prg"));
         QVERIFY(writeBytes(path, prg));
         const int start = PrgBuilder::startAddress(CanvasLayout(layout));
-        QProcess cruncher;
-        cruncher.start(QStringLiteral(KORVEN_EXOMIZER),
-                       {"sfx", QString::number(start), path, "-o", path, "-n"});
-        QVERIFY(cruncher.waitForFinished(30000) && cruncher.exitCode() == 0);
+        const QStringList sfx{"sfx", QString::number(start), path, "-o", path, "-n"};
+        QCOMPARE(runProgram(QStringLiteral(KORVEN_EXOMIZER), sfx).exitCode, 0);
         const QByteArray crunched = readBytes(path);
         QVERIFY(!crunched.isEmpty() && crunched.size() < prg.size() * 9 / 10);
         if (!koala.isEmpty())

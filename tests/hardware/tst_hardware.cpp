@@ -7,6 +7,7 @@
 // KORVEN_X64SC (an installed x64sc, run with c64-run's options) or the
 // c64-run beside the checkout; without one the test skips.
 
+#include "../common/programrun.h"
 #include "../common/wholefiles.h"
 #include "../exchange/prgtesthelpers.h"
 
@@ -283,11 +284,9 @@ private slots:
                     const QString path = m_dir.filePath(QStringLiteral("p%1.prg").arg(index++));
                     QVERIFY(writeBytes(path, bytes));
                     if (start == Start::Crunched) {
-                        QProcess cruncher;
-                        cruncher.start(
-                            QStringLiteral(KORVEN_EXOMIZER),
-                            ExomizerCall::arguments(path, PrgBuilder::startAddress(spec.layout)));
-                        QVERIFY(cruncher.waitForFinished(60000) && cruncher.exitCode() == 0);
+                        const QStringList args =
+                            ExomizerCall::arguments(path, PrgBuilder::startAddress(spec.layout));
+                        QCOMPARE(runProgram(QStringLiteral(KORVEN_EXOMIZER), args).exitCode, 0);
                     }
                     for (const Chip &chip : Chips) {
                         const bool pal = &chip == &Chips[0], older = &chip >= &Chips[2];
