@@ -205,11 +205,8 @@ private slots:
                 const QPointF d = turned(b.x() + off.x, b.y() + off.y) - p0;
                 const double r = width / 2.0 + 1e-6;
                 const auto where = [&](int x, int y) {
-                    return QStringLiteral("%1 segment %2: sample %3,%4")
-                        .arg(aa ? "anti-aliased" : "hard-edged")
-                        .arg(n)
-                        .arg(x)
-                        .arg(y)
+                    return QString::asprintf("%s segment %d: sample %d,%d",
+                                             aa ? "anti-aliased" : "hard-edged", n, x, y)
                         .toUtf8();
                 };
                 if (aa) {
