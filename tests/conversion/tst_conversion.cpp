@@ -71,16 +71,6 @@ Colormap referenceDither(const QImage &image, QSize size, const CurvesModel &cur
     return out;
 }
 
-ClashContext contextOf(const ConversionOptions &options,
-                       const std::array<quint8, ColorSlotCount> &slotBytes)
-{
-    ClashContext context;
-    context.mode = options.mode;
-    context.layout = options.layout;
-    context.slotBytes = slotBytes;
-    return context;
-}
-
 } // namespace
 
 class TestConversion : public QObject
@@ -154,7 +144,8 @@ private slots:
         const ConversionResult converted = convertImage(image, size, curves, options);
         const Colormap &result = converted.colormap;
         QCOMPARE(result.size(), size);
-        const ClashContext context = contextOf(options, converted.slotBytes);
+        const ClashContext context{
+            .mode = options.mode, .slotBytes = converted.slotBytes, .layout = options.layout};
         QVERIFY(!canvasHasClash(context, result));
         for (int slot = 0; slot < ColorSlotCount; ++slot)
             if (slot != int(ColorSlot::Background) || !options.chooseBackground ||
@@ -205,7 +196,8 @@ private slots:
         for (quint8 &slot : options.slotBytes)
             slot = quint8(rng.bounded(16));
         const QSize size = Project(options.mode, -1, -1, options.layout).size();
-        const ClashContext context = contextOf(options, options.slotBytes);
+        const ClashContext context{
+            .mode = options.mode, .slotBytes = options.slotBytes, .layout = options.layout};
         // Each unit: its commons and `limit` random colours, painted in
         // random patches; a top/bottom border keeps to 8 occupied columns.
         Colormap picture(size.width(), size.height());
