@@ -241,20 +241,14 @@ private slots:
                 // function, found at an end, a kink of either axis or where
                 // the axes cross.
                 const auto squareDistance = [&](QPointF q) {
-                    QList<double> ts = {0.0, 1.0};
                     const QPointF u = q - p0;
-                    if (d.x() != 0)
-                        ts << u.x() / d.x();
-                    if (d.y() != 0)
-                        ts << u.y() / d.y();
-                    if (d.x() != d.y())
-                        ts << (u.x() - u.y()) / (d.x() - d.y());
-                    if (d.x() != -d.y())
-                        ts << (u.x() + u.y()) / (d.x() + d.y());
                     double best = std::numeric_limits<double>::infinity();
-                    for (double t : ts) {
-                        t = std::clamp(t, 0.0, 1.0);
-                        const QPointF e = u - t * d;
+                    for (double t :
+                         {0.0, 1.0, u.x() / d.x(), u.y() / d.y(), (u.x() - u.y()) / (d.x() - d.y()),
+                          (u.x() + u.y()) / (d.x() + d.y())}) {
+                        // Dividing by zero gives an end (an infinity clamps to 0 or 1) or no
+                        // number.
+                        const QPointF e = u - std::clamp(std::isnan(t) ? 0.0 : t, 0.0, 1.0) * d;
                         best = std::min(best, std::max(std::abs(e.x()), std::abs(e.y())));
                     }
                     return best;
