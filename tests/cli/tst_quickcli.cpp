@@ -5,7 +5,6 @@
 #include "../common/wholefiles.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 

@@ -15,7 +15,6 @@
 #include "rules/clashrules.h"
 #include "script/scriptrunner.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QRandomGenerator>
