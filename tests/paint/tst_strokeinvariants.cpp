@@ -56,12 +56,12 @@ quint8 randomColor(Dice &dice, const Project &project)
                            : quint8(dice.below(16));
 }
 
+// The coverage's rows, which lie one after another.
 QByteArray coverageBytes(const AntialiasCoverage &coverage)
 {
-    QByteArray bytes;
-    for (int y = 0; y < coverage.size().height(); ++y)
-        bytes.append(reinterpret_cast<const char *>(coverage.row(y)), coverage.size().width());
-    return bytes;
+    const QSize size = coverage.size();
+    return QByteArray(reinterpret_cast<const char *>(coverage.row(0)),
+                      size.width() * size.height());
 }
 
 // The pixels the last paint with `brush` touched: those it changed, or for
