@@ -1,55 +1,9 @@
 // Shape outlines and their rasterisation through the paint pipeline.
 
 #include "../common/paintrows.h"
-#include "pixelsets.h"
-
-#include "paint/shaperenderer.h"
-
-#include "document/project.h"
-#include "document/viewtransform.h"
+#include "desk.h"
 
 #include <QtTest>
-
-namespace
-{
-
-struct Desk {
-    Project project;
-    StrokeRenderer strokes;
-    ShapeRenderer shapes{strokes};
-
-    explicit Desk(CanvasMode mode) : project(mode)
-    {
-        project.view().setDisplayAspect(1.0);
-        strokes.prepare(project);
-    }
-    QRect paint(const StagedShape &shape, const QList<SymmetryTransform> &copies = {})
-    {
-        PaintPass pass = strokes.beginEdit(project);
-        return shapes.paint(pass, shape, copies);
-    }
-    // The pixels of `rect` that hold colour 1, as rows of '#' and '.'.
-    QStringList rows(const QRect &rect) const
-    {
-        QStringList out;
-        for (int y = rect.top(); y <= rect.bottom(); ++y) {
-            QString line;
-            for (int x = rect.left(); x <= rect.right(); ++x)
-                line += project.colormap().pixel(x, y) == 1 ? u'#' : u'.';
-            out << line;
-        }
-        return out;
-    }
-};
-
-// The pixels holding colour 1.
-Pixels paintedPixels(const Desk &desk, const QRect &rect)
-{
-    return pixelsWhere(rect,
-                       [&](int x, int y) { return desk.project.colormap().pixel(x, y) == 1; });
-}
-
-} // namespace
 
 class TestShapeRenderer : public QObject
 {
@@ -94,10 +48,10 @@ private slots:
             const QPoint c = press + drag / 2;
             const CanvasMode mode = hires ? CanvasMode::Hires : CanvasMode::Multicolor;
             Desk open(mode), filled(mode);
-            const Pixels ring = paintedPixels(open, open.paint(s));
+            const Pixels ring = open.painted(open.paint(s));
             s.filled = true;
             const QRect filledRect = filled.paint(s);
-            const Pixels solid = paintedPixels(filled, filledRect);
+            const Pixels solid = filled.painted(filledRect);
             const QByteArray what = "round " + QByteArray::number(round);
             const bool turns = circle && hires && std::abs(drag.x()) == std::abs(drag.y());
             for (const Pixels &set : {ring, solid})

@@ -1,13 +1,9 @@
 // Single strokes whose exact outcome the random stroke test cannot know.
 
 #include "../common/paintrows.h"
-#include "pixelsets.h"
+#include "desk.h"
 
 #include "paint/brushsettings.h"
-#include "paint/penstroke.h"
-#include "paint/strokerenderer.h"
-
-#include "document/project.h"
 #include "rules/clashrules.h"
 
 #include <QRandomGenerator>
@@ -15,42 +11,6 @@
 
 namespace
 {
-
-// A document with the pen on it, driven the way the canvas tool drives it.
-struct Desk {
-    Project project;
-    StrokeRenderer renderer;
-    PenStroke pen{renderer};
-    PenSettings settings;
-
-    explicit Desk(CanvasMode mode, int width = 1, LayoutSpec layout = {})
-        : project(mode, -1, -1, layout)
-    {
-        renderer.prepare(project);
-        settings.brush.setWidth(width);
-    }
-    StrokeCommit stroke(const QList<QPoint> &path, StrokeColors colors = {1, 0}, PenEvent e = {})
-    {
-        e.pixel = path.first();
-        pen.press(project, settings, e, colors, std::nullopt);
-        for (QPoint p : path.mid(1)) {
-            e.pixel = p;
-            pen.move(project, settings, e);
-        }
-        return pen.release(project, settings, e);
-    }
-    StrokeCommit click(QPoint p, StrokeColors colors = {1, 0}) { return stroke({p}, colors); }
-    // The renderer's mask of one segment of the brush in `shape`.
-    QRect segment(QPoint a, QPoint b, bool aa, BrushShape shape, double nibAngle = 0.0)
-    {
-        PaintParams params;
-        params.brush = settings.brush;
-        params.brush.shape = shape;
-        params.nibAngle = nibAngle;
-        return renderer.rasterize(project, params, {}, a, b, aa);
-    }
-    quint8 at(int x, int y) const { return project.colormap().pixel(x, y); }
-};
 
 // The number of pixels that differ from 0.
 int countPainted(const Colormap &map)
