@@ -132,16 +132,15 @@ private slots:
         QVERIFY(swapOrReplaceColors(project, false, 5, 5).isNull());
         // The background follows the swap, so former background stays background.
         QVERIFY(!swapOrReplaceColors(project, true, 0, 6).isNull());
-        QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
-        QCOMPARE(project.colormap().pixel(0, 0), quint8(0));
-        QCOMPARE(project.colormap().pixel(9, 9), quint8(6));
-        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE((QList<int>{project.slot(ColorSlot::Background), project.colormap().pixel(0, 0),
+                             project.colormap().pixel(9, 9), project.history().nodeCount()}),
+                 (QList<int>{6, 0, 6, 1}));
         QCOMPARE(project.history().nodes()[0].kind, HistoryEntryKind::SwapColors);
         // Replace moves only b: a slot holding a keeps it.
         project.setSlot(ColorSlot::Border, 9);
         swapOrReplaceColors(project, false, 9, 6);
-        QCOMPARE(project.slot(ColorSlot::Border), quint8(9));
-        QCOMPARE(project.slot(ColorSlot::Background), quint8(9));
+        QCOMPARE((QList<int>{project.slot(ColorSlot::Border), project.slot(ColorSlot::Background)}),
+                 (QList<int>{9, 9}));
 
         // A selection over one strip only leaves the shared sprite colours alone.
         Project side(CanvasMode::Multicolor, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
