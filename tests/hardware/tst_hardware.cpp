@@ -49,9 +49,7 @@ int nearestColor(QRgb rgb)
         const int r = qRed(rgb) - qRed(c), g = qGreen(rgb) - qGreen(c), b = qBlue(rgb) - qBlue(c);
         return r * r + g * g + b * b;
     };
-    return int(std::min_element(PalRgb.begin(), PalRgb.end(),
-                                [&](QRgb a, QRgb b) { return distance(a) < distance(b); }) -
-               PalRgb.begin());
+    return int(std::ranges::min_element(PalRgb, {}, distance) - PalRgb.begin());
 }
 
 // The chips c64-run offers: where the frame's raster line 0 and the 320 x
