@@ -36,16 +36,13 @@ private slots:
         const CanvasMode mode = CanvasMode(row[0].toInt());
         const QSize size = defaultCanvasSize(mode, layoutOf(row[1].toInt()), row[2].toInt());
         QCOMPARE(size, QSize(pointOf(row[3]).x(), pointOf(row[3]).y()));
-        QList<QRect> found, expected;
-        QStringList kinds;
+        QStringList rects, kinds;
         for (const CanvasRegion &region : canvasRegions(mode, size, layoutOf(row[1].toInt()))) {
-            found << region.rect;
+            const QRect &r = region.rect;
+            rects << QString::asprintf("%d,%d,%d,%d", r.x(), r.y(), r.width(), r.height());
             kinds << QString::number(int(region.kind));
         }
-        for (const QString &rect : row[4].split(u' '))
-            expected << rectOf(rect);
-        QCOMPARE(found, expected);
-        QCOMPARE(kinds.join(u','), row[5]);
+        QCOMPARE((QStringList{rects.join(u' '), kinds.join(u',')}), row.mid(4, 2));
     }
     void framesAroundTheBitmap()
     {
