@@ -281,6 +281,7 @@ private slots:
             // Refined against the classic error diffusion.
             for (int dither : {0, 1, 2, int(DitherKind::Refined)}) {
                 ConversionOptions options{.mode = mode,
+                                          .layout = {},
                                           .dither = DitherKind(dither <= 2 ? dither : 1),
                                           .distance = ColorMetric(picture / 2),
                                           .method = ConversionMethod::MostUsed};
@@ -303,8 +304,9 @@ private slots:
         for (ColorMetric metric : {ColorMetric::Euclidean, ColorMetric::Weighted}) {
             QCOMPARE(colorDistance(88, 88, 88, paletteRgb(1, 11), metric),
                      colorDistance(88, 88, 88, paletteRgb(1, 12), metric));
-            const Colormap result = ditherToPalette(grey, grey.size(), CurvesModel(),
-                                                    {.distance = metric, .paletteVariant = 1});
+            const Colormap result =
+                ditherToPalette(grey, grey.size(), CurvesModel(),
+                                {.layout = {}, .distance = metric, .paletteVariant = 1});
             QCOMPARE(result.bytes().count(char(11)), 64);
         }
     }

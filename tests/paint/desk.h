@@ -41,8 +41,10 @@ struct Desk {
     // The renderer's mask of one segment of the brush in `shape`.
     QRect segment(QPoint a, QPoint b, bool aa, BrushShape shape, double nibAngle = 0.0)
     {
-        PaintParams params{.brush = settings.brush, .nibAngle = nibAngle};
+        PaintParams params;
+        params.brush = settings.brush;
         params.brush.shape = shape;
+        params.nibAngle = nibAngle;
         return renderer.rasterize(project, params, {}, a, b, aa);
     }
     QRect paint(const StagedShape &shape, const QList<SymmetryTransform> &copies = {})

@@ -5,6 +5,20 @@
 
 #include <QtTest>
 
+namespace
+{
+
+StagedShape shapeOf(ShapeKind kind, QPointF half, QPointF centre = {})
+{
+    StagedShape s;
+    s.kind = kind;
+    s.halfSize = half;
+    s.centre = centre;
+    return s;
+}
+
+} // namespace
+
 class TestShapeRenderer : public QObject
 {
     Q_OBJECT
@@ -16,10 +30,9 @@ private slots:
         // Hand-worked masks of shapes dragged between pixel centres on hires.
         QFETCH(QStringList, row);
         Desk desk(CanvasMode::Hires);
-        const QRect changed = desk.paint({.kind = ShapeKind(row[0].toInt()),
-                                          .centre = {20.5, 20.5},
-                                          .halfSize = pointFOf(row[2]),
-                                          .filled = row[1] == u'1'});
+        StagedShape s = shapeOf(ShapeKind(row[0].toInt()), pointFOf(row[2]), {20.5, 20.5});
+        s.filled = row[1] == u'1';
+        const QRect changed = desk.paint(s);
         QCOMPARE(desk.rows(changed).join(u'/'), row[3]);
     }
     void shapeProperties()
@@ -39,12 +52,12 @@ private slots:
             const QPoint drag((random.bounded(2) ? 2 : -2) * (1 + round / 2 % 12),
                               (random.bounded(2) ? 2 : -2) * (1 + round / 24 % 12));
             const QPointF p = QPointF(press) + QPointF(0.5, 0.5), q = p + QPointF(drag);
+            StagedShape s = shapeOf(circle ? ShapeKind::Circle : ShapeKind::Rectangle,
+                                    (q - p) / 2.0, (p + q) / 2.0);
             // A multicolor pixel is two display units wide.
-            const QTransform wide = QTransform::fromScale(hires ? 1 : 2, 1);
-            StagedShape s{.kind = circle ? ShapeKind::Circle : ShapeKind::Rectangle,
-                          .centre = wide.map((p + q) / 2.0),
-                          .halfSize = wide.map((q - p) / 2.0),
-                          .width = width};
+            s.centre.rx() *= hires ? 1 : 2;
+            s.halfSize.rx() *= hires ? 1 : 2;
+            s.width = width;
             const QPoint c = press + drag / 2;
             const CanvasMode mode = hires ? CanvasMode::Hires : CanvasMode::Multicolor;
             Desk open(mode), filled(mode);
@@ -80,7 +93,7 @@ private slots:
         QRandomGenerator random(16);
         const auto uniform = [&](double lo, double hi) { return lo + random.bounded(hi - lo); };
         for (int round = 0; round < 50; ++round) {
-            StagedShape s{.kind = ShapeKind::Line, .halfSize = {uniform(1, 30), uniform(1, 30)}};
+            StagedShape s = shapeOf(ShapeKind::Line, {uniform(1, 30), uniform(1, 30)});
             s.centre = {uniform(0, 100), uniform(0, 100)};
             s.rotation = uniform(-180, 180);
             const int k = random.bounded(4);
@@ -106,11 +119,9 @@ private slots:
         const int kind = row[0].toInt();
         const bool fills = row[1] == u'1';
         Desk open(CanvasMode::Hires), filled(CanvasMode::Hires);
-        StagedShape s{.kind = ShapeKind(kind),
-                      .centre = {40.5, 40.5},
-                      .halfSize = {12, 9},
-                      .points = {{-12, -9}, {0, 9}, {12, -9}},
-                      .capturedHalfSize = {12, 9}};
+        StagedShape s = shapeOf(ShapeKind(kind), {12, 9}, {40.5, 40.5});
+        s.points = {{-12, -9}, {0, 9}, {12, -9}};
+        s.capturedHalfSize = s.halfSize;
         const QRect openRect = open.paint(s);
         s.filled = true;
         const QRect filledRect = filled.paint(s);
@@ -123,10 +134,9 @@ private slots:
         // hires it paints exactly what the hard-edged one does.
         for (const CanvasMode mode : {CanvasMode::Hires, CanvasMode::Multicolor}) {
             Desk hard(mode), soft(mode);
-            StagedShape s{.kind = ShapeKind::Circle,
-                          .centre = {40.5 * hard.project.view().pixelWidth(), 40.5},
-                          .halfSize = {20, 10},
-                          .width = 4};
+            StagedShape s = shapeOf(ShapeKind::Circle, {20, 10},
+                                    {40.5 * hard.project.view().pixelWidth(), 40.5});
+            s.width = 4;
             hard.paint(s);
             s.antialiased = true;
             soft.paint(s);
@@ -137,8 +147,7 @@ private slots:
     {
         // Each copy paints the shape's corner pixel mapped through it.
         Desk desk(CanvasMode::Hires);
-        const StagedShape s{
-            .kind = ShapeKind::Rectangle, .centre = {30.5, 30.5}, .halfSize = {5, 4}};
+        StagedShape s = shapeOf(ShapeKind::Rectangle, {5, 4}, {30.5, 30.5});
         const QList<SymmetryTransform> copies = symmetryTransforms(
             SymmetryMode::Quadrant, SymmetryAxes::centreOf(desk.project.size()), 1, 1.0);
         desk.paint(s, copies);

@@ -237,8 +237,9 @@ private slots:
                         dice.between(4, 60));
         project.colormap().fillRect(box, 2);
         const Colormap withBox = project.colormap();
-        const FillSettings fill{.brush = settings.brush,
-                                .placement = ContourPlacement(dice.below(3))};
+        FillSettings fill;
+        fill.brush = settings.brush;
+        fill.placement = ContourPlacement(dice.below(3));
         FloodFill(renderer).apply(project, fill, box.center(), true,
                                   {ink == 0 ? quint8(3) : ink, 0});
         QVERIFY2(eightConnected(paintedPixels(withBox, project, renderer, fill.brush)),
