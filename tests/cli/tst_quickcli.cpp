@@ -81,10 +81,8 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         for (const char *command : {"convert IMAGE", "render ", "export-prg ", "info "})
             QVERIFY2(help.out.contains(QLatin1String("\n  ") + QLatin1String(command)), command);
-        QCOMPARE(runProgram(QStringLiteral(KORVEN_CLI),
-                            {"convert", path("missing.png"), path("x.kvn"), "--mode", "hires"})
-                     .exitCode,
-                 1);
+        const QStringList missing{"convert", path("missing.png"), path("x.kvn"), "--mode", "hires"};
+        QCOMPARE(runProgram(QStringLiteral(KORVEN_CLI), missing).exitCode, 1);
         QVERIFY(!QFile::exists(path("x.kvn")));
     }
 

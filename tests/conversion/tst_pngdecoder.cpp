@@ -190,21 +190,18 @@ private slots:
     // it reads exactly as Qt does, and it reads the plain ones.
     void agreesWithQtOnRealFiles()
     {
-        int read = 0, files = 0;
+        int files = 0;
         QDirIterator it(QStringLiteral(KORVEN_TESTDATA_DIR), {"*.png"}, QDir::Files,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
             const std::optional<RgbPicture> picture = PngDecoder::decode(readBytes(path));
             ++files;
-            if (!picture)
-                continue;
-            ++read;
-            QVERIFY2(picture->toImage() == QImage(path).convertToFormat(QImage::Format_RGB32),
+            QVERIFY2(picture &&
+                         picture->toImage() == QImage(path).convertToFormat(QImage::Format_RGB32),
                      qPrintable(path));
         }
         QVERIFY(files >= 20);
-        QCOMPARE(read, files);
     }
 };
 

@@ -171,9 +171,8 @@ private slots:
                              {StandInDevice::Behaviour(behaviour), status, 0});
         const QString host = refused ? StandInDevice::refusingHost() : device.host();
         QString got = QStringLiteral("untouched");
-        UltimateClient::CancelCheck cancelCheck;
-        if (withCancelCheck)
-            cancelCheck = watchdog(20000);
+        const UltimateClient::CancelCheck cancelCheck =
+            withCancelCheck ? watchdog(20000) : UltimateClient::CancelCheck();
         const bool result =
             run ? UltimateClient::runPrg(QByteArray("\x01\x08", 2), host, 10, &got, cancelCheck)
                 : UltimateClient::checkDevice(host, 10, &got, cancelCheck);
