@@ -8,13 +8,10 @@
 namespace
 {
 
+// Every member without a default named, as -Wextra asks.
 StagedShape shapeOf(ShapeKind kind, QPointF half, QPointF centre = {})
 {
-    StagedShape s;
-    s.kind = kind;
-    s.halfSize = half;
-    s.centre = centre;
-    return s;
+    return {.kind = kind, .centre = centre, .halfSize = half, .points = {}, .texture = {}};
 }
 
 } // namespace
