@@ -6,6 +6,7 @@
 #include "history/projectfile.h"
 
 #include "../common/paintrows.h"
+#include "../common/programrun.h"
 #include "../common/wholefiles.h"
 #include "../history/edits.h"
 #include "../history/filebytes.h"
@@ -23,22 +24,9 @@
 namespace
 {
 
-struct Run {
-    int exitCode = -1;
-    QString out, err;
-};
-
-Run runCli(const QStringList &args)
+ProgramRun runCli(const QStringList &args)
 {
-    QProcess process;
-    process.start(QStringLiteral(KORVEN_CLI), args);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-    run.err = QString::fromUtf8(process.readAllStandardError()).trimmed();
-    return run;
+    return runProgram(QStringLiteral(KORVEN_CLI), args);
 }
 
 bool succeeds(const QStringList &args)
@@ -125,10 +113,9 @@ private slots:
             args[1] = path("multi.kvn");
             args.insert(2, out);
         }
-        const Run run = runCli(args);
+        const auto run = runCli(args);
         QCOMPARE(run.exitCode, row[0].toInt());
-        QVERIFY(run.out.isEmpty() && !run.err.isEmpty());
-        QVERIFY(!QFile::exists(out));
+        QVERIFY(run.out.isEmpty() && !run.err.isEmpty() && !QFile::exists(out));
     }
 
     // send runs the program once, with the password the device wants; live
@@ -173,7 +160,7 @@ private slots:
 
     void info()
     {
-        const Run run = runCli({QStringLiteral("info"), path("multi.kvn")});
+        const auto run = runCli({QStringLiteral("info"), path("multi.kvn")});
         QCOMPARE(run.exitCode, 0);
         // Keys in their documented order; the record count is the file's own.
         QVERIFY2(run.out.startsWith("{\"version\":11,\"mode\":\"multicolor\",\"layout\":2,"
@@ -199,7 +186,7 @@ private slots:
             for (const QStringList &args :
                  {QStringList{"info", path("bad.kvn")},
                   QStringList{"render", path("bad.kvn"), path("never.png")}}) {
-                const Run run = runCli(args);
+                const auto run = runCli(args);
                 QCOMPARE(run.exitCode, 1);
                 QCOMPARE(run.err, QString::fromLatin1(message));
             }
@@ -219,7 +206,7 @@ private slots:
                          QString::number(palette)};
         if (stage >= 0)
             args << QStringLiteral("--stage") << QString::number(stage);
-        const Run run = runCli(args);
+        const auto run = runCli(args);
         QCOMPARE(run.exitCode, 0);
         const QImage image(path("out.png"));
         QCOMPARE(image.size(), QSize(320, 100));
@@ -236,7 +223,7 @@ private slots:
         for (const auto &[extra, frames] :
              {std::pair{QStringList{}, 3}, std::pair{QStringList{"--count", "2", "--smart"}, 2}}) {
             QTemporaryDir out;
-            const Run run =
+            const ProgramRun run =
                 runCli(QStringList{"workstages", path("multi.kvn"), out.path()} + extra);
             QCOMPARE(run.out, QStringLiteral("{\"frames\":%1}").arg(frames));
             QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), frames);
@@ -269,7 +256,8 @@ private slots:
         Project project(CanvasMode::Hires, -1, -1,
                         LayoutSpec{CanvasLayout::TopBottomBorderSprites});
         QVERIFY(saveProjectFile(project, path("tb.kvn")).ok);
-        const Run plain = runCli({"export-prg", path("tb.kvn"), path("plain.prg"), "--no-crunch"});
+        const ProgramRun plain =
+            runCli({"export-prg", path("tb.kvn"), path("plain.prg"), "--no-crunch"});
         QCOMPARE(plain.exitCode, 0);
         QCOMPARE(plain.out, QStringLiteral("An NTSC machine does not show rows 0-20 and 263-283."));
         QVERIFY(succeeds(
@@ -304,7 +292,8 @@ private slots:
     {
         QVERIFY(writeBytes(path("good.lua"), "print(arg[1], #arg)\nreplace(6, 9)\n"));
         QVERIFY(writeBytes(path("bad.lua"), "clear()\nerror('broken')\n"));
-        Run run = runCli({"script", path("good.lua"), path("multi.kvn"), path("s.kvn"), "hi", "x"});
+        auto run =
+            runCli({"script", path("good.lua"), path("multi.kvn"), path("s.kvn"), "hi", "x"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("hi\t2"));
         const Project saved = loaded(path("s.kvn"));
@@ -350,7 +339,7 @@ private slots:
         // Worked out by hand: top border column 3 (x 72-95) holds two colours
         // where a hires sprite takes one; the cells at x 48-55, y 58-65 and
         // 66-73 hold six and five; columns 4 and 9 are the smallest of ten.
-        Run run = runCli({QStringLiteral("clashes"), path("in.kvn")});
+        auto run = runCli({QStringLiteral("clashes"), path("in.kvn")});
         QCOMPARE(run.out, QStringLiteral("{\"hasClash\":true,\"clashingUnits\":[[72,0,95,41],"
                                          "[48,58,55,65],[48,66,55,73]],\"redFrames\":{\"top\":"
                                          "[[72,0,95,41]],\"bottom\":[[96,242,119,283],"
@@ -408,7 +397,7 @@ private slots:
         QStringList args{"import", source, path("imported.kvn")};
         if (!mode.isEmpty())
             args << QStringLiteral("--mode") << mode;
-        Run run = runCli(args);
+        auto run = runCli(args);
         if (mode == QLatin1String("hires")) {
             QCOMPARE(run.exitCode, 1);
             QCOMPARE(run.err,

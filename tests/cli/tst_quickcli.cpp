@@ -1,38 +1,12 @@
 // korven-cli is a quick front end that converts plain PNG pictures itself and
 // hands everything else to korven-cli-full: both routes must give the same
 // project, and the front end must start without Qt GUI.
+#include "../common/programrun.h"
+#include "../common/wholefiles.h"
+
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace
-{
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-};
-
-Run run(const QString &program, const QStringList &args)
-{
-    QProcess process;
-    process.start(program, args);
-    Run result;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    return result;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestQuickCli : public QObject
 {
@@ -50,14 +24,12 @@ class TestQuickCli : public QObject
         QStringList quick = args, full = args;
         quick[2] = path("quick.kvn");
         full[2] = path("full.kvn");
-        const Run viaQuick = run(QStringLiteral(KORVEN_CLI), quick);
-        const Run viaFull = run(QStringLiteral(KORVEN_CLI_FULL), full);
-        QCOMPARE(viaQuick.exitCode, 0);
-        QCOMPARE(viaFull.exitCode, 0);
+        const auto viaQuick = runProgram(QStringLiteral(KORVEN_CLI), quick);
+        const auto viaFull = runProgram(QStringLiteral(KORVEN_CLI_FULL), full);
+        QVERIFY(viaQuick.exitCode == 0 && viaFull.exitCode == 0);
         QCOMPARE(viaQuick.out, viaFull.out);
-        const QByteArray written = fileBytes(path("quick.kvn"));
-        QVERIFY(written.size() > 100);
-        QVERIFY(written == fileBytes(path("full.kvn")));
+        const QByteArray written = readBytes(path("quick.kvn"));
+        QVERIFY(written.size() > 100 && written == readBytes(path("full.kvn")));
     }
 
 private slots:
@@ -105,27 +77,23 @@ private slots:
     // Every command is still there, and an unreadable file still fails.
     void everyCommandAnswers()
     {
-        const Run help = run(QStringLiteral(KORVEN_CLI), {"--help"});
+        const auto help = runProgram(QStringLiteral(KORVEN_CLI), {"--help"});
         QCOMPARE(help.exitCode, 0);
         for (const char *command : {"convert IMAGE", "render ", "export-prg ", "info "})
-            QVERIFY2(help.out.contains("\n  " + QByteArray(command)), command);
-        QCOMPARE(run(QStringLiteral(KORVEN_CLI),
-                     {"convert", path("missing.png"), path("x.kvn"), "--mode", "hires"})
-                     .exitCode,
-                 1);
+            QVERIFY2(help.out.contains(QLatin1String("\n  ") + QLatin1String(command)), command);
+        const QStringList missing{"convert", path("missing.png"), path("x.kvn"), "--mode", "hires"};
+        QCOMPARE(runProgram(QStringLiteral(KORVEN_CLI), missing).exitCode, 1);
         QVERIFY(!QFile::exists(path("x.kvn")));
     }
 
     // The front end's point: it does not load Qt GUI.
     void startsWithoutQtGui()
     {
-        QProcess ldd;
-        ldd.start(QStringLiteral("ldd"), {QStringLiteral(KORVEN_CLI)});
-        if (!ldd.waitForFinished(10000) || ldd.exitCode() != 0)
+        const auto ldd = runProgram(QStringLiteral("ldd"), {QStringLiteral(KORVEN_CLI)});
+        if (ldd.exitCode != 0)
             QSKIP("ldd is not available to list the libraries a program loads");
-        const QByteArray libraries = ldd.readAllStandardOutput();
-        QVERIFY(libraries.contains("libQt6Core"));
-        QVERIFY2(!libraries.contains("libQt6Gui"), libraries.constData());
+        QVERIFY(ldd.out.contains(QLatin1String("libQt6Core")));
+        QVERIFY2(!ldd.out.contains(QLatin1String("libQt6Gui")), qPrintable(ldd.out));
     }
 };
 

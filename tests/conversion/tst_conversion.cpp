@@ -71,16 +71,6 @@ Colormap referenceDither(const QImage &image, QSize size, const CurvesModel &cur
     return out;
 }
 
-ClashContext contextOf(const ConversionOptions &options,
-                       const std::array<quint8, ColorSlotCount> &slotBytes)
-{
-    ClashContext context;
-    context.mode = options.mode;
-    context.layout = options.layout;
-    context.slotBytes = slotBytes;
-    return context;
-}
-
 } // namespace
 
 class TestConversion : public QObject
@@ -130,14 +120,14 @@ private slots:
         const Project project(CanvasMode(row / 20), -1, -1,
                               LayoutSpec{CanvasLayout(row % 3), BorderAlignment(row / 3 % 2),
                                          BorderAlignment(row / 6 % 2)});
-        ConversionOptions options;
-        options.mode = project.mode();
-        options.layout = project.layoutSpec();
-        options.dither = DitherKind(row % DitherKindCount);
-        options.distance = ColorMetric(row % 4 % 3);
-        options.method = ConversionMethod(row / 2 % 2);
-        options.chooseBackground = row % 5 < 2;
-        options.paletteVariant = PaletteVariant(rng.bounded(PaletteVariantCount));
+        ConversionOptions options{.mode = project.mode(),
+                                  .layout = project.layoutSpec(),
+                                  .dither = DitherKind(row % DitherKindCount),
+                                  .distance = ColorMetric(row % 4 % 3),
+                                  .paletteVariant =
+                                      PaletteVariant(rng.bounded(PaletteVariantCount)),
+                                  .method = ConversionMethod(row / 2 % 2),
+                                  .chooseBackground = row % 5 < 2};
         for (quint8 &slot : options.slotBytes)
             slot = quint8(rng.bounded(16));
         CurvesModel curves;
@@ -154,7 +144,8 @@ private slots:
         const ConversionResult converted = convertImage(image, size, curves, options);
         const Colormap &result = converted.colormap;
         QCOMPARE(result.size(), size);
-        const ClashContext context = contextOf(options, converted.slotBytes);
+        const ClashContext context{
+            .mode = options.mode, .slotBytes = converted.slotBytes, .layout = options.layout};
         QVERIFY(!canvasHasClash(context, result));
         for (int slot = 0; slot < ColorSlotCount; ++slot)
             if (slot != int(ColorSlot::Background) || !options.chooseBackground ||
@@ -197,15 +188,16 @@ private slots:
     {
         QFETCH(int, row);
         QRandomGenerator rng(quint32(row + 100));
-        ConversionOptions options;
-        options.mode = CanvasMode(row / 6);
-        options.layout = LayoutSpec{CanvasLayout(row % 3)};
-        options.paletteVariant = PaletteVariant(rng.bounded(PaletteVariantCount));
-        options.distance = ColorMetric(row % 3);
+        ConversionOptions options{.mode = CanvasMode(row / 6),
+                                  .layout = LayoutSpec{CanvasLayout(row % 3)},
+                                  .distance = ColorMetric(row % 3),
+                                  .paletteVariant =
+                                      PaletteVariant(rng.bounded(PaletteVariantCount))};
         for (quint8 &slot : options.slotBytes)
             slot = quint8(rng.bounded(16));
         const QSize size = Project(options.mode, -1, -1, options.layout).size();
-        const ClashContext context = contextOf(options, options.slotBytes);
+        const ClashContext context{
+            .mode = options.mode, .slotBytes = options.slotBytes, .layout = options.layout};
         // Each unit: its commons and `limit` random colours, painted in
         // random patches; a top/bottom border keeps to 8 occupied columns.
         Colormap picture(size.width(), size.height());
@@ -288,11 +280,11 @@ private slots:
             };
             // Refined against the classic error diffusion.
             for (int dither : {0, 1, 2, int(DitherKind::Refined)}) {
-                ConversionOptions options;
-                options.mode = mode;
-                options.dither = DitherKind(dither <= 2 ? dither : 1);
-                options.distance = ColorMetric(picture / 2);
-                options.method = ConversionMethod::MostUsed;
+                ConversionOptions options{.mode = mode,
+                                          .layout = {},
+                                          .dither = DitherKind(dither <= 2 ? dither : 1),
+                                          .distance = ColorMetric(picture / 2),
+                                          .method = ConversionMethod::MostUsed};
                 const double old = blurredError(convert(image, size, CurvesModel(), options));
                 options.dither = DitherKind(dither);
                 options.method = ConversionMethod::CellColorsFirst;
@@ -312,10 +304,9 @@ private slots:
         for (ColorMetric metric : {ColorMetric::Euclidean, ColorMetric::Weighted}) {
             QCOMPARE(colorDistance(88, 88, 88, paletteRgb(1, 11), metric),
                      colorDistance(88, 88, 88, paletteRgb(1, 12), metric));
-            ConversionOptions options;
-            options.paletteVariant = 1;
-            options.distance = metric;
-            const Colormap result = ditherToPalette(grey, grey.size(), CurvesModel(), options);
+            const Colormap result =
+                ditherToPalette(grey, grey.size(), CurvesModel(),
+                                {.layout = {}, .distance = metric, .paletteVariant = 1});
             QCOMPARE(result.bytes().count(char(11)), 64);
         }
     }

@@ -2,6 +2,7 @@
 // leaves, the register writes of their raster interrupts line by line on
 // PAL and NTSC, and the crunched file unpacking to the same memory image.
 
+#include "../common/programrun.h"
 #include "../common/wholefiles.h"
 #include "prgtesthelpers.h"
 
@@ -12,7 +13,6 @@
 #include "exchange/nativeformats.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,32 +83,33 @@ private slots:
         machine.runToLine(layout == 1 ? 260 : 120);
         const bool multi = mode == 1, sprites = layout != 0, side = layout == 1;
         const QByteArray screen = screenOf(p);
-        QCOMPARE(machine.port01() & 7, 5);
-        QCOMPARE(machine.ram[machine.ram[0xfffb] << 8 | machine.ram[0xfffa]], 0x40); // RTI
-        QVERIFY(machine.nmiHeld());
-        QCOMPARE(machine.vicBank(), sprites ? 0x4000 : 0);
+        // The processor port, an RTI at the held NMI's vector, the VIC bank, control
+        // registers and colours.
+        const quint8 background = p.slot(ColorSlot::Background);
+        const auto &vic = machine.vic;
+        QCOMPARE((QList<int>{machine.port01() & 7,
+                             machine.ram[machine.ram[0xfffb] << 8 | machine.ram[0xfffa]],
+                             machine.nmiHeld(), machine.vicBank(), vic[0x11], vic[0x16], vic[0x18],
+                             vic[0x20] & 15, multi ? vic[0x21] & 15 : -1}),
+                 (QList<int>{5, 0x40, 1, sprites ? 0x4000 : 0, 0x3b, multi ? 0xd8 : 0xc8,
+                             layout == 0 ? 0x18 : (side ? 0xd0 : 0xe0),
+                             (multi && side) ? background : p.slot(ColorSlot::Border),
+                             multi ? background : -1}));
         QCOMPARE(machine.memory(sprites ? 0x4000 : 0x2000, 8000), screen.left(8000));
         for (int copy : sprites ? QList<int>{0x7400, 0x7800} : QList<int>{0x0400})
             QCOMPARE(machine.memory(copy, 1000), screen.mid(8000, 1000));
         if (multi)
             QCOMPARE(machine.colorRamBytes(), screen.mid(9000, 1000));
-        QCOMPARE(machine.vic[0x11], 0x3b);
-        QCOMPARE(machine.vic[0x16], multi ? 0xd8 : 0xc8);
-        QCOMPARE(machine.vic[0x18], layout == 0 ? 0x18 : side ? 0xd0 : 0xe0);
-        const quint8 background = p.slot(ColorSlot::Background);
-        QCOMPARE(machine.vic[0x20] & 15, (multi && side) ? background : p.slot(ColorSlot::Border));
-        if (multi)
-            QCOMPARE(machine.vic[0x21] & 15, background);
         if (!sprites)
             return;
         const KorvenAsmProgram &program = PrgBuilder::displayProgram(p.mode(), p.layout());
-        QCOMPARE(machine.ram[0xffff] << 8 | machine.ram[0xfffe],
-                 program.address(side ? "stab1" : "prep"));
-        QCOMPARE(machine.vic[0x15], side ? 0xf0 : 0xff);
-        QCOMPARE(machine.vic[0x1c], multi ? (side ? 0xf0 : 0xff) : 0);
+        // The raster interrupt's vector, the sprites enabled and multicolor, their shared colours.
         const int m0 = int(side ? ColorSlot::SpriteMulticolor0 : ColorSlot::TopMulticolor0);
-        QCOMPARE(machine.vic[0x25], p.slot(ColorSlot(m0)));
-        QCOMPARE(machine.vic[0x26], p.slot(ColorSlot(m0 + 1)));
+        QCOMPARE((QList<int>{machine.ram[0xffff] << 8 | machine.ram[0xfffe], vic[0x15], vic[0x1c],
+                             vic[0x25], vic[0x26]}),
+                 (QList<int>{program.address(side ? "stab1" : "prep"), side ? 0xf0 : 0xff,
+                             multi ? (side ? 0xf0 : 0xff) : 0, p.slot(ColorSlot(m0)),
+                             p.slot(ColorSlot(m0 + 1))}));
         const int rightX = multi ? 0x158 : 0x150;
         const QList<int> sideX = {row.ntsc ? 0x1e8 : 0x1e0, 0, rightX, rightX + 24};
         const bool right = p.layoutSpec().topAlignment == BorderAlignment::Right;
@@ -116,15 +117,14 @@ private slots:
             // Side: row 0's sprites 4-7; top/bottom: the top border's lower row, sprites 24-31.
             const quint8 attribute = quint8(r.sprites[64 * (side ? i - 4 : 24 + i) + 63]);
             const int column = attribute >> 4;
-            const int x = side           ? sideX[i - 4]
-                          : column == 15 ? 0
-                                         : 24 + 24 * column - (right ? 16 : 0);
-            QCOMPARE(machine.vic[size_t(2 * i)] | (machine.vic[0x10] >> i & 1) << 8, x);
-            QCOMPARE(machine.vic[size_t(0x27 + i)] & 15, attribute & 15);
-            QCOMPARE(machine.ram[size_t(side ? 0x77f8 + i : 0x7bf8 + i)],
-                     side ? 0x9c + i : 0xb8 + i);
-            if (side)
-                QCOMPARE(machine.vic[size_t(2 * i + 1)], 0x2a);
+            const int x =
+                side ? sideX[i - 4] : (column == 15 ? 0 : 24 + 24 * column - (right ? 16 : 0));
+            // Its x, colour and pointer, and on the side its y.
+            QCOMPARE((QList<int>{vic[size_t(2 * i)] | (vic[0x10] >> i & 1) << 8,
+                                 vic[size_t(0x27 + i)] & 15,
+                                 machine.ram[size_t(side ? 0x77f8 + i : 0x7bf8 + i)],
+                                 side ? vic[size_t(2 * i + 1)] : 0x2a}),
+                     (QList<int>{x, attribute & 15, side ? 0x9c + i : 0xb8 + i, 0x2a}));
         }
     }
 
@@ -260,11 +260,10 @@ private slots:
             QCOMPARE(live.vic[0x21] & 15, fresh.vic[0x21] & 15);
         }
         // Nothing but the changes travels: no write repeats what is there.
-        for (const LiveImage::Block &block : blocks) {
-            QVERIFY(block.bytes.at(0) != char(shown.byteAt(block.address)));
-            QVERIFY(block.bytes.back() !=
-                    char(shown.byteAt(block.address + int(block.bytes.size()) - 1)));
-        }
+        for (const LiveImage::Block &block : blocks)
+            QVERIFY(block.bytes.at(0) != char(shown.byteAt(block.address)) &&
+                    block.bytes.back() !=
+                        char(shown.byteAt(block.address + int(block.bytes.size()) - 1)));
     }
 
     void crunchedRoundTrip_data()
@@ -299,10 +298,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("x.prg"));
         QVERIFY(writeBytes(path, prg));
         const int start = PrgBuilder::startAddress(CanvasLayout(layout));
-        QProcess cruncher;
-        cruncher.start(QStringLiteral(KORVEN_EXOMIZER),
-                       {"sfx", QString::number(start), path, "-o", path, "-n"});
-        QVERIFY(cruncher.waitForFinished(30000) && cruncher.exitCode() == 0);
+        const QStringList sfx{"sfx", QString::number(start), path, "-o", path, "-n"};
+        QCOMPARE(runProgram(QStringLiteral(KORVEN_EXOMIZER), sfx).exitCode, 0);
         const QByteArray crunched = readBytes(path);
         QVERIFY(!crunched.isEmpty() && crunched.size() < prg.size() * 9 / 10);
         if (!koala.isEmpty())

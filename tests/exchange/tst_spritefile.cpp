@@ -24,8 +24,8 @@ private slots:
     {
         QFETCH(prgtest::CanvasRow, row);
         Project p = row.project();
-        if (row.layout == 2 &&
-            row.seed != 2) // a top border of few columns, padded with empty sprites
+        // Some top borders of few columns, padded with empty sprites.
+        if (row.layout == 2 && row.seed != 2)
             p.colormap().fillRect(QRect(60, 0, 260, 42), p.slot(ColorSlot::TopBackground));
         const QByteArray prg = PrgBuilder::buildPrg(p);
         QVERIFY(!prg.isEmpty());

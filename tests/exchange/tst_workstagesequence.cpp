@@ -2,6 +2,7 @@
 // show each stage with the border colour it had then.
 
 #include "../common/paintrows.h"
+#include "../history/edits.h"
 
 #include "document/palette.h"
 #include "document/project.h"
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace testedits;
 using Reduction = WorkstageSequence::Reduction;
 
 class TestWorkstageSequence : public QObject
@@ -35,20 +37,13 @@ private slots:
         Project project(CanvasMode::Hires, -1, -1, {CanvasLayout::BitmapOnly});
         QList<Colormap> stages{project.colormap()};
         QList<quint8> borders{project.slot(ColorSlot::Border)};
-        const auto paint = [&](QRect rect, quint8 color) {
-            HistoryNode node;
-            const Colormap before = project.colormap().copy(rect);
-            project.colormap().fillRect(rect, color);
-            recordRegionChange(project, node, rect, before);
-            project.history().push(node);
-        };
-        paint(QRect(10, 10, 30, 20), 5);
+        paint(project, QRect(10, 10, 30, 20), 5);
         stages << project.colormap(), borders << borders.last();
         assignColorSlot(project, ColorSlot::Border, 2);
         stages << project.colormap(), borders << 2;
-        paint(QRect(100, 50, 40, 40), 7);
+        paint(project, QRect(100, 50, 40, 40), 7);
         stages << project.colormap(), borders << 2;
-        paint(QRect(0, 0, 320, 200), 1);
+        paint(project, QRect(0, 0, 320, 200), 1);
         project.history().undo(project);
 
         QTemporaryDir folder;

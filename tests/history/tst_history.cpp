@@ -161,8 +161,8 @@ private slots:
         QCOMPARE(project.layoutSpec(),
                  (LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Right,
                              BorderAlignment::Right}));
-        QVERIFY(project.history().undo(project).isNull());
-        QVERIFY(projectState(project) == projectState(start));
+        QVERIFY(project.history().undo(project).isNull() &&
+                projectState(project) == projectState(start));
     }
 };
 

@@ -169,10 +169,9 @@ private slots:
                  intsOf(row[3]));
         QCOMPARE(out.colormap().bytes(), QByteArray::fromHex(row[4].toLatin1()));
         QVERIFY(!out.history().isModified());
-        for (const HistoryNode &node : out.history().nodes()) {
-            QVERIFY(!node.changes.isEmpty());
-            QVERIFY(node.hasConnectPoint || node.connectPoint == QPoint());
-        }
+        for (const HistoryNode &node : out.history().nodes())
+            QVERIFY(!node.changes.isEmpty() &&
+                    (node.hasConnectPoint || node.connectPoint == QPoint()));
     }
     void progressAndCancel()
     {

@@ -5,7 +5,7 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
-#include "pixelsets.h"
+#include "desk.h"
 #include "randomdocument.h"
 
 #include "paint/floodfill.h"
@@ -47,14 +47,13 @@ class TestFloodFill : public QObject
 private slots:
     void thinContours()
     {
-        Project p(CanvasMode::Multicolor);
+        Desk desk(CanvasMode::Multicolor);
+        Project &p = desk.project;
         // A shape with a notch, running into the left rim, and a diagonal neighbour.
         p.colormap().fillRect(QRect(0, 8, 20, 10), 2);
         p.colormap().fillRect(QRect(6, 8, 3, 4), 0);
         p.colormap().setPixel(20, 18, 2);
-        StrokeRenderer renderer;
-        renderer.prepare(p);
-        FloodFill fill(renderer);
+        FloodFill fill(desk.renderer);
         for (const QPoint click : {QPoint(12, 12), QPoint(100, 100)}) {
             const Pixels region = walkRegion(p, click);
             for (const int placement : {0, 1, 2}) {
@@ -81,15 +80,13 @@ private slots:
         // copies each done alone on the untouched canvas.
         QFETCH(quint32, seed);
         Dice dice{QRandomGenerator(seed)};
-        Project p(CanvasMode::Multicolor);
-        p.view().setDisplayAspect(1.0);
+        Desk desk(CanvasMode::Multicolor);
+        Project &p = desk.project;
         for (int i = dice.between(1, 4); i > 0; --i)
             p.colormap().fillRect(QRect(dice.between(20, 120), dice.between(30, 150),
                                         dice.between(4, 40), dice.between(4, 40)),
                                   2);
-        StrokeRenderer renderer;
-        renderer.prepare(p);
-        FloodFill fill(renderer);
+        FloodFill fill(desk.renderer);
         FillSettings s;
         s.brush.setWidth(dice.between(1, 4));
         s.placement = ContourPlacement(dice.below(3));

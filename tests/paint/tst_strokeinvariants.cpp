@@ -7,13 +7,10 @@
 
 #include "../common/borderoccupancy.h"
 #include "../common/seedrows.h"
-#include "pixelsets.h"
+#include "desk.h"
 #include "randomdocument.h"
 
 #include "paint/floodfill.h"
-#include "paint/penstroke.h"
-#include "paint/shaperenderer.h"
-#include "paint/strokerenderer.h"
 
 #include "document/project.h"
 #include "rules/clashrules.h"
@@ -56,12 +53,12 @@ quint8 randomColor(Dice &dice, const Project &project)
                            : quint8(dice.below(16));
 }
 
+// The coverage's rows, which lie one after another.
 QByteArray coverageBytes(const AntialiasCoverage &coverage)
 {
-    QByteArray bytes;
-    for (int y = 0; y < coverage.size().height(); ++y)
-        bytes.append(reinterpret_cast<const char *>(coverage.row(y)), coverage.size().width());
-    return bytes;
+    const QSize size = coverage.size();
+    return QByteArray(reinterpret_cast<const char *>(coverage.row(0)),
+                      size.width() * size.height());
 }
 
 // The pixels the last paint with `brush` touched: those it changed, or for
@@ -166,10 +163,10 @@ private slots:
     {
         QFETCH(quint32, seed);
         Dice dice{QRandomGenerator(seed)};
-        Project project(dice.chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires);
+        Desk desk(dice.chance(50) ? CanvasMode::Multicolor : CanvasMode::Hires);
+        Project &project = desk.project;
+        StrokeRenderer &renderer = desk.renderer;
         project.view().setDisplayAspect(dice.pick({1.0, 0.9375, 0.75}));
-        StrokeRenderer renderer;
-        renderer.prepare(project);
         const bool eraser = dice.chance(25);
         const quint8 ink = eraser ? 0 : 1;
         project.colormap().fillRect(project.colormap().rect(), eraser ? 1 : 0);
@@ -192,14 +189,8 @@ private slots:
         }
         const auto stroke = [&](const PenSettings &pen) {
             project.colormap() = blank;
-            PenStroke stroke(renderer);
-            PenEvent e{drag.first()};
-            stroke.press(project, pen, e, {ink, ink}, std::nullopt);
-            for (const QPoint p : drag.mid(1)) {
-                e.pixel = p;
-                stroke.move(project, pen, e);
-            }
-            stroke.release(project, pen, e);
+            desk.settings = pen;
+            desk.stroke(drag, {ink, ink});
             return paintedPixels(blank, project, renderer, pen.brush);
         };
         const QByteArray what = QByteArray("width ") + QByteArray::number(settings.brush.width);
@@ -232,11 +223,7 @@ private slots:
         path.nib = settings.brush.shape;
         path.antialiased = settings.brush.antialiased;
         project.colormap() = blank;
-        ShapeRenderer shapes(renderer);
-        {
-            PaintPass pass = renderer.beginEdit(project);
-            shapes.paint(pass, path, {});
-        }
+        desk.paint(path);
         if (paintIsAntialiased(project, settings.brush))
             QCOMPARE(coverageBytes(renderer.realCoverage()), uprightCoverage);
         else

@@ -69,8 +69,8 @@ private slots:
     void clipMisses()
     {
         const QRectF rect(0, 0, 10, 10);
-        QVERIFY(clipLineToRect(QPointF(-5, -5), QPointF(1, -1), rect).isNull());
-        QVERIFY(clipLineToRect(QPointF(20, 3), QPointF(0, 1), rect).isNull());
+        QVERIFY(clipLineToRect(QPointF(-5, -5), QPointF(1, -1), rect).isNull() &&
+                clipLineToRect(QPointF(20, 3), QPointF(0, 1), rect).isNull());
         QCOMPARE(clipLineToRect(QPointF(3, 4), QPointF(1, 0), rect), QLineF(0, 4, 10, 4));
         QCOMPARE(clipLineToRect(QPointF(5, 5), QPointF(1, 1), rect), QLineF(0, 0, 10, 10));
     }

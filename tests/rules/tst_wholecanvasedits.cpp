@@ -19,18 +19,6 @@
 namespace
 {
 
-// The picture mirrored across the canvas, worked out pixel by pixel.
-Colormap mirrored(const Colormap &map, Qt::Orientation orientation)
-{
-    Colormap out = map;
-    for (int y = 0; y < map.height(); ++y)
-        for (int x = 0; x < map.width(); ++x)
-            out.setPixel(x, y,
-                         orientation == Qt::Horizontal ? map.pixel(map.width() - 1 - x, y)
-                                                       : map.pixel(x, map.height() - 1 - y));
-    return out;
-}
-
 QList<QRect> sortedRects(QList<QRect> rects)
 {
     std::sort(rects.begin(), rects.end(), [](const QRect &a, const QRect &b) {
@@ -49,9 +37,12 @@ void flipTwice(Project &project, Qt::Orientation orientation)
     const int nodes = project.history().nodeCount();
     flipCanvas(project, orientation);
     const auto flipped = projectState(project);
-    // Cells tile a bitmap canvas exactly, so its flip is a plain mirror.
+    // Cells tile a bitmap canvas exactly, so its flip is a plain mirror (seen
+    // through a palette of sixteen different colours).
     if (project.layout() == CanvasLayout::BitmapOnly)
-        QCOMPARE(project.colormap(), mirrored(pixels, orientation));
+        QCOMPARE(
+            project.colormap().toImage(0),
+            pixels.toImage(0).mirrored(orientation == Qt::Horizontal, orientation == Qt::Vertical));
     if (project.history().nodeCount() == nodes) { // a symmetric canvas: nothing to record
         QVERIFY(flipped == before);
         return;
@@ -72,11 +63,6 @@ void flipTwice(Project &project, Qt::Orientation orientation)
         step < 2 ? project.history().undo(project) : project.history().redo(project);
         QVERIFY(projectState(project) == (step % 2 ? before : flipped));
     }
-}
-
-Project sideProject(CanvasMode mode)
-{
-    return Project(mode, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
 }
 
 } // namespace
@@ -146,19 +132,18 @@ private slots:
         QVERIFY(swapOrReplaceColors(project, false, 5, 5).isNull());
         // The background follows the swap, so former background stays background.
         QVERIFY(!swapOrReplaceColors(project, true, 0, 6).isNull());
-        QCOMPARE(project.slot(ColorSlot::Background), quint8(6));
-        QCOMPARE(project.colormap().pixel(0, 0), quint8(0));
-        QCOMPARE(project.colormap().pixel(9, 9), quint8(6));
-        QCOMPARE(project.history().nodeCount(), 1);
+        QCOMPARE((QList<int>{project.slot(ColorSlot::Background), project.colormap().pixel(0, 0),
+                             project.colormap().pixel(9, 9), project.history().nodeCount()}),
+                 (QList<int>{6, 0, 6, 1}));
         QCOMPARE(project.history().nodes()[0].kind, HistoryEntryKind::SwapColors);
         // Replace moves only b: a slot holding a keeps it.
         project.setSlot(ColorSlot::Border, 9);
         swapOrReplaceColors(project, false, 9, 6);
-        QCOMPARE(project.slot(ColorSlot::Border), quint8(9));
-        QCOMPARE(project.slot(ColorSlot::Background), quint8(9));
+        QCOMPARE((QList<int>{project.slot(ColorSlot::Border), project.slot(ColorSlot::Background)}),
+                 (QList<int>{9, 9}));
 
         // A selection over one strip only leaves the shared sprite colours alone.
-        Project side = sideProject(CanvasMode::Multicolor);
+        Project side(CanvasMode::Multicolor, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
         side.setSlot(ColorSlot::SpriteMulticolor0, 3);
         swapOrReplaceColors(side, true, 3, 7, {side.regionRect(RegionKind::LeftStrip)});
         QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(3));
@@ -168,7 +153,7 @@ private slots:
         QCOMPARE(side.slot(ColorSlot::SpriteMulticolor0), quint8(7));
 
         // A selection over the locked columns swaps around them: they keep the border.
-        Project hires = sideProject(CanvasMode::Hires);
+        Project hires(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
         hires.setSlot(ColorSlot::Border, 6);
         hires.colormap().fillRect(QRect(400, 0, 8, 200), 1);
         hires.repaintLockedPixels();
@@ -182,13 +167,11 @@ private slots:
         Project project(CanvasMode::Multicolor, -1, -1,
                         LayoutSpec{CanvasLayout::TopBottomBorderSprites});
         project.colormap().fillRect(QRect(0, 0, 9, 5), 2);
-        const auto start = projectState(project);
         flipCanvas(project, Qt::Horizontal);
         QCOMPARE(project.layoutSpec(),
                  (LayoutSpec{CanvasLayout::TopBottomBorderSprites, BorderAlignment::Right,
                              BorderAlignment::Right}));
-        flipCanvas(project, Qt::Horizontal);
-        QVERIFY(projectState(project) == start);
+        flipCanvas(project, Qt::Horizontal); // back as it was, which flipTwice checks
         QCOMPARE(project.history().nodeCount(), 2);
 
         // Top (0, 4, 10) and bottom (2, 4, 10): only slots 4 and 7 really change.
@@ -208,7 +191,7 @@ private slots:
 
     void clearAlignAndAssign()
     {
-        Project hires = sideProject(CanvasMode::Hires);
+        Project hires(CanvasMode::Hires, -1, -1, LayoutSpec{CanvasLayout::SideBorderSprites});
         hires.setSlot(ColorSlot::Border, 6);
         clearScreen(hires, 1);
         for (int y = 0; y < hires.height(); y += 7)
