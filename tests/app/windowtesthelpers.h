@@ -120,11 +120,11 @@ WhenModal<T> choosing(const char *name, std::function<void(T *)> first = nullptr
     });
 }
 
-// Clicks the box's button with this text, or rejects the box.
+// Clicks the box's button with this text (mnemonics aside), or rejects the box.
 inline void clickButton(QMessageBox *box, const char *text)
 {
     for (QAbstractButton *button : box->buttons())
-        if (button->text() == QLatin1String(text))
+        if (button->text().remove(u'&') == QLatin1String(text))
             button->click();
     if (box->isVisible())
         box->reject();
