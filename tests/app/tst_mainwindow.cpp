@@ -43,7 +43,6 @@
 #include "document/palette.h"
 #include "document/pluraltranslator.h"
 #include "exchange/nativeformats.h"
-#include "exchange/spritefile.h"
 #include "history/projectfile.h"
 #include "history/recentprojects.h"
 #include "history/recoverystore.h"
@@ -73,7 +72,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTextBrowser>
 #include <QThread>
 
@@ -1012,21 +1010,22 @@ private slots:
         window.project().view().setRotation(30);
         const ViewTransform canvasView = canvas->viewTransform();
         QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
-        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
-        QCOMPARE(area->viewTransform().zoom(), 2.0);
-        QTest::keyClick(area, Qt::Key_Minus, Qt::ControlModifier);
-        QCOMPARE(area->viewTransform().zoom(), 1.0);
-        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
-        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier);
-        QVERIFY(area->viewTransform().zoom() == 1.0 && !area->isFitMode());
-        QTest::keyClick(area, Qt::Key_0, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(area->isFitMode());
-        QTest::keyClick(area, Qt::Key_Plus, Qt::ControlModifier);
         // The preview never turns: Ctrl+Home only fits it, and Ctrl+R is the
         // main window's alone.
-        QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
-        QVERIFY(area->isFitMode() && area->viewTransform().zoom() == 1.0);
-        QCOMPARE(area->viewTransform().rotation(), 0.0);
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+        for (const auto &[key, modifiers, zoom, fit] :
+             {std::tuple{Qt::Key_Plus, ctrl, 2.0, false},
+              {Qt::Key_Minus, ctrl, 1.0, false},
+              {Qt::Key_Plus, ctrl, 2.0, false},
+              {Qt::Key_0, ctrl, 1.0, false},
+              {Qt::Key_0, ctrl | Qt::ShiftModifier, 1.0, true},
+              {Qt::Key_Plus, ctrl, 2.0, false},
+              {Qt::Key_Home, ctrl, 1.0, true}}) {
+            QTest::keyClick(area, key, modifiers);
+            QCOMPARE(std::tuple(area->viewTransform().zoom(), area->isFitMode(),
+                                area->viewTransform().rotation()),
+                     std::tuple(zoom, fit, 0.0));
+        }
         QTest::keyClick(area, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(canvas->viewTransform(), canvasView);
 
@@ -1351,15 +1350,10 @@ private slots:
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
         // Borders are left out unless the artist once asked for them.
-        QString chosen;
-        QTimer::singleShot(0, &window, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            chosen = box->defaultButton()->text().remove(u'&');
-            box->button(QMessageBox::Cancel)->click();
-        });
+        BoxAnswerer boxes(QMessageBox::Cancel);
         bool include = true;
         QVERIFY(!ExportImageFlow::askIncludeBorders(&window, u"Export"_s, include));
-        QCOMPARE(chosen, u"No"_s);
+        QCOMPARE(boxes.looks.value(0).second, QMessageBox::No);
     }
 
     // The timeout's clamp and the seconds-to-milliseconds rounding (halves
