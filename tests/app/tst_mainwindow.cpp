@@ -1943,63 +1943,50 @@ private slots:
         Project &project = window.project();
         QPoint lit(40, 20), dark(40, 30);
         if (shape) {
-            window.findChild<QAction *>(u"shapeTool"_s)->setChecked(true);
+            entry(window, "shapeTool")->setChecked(true);
             canvas->paintSettings().setPenIndex(1);
             stroke(canvas, {QPoint(20, 20), QPoint(60, 20)});
-            QCOMPARE(canvas->shapeTool()->stagedCount(), 1);
         } else {
             project.colormap().setPixel(0, 5, 1);
-            window.findChild<QAction *>(u"selectAll"_s)->trigger();
+            entry(window, "selectAll")->trigger();
             window.flipCanvas(Qt::Horizontal);
-            QVERIFY(canvas->selectTool()->hasFloat());
             lit = QPoint(319, 5), dark = QPoint(0, 5);
         }
+        QVERIFY(canvas->selectTool()->hasFloat() != shape);
+        QCOMPARE(canvas->shapeTool()->stagedCount(), int(shape));
         QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(0)); // on screen only, so far
 
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                (box->button(QMessageBox::No) ? box->button(QMessageBox::No)
-                                              : box->buttons().constFirst())
-                    ->click();
-            } else if (auto *chooser = qobject_cast<QFileDialog *>(modal)) {
-                if (chooser->fileMode() == QFileDialog::Directory)
-                    chooser->setDirectory(folder.path());
-                else
-                    chooser->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(path);
-                static_cast<QDialog *>(chooser)->accept();
-            } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
-                // All workstages, or the native or modern family.
+        BoxAnswerer boxes(QMessageBox::No);
+        // All workstages, or the native or modern family, where asked first.
+        WhenModal<QDialog> family([&](QDialog *dialog) {
+            if (!qobject_cast<QFileDialog *>(dialog) && !qobject_cast<QMessageBox *>(dialog)) {
                 dialog->findChildren<QRadioButton *>()[route == u"modern"_s]->click();
                 dialog->accept();
             }
         });
-        answer.start(10);
-        if (route == u"prg"_s)
-            window.exportPrg();
-        else if (route == u"workstages"_s)
-            window.saveWorkstages();
-        else
-            window.exportImage();
-        answer.stop();
+        WhenModal<QFileDialog> chooser([&](QFileDialog *dialog) {
+            if (dialog->fileMode() == QFileDialog::Directory)
+                dialog->setDirectory(folder.path());
+            else
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(path);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        route == u"prg"_s          ? window.exportPrg()
+        : route == u"workstages"_s ? window.saveWorkstages()
+                                   : window.exportImage();
 
         QVERIFY(!canvas->selectTool()->hasFloat() && canvas->shapeTool()->stagedCount() == 0);
         QCOMPARE(project.colormap().pixel(lit.x(), lit.y()), quint8(1));
-        // The colour written at a pixel.
-        const auto written = [&](QPoint at) {
-            if (route == u"native"_s)
-                return paletteRgb(project.paletteVariant(),
-                                  decodedFile(path).pixel(at.x(), at.y()));
-            return QImage(route == u"workstages"_s ? folder.filePath(u"untitled-000001.png"_s)
-                                                   : path)
-                .pixelColor(at)
-                .rgb();
-        };
-        if (route == u"prg"_s) // built from the document, checked above
+        const Colormap native = decodedFile(path);
+        const QImage modern(route == u"workstages"_s ? folder.filePath(u"untitled-000001.png"_s)
+                                                     : path);
+        if (route == u"native"_s)
+            QCOMPARE(std::pair(native.pixel(lit.x(), lit.y()), native.pixel(dark.x(), dark.y())),
+                     std::pair(quint8(1), quint8(0)));
+        else if (route == u"prg"_s) // built from the document, checked above
             QVERIFY(QFileInfo(path).size() > 0);
         else
-            QCOMPARE(std::pair(written(lit), written(dark)),
+            QCOMPARE(std::pair(modern.pixel(lit), modern.pixel(dark)),
                      std::pair(paletteRgb(project.paletteVariant(), 1),
                                paletteRgb(project.paletteVariant(), 0)));
     }
