@@ -1328,12 +1328,9 @@ private slots:
             QVERIFY2(!entry(window, name)->isChecked(), name);
         QVERIFY(entry(window, "pressureWidening")->isChecked());
         QVERIFY(entry(window, "squarePixels")->isChecked());
-        const CanvasArea *canvas = window.canvas();
-        const PaintSettings &paint = canvas->paintSettings();
-        QVERIFY(paint.pressureWidening() && paint.fillPreviewEnabled());
-        QVERIFY(!canvas->invertWheel() && !canvas->bindZoomToCanvas());
-        QVERIFY(!canvas->smoothReferenceScaling());
-        QCOMPARE(canvas->referenceOpacity(), 50);
+        // The canvas follows the entries (persistedRoundTrip) and the general
+        // settings (dialogOutcome).
+        QVERIFY(!window.canvas()->smoothReferenceScaling());
         QCOMPARE(window.project().view().displayAspect(), 1.0);
         QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
         // Borders are left out unless the artist once asked for them.
@@ -1446,21 +1443,14 @@ private slots:
             QCOMPARE(canvas->referenceOpacity(), checked.isEmpty() ? stored.toInt() : 50);
             QSettings().clear();
             // Toggling an entry writes nothing until the window closes.
-            if (flag) {
-                QAction *toggled = entry(window, checked.toLatin1().constData());
-                toggled->toggle();
-                QCOMPARE(toggled->isChecked(), !stored.toBool());
-                toggled->toggle();
-            }
+            for (int i = 0; flag && i < 2; ++i)
+                entry(window, checked.toLatin1().constData())->toggle();
             QVERIFY(QSettings().allKeys().isEmpty());
             window.close();
         }
         // Everything persisted is written back, this key with its value.
         const QSettings settings;
-        if (flag)
-            QCOMPARE(settings.value(key).toBool(), stored.toBool());
-        else
-            QCOMPARE(settings.value(key).toDouble(), stored.toDouble());
+        QCOMPARE(settings.value(key).toString(), stored.toString());
         QList<const char *> written =
             SettingsFlow::viewAndToolToggleKeys() + SettingsFlow::previewToggleKeys();
         written << SettingsFlow::WindowGeometryKey << SettingsFlow::ReferenceOpacityKey
@@ -1468,8 +1458,8 @@ private slots:
         for (const char *one : written)
             QVERIFY2(settings.contains(QLatin1String(one)), one);
         // The general group is the dialog's to write, not the close's.
-        QVERIFY(!settings.childGroups().contains("general"));
-        QVERIFY(!settings.childGroups().contains("ultimate"));
+        QVERIFY(!settings.childGroups().contains("general") &&
+                !settings.childGroups().contains("ultimate"));
     }
 
     // A stored pixel aspect no entry carries leaves the group unchecked and
