@@ -6,6 +6,7 @@
 #include "app/elidedlabel.h"
 #include "app/firststart.h"
 #include "app/mainwindow.h"
+#include "rules/wholecanvasedits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -132,12 +133,8 @@ inline void clickButton(QMessageBox *box, const char *text)
 
 inline void recordEdit(Project &project)
 {
-    const quint8 old = project.slot(ColorSlot::Background);
-    project.setSlot(ColorSlot::Background, quint8(old + 1));
-    HistoryNode node;
-    node.kind = HistoryEntryKind::AssignSlot;
-    node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Background), old, old + 1);
-    project.history().push(node);
+    assignColorSlot(project, ColorSlot::Background,
+                    quint8(project.slot(ColorSlot::Background) + 1));
 }
 
 inline void recordEdit(MainWindow &window)
