@@ -1196,24 +1196,17 @@ private slots:
     {
         MainWindow window;
         QVERIFY(shownAndActive(window, QSize(640, 480)));
-        menuEntry(window, "&File>Presets>Multicolor + Top/Bottom Sprites Canvas")->trigger();
-        menuEntry(window, "&Options>Border Sprites>Flag Sprites over the Border Limit")->trigger();
         CanvasArea *canvas = window.canvas();
-        QTest::keyClick(canvas, Qt::Key_BracketRight);
-        for (int i = 0; i < 6; ++i)
-            QTest::keyClick(canvas, Qt::Key_Period);
-        // Nine sprite columns of the top border in use: one over the limit.
-        const QRect top = canvas->rect();
-        QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(top.left() + 5, top.top() + 60));
-        QTest::mouseMove(canvas, QPoint(top.right() - 5, top.top() + 60));
-        QAction *reduce = menuEntry(window, "&Options>Border Sprites>Reduce Borders to 8 Sprites");
-        const int before = window.project().history().nodeCount();
-        reduce->trigger();
-        QCOMPARE(window.project().history().nodeCount(), before);
-        QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(top.right() - 5, top.top() + 60));
-        QCOMPARE(window.project().history().nodeCount(), before + 1);
-        reduce->trigger();
-        QCOMPARE(window.project().history().nodeCount(), before + 2);
+        const History &history = window.project().history();
+        QAction *flip = menuEntry(window, "&Edit>Transform>Flip Vertically");
+        press(canvas, at(canvas, QPoint(10, 10)));
+        move(canvas, at(canvas, QPoint(60, 40)));
+        flip->trigger();
+        QCOMPARE(history.nodeCount(), 0);
+        release(canvas, at(canvas, QPoint(60, 40)));
+        flip->trigger();
+        QCOMPARE(history.nodes().constLast().kind, HistoryEntryKind::FlipCanvas);
+        QCOMPARE(history.nodeCount(), 2);
     }
 
     void projectArgument_data() { addTextRows("app/windowrows.txt", "arguments"); }
