@@ -918,29 +918,42 @@ private slots:
     void entriesDriveThePreview()
     {
         MainWindow window;
+        window.setGeometry(40, 60, 560, 420);
+        window.show();
+        QVERIFY(activate(&window));
         PreviewWindow *preview = window.findChild<PreviewWindow *>();
         PreviewArea *area = preview->area();
         QCOMPARE(preview->parentWidget(), &window);
         // A first start leaves it closed and plain; each entry turns one thing on.
         QVERIFY(!preview->isVisible() && !area->invertWheel() && !area->bilinearFiltering());
+        action(window, "Preview Stays on Top")->trigger();
         QAction *show = action(window, "Show Preview Window");
         show->trigger();
-        QVERIFY(preview->isVisible());
-        action(window, "Preview Stays on Top")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(preview));
         QVERIFY(preview->stayOnTop() && (preview->windowFlags() & Qt::WindowStaysOnTopHint));
+        // Without a remembered place it first shows at the picture's size,
+        // clear of the menus, and leaves the keyboard with the main window,
+        // also when a dialog has come and gone.
+        QVERIFY(preview->width() >= 384 && preview->height() >= 272);
+        const QRect menus(window.menuBar()->mapToGlobal(QPoint(0, 0)), window.menuBar()->size());
+        QVERIFY(!preview->frameGeometry().intersects(menus));
+        QTRY_COMPARE(QApplication::activeWindow(), &window);
+        boxesDuring(QMessageBox::Ok,
+                    [&] { QMessageBox::information(&window, u"KORVEN"_s, u"Noted."_s); });
+        QTest::qWait(50);
+        QCOMPARE(QApplication::activeWindow(), &window);
+
         action(window, "Mirror Preview Horizontally")->trigger();
         QVERIFY(area->mirror());
         action(window, "Enable CRT Filter in Preview Window")->trigger();
         QVERIFY(area->crtFilter() && !area->crtImage().isNull());
         action(window, "Bilinear Filtering")->trigger();
         QVERIFY(area->bilinearFiltering() && window.canvas()->bilinearFiltering());
-
         // The preview shows the document the window holds now.
         action(window, "Multicolor + Top/Bottom Sprites Canvas")->trigger();
         QCOMPARE(area->crtImage().size(), window.canvas()->artworkImage().size());
         QCOMPARE(area->viewTransform().pixelWidth(), 2.0);
         QVERIFY(area->isFitMode());
-
         // Closing the window takes the check mark away.
         preview->close();
         QVERIFY(!show->isChecked() && !preview->isVisible());
@@ -998,31 +1011,6 @@ private slots:
         QVERIFY(activate(preview));
         QTest::keyClick(area, Qt::Key_F8);
         QVERIFY(!preview->isVisible() && !action(window, "Show Preview Window")->isChecked());
-    }
-    // Without a remembered place the preview first shows at the picture's
-    // size, clear of the menus, and leaves the keyboard with the main window,
-    // also when a dialog has come and gone.
-    void firstShowAndFocus()
-    {
-        MainWindow window;
-        window.setGeometry(40, 60, 560, 420);
-        window.show();
-        QVERIFY(activate(&window));
-        PreviewWindow *preview = window.findChild<PreviewWindow *>();
-        action(window, "Preview Stays on Top")->trigger();
-        action(window, "Show Preview Window")->trigger();
-        QVERIFY(QTest::qWaitForWindowExposed(preview));
-        QVERIFY(preview->width() >= 384 && preview->height() >= 272);
-        const QRect menus(window.menuBar()->mapToGlobal(QPoint(0, 0)), window.menuBar()->size());
-        QVERIFY(!preview->frameGeometry().intersects(menus));
-        QTRY_COMPARE(QApplication::activeWindow(), &window);
-        QTimer::singleShot(0, &window, [] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                box->accept();
-        });
-        QMessageBox::information(&window, u"KORVEN"_s, u"Noted."_s);
-        QTest::qWait(50);
-        QCOMPARE(QApplication::activeWindow(), &window);
     }
     // An undone slot edit changes no pixel, yet the preview's border repaints.
     void slotUndoRepaintsThePreview()
