@@ -954,6 +954,25 @@ private slots:
         QCOMPARE(area->crtImage().size(), window.canvas()->artworkImage().size());
         QCOMPARE(area->viewTransform().pixelWidth(), 2.0);
         QVERIFY(area->isFitMode());
+        // An undone slot edit changes no pixel, yet the preview's border repaints.
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } paints;
+        area->installEventFilter(&paints);
+        window.paintSettings()->setPenIndex(2);
+        window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
+        QCOMPARE(window.project().history().nodeCount(), 1);
+        for (const bool undo : {true, false}) {
+            QTRY_VERIFY(paints.count > 0);
+            paints.count = 0;
+            undo ? window.undo() : window.redo();
+        }
+        QTRY_VERIFY(paints.count > 0);
         // Closing the window takes the check mark away.
         preview->close();
         QVERIFY(!show->isChecked() && !preview->isVisible());
@@ -1011,33 +1030,6 @@ private slots:
         QVERIFY(activate(preview));
         QTest::keyClick(area, Qt::Key_F8);
         QVERIFY(!preview->isVisible() && !action(window, "Show Preview Window")->isChecked());
-    }
-    // An undone slot edit changes no pixel, yet the preview's border repaints.
-    void slotUndoRepaintsThePreview()
-    {
-        struct Paints : QObject {
-            int count = 0;
-            bool eventFilter(QObject *, QEvent *event) override
-            {
-                count += event->type() == QEvent::Paint;
-                return false;
-            }
-        } paints;
-        MainWindow window;
-        window.show();
-        action(window, "Show Preview Window")->trigger();
-        PreviewArea *area = window.findChild<PreviewWindow *>()->area();
-        QVERIFY(QTest::qWaitForWindowExposed(area));
-        area->installEventFilter(&paints);
-        window.paintSettings()->setPenIndex(2);
-        window.assignColorSlot(ColorSlot::Border, Qt::LeftButton);
-        QTRY_VERIFY(paints.count > 0);
-        QCOMPARE(window.project().history().nodeCount(), 1);
-        for (const bool undo : {true, false}) {
-            paints.count = 0;
-            undo ? window.undo() : window.redo();
-            QTRY_VERIFY(paints.count > 0);
-        }
     }
     void rememberedBetweenRuns()
     {
