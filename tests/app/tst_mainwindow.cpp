@@ -408,10 +408,7 @@ private slots:
             for (const ElidedLabel *label : labels)
                 QCOMPARE(label->toolTip(), width < 500 ? label->fullText() : QString());
         }
-    }
-    void labelShowsTextLiterally()
-    {
-        // A file name may hold characters that look like markup; it must show as typed.
+        // A file name may hold characters that look like markup; it shows as typed.
         ElidedLabel label;
         QLabel plain;
         plain.setTextFormat(Qt::PlainText);
@@ -2050,32 +2047,30 @@ private slots:
     }
 
     // The look set on a running window reaches the drawing area's backdrop.
-    void backdropOnARealWindow()
+    void missingSheetAndBackdrop()
     {
+        // Without its sheet the look keeps Fusion, still dark, disabled text
+        // legible on it and the highlight a colour.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"style sheet.*nothing\\.qss"_s));
+        DarkAppearance::apply(*qApp, u":/styles/nothing.qss"_s);
+        QVERIFY(qApp->styleSheet().isEmpty());
+        QCOMPARE(QApplication::style()->name(), u"fusion"_s);
+        const QPalette palette = qApp->palette();
+        const int base = palette.color(QPalette::Base).lightness();
+        QVERIFY(base < 64 &&
+                palette.color(QPalette::Disabled, QPalette::Text).lightness() > base + 80);
+        QVERIFY(palette.color(QPalette::Highlight).hslSaturation() > 128);
+        // With it, on a running window, the sheet's dark grey replaces the
+        // drawing area's backdrop set before.
         MainWindow window;
         window.canvas()->setBackdropColor(Qt::red);
         DarkAppearance::apply(*qApp);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        // The sheet's dark grey replaces what was set before.
         const QColor backdrop = window.canvas()->backdropColor();
         QVERIFY(backdrop.saturation() == 0 && backdrop.lightness() < 64);
         QVERIFY(qApp->palette().color(QPalette::Window).lightness() < 80);
         QVERIFY(!qApp->styleSheet().isEmpty());
-    }
-
-    void missingStyleSheetKeepsFusionAndPalette()
-    {
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"style sheet.*nothing\\.qss"_s));
-        DarkAppearance::apply(*qApp, u":/styles/nothing.qss"_s);
-        QVERIFY(qApp->styleSheet().isEmpty());
-        QCOMPARE(QApplication::style()->name(), u"fusion"_s);
-        // Still dark, disabled text legible on it, the highlight a colour.
-        const QPalette palette = qApp->palette();
-        const int base = palette.color(QPalette::Base).lightness();
-        QVERIFY(base < 64);
-        QVERIFY(palette.color(QPalette::Disabled, QPalette::Text).lightness() > base + 80);
-        QVERIFY(palette.color(QPalette::Highlight).hslSaturation() > 128);
     }
 
     // Menus and sub-menus lose their frame and shadow and draw on a clear
