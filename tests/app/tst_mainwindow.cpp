@@ -331,9 +331,8 @@ private slots:
         }
         if (chooseFile)
             window.chosenPath = folder.filePath(u"close.kvn"_s);
-        BoxAnswerer answerer(answer);
-        QCOMPARE(window.close(), closes);
-        QCOMPARE(answerer.texts, modified || staged ? QStringList{Prompt} : QStringList{});
+        QCOMPARE(boxesDuring(answer, [&] { QCOMPARE(window.close(), closes); }),
+                 modified || staged ? QStringList{Prompt} : QStringList{});
         // Cancel leaves the stage, the history and the marker as they were.
         QCOMPARE(shapes->stagedCount(), int(staged && !closes));
         QCOMPARE(window.project().history().nodeCount(), int(modified));
@@ -1054,7 +1053,7 @@ private slots:
         MainWindow next;
         qApp->removeEventFilter(&watcher);
         PreviewWindow *preview = next.findChild<PreviewWindow *>();
-        QVERIFY(preview->isVisible() && action(next, "Show Preview Window")->isChecked());
+        QVERIFY(preview->isVisible());
         // The main window is placed as well, before the preview shows.
         QCOMPARE(watcher.mainSize, QSize(620, 410));
         QCOMPARE(preview->size(), geometry.size());
@@ -1062,11 +1061,10 @@ private slots:
         QVERIFY2(preview->geometry().topLeft() == geometry.topLeft() ||
                      preview->frameGeometry().topLeft() == geometry.topLeft(),
                  qPrintable(u"at %1,%2"_s.arg(preview->x()).arg(preview->y())));
-        // Shown last, with its look already chosen.
+        // Shown last, with its look already chosen (the entries' checks are
+        // persistedRoundTrip's).
         QCOMPARE(watcher.shown.value(0), std::tuple(true, false, true));
-        QVERIFY(preview->area()->invertWheel() &&
-                action(next, "Enable CRT Filter in Preview Window")->isChecked() &&
-                !action(next, "Mirror Preview Horizontally")->isChecked());
+        QVERIFY(preview->area()->invertWheel());
     }
 
     // The menu bar and the keys as an artist meets them: the commands behind
@@ -1216,12 +1214,10 @@ private slots:
     {
         QFETCH(QStringList, row);
         const QList<int> canvas = intsOf(row[0]);
-        LayoutSpec spec;
-        spec.layout = CanvasLayout(canvas[1]);
-        if (canvas[3] == 1)
-            spec.topAlignment = BorderAlignment::Right;
-        if (canvas[3] == 2)
-            spec.bottomAlignment = BorderAlignment::Right;
+        const auto alignment = [&](int which) {
+            return canvas[3] == which ? BorderAlignment::Right : BorderAlignment::Left;
+        };
+        const LayoutSpec spec{CanvasLayout(canvas[1]), alignment(1), alignment(2)};
         const Project project{CanvasMode(canvas[0]), -1, -1, spec, canvas[2]};
         const StatusTexts::HoverTexts texts =
             StatusTexts::hoverTexts(project, !row[1].isEmpty(), pointOf(row[1]));
@@ -1338,8 +1334,9 @@ private slots:
         QVERIFY(canvas->invertWheel() && canvas->smoothReferenceScaling());
         QCOMPARE(canvas->bindZoomToCanvas(), !storedBefore);
         QVERIFY(!QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
-        QCOMPARE(window.settingsFlow()->flyoutHoverDelayMs(), 1300);
-        QCOMPARE(window.settingsFlow()->flyoutLeaveGraceMs(), 0);
+        QCOMPARE(std::pair(window.settingsFlow()->flyoutHoverDelayMs(),
+                           window.settingsFlow()->flyoutLeaveGraceMs()),
+                 std::pair(1300, 0));
         QCOMPARE(wheel, (QList<QVariantList>{{true}}));
         QCOMPARE(flyout, (QList<QVariantList>{{1300, 0}}));
     }
@@ -1467,8 +1464,7 @@ private slots:
                 return ProjectFileResult{true, false, {}};
             });
         QCOMPARE(watch.seen, !quick);
-        QCOMPARE(result.ok, quick);
-        QCOMPARE(result.cancelled, !quick);
+        QCOMPARE(std::pair(result.ok, result.cancelled), std::pair(quick, !quick));
         if (!quick) {
             QCOMPARE(range, 1000);
             QVERIFY(other.text().isEmpty() && other.presses == 0);
@@ -1516,13 +1512,10 @@ private slots:
                  (QStringList{"&1  broken.kvn", "&2  sunset.kvn", "", "Clear Recent File List"}));
         emit recent->hovered(recent->actions()[1]);
         QVERIFY(recent->actions()[1]->toolTip().startsWith(u"<img src='data:image/png"_s));
-        {
-            BoxAnswerer boxes(QMessageBox::Ok);
-            recent->actions()[0]->trigger();
-            QCOMPARE(boxes.texts.size(), 1);
-            QVERIFY(boxes.texts[0].startsWith(
-                u"KORVEN|Could not open %1: "_s.arg(QDir::toNativeSeparators(broken))));
-        }
+        const QStringList said =
+            boxesDuring(QMessageBox::Ok, [&] { recent->actions()[0]->trigger(); });
+        QVERIFY(said.size() == 1 && said[0].startsWith(u"KORVEN|Could not open %1: "_s.arg(
+                                        QDir::toNativeSeparators(broken))));
         QCOMPARE(window.projectPath(), sunset);
         QCOMPARE(RecentProjects::loadRecent(), QStringList{sunset});
         recent->actions().last()->trigger();
@@ -1799,15 +1792,8 @@ private slots:
         QTemporaryDir folder;
         TestWindow window;
         window.newHiresCanvas();
-        for (int i = 0; i < 6; ++i) {
-            const QRect rect(10 * i, 10, 8, 8);
-            HistoryNode node;
-            const Colormap before = window.project().colormap().copy(rect);
-            window.project().colormap().fillRect(rect, quint8(1 + i));
-            recordRegionChange(window.project(), node, rect, before);
-            window.project().history().push(node);
-        }
-        window.refreshUndoActions();
+        for (int i = 0; i < 6; ++i)
+            recordEdit(window);
         // Saves this many frames (0: as many as the dialog offers) into the
         // folder without the borders; gives back what the border question said.
         const auto save = [&](int frames) {
@@ -2008,13 +1994,12 @@ private slots:
                 boxes[step[0] == u'W' ? 1 : 2]->setValue(n),
                     emit boxes[step[0] == u'W' ? 1 : 2]->editingFinished();
         }
-        const auto yn = [](QWidget *w) { return QLatin1String(w->isEnabled() ? "y" : "n"); };
-        QCOMPARE(u"%1 %2 %3%4%5 %6"_s.arg(boxes[1]->value())
+        QString enabled;
+        for (const QSpinBox *box : {boxes[1], boxes[2], boxes[0]})
+            enabled += box->isEnabled() ? u'y' : u'n';
+        QCOMPARE(u"%1 %2 %3 %4"_s.arg(boxes[1]->value())
                      .arg(boxes[2]->value())
-                     .arg(yn(boxes[1]))
-                     .arg(yn(boxes[2]))
-                     .arg(yn(boxes[0]))
-                     .arg(dialog.findChild<QLabel *>(u"displaySize"_s)->text()),
+                     .arg(enabled, dialog.findChild<QLabel *>(u"displaySize"_s)->text()),
                  shown);
         QCOMPARE(dialog.canvasSize(), QSize(boxes[1]->value(), boxes[2]->value()));
     }
