@@ -1438,9 +1438,8 @@ private slots:
         QTimer repaint;
         connect(&repaint, &QTimer::timeout, &other, [&] { other.update(); });
         repaint.start(20);
-        int range = -1;
         WhenModal<QProgressDialog> watch([&](QProgressDialog *dialog) {
-            range = dialog->maximum();
+            QCOMPARE(dialog->maximum(), 1000);
             other.paints = 0;
             QTest::keyClicks(&other, u"typed"_s);
             QTest::mouseClick(&other, Qt::LeftButton);
@@ -1465,11 +1464,8 @@ private slots:
             });
         QCOMPARE(watch.seen, !quick);
         QCOMPARE(std::pair(result.ok, result.cancelled), std::pair(quick, !quick));
-        if (!quick) {
-            QCOMPARE(range, 1000);
-            QVERIFY(other.text().isEmpty() && other.presses == 0);
-            QTRY_VERIFY(other.paints > 0);
-        }
+        QVERIFY(other.text().isEmpty() && other.presses == 0);
+        QTRY_VERIFY(quick || other.paints > 0);
     }
 
     void openFromChooserAndRecent()

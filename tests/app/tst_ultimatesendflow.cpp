@@ -424,8 +424,7 @@ private slots:
     {
         QFETCH(QStringList, row);
         const QString &how = row[0], &reason = row[2];
-        const double timeout = row[1].toDouble();
-        Device device(timeout);
+        Device device(row[1].toDouble());
         LiveWindow window("newHiresCanvas");
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.live()->trigger();
