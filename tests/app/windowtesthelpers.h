@@ -6,6 +6,7 @@
 #include "app/elidedlabel.h"
 #include "app/firststart.h"
 #include "app/mainwindow.h"
+#include "rules/wholecanvasedits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -120,11 +121,11 @@ WhenModal<T> choosing(const char *name, std::function<void(T *)> first = nullptr
     });
 }
 
-// Clicks the box's button with this text, or rejects the box.
+// Clicks the box's button with this text (mnemonics aside), or rejects the box.
 inline void clickButton(QMessageBox *box, const char *text)
 {
     for (QAbstractButton *button : box->buttons())
-        if (button->text() == QLatin1String(text))
+        if (button->text().remove(u'&') == QLatin1String(text))
             button->click();
     if (box->isVisible())
         box->reject();
@@ -132,12 +133,8 @@ inline void clickButton(QMessageBox *box, const char *text)
 
 inline void recordEdit(Project &project)
 {
-    const quint8 old = project.slot(ColorSlot::Background);
-    project.setSlot(ColorSlot::Background, quint8(old + 1));
-    HistoryNode node;
-    node.kind = HistoryEntryKind::AssignSlot;
-    node.changes << HistoryChange::colorIndex(quint8(ColorSlot::Background), old, old + 1);
-    project.history().push(node);
+    assignColorSlot(project, ColorSlot::Background,
+                    quint8(project.slot(ColorSlot::Background) + 1));
 }
 
 inline void recordEdit(MainWindow &window)
