@@ -1229,7 +1229,8 @@ private slots:
     {
         // The window is to set the chooser attribute from the settings.
         QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs, false);
-        const GeneralSettings defaults{false, false, false, false, 0.5, 0.5, "192.168.0.64", 2.5};
+        const GeneralSettings defaults{false, false,          false, false, 0.5,
+                                       0.5,   "192.168.0.64", 2.5,   {},    false};
         QCOMPARE(GeneralSettings::read(), defaults);
         QSettings().setValue(QLatin1String(GeneralSettings::UltimateTimeoutKey), "soon");
         QSettings().setValue(QLatin1String(GeneralSettings::FlyoutHoverDelayKey), "later");
