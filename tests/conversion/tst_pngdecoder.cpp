@@ -48,6 +48,30 @@ QByteArray bytes(std::initializer_list<int> values)
     return out;
 }
 
+// Rows of raw bytes, each filtered with `filter` as the format defines its
+// predictors: a is the byte one pixel left, b the one above, c above-left.
+QByteArray filtered(const QByteArray &raw, int stride, int bpp, int filter)
+{
+    QByteArray out;
+    const auto at = [&](qsizetype row, qsizetype i) {
+        return row < 0 || i < 0 ? 0 : int(uchar(raw[row * stride + i]));
+    };
+    for (qsizetype row = 0; row * stride < raw.size(); ++row) {
+        out.append(char(filter));
+        for (qsizetype i = 0; i < stride; ++i) {
+            const int a = at(row, i - bpp), b = at(row - 1, i), c = at(row - 1, i - bpp);
+            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b),
+                      pc = std::abs(p - c);
+            const int predictor[] = {0, a, b, (a + b) / 2,
+                                     pa <= pb && pa <= pc ? a
+                                     : pb <= pc           ? b
+                                                          : c};
+            out.append(char(at(row, i) - predictor[filter]));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 class TestPngDecoder : public QObject
@@ -95,6 +119,51 @@ private slots:
                 read << picture->pixel(x, y);
         QCOMPARE(read, pixels);
         // Qt's reader is the second opinion on the same bytes.
+        QCOMPARE(picture->toImage(),
+                 QImage::fromData(file, "png").convertToFormat(QImage::Format_RGB32));
+    }
+
+    // Every filter on every pixel size, over seeded random bytes: Qt's reader
+    // is the judge.
+    void everyFilterOnEveryPixelSize_data()
+    {
+        QTest::addColumn<int>("colorType");
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("filter");
+        const char *filters[] = {"none", "sub", "up", "average", "paeth"};
+        for (int filter = 0; filter < 5; ++filter) {
+            // Colour type, depth and bytes per pixel (a whole byte at least).
+            for (const auto &[type, depth, name] : {std::tuple{0, 4, "gray 4 bits"},
+                                                    {0, 8, "gray"},
+                                                    {3, 8, "palette"},
+                                                    {4, 8, "gray and alpha"},
+                                                    {2, 8, "rgb"},
+                                                    {6, 8, "rgba"}})
+                QTest::addRow("%s, %s", name, filters[filter]) << type << depth << filter;
+        }
+    }
+    void everyFilterOnEveryPixelSize()
+    {
+        QFETCH(int, colorType);
+        QFETCH(int, depth);
+        QFETCH(int, filter);
+        const int channels[] = {1, 0, 3, 1, 2, 0, 4}, width = 7, height = 5;
+        const int bpp = channels[colorType] * depth / 8 + (depth < 8),
+                  stride = (width * channels[colorType] * depth + 7) / 8;
+        QRandomGenerator random(quint32(colorType * 100 + filter));
+        QByteArray raw(stride * height, Qt::Uninitialized);
+        for (int i = 0; i < raw.size(); ++i)
+            raw[i] = char(random.bounded(256));
+        if (colorType == 4 || colorType == 6) // opaque: alpha is the last byte of a pixel
+            for (int i = bpp - 1; i < raw.size(); i += bpp)
+                raw[i] = char(255);
+        QByteArray palette;
+        for (int i = 0; colorType == 3 && i < 256 * 3; ++i)
+            palette.append(char(random.bounded(256)));
+        const QByteArray file =
+            handMade(width, height, depth, colorType, filtered(raw, stride, bpp, filter), palette);
+        const std::optional<RgbPicture> picture = PngDecoder::decode(file);
+        QVERIFY(picture);
         QCOMPARE(picture->toImage(),
                  QImage::fromData(file, "png").convertToFormat(QImage::Format_RGB32));
     }
