@@ -32,12 +32,12 @@ std::array<CurvesModel::Table, 3> combinedTables(const CurvesModel &curves)
     return tables;
 }
 
-// The curved picture as three doubles per colormap pixel.
-std::vector<double> workingBuffer(const RgbPicture &rgb, QSize size, bool multicolor,
+// The curved picture as three whole levels per colormap pixel.
+std::vector<quint8> workingLevels(const RgbPicture &rgb, QSize size, bool multicolor,
                                   const std::array<CurvesModel::Table, 3> &tables)
 {
-    std::vector<double> buffer(size_t(size.width()) * size_t(size.height()) * 3);
-    double *out = buffer.data();
+    std::vector<quint8> levels(size_t(size.width()) * size_t(size.height()) * 3);
+    quint8 *out = levels.data();
     for (int y = 0; y < size.height(); ++y) {
         const QRgb *line = rgb.constScanLine(y);
         for (int x = 0; x < size.width(); ++x, out += 3) {
@@ -57,7 +57,13 @@ std::vector<double> workingBuffer(const RgbPicture &rgb, QSize size, bool multic
             out[2] = tables[2][size_t(b)];
         }
     }
-    return buffer;
+    return levels;
+}
+
+// The same as doubles, which a dither moves off the levels.
+std::vector<double> bufferOf(const std::vector<quint8> &levels)
+{
+    return std::vector<double>(levels.begin(), levels.end());
 }
 
 // The curved picture at screen resolution, for the refinement.
@@ -335,10 +341,9 @@ struct UnitScratch {
 class CellConverter
 {
 public:
-    // The diffusing dithers spread their error through `buffer` itself.
-    CellConverter(std::vector<double> &buffer, QSize size, const ConversionOptions &options,
+    CellConverter(const std::vector<quint8> &levels, QSize size, const ConversionOptions &options,
                   const std::vector<float> &screen)
-        : m_buffer(buffer), m_width(size.width()), m_height(size.height()), m_options(options),
+        : m_levels(levels), m_width(size.width()), m_height(size.height()), m_options(options),
           m_screen(screen)
     {
         for (int c = 0; c < 16; ++c) {
@@ -351,16 +356,15 @@ public:
                 m_between[i][j] = squaredDistance(m_palettePoint[i], m_palettePoint[j]);
         const size_t count = size_t(m_width) * size_t(m_height);
         m_points.resize(count);
-        // The working buffer holds whole levels: the curves map levels to levels.
+        const quint8 *level = levels.data();
         if (options.distance == ColorMetric::Perceptual) {
             const LabTable &lab = LabTable::instance();
             for (size_t i = 0; i < count; ++i)
-                m_points[i] = lab.ofLevels(int(buffer[i * 3]), int(buffer[i * 3 + 1]),
-                                           int(buffer[i * 3 + 2]));
+                m_points[i] = lab.ofLevels(level[i * 3], level[i * 3 + 1], level[i * 3 + 2]);
         } else {
             for (size_t i = 0; i < count; ++i)
                 m_points[i] =
-                    pointOf(buffer[i * 3], buffer[i * 3 + 1], buffer[i * 3 + 2], options.distance);
+                    pointOf(level[i * 3], level[i * 3 + 1], level[i * 3 + 2], options.distance);
         }
         m_grain = grainOf(options.dither);
         m_locked.assign(count, 0);
@@ -822,15 +826,17 @@ private:
     }
 
     // Dithers every pixel against its unit's colours, row by row; diffused
-    // error crosses unit borders like any other. Runs once: the diffusing
-    // dithers use up the working buffer.
+    // error crosses unit borders like any other. The picture goes to doubles
+    // only for the dithers that move it off its levels.
     Colormap dither()
     {
         Colormap result(m_width, m_height);
         quint8 *bits = result.bits();
         const Kernel kernel = kernelOf(m_options.dither, m_options.mode);
         const Pattern pattern = patternOf(m_options.dither, m_options.mode);
-        std::vector<double> &work = m_buffer;
+        std::vector<double> work;
+        if (!kernel.empty() || m_options.dither == DitherKind::Ordered)
+            work = bufferOf(m_levels);
         if (!kernel.empty())
             mapIntoUnits(work);
         for (int y = 0; y < m_height; ++y)
@@ -850,7 +856,7 @@ private:
                     diffuse(work.data(), m_width, m_height, x, y, error, kernel);
                 } else if (m_options.dither == DitherKind::Ordered) {
                     const double t = (pattern.at(x, y) - 0.5) * 64.0;
-                    const double *pixel = &m_buffer[i * 3];
+                    const double *pixel = &work[i * 3];
                     chosen = nearestAllowed(pointOf(clampChannel(pixel[0] + t),
                                                     clampChannel(pixel[1] + t),
                                                     clampChannel(pixel[2] + t), m_options.distance),
@@ -916,7 +922,7 @@ private:
         return share > threshold ? bestB : bestA;
     }
 
-    std::vector<double> &m_buffer;
+    const std::vector<quint8> &m_levels;
     const int m_width, m_height;
     const ConversionOptions &m_options;
     const std::vector<float> &m_screen;
@@ -954,8 +960,8 @@ Colormap ditherToPalette(const RgbPicture &rgb, QSize canvasSize, const CurvesMo
     const bool perceptual = options.distance == ColorMetric::Perceptual;
 
     const int width = canvasSize.width(), height = canvasSize.height();
-    std::vector<double> buffer = workingBuffer(
-        rgb, canvasSize, options.mode == CanvasMode::Multicolor, combinedTables(curves));
+    std::vector<double> buffer = bufferOf(workingLevels(
+        rgb, canvasSize, options.mode == CanvasMode::Multicolor, combinedTables(curves)));
     Colormap result(width, height);
     quint8 *bits = result.bits();
     const Kernel kernel = kernelOf(options.dither, options.mode);
@@ -1059,12 +1065,12 @@ ConversionResult convertImage(const RgbPicture &source, QSize canvasSize, const 
         source.size() != conversionSourceSize(options.mode, canvasSize))
         return result;
     const auto tables = combinedTables(curves);
-    std::vector<double> buffer =
-        workingBuffer(source, canvasSize, options.mode == CanvasMode::Multicolor, tables);
+    const std::vector<quint8> levels =
+        workingLevels(source, canvasSize, options.mode == CanvasMode::Multicolor, tables);
     const std::vector<float> screen = options.dither == DitherKind::Refined
                                           ? screenPicture(source, tables)
                                           : std::vector<float>();
-    return CellConverter(buffer, canvasSize, options, screen).run();
+    return CellConverter(levels, canvasSize, options, screen).run();
 }
 
 Colormap convert(const RgbPicture &source, QSize canvasSize, const CurvesModel &curves,
