@@ -2,6 +2,10 @@
 
 #include <libdeflate.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <cstdlib>
 #include <cstring>
 
@@ -72,6 +76,44 @@ uchar paeth(int a, int b, int c)
     return uchar(pa <= nearestOfBc ? a : nearerOfBc);
 }
 
+#ifdef __SSE2__
+// The Paeth filter of a row of 3- or 4-byte pixels, a pixel at a time in the
+// lanes of one register, the left and upper-left pixels kept in registers:
+// byte by byte, each byte waited for the one stored a pixel before.
+template <int Bpp> void paethPixels(uchar *row, const uchar *up, qsizetype stride)
+{
+    const __m128i zero = _mm_setzero_si128();
+    // Four bytes, but never past the row's end, where the buffer may end.
+    const auto load = [&](const uchar *p, bool last) {
+        quint32 bytes = 0;
+        if (last)
+            std::memcpy(&bytes, p, Bpp);
+        else
+            std::memcpy(&bytes, p, 4);
+        return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(bytes)), zero);
+    };
+    const auto absolute = [&](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(zero, x)); };
+    const auto select = [](__m128i when, __m128i then, __m128i otherwise) {
+        return _mm_or_si128(_mm_and_si128(when, then), _mm_andnot_si128(when, otherwise));
+    };
+    __m128i a = zero, c = zero;
+    for (qsizetype i = 0; i < stride; i += Bpp) {
+        const bool last = i + 4 > stride;
+        const __m128i b = load(up + i, last);
+        // The distances of a + b - c to a, b and c; a wins a tie, then b.
+        const __m128i pa = absolute(_mm_sub_epi16(b, c)), pb = absolute(_mm_sub_epi16(a, c)),
+                      pc = absolute(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
+        const __m128i nearest = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
+        const __m128i predicted =
+            select(_mm_cmpeq_epi16(pa, nearest), a, select(_mm_cmpeq_epi16(pb, nearest), b, c));
+        a = _mm_and_si128(_mm_add_epi16(load(row + i, last), predicted), _mm_set1_epi16(0xff));
+        const quint32 bytes = quint32(_mm_cvtsi128_si32(_mm_packus_epi16(a, a)));
+        std::memcpy(row + i, &bytes, Bpp);
+        c = b;
+    }
+}
+#endif
+
 // Undoes the per-row filters in place; false on an unknown filter.
 bool unfilter(QByteArray &raw, const Header &header)
 {
@@ -103,6 +145,12 @@ bool unfilter(QByteArray &raw, const Header &header)
             break;
         }
         case 4: {
+#ifdef __SSE2__
+            if (bpp == 3 || bpp == 4) {
+                bpp == 3 ? paethPixels<3>(row, up, stride) : paethPixels<4>(row, up, stride);
+                break;
+            }
+#endif
             // Left of the first pixel, a and c are 0: the predictor is the byte above.
             const qsizetype first = std::min<qsizetype>(bpp, stride);
             for (qsizetype i = 0; i < first; ++i)
