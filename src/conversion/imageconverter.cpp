@@ -327,16 +327,6 @@ float mixCost(const Point3 &p, const Point3 &a, const Point3 &b, float ab2, floa
     return pa2 - 2.0f * t * u + t * t * ab2 + grain * t * (1.0f - t) * ab2;
 }
 
-// What one unit's colour choice works on.
-struct UnitScratch {
-    std::vector<int> pixels;
-    std::array<std::vector<float>, 3> points; // the unit's pixels, axis by axis
-    bool locked = false;
-    std::array<std::vector<float>, 16> distance; // to each colour, pixel by pixel
-    std::vector<float> triples, nearestFixed, pairCost, accumulator;
-    std::vector<int> nearest;
-};
-
 // The CellColorsFirst conversion.
 class CellConverter
 {
@@ -396,22 +386,21 @@ public:
         std::vector<BorderColumn> borderColumns[2];
         const QList<ColorUnit> units = colorUnits(context, QSize(m_width, m_height));
         std::vector<quint16> masks(size_t(units.size()));
-        UnitScratch &s = m_scratch;
         for (qsizetype u = 0; u < units.size(); ++u) {
             const ColorUnit &unit = units[u];
-            gatherPixels(s, unit.rect);
+            gatherPixels(unit.rect);
             quint16 fixed = unit.commons;
             int limit = unit.limit;
-            if (s.locked && !(fixed & (1u << border))) {
+            if (m_lockedInUnit && !(fixed & (1u << border))) {
                 fixed |= quint16(1u << border);
                 --limit;
             }
             float cost = 0.0f;
-            masks[size_t(u)] = chooseColors(s, fixed, std::max(0, limit), &cost);
+            masks[size_t(u)] = chooseColors(fixed, std::max(0, limit), &cost);
             if (unit.column >= 0) {
                 const quint8 background = borderBackground(context, unit.kind) & 15;
                 borderColumns[unit.kind == RegionKind::TopBorder ? 0 : 1].push_back(
-                    {int(u), sum(s.distance[background].data(), s.pixels.size()) - cost});
+                    {int(u), sum(m_unitDistance[background].data(), m_pixels.size()) - cost});
             }
         }
         // Only the 8 columns that gain most from a sprite keep one; the others
@@ -469,27 +458,28 @@ private:
 
     // The unit's pixels (locked ones aside), their coordinates axis by axis
     // and their squared distances to all 16 colours, colour by colour.
-    void gatherPixels(UnitScratch &s, const QRect &r) const
+    void gatherPixels(const QRect &r)
     {
-        s.pixels.clear();
-        for (auto &axis : s.points)
+        m_pixels.clear();
+        for (auto &axis : m_unitPoints)
             axis.clear();
-        s.locked = false;
+        m_lockedInUnit = false;
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) {
                 const int p = y * m_width + x;
                 if (m_locked[size_t(p)]) {
-                    s.locked = true;
+                    m_lockedInUnit = true;
                     continue;
                 }
-                s.pixels.push_back(p);
+                m_pixels.push_back(p);
                 for (int c = 0; c < 3; ++c)
-                    s.points[size_t(c)].push_back(m_points[size_t(p)].v[c]);
+                    m_unitPoints[size_t(c)].push_back(m_points[size_t(p)].v[c]);
             }
-        const size_t n = s.pixels.size();
-        const float *x = s.points[0].data(), *y = s.points[1].data(), *z = s.points[2].data();
+        const size_t n = m_pixels.size();
+        const float *x = m_unitPoints[0].data(), *y = m_unitPoints[1].data(),
+                    *z = m_unitPoints[2].data();
         for (int c = 0; c < 16; ++c) {
-            std::vector<float> &out = s.distance[size_t(c)];
+            std::vector<float> &out = m_unitDistance[size_t(c)];
             out.resize(n);
             const Point3 &q = m_palettePoint[c];
             for (size_t i = 0; i < n; ++i) {
@@ -518,11 +508,11 @@ private:
         return total;
     }
 
-    // The colours of the unit under s.pixels: `fixed` plus up to `free`
+    // The colours of the unit under m_pixels: `fixed` plus up to `free`
     // others, those whose mixes come nearest the picture.
-    quint16 chooseColors(UnitScratch &s, quint16 fixed, int free, float *bestCost) const
+    quint16 chooseColors(quint16 fixed, int free, float *bestCost)
     {
-        const size_t n = s.pixels.size();
+        const size_t n = m_pixels.size();
         int colors[16];
         int count = 0;
         for (int c = 0; c < 16; ++c)
@@ -530,35 +520,35 @@ private:
                 colors[count++] = c;
         const int fixedCount = count;
         if (free == 0 || n == 0) {
-            *bestCost = setCost(s, colors, count);
+            *bestCost = setCost(colors, count);
             return fixed;
         }
         // Rank the other colours by how well each alone would serve beside the
         // fixed ones, and search the best few exhaustively.
-        s.nearestFixed.assign(n, 1e30f);
+        m_nearestFixed.assign(n, 1e30f);
         for (int k = 0; k < fixedCount; ++k) {
-            const float *d = s.distance[size_t(colors[k])].data();
+            const float *d = m_unitDistance[size_t(colors[k])].data();
             for (size_t i = 0; i < n; ++i)
-                s.nearestFixed[i] = std::min(s.nearestFixed[i], d[i]);
+                m_nearestFixed[i] = std::min(m_nearestFixed[i], d[i]);
         }
         std::array<std::pair<float, int>, 16> ranked;
         int rankedCount = 0;
         for (int c = 0; c < 16; ++c)
             if (!(fixed & (1u << c)))
                 ranked[size_t(rankedCount++)] = {
-                    sumOfMin(s.nearestFixed.data(), s.distance[size_t(c)].data(), n), c};
+                    sumOfMin(m_nearestFixed.data(), m_unitDistance[size_t(c)].data(), n), c};
         std::sort(ranked.begin(), ranked.begin() + rankedCount);
         const int searched = std::min(rankedCount, free == 1 ? 8 : free == 2 ? 7 : 6);
         // Colours some pixel matches best come first, most matched first, so
         // a unit already within its limits keeps exactly its own colours.
         // Colour by colour over all pixels, so the loops vectorise; a tie
         // goes to the lower colour.
-        s.accumulator.assign(s.distance[0].begin(), s.distance[0].begin() + qsizetype(n));
-        s.nearest.assign(n, 0);
+        m_accumulator.assign(m_unitDistance[0].begin(), m_unitDistance[0].begin() + qsizetype(n));
+        m_nearest.assign(n, 0);
         for (int c = 1; c < 16; ++c) {
-            const float *d = s.distance[size_t(c)].data();
-            float *best = s.accumulator.data();
-            int *nearest = s.nearest.data();
+            const float *d = m_unitDistance[size_t(c)].data();
+            float *best = m_accumulator.data();
+            int *nearest = m_nearest.data();
 #pragma omp simd
             for (size_t i = 0; i < n; ++i) {
                 const int nearer = -int(d[i] < best[i]); // all ones or zero
@@ -568,7 +558,7 @@ private:
         }
         std::array<int, 16> matched{};
         for (size_t i = 0; i < n; ++i)
-            ++matched[size_t(s.nearest[i])];
+            ++matched[size_t(m_nearest[i])];
         quint16 taken = fixed;
         for (int k = 0; k < searched; ++k) {
             int most = -1;
@@ -594,11 +584,11 @@ private:
         const bool mixes = m_grain < 1.0f;
         std::array<float, 256> pairSum{};
         if (mixes) {
-            s.pairCost.resize(size_t(count * count) * n);
+            m_pairCost.resize(size_t(count * count) * n);
             for (int a = 0; a < count; ++a)
                 for (int b = a; b < count; ++b) {
-                    float *out = &s.pairCost[size_t(a * count + b) * n];
-                    pairCosts(s, colors[a], colors[b], out);
+                    float *out = &m_pairCost[size_t(a * count + b) * n];
+                    pairCosts(colors[a], colors[b], out);
                     pairSum[size_t(a * count + b)] = sum(out, n);
                 }
         }
@@ -608,25 +598,25 @@ private:
         int set[16];
         for (int k = 0; k < fixedCount; ++k)
             set[k] = k;
-        s.accumulator.resize(n);
+        m_accumulator.resize(n);
         while (true) {
             for (int k = 0; k < free; ++k)
                 set[fixedCount + k] = pick[k];
             const int size = fixedCount + free;
             float cost;
             if (!mixes) {
-                cost = nearestCost(s, colors, set, size);
+                cost = nearestCost(colors, set, size);
             } else if (size <= 2) {
                 cost = pairSum[size_t(set[0] * count + set[size - 1])];
             } else {
-                const float *first = &s.pairCost[size_t(set[0] * count + set[1]) * n];
-                std::copy(first, first + n, s.accumulator.begin());
+                const float *first = &m_pairCost[size_t(set[0] * count + set[1]) * n];
+                std::copy(first, first + n, m_accumulator.begin());
                 for (int a = 0; a < size; ++a)
                     for (int b = a + 1; b < size; ++b) {
                         if (a == 0 && b == 1)
                             continue;
-                        const float *pair = &s.pairCost[size_t(set[a] * count + set[b]) * n];
-                        float *acc = s.accumulator.data();
+                        const float *pair = &m_pairCost[size_t(set[a] * count + set[b]) * n];
+                        float *acc = m_accumulator.data();
                         if (a == size - 2 && b == size - 1) {
                             cost = sumOfMin(acc, pair, n);
                             goto summed;
@@ -634,7 +624,7 @@ private:
                         for (size_t i = 0; i < n; ++i)
                             acc[i] = std::min(acc[i], pair[i]);
                     }
-                cost = sum(s.accumulator.data(), n);
+                cost = sum(m_accumulator.data(), n);
             }
         summed:
             if (cost < best) {
@@ -660,37 +650,39 @@ private:
     // The unit's summed distance to the nearest of the set's colours
     // (indices into `colors`), folded in the order the pair costs would fold
     // them, so the sums come out as theirs would.
-    float nearestCost(UnitScratch &s, const int *colors, const int *set, int size) const
+    float nearestCost(const int *colors, const int *set, int size)
     {
-        const size_t n = s.pixels.size();
-        const float *first = s.distance[size_t(colors[set[0]])].data();
+        const size_t n = m_pixels.size();
+        const float *first = m_unitDistance[size_t(colors[set[0]])].data();
         if (size == 1)
             return sum(first, n);
-        float *acc = s.accumulator.data();
-        const float *second = s.distance[size_t(colors[set[1]])].data();
+        float *acc = m_accumulator.data();
+        const float *second = m_unitDistance[size_t(colors[set[1]])].data();
         for (size_t i = 0; i < n; ++i)
             acc[i] = std::min(first[i], second[i]);
         if (size == 2)
             return sum(acc, n);
         for (int k = 2; k < size - 1; ++k) {
-            const float *d = s.distance[size_t(colors[set[k]])].data();
+            const float *d = m_unitDistance[size_t(colors[set[k]])].data();
             for (size_t i = 0; i < n; ++i)
                 acc[i] = std::min(acc[i], d[i]);
         }
-        return sumOfMin(acc, s.distance[size_t(colors[set[size - 1]])].data(), n);
+        return sumOfMin(acc, m_unitDistance[size_t(colors[set[size - 1]])].data(), n);
     }
 
     // mixCost of every pixel of the unit for one pair, in plain loops over
     // the unit's coordinates that the compiler can vectorise.
-    void pairCosts(const UnitScratch &s, int a, int b, float *out) const
+    void pairCosts(int a, int b, float *out) const
     {
-        const size_t n = s.pixels.size();
-        const float *x = s.points[0].data(), *y = s.points[1].data(), *z = s.points[2].data();
+        const size_t n = m_pixels.size();
+        const float *x = m_unitPoints[0].data(), *y = m_unitPoints[1].data(),
+                    *z = m_unitPoints[2].data();
         const Point3 &pa = m_palettePoint[a], &pb = m_palettePoint[b];
         const float ab2 = m_between[a][b];
         const float ex = pb.v[0] - pa.v[0], ey = pb.v[1] - pa.v[1], ez = pb.v[2] - pa.v[2];
-        if (ab2 <= 0.0f || m_grain >= 1.0f) {
-            const float *da = s.distance[size_t(a)].data(), *db = s.distance[size_t(b)].data();
+        if (ab2 <= 0.0f) { // two colours that look alike do not mix
+            const float *da = m_unitDistance[size_t(a)].data(),
+                        *db = m_unitDistance[size_t(b)].data();
             for (size_t i = 0; i < n; ++i)
                 out[i] = std::min(da[i], db[i]);
             return;
@@ -700,7 +692,7 @@ private:
         // might alias `out`, and the loop would not vectorise.
         const float px = pa.v[0], py = pa.v[1], pz = pa.v[2];
         // The squared distance to a is the one gathered, worked out alike.
-        const float *da = s.distance[size_t(a)].data();
+        const float *da = m_unitDistance[size_t(a)].data();
         for (size_t i = 0; i < n; ++i) {
             const float ax = x[i] - px, ay = y[i] - py, az = z[i] - pz;
             const float u = ax * ex + ay * ey + az * ez;
@@ -709,10 +701,10 @@ private:
         }
     }
 
-    float setCost(const UnitScratch &s, const int *colors, int count) const
+    float setCost(const int *colors, int count) const
     {
         float cost = 0.0f;
-        for (int p : s.pixels) {
+        for (int p : m_pixels) {
             float best = 1e30f;
             for (int a = 0; a < count; ++a)
                 for (int b = a; b < count; ++b)
@@ -742,33 +734,36 @@ private:
         // nearest colours beside every candidate.
         constexpr int Few = 6;
         std::array<double, 16> total{};
-        UnitScratch &s = m_scratch;
         for (int y = bitmap.top(); y <= bitmap.bottom(); y += cell.height())
             for (int x = bitmap.left(); x <= bitmap.right(); x += cell.width()) {
-                gatherPixels(s, cellAt(x, y));
-                const size_t n = s.pixels.size();
+                gatherPixels(cellAt(x, y));
+                const size_t n = m_pixels.size();
                 if (n == 0)
                     continue;
                 std::array<std::pair<float, int>, 16> ranked;
                 for (int c = 0; c < 16; ++c)
-                    ranked[size_t(c)] = {sum(s.distance[size_t(c)].data(), n), c};
+                    ranked[size_t(c)] = {sum(m_unitDistance[size_t(c)].data(), n), c};
                 std::partial_sort(ranked.begin(), ranked.begin() + Few, ranked.end());
-                s.triples.resize(size_t(20) * n);
-                float *triple = s.triples.data();
+                m_triples.resize(size_t(20) * n);
+                float *triple = m_triples.data();
                 for (int a = 0; a < Few; ++a)
                     for (int b = a + 1; b < Few; ++b)
                         for (int c = b + 1; c < Few; ++c, triple += n) {
-                            const float *da = s.distance[size_t(ranked[size_t(a)].second)].data(),
-                                        *db = s.distance[size_t(ranked[size_t(b)].second)].data(),
-                                        *dc = s.distance[size_t(ranked[size_t(c)].second)].data();
+                            const float *da =
+                                            m_unitDistance[size_t(ranked[size_t(a)].second)].data(),
+                                        *db =
+                                            m_unitDistance[size_t(ranked[size_t(b)].second)].data(),
+                                        *dc =
+                                            m_unitDistance[size_t(ranked[size_t(c)].second)].data();
                             for (size_t i = 0; i < n; ++i)
                                 triple[i] = std::min(std::min(da[i], db[i]), dc[i]);
                         }
                 for (int background = 0; background < 16; ++background) {
                     float best = 1e30f;
                     for (int t = 0; t < 20; ++t)
-                        best = std::min(best, sumOfMin(&s.triples[size_t(t) * n],
-                                                       s.distance[size_t(background)].data(), n));
+                        best =
+                            std::min(best, sumOfMin(&m_triples[size_t(t) * n],
+                                                    m_unitDistance[size_t(background)].data(), n));
                     total[size_t(background)] += best;
                 }
             }
@@ -791,9 +786,9 @@ private:
         // Each sampled cell is gathered once and tried beside every candidate.
         std::vector<float> sampleCost(sample.size() * size_t(tried));
         for (size_t k = 0; k < sample.size(); ++k) {
-            gatherPixels(s, sample[k]);
+            gatherPixels(sample[k]);
             for (int t = 0; t < tried; ++t)
-                chooseColors(s, quint16(1u << likely[size_t(t)].second), 3,
+                chooseColors(quint16(1u << likely[size_t(t)].second), 3,
                              &sampleCost[k * size_t(tried) + size_t(t)]);
         }
         int best = likely[0].second;
@@ -827,7 +822,7 @@ private:
 
     // Dithers every pixel against its unit's colours, row by row; diffused
     // error crosses unit borders like any other. The picture goes to doubles
-    // only for the dithers that move it off its levels.
+    // only for the dithers that diffuse error into it.
     Colormap dither()
     {
         Colormap result(m_width, m_height);
@@ -835,10 +830,10 @@ private:
         const Kernel kernel = kernelOf(m_options.dither, m_options.mode);
         const Pattern pattern = patternOf(m_options.dither, m_options.mode);
         std::vector<double> work;
-        if (!kernel.empty() || m_options.dither == DitherKind::Ordered)
+        if (!kernel.empty()) {
             work = bufferOf(m_levels);
-        if (!kernel.empty())
             mapIntoUnits(work);
+        }
         for (int y = 0; y < m_height; ++y)
             for (int x = 0; x < m_width; ++x) {
                 const size_t i = size_t(y) * size_t(m_width) + size_t(x);
@@ -856,7 +851,7 @@ private:
                     diffuse(work.data(), m_width, m_height, x, y, error, kernel);
                 } else if (m_options.dither == DitherKind::Ordered) {
                     const double t = (pattern.at(x, y) - 0.5) * 64.0;
-                    const double *pixel = &work[i * 3];
+                    const quint8 *pixel = &m_levels[i * 3];
                     chosen = nearestAllowed(pointOf(clampChannel(pixel[0] + t),
                                                     clampChannel(pixel[1] + t),
                                                     clampChannel(pixel[2] + t), m_options.distance),
@@ -933,7 +928,13 @@ private:
     std::vector<quint8> m_locked;
     std::vector<quint16> m_allowed;
     float m_grain = 1.0f;
-    UnitScratch m_scratch;
+    // What one unit's colour choice works on.
+    std::vector<int> m_pixels;
+    std::array<std::vector<float>, 3> m_unitPoints; // the unit's pixels, axis by axis
+    bool m_lockedInUnit = false;
+    std::array<std::vector<float>, 16> m_unitDistance; // to each colour, pixel by pixel
+    std::vector<float> m_triples, m_nearestFixed, m_pairCost, m_accumulator;
+    std::vector<int> m_nearest;
 };
 
 } // namespace

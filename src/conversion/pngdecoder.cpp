@@ -1,5 +1,7 @@
 #include "pngdecoder.h"
 
+#include "document/quietinflate.h"
+
 #include <libdeflate.h>
 
 #ifdef __SSE2__
@@ -52,19 +54,6 @@ struct Header {
     }
     qsizetype rowBytes() const { return (qsizetype(width) * channels() * depth + 7) / 8; }
 };
-
-// Fills `out` exactly: a stream that ends short or runs long is declined.
-bool inflateAll(const QByteArray &compressed, QByteArray &out)
-{
-    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
-    if (!decompressor)
-        return false;
-    const libdeflate_result result =
-        libdeflate_zlib_decompress(decompressor, compressed.constData(), size_t(compressed.size()),
-                                   out.data(), size_t(out.size()), nullptr);
-    libdeflate_free_decompressor(decompressor);
-    return result == LIBDEFLATE_SUCCESS;
-}
 
 uchar paeth(int a, int b, int c)
 {
@@ -223,7 +212,8 @@ std::optional<RgbPicture> PngDecoder::decode(const QByteArray &data)
     if ((stride + 1) * header.height > compressed.size() * 1032 + 1024)
         return std::nullopt;
     QByteArray raw((stride + 1) * header.height, Qt::Uninitialized);
-    if (!inflateAll(compressed, raw) || !unfilter(raw, header))
+    if (!inflateExactly(compressed.constData(), compressed.size(), raw.data(), raw.size()) ||
+        !unfilter(raw, header))
         return std::nullopt;
 
     RgbPicture picture(QSize(header.width, header.height));

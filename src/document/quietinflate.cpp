@@ -12,14 +12,19 @@ QByteArray quietUncompress(const QByteArray &compressed, qsizetype expectedSize)
     if (expected == 0 || qsizetype(expected) != expectedSize)
         return {};
     QByteArray out(qsizetype(expected), Qt::Uninitialized);
-    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
-    if (!decompressor)
-        return {};
-    // Without an actual-size pointer, anything but exactly `expected` bytes fails.
-    const libdeflate_result result = libdeflate_zlib_decompress(
-        decompressor, bytes + 4, size_t(compressed.size() - 4), out.data(), expected, nullptr);
-    libdeflate_free_decompressor(decompressor);
-    if (result != LIBDEFLATE_SUCCESS)
+    if (!inflateExactly(compressed.constData() + 4, compressed.size() - 4, out.data(), out.size()))
         return {};
     return out;
+}
+
+bool inflateExactly(const char *compressed, qsizetype size, char *out, qsizetype outSize)
+{
+    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
+    if (!decompressor)
+        return false;
+    // Without an actual-size pointer, anything but exactly outSize bytes fails.
+    const libdeflate_result result = libdeflate_zlib_decompress(
+        decompressor, compressed, size_t(size), out, size_t(outSize), nullptr);
+    libdeflate_free_decompressor(decompressor);
+    return result == LIBDEFLATE_SUCCESS;
 }

@@ -8,3 +8,7 @@
 // pixels take; a stream that states or inflates to any other size is corrupt.
 // Returns an empty array on any fault.
 QByteArray quietUncompress(const QByteArray &compressed, qsizetype expectedSize);
+
+// Inflates the zlib stream in `compressed` into exactly `outSize` bytes at
+// `out`; false on any fault, a stream that ends short or runs long included.
+bool inflateExactly(const char *compressed, qsizetype size, char *out, qsizetype outSize);
