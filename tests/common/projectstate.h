@@ -12,3 +12,14 @@ inline auto projectState(const Project &project)
 {
     return std::tuple(project.colormap(), project.slotBytes(), project.layoutSpec());
 }
+
+// Whether undoing the newest edit brings back `before` and redoing it brings
+// back what the edit left.
+inline bool undoesAndRedoes(Project &project, const auto &before)
+{
+    const auto after = projectState(project);
+    project.history().undo(project);
+    const bool undone = projectState(project) == before;
+    project.history().redo(project);
+    return undone && projectState(project) == after;
+}

@@ -117,11 +117,7 @@ private slots:
                 QVERIFY(projectState(project) == before);
                 continue;
             }
-            const auto after = projectState(project);
-            project.history().undo(project);
-            QVERIFY(projectState(project) == before);
-            project.history().redo(project);
-            QVERIFY(projectState(project) == after);
+            QVERIFY(undoesAndRedoes(project, before));
         }
     }
 

@@ -183,11 +183,7 @@ private slots:
         QCOMPARE(project.colormap().pixel(100, 100), quint8(1));
         QCOMPARE(project.slot(ColorSlot::Border), quint8(3));
         QCOMPARE(project.layoutSpec().bottomAlignment, BorderAlignment::Right);
-        const auto after = projectState(project);
-        project.history().undo(project);
-        QVERIFY(projectState(project) == before);
-        project.history().redo(project);
-        QVERIFY(projectState(project) == after);
+        QVERIFY(undoesAndRedoes(project, before));
     }
 
     void bundledScriptsStayClashFree()
